@@ -1,0 +1,11 @@
+// Drag coefficient of the vehicle against the Mach number.
+#pragma once
+
+#include "dynamics/real.hpp"
+
+namespace ascent {
+
+/// Drag coefficient at Mach number `M` (M >= 0).
+[[nodiscard]] Real drag_coefficient(Real M);
+
+}  // namespace ascent

@@ -1,0 +1,80 @@
+// The program's text channels and everything that depends on where the
+// output goes: the output channel (a named file or the standard output), the
+// console (always the standard output, prompts only), the four plot files,
+// the three special characters, and the numeric prompt.
+#pragma once
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "dynamics/real.hpp"
+#include "run/text_channel.hpp"
+
+namespace ascent {
+
+/// Files the program reads and writes in its working folder.
+inline constexpr std::string_view BOOSTER_THRUST_FILE = "s1.dat";
+inline constexpr std::string_view SPEED_FILE = "speed.dat";
+inline constexpr std::string_view HEIGHT_FILE = "height.dat";
+inline constexpr std::string_view ACCEL_FILE = "accel.dat";
+inline constexpr std::string_view DYNPRES_FILE = "dynpres.dat";
+inline constexpr std::string_view CONSTANTS_FILE = "const_n.hpp";
+
+/// Longest output file name and prompt text that are used; the rest is cut.
+inline constexpr std::size_t MAX_TEXT_LENGTH = 255;
+
+class Channels {
+ public:
+  /// `work_dir` is the folder of every file the program names.
+  Channels(std::FILE* standard_input, std::FILE* standard_output, std::filesystem::path work_dir);
+
+  /// Asks for the output file name, binds the output channel and the
+  /// console, chooses the special characters and creates the plot files.
+  void open_channels();
+
+  /// Prompts on the console, reads one number from the standard input into
+  /// `destination`, drops the rest of its line and, with an output file,
+  /// echoes the prompt and the value (6:3) there. Throws EndOfInput when the
+  /// input has ended, RuntimeError 106 for an answer that is not a number.
+  void prompt_real(std::string_view prompt, Real& destination);
+
+  /// Closes the output channel, the console and the plot files, in that order.
+  void close_channels();
+  /// Flushes and closes everything without raising, after a failure.
+  void abandon() noexcept;
+
+  [[nodiscard]] bool output_to_file() const { return output_to_file_; }
+  [[nodiscard]] const std::string& output_filename() const { return output_filename_; }
+  [[nodiscard]] std::filesystem::path path_of(std::string_view file_name) const;
+
+  TextChannel& output() { return output_; }
+  TextChannel& console() { return console_; }
+  TextChannel& speed_file() { return speed_file_; }
+  TextChannel& height_file() { return height_file_; }
+  TextChannel& accel_file() { return accel_file_; }
+  TextChannel& dynpres_file() { return dynpres_file_; }
+
+  // Raw bytes: ISO 8859-1 in a named file, code page 437 on the console.
+  char squared_char = 0;
+  char degree_char = 0;
+  char plusminus_char = 0;
+
+ private:
+  std::string read_output_filename();
+
+  std::FILE* standard_input_;
+  std::FILE* standard_output_;
+  std::filesystem::path work_dir_;
+  std::string output_filename_;
+  bool output_to_file_ = false;
+  TextChannel output_;
+  TextChannel console_;
+  TextChannel speed_file_;
+  TextChannel height_file_;
+  TextChannel accel_file_;
+  TextChannel dynpres_file_;
+};
+
+}  // namespace ascent

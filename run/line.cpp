@@ -1,0 +1,41 @@
+#include "run/line.hpp"
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <stdexcept>
+
+namespace ascent {
+
+template <typename... Args>
+Line& Line::format(const char* pattern, Args... args) {
+  const std::size_t room = buffer_.size() - size_;
+  const int written = std::snprintf(buffer_.data() + size_, room, pattern, args...);
+  if (written < 0 || static_cast<std::size_t>(written) >= room) {
+    throw std::length_error("text line longer than its buffer");
+  }
+  size_ += static_cast<std::size_t>(written);
+  return *this;
+}
+
+Line& Line::text(std::string_view pieces) {
+  if (pieces.size() > buffer_.size() - size_) throw std::length_error("text line longer than its buffer");
+  std::memcpy(buffer_.data() + size_, pieces.data(), pieces.size());
+  size_ += pieces.size();
+  return *this;
+}
+
+Line& Line::byte(char raw) { return text(std::string_view(&raw, 1)); }
+
+Line& Line::fixed(Extended x, int width, int decimals) {
+  return format("%*.*Lf", width, decimals, x);
+}
+
+Line& Line::rounded(Extended x, int width) {
+  // nearbyint rounds ties to even in the default mode; adding +0 turns -0 into 0.
+  return format("%*.0Lf", width, std::nearbyint(x) + 0.0L);
+}
+
+Line& Line::integer(long long value, int width) { return format("%*lld", width, value); }
+
+}  // namespace ascent

@@ -1,0 +1,41 @@
+// The number grammar shared by the answers to the prompts and the booster
+// thrust file: an optional sign, digits with an optional decimal point and
+// fraction (at least one digit in all), and an optional exponent (E or e, an
+// optional sign and at least one digit). A number is read as one token: runs
+// of blanks and control characters before it are skipped, and it ends at the
+// next blank or control character.
+#pragma once
+
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace ascent {
+
+/// Longest token that is still taken as a number; longer ones are invalid.
+inline constexpr std::size_t MAX_NUMBER_LENGTH = 4096;
+
+/// True for the characters that separate numbers: blank and control characters.
+constexpr bool is_separator(int c) { return c <= ' ' || c == 127; }
+
+/// The value of `token` when it follows the grammar and fits a double.
+std::optional<double> parse_decimal_real(std::string_view token);
+
+/// Result of reading one token from a stream.
+struct NumberToken {
+  std::string text;          ///< the token, cut at MAX_NUMBER_LENGTH + 1 characters
+  bool end_of_input = false; ///< the stream ended before any token character
+};
+
+/// Skips separators, then reads the token up to the next separator, which is
+/// left unread. Throws RuntimeError (read error) when the stream fails.
+NumberToken read_number_token(std::FILE* in, std::string_view stream_name);
+
+/// Reads and drops the rest of the current line, its line end included.
+void skip_rest_of_line(std::FILE* in, std::string_view stream_name);
+
+/// A token shown in a message: cut to a readable length, control bytes escaped.
+std::string quoted_token(std::string_view token);
+
+}  // namespace ascent

@@ -1,0 +1,69 @@
+#include "run/runtime_error.hpp"
+
+#include <dlfcn.h>
+
+#include <cerrno>
+#include <cinttypes>
+#include <string_view>
+
+namespace ascent {
+
+namespace {
+
+std::uintptr_t image_offset(const void* address) {
+  Dl_info info{};
+  const auto raw = reinterpret_cast<std::uintptr_t>(address);
+  if (dladdr(address, &info) != 0 && info.dli_fbase != nullptr) {
+    return raw - reinterpret_cast<std::uintptr_t>(info.dli_fbase);
+  }
+  return raw;
+}
+
+/// The source path from the project root, so reports do not depend on the checkout.
+std::string_view project_relative(std::string_view path) {
+  for (std::string_view folder : {"/run/", "/atmosphere/", "/dynamics/", "/mission/", "/tools/"}) {
+    if (const auto at = path.rfind(folder); at != std::string_view::npos) {
+      return path.substr(at + 1);
+    }
+  }
+  return path;
+}
+
+}  // namespace
+
+RuntimeError::RuntimeError(ErrorCode code, const std::string& what, std::source_location where)
+    : std::runtime_error(what),
+      code_(code),
+      where_(where),
+      position_(image_offset(__builtin_return_address(0))) {}
+
+ErrorCode error_code_from_errno(int error_number, ErrorCode fallback) {
+  switch (error_number) {
+    case ENOENT:
+      return ErrorCode::file_not_found;
+    case ENOTDIR:
+      return ErrorCode::path_not_found;
+    case EMFILE:
+    case ENFILE:
+      return ErrorCode::too_many_open_files;
+    case EACCES:
+    case EPERM:
+    case EISDIR:
+    case EROFS:
+      return ErrorCode::access_denied;
+    default:
+      return fallback;
+  }
+}
+
+void write_failure_report(const RuntimeError& failure, std::FILE* out) {
+  const auto& where = failure.where();
+  std::fprintf(out, "Runtime error %d at $%016" PRIXPTR "\r\n", failure.code(), failure.position());
+  std::fprintf(out, "  %s\r\n", failure.what());
+  const std::string_view file = project_relative(where.file_name());
+  std::fprintf(out, "  in %s, %.*s line %u\r\n", where.function_name(),
+               static_cast<int>(file.size()), file.data(), static_cast<unsigned>(where.line()));
+  std::fflush(out);
+}
+
+}  // namespace ascent
