@@ -30,6 +30,13 @@ struct Spline {
 /// Natural cubic spline through (x[k], s.a[k]): fills b, c and d of `s`.
 void natural_spline(const NodeTable& x, Spline& s);
 
+/// Geopotential altitude [m] of the altitude `h` [m] above the sphere of
+/// radius R_EARTH, in the gravity field of the simulation's Earth.
+[[nodiscard]] Real geopotential_altitude(Real h);
+/// Geometric altitude [m] over the standard's Earth (radius 6356766 m) that
+/// has the geopotential altitude `H` [m].
+[[nodiscard]] Real standard_geometric_altitude(Real H);
+
 class Atmosphere {
  public:
   /// Builds the layer tables and the upper splines; call once before queries.
@@ -42,8 +49,12 @@ class Atmosphere {
   /// Spline model at standard geometric altitude `Z` [m], 86 km <= Z <= 1000 km.
   [[nodiscard]] AirData upper_atmosphere(Real Z) const;
 
-  [[nodiscard]] const std::array<Real, 8>& layer_base_temperature() const { return layer_base_temperature_; }
-  [[nodiscard]] const std::array<Real, 8>& layer_base_pressure() const { return layer_base_pressure_; }
+  [[nodiscard]] const std::array<Real, 8>& layer_base_temperature() const {
+    return layer_base_temperature_;
+  }
+  [[nodiscard]] const std::array<Real, 8>& layer_base_pressure() const {
+    return layer_base_pressure_;
+  }
   [[nodiscard]] const Spline& ln_pressure_spline() const { return ln_pressure_spline_; }
   [[nodiscard]] const Spline& ln_density_spline() const { return ln_density_spline_; }
 

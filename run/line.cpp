@@ -32,8 +32,8 @@ Line& Line::fixed(Extended x, int width, int decimals) {
 }
 
 Line& Line::rounded(Extended x, int width) {
-  // nearbyint rounds ties to even in the default mode; adding +0 turns -0 into 0.
-  return format("%*.0Lf", width, std::nearbyint(x) + 0.0L);
+  // rint rounds ties to even in the default rounding mode; adding +0 turns -0 into 0.
+  return format("%*.0Lf", width, std::rint(x) + 0.0L);
 }
 
 Line& Line::integer(long long value, int width) { return format("%*lld", width, value); }

@@ -55,7 +55,11 @@ void Simulation::run_dialogue() {
         memory.previous_average_altitude = 0.0L;
       }
       memory.previous_turn_time = memory.turn_time;
-      fly_run();
+      try {
+        fly_run();
+      } catch (const RunAbandoned& reason) {
+        io.output().write_line(reason.what());
+      }
     } else if (memory.turn_time >= 0.0L) {
       io.output().write_line(TURN_TIME_ERROR);
     } else {

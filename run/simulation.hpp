@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <stdexcept>
 #include <string_view>
 
 #include "atmosphere/atmosphere.hpp"
@@ -38,6 +39,13 @@ struct RunMemory {
   Real reserve_propellant;  ///< [kg]
   Real average_altitude;    ///< [m]
   Real altitude_deviation;  ///< [m]
+};
+
+/// A run that cannot be flown on, for a reason the user can change: its
+/// message (an "Error! ..." line) ends the run and the dialogue goes on.
+class RunAbandoned : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
 };
 
 /// Receives every step and every event line of a flight; for tools that
@@ -86,6 +94,9 @@ class Simulation {
   void fly_upper_stage_phase();
   /// Writes an event line to the output channel and tells the observer.
   void write_event(std::string_view line);
+
+  /// Write the upper stage's constants file at the end of every run.
+  bool write_constants_file = true;
 
  private:
   void write_table_header();

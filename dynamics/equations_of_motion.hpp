@@ -1,0 +1,94 @@
+// Pieces of the equations of motion that the derivative evaluation and the
+// post-step update share: the motion relative to the air, the effective
+// thrust, the drag components, and the vertical-acceleration law of steering
+// mode 1 with its one-shot calibration.
+//
+// Every named quantity is a Real (rounded to 64 bits when stored); the
+// formulas run in extended precision, in the order in which they are written.
+#pragma once
+
+#include <cmath>
+
+#include "dynamics/earth.hpp"
+#include "dynamics/real.hpp"
+
+namespace ascent {
+
+/// [m/s] below this air-relative horizontal speed the Earth-relative flight
+/// path counts as vertical; [N] the same number is the margin of the thrust limit.
+inline constexpr Extended STEER_THRESHOLD = 1e-6L;
+
+/// Motion of the vehicle relative to the air, which turns with the Earth.
+struct AirRelativeMotion {
+  Real vt_rel;  ///< [m/s] horizontal velocity relative to the air
+  Real v_rel;   ///< [m/s] speed relative to the air
+  Real theta;   ///< [rad] Earth-relative flight-path angle, pi/2 when not moving east
+};
+
+/// The air at radius `r` [m] moves east at v_earth scaled by r / R_EARTH.
+inline AirRelativeMotion air_relative_motion(Real vt, Real vr, Real r, Real v_earth) {
+  AirRelativeMotion air;
+  air.vt_rel = vt - r * v_earth / R_EARTH;
+  air.v_rel = std::sqrt(air.vt_rel * air.vt_rel + vr * vr);
+  // A westward or vanishing relative motion counts as straight up: no obtuse angles.
+  air.theta = air.vt_rel < STEER_THRESHOLD ? HALF_PI : std::atan(vr / air.vt_rel);
+  return air;
+}
+
+/// [N] vacuum thrust less the back-pressure loss on the nozzle exits, not below 0.
+inline Real effective_thrust(Real thrust_vac, Real pressure, Real exit_area) {
+  Real T = thrust_vac - pressure * exit_area;
+  if (T < 0.0L) T = 0.0L;
+  return T;
+}
+
+/// [N] the component D * v / v_rel of the drag along a velocity component v.
+/// Without motion relative to the air there is no drag (D = 0) and no
+/// direction to divide by: the component is 0 rather than 0/0.
+inline Extended drag_component(Real D, Real v, Real v_rel) {
+  if (v_rel == 0.0L) return 0.0L;
+  return D * v / v_rel;
+}
+
+/// |vr|^n as exp(n ln|vr|); 0 at vr = 0 for n > 0, where the logarithm has no value.
+inline Extended magnitude_power(Real vr, Real n) {
+  const Extended magnitude = std::fabs(Extended{vr});
+  if (magnitude == 0.0L) return n == 0.0L ? 1.0L : 0.0L;
+  return std::exp(n * std::log(magnitude));
+}
+
+/// The coefficient K of the vertical-acceleration law that makes the law
+/// demand, at this state, the radial acceleration that thrust at alpha + beta
+/// already gives: no jump in the radial acceleration when the law takes over.
+/// At vr = 0 the law cannot be scaled to the present acceleration; K is then 0.
+Real calibrate_vertical_law(Real T, Real alpha, Real beta, Real D, Real vr, Real v_rel, Real m,
+                            Real vt, Real r, Real n);
+
+/// Inputs of the vertical-acceleration law at one state.
+struct VerticalLawInputs {
+  Real K;      ///< [m/s^2 per (m/s)^n] coefficient of the law
+  Real n;      ///< [1] exponent of the law
+  Real vt;     ///< [m/s]
+  Real vr;     ///< [m/s]
+  Real r;      ///< [m] distance from the Earth's centre
+  Real m;      ///< [kg] vehicle mass
+  Real T;      ///< [N] effective thrust
+  Real D;      ///< [N] drag
+  Real v_rel;  ///< [m/s] speed relative to the air
+  Real beta;   ///< [rad] inertial flight-path angle
+  Real maxa;   ///< [rad] largest |alpha| allowed
+};
+
+/// Thrust direction chosen by the vertical-acceleration law.
+struct VerticalLawSteering {
+  Real a_des;    ///< [m/s^2] radial acceleration demanded by the law
+  Real Ty;       ///< [N] radial thrust, within the thrust limit
+  Real alpha_c;  ///< [rad] angle from the inertial flight path, within +-maxa
+  bool limited;  ///< the angle was cut to +-maxa: the law is not met
+};
+
+/// The law a_des = K |vr|^n (with the sign of vr), the radial thrust it needs,
+/// the thrust limit, and the steering angle with its limit to +-maxa.
+VerticalLawSteering steer_vertical_law(const VerticalLawInputs& in);
+
+}  // namespace ascent

@@ -1,0 +1,85 @@
+// Equations of motion of a point mass in polar coordinates about a spherical,
+// rotating Earth, with thrust, aerodynamic drag and central gravity, and the
+// three steering rules that fix the thrust direction. The evaluation returns
+// increments: derivatives already multiplied by the step size dt.
+#include <cmath>
+#include <string>
+
+#include "atmosphere/drag_coefficient.hpp"
+#include "dynamics/equations_of_motion.hpp"
+#include "run/runtime_error.hpp"
+#include "run/simulation.hpp"
+
+namespace ascent {
+
+StateVector Simulation::eval_derivatives(const StateVector& trial) {
+  const FlightState& s = state;
+  const Real dt = s.dt;
+  const Real vt = trial.vt;
+  const Real vr = trial.vr;
+
+  const Real r = trial.h0 + R_EARTH;
+  const Real m = s.m_fixed + trial.m_prop;
+  const Real beta = std::atan(vr / vt);
+
+  StateVector k;
+  k.h0 = dt * vr;
+  k.r0 = dt * (vt * R_EARTH / r - s.v_earth);
+  k.pitch = dt * s.pitch_rate;
+  k.m_prop = dt * trial.mdot;
+  k.mdot = dt * s.mdot_rate;
+  k.thrust_vac = dt * s.thrust_rate;
+  k.dV = dt * trial.thrust_vac / m;
+
+  if (s.steer_mode == VACUUM_STEERING) {
+    // No air: full vacuum thrust at pitch above the inertial flight path.
+    const Real phi = trial.pitch + beta;
+    k.vt = dt * ((trial.thrust_vac / m) * std::cos(phi) - vr * vt / r);
+    k.vr = dt * (vt * vt / r + (trial.thrust_vac / m) * std::sin(phi) - MU / (r * r));
+    return k;
+  }
+  if (s.steer_mode != FLIGHT_PATH_STEERING && s.steer_mode != VERTICAL_ACCEL_LAW) {
+    throw RuntimeError(ErrorCode::range_check,
+                       "steering mode " + std::to_string(s.steer_mode) + " does not exist");
+  }
+
+  const AirRelativeMotion rel = air_relative_motion(vt, vr, r, s.v_earth);
+  const Real vt_rel = rel.vt_rel;
+  const Real v_rel = rel.v_rel;
+  const Real theta = rel.theta;
+  const AirData ambient = air.atmosphere(trial.h0);
+  const Real T = effective_thrust(trial.thrust_vac, ambient.pressure, s.exit_area);
+  const Real Pq = v_rel * ambient.density * v_rel / 2.0L;
+  const Real Cd = drag_coefficient(v_rel / ambient.sound_speed);
+  const Real D = Cd * (s.ref_area * Pq);
+
+  if (s.steer_mode == FLIGHT_PATH_STEERING) {
+    // Drag acts along the Earth-relative flight path.
+    const Real phi = s.steer_rel ? trial.pitch + theta : s.alpha + beta + trial.pitch;
+    k.vt = dt * ((T * std::cos(phi) - D * std::cos(theta)) / m - vr * vt / r);
+    k.vr = dt * ((T * std::sin(phi) - D * std::sin(theta)) / m + vt * vt / r - MU / (r * r));
+    return k;
+  }
+
+  // Vertical-acceleration law. The first evaluation after a phase entered the
+  // law scales K to the radial acceleration the held angle alpha gives now.
+  if (state.vlaw_init) {
+    state.vlaw_k = calibrate_vertical_law(T, s.alpha, beta, D, vr, v_rel, m, vt, r, s.vlaw_n);
+    state.vlaw_init = false;
+  }
+  const VerticalLawSteering law =
+      steer_vertical_law({s.vlaw_k, s.vlaw_n, vt, vr, r, m, T, D, v_rel, beta, s.maxa});
+  if (law.limited) {
+    const Real phi = law.alpha_c + beta;
+    k.vt = dt * ((T * std::cos(phi) - drag_component(D, vt_rel, v_rel)) / m - vr * vt / r);
+    k.vr =
+        dt * ((T * std::sin(phi) - drag_component(D, vr, v_rel)) / m + vt * vt / r - MU / (r * r));
+  } else {
+    k.vt = dt * ((std::sqrt(T * T - law.Ty * law.Ty) - drag_component(D, vt_rel, v_rel)) / m -
+                 vr * vt / r);
+    k.vr = dt * law.a_des;
+  }
+  return k;
+}
+
+}  // namespace ascent

@@ -1,0 +1,129 @@
+// One step of the classical fourth-order Runge-Kutta method, and everything
+// brought up to date after it, in this order: speed, flight-path angles,
+// thrust acceleration and dynamic pressure; the maximum-force table; the run
+// maxima; the held steering angle; the trajectory row and plot-file lines;
+// the osculating orbit; the observer.
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+#include "atmosphere/drag_coefficient.hpp"
+#include "dynamics/equations_of_motion.hpp"
+#include "dynamics/trajectory_row.hpp"
+#include "run/simulation.hpp"
+
+namespace ascent {
+
+namespace {
+
+/// Raises the largest force seen on each stack lighter than the vehicle: the
+/// drag on its area plus its mass times the thrust acceleration.
+void raise_maximum_forces(FlightState& s, const StepQuantities& q, Real m) {
+  const int entries = std::min<int>(s.force_count, static_cast<int>(s.force_table.size()));
+  for (int k = 1; k <= entries; ++k) {
+    ForceEntry& entry = s.force(k);
+    if (!(entry.force_mass < m)) continue;
+    const Real F = q.Cd * q.Pq * entry.force_area + s.a * entry.force_mass;
+    if (F > entry.max_force) {
+      entry.max_force = F;
+      entry.max_force_t = s.t;
+    }
+  }
+}
+
+/// Largest thrust acceleration and dynamic pressure of the program so far.
+void raise_run_maxima(FlightState& s, const StepQuantities& q) {
+  if (s.a > s.a_max) {
+    s.a_max = s.a;
+    s.a_max_t = s.t;
+  }
+  if (q.Pq > s.q_max) {
+    s.q_max = q.Pq;
+    s.q_max_t = s.t;
+  }
+}
+
+/// Semi-major axis, eccentricity, perigee and apogee of the two-body orbit
+/// through the present position and inertial velocity (vis-viva and the
+/// angular momentum r vt).
+void update_osculating_orbit(FlightState& s) {
+  const Real r = s.h0 + R_EARTH;
+  s.sma = 1.0L / (2.0L / r - (s.vt * s.vt + s.vr * s.vr) / MU);
+  const Real e2 = 1.0L - (s.vt * r) * (s.vt * r) / (s.sma * MU);
+  // On a nearly circular orbit rounding can leave e2 a hair below 0; the
+  // orbit is then circular (ecc 0), not degenerate: ecc 1 would put the
+  // perigee at the Earth's centre.
+  s.ecc = e2 >= 0.0L ? std::sqrt(Extended{e2}) : 0.0L;
+  s.perigee = (1.0L - s.ecc) * s.sma - R_EARTH;
+  s.apogee = (1.0L + s.ecc) * s.sma - R_EARTH;
+}
+
+}  // namespace
+
+void Simulation::rk4_step() {
+  FlightState& s = state;
+
+  // Stages: trial states at the start, twice at the middle, at the end.
+  std::array<StateVector, 4> k;
+  StateVector trial = s;
+  k[0] = eval_derivatives(trial);
+  for (Real StateVector::*x : StateVector::components) trial.*x = s.*x + 0.5L * (k[0].*x);
+  k[1] = eval_derivatives(trial);
+  for (Real StateVector::*x : StateVector::components) trial.*x = s.*x + 0.5L * (k[1].*x);
+  k[2] = eval_derivatives(trial);
+  for (Real StateVector::*x : StateVector::components) trial.*x = s.*x + 1.0L * (k[2].*x);
+  k[3] = eval_derivatives(trial);
+
+  for (Real StateVector::*x : StateVector::components) {
+    s.*x = s.*x + ((k[2].*x + k[1].*x) * 2.0L + k[0].*x + k[3].*x) / 6.0L;
+  }
+  s.t = s.t + s.dt;
+
+  // Quantities of the new state.
+  StepQuantities q;
+  const Real r = s.h0 + R_EARTH;
+  s.vi = std::sqrt(s.vt * s.vt + s.vr * s.vr);
+  const Real m = s.m_fixed + s.m_prop;
+  q.beta = std::atan(s.vr / s.vt);
+  const AirRelativeMotion rel = air_relative_motion(s.vt, s.vr, r, s.v_earth);
+  q.theta = rel.theta;
+  if (s.steer_mode == VACUUM_STEERING) {
+    q.Pq = 0.0L;
+    q.T = s.thrust_vac;
+    s.a = s.thrust_vac / m;
+    q.Cd = 0.0L;
+  } else {
+    const AirData ambient = air.atmosphere(s.h0);
+    q.Pq = rel.v_rel * ambient.density * rel.v_rel / 2.0L;
+    q.T = effective_thrust(s.thrust_vac, ambient.pressure, s.exit_area);
+    s.a = q.T / m;
+    q.Cd = drag_coefficient(rel.v_rel / ambient.sound_speed);
+  }
+
+  raise_maximum_forces(s, q, m);
+  q.D = s.ref_area * (q.Cd * q.Pq);
+  if (io.output_to_file()) raise_run_maxima(s, q);
+
+  // The held steering angle that the next steps and the table take up.
+  switch (s.steer_mode) {
+    case FLIGHT_PATH_STEERING:
+      if (s.steer_rel) s.alpha = q.theta - q.beta;
+      break;
+    case VERTICAL_ACCEL_LAW:
+      s.alpha = steer_vertical_law(
+                    {s.vlaw_k, s.vlaw_n, s.vt, s.vr, r, m, q.T, q.D, rel.v_rel, q.beta, s.maxa})
+                    .alpha_c;
+      break;
+    default:
+      s.alpha = 0.0L;
+      break;
+  }
+
+  write_trajectory_row(io.output(), s, q);
+  if (io.output_to_file()) write_plot_lines(io, s, q);
+
+  update_osculating_orbit(s);
+  if (observer != nullptr) observer->on_step(s, q);
+}
+
+}  // namespace ascent

@@ -1,0 +1,43 @@
+// The trajectory table row that every Runge-Kutta step writes, and the lines
+// of the four plot files (speed, height, acceleration and dynamic pressure
+// against time) that go with it when the output goes to a named file.
+#pragma once
+
+#include "dynamics/flight_state.hpp"
+#include "dynamics/real.hpp"
+#include "dynamics/step_quantities.hpp"
+#include "run/channels.hpp"
+#include "run/line.hpp"
+#include "run/text_channel.hpp"
+
+namespace ascent {
+
+/// The ten columns of a trajectory row, in the units the table shows.
+struct TrajectoryRow {
+  Extended t;      ///< [s] 7:2
+  Extended a;      ///< [m/s^2] thrust acceleration, 6:1
+  Extended vi;     ///< [m/s] inertial speed, round:6
+  Extended h0;     ///< [m] altitude, round:8
+  Extended r0;     ///< [m] downrange distance, round:10
+  Extended alpha;  ///< [deg] held steering angle, 7:2
+  Extended beta;   ///< [deg] inertial flight-path angle, 7:2
+  Extended theta;  ///< [deg] Earth-relative flight-path angle, 7:2
+  Extended Pq;     ///< [Pa] dynamic pressure, 9:1
+  Extended mass;   ///< [kg] m_fixed + m_prop, 10:1
+};
+
+/// The row in the table's column layout, without its line end: 77 characters
+/// when every value fits its field; a wider value pushes the rest right.
+[[nodiscard]] Line trajectory_row_line(const TrajectoryRow& row);
+
+/// Writes the row of the step that has just ended: the flight state after
+/// the step, with the angles in degrees.
+void write_trajectory_row(TextChannel& out, const FlightState& state,
+                          const StepQuantities& derived);
+
+/// Writes the step's line to speed.dat (km/s), height.dat (km), accel.dat
+/// (m/s^2) and dynpres.dat (kPa), each with the time first. The plot files are
+/// open only when the output goes to a named file.
+void write_plot_lines(Channels& io, const FlightState& state, const StepQuantities& derived);
+
+}  // namespace ascent

@@ -1,0 +1,268 @@
+// Liftoff and booster phase: from the pad through the vertical rise, the
+// pitch-over kick, the hold of the turn time and the recovery, to booster
+// separation at 128.4 s. The boosters' thrust follows the booster thrust
+// file, linearly between records; the core burns at constant thrust.
+#include <cmath>
+#include <string>
+
+#include "atmosphere/standard_atmosphere.hpp"
+#include "dynamics/earth.hpp"
+#include "mission/booster_thrust_file.hpp"
+#include "mission/vehicle.hpp"
+#include "run/runtime_error.hpp"
+#include "run/simulation.hpp"
+
+namespace ascent {
+
+using namespace vehicle;
+
+namespace {
+
+/// [rad/s] the kick and recovery pitch rate.
+constexpr Extended turn_rate_radians() { return TURN_RATE * PI / 180.0L; }
+
+/// A row in the trajectory table's layout for the vehicle standing upright.
+Line upright_row(const FlightState& s, Extended acceleration) {
+  return Line{}
+      .fixed(s.t, 7, 2)
+      .fixed(acceleration, 6, 1)
+      .rounded(s.v_earth, 6)
+      .rounded(s.h0, 8)
+      .rounded(s.r0, 10)
+      .fixed(90.0L, 7, 2)
+      .fixed(0.0L, 7, 2)
+      .fixed(90.0L, 7, 2)
+      .fixed(0.0L, 9, 1)
+      .fixed(s.mass(), 10, 1);
+}
+
+/// The flight of one booster phase: the thrust file and its running totals.
+class BoosterPhase {
+ public:
+  explicit BoosterPhase(Simulation& simulation)
+      : sim_(simulation),
+        s_(simulation.state),
+        file_(simulation.io.path_of(BOOSTER_THRUST_FILE)) {}
+
+  void fly();
+
+ private:
+  void set_up_on_pad();
+  void lift_off();
+  void climb_to_pitch_over();
+  void find_pitch_over_point();
+  void check_turn_fits_before_separation() const;
+  void separate_boosters();
+
+  void read_booster_record();
+  void run_booster_to_time();
+  void step() { sim_.rk4_step(); }
+
+  Simulation& sim_;
+  FlightState& s_;
+  BoosterThrustFile file_;
+  Real rec_t_;              ///< [s] time of the last record read
+  Real rec_thrust_;         ///< [N] thrust of one booster at rec_t_
+  Real prev_t_;             ///< [s] time of the record before
+  Real prev_thrust_;        ///< [N] thrust of one booster at prev_t_
+  Real booster_prop_used_;  ///< [kg] burned by one booster, record by record
+  Real sea_level_loss_;     ///< [N] thrust lost to sea-level pressure
+};
+
+void BoosterPhase::set_up_on_pad() {
+  s_.force_count = 3;
+  s_.force(3).force_mass = 174000.0L;
+  s_.force(2).force_mass = s_.force(3).force_mass + 1074908.0L;
+  s_.force(1).force_mass = s_.force(2).force_mass + 1458480.0L;
+  sim_.memory.liftoff_mass = s_.force(1).force_mass;
+  s_.force(3).force_area = PI * 8.407L * 8.407L / 4.0L;
+  s_.force(2).force_area = s_.force(3).force_area + 2.073L;
+  s_.force(1).force_area =
+      s_.force(2).force_area + BOOSTER_COUNT * (PI * 5.2883L * 5.2883L / 4.0L - 0.038L);
+  for (int k = 1; k <= s_.force_count; ++k) {
+    s_.force(k).max_force = SURFACE_GRAVITY * s_.force(k).force_mass;
+    s_.force(k).max_force_t = 0.0L;
+  }
+
+  s_.ref_area = s_.force(1).force_area;
+  s_.exit_area = BOOSTER_COUNT * PI * 3.8748L * 3.8748L / 4.0L + CORE_EXIT_AREA;
+  sea_level_loss_ = s_.exit_area * P_SEA_LEVEL;
+  s_.m_prop = 2228306.0L;
+  s_.m_fixed = s_.force(1).force_mass - s_.m_prop;
+  s_.t = 0.0L;
+  s_.v_earth = std::cos(LAUNCH_LATITUDE * PI / 180.0L) * 2.0L * PI * R_EARTH / SIDEREAL_DAY;
+  s_.vt = s_.v_earth;
+  s_.h0 = s_.vr = s_.r0 = s_.pitch = 0.0L;
+  s_.mdot_rate = s_.thrust_rate = s_.dV = 0.0L;
+  s_.thrust_vac = CORE_THRUST;
+  s_.mdot = -CORE_THRUST / CORE_EXHAUST_VELOCITY;
+
+  sim_.io.output().write_line(upright_row(s_, SURFACE_GRAVITY));
+}
+
+void BoosterPhase::lift_off() {
+  const BoosterRecord first = file_.read_record();
+  rec_t_ = first.t;
+  rec_thrust_ = first.thrust;
+  s_.dt = rec_t_;
+  s_.thrust_rate = rec_thrust_ * 2.0L / s_.dt;
+  s_.mdot_rate = -s_.thrust_rate / BOOSTER_EXHAUST_VELOCITY;
+  booster_prop_used_ = rec_thrust_ * 0.5L * s_.dt / BOOSTER_EXHAUST_VELOCITY;
+
+  // Thrust less back-pressure loss equals the weight: a quadratic in time.
+  const Real a = -SURFACE_GRAVITY * s_.mdot_rate / 2.0L;
+  const Real b = -SURFACE_GRAVITY * s_.mdot + s_.thrust_rate;
+  const Real c = (s_.thrust_vac - sea_level_loss_) - (s_.m_fixed + s_.m_prop) * SURFACE_GRAVITY;
+  const Real t = (std::sqrt(b * b - 4.0L * a * c) - b) / (2.0L * a);
+  if (!(t > 0.0L && t <= rec_t_)) {
+    throw RuntimeError(ErrorCode::range_check,
+                       "the booster thrust file \"" + file_.name() +
+                           "\", record 1: the thrust is too small for liftoff by " +
+                           std::string(Line{}.fixed(rec_t_, 1, 2).view()) + " s");
+  }
+  s_.t = t;
+  s_.m_prop = s_.m_prop + s_.mdot * s_.t + s_.mdot_rate * s_.t * s_.t / 2.0L;
+  s_.thrust_vac = s_.thrust_vac + s_.thrust_rate * s_.t;
+  s_.mdot = s_.mdot + s_.mdot_rate * s_.t;
+  sim_.io.output().write_line(upright_row(s_, (s_.thrust_vac - sea_level_loss_) / s_.mass()));
+
+  s_.dt = s_.dt - s_.t;
+  s_.pitch_rate = 0.0L;
+  s_.steer_mode = FLIGHT_PATH_STEERING;
+  s_.steer_rel = true;
+  step();
+  sim_.memory.liftoff_thrust = s_.thrust_vac - sea_level_loss_;
+  sim_.memory.liftoff_accel = sim_.memory.liftoff_thrust / s_.mass();
+}
+
+void BoosterPhase::climb_to_pitch_over() {
+  do {
+    if (rec_t_ >= BOOSTER_SEPARATION_TIME) {
+      throw RuntimeError(ErrorCode::range_check,
+                         "the booster thrust file \"" + file_.name() +
+                             "\": the vehicle does not climb above 110 m before booster separation");
+    }
+    read_booster_record();
+    step();
+  } while (!(s_.h0 > PITCH_OVER_ALTITUDE));
+}
+
+void BoosterPhase::find_pitch_over_point() {
+  s_.dt = -s_.dt;
+  step();
+  s_.t_rem = -s_.dt;
+  s_.dt = -s_.dt / 10.0L;
+  s_.h_stop = PITCH_OVER_ALTITUDE;
+  sim_.run_to_altitude();
+  s_.dt = -s_.dt / 10.0L;
+  sim_.run_to_altitude();
+}
+
+void BoosterPhase::check_turn_fits_before_separation() const {
+  const Real recovery_end = s_.t + 2.0L + sim_.memory.turn_time;
+  if (recovery_end > BOOSTER_SEPARATION_TIME) {
+    throw RunAbandoned(std::string(Line{}
+                                       .text("Error! Turn time too long: the recovery would end at ")
+                                       .fixed(recovery_end, 1, 2)
+                                       .text(" s, after booster separation at ")
+                                       .fixed(BOOSTER_SEPARATION_TIME, 1, 1)
+                                       .text(" s.")
+                                       .view()));
+  }
+}
+
+void BoosterPhase::separate_boosters() {
+  // The flight stopped inside the last record interval: take back what one
+  // booster would burn in the rest of it, at the mean thrust of that part.
+  booster_prop_used_ = booster_prop_used_ - s_.dt *
+                                                (rec_thrust_ - 0.5L * s_.dt * (rec_thrust_ - prev_thrust_) /
+                                                                   (rec_t_ - prev_t_)) /
+                                                BOOSTER_EXHAUST_VELOCITY;
+  const Real residual = BOOSTER_PROPELLANT - booster_prop_used_;
+  s_.m_prop = s_.m_prop - BOOSTER_COUNT * residual;
+  sim_.write_event(Line{}
+                       .text("Booster seperation! Residual booster propellant = ")
+                       .fixed(residual, 1, 0)
+                       .text(" kg.")
+                       .view());
+  file_.close();
+}
+
+void BoosterPhase::fly() {
+  set_up_on_pad();
+  lift_off();
+  climb_to_pitch_over();
+  find_pitch_over_point();
+  check_turn_fits_before_separation();
+
+  // Kick: one second at -0.5 deg/s, split at the record time inside it.
+  sim_.write_event("Pitch over!");
+  s_.pitch_rate = -turn_rate_radians();
+  s_.dt = s_.t_rem;
+  step();
+  s_.t_rem = 1.0L - s_.dt;
+  read_booster_record();
+  s_.dt = s_.t_rem;
+  step();
+
+  // Hold the offset for the turn time.
+  s_.pitch_rate = 0.0L;
+  s_.dt = 1.0L - s_.dt;
+  step();
+  s_.t_rem = sim_.memory.turn_time - s_.dt;
+  run_booster_to_time();
+
+  // Recovery: one second at +0.5 deg/s.
+  s_.pitch_rate = turn_rate_radians();
+  step();
+  s_.t_rem = 1.0L - s_.dt;
+  read_booster_record();
+  s_.dt = s_.t_rem;
+  step();
+  s_.pitch = 0.0L;
+  sim_.write_event("End turn.");
+
+  // Booster burn to separation.
+  s_.pitch_rate = 0.0L;
+  s_.dt = 1.0L - s_.dt;
+  step();
+  s_.t_rem = BOOSTER_SEPARATION_TIME - s_.t;
+  run_booster_to_time();
+  separate_boosters();
+}
+
+void BoosterPhase::read_booster_record() {
+  prev_t_ = rec_t_;
+  prev_thrust_ = rec_thrust_;
+  const BoosterRecord record = file_.read_record();
+  rec_t_ = record.t;
+  rec_thrust_ = record.thrust;
+  s_.dt = rec_t_ - prev_t_;
+  if (s_.dt > 1.0L) {
+    sim_.io.output().write_line("Error! Booster time increments must be at most 1 second");
+  }
+  s_.thrust_rate = (rec_thrust_ - prev_thrust_) * 2.0L / s_.dt;
+  s_.mdot_rate = -s_.thrust_rate / BOOSTER_EXHAUST_VELOCITY;
+  booster_prop_used_ =
+      booster_prop_used_ + (rec_thrust_ + prev_thrust_) * 0.5L * s_.dt / BOOSTER_EXHAUST_VELOCITY;
+}
+
+void BoosterPhase::run_booster_to_time() {
+  read_booster_record();
+  s_.t_rem = s_.t_rem - s_.dt;
+  while (s_.t_rem > 0.0L) {
+    step();
+    read_booster_record();
+    s_.t_rem = s_.t_rem - s_.dt;
+  }
+  const Real full = s_.dt;
+  s_.dt = s_.dt + s_.t_rem;
+  step();
+  s_.dt = full - s_.dt;
+}
+
+}  // namespace
+
+void Simulation::fly_booster_phase() { BoosterPhase(*this).fly(); }
+
+}  // namespace ascent

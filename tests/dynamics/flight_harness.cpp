@@ -1,0 +1,125 @@
+#include "dynamics/flight_harness.hpp"
+
+#include <cstdlib>
+#include <stdexcept>
+
+namespace ascent::testing {
+
+namespace {
+
+std::FILE* open_input(std::string& text) {
+  std::FILE* in = fmemopen(text.data(), text.size(), "r");
+  if (in == nullptr) throw std::runtime_error("cannot open the answers in memory");
+  return in;
+}
+
+std::FILE* open_output(Output where, char** buffer, std::size_t* size) {
+  std::FILE* out =
+      where == Output::discard ? std::fopen("/dev/null", "wb") : open_memstream(buffer, size);
+  if (out == nullptr) throw std::runtime_error("cannot open the output stream");
+  return out;
+}
+
+}  // namespace
+
+FlightHarness::FlightHarness(Output where)
+    : input_(where == Output::file ? "flight.txt\n" : "\n"),
+      in_(open_input(input_)),
+      out_(open_output(where, &buffer_, &size_)),
+      dir_(where == Output::file ? std::make_unique<TempDir>() : nullptr),
+      sim(in_, out_, dir_ ? dir_->path() : std::filesystem::path(".")) {
+  sim.io.open_channels();
+  sim.air.init_atmosphere();
+  std::fflush(out_);
+  prompt_end_ = size_;
+}
+
+FlightHarness::~FlightHarness() {
+  sim.io.abandon();
+  std::fclose(out_);
+  std::fclose(in_);
+  std::free(buffer_);
+}
+
+std::string FlightHarness::output() {
+  sim.io.output().flush();
+  std::fflush(out_);
+  if (buffer_ == nullptr) return {};
+  return std::string(buffer_ + prompt_end_, size_ - prompt_end_);
+}
+
+std::vector<std::string> FlightHarness::output_lines() {
+  const std::string text = output();
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  for (std::size_t end = text.find("\r\n"); end != std::string::npos;
+       end = text.find("\r\n", start)) {
+    lines.push_back(text.substr(start, end - start));
+    start = end + 2;
+  }
+  if (start < text.size()) lines.push_back(text.substr(start));
+  return lines;
+}
+
+std::string FlightHarness::file(std::string_view name) {
+  sim.io.output().flush();
+  sim.io.speed_file().flush();
+  sim.io.height_file().flush();
+  sim.io.accel_file().flush();
+  sim.io.dynpres_file().flush();
+  return dir_->read(name);
+}
+
+void set_coast(FlightState& s, double h0, double vt, double vr) {
+  s.steer_mode = VACUUM_STEERING;
+  s.h0 = h0;
+  s.vt = vt;
+  s.vr = vr;
+  s.m_fixed = 1000.0;
+  s.m_prop = 0.0;
+  s.thrust_vac = 0.0;
+  s.mdot = 0.0;
+  s.dt = 1.0;
+}
+
+void set_vacuum_burn(FlightState& s) {
+  s.steer_mode = VACUUM_STEERING;
+  s.h0 = 180000.0;
+  s.vt = 6000.0;
+  s.vr = 150.0;
+  s.pitch = 0.05;
+  s.pitch_rate = 0.002;
+  s.m_fixed = 4000.0;
+  s.m_prop = 16000.0;
+  s.mdot = -60.0;
+  s.mdot_rate = 0.05;
+  s.thrust_vac = 200000.0;
+  s.thrust_rate = -400.0;
+  s.v_earth = 408.0;
+  s.dt = 1.0;
+}
+
+void set_core_climb(FlightState& s) {
+  s.steer_mode = FLIGHT_PATH_STEERING;
+  s.steer_rel = true;
+  s.h0 = 30000.0;
+  s.vt = 1600.0;
+  s.vr = 450.0;
+  s.v_earth = 408.0;
+  s.m_fixed = 300000.0;
+  s.m_prop = 600000.0;
+  s.mdot = -2100.0;
+  s.thrust_vac = 9282548.16;
+  s.exit_area = 16.67;
+  s.ref_area = 57.58;
+  s.dt = 1.0;
+}
+
+std::vector<double> integrated(const FlightState& s) {
+  std::vector<double> values;
+  for (Real StateVector::*x : StateVector::components) values.push_back((s.*x).value());
+  values.push_back(s.t.value());
+  return values;
+}
+
+}  // namespace ascent::testing

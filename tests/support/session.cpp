@@ -1,0 +1,85 @@
+#include "support/session.hpp"
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+#include "run/simulation.hpp"
+
+namespace ascent::testing {
+
+TempDir::TempDir() {
+  std::string pattern = (std::filesystem::temp_directory_path() / "ascent-test-XXXXXX").string();
+  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("cannot create a temporary folder");
+  path_ = pattern;
+}
+
+TempDir::~TempDir() {
+  std::error_code ignored;
+  std::filesystem::remove_all(path_, ignored);
+}
+
+std::string read_file(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+std::string TempDir::read(std::string_view name) const { return read_file(path_ / name); }
+
+void TempDir::write(std::string_view name, std::string_view bytes) const {
+  std::ofstream(path_ / name, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+bool TempDir::exists(std::string_view name) const { return std::filesystem::exists(path_ / name); }
+
+void install_sample_thrust_file(const TempDir& dir) {
+  std::filesystem::copy_file(std::filesystem::path(ASCENT_DATA_DIR) / "s1.dat", dir.path() / "s1.dat");
+}
+
+SessionResult run_in_process(const TempDir& dir, std::string_view answers) {
+  std::string input(answers);
+  std::FILE* in = fmemopen(input.data(), input.size(), "r");
+  char* buffer = nullptr;
+  std::size_t size = 0;
+  std::FILE* out = open_memstream(&buffer, &size);
+  SessionResult result;
+  {
+    Simulation simulation(in, out, dir.path());
+    result.status = run_session(simulation, out);
+  }
+  std::fclose(out);
+  std::fclose(in);
+  result.standard_output.assign(buffer, size);
+  std::free(buffer);
+  return result;
+}
+
+SessionResult run_program(const TempDir& dir, std::string_view answers) {
+  dir.write("answers.in", answers);
+  const std::string command = "cd '" + dir.path().string() + "' && '" ASCENT_EXE
+                              "' < answers.in > session.out";
+  const int raw = std::system(command.c_str());
+  SessionResult result;
+  result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  result.standard_output = dir.read("session.out");
+  std::filesystem::remove(dir.path() / "answers.in");
+  std::filesystem::remove(dir.path() / "session.out");
+  return result;
+}
+
+std::string crlf(std::string_view text) {
+  std::string out;
+  for (const char c : text) {
+    if (c == '\n') out += '\r';
+    out += c;
+  }
+  return out;
+}
+
+}  // namespace ascent::testing

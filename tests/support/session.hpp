@@ -1,0 +1,51 @@
+// Running the simulator in tests: in-process on memory streams, or as the
+// built program with piped standard input, each in a fresh working folder.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace ascent::testing {
+
+/// A fresh folder under the system's temporary folder, removed with its contents.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  [[nodiscard]] const std::filesystem::path& path() const { return path_; }
+  /// The bytes of a file in the folder ("" when it does not exist).
+  [[nodiscard]] std::string read(std::string_view name) const;
+  void write(std::string_view name, std::string_view bytes) const;
+  [[nodiscard]] bool exists(std::string_view name) const;
+
+ private:
+  std::filesystem::path path_;
+};
+
+/// The bytes of a file anywhere.
+std::string read_file(const std::filesystem::path& path);
+
+/// Copies the sample booster thrust file into `dir` as s1.dat.
+void install_sample_thrust_file(const TempDir& dir);
+
+/// What one session printed and how it ended.
+struct SessionResult {
+  std::string standard_output;
+  int status = -1;
+};
+
+/// Runs a whole session in this process: the dialogue with `answers` on the
+/// standard input, files in `dir`.
+SessionResult run_in_process(const TempDir& dir, std::string_view answers);
+
+/// Runs the built `ascent` program in `dir` with `answers` piped in.
+SessionResult run_program(const TempDir& dir, std::string_view answers);
+
+/// CR LF line ends for a text written with '\n'.
+std::string crlf(std::string_view text);
+
+}  // namespace ascent::testing

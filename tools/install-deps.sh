@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs what building and testing ascent needs, from Debian's packages.
+# Packages already present are left alone, so a second run does nothing.
+set -euo pipefail
+
+packages=(
+  g++ cmake make                     # compiler and build
+  libgtest-dev libgmock-dev          # unit and end-to-end tests
+  libbenchmark-dev                   # benchmarks
+  libcli11-dev                       # command line of ascent-trim
+  gnuplot-nox                        # plots of a run and of a sweep
+  clang libclang-rt-14-dev           # libFuzzer targets
+  valgrind                           # leak check of a whole session
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if ((${#missing[@]})); then
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
