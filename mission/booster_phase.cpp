@@ -7,6 +7,7 @@
 
 #include "atmosphere/standard_atmosphere.hpp"
 #include "dynamics/earth.hpp"
+#include "dynamics/trajectory_row.hpp"
 #include "mission/booster_thrust_file.hpp"
 #include "mission/vehicle.hpp"
 #include "run/runtime_error.hpp"
@@ -21,19 +22,11 @@ namespace {
 /// [rad/s] the kick and recovery pitch rate.
 constexpr Extended turn_rate_radians() { return TURN_RATE * PI / 180.0L; }
 
-/// A row in the trajectory table's layout for the vehicle standing upright.
+/// A row in the trajectory table's layout for the vehicle standing upright
+/// on the pad, its thrust acceleration given.
 Line upright_row(const FlightState& s, Extended acceleration) {
-  return Line{}
-      .fixed(s.t, 7, 2)
-      .fixed(acceleration, 6, 1)
-      .rounded(s.v_earth, 6)
-      .rounded(s.h0, 8)
-      .rounded(s.r0, 10)
-      .fixed(90.0L, 7, 2)
-      .fixed(0.0L, 7, 2)
-      .fixed(90.0L, 7, 2)
-      .fixed(0.0L, 9, 1)
-      .fixed(s.mass(), 10, 1);
+  return trajectory_row_line(
+      {s.t, acceleration, s.v_earth, s.h0, s.r0, 90.0L, 0.0L, 90.0L, 0.0L, s.mass()});
 }
 
 /// The flight of one booster phase: the thrust file and its running totals.

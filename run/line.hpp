@@ -30,7 +30,7 @@ class Line {
   Line& format(const char* pattern, Args... args);
 
   // Room for ten values of the widest finite double in fixed point.
-  std::array<char, 4096> buffer_{};
+  std::array<char, 4096> buffer_;  // not cleared: only the first size_ bytes are read
   std::size_t size_ = 0;
 };
 

@@ -24,20 +24,17 @@ SEPARATION = 128.4                 # s
 # (time [s], relative thrust): the shape, scaled below.
 SHAPE = [
     (0.0, 0.0),
-    (1.0, 1.000),
-    (8.0, 1.035),
-    (20.0, 1.040),
-    (32.0, 0.985),
-    (42.0, 0.840),
-    (52.0, 0.770),
-    (62.0, 0.790),
-    (74.0, 0.880),
-    (90.0, 0.905),
-    (104.0, 0.860),
-    (114.0, 0.640),
-    (122.0, 0.330),
-    (128.0, 0.130),
-    (130.0, 0.060),
+    (1.0, 1.40),     # ignition pressure peak of the star-shaped forward grain
+    (8.0, 1.27),     # high-pressure plateau: leaves the pad fast, turns late
+    (24.0, 1.27),
+    (40.0, 0.88),    # bucket through maximum dynamic pressure (near 57 s)
+    (60.0, 0.88),
+    (74.0, 0.94),    # second plateau as the burning area grows again
+    (100.0, 0.94),
+    (114.0, 0.70 * 0.94),  # tail-off as the web burns through
+    (122.0, 0.36 * 0.94),
+    (128.0, 0.14 * 0.94),
+    (130.0, 0.065 * 0.94),
 ]
 
 
