@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "dynamics/earth.hpp"
+#include "mission/rocket_equation.hpp"
 #include "mission/vehicle.hpp"
 #include "run/simulation.hpp"
 
@@ -85,7 +86,7 @@ MassBudget upper_stage_mass_budget(const FlightState& s, Real dV_upper) {
   b.S3_Mp = round_even(S3_PROPELLANT_LOAD - s.m_prop);
   const Real m = s.m_prop + s.m_fixed;
   const Real x = dV_upper * RESERVE_FRACTION / S3_EXHAUST_VELOCITY;
-  b.reserve_propellant = round_even(m / (1.0L / (std::exp(x) - 1.0L) + 1.0L));
+  b.reserve_propellant = round_even(propellant_for_speed_gain(m, x));
   b.S3_U_Mp = S3_U_MP;
   b.deorbit_propellant = round_even((b.reserve_propellant + STAGE_BASE_MASS) * DEORBIT_FRACTION);
   b.reserve_propellant = b.reserve_propellant + round_even(b.deorbit_propellant * RESERVE_FRACTION);

@@ -6,6 +6,8 @@
 
 #include "dynamics/earth.hpp"
 #include "mission/flight_summary.hpp"
+#include "mission/rocket_equation.hpp"
+#include "mission/upper_stage_phase.hpp"
 #include "mission/vehicle.hpp"
 #include "run/simulation.hpp"
 
@@ -26,6 +28,13 @@ const char* hopeless_burn(const FlightState& s) {
 }
 
 }  // namespace
+
+Real final_burn_time(const FlightState& s) {
+  const Real m = s.m_fixed + s.m_prop;
+  const Real x = (ORBIT_SPEED - s.vi) / S3_EXHAUST_VELOCITY;
+  if (!(x > 0.0L)) return 0.0L;
+  return -propellant_for_speed_gain(m, x) / s.mdot;
+}
 
 void Simulation::fly_upper_stage_phase() {
   FlightState& s = state;
@@ -97,9 +106,7 @@ void Simulation::fly_upper_stage_phase() {
   // Last step: the burn time the rocket equation asks for the missing speed.
   // A step back that already leaves the speed reached gets a step of zero
   // length rather than one backwards in time.
-  const Real m = s.m_fixed + s.m_prop;
-  const Real x = (ORBIT_SPEED - s.vi) / S3_EXHAUST_VELOCITY;
-  s.dt = x > 0.0L ? Real(-m / (1.0L / (std::exp(x) - 1.0L) + 1.0L) / s.mdot) : Real(0.0L);
+  s.dt = final_burn_time(s);
   rk4_step();
   write_event("Upper Stage Engine Cutoff!");
 

@@ -8,7 +8,6 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "run/simulation.hpp"
 
 namespace ascent::testing {
 
@@ -42,21 +41,32 @@ void install_sample_thrust_file(const TempDir& dir) {
   std::filesystem::copy_file(std::filesystem::path(ASCENT_DATA_DIR) / "s1.dat", dir.path() / "s1.dat");
 }
 
+ScriptedSimulation::ScriptedSimulation(const TempDir& dir, std::string_view answers)
+    : answers_(answers) {
+  in_ = fmemopen(answers_.data(), answers_.size(), "r");
+  out_ = open_memstream(&buffer_, &size_);
+  simulation_ = std::make_unique<Simulation>(in_, out_, dir.path());
+}
+
+ScriptedSimulation::~ScriptedSimulation() {
+  simulation_.reset();
+  std::fclose(out_);
+  std::fclose(in_);
+  std::free(buffer_);
+}
+
+int ScriptedSimulation::run() { return run_session(*simulation_, out_); }
+
+std::string ScriptedSimulation::standard_output() {
+  std::fflush(out_);
+  return {buffer_, size_};
+}
+
 SessionResult run_in_process(const TempDir& dir, std::string_view answers) {
-  std::string input(answers);
-  std::FILE* in = fmemopen(input.data(), input.size(), "r");
-  char* buffer = nullptr;
-  std::size_t size = 0;
-  std::FILE* out = open_memstream(&buffer, &size);
+  ScriptedSimulation session(dir, answers);
   SessionResult result;
-  {
-    Simulation simulation(in, out, dir.path());
-    result.status = run_session(simulation, out);
-  }
-  std::fclose(out);
-  std::fclose(in);
-  result.standard_output.assign(buffer, size);
-  std::free(buffer);
+  result.status = session.run();
+  result.standard_output = session.standard_output();
   return result;
 }
 

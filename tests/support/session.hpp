@@ -2,9 +2,13 @@
 // built program with piped standard input, each in a fresh working folder.
 #pragma once
 
+#include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <string_view>
+
+#include "run/simulation.hpp"
 
 namespace ascent::testing {
 
@@ -36,6 +40,31 @@ void install_sample_thrust_file(const TempDir& dir);
 struct SessionResult {
   std::string standard_output;
   int status = -1;
+};
+
+/// A simulation in this process that reads scripted answers and writes its
+/// standard output to memory, for tests that look at its state afterwards.
+class ScriptedSimulation {
+ public:
+  ScriptedSimulation(const TempDir& dir, std::string_view answers);
+  ~ScriptedSimulation();
+  ScriptedSimulation(const ScriptedSimulation&) = delete;
+  ScriptedSimulation& operator=(const ScriptedSimulation&) = delete;
+
+  /// Runs the dialogue to its end; returns the exit status.
+  int run();
+  /// What went to the standard output so far.
+  [[nodiscard]] std::string standard_output();
+
+  Simulation& simulation() { return *simulation_; }
+
+ private:
+  std::string answers_;
+  std::FILE* in_ = nullptr;
+  char* buffer_ = nullptr;
+  std::size_t size_ = 0;
+  std::FILE* out_ = nullptr;
+  std::unique_ptr<Simulation> simulation_;
 };
 
 /// Runs a whole session in this process: the dialogue with `answers` on the

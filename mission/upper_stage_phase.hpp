@@ -1,0 +1,13 @@
+// Pieces of the upper stage phase that are worth checking on their own.
+#pragma once
+
+#include "dynamics/flight_state.hpp"
+
+namespace ascent {
+
+/// [s] length of the last mainstage step: the burn time in which the rocket
+/// equation gives the speed still missing to orbit speed. A state already at
+/// or above orbit speed gets 0, never a step backwards in time.
+[[nodiscard]] Real final_burn_time(const FlightState& state);
+
+}  // namespace ascent
