@@ -35,7 +35,7 @@ class BoosterPhase {
   explicit BoosterPhase(Simulation& simulation)
       : sim_(simulation),
         s_(simulation.state),
-        file_(simulation.io.path_of(BOOSTER_THRUST_FILE)) {}
+        file_(simulation.booster_thrust_path()) {}
 
   void fly();
 
@@ -118,6 +118,7 @@ void BoosterPhase::lift_off() {
   s_.thrust_vac = s_.thrust_vac + s_.thrust_rate * s_.t;
   s_.mdot = s_.mdot + s_.mdot_rate * s_.t;
   sim_.io.output().write_line(upright_row(s_, (s_.thrust_vac - sea_level_loss_) / s_.mass()));
+  if (sim_.observer != nullptr) sim_.observer->on_liftoff(s_);
 
   s_.dt = s_.dt - s_.t;
   s_.pitch_rate = 0.0L;

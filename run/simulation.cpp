@@ -69,6 +69,10 @@ void Simulation::run_dialogue() {
   io.close_channels();
 }
 
+std::filesystem::path Simulation::booster_thrust_path() const {
+  return booster_thrust_file.empty() ? io.path_of(BOOSTER_THRUST_FILE) : booster_thrust_file;
+}
+
 void Simulation::write_event(std::string_view line) {
   io.output().write_line(line);
   if (observer != nullptr) observer->on_event(line, state);

@@ -55,6 +55,8 @@ class FlightObserver {
   virtual ~FlightObserver() = default;
   virtual void on_step(const FlightState& state, const StepQuantities& derived) = 0;
   virtual void on_event(std::string_view line, const FlightState& state) = 0;
+  /// The moment of liftoff, which is not a step: the state of the liftoff row.
+  virtual void on_liftoff(const FlightState& /*state*/) {}
 };
 
 class Simulation {
@@ -97,6 +99,10 @@ class Simulation {
 
   /// Write the upper stage's constants file at the end of every run.
   bool write_constants_file = true;
+  /// The booster thrust file every run reads: empty (the default) is
+  /// BOOSTER_THRUST_FILE in the working folder.
+  std::filesystem::path booster_thrust_file;
+  [[nodiscard]] std::filesystem::path booster_thrust_path() const;
 
  private:
   void write_table_header();

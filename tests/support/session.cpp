@@ -37,6 +37,8 @@ void TempDir::write(std::string_view name, std::string_view bytes) const {
 
 bool TempDir::exists(std::string_view name) const { return std::filesystem::exists(path_ / name); }
 
+std::string sample_thrust_file() { return read_file(std::filesystem::path(ASCENT_DATA_DIR) / "s1.dat"); }
+
 void install_sample_thrust_file(const TempDir& dir) {
   std::filesystem::copy_file(std::filesystem::path(ASCENT_DATA_DIR) / "s1.dat", dir.path() / "s1.dat");
 }

@@ -33,6 +33,9 @@ class TempDir {
 /// The bytes of a file anywhere.
 std::string read_file(const std::filesystem::path& path);
 
+/// The text of the sample booster thrust file.
+std::string sample_thrust_file();
+
 /// Copies the sample booster thrust file into `dir` as s1.dat.
 void install_sample_thrust_file(const TempDir& dir);
 
