@@ -1,0 +1,67 @@
+// Cost of whole flights: one run of the README example (turn time 20 s,
+// 18 degrees) with the output channel discarded, and with every file
+// written (output file, plot files, constants file) in a scratch folder.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+#include <string>
+
+#include "run/simulation.hpp"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+/// A scratch folder holding the sample booster thrust file.
+class Folder {
+ public:
+  Folder() {
+    std::string pattern = (fs::temp_directory_path() / "ascent-bench-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("cannot create a folder");
+    path = pattern;
+    fs::copy_file(fs::path(ASCENT_DATA_DIR) / "s1.dat", path / "s1.dat");
+  }
+  ~Folder() { fs::remove_all(path); }
+  Folder(const Folder&) = delete;
+  Folder& operator=(const Folder&) = delete;
+  fs::path path;
+};
+
+/// One program session answering `answers`, its standard output discarded.
+void fly_session(const fs::path& folder, std::string answers) {
+  std::FILE* in = fmemopen(answers.data(), answers.size(), "r");
+  std::FILE* out = std::fopen("/dev/null", "wb");
+  if (in == nullptr || out == nullptr) throw std::runtime_error("cannot open a stream");
+  {
+    ascent::Simulation simulation(in, out, folder);
+    if (ascent::run_session(simulation, out) != 0) throw std::runtime_error("the flight failed");
+  }
+  std::fclose(out);
+  std::fclose(in);
+}
+
+void WholeRunOutputDiscarded(benchmark::State& state) {
+  Folder folder;
+  for (auto _ : state) fly_session(folder.path, "\n20\n18\n-1\n");
+}
+BENCHMARK(WholeRunOutputDiscarded)->Unit(benchmark::kMillisecond);
+
+void WholeRunEveryFileWritten(benchmark::State& state) {
+  Folder folder;
+  for (auto _ : state) fly_session(folder.path, "run.txt\n20\n18\n-1\n");
+}
+BENCHMARK(WholeRunEveryFileWritten)->Unit(benchmark::kMillisecond);
+
+void TenRunSession(benchmark::State& state) {
+  Folder folder;
+  std::string answers = "run.txt\n";
+  for (int run = 0; run < 10; ++run) answers += std::to_string(15 + run) + "\n18\n";
+  for (auto _ : state) fly_session(folder.path, answers + "-1\n");
+}
+BENCHMARK(TenRunSession)->Unit(benchmark::kMillisecond);
+
+}  // namespace
