@@ -22,6 +22,9 @@ namespace {
 /// [rad/s] the kick and recovery pitch rate.
 constexpr Extended turn_rate_radians() { return TURN_RATE * PI / 180.0L; }
 
+/// [kg] all propellant on the pad: both boosters' and the core's.
+constexpr Extended PAD_PROPELLANT = 2228306.0L;
+
 /// A row in the trajectory table's layout for the vehicle standing upright
 /// on the pad, its thrust acceleration given.
 Line upright_row(const FlightState& s, Extended acceleration) {
@@ -48,6 +51,7 @@ class BoosterPhase {
   void separate_boosters();
 
   void read_booster_record();
+  void check_propellant_lasts() const;
   void run_booster_to_time();
   void step() { sim_.rk4_step(); }
 
@@ -80,7 +84,7 @@ void BoosterPhase::set_up_on_pad() {
   s_.ref_area = s_.force(1).force_area;
   s_.exit_area = BOOSTER_COUNT * PI * 3.8748L * 3.8748L / 4.0L + CORE_EXIT_AREA;
   sea_level_loss_ = s_.exit_area * P_SEA_LEVEL;
-  s_.m_prop = 2228306.0L;
+  s_.m_prop = PAD_PROPELLANT;
   s_.m_fixed = s_.force(1).force_mass - s_.m_prop;
   s_.t = 0.0L;
   s_.v_earth = std::cos(LAUNCH_LATITUDE * PI / 180.0L) * 2.0L * PI * R_EARTH / SIDEREAL_DAY;
@@ -101,6 +105,7 @@ void BoosterPhase::lift_off() {
   s_.thrust_rate = rec_thrust_ * 2.0L / s_.dt;
   s_.mdot_rate = -s_.thrust_rate / BOOSTER_EXHAUST_VELOCITY;
   booster_prop_used_ = rec_thrust_ * 0.5L * s_.dt / BOOSTER_EXHAUST_VELOCITY;
+  check_propellant_lasts();
 
   // Thrust less back-pressure loss equals the weight: a quadratic in time.
   const Real a = -SURFACE_GRAVITY * s_.mdot_rate / 2.0L;
@@ -239,6 +244,24 @@ void BoosterPhase::read_booster_record() {
   s_.mdot_rate = -s_.thrust_rate / BOOSTER_EXHAUST_VELOCITY;
   booster_prop_used_ =
       booster_prop_used_ + (rec_thrust_ + prev_thrust_) * 0.5L * s_.dt / BOOSTER_EXHAUST_VELOCITY;
+  check_propellant_lasts();
+}
+
+void BoosterPhase::check_propellant_lasts() const {
+  // A thrust history may burn more than the boosters' load (the residual is
+  // then negative), but not more than the vehicle holds: the mass would fall
+  // to nothing and the flight would leave the range of the numbers.
+  const Real burned =
+      BOOSTER_COUNT * booster_prop_used_ + CORE_THRUST / CORE_EXHAUST_VELOCITY * rec_t_;
+  if (!(burned < PAD_PROPELLANT)) {
+    throw RuntimeError(
+        ErrorCode::range_check,
+        "the booster thrust file \"" + file_.name() + "\", record " +
+            std::to_string(file_.records_read()) + ": by " +
+            std::string(Line{}.fixed(rec_t_, 1, 2).view()) + " s the vehicle would burn " +
+            std::string(Line{}.fixed(burned, 1, 0).view()) + " kg of propellant, more than the " +
+            std::string(Line{}.fixed(PAD_PROPELLANT, 1, 0).view()) + " kg it holds");
+  }
 }
 
 void BoosterPhase::run_booster_to_time() {

@@ -66,6 +66,25 @@ BoosterRecord BoosterThrustFile::read_record() {
                            std::string(Line{}.fixed(record.t, 1, 2).view()) +
                            " s does not come after " + limit);
   }
+  if (record.thrust < 0.0L) {
+    throw RuntimeError(ErrorCode::range_check,
+                       "the booster thrust file \"" + name_ + "\", record " +
+                           std::to_string(records_read_) + ": the thrust " +
+                           std::string(Line{}.fixed(record.thrust, 1, 0).view()) +
+                           " N is negative");
+  }
+  const Real start = records_read_ == 1 ? Real(0.0L) : last_t_;
+  if (record.t - start > MAX_RECORD_INTERVAL) {
+    const std::string after =
+        records_read_ == 1 ? std::string("0 s") : "record " + std::to_string(records_read_ - 1);
+    throw RuntimeError(
+        ErrorCode::range_check,
+        "the booster thrust file \"" + name_ + "\", record " + std::to_string(records_read_) +
+            ": the time " + std::string(Line{}.fixed(record.t, 1, 2).view()) + " s lies " +
+            std::string(Line{}.fixed(record.t - start, 1, 2).view()) + " s after " + after +
+            "; records more than " + std::string(Line{}.fixed(MAX_RECORD_INTERVAL, 1, 0).view()) +
+            " s apart cannot be flown");
+  }
   last_t_ = record.t;
   return record;
 }

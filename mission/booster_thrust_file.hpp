@@ -13,6 +13,13 @@
 
 namespace ascent {
 
+/// [s] Records are meant to lie 1 s apart; up to this far apart they are
+/// flown (with a warning line beyond 1 s). A longer interval would be one
+/// integration step of that length, through events and phases, and the first
+/// record after booster separation would be reached only inside the core
+/// phase: such a file cannot be flown.
+inline constexpr double MAX_RECORD_INTERVAL = 10.0;
+
 struct BoosterRecord {
   Real t;       ///< [s] mission time
   Real thrust;  ///< [N] vacuum thrust of one booster
@@ -25,7 +32,9 @@ class BoosterThrustFile {
 
   /// Reads the next record. Throws RuntimeError naming the file and the
   /// record: 100 when the file ends first, 106 for a malformed number, 201
-  /// when the time does not follow the previous record's.
+  /// when the time does not follow the previous record's (or 0 s for the
+  /// first) or lies more than MAX_RECORD_INTERVAL after it, or when the
+  /// thrust is negative.
   BoosterRecord read_record();
 
   /// Closes the file; reading is finished.

@@ -1,6 +1,8 @@
 // Core stage phase: from booster separation under the vertical-acceleration
 // law to the fairing jettison and on to depletion, the thrust tail-off,
 // cutoff, and core separation.
+#include <algorithm>
+
 #include "dynamics/earth.hpp"
 #include "mission/vehicle.hpp"
 #include "run/simulation.hpp"
@@ -9,10 +11,20 @@ namespace ascent {
 
 using namespace vehicle;
 
+namespace {
+
+/// [deg] The steering never turns the thrust more than 180 degrees from the
+/// flight path, so a limit of a full turn leaves it free. Larger answers are
+/// held there: the flight is the same, and the summary and the recommended
+/// maxa stay finite (1e308 degrees would make the secant overflow).
+constexpr Extended UNLIMITED_ANGLE = 360.0L;
+
+}  // namespace
+
 void Simulation::fly_core_phase() {
   FlightState& s = state;
   io.prompt_real("Maximum angle of attack (degrees)? ", s.maxa);
-  s.maxa = s.maxa * PI / 180.0L;
+  s.maxa = std::clamp(Extended{s.maxa}, -UNLIMITED_ANGLE, UNLIMITED_ANGLE) * PI / 180.0L;
 
   // The core stage with the stage-3 stack on top; the boosters' dry mass is gone.
   s.ref_area = s.force(2).force_area;

@@ -24,7 +24,7 @@ constexpr Extended STAGE_BASE_MASS = 17039.0L;
 constexpr std::string_view CONTINUATION = "                           ";  // 27 blanks
 
 void write_constants_file(Simulation& sim, const MassBudget& budget) {
-  TextChannel file = TextChannel::create(sim.io.path_of(CONSTANTS_FILE));
+  TextChannel file = TextChannel::replace(sim.io.path_of(CONSTANTS_FILE));
   file.write_line("");
   file.write_line("  {Stage 3 constants updated from simulation}");
   file.write_line(Line{}.text("  S3_Mi    =    ").fixed(budget.S3_Mi, 4, 0).text("; {kg, interstage mass}"));

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "run/file_identity.hpp"
 #include "run/number.hpp"
 #include "run/runtime_error.hpp"
 
@@ -10,6 +11,7 @@ namespace ascent {
 namespace {
 constexpr std::string_view STANDARD_OUTPUT = "standard output";
 constexpr std::string_view STANDARD_INPUT = "standard input";
+constexpr std::string_view FILE_NAME_PROMPT = "Enter output filename (return is standard output): ";
 }  // namespace
 
 Channels::Channels(std::FILE* standard_input, std::FILE* standard_output,
@@ -37,11 +39,40 @@ std::string Channels::read_output_filename() {
   return name;
 }
 
-void Channels::open_channels() {
+std::string Channels::refusal(const std::string& name,
+                              const std::filesystem::path& booster_thrust_file) const {
+  const std::string shown = quoted_token(name);
+  if (name.find('\0') != std::string::npos) {
+    return "Error! " + shown + " holds a NUL byte; choose another output file name.";
+  }
+  const std::filesystem::path target = path_of(name);
+  const auto reason = [&](std::string_view what) {
+    return "Error! " + shown + " is " + std::string(what) + "; choose another output file name.";
+  };
+  if (same_file(target,
+                booster_thrust_file.empty() ? path_of(BOOSTER_THRUST_FILE) : booster_thrust_file)) {
+    return reason("the booster thrust file");
+  }
+  for (const std::string_view plot : {SPEED_FILE, HEIGHT_FILE, ACCEL_FILE, DYNPRES_FILE}) {
+    if (same_file(target, path_of(plot))) return reason("a plot file");
+  }
+  if (same_file(target, path_of(CONSTANTS_FILE))) return reason("the constants file");
+  if (names_stream_file(target, standard_input_)) return reason("the standard input");
+  if (names_stream_file(target, standard_output_)) return reason("the standard output");
+  return "";
+}
+
+void Channels::open_channels(const std::filesystem::path& booster_thrust_file) {
   console_ = TextChannel::borrow(standard_output_, std::string(STANDARD_OUTPUT));
-  console_.write("Enter output filename (return is standard output): ");
-  console_.flush();
-  output_filename_ = read_output_filename();
+  for (;;) {
+    console_.write(FILE_NAME_PROMPT);
+    console_.flush();
+    output_filename_ = read_output_filename();
+    if (output_filename_.empty()) break;  // the standard output, also after a refusal
+    const std::string reason = refusal(output_filename_, booster_thrust_file);
+    if (reason.empty()) break;
+    console_.write_line(reason);
+  }
   output_to_file_ = !output_filename_.empty();
   output_ = output_to_file_ ? TextChannel::create(path_of(output_filename_))
                             : TextChannel::borrow(standard_output_, std::string(STANDARD_OUTPUT));

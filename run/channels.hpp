@@ -32,7 +32,12 @@ class Channels {
 
   /// Asks for the output file name, binds the output channel and the
   /// console, chooses the special characters and creates the plot files.
-  void open_channels();
+  /// A name that holds a NUL byte, or that names a file the program reads or
+  /// writes otherwise (`booster_thrust_file`, empty for BOOSTER_THRUST_FILE
+  /// in the working folder; a plot file; the constants file; the file behind
+  /// the standard input or output), is refused with a line on the console
+  /// and asked for again: nothing is opened or emptied.
+  void open_channels(const std::filesystem::path& booster_thrust_file = {});
 
   /// Prompts on the console, reads one number from the standard input into
   /// `destination`, drops the rest of its line and, with an output file,
@@ -63,6 +68,9 @@ class Channels {
 
  private:
   std::string read_output_filename();
+  /// Why `name` cannot be the output file, or "" when it can.
+  [[nodiscard]] std::string refusal(const std::string& name,
+                                    const std::filesystem::path& booster_thrust_file) const;
 
   std::FILE* standard_input_;
   std::FILE* standard_output_;

@@ -31,7 +31,7 @@ std::string_view project_relative(std::string_view path) {
 
 }  // namespace
 
-RuntimeError::RuntimeError(ErrorCode code, const std::string& what, std::source_location where)
+RuntimeError::RuntimeError(ErrorCode code, const std::string& what, SourceLocation where)
     : std::runtime_error(what),
       code_(code),
       where_(where),
@@ -56,14 +56,16 @@ ErrorCode error_code_from_errno(int error_number, ErrorCode fallback) {
   }
 }
 
-void write_failure_report(const RuntimeError& failure, std::FILE* out) {
+bool write_failure_report(const RuntimeError& failure, std::FILE* out) {
   const auto& where = failure.where();
-  std::fprintf(out, "Runtime error %d at $%016" PRIXPTR "\r\n", failure.code(), failure.position());
-  std::fprintf(out, "  %s\r\n", failure.what());
   const std::string_view file = project_relative(where.file_name());
-  std::fprintf(out, "  in %s, %.*s line %u\r\n", where.function_name(),
-               static_cast<int>(file.size()), file.data(), static_cast<unsigned>(where.line()));
-  std::fflush(out);
+  const bool written = std::fprintf(out, "Runtime error %d at $%016" PRIXPTR "\r\n", failure.code(),
+                                    failure.position()) >= 0 &&
+                       std::fprintf(out, "  %s\r\n", failure.what()) >= 0 &&
+                       std::fprintf(out, "  in %s, %.*s line %u\r\n", where.function_name(),
+                                    static_cast<int>(file.size()), file.data(),
+                                    static_cast<unsigned>(where.line())) >= 0;
+  return std::fflush(out) == 0 && written;
 }
 
 }  // namespace ascent

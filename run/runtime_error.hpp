@@ -8,11 +8,42 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <source_location>
 #include <stdexcept>
 #include <string>
+#include <version>
+
+#if defined(__cpp_lib_source_location)
+#include <source_location>
+#endif
 
 namespace ascent {
+
+#if defined(__cpp_lib_source_location)
+using SourceLocation = std::source_location;
+#else
+/// The place of a call, for a standard library without std::source_location
+/// (libstdc++ under clang 14, the fuzzing build): the compiler's builtins.
+class SourceLocation {
+ public:
+  static constexpr SourceLocation current(const char* file = __builtin_FILE(),
+                                          const char* function = __builtin_FUNCTION(),
+                                          unsigned line = __builtin_LINE()) noexcept {
+    SourceLocation here;
+    here.file_ = file;
+    here.function_ = function;
+    here.line_ = line;
+    return here;
+  }
+  [[nodiscard]] constexpr const char* file_name() const noexcept { return file_; }
+  [[nodiscard]] constexpr const char* function_name() const noexcept { return function_; }
+  [[nodiscard]] constexpr unsigned line() const noexcept { return line_; }
+
+ private:
+  const char* file_ = "";
+  const char* function_ = "";
+  unsigned line_ = 0;
+};
+#endif
 
 /// Error numbers of the failure report; each is also the exit status.
 enum class ErrorCode : int {
@@ -31,23 +62,22 @@ class RuntimeError : public std::runtime_error {
   /// `position` is the program address that raised the failure, relative to
   /// the start of the executable image, so a report points into the binary.
   [[gnu::noinline]] RuntimeError(ErrorCode code, const std::string& what,
-                                 std::source_location where = std::source_location::current());
+                                 SourceLocation where = SourceLocation::current());
 
   [[nodiscard]] int code() const { return static_cast<int>(code_); }
   [[nodiscard]] std::uintptr_t position() const { return position_; }
-  [[nodiscard]] const std::source_location& where() const { return where_; }
+  [[nodiscard]] const SourceLocation& where() const { return where_; }
 
  private:
   ErrorCode code_;
-  std::source_location where_;
+  SourceLocation where_;
   std::uintptr_t position_;
 };
 
 /// The standard input came to its end where an answer was expected.
 class EndOfInput : public RuntimeError {
  public:
-  explicit EndOfInput(const std::string& what,
-                      std::source_location where = std::source_location::current())
+  explicit EndOfInput(const std::string& what, SourceLocation where = SourceLocation::current())
       : RuntimeError(ErrorCode::read_error, what, where) {}
 };
 
@@ -55,6 +85,7 @@ class EndOfInput : public RuntimeError {
 ErrorCode error_code_from_errno(int error_number, ErrorCode fallback);
 
 /// Writes the failure report, CR LF line ends, to `out` and flushes it.
-void write_failure_report(const RuntimeError& failure, std::FILE* out);
+/// Returns false when the report could not be written.
+bool write_failure_report(const RuntimeError& failure, std::FILE* out);
 
 }  // namespace ascent

@@ -30,7 +30,7 @@ void Simulation::set_up_run_control() {
   state.a_max = state.a_max_t = state.q_max = state.q_max_t = 0.0L;
   memory.dV_sep = 0.0L;
   memory.previous_turn_time = 0.0L;
-  io.open_channels();
+  io.open_channels(booster_thrust_path());
   air.init_atmosphere();
   write_table_header();
 }
@@ -84,7 +84,11 @@ int run_session(Simulation& simulation, std::FILE* report_stream) {
     return 0;
   } catch (const RuntimeError& failure) {
     simulation.io.abandon();
-    write_failure_report(failure, report_stream);
+    // A report that cannot reach its stream (a full disk behind the standard
+    // output, say) goes to the standard error: a failure is never silent.
+    if (!write_failure_report(failure, report_stream) && report_stream != stderr) {
+      write_failure_report(failure, stderr);
+    }
     return failure.code();
   }
 }

@@ -108,7 +108,8 @@ class Simulation {
   void write_table_header();
 };
 
-/// Runs the dialogue and turns a failure into its report on `report_stream`.
+/// Runs the dialogue and turns a failure into its report on `report_stream`
+/// (on the standard error when that stream cannot take it).
 /// Returns the exit status: 0, or the error number of the failure.
 int run_session(Simulation& simulation, std::FILE* report_stream);
 

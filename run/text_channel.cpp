@@ -1,7 +1,10 @@
 #include "run/text_channel.hpp"
 
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstring>
+#include <system_error>
 #include <utility>
 
 #include "run/runtime_error.hpp"
@@ -10,22 +13,49 @@ namespace ascent {
 
 namespace {
 constexpr std::string_view LINE_END = "\r\n";
+
+[[noreturn]] void fail_to_create(const std::filesystem::path& path, int error_number) {
+  // Creating a file fails with "no such file" only when a folder is missing.
+  const ErrorCode code = error_number == ENOENT
+                             ? ErrorCode::path_not_found
+                             : error_code_from_errno(error_number, ErrorCode::write_error);
+  throw RuntimeError(code,
+                     "cannot create \"" + path.string() + "\": " + std::strerror(error_number));
 }
+}  // namespace
 
 TextChannel::TextChannel(std::FILE* stream, std::string name, bool owned)
     : stream_(stream), name_(std::move(name)), owned_(owned) {}
 
 TextChannel TextChannel::create(const std::filesystem::path& path) {
   std::FILE* stream = std::fopen(path.c_str(), "wb");
-  if (stream == nullptr) {
-    const int error_number = errno;
-    // Creating a file fails with "no such file" only when a folder is missing.
-    const ErrorCode code = error_number == ENOENT
-                               ? ErrorCode::path_not_found
-                               : error_code_from_errno(error_number, ErrorCode::write_error);
-    throw RuntimeError(code, "cannot create \"" + path.string() + "\": " + std::strerror(error_number));
-  }
+  if (stream == nullptr) fail_to_create(path, errno);
   return TextChannel(stream, path.string(), true);
+}
+
+TextChannel TextChannel::replace(const std::filesystem::path& path) {
+  // The file a link leads to is the one replaced; the link stays.
+  std::error_code error;
+  std::filesystem::path target = std::filesystem::canonical(path, error);
+  if (error) target = path;  // not there yet, or out of reach: found out below
+  if (std::filesystem::is_directory(target, error)) fail_to_create(path, EISDIR);
+  if (::access(target.c_str(), F_OK) == 0 && ::access(target.c_str(), W_OK) != 0) {
+    fail_to_create(path, errno);
+  }
+  // Named for this process, so that two sessions in one folder never share it.
+  std::string pending_name = target.filename().string();
+  pending_name.insert(0, 1, '.');
+  pending_name += '.';
+  pending_name += std::to_string(::getpid());
+  pending_name += ".part";
+  std::filesystem::path pending = target;
+  pending.replace_filename(pending_name);
+  std::FILE* stream = std::fopen(pending.c_str(), "wb");
+  if (stream == nullptr) fail_to_create(path, errno);
+  TextChannel channel(stream, path.string(), true);
+  channel.pending_ = std::move(pending);
+  channel.target_ = std::move(target);
+  return channel;
 }
 
 TextChannel TextChannel::borrow(std::FILE* stream, std::string name) {
@@ -35,7 +65,9 @@ TextChannel TextChannel::borrow(std::FILE* stream, std::string name) {
 TextChannel::TextChannel(TextChannel&& other) noexcept
     : stream_(std::exchange(other.stream_, nullptr)),
       name_(std::move(other.name_)),
-      owned_(other.owned_) {}
+      owned_(other.owned_),
+      pending_(std::exchange(other.pending_, {})),
+      target_(std::exchange(other.target_, {})) {}
 
 TextChannel& TextChannel::operator=(TextChannel&& other) noexcept {
   if (this != &other) {
@@ -43,6 +75,8 @@ TextChannel& TextChannel::operator=(TextChannel&& other) noexcept {
     stream_ = std::exchange(other.stream_, nullptr);
     name_ = std::move(other.name_);
     owned_ = other.owned_;
+    pending_ = std::exchange(other.pending_, {});
+    target_ = std::exchange(other.target_, {});
   }
   return *this;
 }
@@ -70,9 +104,31 @@ void TextChannel::flush() {
 
 void TextChannel::close() {
   if (stream_ == nullptr) return;
+  if (!pending_.empty()) {
+    // On disk first, then in the old file's place: a crash or a full disk
+    // leaves either the old file or the new one, whole.
+    if (std::fflush(stream_) != 0 || ::fsync(::fileno(stream_)) != 0) {
+      const int error_number = errno;
+      abandon();
+      errno = error_number;
+      fail("write to");
+    }
+  }
   std::FILE* stream = std::exchange(stream_, nullptr);
   const int result = owned_ ? std::fclose(stream) : std::fflush(stream);
-  if (result != 0) fail("close");
+  if (result != 0) {
+    const int error_number = errno;
+    if (!pending_.empty()) ::unlink(std::exchange(pending_, {}).c_str());
+    errno = error_number;
+    fail("close");
+  }
+  if (!pending_.empty() && std::rename(pending_.c_str(), target_.c_str()) != 0) {
+    const int error_number = errno;
+    ::unlink(std::exchange(pending_, {}).c_str());
+    errno = error_number;
+    fail("replace");
+  }
+  pending_.clear();
 }
 
 void TextChannel::abandon() noexcept {
@@ -83,6 +139,7 @@ void TextChannel::abandon() noexcept {
   } else {
     std::fflush(stream);
   }
+  if (!pending_.empty()) ::unlink(std::exchange(pending_, {}).c_str());
 }
 
 }  // namespace ascent

@@ -17,6 +17,11 @@ class TextChannel {
   TextChannel() = default;
   /// Creates or empties the file and opens it for writing.
   static TextChannel create(const std::filesystem::path& path);
+  /// Writes a file that takes the place of `path` only when the channel is
+  /// closed: the text goes to a new file beside it, renamed over `path` after
+  /// it is safely on disk. Until then, and after any failure, `path` keeps its
+  /// old content. A `path` that may not be written is refused as by create.
+  static TextChannel replace(const std::filesystem::path& path);
   /// Writes to a stream the channel does not own (the standard output).
   static TextChannel borrow(std::FILE* stream, std::string name);
 
@@ -34,9 +39,11 @@ class TextChannel {
   void write_line(std::string_view text);
   void write_line(const Line& line) { write_line(line.view()); }
   void flush();
-  /// Flushes and closes (or, for a borrowed stream, flushes and lets go).
+  /// Flushes and closes (or, for a borrowed stream, flushes and lets go; for
+  /// a replacing channel, also puts the new file in the old one's place).
   void close();
   /// Closes without raising: the failure path, where the first error counts.
+  /// A replacing channel leaves the old file as it was.
   void abandon() noexcept;
 
  private:
@@ -46,6 +53,8 @@ class TextChannel {
   std::FILE* stream_ = nullptr;
   std::string name_;
   bool owned_ = false;
+  std::filesystem::path pending_;  ///< the new file of a replacing channel, else empty
+  std::filesystem::path target_;   ///< the file it replaces at the close
 };
 
 }  // namespace ascent

@@ -37,28 +37,6 @@ File answer_stream(std::string& answers) {
   return stream;
 }
 
-/// Passes everything on and notes whether the booster phase ended.
-class OutcomeWatch : public FlightObserver {
- public:
-  explicit OutcomeWatch(FlightObserver* next) : next_(next) {}
-
-  void on_step(const FlightState& state, const StepQuantities& derived) override {
-    if (next_ != nullptr) next_->on_step(state, derived);
-  }
-  void on_event(std::string_view line, const FlightState& state) override {
-    if (line.starts_with("Booster seperation!")) boosters_separated = true;
-    if (next_ != nullptr) next_->on_event(line, state);
-  }
-  void on_liftoff(const FlightState& state) override {
-    if (next_ != nullptr) next_->on_liftoff(state);
-  }
-
-  bool boosters_separated = false;
-
- private:
-  FlightObserver* next_;
-};
-
 }  // namespace
 
 std::optional<TypedNumber> typed_number(std::string_view text) {
@@ -86,11 +64,10 @@ FlightOutcome fly(const FlightRequest& request) {
   const File input = answer_stream(answers);
   const File output = discarding_stream();
 
-  OutcomeWatch watch(request.observer);
   Simulation simulation(input.get(), output.get());
   simulation.booster_thrust_file = request.thrust_file;
   simulation.write_constants_file = false;
-  simulation.observer = &watch;
+  simulation.observer = request.observer;
 
   FlightOutcome outcome;
   try {
@@ -109,7 +86,9 @@ FlightOutcome fly(const FlightRequest& request) {
     throw;
   }
 
-  outcome.maxa_flown = watch.boosters_separated;
+  // The core phase asks for the angle: a run abandoned before it leaves the
+  // answer unread.
+  outcome.maxa_flown = std::ftell(input.get()) == static_cast<long>(answers.size());
   if (outcome.in_orbit) {
     const FlightState& s = simulation.state;
     const RunMemory& memory = simulation.memory;

@@ -3,8 +3,11 @@
 // its answers supplied as text, its table and prompts discarded.
 #pragma once
 
+#include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "run/simulation.hpp"
 
@@ -25,10 +28,10 @@ std::optional<TypedNumber> typed_number(std::string_view text);
 TypedNumber typed_number(double value, int decimals);
 
 struct FlightRequest {
-  std::filesystem::path thrust_file;  ///< booster thrust file
-  TypedNumber turn_time;              ///< [s], at least 1
-  TypedNumber maxa;                   ///< [deg] maximum angle of attack
-  FlightObserver* observer = nullptr; ///< sees every step and event, if set
+  std::filesystem::path thrust_file;   ///< booster thrust file
+  TypedNumber turn_time;               ///< [s], at least 1
+  TypedNumber maxa;                    ///< [deg] maximum angle of attack
+  FlightObserver* observer = nullptr;  ///< sees every step and event, if set
 };
 
 /// What a flight gives back: the orbit and mass budget of the summary, or

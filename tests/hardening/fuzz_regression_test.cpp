@@ -1,0 +1,64 @@
+// Inputs the dialogue fuzz target found to break the program, kept in its
+// seed corpus (fuzz/corpus/dialogue/regression_*) and replayed here as the
+// target runs them: the answers, and after a line "#s1.dat" the thrust file.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "hardening/hardening_support.hpp"
+
+namespace ascent::testing {
+namespace {
+
+struct Replay {
+  SessionResult result;
+  std::string thrust_file;
+  std::string files;  // everything the session wrote, one file after the other
+};
+
+Replay replay(const char* input_name) {
+  const std::string input =
+      read_file(std::filesystem::path(ASCENT_FUZZ_CORPUS_DIR) / "dialogue" / input_name);
+  EXPECT_FALSE(input.empty()) << input_name << " is missing";
+  const std::string mark = "#s1.dat\n";
+  const auto at = input.find(mark);
+  TempDir dir;
+  Replay r;
+  r.thrust_file = at == std::string::npos ? sample_thrust_file() : input.substr(at + mark.size());
+  dir.write("s1.dat", r.thrust_file);
+  r.result = run_in_process(dir, input.substr(0, at));
+  EXPECT_EQ(dir.read("s1.dat"), r.thrust_file) << input_name;
+  for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+    if (entry.path().filename() != "s1.dat") r.files += read_file(entry.path());
+  }
+  return r;
+}
+
+TEST(FuzzRegression, AThrustRecordFarBeyondTheOneBeforeIsRefused) {
+  // A record lost its time: its thrust became a time of 13016400 s, and the
+  // core phase began with one step of 150 days that left the numbers behind.
+  const Replay r = replay("regression_record_far_apart");
+  EXPECT_EQ(r.result.status, 201);
+  EXPECT_NE(failure_cause(r.result.standard_output)
+                .find(": the time 13016400.00 s lies 13016313.00 s after record 84; records more "
+                      "than 10 s apart cannot be flown"),
+            std::string::npos)
+      << r.result.standard_output;
+  EXPECT_FALSE(shows_non_finite(r.files));
+}
+
+TEST(FuzzRegression, AThrustThatBurnsMoreThanTheVehicleHoldsIsRefused) {
+  // A thrust of 1.9e88 N: the mass went negative within one record and the
+  // rows turned to nan.
+  const Replay r = replay("regression_propellant_overburn");
+  EXPECT_EQ(r.result.status, 201);
+  EXPECT_NE(
+      failure_cause(r.result.standard_output).find("record 3: by 3.00 s the vehicle would burn "),
+      std::string::npos)
+      << r.result.standard_output;
+  EXPECT_FALSE(shows_non_finite(r.files));
+}
+
+}  // namespace
+}  // namespace ascent::testing

@@ -1,0 +1,98 @@
+// The command line of the built ascent-trim: help, usage errors, and the
+// tables it writes.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <sstream>
+
+#include "tools/trim_testing.hpp"
+
+namespace ascent::testing {
+namespace {
+
+struct ProgramRun {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+/// Runs ascent-trim with `arguments` in a fresh folder holding the sample s1.dat.
+ProgramRun trim_program(const std::string& arguments, const TempDir& dir) {
+  const std::string command = "cd '" + dir.path().string() + "' && '" ASCENT_TRIM_EXE "' " +
+                              arguments + " > out.txt 2> err.txt";
+  const int raw = std::system(command.c_str());
+  ProgramRun run;
+  run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  run.out = dir.read("out.txt");
+  run.err = dir.read("err.txt");
+  return run;
+}
+
+ProgramRun trim_program(const std::string& arguments) {
+  TempDir dir;
+  install_sample_thrust_file(dir);
+  return trim_program(arguments, dir);
+}
+
+TEST(CommandLine, HelpNamesTheSubcommands) {
+  const ProgramRun help = trim_program("--help");
+  EXPECT_EQ(help.status, 0);
+  for (const char* word : {"trim", "sweep", "events", "history", "--thrust-file", "--csv"}) {
+    EXPECT_NE(help.out.find(word), std::string::npos) << word;
+  }
+  EXPECT_EQ(trim_program("sweep --help").status, 0);
+}
+
+TEST(CommandLine, BadOptionsAndValuesAreUsageErrors) {
+  for (const char* arguments :
+       {"", "fly", "trim", "trim -t", "trim -t abc", "trim -t 12abc", "trim -t 0.5",
+        "trim -t 20 --bogus", "--tolerance -1 trim -t 20", "-f missing.dat trim -t 20",
+        "sweep --from 10", "sweep --from 10 --to 30 --step 0", "sweep --from 30 --to 10"}) {
+    const ProgramRun run = trim_program(arguments);
+    EXPECT_EQ(run.status, 2) << arguments;
+    EXPECT_TRUE(run.out.empty()) << arguments;
+    EXPECT_FALSE(run.err.empty()) << arguments;
+  }
+}
+
+TEST(CommandLine, TrimWritesATableOrCsvAndFailsWhenNotTrimmed) {
+  const ProgramRun table = trim_program("trim -t 20");
+  EXPECT_EQ(table.status, 0) << table.err;
+  EXPECT_NE(table.out.find("maximum angle of attack        " + trimmed_at_20s().maxa.text),
+            std::string::npos)
+      << table.out;
+
+  const ProgramRun csv = trim_program("trim --turn-time 20 --csv");
+  EXPECT_EQ(csv.status, 0);
+  std::istringstream lines(csv.out);
+  std::string header;
+  std::string row;
+  std::getline(lines, header);
+  std::getline(lines, row);
+  EXPECT_TRUE(header.starts_with("turn time [s],maxa [deg],")) << header;
+  EXPECT_TRUE(row.starts_with("20," + trimmed_at_20s().maxa.text + ",")) << row;
+  EXPECT_TRUE(row.ends_with(",trimmed")) << row;
+
+  const ProgramRun refused = trim_program("trim -t 121");
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_NE(refused.out.find("Not trimmed: Turn time too long"), std::string::npos);
+}
+
+TEST(CommandLine, ThrustFileByPathAndHistoryToAFile) {
+  TempDir dir;  // no s1.dat here: the path names the sample
+  const ProgramRun run = trim_program(
+      "history -t 20 -o flight.csv --thrust-file '" + sample_thrust_path().string() + "'", dir);
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_TRUE(run.out.empty());
+  const std::string csv = dir.read("flight.csv");
+  EXPECT_TRUE(csv.starts_with("t [s],dt [s],")) << csv.substr(0, 80);
+  EXPECT_GT(std::count(csv.begin(), csv.end(), '\n'), 500);
+
+  const ProgramRun missing = trim_program("trim -t 20", dir);
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_NE(missing.err.find("s1.dat"), std::string::npos) << missing.err;
+}
+
+}  // namespace
+}  // namespace ascent::testing
