@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -15,6 +16,12 @@ namespace ascent::fuzz {
 /// Ends the input as a crash, which libFuzzer records with the input.
 inline void check(bool condition) {
   if (!condition) __builtin_trap();
+}
+
+/// The bytes of a file ("" when it cannot be read).
+inline std::string read_file(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 /// A fresh folder under the temporary folder, removed with its contents at exit.
@@ -47,10 +54,7 @@ class ScratchFolder {
         .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   }
 
-  [[nodiscard]] std::string read(std::string_view name) const {
-    std::ifstream in(path_ / name, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  }
+  [[nodiscard]] std::string read(std::string_view name) const { return read_file(path_ / name); }
 
  private:
   std::filesystem::path path_;

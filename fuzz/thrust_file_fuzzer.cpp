@@ -1,9 +1,9 @@
 // Fuzz target: the booster thrust file reader. The input is written as the
 // file and read record by record until the reader refuses it. Every record
-// handed out must be finite, its time after 0 and after the record before,
-// and at most MAX_RECORD_INTERVAL after it;
-// every refusal must be a read error (100), an invalid number (106) or a
-// file that cannot be flown (201).
+// handed out must be finite, its thrust not negative, its time after 0 and
+// after the record before, and at most MAX_RECORD_INTERVAL after it; every
+// refusal must be a read error (100), an invalid number (106) or a file that
+// cannot be flown (201).
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -31,6 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (int n = 0; n < MAX_RECORDS; ++n) {
       const ascent::BoosterRecord record = file.read_record();
       check(std::isfinite(record.t.value()) && std::isfinite(record.thrust.value()));
+      check(record.thrust.value() >= 0.0);
       check(record.t.value() > last_t);
       check(record.t.value() - last_t <= ascent::MAX_RECORD_INTERVAL);
       check(file.records_read() == n + 1);

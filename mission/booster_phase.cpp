@@ -25,6 +25,9 @@ constexpr Extended turn_rate_radians() { return TURN_RATE * PI / 180.0L; }
 /// [kg] all propellant on the pad: both boosters' and the core's.
 constexpr Extended PAD_PROPELLANT = 2228306.0L;
 
+/// [N] rounding the integrated thrust may gather over the booster phase.
+constexpr Extended THRUST_ROUNDING = 1.0L;
+
 /// A row in the trajectory table's layout for the vehicle standing upright
 /// on the pad, its thrust acceleration given.
 Line upright_row(const FlightState& s, Extended acceleration) {
@@ -53,7 +56,8 @@ class BoosterPhase {
   void read_booster_record();
   void check_propellant_lasts() const;
   void run_booster_to_time();
-  void step() { sim_.rk4_step(); }
+  void step();
+  [[noreturn]] void refuse_shifted_thrust_law(const std::string& what) const;
 
   Simulation& sim_;
   FlightState& s_;
@@ -184,6 +188,11 @@ void BoosterPhase::separate_boosters() {
                        .fixed(residual, 1, 0)
                        .text(" kg.")
                        .view());
+  // What stays is the core's propellant; the records' count and the flight
+  // agree on it unless the thrust law was shifted.
+  if (!(s_.m_prop > 0.0L)) {
+    refuse_shifted_thrust_law("the core's propellant is used up at booster separation");
+  }
   file_.close();
 }
 
@@ -245,6 +254,30 @@ void BoosterPhase::read_booster_record() {
   booster_prop_used_ =
       booster_prop_used_ + (rec_thrust_ + prev_thrust_) * 0.5L * s_.dt / BOOSTER_EXHAUST_VELOCITY;
   check_propellant_lasts();
+}
+
+void BoosterPhase::step() {
+  sim_.rk4_step();
+  // With records 1 s apart around the kick and the recovery the integrated
+  // thrust meets every record. Other spacings shift each record's thrust law
+  // in time; after steep jumps the boosters' thrust can then fall below zero,
+  // or the mass run out, and the flight would leave the range of the numbers.
+  const char* broken = s_.thrust_vac < CORE_THRUST - THRUST_ROUNDING
+                           ? "the boosters' thrust falls below zero"
+                       : !(s_.mass() > 0.0L) ? "the vehicle's mass is used up"
+                                             : nullptr;
+  if (broken != nullptr) {
+    refuse_shifted_thrust_law(broken + std::string(" at t = ") +
+                              std::string(Line{}.fixed(s_.t, 1, 2).view()) + " s");
+  }
+}
+
+void BoosterPhase::refuse_shifted_thrust_law(const std::string& what) const {
+  throw RuntimeError(ErrorCode::range_check,
+                     "the booster thrust file \"" + file_.name() + "\": flown along its records, " +
+                         what +
+                         " (records other than 1 s apart around the kick or the recovery shift "
+                         "the thrust law in time)");
 }
 
 void BoosterPhase::check_propellant_lasts() const {

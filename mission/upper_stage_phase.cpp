@@ -17,14 +17,29 @@ using namespace vehicle;
 
 namespace {
 
+bool is_finite(const FlightState& s) {
+  return std::isfinite(s.vi.value()) && std::isfinite(s.h0.value());
+}
+
 /// Why the mainstage burn can never reach orbit speed, or null while it still can.
 const char* hopeless_burn(const FlightState& s) {
-  if (!std::isfinite(s.vi.value()) || !std::isfinite(s.h0.value())) return "the state is no longer finite";
+  if (!is_finite(s)) return "the state is no longer finite";
   if (s.h0 < 0.0L) return "the vehicle fell back to the ground";
   if (s.mass() <= 0.0L) return "its mass is used up";
   // Without thrust and sinking, the vehicle only goes deeper into dense air.
   if (s.a <= 0.0L && s.vr <= 0.0L) return "the effective thrust fell to zero in dense air";
   return nullptr;
+}
+
+/// Ends the run: the upper stage can never reach orbit speed, for `reason`.
+[[noreturn]] void give_up(const char* reason, const FlightState& s) {
+  throw RunAbandoned(std::string(Line{}
+                                     .text("Error! Upper stage cannot reach orbit speed: ")
+                                     .text(reason)
+                                     .text(" at t = ")
+                                     .fixed(s.t, 1, 2)
+                                     .text(" s.")
+                                     .view()));
 }
 
 }  // namespace
@@ -38,6 +53,10 @@ Real final_burn_time(const FlightState& s) {
 
 void Simulation::fly_upper_stage_phase() {
   FlightState& s = state;
+
+  // A stack that separated below the ground has crashed: the ever denser air
+  // down there would only drive the numbers out of range.
+  if (s.h0 < 0.0L || !is_finite(s)) give_up(hopeless_burn(s), s);
 
   // The upper stage leaves the core and what stays with it.
   s.ref_area = s.force(3).force_area;
@@ -90,14 +109,9 @@ void Simulation::fly_upper_stage_phase() {
   s.dt = 1.0L;
   do {
     rk4_step();
-    if (const char* reason = hopeless_burn(s); reason != nullptr && !(s.vi > ORBIT_SPEED)) {
-      throw RunAbandoned(std::string(Line{}
-                                         .text("Error! Upper stage cannot reach orbit speed: ")
-                                         .text(reason)
-                                         .text(" at t = ")
-                                         .fixed(s.t, 1, 2)
-                                         .text(" s.")
-                                         .view()));
+    const char* reason = hopeless_burn(s);
+    if (reason != nullptr && (!is_finite(s) || !(s.vi > ORBIT_SPEED))) {
+      give_up(reason, s);
     }
   } while (!(s.vi > ORBIT_SPEED));
   s.dt = -s.dt;

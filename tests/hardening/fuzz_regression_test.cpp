@@ -60,5 +60,36 @@ TEST(FuzzRegression, AThrustThatBurnsMoreThanTheVehicleHoldsIsRefused) {
   EXPECT_FALSE(shows_non_finite(r.files));
 }
 
+TEST(FuzzRegression, AThrustLawShiftedUntilTheMassRunsOutIsRefused) {
+  // Records 66.1 s (not 66 s), a spike of 162 MN and missing records: flown
+  // along them the thrust law slid against the record times, the integrated
+  // burn left the propellant count behind, the mass went below zero and the
+  // core phase ended in rows of nan.
+  const Replay r = replay("regression_thrust_law_shifted");
+  EXPECT_EQ(r.result.status, 201);
+  const std::string cause = failure_cause(r.result.standard_output);
+  EXPECT_NE(cause.find("\": flown along its records, the vehicle's mass is used up at t = "),
+            std::string::npos)
+      << cause;
+  EXPECT_FALSE(shows_non_finite(r.files));
+}
+
+TEST(FuzzRegression, AStackThatSeparatesUnderTheGroundEndsItsRun) {
+  // Sample thrust file, turn time 74 s, a limit of -185 degrees: the steering
+  // turned the thrust downwards, the core flew 27 km under the ground, and the
+  // upper stage, igniting in the dense air there, reached 1e60 m/s and an
+  // orbit of nan. The run ends at core separation instead.
+  const Replay r = replay("regression_stack_separates_underground");
+  EXPECT_EQ(r.result.status, 0) << r.result.standard_output;
+  const auto separation = r.files.find("Core Separation! ");
+  ASSERT_NE(separation, std::string::npos);
+  const auto next_line = r.files.find("\r\n", separation) + 2;
+  const std::string ended =
+      "Error! Upper stage cannot reach orbit speed: the vehicle fell back to the ground at t = ";
+  EXPECT_EQ(r.files.substr(next_line, ended.size()), ended);
+  EXPECT_EQ(r.files.find("Upper Stage Ignition!"), std::string::npos);
+  EXPECT_FALSE(shows_non_finite(r.files));
+}
+
 }  // namespace
 }  // namespace ascent::testing
