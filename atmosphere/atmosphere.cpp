@@ -7,7 +7,7 @@
 #include <cstddef>
 
 #include "atmosphere/standard_atmosphere.hpp"
-#include "dynamics/earth.hpp"
+#include "base/earth.hpp"
 
 namespace ascent {
 
@@ -22,6 +22,15 @@ Real standard_geometric_altitude(Real H) {
 void Atmosphere::init_atmosphere() {
   setup_layers();
   setup_upper_splines();
+}
+
+const Atmosphere& standard_atmosphere() {
+  static const Atmosphere air = [] {
+    Atmosphere built;
+    built.init_atmosphere();
+    return built;
+  }();
+  return air;
 }
 
 void Atmosphere::setup_layers() {

@@ -5,7 +5,7 @@
 
 #include <array>
 
-#include "dynamics/real.hpp"
+#include "base/real.hpp"
 
 namespace ascent {
 
@@ -67,5 +67,9 @@ class Atmosphere {
   Spline ln_pressure_spline_;
   Spline ln_density_spline_;
 };
+
+/// The standard atmosphere's tables, built once on first use and shared by
+/// every flight (they are never changed after that).
+[[nodiscard]] const Atmosphere& standard_atmosphere();
 
 }  // namespace ascent

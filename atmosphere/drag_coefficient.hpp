@@ -1,7 +1,7 @@
 // Drag coefficient of the vehicle against the Mach number.
 #pragma once
 
-#include "dynamics/real.hpp"
+#include "base/real.hpp"
 
 namespace ascent {
 

@@ -7,7 +7,7 @@
 #include <array>
 
 #include "atmosphere/atmosphere.hpp"
-#include "dynamics/real.hpp"
+#include "base/real.hpp"
 
 namespace ascent {
 

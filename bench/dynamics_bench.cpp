@@ -7,8 +7,8 @@
 #include <stdexcept>
 #include <string>
 
-#include "dynamics/trajectory_row.hpp"
-#include "run/simulation.hpp"
+#include "text/trajectory_row.hpp"
+#include "console/simulation.hpp"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "run/simulation.hpp"
+#include "console/simulation.hpp"
 
 namespace {
 

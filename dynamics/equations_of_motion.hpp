@@ -9,8 +9,8 @@
 
 #include <cmath>
 
-#include "dynamics/earth.hpp"
-#include "dynamics/real.hpp"
+#include "base/earth.hpp"
+#include "base/real.hpp"
 
 namespace ascent {
 

@@ -7,12 +7,12 @@
 
 #include "atmosphere/drag_coefficient.hpp"
 #include "dynamics/equations_of_motion.hpp"
-#include "run/runtime_error.hpp"
-#include "run/simulation.hpp"
+#include "base/runtime_error.hpp"
+#include "dynamics/flight_dynamics.hpp"
 
 namespace ascent {
 
-StateVector Simulation::eval_derivatives(const StateVector& trial) {
+StateVector FlightDynamics::eval_derivatives(const StateVector& trial) {
   const FlightState& s = state;
   const Real dt = s.dt;
   const Real vt = trial.vt;
@@ -47,7 +47,7 @@ StateVector Simulation::eval_derivatives(const StateVector& trial) {
   const Real vt_rel = rel.vt_rel;
   const Real v_rel = rel.v_rel;
   const Real theta = rel.theta;
-  const AirData ambient = air.atmosphere(trial.h0);
+  const AirData ambient = air_.atmosphere(trial.h0);
   const Real T = effective_thrust(trial.thrust_vac, ambient.pressure, s.exit_area);
   const Real Pq = v_rel * ambient.density * v_rel / 2.0L;
   const Real Cd = drag_coefficient(v_rel / ambient.sound_speed);

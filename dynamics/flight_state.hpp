@@ -8,7 +8,7 @@
 #include <array>
 #include <cstdint>
 
-#include "dynamics/real.hpp"
+#include "base/real.hpp"
 
 namespace ascent {
 
@@ -76,8 +76,8 @@ struct FlightState : StateVector {
   Real perigee;  ///< [m] perigee radius minus R_EARTH
   Real apogee;   ///< [m] apogee radius minus R_EARTH
 
-  // Maxima over all runs of the program, kept only with an output file.
-  Real a_max;    ///< [m/s^2]
+  // Maxima of the flight.
+  Real a_max;    ///< [m/s^2] largest thrust acceleration of the flight
   Real a_max_t;  ///< [s]
   Real q_max;    ///< [Pa]
   Real q_max_t;  ///< [s]

@@ -1,16 +1,14 @@
 // One step of the classical fourth-order Runge-Kutta method, and everything
 // brought up to date after it, in this order: speed, flight-path angles,
 // thrust acceleration and dynamic pressure; the maximum-force table; the run
-// maxima; the held steering angle; the trajectory row and plot-file lines;
-// the osculating orbit; the observer.
+// maxima; the held steering angle; the osculating orbit; the listener.
 #include <algorithm>
 #include <array>
 #include <cmath>
 
 #include "atmosphere/drag_coefficient.hpp"
 #include "dynamics/equations_of_motion.hpp"
-#include "dynamics/trajectory_row.hpp"
-#include "run/simulation.hpp"
+#include "dynamics/flight_dynamics.hpp"
 
 namespace ascent {
 
@@ -31,7 +29,7 @@ void raise_maximum_forces(FlightState& s, const StepQuantities& q, Real m) {
   }
 }
 
-/// Largest thrust acceleration and dynamic pressure of the program so far.
+/// Largest thrust acceleration and dynamic pressure of the flight so far.
 void raise_run_maxima(FlightState& s, const StepQuantities& q) {
   if (s.a > s.a_max) {
     s.a_max = s.a;
@@ -60,7 +58,7 @@ void update_osculating_orbit(FlightState& s) {
 
 }  // namespace
 
-void Simulation::rk4_step() {
+StepQuantities FlightDynamics::rk4_step() {
   FlightState& s = state;
 
   // Stages: trial states at the start, twice at the middle, at the end.
@@ -93,7 +91,7 @@ void Simulation::rk4_step() {
     s.a = s.thrust_vac / m;
     q.Cd = 0.0L;
   } else {
-    const AirData ambient = air.atmosphere(s.h0);
+    const AirData ambient = air_.atmosphere(s.h0);
     q.Pq = rel.v_rel * ambient.density * rel.v_rel / 2.0L;
     q.T = effective_thrust(s.thrust_vac, ambient.pressure, s.exit_area);
     s.a = q.T / m;
@@ -102,7 +100,7 @@ void Simulation::rk4_step() {
 
   raise_maximum_forces(s, q, m);
   q.D = s.ref_area * (q.Cd * q.Pq);
-  if (io.output_to_file()) raise_run_maxima(s, q);
+  raise_run_maxima(s, q);
 
   // The held steering angle that the next steps and the table take up.
   switch (s.steer_mode) {
@@ -119,11 +117,9 @@ void Simulation::rk4_step() {
       break;
   }
 
-  write_trajectory_row(io.output(), s, q);
-  if (io.output_to_file()) write_plot_lines(io, s, q);
-
   update_osculating_orbit(s);
-  if (observer != nullptr) observer->on_step(s, q);
+  if (listener_ != nullptr) listener_->after_step(s, q);
+  return q;
 }
 
 }  // namespace ascent

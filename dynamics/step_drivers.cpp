@@ -1,12 +1,10 @@
 // The step drivers: fly a span of time ending exactly on an event, or fly
 // until the altitude passes a limit and take the last step back.
-#include "dynamics/step_drivers.hpp"
-
 #include <cstdio>
 #include <string>
 
-#include "run/runtime_error.hpp"
-#include "run/simulation.hpp"
+#include "base/runtime_error.hpp"
+#include "dynamics/flight_dynamics.hpp"
 
 namespace ascent {
 
@@ -20,7 +18,7 @@ std::string describe(const char* pattern, double a, double b) {
 
 }  // namespace
 
-void Simulation::run_for_time() {
+void FlightDynamics::run_for_time() {
   FlightState& s = state;
   // Whole steps count t_rem down only when dt is positive and not lost in the
   // rounding of t_rem; otherwise the loop would never end.
@@ -37,7 +35,7 @@ void Simulation::run_for_time() {
   rk4_step();
 }
 
-void Simulation::run_to_altitude() {
+void FlightDynamics::run_to_altitude() {
   FlightState& s = state;
   if (!(s.dt > 0.0L)) {
     throw RuntimeError(ErrorCode::range_check, describe("cannot climb to %.1f m with steps of %g s",

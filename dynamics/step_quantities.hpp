@@ -1,7 +1,7 @@
 // Quantities recomputed from the state after every Runge-Kutta step.
 #pragma once
 
-#include "dynamics/real.hpp"
+#include "base/real.hpp"
 
 namespace ascent {
 

@@ -21,7 +21,7 @@
 #include <string_view>
 
 #include "fuzz_support.hpp"
-#include "run/simulation.hpp"
+#include "console/simulation.hpp"
 
 namespace {
 

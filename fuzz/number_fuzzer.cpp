@@ -14,8 +14,8 @@
 #include <string>
 
 #include "fuzz_support.hpp"
-#include "run/number.hpp"
-#include "run/runtime_error.hpp"
+#include "base/number.hpp"
+#include "base/runtime_error.hpp"
 
 namespace {
 

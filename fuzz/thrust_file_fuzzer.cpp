@@ -11,7 +11,7 @@
 
 #include "fuzz_support.hpp"
 #include "mission/booster_thrust_file.hpp"
-#include "run/runtime_error.hpp"
+#include "base/runtime_error.hpp"
 
 namespace {
 

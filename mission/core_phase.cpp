@@ -3,13 +3,10 @@
 // cutoff, and core separation.
 #include <algorithm>
 
-#include "dynamics/earth.hpp"
-#include "mission/vehicle.hpp"
-#include "run/simulation.hpp"
+#include "base/earth.hpp"
+#include "mission/ascent_flight.hpp"
 
 namespace ascent {
-
-using namespace vehicle;
 
 namespace {
 
@@ -21,61 +18,59 @@ constexpr Extended UNLIMITED_ANGLE = 360.0L;
 
 }  // namespace
 
-void Simulation::fly_core_phase() {
-  FlightState& s = state;
-  io.prompt_real("Maximum angle of attack (degrees)? ", s.maxa);
-  s.maxa = std::clamp(Extended{s.maxa}, -UNLIMITED_ANGLE, UNLIMITED_ANGLE) * PI / 180.0L;
+void AscentFlight::fly_core_phase() {
+  const Vehicle& v = vehicle;
+  const Real maxa_degrees = plan.maxa_at_separation ? plan.maxa_at_separation() : plan.maxa;
+  s.maxa = std::clamp(Extended{maxa_degrees}, -UNLIMITED_ANGLE, UNLIMITED_ANGLE) * PI / 180.0L;
+  result.maxa = s.maxa.value();
+  result.maxa_flown = true;
 
   // The core stage with the stage-3 stack on top; the boosters' dry mass is gone.
   s.ref_area = s.force(2).force_area;
-  s.exit_area = CORE_EXIT_AREA;
-  s.thrust_vac = CORE_THRUST;
-  s.mdot = -s.thrust_vac / CORE_EXHAUST_VELOCITY;
-  s.m_fixed = s.force(3).force_mass + CORE_DRY_MASS;
+  s.exit_area = v.core.exit_area;
+  s.thrust_vac = v.core.thrust;
+  s.mdot = -s.thrust_vac / v.core.exhaust_velocity;
+  s.m_fixed = s.force(3).force_mass + v.core.dry_mass;
   s.pitch_rate = 0.0L;
   s.thrust_rate = 0.0L;
   s.mdot_rate = 0.0L;
-  rk4_step();  // the rest of the booster record interval
+  dynamics.rk4_step();  // the rest of the booster record interval
 
   s.steer_mode = VERTICAL_ACCEL_LAW;
   s.vlaw_init = true;
   s.vlaw_n = 2.0L;
-  s.t_rem = FAIRING_JETTISON_TIME - s.t;
+  s.t_rem = v.fairing.jettison_time - s.t;
   s.dt = 1.0L;
-  run_for_time();
+  dynamics.run_for_time();
 
-  write_event("PLF Jettison!");
-  s.m_fixed = s.m_fixed - FAIRING_MASS;
-  s.force(3).force_mass = s.force(3).force_mass - FAIRING_MASS;
+  event(FlightEventKind::fairing_jettison);
+  s.m_fixed = s.m_fixed - v.fairing.mass;
+  s.force(3).force_mass = s.force(3).force_mass - v.fairing.mass;
 
   s.t_rem = -s.m_prop / s.mdot;
   s.dt = 1.0L;
-  run_for_time();
+  dynamics.run_for_time();
 
   // Tail-off: the thrust falls linearly to zero while the last propellant
   // burns, the thrust held at the angle the steering law last set.
-  s.m_prop = TAIL_OFF_PROPELLANT;
-  s.m_fixed = s.m_fixed - TAIL_OFF_PROPELLANT;
-  s.t_rem = s.m_prop * 8841.6L / 9282548.16L;
+  s.m_prop = v.core.tail_off_propellant;
+  s.m_fixed = s.m_fixed - v.core.tail_off_propellant;
+  s.t_rem = v.tail_off_time();
   s.thrust_rate = -s.thrust_vac / s.t_rem;
-  s.mdot_rate = -s.thrust_rate / CORE_EXHAUST_VELOCITY;
+  s.mdot_rate = -s.thrust_rate / v.core.exhaust_velocity;
   s.dt = 1.0L;
   s.steer_mode = FLIGHT_PATH_STEERING;
   s.steer_rel = false;
-  run_for_time();
-  write_event("Core Engine Cutoff!");
+  dynamics.run_for_time();
+  event(FlightEventKind::core_cutoff);
 
   s.exit_area = 0.0L;
   s.thrust_rate = 0.0L;
   s.mdot_rate = 0.0L;
-  s.dt = SEPARATION_COAST;
-  rk4_step();
-  write_event(Line{}
-                  .text("Core Separation! Vacuum and zero gravity delta-V = ")
-                  .fixed(s.dV, 3, 1)
-                  .text(" m/s")
-                  .view());
-  memory.dV_sep = s.dV;
+  s.dt = v.core.separation_coast;
+  dynamics.rk4_step();
+  dV_at_core_separation = s.dV;
+  event(FlightEventKind::core_separation, s.dV);
 }
 
 }  // namespace ascent

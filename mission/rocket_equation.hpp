@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "dynamics/real.hpp"
+#include "base/real.hpp"
 
 namespace ascent {
 

@@ -1,19 +1,15 @@
 // Upper stage phase: coast after core separation, ullage burn, ignition and
 // thrust ramp, mainstage burn under the vertical-acceleration law to the
-// circular speed at 200 km, cutoff, coast and separation; then the summary.
+// circular speed of the target orbit, cutoff, coast and separation.
 #include <cmath>
 #include <string>
 
-#include "dynamics/earth.hpp"
-#include "mission/flight_summary.hpp"
+#include "base/earth.hpp"
+#include "mission/ascent_flight.hpp"
 #include "mission/rocket_equation.hpp"
 #include "mission/upper_stage_phase.hpp"
-#include "mission/vehicle.hpp"
-#include "run/simulation.hpp"
 
 namespace ascent {
-
-using namespace vehicle;
 
 namespace {
 
@@ -21,108 +17,105 @@ bool is_finite(const FlightState& s) {
   return std::isfinite(s.vi.value()) && std::isfinite(s.h0.value());
 }
 
-/// Why the mainstage burn can never reach orbit speed, or null while it still can.
-const char* hopeless_burn(const FlightState& s) {
-  if (!is_finite(s)) return "the state is no longer finite";
-  if (s.h0 < 0.0L) return "the vehicle fell back to the ground";
-  if (s.mass() <= 0.0L) return "its mass is used up";
+/// Why the mainstage burn can never reach orbit speed, or `none` while it still can.
+OrbitFailure hopeless_burn(const FlightState& s) {
+  if (!is_finite(s)) return OrbitFailure::not_finite;
+  if (s.h0 < 0.0L) return OrbitFailure::fell_to_ground;
+  if (s.mass() <= 0.0L) return OrbitFailure::mass_used_up;
   // Without thrust and sinking, the vehicle only goes deeper into dense air.
-  if (s.a <= 0.0L && s.vr <= 0.0L) return "the effective thrust fell to zero in dense air";
-  return nullptr;
-}
-
-/// Ends the run: the upper stage can never reach orbit speed, for `reason`.
-[[noreturn]] void give_up(const char* reason, const FlightState& s) {
-  throw RunAbandoned(std::string(Line{}
-                                     .text("Error! Upper stage cannot reach orbit speed: ")
-                                     .text(reason)
-                                     .text(" at t = ")
-                                     .fixed(s.t, 1, 2)
-                                     .text(" s.")
-                                     .view()));
+  if (s.a <= 0.0L && s.vr <= 0.0L) return OrbitFailure::no_thrust_in_dense_air;
+  return OrbitFailure::none;
 }
 
 }  // namespace
 
-Real final_burn_time(const FlightState& s) {
+Real final_burn_time(const FlightState& s, Real orbit_speed, Real exhaust_velocity) {
   const Real m = s.m_fixed + s.m_prop;
-  const Real x = (ORBIT_SPEED - s.vi) / S3_EXHAUST_VELOCITY;
+  const Real x = (orbit_speed - s.vi) / exhaust_velocity;
   if (!(x > 0.0L)) return 0.0L;
   return -propellant_for_speed_gain(m, x) / s.mdot;
 }
 
-void Simulation::fly_upper_stage_phase() {
-  FlightState& s = state;
+void AscentFlight::fly_upper_stage_phase() {
+  const Vehicle& v = vehicle;
+  const UpperStage& stage = v.upper_stage;
+  const Real orbit_speed = v.orbit_speed();
+  // Ends the flight: the upper stage can never reach orbit speed.
+  const auto give_up = [&](OrbitFailure why) {
+    result.failure = why;
+    result.failure_time = s.t.value();
+    end_flight(FlightEnd::cannot_reach_orbit);
+  };
 
   // A stack that separated below the ground has crashed: the ever denser air
   // down there would only drive the numbers out of range.
-  if (s.h0 < 0.0L || !is_finite(s)) give_up(hopeless_burn(s), s);
+  if (s.h0 < 0.0L || !is_finite(s)) give_up(hopeless_burn(s));
 
   // The upper stage leaves the core and what stays with it.
   s.ref_area = s.force(3).force_area;
   s.exit_area = 0.0L;
   s.m_prop = 0.0L;
-  s.m_fixed = s.force(3).force_mass - 3752.0L;
+  s.m_fixed = s.force(3).force_mass - stage.left_with_core;
   s.pitch_rate = 0.0L;
   s.thrust_rate = 0.0L;
   s.mdot_rate = 0.0L;
   s.dt = 0.2L;
   s.steer_mode = FLIGHT_PATH_STEERING;
   s.steer_rel = false;
-  rk4_step();
+  dynamics.rk4_step();
 
   // Ullage motors settle the propellant.
-  s.exit_area = ULLAGE_EXIT_AREA;
-  s.m_prop = s.m_prop + ULLAGE_PROPELLANT;
-  s.m_fixed = s.m_fixed - ULLAGE_PROPELLANT;
-  s.thrust_vac = ULLAGE_THRUST;
-  s.mdot = -s.thrust_vac / ULLAGE_EXHAUST_VELOCITY;
-  s.t_rem = 3.2L;
+  s.exit_area = v.ullage.exit_area;
+  s.m_prop = s.m_prop + v.ullage_propellant();
+  s.m_fixed = s.m_fixed - v.ullage_propellant();
+  s.thrust_vac = v.ullage.thrust;
+  s.mdot = -s.thrust_vac / v.ullage.exhaust_velocity;
+  s.t_rem = v.ullage.burn_before_ignition;
   s.dt = 1.0L;
-  run_for_time();
-  write_event("Upper Stage Ignition!");
+  dynamics.run_for_time();
+  event(FlightEventKind::upper_stage_ignition);
 
   // Ignition: the main engine's thrust ramps up while the ullage motors burn on.
-  s.exit_area = s.exit_area + S3_EXIT_AREA;
-  s.m_prop = S3_PROPELLANT_LOAD + s.m_prop;
-  s.m_fixed = s.m_fixed - S3_PROPELLANT_LOAD;
-  s.thrust_rate = S3_IGNITION_RATE;
-  s.mdot_rate = -s.thrust_rate / S3_EXHAUST_VELOCITY;
-  s.t_rem = 2.6L;
+  s.exit_area = s.exit_area + stage.exit_area;
+  s.m_prop = stage.propellant_load + s.m_prop;
+  s.m_fixed = s.m_fixed - stage.propellant_load;
+  s.thrust_rate = v.ignition_rate();
+  s.mdot_rate = -s.thrust_rate / stage.exhaust_velocity;
+  s.t_rem = stage.ignition_ramp;
   s.dt = 1.0L;
-  run_for_time();
-  write_event("Upper Stage Mainstage!");
+  dynamics.run_for_time();
+  event(FlightEventKind::upper_stage_mainstage);
 
   // Mainstage, first step up to the next whole second.
   s.thrust_rate = 0.0L;
   s.mdot_rate = 0.0L;
-  s.exit_area = S3_EXIT_AREA;
-  s.thrust_vac = S3_THRUST;
-  s.mdot = -s.thrust_vac / S3_EXHAUST_VELOCITY;
+  s.exit_area = stage.exit_area;
+  s.thrust_vac = stage.thrust;
+  s.mdot = -s.thrust_vac / stage.exhaust_velocity;
   s.dt = 1.0L - (s.t - std::trunc(s.t));
-  rk4_step();
+  dynamics.rk4_step();
 
-  // Burn until the inertial speed passes the circular speed at 200 km.
+  // Burn until the inertial speed passes the circular speed of the target orbit.
   s.steer_mode = VERTICAL_ACCEL_LAW;
   s.vlaw_init = true;
   s.vlaw_n = 1.0L;
   s.dt = 1.0L;
   do {
-    rk4_step();
-    const char* reason = hopeless_burn(s);
-    if (reason != nullptr && (!is_finite(s) || !(s.vi > ORBIT_SPEED))) {
-      give_up(reason, s);
+    dynamics.rk4_step();
+    const OrbitFailure reason = hopeless_burn(s);
+    if (reason != OrbitFailure::none && (!is_finite(s) || !(s.vi > orbit_speed))) {
+      give_up(reason);
     }
-  } while (!(s.vi > ORBIT_SPEED));
+  } while (!(s.vi > orbit_speed));
   s.dt = -s.dt;
-  rk4_step();
+  dynamics.rk4_step();
 
   // Last step: the burn time the rocket equation asks for the missing speed.
   // A step back that already leaves the speed reached gets a step of zero
   // length rather than one backwards in time.
-  s.dt = final_burn_time(s);
-  rk4_step();
-  write_event("Upper Stage Engine Cutoff!");
+  s.dt = final_burn_time(s, orbit_speed, stage.exhaust_velocity);
+  dynamics.rk4_step();
+  event(FlightEventKind::upper_stage_cutoff);
 
   s.steer_mode = VACUUM_STEERING;
   s.exit_area = 0.0L;
@@ -130,16 +123,10 @@ void Simulation::fly_upper_stage_phase() {
   s.mdot = 0.0L;
   s.dt = 1.0L;
   s.t_rem = 2.9L;
-  run_for_time();
-  write_event("Upper Stage Separation!");
-
-  const Real dV_upper = s.dV - memory.dV_sep;
-  io.output().write_line(Line{}
-                             .text("Vacuum and zero gravity delta-V = ")
-                             .fixed(dV_upper, 3, 1)
-                             .text(" m/s"));
-  memory.dV_sep = s.dV;
-  write_flight_summary(*this, dV_upper);
+  dynamics.run_for_time();
+  const Real dV_upper = s.dV - dV_at_core_separation;
+  result.upper_stage_delta_v = dV_upper.value();
+  event(FlightEventKind::upper_stage_separation, dV_upper);
 }
 
 }  // namespace ascent

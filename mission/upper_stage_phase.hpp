@@ -6,8 +6,10 @@
 namespace ascent {
 
 /// [s] length of the last mainstage step: the burn time in which the rocket
-/// equation gives the speed still missing to orbit speed. A state already at
-/// or above orbit speed gets 0, never a step backwards in time.
-[[nodiscard]] Real final_burn_time(const FlightState& state);
+/// equation gives the speed still missing to `orbit_speed` [m/s] for a stage
+/// of `exhaust_velocity` [m/s]. A state already at or above orbit speed gets
+/// 0, never a step backwards in time.
+[[nodiscard]] Real final_burn_time(const FlightState& state, Real orbit_speed,
+                                   Real exhaust_velocity);
 
 }  // namespace ascent

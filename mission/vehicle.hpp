@@ -1,52 +1,117 @@
-// The vehicle and its launch site: two strap-on boosters, a core stage and
-// the stage-3 stack (upper stage, payload and fairing).
+// The vehicle and its launch site: two strap-on boosters, a core stage and the
+// stage-3 stack (upper stage, interstage, payload and fairing), with the
+// ascent's pitch programme and the orbit aimed at. Every number a flight uses
+// is here; the default is the vehicle the sample booster thrust file was
+// designed for. Quantities that follow from others are member functions, so
+// that a change of one primary value keeps the whole vehicle consistent.
 #pragma once
 
-#include "dynamics/real.hpp"
+#include "base/real.hpp"
 
-namespace ascent::vehicle {
+namespace ascent {
 
-// Launch site and Earth rotation.
-inline constexpr Real LAUNCH_LATITUDE = 28.45L;     ///< [deg]
-inline constexpr Real SIDEREAL_DAY = 86164.09L;     ///< [s] rotation period of the Earth
+struct LaunchSite {
+  double latitude = 28.45;  ///< [deg] the pad moves east with the Earth's rotation
+};
 
-// Boosters: the thrust history of one booster comes from the booster thrust file.
-inline constexpr int BOOSTER_COUNT = 2;
-inline constexpr Real BOOSTER_EXHAUST_VELOCITY = 2605.4L;  ///< [m/s] vacuum thrust per kg/s
-inline constexpr Real BOOSTER_PROPELLANT = 632489.0L;      ///< [kg] load of one booster
-inline constexpr Real BOOSTER_SEPARATION_TIME = 128.4L;    ///< [s]
-inline constexpr Real PITCH_OVER_ALTITUDE = 110.0L;        ///< [m] altitude that starts the kick
-inline constexpr Real TURN_RATE = 0.5L;                    ///< [deg/s] pitch rate of kick and recovery
+/// The pitch programme of the booster phase: a vertical rise to the pitch-over
+/// altitude, a one-second kick, the hold of the turn time, a one-second recovery.
+struct PitchProgram {
+  double pitch_over_altitude = 110.0;  ///< [m] altitude that starts the kick
+  double turn_rate = 0.5;              ///< [deg/s] pitch rate of the kick and the recovery
+};
 
-// Core stage.
-inline constexpr Real CORE_THRUST = 9282548.16L;                ///< [N] vacuum thrust
-inline constexpr Real CORE_EXHAUST_VELOCITY = 4420.8L;          ///< [m/s]
-inline constexpr Real CORE_EXIT_AREA = 16.673713298791018L;     ///< [m^2]
-inline constexpr Real CORE_DRY_MASS = 111580.0L;                ///< [kg] without the propellant burned at full thrust
-inline constexpr Real FAIRING_JETTISON_TIME = 330.0L;           ///< [s]
-inline constexpr Real FAIRING_MASS = 9707.0L;                   ///< [kg] payload fairing
-inline constexpr Real TAIL_OFF_PROPELLANT = 1236.0L;            ///< [kg] burned while the thrust falls to zero
-inline constexpr Real SEPARATION_COAST = 0.76L;                 ///< [s] core cutoff to separation
+/// The strap-on solid boosters. Their thrust history comes from the booster thrust file.
+struct Boosters {
+  int count = 2;
+  double diameter = 5.2883;              ///< [m] of one booster's body
+  double hidden_area = 0.038;            ///< [m^2] of one booster's cross-section behind the core
+  double nozzle_exit_diameter = 3.8748;  ///< [m] of one booster's nozzle
+  double dry_mass = 96751.0;             ///< [kg] of one booster
+  double propellant = 632489.0;          ///< [kg] loaded in one booster
+  double exhaust_velocity = 2605.4;      ///< [m/s] vacuum thrust per kg/s of propellant
+  double separation_time = 128.4;        ///< [s] mission time of booster separation
+};
 
-// Upper stage ("Stage 3") and its ullage motors.
-inline constexpr Real ULLAGE_THRUST = 16012.0L;                 ///< [N]
-inline constexpr Real ULLAGE_EXHAUST_VELOCITY = 2873.3L;        ///< [m/s]
-inline constexpr Real ULLAGE_PROPELLANT = 32.32158145686145L;   ///< [kg] 5.8 s of ullage thrust
-inline constexpr Real ULLAGE_EXIT_AREA = 0.005026548245743669L; ///< [m^2] four 4.5 cm nozzles
-inline constexpr Real S3_PROPELLANT_LOAD = 45764.0L;            ///< [kg] main propellant loaded
-inline constexpr Real S3_THRUST = 440372.0L;                    ///< [N] vacuum thrust at mainstage
-inline constexpr Real S3_EXHAUST_VELOCITY = 4530.7L;            ///< [m/s]
-inline constexpr Real S3_EXIT_AREA = 14.472072310503632L;       ///< [m^2]
-inline constexpr Real S3_IGNITION_RATE = 169373.84615384616L;   ///< [N/s] thrust rise over the 2.6 s ramp
-inline constexpr Real ORBIT_SPEED = 7784.245749961075L;         ///< [m/s] circular speed at 200 km
+struct CoreStage {
+  double dry_mass = 111580.0;             ///< [kg] with the propellant of the thrust tail-off
+  double propellant = 963328.0;           ///< [kg] burned at full thrust
+  double thrust = 9282548.16;             ///< [N] vacuum thrust
+  double exhaust_velocity = 4420.8;       ///< [m/s]
+  double exit_area = 16.673713298791018;  ///< [m^2] of the engines' nozzles
+  double added_area = 2.073;              ///< [m^2] cross-section beyond the fairing's
+  double tail_off_propellant = 1236.0;    ///< [kg] burned while the thrust falls to zero
+  double separation_coast = 0.76;         ///< [s] from cutoff to separation
+};
 
-// Upper-stage mass budget.
-inline constexpr Real INTERSTAGE_PER_NEWTON = 0.0006786651738936614L;  ///< [kg/N] of the largest force
-inline constexpr Real RESERVE_FRACTION = 0.01L;   ///< reserve: propellant for 1 % of the stage's delta-V
-inline constexpr Real S3_DRY_MASS = 14515.0L;               ///< [kg]
-inline constexpr Real S3_UNUSABLE_PROPELLANT = 2524.0L;     ///< [kg]
-inline constexpr Real DEORBIT_FRACTION = 0.0108694236074952L;  ///< [kg/kg] of the cutoff mass
-inline constexpr Real S3_U_MP = 71.0L;                      ///< [kg] ullage and RCS propellant
-inline constexpr Real TARGET_ALTITUDE = 200000.0L;          ///< [m] average orbit altitude aimed at
+struct Fairing {
+  double diameter = 8.407;       ///< [m] the stage-3 stack's cross-section
+  double mass = 9707.0;          ///< [kg]
+  double jettison_time = 330.0;  ///< [s] mission time
+};
 
-}  // namespace ascent::vehicle
+/// The upper stage ("Stage 3") and the stack it carries.
+struct UpperStage {
+  double stack_mass = 174000.0;             ///< [kg] interstage, stage, payload and fairing at liftoff
+  double left_with_core = 3752.0;           ///< [kg] of the stack that stays on the core at separation
+  double propellant_load = 45764.0;         ///< [kg] main propellant loaded
+  double thrust = 440372.0;                 ///< [N] vacuum thrust at mainstage
+  double exhaust_velocity = 4530.7;         ///< [m/s]
+  double exit_area = 14.472072310503632;    ///< [m^2]
+  double ignition_ramp = 2.6;               ///< [s] thrust rise from ignition to mainstage
+  double dry_mass = 14515.0;                ///< [kg]
+  double unusable_propellant = 2524.0;      ///< [kg]
+  double ullage_and_rcs_propellant = 71.0;  ///< [kg] booked in the mass budget
+};
+
+/// The ullage motors that settle the upper stage's propellant before ignition.
+struct UllageMotors {
+  double thrust = 16012.0;                  ///< [N] of all motors together
+  double exhaust_velocity = 2873.3;         ///< [m/s]
+  double exit_area = 0.005026548245743669;  ///< [m^2] of all nozzles
+  double burn_before_ignition = 3.2;        ///< [s]; they burn on through the ignition ramp
+};
+
+/// How the upper stage's mass budget books what the flight does not fly.
+struct MassBudgetRules {
+  double interstage_per_newton = 0.0006786651738936614;  ///< [kg/N] of the largest force on the stack
+  double reserve_fraction = 0.01;  ///< reserve: propellant for this share of the stage's delta-V
+  double deorbit_fraction = 0.0108694236074952;  ///< [kg/kg] of the cutoff mass
+};
+
+struct TargetOrbit {
+  double altitude = 200000.0;  ///< [m] average altitude of the orbit aimed at
+};
+
+struct Vehicle {
+  LaunchSite launch_site;
+  PitchProgram pitch_program;
+  Boosters boosters;
+  CoreStage core;
+  Fairing fairing;
+  UpperStage upper_stage;
+  UllageMotors ullage;
+  MassBudgetRules mass_budget;
+  TargetOrbit target;
+
+  // Derived quantities.
+  [[nodiscard]] Real stack_area() const;         ///< [m^2] of the stage-3 stack
+  [[nodiscard]] Real core_stack_area() const;    ///< [m^2] of the core with the stack
+  [[nodiscard]] Real liftoff_area() const;       ///< [m^2] of the whole vehicle
+  [[nodiscard]] Real liftoff_exit_area() const;  ///< [m^2] of every nozzle burning on the pad
+  [[nodiscard]] Real core_stack_mass() const;    ///< [kg] core stage, full, with the stack
+  [[nodiscard]] Real liftoff_mass() const;       ///< [kg] everything on the pad
+  [[nodiscard]] Real pad_propellant() const;     ///< [kg] the boosters' and the core's
+  [[nodiscard]] Real turn_rate() const;          ///< [rad/s]
+  [[nodiscard]] Real surface_speed() const;      ///< [m/s] eastward speed of the pad
+  [[nodiscard]] Real tail_off_time() const;      ///< [s] the thrust falls linearly to zero
+  [[nodiscard]] Real ullage_burn_time() const;   ///< [s] before ignition and through the ramp
+  [[nodiscard]] Real ullage_propellant() const;  ///< [kg] burned by the ullage motors
+  [[nodiscard]] Real ignition_rate() const;      ///< [N/s] thrust rise of the upper stage's ramp
+  [[nodiscard]] Real stage_base_mass() const;    ///< [kg] dry mass and unusable propellant
+  [[nodiscard]] Real orbit_speed() const;        ///< [m/s] circular speed at the target altitude
+
+  bool operator==(const Vehicle&) const = default;
+};
+
+}  // namespace ascent

@@ -11,7 +11,8 @@
 #include <iostream>
 #include <string>
 
-#include "run/runtime_error.hpp"
+#include "base/runtime_error.hpp"
+#include "console/session.hpp"
 #include "tools/trim/flight_recorder.hpp"
 #include "tools/trim/reports.hpp"
 #include "tools/trim/sweep.hpp"
@@ -89,12 +90,31 @@ FlightRecorder record_trimmed_flight(const TrimSettings& settings, const TrimRes
                                      bool keep_steps) {
   FlightRecorder recorder(keep_steps);
   FlightRequest request;
-  request.thrust_file = settings.thrust_file;
+  request.vehicle = &settings.vehicle;
+  request.thrust = &settings.thrust;
   request.turn_time = result.turn_time;
   request.maxa = result.maxa;
   request.observer = &recorder;
   fly(request);
   return recorder;
+}
+
+/// Writes the trimmed flight's files in `folder` as the interactive program
+/// writes them for the output file `run.txt`; false after a failure, reported
+/// on the standard error.
+bool write_run_files(const TrimSettings& settings, const std::filesystem::path& thrust_file,
+                     const TrimResult& result, const std::filesystem::path& folder) {
+  ascent::Session session(stdin, stdout, folder);
+  session.vehicle = settings.vehicle;
+  session.booster_thrust_file = thrust_file;
+  try {
+    session.run_without_asking("run.txt", result.turn_time.value, result.maxa.value);
+    return true;
+  } catch (const ascent::RuntimeError& failure) {
+    session.io.abandon();
+    ascent::write_failure_report(failure, stderr);
+    return false;
+  }
 }
 
 void report_not_trimmed(const TrimResult& result) {
@@ -188,14 +208,14 @@ int main(int argc, char** argv) {
     return status == 0 ? 0 : 2;
   }
 
-  settings.thrust_file = thrust_file;
-  if (!std::filesystem::is_regular_file(settings.thrust_file)) {
+  if (!std::filesystem::is_regular_file(thrust_file)) {
     std::cerr << "ascent-trim: there is no booster thrust file \"" << thrust_file
               << "\" (name one with --thrust-file)\n";
     return 1;
   }
   const Format format = csv ? Format::csv : Format::table;
   try {
+    settings.thrust = ascent::ThrustHistory::read(thrust_file);
     if (sweep_command->parsed()) {
       if (to < from) {
         std::cerr << "ascent-trim: --to " << to << " comes before --from " << from << "\n";
@@ -220,9 +240,7 @@ int main(int argc, char** argv) {
       write_trim_report(std::cout, result, settings, format);
       if (!result.trimmed()) return 1;
       if (!run_files.empty()) {
-        const int status = fly_with_files(settings.thrust_file, result.turn_time, result.maxa,
-                                          run_files, "run.txt", stderr);
-        if (status != 0) return 1;
+        if (!write_run_files(settings, thrust_file, result, run_files)) return 1;
         if (format == Format::table) {
           std::cout << "\nThe trimmed flight as ascent writes it: " << run_files
                     << "/run.txt, speed.dat, height.dat, accel.dat, dynpres.dat, const_n.hpp\n";

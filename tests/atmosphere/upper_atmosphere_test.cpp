@@ -11,7 +11,7 @@
 #include "atmosphere/atmosphere.hpp"
 #include "atmosphere/standard_atmosphere.hpp"
 #include "atmosphere_testing.hpp"
-#include "dynamics/earth.hpp"
+#include "base/earth.hpp"
 
 namespace ascent {
 namespace {

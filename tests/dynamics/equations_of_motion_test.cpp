@@ -7,9 +7,9 @@
 #include <numbers>
 
 #include "atmosphere/drag_coefficient.hpp"
-#include "dynamics/earth.hpp"
+#include "base/earth.hpp"
 #include "dynamics/flight_harness.hpp"
-#include "run/runtime_error.hpp"
+#include "base/runtime_error.hpp"
 
 namespace ascent::testing {
 namespace {

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "run/simulation.hpp"
+#include "console/simulation.hpp"
 #include "support/session.hpp"
 
 namespace ascent::testing {

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <numbers>
 
-#include "dynamics/earth.hpp"
+#include "base/earth.hpp"
 #include "dynamics/flight_harness.hpp"
 
 namespace ascent::testing {

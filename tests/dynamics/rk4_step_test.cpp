@@ -5,7 +5,7 @@
 
 #include <cmath>
 
-#include "dynamics/earth.hpp"
+#include "base/earth.hpp"
 #include "dynamics/flight_harness.hpp"
 
 namespace ascent::testing {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "dynamics/flight_harness.hpp"
-#include "run/runtime_error.hpp"
+#include "base/runtime_error.hpp"
 
 namespace ascent::testing {
 namespace {

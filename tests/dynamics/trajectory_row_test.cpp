@@ -1,5 +1,5 @@
 // The trajectory row and the plot-file lines, byte for byte.
-#include "dynamics/trajectory_row.hpp"
+#include "text/trajectory_row.hpp"
 
 #include <gtest/gtest.h>
 

@@ -9,8 +9,8 @@
 #include <string>
 
 #include "hardening/hardening_support.hpp"
-#include "run/runtime_error.hpp"
-#include "run/text_channel.hpp"
+#include "base/runtime_error.hpp"
+#include "text/text_channel.hpp"
 
 namespace ascent::testing {
 namespace {

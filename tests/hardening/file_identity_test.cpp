@@ -1,6 +1,6 @@
 // Whether two names reach the same file: by name after resolving ".", ".."
 // and links (also links to files not there yet), and by device and inode.
-#include "run/file_identity.hpp"
+#include "text/file_identity.hpp"
 
 #include <gtest/gtest.h>
 

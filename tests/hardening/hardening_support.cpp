@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "run/simulation.hpp"
+#include "console/simulation.hpp"
 
 namespace ascent::testing {
 

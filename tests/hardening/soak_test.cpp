@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "hardening/hardening_support.hpp"
-#include "run/simulation.hpp"
+#include "console/simulation.hpp"
 
 #if defined(__SANITIZE_ADDRESS__)
 // From the AddressSanitizer runtime (its header comes with clang only): the

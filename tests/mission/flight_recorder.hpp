@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "run/simulation.hpp"
+#include "console/simulation.hpp"
 
 namespace ascent::testing {
 

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <string>
 
-#include "dynamics/earth.hpp"
+#include "base/earth.hpp"
 #include "mission/flight_summary.hpp"
 #include "mission/upper_stage_phase.hpp"
 #include "mission/vehicle.hpp"

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "run/simulation.hpp"
+#include "console/simulation.hpp"
 
 namespace ascent::testing {
 

@@ -8,7 +8,7 @@
 #include <stdexcept>
 #include <thread>
 
-#include "run/runtime_error.hpp"
+#include "base/runtime_error.hpp"
 #include "tools/trim_testing.hpp"
 
 namespace ascent::testing {

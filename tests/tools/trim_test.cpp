@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <memory>
 
-#include "run/runtime_error.hpp"
-#include "run/simulation.hpp"
+#include "base/runtime_error.hpp"
+#include "console/simulation.hpp"
 #include "tools/trim/flight_runner.hpp"
 #include "tools/trim_testing.hpp"
 

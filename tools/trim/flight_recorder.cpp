@@ -5,7 +5,8 @@
 #include <cmath>
 #include <utility>
 
-#include "dynamics/earth.hpp"
+#include "base/earth.hpp"
+#include "text/event_lines.hpp"
 
 namespace ascent::trim {
 
@@ -15,31 +16,38 @@ double degrees(Extended radians) {
   return static_cast<double>(radians * 180.0L / PI);
 }
 
-struct EventName {
-  std::string_view prefix;
-  std::string_view name;
-};
-
-constexpr std::array<EventName, 10> EVENT_NAMES{{
-    {"Pitch over!", "pitch-over"},
-    {"End turn.", "end of turn"},
-    {"Booster seperation!", "booster separation"},
-    {"PLF Jettison!", "fairing jettison"},
-    {"Core Engine Cutoff!", "core cutoff"},
-    {"Core Separation!", "core separation"},
-    {"Upper Stage Ignition!", "upper-stage ignition"},
-    {"Upper Stage Mainstage!", "upper-stage mainstage"},
-    {"Upper Stage Engine Cutoff!", "upper-stage cutoff"},
-    {"Upper Stage Separation!", "upper-stage separation"},
-}};
-
 }  // namespace
 
-std::string event_name(std::string_view line) {
-  for (const EventName& known : EVENT_NAMES) {
-    if (line.starts_with(known.prefix)) return std::string(known.name);
+std::string_view event_name(FlightEventKind kind) {
+  switch (kind) {
+    case FlightEventKind::on_pad:
+      return "on the pad";
+    case FlightEventKind::liftoff:
+      return "liftoff";
+    case FlightEventKind::long_record_interval:
+      return "long thrust record interval";
+    case FlightEventKind::pitch_over:
+      return "pitch-over";
+    case FlightEventKind::end_of_turn:
+      return "end of turn";
+    case FlightEventKind::booster_separation:
+      return "booster separation";
+    case FlightEventKind::fairing_jettison:
+      return "fairing jettison";
+    case FlightEventKind::core_cutoff:
+      return "core cutoff";
+    case FlightEventKind::core_separation:
+      return "core separation";
+    case FlightEventKind::upper_stage_ignition:
+      return "upper-stage ignition";
+    case FlightEventKind::upper_stage_mainstage:
+      return "upper-stage mainstage";
+    case FlightEventKind::upper_stage_cutoff:
+      return "upper-stage cutoff";
+    case FlightEventKind::upper_stage_separation:
+      return "upper-stage separation";
   }
-  return std::string(line);
+  return "event";
 }
 
 EventRecord FlightRecorder::at_last_step(std::string name, std::string line,
@@ -93,11 +101,21 @@ void FlightRecorder::on_step(const FlightState& state, const StepQuantities& der
   });
 }
 
-void FlightRecorder::on_event(std::string_view line, const FlightState& state) {
-  events_.push_back(at_last_step(event_name(line), std::string(line), state));
+void FlightRecorder::on_event(const FlightEvent& event, const FlightState& state) {
+  switch (event.kind) {
+    case FlightEventKind::on_pad:
+    case FlightEventKind::long_record_interval:
+      return;
+    case FlightEventKind::liftoff:
+      record_liftoff(state);
+      return;
+    default:
+      events_.push_back(at_last_step(std::string(event_name(event.kind)),
+                                     std::string(event_line(event).view()), state));
+  }
 }
 
-void FlightRecorder::on_liftoff(const FlightState& state) {
+void FlightRecorder::record_liftoff(const FlightState& state) {
   // Upright on the pad: the inertial velocity is the Earth's, horizontal; the
   // path over the ground is vertical, and there is no air speed yet.
   EventRecord record;

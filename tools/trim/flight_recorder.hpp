@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "run/simulation.hpp"
+#include "mission/flight_event.hpp"
 
 namespace ascent::trim {
 
@@ -47,9 +47,8 @@ struct StepRecord {
   double apogee;   ///< [m] of the osculating orbit
 };
 
-/// The name of an event line in the event table ("booster separation" for
-/// "Booster seperation! ..."); an unknown line is its own name.
-std::string event_name(std::string_view line);
+/// The name of an event in the event table ("booster separation").
+std::string_view event_name(FlightEventKind kind);
 
 class FlightRecorder : public FlightObserver {
  public:
@@ -57,8 +56,7 @@ class FlightRecorder : public FlightObserver {
   explicit FlightRecorder(bool keep_steps = false) : keep_steps_(keep_steps) {}
 
   void on_step(const FlightState& state, const StepQuantities& derived) override;
-  void on_event(std::string_view line, const FlightState& state) override;
-  void on_liftoff(const FlightState& state) override;
+  void on_event(const FlightEvent& event, const FlightState& state) override;
 
   /// Liftoff, the event lines and the step of maximum dynamic pressure, in
   /// the order of time.
@@ -68,6 +66,7 @@ class FlightRecorder : public FlightObserver {
 
  private:
   EventRecord at_last_step(std::string name, std::string line, const FlightState& state) const;
+  void record_liftoff(const FlightState& state);
 
   bool keep_steps_;
   std::size_t step_count_ = 0;

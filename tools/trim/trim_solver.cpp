@@ -64,7 +64,8 @@ class Search {
 
 const TrimFlight& Search::fly_at(const TypedNumber& maxa) {
   FlightRequest request;
-  request.thrust_file = settings_.thrust_file;
+  request.vehicle = &settings_.vehicle;
+  request.thrust = &settings_.thrust;
   request.turn_time = result_.turn_time;
   request.maxa = maxa;
   result_.flights.push_back({maxa, fly(request)});

@@ -20,7 +20,8 @@
 namespace ascent::trim {
 
 struct TrimSettings {
-  std::filesystem::path thrust_file;  ///< booster thrust file
+  Vehicle vehicle;                    ///< the vehicle flown
+  ThrustHistory thrust;               ///< the boosters' thrust history
   double target_altitude = 200000.0;  ///< [m] average orbit altitude aimed at
   double tolerance = 10.0;            ///< [m] largest miss accepted
   double start_maxa = 20.0;           ///< [deg] first angle flown
@@ -58,8 +59,8 @@ struct TrimResult {
 /// Called after each flight of a search.
 using TrimProgress = std::function<void(const TrimFlight&)>;
 
-/// Searches the angle for `turn_time`. Throws the program's RuntimeError
-/// when the thrust file cannot be flown.
+/// Searches the angle for `turn_time`. Throws the library's RuntimeError
+/// when the thrust history cannot be flown.
 TrimResult trim_turn_time(const TrimSettings& settings, const TypedNumber& turn_time,
                           const TrimProgress& progress = {});
 

@@ -1,4 +1,4 @@
-#include "run/file_identity.hpp"
+#include "text/file_identity.hpp"
 
 #include <sys/stat.h>
 

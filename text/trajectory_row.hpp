@@ -1,14 +1,15 @@
-// The trajectory table row that every Runge-Kutta step writes, and the lines
+// The trajectory table: its header, the row that every integration step
+// writes, the rows of the vehicle standing upright on the pad, and the lines
 // of the four plot files (speed, height, acceleration and dynamic pressure
-// against time) that go with it when the output goes to a named file.
+// against time) that go with each row when the output goes to a named file.
 #pragma once
 
+#include "base/real.hpp"
 #include "dynamics/flight_state.hpp"
-#include "dynamics/real.hpp"
 #include "dynamics/step_quantities.hpp"
-#include "run/channels.hpp"
-#include "run/line.hpp"
-#include "run/text_channel.hpp"
+#include "text/line.hpp"
+#include "text/symbols.hpp"
+#include "text/text_channel.hpp"
 
 namespace ascent {
 
@@ -26,6 +27,17 @@ struct TrajectoryRow {
   Extended mass;   ///< [kg] m_fixed + m_prop, 10:1
 };
 
+/// The four plot files.
+struct PlotChannels {
+  TextChannel speed;    ///< speed.dat: km/s
+  TextChannel height;   ///< height.dat: km
+  TextChannel accel;    ///< accel.dat: m/s^2
+  TextChannel dynpres;  ///< dynpres.dat: kPa
+};
+
+/// The four header lines of the table, the first one empty.
+void write_table_header(TextChannel& out, const Symbols& symbols);
+
 /// The row in the table's column layout, without its line end: 77 characters
 /// when every value fits its field; a wider value pushes the rest right.
 [[nodiscard]] Line trajectory_row_line(const TrajectoryRow& row);
@@ -35,9 +47,12 @@ struct TrajectoryRow {
 void write_trajectory_row(TextChannel& out, const FlightState& state,
                           const StepQuantities& derived);
 
-/// Writes the step's line to speed.dat (km/s), height.dat (km), accel.dat
-/// (m/s^2) and dynpres.dat (kPa), each with the time first. The plot files are
-/// open only when the output goes to a named file.
-void write_plot_lines(Channels& io, const FlightState& state, const StepQuantities& derived);
+/// Writes the row of the vehicle standing upright (on the pad, at liftoff)
+/// with the thrust acceleration `acceleration` [m/s^2].
+void write_upright_row(TextChannel& out, const FlightState& state, Extended acceleration);
+
+/// Writes the step's line to each plot file, the time first.
+void write_plot_lines(PlotChannels& plots, const FlightState& state,
+                      const StepQuantities& derived);
 
 }  // namespace ascent

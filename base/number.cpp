@@ -1,9 +1,9 @@
-#include "run/number.hpp"
+#include "base/number.hpp"
 
 #include <cmath>
 #include <cstdlib>
 
-#include "run/runtime_error.hpp"
+#include "base/runtime_error.hpp"
 
 namespace ascent {
 

@@ -11,7 +11,7 @@
 #include <cstddef>
 #include <string_view>
 
-#include "dynamics/real.hpp"
+#include "base/real.hpp"
 
 namespace ascent {
 

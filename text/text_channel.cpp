@@ -1,4 +1,4 @@
-#include "run/text_channel.hpp"
+#include "text/text_channel.hpp"
 
 #include <unistd.h>
 
@@ -7,7 +7,7 @@
 #include <system_error>
 #include <utility>
 
-#include "run/runtime_error.hpp"
+#include "base/runtime_error.hpp"
 
 namespace ascent {
 

@@ -9,8 +9,10 @@
 #include <string>
 #include <string_view>
 
-#include "dynamics/real.hpp"
-#include "run/text_channel.hpp"
+#include "base/real.hpp"
+#include "text/symbols.hpp"
+#include "text/text_channel.hpp"
+#include "text/trajectory_row.hpp"
 
 namespace ascent {
 
@@ -38,12 +40,17 @@ class Channels {
   /// the standard input or output), is refused with a line on the console
   /// and asked for again: nothing is opened or emptied.
   void open_channels(const std::filesystem::path& booster_thrust_file = {});
+  /// Binds the output channel to the file `name` (or, when empty, to the
+  /// standard output) without asking, and creates the plot files with a file.
+  void bind_output(const std::string& name);
 
-  /// Prompts on the console, reads one number from the standard input into
-  /// `destination`, drops the rest of its line and, with an output file,
-  /// echoes the prompt and the value (6:3) there. Throws EndOfInput when the
-  /// input has ended, RuntimeError 106 for an answer that is not a number.
-  void prompt_real(std::string_view prompt, Real& destination);
+  /// Prompts on the console, reads one number from the standard input,
+  /// drops the rest of its line and echoes the answer. Throws EndOfInput
+  /// when the input has ended, RuntimeError 106 for an answer that is not a number.
+  Real prompt_real(std::string_view prompt);
+  /// With an output file, writes the prompt and the answer (6:3) there, as a
+  /// record of the dialogue beside the table.
+  void echo_answer(std::string_view prompt, Real answer);
 
   /// Closes the output channel, the console and the plot files, in that order.
   void close_channels();
@@ -56,15 +63,9 @@ class Channels {
 
   TextChannel& output() { return output_; }
   TextChannel& console() { return console_; }
-  TextChannel& speed_file() { return speed_file_; }
-  TextChannel& height_file() { return height_file_; }
-  TextChannel& accel_file() { return accel_file_; }
-  TextChannel& dynpres_file() { return dynpres_file_; }
-
-  // Raw bytes: ISO 8859-1 in a named file, code page 437 on the console.
-  char squared_char = 0;
-  char degree_char = 0;
-  char plusminus_char = 0;
+  PlotChannels& plots() { return plots_; }
+  /// ISO 8859-1 in a named file, code page 437 on the console.
+  [[nodiscard]] const Symbols& symbols() const { return symbols_; }
 
  private:
   std::string read_output_filename();
@@ -79,10 +80,8 @@ class Channels {
   bool output_to_file_ = false;
   TextChannel output_;
   TextChannel console_;
-  TextChannel speed_file_;
-  TextChannel height_file_;
-  TextChannel accel_file_;
-  TextChannel dynpres_file_;
+  PlotChannels plots_;
+  Symbols symbols_ = CP437_SYMBOLS;
 };
 
 }  // namespace ascent

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "run/line.hpp"
+#include "text/line.hpp"
 
 namespace ascent {
 

@@ -1,4 +1,4 @@
-#include "run/line.hpp"
+#include "text/line.hpp"
 
 #include <cmath>
 #include <cstdio>

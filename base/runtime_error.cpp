@@ -1,4 +1,4 @@
-#include "run/runtime_error.hpp"
+#include "base/runtime_error.hpp"
 
 #include <dlfcn.h>
 
@@ -21,7 +21,7 @@ std::uintptr_t image_offset(const void* address) {
 
 /// The source path from the project root, so reports do not depend on the checkout.
 std::string_view project_relative(std::string_view path) {
-  for (std::string_view folder : {"/run/", "/atmosphere/", "/dynamics/", "/mission/", "/tools/"}) {
+  for (std::string_view folder : {"/base/", "/atmosphere/", "/dynamics/", "/mission/", "/text/", "/console/", "/tools/"}) {
     if (const auto at = path.rfind(folder); at != std::string_view::npos) {
       return path.substr(at + 1);
     }

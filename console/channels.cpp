@@ -1,10 +1,10 @@
-#include "run/channels.hpp"
+#include "console/channels.hpp"
 
 #include <utility>
 
-#include "run/file_identity.hpp"
-#include "run/number.hpp"
-#include "run/runtime_error.hpp"
+#include "text/file_identity.hpp"
+#include "base/number.hpp"
+#include "base/runtime_error.hpp"
 
 namespace ascent {
 
@@ -73,25 +73,27 @@ void Channels::open_channels(const std::filesystem::path& booster_thrust_file) {
     if (reason.empty()) break;
     console_.write_line(reason);
   }
+  bind_output(output_filename_);
+}
+
+void Channels::bind_output(const std::string& name) {
+  if (!console_.is_open()) {
+    console_ = TextChannel::borrow(standard_output_, std::string(STANDARD_OUTPUT));
+  }
+  output_filename_ = name;
   output_to_file_ = !output_filename_.empty();
   output_ = output_to_file_ ? TextChannel::create(path_of(output_filename_))
                             : TextChannel::borrow(standard_output_, std::string(STANDARD_OUTPUT));
+  symbols_ = output_to_file_ ? LATIN1_SYMBOLS : CP437_SYMBOLS;
   if (output_to_file_) {
-    degree_char = static_cast<char>(176);
-    plusminus_char = static_cast<char>(177);
-    squared_char = static_cast<char>(178);
-    speed_file_ = TextChannel::create(path_of(SPEED_FILE));
-    height_file_ = TextChannel::create(path_of(HEIGHT_FILE));
-    accel_file_ = TextChannel::create(path_of(ACCEL_FILE));
-    dynpres_file_ = TextChannel::create(path_of(DYNPRES_FILE));
-  } else {
-    degree_char = static_cast<char>(248);
-    plusminus_char = static_cast<char>(241);
-    squared_char = static_cast<char>(253);
+    plots_.speed = TextChannel::create(path_of(SPEED_FILE));
+    plots_.height = TextChannel::create(path_of(HEIGHT_FILE));
+    plots_.accel = TextChannel::create(path_of(ACCEL_FILE));
+    plots_.dynpres = TextChannel::create(path_of(DYNPRES_FILE));
   }
 }
 
-void Channels::prompt_real(std::string_view prompt, Real& destination) {
+Real Channels::prompt_real(std::string_view prompt) {
   prompt = prompt.substr(0, MAX_TEXT_LENGTH);
   console_.write(prompt);
   console_.flush();
@@ -106,28 +108,33 @@ void Channels::prompt_real(std::string_view prompt, Real& destination) {
                        "invalid number " + quoted_token(token.text) + " in the answer to \"" +
                            std::string(prompt) + "\"");
   }
-  destination = *value;
-  if (output_to_file_) output_.write_line(Line{}.text(prompt).fixed(destination, 6, 3));
+  const Real answer = *value;
+  echo_answer(prompt, answer);
+  return answer;
+}
+
+void Channels::echo_answer(std::string_view prompt, Real answer) {
+  if (output_to_file_) output_.write_line(Line{}.text(prompt.substr(0, MAX_TEXT_LENGTH)).fixed(answer, 6, 3));
 }
 
 void Channels::close_channels() {
   output_.close();
   console_.close();
   if (output_to_file_) {
-    speed_file_.close();
-    height_file_.close();
-    accel_file_.close();
-    dynpres_file_.close();
+    plots_.speed.close();
+    plots_.height.close();
+    plots_.accel.close();
+    plots_.dynpres.close();
   }
 }
 
 void Channels::abandon() noexcept {
   output_.abandon();
   console_.abandon();
-  speed_file_.abandon();
-  height_file_.abandon();
-  accel_file_.abandon();
-  dynpres_file_.abandon();
+  plots_.speed.abandon();
+  plots_.height.abandon();
+  plots_.accel.abandon();
+  plots_.dynpres.abandon();
 }
 
 }  // namespace ascent

@@ -1,0 +1,129 @@
+#include "console/session.hpp"
+
+#include <utility>
+
+#include "base/runtime_error.hpp"
+#include "text/constants_file.hpp"
+#include "text/event_lines.hpp"
+#include "text/flight_summary.hpp"
+#include "text/trajectory_row.hpp"
+
+namespace ascent {
+
+namespace {
+
+constexpr std::string_view TURN_TIME_PROMPT = "Turn time (s)? ";
+constexpr std::string_view MAXA_PROMPT = "Maximum angle of attack (degrees)? ";
+constexpr std::string_view TURN_TIME_ERROR = "Error! Turn time must be greater than one second.";
+
+/// Writes the table (and, with an output file, the plot files) as the flight goes.
+class TableWriter final : public FlightObserver {
+ public:
+  explicit TableWriter(Channels& io) : io_(io) {}
+
+  void on_step(const FlightState& state, const StepQuantities& derived) override {
+    write_trajectory_row(io_.output(), state, derived);
+    if (io_.output_to_file()) write_plot_lines(io_.plots(), state, derived);
+  }
+  void on_event(const FlightEvent& event, const FlightState& state) override {
+    write_event_lines(io_.output(), event, state);
+  }
+
+ private:
+  Channels& io_;
+};
+
+}  // namespace
+
+Session::Session(std::FILE* standard_input, std::FILE* standard_output,
+                 std::filesystem::path work_dir)
+    : io(standard_input, standard_output, std::move(work_dir)) {}
+
+std::filesystem::path Session::booster_thrust_path() const {
+  return booster_thrust_file.empty() ? io.path_of(BOOSTER_THRUST_FILE) : booster_thrust_file;
+}
+
+void Session::begin() {
+  previous_turn_time_ = 0.0L;
+  write_table_header(io.output(), io.symbols());
+}
+
+void Session::run_dialogue() {
+  io.open_channels(booster_thrust_path());
+  begin();
+  const auto ask_maxa = [this] { return io.prompt_real(MAXA_PROMPT).value(); };
+  for (;;) {
+    Real turn_time;
+    try {
+      turn_time = io.prompt_real(TURN_TIME_PROMPT);
+    } catch (const EndOfInput&) {
+      break;  // no further answer can come: end as a negative turn time does
+    }
+    if (!take_turn_time(turn_time, ask_maxa)) break;
+  }
+  io.close_channels();
+}
+
+void Session::run_without_asking(const std::string& output_name, Real turn_time, Real maxa) {
+  io.bind_output(output_name);
+  begin();
+  io.echo_answer(TURN_TIME_PROMPT, turn_time);
+  take_turn_time(turn_time, [&] {
+    io.echo_answer(MAXA_PROMPT, maxa);
+    return maxa.value();
+  });
+  io.echo_answer(TURN_TIME_PROMPT, -1.0L);
+  io.close_channels();
+}
+
+bool Session::take_turn_time(Real turn_time, const std::function<double()>& maxa) {
+  if (turn_time < 0.0L) return false;
+  if (turn_time < 1.0L) {
+    io.output().write_line(TURN_TIME_ERROR);
+    return true;
+  }
+  if (turn_time != previous_turn_time_) recommended_maxa_.restart();
+  previous_turn_time_ = turn_time;
+  fly_run(turn_time, maxa);
+  return true;
+}
+
+void Session::fly_run(Real turn_time, const std::function<double()>& maxa) {
+  // The thrust file is read afresh for every run: it may be edited between runs.
+  const ThrustHistory thrust = ThrustHistory::read(booster_thrust_path());
+  TableWriter table(io);
+  FlightPlan plan;
+  plan.turn_time = turn_time.value();
+  plan.maxa_at_separation = maxa;
+  const FlightResult result = fly(vehicle, thrust, plan, &table);
+
+  TextChannel& out = io.output();
+  if (io.output_to_file()) maxima_.merge(result.maxima);
+  if (!result.separated()) {
+    out.write_line(early_end_line(result, vehicle));
+    return;
+  }
+  recommended_maxa_.add_run(result.maxa, result.orbit.average_altitude, vehicle.target.altitude);
+  write_summary_head(out, result, io.symbols(), io.output_to_file() ? &maxima_ : nullptr);
+  if (write_constants_file) {
+    ascent::write_constants_file(io.path_of(CONSTANTS_FILE), result.budget, vehicle);
+  }
+  write_summary_tail(out, result, recommended_maxa_.recommended(), io.symbols());
+}
+
+int run_session(Session& session, std::FILE* report_stream) {
+  try {
+    session.run_dialogue();
+    return 0;
+  } catch (const RuntimeError& failure) {
+    session.io.abandon();
+    // A report that cannot reach its stream (a full disk behind the standard
+    // output, say) goes to the standard error: a failure is never silent.
+    if (!write_failure_report(failure, report_stream) && report_stream != stderr) {
+      write_failure_report(failure, stderr);
+    }
+    return failure.code();
+  }
+}
+
+}  // namespace ascent

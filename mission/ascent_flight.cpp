@@ -1,0 +1,83 @@
+#include "mission/ascent_flight.hpp"
+
+#include <cmath>
+#include <stdexcept>
+
+#include "mission/mass_budget.hpp"
+
+namespace ascent {
+
+AscentFlight::AscentFlight(const Vehicle& vehicle_, const ThrustHistory& thrust_,
+                           const FlightPlan& plan_, FlightObserver* observer)
+    : vehicle(vehicle_),
+      thrust(thrust_),
+      plan(plan_),
+      dynamics(standard_atmosphere(), this),
+      s(dynamics.state),
+      observer_(observer) {}
+
+void AscentFlight::after_step(const FlightState& state, const StepQuantities& derived) {
+  ++result.steps;
+  if (observer_ != nullptr) observer_->on_step(state, derived);
+}
+
+void AscentFlight::event(FlightEventKind kind, Extended value) {
+  const FlightEvent happened{kind, value};
+  result.events.push_back({happened, s});
+  if (observer_ != nullptr) observer_->on_event(happened, s);
+}
+
+void AscentFlight::end_flight(FlightEnd end) {
+  result.end = end;
+  throw FlightEnded{};
+}
+
+FlightResult AscentFlight::fly() {
+  result.turn_time = plan.turn_time;
+  try {
+    fly_booster_phase();
+    fly_core_phase();
+    fly_upper_stage_phase();
+    book_the_flight();
+  } catch (const FlightEnded&) {
+    // The result says how and when the flight ended.
+  }
+  book_the_maxima();
+  return std::move(result);
+}
+
+void AscentFlight::book_the_flight() {
+  result.remaining_propellant = s.m_prop.value();
+  result.delta_v = s.dV.value();
+  const Real average = (s.apogee + s.perigee) / 2.0L;
+  result.orbit = {s.perigee.value(), s.apogee.value(), average.value(),
+                  Real(s.apogee - average).value()};
+  result.budget = upper_stage_mass_budget(vehicle, s, result.upper_stage_delta_v);
+}
+
+void AscentFlight::book_the_maxima() {
+  result.stage3_max_force = s.force(3).max_force.value();
+  result.stage3_max_force_time = s.force(3).max_force_t.value();
+  result.maxima = {s.a_max.value(), s.a_max_t.value(), s.q_max.value(), s.q_max_t.value()};
+}
+
+void LoadMaxima::merge(const LoadMaxima& later) {
+  if (later.acceleration > acceleration) {
+    acceleration = later.acceleration;
+    acceleration_time = later.acceleration_time;
+  }
+  if (later.dynamic_pressure > dynamic_pressure) {
+    dynamic_pressure = later.dynamic_pressure;
+    dynamic_pressure_time = later.dynamic_pressure_time;
+  }
+}
+
+FlightResult fly(const Vehicle& vehicle, const ThrustHistory& thrust, const FlightPlan& plan,
+                 FlightObserver* observer) {
+  if (!(plan.turn_time >= 1.0)) {
+    throw std::invalid_argument("the turn time must be at least 1 s");
+  }
+  return AscentFlight(vehicle, thrust, plan, observer).fly();
+}
+
+}  // namespace ascent

@@ -1,0 +1,52 @@
+// Inside `fly`: the flight of one vehicle through its three phases. The
+// phases share the integrator, the vehicle, the plan and the result being
+// built; each phase lives in a file of its own.
+#pragma once
+
+#include <cstddef>
+
+#include "dynamics/flight_dynamics.hpp"
+#include "mission/flight.hpp"
+
+namespace ascent {
+
+/// Thrown inside a flight that ends early; `fly` returns the result built so far.
+struct FlightEnded {};
+
+class AscentFlight final : private StepListener {
+ public:
+  AscentFlight(const Vehicle& vehicle, const ThrustHistory& thrust, const FlightPlan& plan,
+               FlightObserver* observer);
+  AscentFlight(const AscentFlight&) = delete;
+  AscentFlight& operator=(const AscentFlight&) = delete;
+
+  FlightResult fly();
+
+  // What the phases share.
+  const Vehicle& vehicle;
+  const ThrustHistory& thrust;
+  const FlightPlan& plan;
+  FlightDynamics dynamics;
+  FlightState& s;  ///< the integrated state, dynamics.state
+  FlightResult result;
+  Real dV_at_core_separation;  ///< [m/s] ideal delta-V when the upper stage leaves the core
+
+  /// Tells the observer of an event at the present state and records it.
+  void event(FlightEventKind kind, Extended value = 0.0L);
+  /// Ends the flight early with `end`.
+  [[noreturn]] void end_flight(FlightEnd end);
+
+  void fly_booster_phase();
+  void fly_core_phase();
+  void fly_upper_stage_phase();
+
+ private:
+  void after_step(const FlightState& state, const StepQuantities& derived) override;
+  /// The orbit, the mass budget and the maxima of a flight flown to the end.
+  void book_the_flight();
+  void book_the_maxima();
+
+  FlightObserver* observer_;
+};
+
+}  // namespace ascent

@@ -1,0 +1,98 @@
+// What a flight gives back: how it ended, the orbit, the delta-V, the upper
+// stage's mass budget, the maxima of the loads, and every event with its state.
+#pragma once
+
+#include <vector>
+
+#include "dynamics/flight_state.hpp"
+#include "mission/flight_event.hpp"
+
+namespace ascent {
+
+enum class FlightEnd {
+  upper_stage_separated,  ///< flown to the end
+  turn_too_long,          ///< the recovery would end after booster separation: not flown on
+  cannot_reach_orbit,     ///< the upper stage can never reach orbit speed
+};
+
+/// Why the upper stage cannot reach orbit speed.
+enum class OrbitFailure {
+  none,
+  not_finite,              ///< the state is no longer finite
+  fell_to_ground,          ///< the vehicle is below the ground
+  mass_used_up,
+  no_thrust_in_dense_air,  ///< no effective thrust while sinking
+};
+
+/// The upper stage's mass budget [kg]; every value is a whole number of
+/// kilograms except S3_Mt.
+struct MassBudget {
+  double S3_Mt = 0.0;               ///< interstage, third stage and payload, fairing put back
+  double S3_Mi = 0.0;               ///< interstage, from the largest force on the stage
+  double S3_Mp = 0.0;               ///< main propellant used
+  double reserve_propellant = 0.0;  ///< for a share of the stage's delta-V and of the deorbit propellant
+  double deorbit_propellant = 0.0;
+  double S3_Ms = 0.0;               ///< cutoff mass
+  double total_propellant = 0.0;
+  double S3_U_Mp = 0.0;             ///< ullage and RCS propellant
+  double SC_M = 0.0;                ///< spacecraft mass the stage can carry
+};
+
+/// The osculating orbit after upper-stage separation [m above the sphere].
+struct Orbit {
+  double perigee = 0.0;
+  double apogee = 0.0;
+  double average_altitude = 0.0;    ///< (perigee + apogee) / 2
+  double altitude_deviation = 0.0;  ///< apogee - average altitude
+};
+
+/// The largest loads of a flight, or of the runs of a session.
+struct LoadMaxima {
+  double acceleration = 0.0;           ///< [m/s^2] thrust acceleration
+  double acceleration_time = 0.0;      ///< [s]
+  double dynamic_pressure = 0.0;       ///< [Pa]
+  double dynamic_pressure_time = 0.0;  ///< [s]
+
+  /// Takes each maximum of `later` (a flight flown after these) that is
+  /// larger; on a tie the earlier one stays.
+  void merge(const LoadMaxima& later);
+};
+
+struct EventRecord {
+  FlightEvent event;
+  FlightState state;
+};
+
+struct FlightResult {
+  FlightEnd end = FlightEnd::upper_stage_separated;
+  double turn_time = 0.0;        ///< [s]
+  double maxa = 0.0;             ///< [rad] the maximum angle of attack flown
+  bool maxa_flown = false;       ///< the flight reached the core phase, where maxa applies
+  double recovery_end = 0.0;     ///< [s] when the turn was too long: the recovery's end
+  OrbitFailure failure = OrbitFailure::none;
+  double failure_time = 0.0;     ///< [s] when the upper stage was given up
+
+  double liftoff_mass = 0.0;          ///< [kg]
+  double liftoff_thrust = 0.0;        ///< [N] after the first step
+  double liftoff_acceleration = 0.0;  ///< [m/s^2] liftoff thrust over the mass then
+
+  double delta_v = 0.0;                ///< [m/s] ideal delta-V of the whole flight
+  double upper_stage_delta_v = 0.0;    ///< [m/s]
+  double remaining_propellant = 0.0;   ///< [kg] upper-stage main propellant left at cutoff
+  Orbit orbit;
+  MassBudget budget;
+
+  double stage3_max_force = 0.0;       ///< [N] largest force on the stage-3 stack
+  double stage3_max_force_time = 0.0;  ///< [s]
+  LoadMaxima maxima;
+
+  std::vector<EventRecord> events;
+  long steps = 0;  ///< integration steps taken
+
+  /// The upper stage reached orbit speed and separated.
+  [[nodiscard]] bool separated() const { return end == FlightEnd::upper_stage_separated; }
+  /// Separated on an orbit whose perigee is above the surface.
+  [[nodiscard]] bool in_orbit() const { return separated() && orbit.perigee > 0.0; }
+};
+
+}  // namespace ascent

@@ -1,0 +1,85 @@
+#include "text/flight_summary.hpp"
+
+#include "base/earth.hpp"
+#include "text/line.hpp"
+
+namespace ascent {
+
+namespace {
+Extended degrees(Extended radians) { return radians * 180.0L / PI; }
+}  // namespace
+
+void write_summary_head(TextChannel& out, const FlightResult& r, const Symbols& symbols,
+                        const LoadMaxima* session_maxima) {
+  out.write_line("");
+  out.write_line(Line{}
+                     .text("Turn Time = ")
+                     .fixed(r.turn_time, 5, 3)
+                     .text(" s, Maximum angle of attack = ")
+                     .fixed(degrees(r.maxa), 7, 4)
+                     .text(symbols.degree));
+  out.write_line(Line{}
+                     .text("Upper Stage in Orbit! Remaining propellant = ")
+                     .fixed(r.remaining_propellant, 1, 0)
+                     .text(" kg."));
+  out.write_line(Line{}
+                     .text("Perigee = ")
+                     .fixed(r.orbit.perigee / 1000.0L, 5, 1)
+                     .text(" km, Apogee = ")
+                     .fixed(r.orbit.apogee / 1000.0L, 5, 1)
+                     .text(" km, Average Altitude = ")
+                     .fixed(r.orbit.average_altitude / 1000.0L, 5, 1)
+                     .text(symbols.plusminus)
+                     .fixed(r.orbit.altitude_deviation / 1000.0L, 3, 1)
+                     .text(" km"));
+  out.write_line(Line{}.text("Vacuum and zero gravity delta-V = ").fixed(r.delta_v, 1, 0).text(" m/s"));
+  out.write_line(Line{}
+                     .text("Stage 3 Maximum force = ")
+                     .fixed(r.stage3_max_force, 1, 0)
+                     .text(" N at ")
+                     .fixed(r.stage3_max_force_time, 4, 2)
+                     .text(" s"));
+  out.write_line(Line{}
+                     .text("Liftoff thrust = ")
+                     .fixed(r.liftoff_thrust, 1, 0)
+                     .text(" N at ")
+                     .fixed(r.liftoff_acceleration, 5, 2)
+                     .text(" m/s")
+                     .text(symbols.squared)
+                     .text(" for ")
+                     .fixed(r.liftoff_mass, 1, 0)
+                     .text(" kg"));
+  if (session_maxima != nullptr) {
+    out.write_line(Line{}
+                       .text("Maximum dynamic pressure = ")
+                       .fixed(session_maxima->dynamic_pressure, 1, 0)
+                       .text(" Pa at ")
+                       .fixed(session_maxima->dynamic_pressure_time, 5, 2)
+                       .text(" s"));
+    out.write_line(Line{}
+                       .text("Maximum acceleration = ")
+                       .fixed(session_maxima->acceleration, 5, 2)
+                       .text(" m/s")
+                       .text(symbols.squared)
+                       .text(" at ")
+                       .fixed(session_maxima->acceleration_time, 5, 2)
+                       .text(" s"));
+  }
+  out.write_line(Line{}
+                     .text("  S3_Mt   = ")
+                     .fixed(r.budget.S3_Mt, 7, 0)
+                     .text("; {kg, interstage, third stage and payload mass}"));
+}
+
+void write_summary_tail(TextChannel& out, const FlightResult& r, Real recommended_maxa,
+                        const Symbols& symbols) {
+  out.write_line(Line{}.text("  SC_M    = ").fixed(r.budget.SC_M, 7, 0).text("; {kg, Spacecraft mass}"));
+  out.write_line("");
+  out.write_line(Line{}
+                     .text("Recommended maxa = ")
+                     .fixed(degrees(recommended_maxa), 7, 4)
+                     .text(symbols.degree));
+  out.write_line("");
+}
+
+}  // namespace ascent

@@ -1,0 +1,23 @@
+// The summary at the end of a run: the orbit, the delta-V, the loads, the
+// upper stage's mass budget and the recommended maximum angle of attack. The
+// constants file is written between the budget's two lines, so the summary
+// comes in two parts.
+#pragma once
+
+#include "base/real.hpp"
+#include "mission/flight_result.hpp"
+#include "text/symbols.hpp"
+#include "text/text_channel.hpp"
+
+namespace ascent {
+
+/// From the empty line before the turn time to the S3_Mt line. `session_maxima`,
+/// the loads of every run so far, are shown when given (with an output file).
+void write_summary_head(TextChannel& out, const FlightResult& result, const Symbols& symbols,
+                        const LoadMaxima* session_maxima);
+
+/// From the SC_M line to the recommended maxa [rad] and the empty line after it.
+void write_summary_tail(TextChannel& out, const FlightResult& result, Real recommended_maxa,
+                        const Symbols& symbols);
+
+}  // namespace ascent
