@@ -1,51 +1,18 @@
 // Cost of one Runge-Kutta step in each steering mode (four derivative
-// evaluations, the post-step update, the row and the orbit), and of writing
-// one trajectory row. The output channel goes to /dev/null.
+// evaluations, the post-step update and the orbit), and of writing one
+// trajectory row to /dev/null.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
 #include <stdexcept>
 #include <string>
 
+#include "dynamics/flight_dynamics.hpp"
 #include "text/trajectory_row.hpp"
-#include "console/simulation.hpp"
 
 namespace {
 
 using ascent::FlightState;
-using ascent::Simulation;
-
-/// A simulation set up as the program does it, printing to /dev/null.
-class QuietSimulation {
- public:
-  QuietSimulation()
-      : in_(fmemopen(answer_.data(), answer_.size(), "r")),
-        out_(std::fopen("/dev/null", "wb")),
-        sim(check(in_), check(out_)) {
-    sim.io.open_channels();
-    sim.air.init_atmosphere();
-  }
-  ~QuietSimulation() {
-    sim.io.abandon();
-    std::fclose(out_);
-    std::fclose(in_);
-  }
-  QuietSimulation(const QuietSimulation&) = delete;
-  QuietSimulation& operator=(const QuietSimulation&) = delete;
-
- private:
-  static std::FILE* check(std::FILE* stream) {
-    if (stream == nullptr) throw std::runtime_error("cannot open a stream");
-    return stream;
-  }
-  std::string answer_ = "\n";
-  std::FILE* in_;
-  std::FILE* out_;
-
- public:
-  Simulation sim;
-};
-
 /// The core stage climbing through 30 km.
 FlightState core_climb(std::int32_t mode) {
   FlightState s;
@@ -75,18 +42,18 @@ FlightState core_climb(std::int32_t mode) {
 /// Steps of 10 ms; every 1000 steps (10 s of flight) the state starts over,
 /// so that the flight stays in the same regime however long the run.
 void rk4_step(benchmark::State& bench, std::int32_t mode) {
-  QuietSimulation q;
+  ascent::FlightDynamics dynamics;
   const FlightState start = core_climb(mode);
-  q.sim.state = start;
+  dynamics.state = start;
   int steps = 0;
   for (auto _ : bench) {
-    q.sim.rk4_step();
+    dynamics.rk4_step();
     if (++steps == 1000) {
       steps = 0;
-      q.sim.state = start;
+      dynamics.state = start;
     }
   }
-  benchmark::DoNotOptimize(q.sim.state.h0);
+  benchmark::DoNotOptimize(dynamics.state.h0);
 }
 
 void BM_rk4_step_flight_path(benchmark::State& bench) {
@@ -100,14 +67,11 @@ void BM_rk4_step_vacuum(benchmark::State& bench) {
 }
 
 void BM_trajectory_row(benchmark::State& bench) {
-  QuietSimulation q;
-  q.sim.state = core_climb(ascent::FLIGHT_PATH_STEERING);
-  q.sim.rk4_step();
-  ascent::StepQuantities derived;
-  derived.beta = 0.27;
-  derived.theta = 0.35;
-  derived.Pq = 23456.7;
-  for (auto _ : bench) ascent::write_trajectory_row(q.sim.io.output(), q.sim.state, derived);
+  ascent::FlightDynamics dynamics;
+  dynamics.state = core_climb(ascent::FLIGHT_PATH_STEERING);
+  const ascent::StepQuantities derived = dynamics.rk4_step();
+  ascent::TextChannel out = ascent::TextChannel::create("/dev/null");
+  for (auto _ : bench) ascent::write_trajectory_row(out, dynamics.state, derived);
 }
 
 BENCHMARK(BM_rk4_step_flight_path);

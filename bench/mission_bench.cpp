@@ -1,5 +1,6 @@
-// Cost of whole flights: one run of the README example (turn time 20 s,
-// 18 degrees) with the output channel discarded, and with every file
+// Cost of whole flights: one flight of the README example (turn time 20 s,
+// 18 degrees) through the flight library with no observer, and whole
+// dialogue sessions with the output channel discarded, and with every file
 // written (output file, plot files, constants file) in a scratch folder.
 #include <benchmark/benchmark.h>
 
@@ -10,7 +11,8 @@
 #include <stdexcept>
 #include <string>
 
-#include "console/simulation.hpp"
+#include "console/session.hpp"
+#include "mission/flight.hpp"
 
 namespace {
 
@@ -37,12 +39,24 @@ void fly_session(const fs::path& folder, std::string answers) {
   std::FILE* out = std::fopen("/dev/null", "wb");
   if (in == nullptr || out == nullptr) throw std::runtime_error("cannot open a stream");
   {
-    ascent::Simulation simulation(in, out, folder);
-    if (ascent::run_session(simulation, out) != 0) throw std::runtime_error("the flight failed");
+    ascent::Session session(in, out, folder);
+    if (ascent::run_session(session, out) != 0) throw std::runtime_error("the flight failed");
   }
   std::fclose(out);
   std::fclose(in);
 }
+
+void FlightThroughTheLibrary(benchmark::State& state) {
+  const ascent::ThrustHistory thrust =
+      ascent::ThrustHistory::read(fs::path(ASCENT_DATA_DIR) / "s1.dat");
+  const ascent::Vehicle vehicle;
+  for (auto _ : state) {
+    const ascent::FlightResult result = ascent::fly(vehicle, thrust, {20.0, 18.0, {}});
+    benchmark::DoNotOptimize(result.budget.SC_M);
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(FlightThroughTheLibrary)->Unit(benchmark::kMillisecond);
 
 void WholeRunOutputDiscarded(benchmark::State& state) {
   Folder folder;

@@ -11,13 +11,16 @@ using namespace ascent::trim;
 
 TrimSettings sample_settings() {
   TrimSettings settings;
-  settings.thrust_file = ASCENT_SAMPLE_THRUST;
+  settings.thrust = ascent::ThrustHistory::read(ASCENT_SAMPLE_THRUST);
   return settings;
 }
 
 void BM_FlyOneFlight(benchmark::State& state) {
+  const ascent::Vehicle vehicle;
+  const ascent::ThrustHistory thrust = ascent::ThrustHistory::read(ASCENT_SAMPLE_THRUST);
   FlightRequest request;
-  request.thrust_file = ASCENT_SAMPLE_THRUST;
+  request.vehicle = &vehicle;
+  request.thrust = &thrust;
   request.turn_time = *typed_number("20");
   request.maxa = *typed_number("17.96");
   for (auto _ : state) benchmark::DoNotOptimize(fly(request));

@@ -19,18 +19,21 @@ constexpr std::string_view TURN_TIME_ERROR = "Error! Turn time must be greater t
 /// Writes the table (and, with an output file, the plot files) as the flight goes.
 class TableWriter final : public FlightObserver {
  public:
-  explicit TableWriter(Channels& io) : io_(io) {}
+  TableWriter(Channels& io, FlightObserver* next) : io_(io), next_(next) {}
 
   void on_step(const FlightState& state, const StepQuantities& derived) override {
     write_trajectory_row(io_.output(), state, derived);
     if (io_.output_to_file()) write_plot_lines(io_.plots(), state, derived);
+    if (next_ != nullptr) next_->on_step(state, derived);
   }
   void on_event(const FlightEvent& event, const FlightState& state) override {
     write_event_lines(io_.output(), event, state);
+    if (next_ != nullptr) next_->on_event(event, state);
   }
 
  private:
   Channels& io_;
+  FlightObserver* next_;
 };
 
 }  // namespace
@@ -91,7 +94,7 @@ bool Session::take_turn_time(Real turn_time, const std::function<double()>& maxa
 void Session::fly_run(Real turn_time, const std::function<double()>& maxa) {
   // The thrust file is read afresh for every run: it may be edited between runs.
   const ThrustHistory thrust = ThrustHistory::read(booster_thrust_path());
-  TableWriter table(io);
+  TableWriter table(io, observer);
   FlightPlan plan;
   plan.turn_time = turn_time.value();
   plan.maxa_at_separation = maxa;

@@ -28,6 +28,8 @@ class Session {
   /// The booster thrust file every run reads: empty (the default) is
   /// BOOSTER_THRUST_FILE in the working folder.
   std::filesystem::path booster_thrust_file;
+  /// Told of every step and event after the table has written it, if set.
+  FlightObserver* observer = nullptr;
 
   /// The whole dialogue: the output file name, runs until a negative turn
   /// time or the end of the input, closing.

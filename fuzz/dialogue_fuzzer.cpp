@@ -21,7 +21,7 @@
 #include <string_view>
 
 #include "fuzz_support.hpp"
-#include "console/simulation.hpp"
+#include "console/session.hpp"
 
 namespace {
 
@@ -37,8 +37,10 @@ struct RunLimitReached {};
 class RunCounter : public ascent::FlightObserver {
  public:
   void on_step(const ascent::FlightState&, const ascent::StepQuantities&) override {}
-  void on_event(std::string_view line, const ascent::FlightState&) override {
-    if (line == "Pitch over!" && ++runs_ > MAX_RUNS) throw RunLimitReached{};
+  void on_event(const ascent::FlightEvent& event, const ascent::FlightState&) override {
+    if (event.kind == ascent::FlightEventKind::pitch_over && ++runs_ > MAX_RUNS) {
+      throw RunLimitReached{};
+    }
   }
 
  private:
@@ -81,10 +83,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   int status = -1;
   {
     RunCounter counter;
-    ascent::Simulation simulation(in, out, folder.path());
-    simulation.observer = &counter;
+    ascent::Session session(in, out, folder.path());
+    session.observer = &counter;
     try {
-      status = ascent::run_session(simulation, out);
+      status = ascent::run_session(session, out);
     } catch (const RunLimitReached&) {
       status = 0;
     }

@@ -12,9 +12,9 @@
 #include <string>
 
 #include "base/runtime_error.hpp"
-#include "console/session.hpp"
 #include "tools/trim/flight_recorder.hpp"
 #include "tools/trim/reports.hpp"
+#include "tools/trim/run_files.hpp"
 #include "tools/trim/sweep.hpp"
 
 namespace {
@@ -97,24 +97,6 @@ FlightRecorder record_trimmed_flight(const TrimSettings& settings, const TrimRes
   request.observer = &recorder;
   fly(request);
   return recorder;
-}
-
-/// Writes the trimmed flight's files in `folder` as the interactive program
-/// writes them for the output file `run.txt`; false after a failure, reported
-/// on the standard error.
-bool write_run_files(const TrimSettings& settings, const std::filesystem::path& thrust_file,
-                     const TrimResult& result, const std::filesystem::path& folder) {
-  ascent::Session session(stdin, stdout, folder);
-  session.vehicle = settings.vehicle;
-  session.booster_thrust_file = thrust_file;
-  try {
-    session.run_without_asking("run.txt", result.turn_time.value, result.maxa.value);
-    return true;
-  } catch (const ascent::RuntimeError& failure) {
-    session.io.abandon();
-    ascent::write_failure_report(failure, stderr);
-    return false;
-  }
 }
 
 void report_not_trimmed(const TrimResult& result) {
@@ -240,7 +222,10 @@ int main(int argc, char** argv) {
       write_trim_report(std::cout, result, settings, format);
       if (!result.trimmed()) return 1;
       if (!run_files.empty()) {
-        if (!write_run_files(settings, thrust_file, result, run_files)) return 1;
+        if (write_run_files(settings.vehicle, thrust_file, result.turn_time, result.maxa,
+                            run_files, "run.txt", stderr) != 0) {
+          return 1;
+        }
         if (format == Format::table) {
           std::cout << "\nThe trimmed flight as ascent writes it: " << run_files
                     << "/run.txt, speed.dat, height.dat, accel.dat, dynpres.dat, const_n.hpp\n";

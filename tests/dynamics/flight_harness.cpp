@@ -27,22 +27,28 @@ FlightHarness::FlightHarness(Output where)
       in_(open_input(input_)),
       out_(open_output(where, &buffer_, &size_)),
       dir_(where == Output::file ? std::make_unique<TempDir>() : nullptr),
-      sim(in_, out_, dir_ ? dir_->path() : std::filesystem::path(".")) {
-  sim.io.open_channels();
-  sim.air.init_atmosphere();
+      io(in_, out_, dir_ ? dir_->path() : std::filesystem::path(".")),
+      sim(standard_atmosphere(), this) {
+  io.open_channels();
   std::fflush(out_);
   prompt_end_ = size_;
 }
 
 FlightHarness::~FlightHarness() {
-  sim.io.abandon();
+  io.abandon();
   std::fclose(out_);
   std::fclose(in_);
   std::free(buffer_);
 }
 
+void FlightHarness::after_step(const FlightState& state, const StepQuantities& derived) {
+  write_trajectory_row(io.output(), state, derived);
+  if (io.output_to_file()) write_plot_lines(io.plots(), state, derived);
+  if (observer != nullptr) observer->on_step(state, derived);
+}
+
 std::string FlightHarness::output() {
-  sim.io.output().flush();
+  io.output().flush();
   std::fflush(out_);
   if (buffer_ == nullptr) return {};
   return std::string(buffer_ + prompt_end_, size_ - prompt_end_);
@@ -62,11 +68,11 @@ std::vector<std::string> FlightHarness::output_lines() {
 }
 
 std::string FlightHarness::file(std::string_view name) {
-  sim.io.output().flush();
-  sim.io.speed_file().flush();
-  sim.io.height_file().flush();
-  sim.io.accel_file().flush();
-  sim.io.dynpres_file().flush();
+  io.output().flush();
+  io.plots().speed.flush();
+  io.plots().height.flush();
+  io.plots().accel.flush();
+  io.plots().dynpres.flush();
   return dir_->read(name);
 }
 

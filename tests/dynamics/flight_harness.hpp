@@ -1,6 +1,6 @@
-// Shared set-up of the flight-dynamics tests: one simulation with its
-// channels open on memory (or on files in a fresh folder), the atmosphere
-// initialised, and a few flight states to start from.
+// Shared set-up of the flight-dynamics tests: the integrator with the table
+// writers listening, their channels open on memory (or on files in a fresh
+// folder), and a few flight states to start from.
 #pragma once
 
 #include <cstdio>
@@ -9,7 +9,9 @@
 #include <string_view>
 #include <vector>
 
-#include "console/simulation.hpp"
+#include "console/channels.hpp"
+#include "dynamics/flight_dynamics.hpp"
+#include "mission/flight_event.hpp"
 #include "support/session.hpp"
 
 namespace ascent::testing {
@@ -21,7 +23,7 @@ enum class Output {
   discard,  ///< the standard output, thrown away (long runs)
 };
 
-class FlightHarness {
+class FlightHarness : private StepListener {
   // The streams and the folder come first: the simulation is built on them.
   std::string input_;
   std::FILE* in_;
@@ -37,7 +39,10 @@ class FlightHarness {
   FlightHarness(const FlightHarness&) = delete;
   FlightHarness& operator=(const FlightHarness&) = delete;
 
-  Simulation sim;
+  Channels io;
+  FlightDynamics sim;
+  /// Told of every step after its row is written, if set.
+  FlightObserver* observer = nullptr;
   FlightState& state() { return sim.state; }
 
   /// Everything written to the output channel so far.
@@ -46,6 +51,9 @@ class FlightHarness {
   std::vector<std::string> output_lines();
   /// The bytes of a file in the working folder (Output::file), channels flushed.
   std::string file(std::string_view name);
+
+ private:
+  void after_step(const FlightState& state, const StepQuantities& derived) override;
 };
 
 /// Every step a simulation reports: the state after it and its derived values.
@@ -60,7 +68,6 @@ class StepRecorder : public FlightObserver {
   void on_step(const FlightState& state, const StepQuantities& derived) override {
     steps.push_back({state, derived});
   }
-  void on_event(std::string_view, const FlightState&) override {}
 };
 
 /// An unpowered vehicle of 1000 kg in vacuum steering at altitude `h0` [m]

@@ -36,7 +36,7 @@ TEST(TwoBodyInvariants, HoldOverAWholeOrbitAtOneSecondSteps) {
   const double period = 2.0 * std::numbers::pi * std::sqrt(sma * sma * sma / GM);
   FlightHarness h(Output::discard);
   StepRecorder recorder;
-  h.sim.observer = &recorder;
+  h.observer = &recorder;
   FlightState& s = h.state();
   set_coast(s, 200000.0, std::sqrt(GM * (2.0 / r_p - 1.0 / sma)), 0.0);
   const long double E0 = orbital_energy(s);

@@ -1,6 +1,6 @@
 // The step drivers: a span of time ending exactly on an event, and a climb
 // that stops just below an altitude.
-#include "dynamics/step_drivers.hpp"
+#include "dynamics/flight_dynamics.hpp"
 
 #include <gtest/gtest.h>
 
@@ -24,7 +24,7 @@ std::vector<double> step_lengths(const StepRecorder& recorder) {
 class StepDrivers : public ::testing::Test {
  protected:
   StepDrivers() {
-    h.sim.observer = &recorder;
+    h.observer = &recorder;
     set_coast(h.state(), 200000.0, 7000.0, 300.0);
     h.state().t = 50.0;
   }

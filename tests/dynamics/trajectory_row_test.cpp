@@ -75,7 +75,7 @@ TEST(PlotFiles, OneLineEachWithTheTimeFirst) {
   s.a = 14.25;
   StepQuantities q;
   q.Pq = 12345.6;
-  write_plot_lines(h.sim.io, s, q);
+  write_plot_lines(h.io.plots(), s, q);
   EXPECT_EQ(h.file("speed.dat"), "  61.50 1.235\r\n");
   EXPECT_EQ(h.file("height.dat"), "  61.50   45.679\r\n");
   EXPECT_EQ(h.file("accel.dat"), "  61.50  14.250\r\n");
@@ -94,7 +94,7 @@ TEST(PlotFiles, WrittenByEveryStepOnlyWithAnOutputFile) {
   set_vacuum_burn(console.state());
   console.sim.rk4_step();
   EXPECT_EQ(console.output_lines().size(), 1u);
-  EXPECT_FALSE(console.sim.io.speed_file().is_open());
+  EXPECT_FALSE(console.io.plots().speed.is_open());
 }
 
 }  // namespace

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "console/simulation.hpp"
+#include "console/session.hpp"
 
 namespace ascent::testing {
 
@@ -28,7 +28,6 @@ bool is_row(std::string_view line) {
 class StepCounter : public FlightObserver {
  public:
   void on_step(const FlightState&, const StepQuantities&) override { ++steps; }
-  void on_event(std::string_view, const FlightState&) override {}
   std::size_t steps = 0;
 };
 
@@ -70,9 +69,9 @@ bool shows_non_finite(std::string_view text) {
 }
 
 CountedSession run_counting_steps(const TempDir& dir, std::string_view answers) {
-  ScriptedSimulation session(dir, answers);
+  ScriptedSession session(dir, answers);
   StepCounter counter;
-  session.simulation().observer = &counter;
+  session.session().observer = &counter;
   CountedSession counted;
   counted.result.status = session.run();
   counted.result.standard_output = session.standard_output();

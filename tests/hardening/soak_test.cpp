@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "hardening/hardening_support.hpp"
-#include "console/simulation.hpp"
+#include "console/session.hpp"
 
 #if defined(__SANITIZE_ADDRESS__)
 // From the AddressSanitizer runtime (its header comes with clang only): the
@@ -37,8 +37,8 @@ std::size_t heap_in_use() {
 class HeapProbe : public FlightObserver {
  public:
   void on_step(const FlightState&, const StepQuantities&) override { ++steps; }
-  void on_event(std::string_view line, const FlightState&) override {
-    if (line == "Pitch over!") heap_at_run.push_back(heap_in_use());
+  void on_event(const FlightEvent& event, const FlightState&) override {
+    if (event.kind == FlightEventKind::pitch_over) heap_at_run.push_back(heap_in_use());
   }
   std::vector<std::size_t> heap_at_run;
   std::size_t steps = 0;
@@ -70,9 +70,9 @@ TEST(Soak, TwoHundredRunsInOneDialogue) {
   probe.heap_at_run.reserve(RUNS);  // the probe's own notes must not grow the heap
   int status = -1;
   {
-    Simulation simulation(in, console, dir.path());
-    simulation.observer = &probe;
-    status = run_session(simulation, console);
+    Session session(in, console, dir.path());
+    session.observer = &probe;
+    status = run_session(session, console);
   }
   std::fclose(console);
   std::fclose(in);

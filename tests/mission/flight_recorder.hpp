@@ -5,7 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "console/simulation.hpp"
+#include "mission/flight_event.hpp"
+#include "text/event_lines.hpp"
 
 namespace ascent::testing {
 
@@ -20,8 +21,11 @@ class FlightRecorder : public FlightObserver {
   void on_step(const FlightState& state, const StepQuantities& derived) override {
     steps.push_back({state, derived, events.size()});
   }
-  void on_event(std::string_view line, const FlightState& /*state*/) override {
-    events.emplace_back(line);
+  /// Keeps the events the table shows as event lines, as their text.
+  void on_event(const FlightEvent& event, const FlightState& /*state*/) override {
+    const Line line = event_line(event);
+    if (line.view().empty()) return;
+    events.emplace_back(line.view());
     steps_before_event.push_back(steps.size());
   }
 

@@ -1,23 +1,25 @@
 // The flight summary: the upper stage's mass budget and its constants file,
 // the recommended maximum angle of attack and its memory across runs, and
-// the maxima that span all runs of a program.
+// the maxima that span all runs of a session.
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <string>
 
 #include "base/earth.hpp"
-#include "mission/flight_summary.hpp"
+#include "mission/flight.hpp"
+#include "mission/mass_budget.hpp"
+#include "mission/recommended_maxa.hpp"
 #include "mission/upper_stage_phase.hpp"
-#include "mission/vehicle.hpp"
 #include "support/session.hpp"
+#include "text/constants_file.hpp"
 
 namespace ascent::testing {
 namespace {
 
-using namespace vehicle;
-
 constexpr double DEG = 3.14159265358979323846 / 180.0;
+const Vehicle V;
 
 /// A finished flight whose budget is the worked example: 164293 kg on the
 /// stage-3 interface, 3752 kg interstage, 45500 kg propellant used and a
@@ -26,35 +28,33 @@ FlightState worked_example(Real& dV_upper) {
   FlightState s;
   s.force_count = 3;
   s.force(3).force_mass = 164293.0L;
-  s.force(3).max_force = 3752.0L / INTERSTAGE_PER_NEWTON;
-  s.m_prop = S3_PROPELLANT_LOAD - 45500.0L;
+  s.force(3).max_force = 3752.0L / V.mass_budget.interstage_per_newton;
+  s.m_prop = V.upper_stage.propellant_load - 45500.0L;
   s.m_fixed = 20000.0L - s.m_prop;
   // The delta-V for which 1 % of it costs this 20 t stage 650 kg.
-  dV_upper = -std::log(1.0L - 650.0L / 20000.0L) * S3_EXHAUST_VELOCITY / RESERVE_FRACTION;
+  dV_upper = -std::log(1.0L - 650.0L / 20000.0L) * V.upper_stage.exhaust_velocity /
+             V.mass_budget.reserve_fraction;
   return s;
 }
 
 TEST(MassBudget, WorkedExample) {
   Real dV_upper;
-  const MassBudget b = upper_stage_mass_budget(worked_example(dV_upper), dV_upper);
-  EXPECT_EQ(b.S3_Mi.value(), 3752.0);
-  EXPECT_EQ(b.S3_Mp.value(), 45500.0);
-  EXPECT_EQ(b.deorbit_propellant.value(), 192.0);
-  EXPECT_EQ(b.reserve_propellant.value(), 652.0);
-  EXPECT_EQ(b.S3_Ms.value(), 17883.0);
-  EXPECT_EQ(b.total_propellant.value(), 48868.0);
-  EXPECT_EQ(b.SC_M.value(), 97087.0);
-  EXPECT_EQ(b.S3_Mt.value(), 164293.0 + 9707.0);
+  const MassBudget b = upper_stage_mass_budget(V, worked_example(dV_upper), dV_upper);
+  EXPECT_EQ(b.S3_Mi, 3752.0);
+  EXPECT_EQ(b.S3_Mp, 45500.0);
+  EXPECT_EQ(b.deorbit_propellant, 192.0);
+  EXPECT_EQ(b.reserve_propellant, 652.0);
+  EXPECT_EQ(b.S3_Ms, 17883.0);
+  EXPECT_EQ(b.total_propellant, 48868.0);
+  EXPECT_EQ(b.SC_M, 97087.0);
+  EXPECT_EQ(b.S3_Mt, 164293.0 + 9707.0);
 }
 
 TEST(ConstantsFile, WorkedExampleLinesUpInColumn20) {
   TempDir dir;
-  ScriptedSimulation session(dir, "out.txt\n");
-  Simulation& sim = session.simulation();
-  sim.io.open_channels();
   Real dV_upper;
-  sim.state = worked_example(dV_upper);
-  write_flight_summary(sim, dV_upper);
+  const MassBudget b = upper_stage_mass_budget(V, worked_example(dV_upper), dV_upper);
+  write_constants_file(dir.path() / "const_n.hpp", b, V);
   const std::string blanks(27, ' ');
   EXPECT_EQ(dir.read("const_n.hpp"),
             crlf("\n"
@@ -66,18 +66,12 @@ TEST(ConstantsFile, WorkedExampleLinesUpInColumn20) {
                  "652 kg reserve + 192 kg deorbit}\n"
                  "  S3_U_Mp  =      71; {kg, ullage and RCS propellant}\n"
                  "  SC_M     =   97087; {kg, Spacecraft mass}\n"));
-  sim.io.close_channels();
-  const std::string out = dir.read("out.txt");
-  EXPECT_NE(out.find("\r\n  S3_Mt   =  174000; {kg, interstage, third stage and payload mass}\r\n"
-                     "  SC_M    =   97087; {kg, Spacecraft mass}\r\n\r\nRecommended maxa = "),
-            std::string::npos)
-      << out;
 }
 
 TEST(Summary, LinesWithTheirSpecialBytes) {
   TempDir dir;
   install_sample_thrust_file(dir);
-  ScriptedSimulation session(dir, "out.txt\n20\n18\n-1\n");
+  ScriptedSession session(dir, "out.txt\n20\n18\n-1\n");
   ASSERT_EQ(session.run(), 0);
   const std::string out = dir.read("out.txt");
   const auto summary = out.find("\r\n\r\nTurn Time = 20.000 s, Maximum angle of attack = 18.0000\xB0\r\n"
@@ -98,61 +92,70 @@ TEST(Summary, LinesWithTheirSpecialBytes) {
   EXPECT_EQ(console.standard_output.find("Maximum dynamic pressure"), std::string::npos);
 }
 
-/// Flies the answers in one program and returns its simulation's memory.
-struct Flown {
-  RunMemory memory;
-  FlightState state;
-  std::string output_file;
-};
-Flown fly(const std::string& runs, bool output_file = false) {
+/// The value of the last line of `out` that starts with `label`.
+double last_value(const std::string& out, const std::string& label) {
+  const auto at = out.rfind(label);
+  EXPECT_NE(at, std::string::npos) << label;
+  return at == std::string::npos ? 0.0 : std::strtod(out.c_str() + at + label.size(), nullptr);
+}
+
+/// The standard output of a session with the sample thrust file.
+std::string session_output(const std::string& runs, bool output_file = false) {
   TempDir dir;
   install_sample_thrust_file(dir);
-  ScriptedSimulation session(dir, (output_file ? "out.txt\n" : "\n") + runs + "-1\n");
-  EXPECT_EQ(session.run(), 0);
-  return {session.simulation().memory, session.simulation().state, dir.read("out.txt")};
+  const SessionResult r = run_in_process(dir, (output_file ? "out.txt\n" : "\n") + runs + "-1\n");
+  EXPECT_EQ(r.status, 0);
+  return output_file ? dir.read("out.txt") : r.standard_output;
+}
+
+FlightResult flight(double turn_time, double maxa) {
+  static const ThrustHistory thrust =
+      ThrustHistory::read(std::filesystem::path(ASCENT_DATA_DIR) / "s1.dat");
+  return fly(V, thrust, {turn_time, maxa, {}});
 }
 
 TEST(RecommendedMaxa, SecantOverTheRunsOfOneTurnTime) {
-  const Flown first = fly("20\n18\n");
-  EXPECT_DOUBLE_EQ(first.memory.recommended_maxa.value(),
-                   18.0 * DEG * 200000.0 / first.memory.average_altitude.value());
-  const Flown second_alone = fly("20\n17\n");
-  const Flown both = fly("20\n18\n20\n17\n");
-  const double a1 = first.memory.average_altitude.value();
-  const double a2 = second_alone.memory.average_altitude.value();
-  ASSERT_EQ(both.memory.average_altitude.value(), a2);
+  const FlightResult first = flight(20, 18);
+  const FlightResult second = flight(20, 17);
+  RecommendedMaxa secant;
+  secant.add_run(first.maxa, first.orbit.average_altitude, 200000.0);
+  EXPECT_DOUBLE_EQ(secant.recommended().value(), 18.0 * DEG * 200000.0 / first.orbit.average_altitude);
+  secant.add_run(second.maxa, second.orbit.average_altitude, 200000.0);
+  const double a1 = first.orbit.average_altitude, a2 = second.orbit.average_altitude;
   const double m1 = 18 * DEG, m2 = 17 * DEG;
-  EXPECT_NEAR(both.memory.recommended_maxa.value(), m2 - (m2 - m1) * (a2 - 200000.0) / (a2 - a1), 1e-12);
+  EXPECT_NEAR(secant.recommended().value(), m2 - (m2 - m1) * (a2 - 200000.0) / (a2 - a1), 1e-12);
+  // The session prints the same secant.
+  EXPECT_NEAR(last_value(session_output("20\n18\n20\n17\n"), "Recommended maxa = "),
+              secant.recommended().value() / DEG, 5e-5);
   // The secant lands much closer to the target than either guess.
-  const Flown third = fly("20\n" + std::to_string(both.memory.recommended_maxa.value() / DEG) + "\n");
-  EXPECT_LT(std::fabs(third.memory.average_altitude.value() - 200000.0),
+  const FlightResult third = flight(20, secant.recommended().value() / DEG);
+  EXPECT_LT(std::fabs(third.orbit.average_altitude - 200000.0),
             std::min(std::fabs(a1 - 200000.0), std::fabs(a2 - 200000.0)) / 5);
 }
 
 TEST(RecommendedMaxa, RepeatedRunKeepsTheEstimateAndNewTurnTimeClearsTheMemory) {
-  const Flown once = fly("20\n18\n");
-  const Flown twice = fly("20\n18\n20\n18\n");
-  EXPECT_EQ(twice.memory.recommended_maxa.value(), once.memory.recommended_maxa.value());
-  EXPECT_EQ(twice.memory.previous_maxa.value(), once.memory.previous_maxa.value());
-  const Flown other_turn = fly("21\n18\n");
-  const Flown switched = fly("20\n18\n21\n18\n");
-  EXPECT_EQ(switched.memory.recommended_maxa.value(), other_turn.memory.recommended_maxa.value());
+  const std::string label = "Recommended maxa = ";
+  EXPECT_EQ(last_value(session_output("20\n18\n20\n18\n"), label),
+            last_value(session_output("20\n18\n"), label));
+  EXPECT_EQ(last_value(session_output("20\n18\n21\n18\n"), label),
+            last_value(session_output("21\n18\n"), label));
 }
 
-TEST(RunMaxima, SpanAllRunsOfTheProgramWhileForcesStartAfresh) {
-  const Flown short_turn = fly("10\n14.5\n", true);
-  const Flown long_turn = fly("30\n19.5\n", true);
-  const Flown both = fly("10\n14.5\n30\n19.5\n", true);
-  const bool first_wins = short_turn.state.q_max > long_turn.state.q_max;
-  EXPECT_EQ(both.state.q_max.value(), (first_wins ? short_turn : long_turn).state.q_max.value());
-  EXPECT_EQ(both.state.q_max_t.value(), (first_wins ? short_turn : long_turn).state.q_max_t.value());
-  EXPECT_EQ(both.state.a_max.value(), std::max(short_turn.state.a_max.value(), long_turn.state.a_max.value()));
-  EXPECT_EQ(both.state.force(3).max_force.value(), long_turn.state.force(3).max_force.value());
+TEST(RunMaxima, SpanAllRunsOfTheSessionWhileForcesStartAfresh) {
+  const FlightResult short_turn = flight(10, 14.5);
+  const FlightResult long_turn = flight(30, 19.5);
+  LoadMaxima both = short_turn.maxima;
+  both.merge(long_turn.maxima);
+  EXPECT_EQ(both.dynamic_pressure, std::max(short_turn.maxima.dynamic_pressure, long_turn.maxima.dynamic_pressure));
+  EXPECT_EQ(both.acceleration, std::max(short_turn.maxima.acceleration, long_turn.maxima.acceleration));
+  const std::string out = session_output("10\n14.5\n30\n19.5\n", true);
+  EXPECT_NEAR(last_value(out, "Maximum dynamic pressure = "), both.dynamic_pressure, 0.5);
+  EXPECT_NEAR(last_value(out, "Maximum acceleration = "), both.acceleration, 0.005);
+  EXPECT_NEAR(last_value(out, "Stage 3 Maximum force = "), long_turn.stage3_max_force, 0.5);
 }
 
 TEST(Runs, SameAnswersGiveTheSameOutput) {
-  const Flown twice = fly("20\n18\n20\n18\n", true);
-  const std::string& out = twice.output_file;
+  const std::string out = session_output("20\n18\n20\n18\n", true);
   const std::string pad = "   0.00   9.8   409       0         0  90.00   0.00  90.00      0.0 2707388.0\r\n";
   const auto first = out.find(pad);
   const auto second = out.find(pad, first + 1);
@@ -163,17 +166,18 @@ TEST(Runs, SameAnswersGiveTheSameOutput) {
 }
 
 TEST(FinalBurn, NeverRunsBackwards) {
+  const Real speed = V.orbit_speed();
+  const Real ve = V.upper_stage.exhaust_velocity;
   FlightState s;
   s.m_fixed = 100000.0L;
-  s.mdot = -S3_THRUST / S3_EXHAUST_VELOCITY;
-  s.vi = ORBIT_SPEED - 10.0L;
-  const double burn = final_burn_time(s).value();
+  s.mdot = -V.upper_stage.thrust / ve;
+  s.vi = speed - 10.0L;
   // 10 m/s from a 100 t stage: about m dv / F.
-  EXPECT_NEAR(burn, 100000.0 * 10.0 / S3_THRUST.value(), 0.01);
-  s.vi = ORBIT_SPEED;
-  EXPECT_EQ(final_burn_time(s).value(), 0.0);
-  s.vi = ORBIT_SPEED + 0.5L;
-  EXPECT_EQ(final_burn_time(s).value(), 0.0);
+  EXPECT_NEAR(final_burn_time(s, speed, ve).value(), 100000.0 * 10.0 / V.upper_stage.thrust, 0.01);
+  s.vi = speed;
+  EXPECT_EQ(final_burn_time(s, speed, ve).value(), 0.0);
+  s.vi = speed + 0.5L;
+  EXPECT_EQ(final_burn_time(s, speed, ve).value(), 0.0);
 }
 
 }  // namespace

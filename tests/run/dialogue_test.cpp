@@ -122,7 +122,7 @@ TEST(FailureReport, NamesTheErrorThePositionAndTheCause) {
   EXPECT_EQ(report.substr(38, 2), "\r\n");
   EXPECT_NE(report.find("invalid number \"12abc\" in the answer to \"Turn time (s)? \""),
             std::string::npos);
-  EXPECT_NE(report.find("run/channels.cpp"), std::string::npos);
+  EXPECT_NE(report.find("console/channels.cpp"), std::string::npos);
 }
 
 }  // namespace

@@ -43,29 +43,29 @@ void install_sample_thrust_file(const TempDir& dir) {
   std::filesystem::copy_file(std::filesystem::path(ASCENT_DATA_DIR) / "s1.dat", dir.path() / "s1.dat");
 }
 
-ScriptedSimulation::ScriptedSimulation(const TempDir& dir, std::string_view answers)
+ScriptedSession::ScriptedSession(const TempDir& dir, std::string_view answers)
     : answers_(answers) {
   in_ = fmemopen(answers_.data(), answers_.size(), "r");
   out_ = open_memstream(&buffer_, &size_);
-  simulation_ = std::make_unique<Simulation>(in_, out_, dir.path());
+  session_ = std::make_unique<Session>(in_, out_, dir.path());
 }
 
-ScriptedSimulation::~ScriptedSimulation() {
-  simulation_.reset();
+ScriptedSession::~ScriptedSession() {
+  session_.reset();
   std::fclose(out_);
   std::fclose(in_);
   std::free(buffer_);
 }
 
-int ScriptedSimulation::run() { return run_session(*simulation_, out_); }
+int ScriptedSession::run() { return run_session(*session_, out_); }
 
-std::string ScriptedSimulation::standard_output() {
+std::string ScriptedSession::standard_output() {
   std::fflush(out_);
   return {buffer_, size_};
 }
 
 SessionResult run_in_process(const TempDir& dir, std::string_view answers) {
-  ScriptedSimulation session(dir, answers);
+  ScriptedSession session(dir, answers);
   SessionResult result;
   result.status = session.run();
   result.standard_output = session.standard_output();

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "console/simulation.hpp"
+#include "console/session.hpp"
 
 namespace ascent::testing {
 
@@ -45,21 +45,21 @@ struct SessionResult {
   int status = -1;
 };
 
-/// A simulation in this process that reads scripted answers and writes its
+/// A session in this process that reads scripted answers and writes its
 /// standard output to memory, for tests that look at its state afterwards.
-class ScriptedSimulation {
+class ScriptedSession {
  public:
-  ScriptedSimulation(const TempDir& dir, std::string_view answers);
-  ~ScriptedSimulation();
-  ScriptedSimulation(const ScriptedSimulation&) = delete;
-  ScriptedSimulation& operator=(const ScriptedSimulation&) = delete;
+  ScriptedSession(const TempDir& dir, std::string_view answers);
+  ~ScriptedSession();
+  ScriptedSession(const ScriptedSession&) = delete;
+  ScriptedSession& operator=(const ScriptedSession&) = delete;
 
   /// Runs the dialogue to its end; returns the exit status.
   int run();
   /// What went to the standard output so far.
   [[nodiscard]] std::string standard_output();
 
-  Simulation& simulation() { return *simulation_; }
+  Session& session() { return *session_; }
 
  private:
   std::string answers_;
@@ -67,7 +67,7 @@ class ScriptedSimulation {
   char* buffer_ = nullptr;
   std::size_t size_ = 0;
   std::FILE* out_ = nullptr;
-  std::unique_ptr<Simulation> simulation_;
+  std::unique_ptr<Session> session_;
 };
 
 /// Runs a whole session in this process: the dialogue with `answers` on the

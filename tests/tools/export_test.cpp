@@ -25,7 +25,9 @@ class TrimmedFlight : public ::testing::Test {
     lines_ = new std::vector<OutputLine>(output_lines(dir.read("run.txt")));
 
     recorder_ = new trim::FlightRecorder(true);
-    trim::FlightRequest request{sample_thrust_path(), r.turn_time, r.maxa, recorder_};
+    static const Vehicle vehicle;
+    static const ThrustHistory thrust = ThrustHistory::read(sample_thrust_path());
+    trim::FlightRequest request{&vehicle, &thrust, r.turn_time, r.maxa, recorder_};
     ASSERT_TRUE(trim::fly(request).in_orbit);
   }
   static void TearDownTestSuite() {
@@ -144,15 +146,6 @@ TEST_F(TrimmedFlight, HistoryHasOneCsvRowPerStepOfTheTable) {
     ASSERT_EQ(values[i][0], step.t);
     ASSERT_EQ(values[i][19], step.apogee);
   }
-}
-
-TEST(EventName, KnownLinesAndOthers) {
-  EXPECT_EQ(trim::event_name("Booster seperation! Residual booster propellant = 150 kg."),
-            "booster separation");
-  EXPECT_EQ(trim::event_name("Core Separation! Vacuum and zero gravity delta-V = 7998.1 m/s"),
-            "core separation");
-  EXPECT_EQ(trim::event_name("Upper Stage Engine Cutoff!"), "upper-stage cutoff");
-  EXPECT_EQ(trim::event_name("Something new!"), "Something new!");
 }
 
 TEST(CsvField, QuotesOnlyWhatNeedsIt) {

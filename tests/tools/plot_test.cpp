@@ -6,6 +6,7 @@
 
 #include "tools/trim/flight_runner.hpp"
 #include "tools/trim/reports.hpp"
+#include "tools/trim/run_files.hpp"
 #include "tools/trim/sweep.hpp"
 #include "tools/trim_testing.hpp"
 
@@ -39,8 +40,8 @@ TEST(Plots, RunFilesBecomeOnePng) {
   skip_without_gnuplot();
   if (::testing::Test::IsSkipped()) return;
   TempDir dir;
-  ASSERT_EQ(trim::fly_with_files(sample_thrust_path(), *trim::typed_number("20"),
-                                 *trim::typed_number("17.5"), dir.path(), "run.txt", stderr),
+  ASSERT_EQ(trim::write_run_files(Vehicle{}, sample_thrust_path(), *trim::typed_number("20"),
+                                  *trim::typed_number("17.5"), dir.path(), "run.txt", stderr),
             0);
   const std::filesystem::path png = dir.path() / "run.png";
   ASSERT_EQ(gnuplot("plot_run.gp", "dir='" + dir.path().string() + "'; out='" + png.string() + "'"),

@@ -85,7 +85,7 @@ TEST(Sweep, LargestPayloadIsTheBestTrimmedRow) {
 
 TEST(Sweep, AFlightFailureStopsTheSweepAndIsThrown) {
   trim::TrimSettings settings = sample_settings();
-  settings.thrust_file = "/nonexistent/s1.dat";
+  settings.thrust = cut_thrust_history(50);
   EXPECT_THROW(trim::sweep(settings, texts({"10", "20", "30", "40", "50"}), 2), RuntimeError);
 }
 

@@ -8,8 +8,9 @@
 #include <memory>
 
 #include "base/runtime_error.hpp"
-#include "console/simulation.hpp"
+#include "console/session.hpp"
 #include "tools/trim/flight_runner.hpp"
+#include "tools/trim/run_files.hpp"
 #include "tools/trim_testing.hpp"
 
 namespace ascent::testing {
@@ -18,30 +19,10 @@ namespace {
 using trim::TrimStatus;
 using trim::typed_number;
 
-/// The dialogue of `ascent` in this process, on answers typed as text; the
-/// simulation is kept for its memory of the last run.
-struct TypedSession {
-  explicit TypedSession(std::string answers) : input(std::move(answers)) {
-    install_sample_thrust_file(dir);
-    in = fmemopen(input.data(), input.size(), "r");
-    out = std::fopen("/dev/null", "w");
-    simulation = std::make_unique<Simulation>(in, out, dir.path());
-    status = run_session(*simulation, out);
-  }
-  ~TypedSession() {
-    simulation.reset();
-    std::fclose(out);
-    std::fclose(in);
-  }
-  TypedSession(const TypedSession&) = delete;
-  TypedSession& operator=(const TypedSession&) = delete;
-
-  TempDir dir;
-  std::string input;
-  std::FILE* in;
-  std::FILE* out;
-  std::unique_ptr<Simulation> simulation;
-  int status;
+/// Keeps the state after the last step of a session.
+struct LastStep : FlightObserver {
+  void on_step(const FlightState& state, const StepQuantities&) override { last = state; }
+  FlightState last;
 };
 
 TEST(Trim, ItsAngleTypedIntoAscentGivesTheTargetOrbit) {
@@ -49,16 +30,21 @@ TEST(Trim, ItsAngleTypedIntoAscentGivesTheTargetOrbit) {
   ASSERT_TRUE(r.trimmed()) << r.message;
   EXPECT_EQ(r.turn_time.text, "20");
 
-  const TypedSession typed("\n20\n" + r.maxa.text + "\n-1\n");
-  ASSERT_EQ(typed.status, 0);
-  const RunMemory& memory = typed.simulation->memory;
-  EXPECT_NEAR(memory.average_altitude.value(), 200000.0, 10.0);
+  TempDir dir;
+  install_sample_thrust_file(dir);
+  ScriptedSession typed(dir, "\n20\n" + r.maxa.text + "\n-1\n");
+  LastStep last;
+  typed.session().observer = &last;
+  ASSERT_EQ(typed.run(), 0);
+  const FlightState& s = last.last;
   // The same flight, not merely a close one.
-  EXPECT_EQ(memory.average_altitude.value(), r.flight.average_altitude);
-  EXPECT_EQ(memory.SC_M.value(), r.flight.SC_M);
-  EXPECT_EQ(typed.simulation->state.m_prop.value(), r.flight.remaining_propellant);
-  EXPECT_EQ(typed.simulation->state.perigee.value(), r.flight.perigee);
-  EXPECT_EQ(typed.simulation->state.apogee.value(), r.flight.apogee);
+  EXPECT_EQ(s.m_prop.value(), r.flight.remaining_propellant);
+  EXPECT_EQ(s.perigee.value(), r.flight.perigee);
+  EXPECT_EQ(s.apogee.value(), r.flight.apogee);
+  EXPECT_NEAR(r.flight.average_altitude, 200000.0, 10.0);
+  char sc_m[64];
+  std::snprintf(sc_m, sizeof sc_m, "  SC_M    = %7.0f;", r.flight.SC_M);
+  EXPECT_NE(typed.standard_output().find(sc_m), std::string::npos) << sc_m;
 }
 
 TEST(Trim, RunFilesAreThoseOfTheBuiltProgram) {
@@ -70,8 +56,8 @@ TEST(Trim, RunFilesAreThoseOfTheBuiltProgram) {
   ASSERT_EQ(session.status, 0);
 
   TempDir by_tool;
-  ASSERT_EQ(trim::fly_with_files(sample_thrust_path(), r.turn_time, r.maxa, by_tool.path(),
-                                 "run.txt", stderr),
+  ASSERT_EQ(trim::write_run_files(Vehicle{}, sample_thrust_path(), r.turn_time, r.maxa,
+                                  by_tool.path(), "run.txt", stderr),
             0);
   for (const char* name :
        {"run.txt", "speed.dat", "height.dat", "accel.dat", "dynpres.dat", "const_n.hpp"}) {
@@ -111,14 +97,14 @@ TEST(TrimSafeguards, ConvergeFromAnAngleWithNoOrbitAndFromThePlateau) {
 TEST(TrimSafeguards, ReportWhatNoAngleCanDo) {
   TempDir dir;
   trim::TrimSettings weak = sample_settings();
-  weak.thrust_file = scaled_thrust_file(dir, 0.9);
+  weak.thrust = ThrustHistory::read(scaled_thrust_file(dir, 0.9));
   const trim::TrimResult low = trim::trim_turn_time(weak, *typed_number("20"));
   EXPECT_EQ(low.status, TrimStatus::out_of_reach);
   EXPECT_NE(low.message.find("no orbit"), std::string::npos) << low.message;
   EXPECT_EQ(low.flights.back().maxa.value, 90.0);
 
   trim::TrimSettings strong = sample_settings();
-  strong.thrust_file = scaled_thrust_file(dir, 1.1);
+  strong.thrust = ThrustHistory::read(scaled_thrust_file(dir, 1.1));
   const trim::TrimResult high = trim::trim_turn_time(strong, *typed_number("1"));
   EXPECT_EQ(high.status, TrimStatus::out_of_reach);
   EXPECT_NE(high.message.find("exceeds"), std::string::npos) << high.message;
@@ -156,7 +142,7 @@ TEST(TrimSafeguards, TurnTimesTheProgramRefusesAndTheFlightLimit) {
 
 TEST(TrimSafeguards, AThrustFileThatCannotBeFlownIsThrown) {
   trim::TrimSettings settings = sample_settings();
-  settings.thrust_file = "/nonexistent/s1.dat";
+  settings.thrust = cut_thrust_history(50);
   EXPECT_THROW(trim::trim_turn_time(settings, *typed_number("20")), RuntimeError);
 }
 

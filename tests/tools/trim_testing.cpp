@@ -8,7 +8,7 @@ namespace ascent::testing {
 
 trim::TrimSettings sample_settings() {
   trim::TrimSettings settings;
-  settings.thrust_file = sample_thrust_path();
+  settings.thrust = ThrustHistory::read(sample_thrust_path());
   return settings;
 }
 

@@ -18,6 +18,13 @@ inline std::filesystem::path sample_thrust_path() {
 /// Trim settings on the sample thrust file.
 trim::TrimSettings sample_settings();
 
+/// The sample's thrust history cut after its first `records` records: it
+/// ends before booster separation.
+inline ThrustHistory cut_thrust_history(std::size_t records) {
+  const std::vector<ThrustRecord>& all = ThrustHistory::read(sample_thrust_path()).records();
+  return ThrustHistory::from_records({all.begin(), all.begin() + static_cast<long>(records)});
+}
+
 /// Writes a copy of the sample thrust file with every thrust times `factor`.
 std::filesystem::path scaled_thrust_file(const TempDir& dir, double factor);
 
