@@ -1,0 +1,9 @@
+
+  {Stage 3 constants updated from simulation}
+  S3_Mi    =    3752; {kg, interstage mass}
+  S3_Mp    =   45573; {kg, mainstage propellant mass used, 48671 kg total -
+                           2524 kg unusable - 385 kg reserve - 189 kg deorbit}
+  S3_Ms    =   17613; {kg, cutoff mass, 14515 kg dry + 2524 kg unusable +
+                           385 kg reserve + 189 kg deorbit}
+  S3_U_Mp  =      71; {kg, ullage and RCS propellant}
+  SC_M     =   97284; {kg, Spacecraft mass}

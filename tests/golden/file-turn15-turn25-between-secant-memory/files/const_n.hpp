@@ -1,0 +1,9 @@
+
+  {Stage 3 constants updated from simulation}
+  S3_Mi    =    3752; {kg, interstage mass}
+  S3_Mp    =   41070; {kg, mainstage propellant mass used, 44138 kg total -
+                           2524 kg unusable - 355 kg reserve - 189 kg deorbit}
+  S3_Ms    =   17583; {kg, cutoff mass, 14515 kg dry + 2524 kg unusable +
+                           355 kg reserve + 189 kg deorbit}
+  S3_U_Mp  =      71; {kg, ullage and RCS propellant}
+  SC_M     =  101817; {kg, Spacecraft mass}
