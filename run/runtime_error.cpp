@@ -21,7 +21,7 @@ std::uintptr_t image_offset(const void* address) {
 
 /// The source path from the project root, so reports do not depend on the checkout.
 std::string_view project_relative(std::string_view path) {
-  for (std::string_view folder : {"/run/", "/atmosphere/", "/dynamics/", "/mission/", "/tools/"}) {
+  for (std::string_view folder : {"/run/", "/text/", "/atmosphere/", "/dynamics/", "/mission/", "/tools/"}) {
     if (const auto at = path.rfind(folder); at != std::string_view::npos) {
       return path.substr(at + 1);
     }
