@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "base/runtime_error.hpp"
+#include "text/replacement.hpp"
 
 namespace ascent {
 
@@ -34,27 +35,18 @@ TextChannel TextChannel::create(const std::filesystem::path& path) {
 }
 
 TextChannel TextChannel::replace(const std::filesystem::path& path) {
-  // The file a link leads to is the one replaced; the link stays.
+  Replacement replacement = replacement_of(path);
+  const std::filesystem::path& target = replacement.target;
   std::error_code error;
-  std::filesystem::path target = std::filesystem::canonical(path, error);
-  if (error) target = path;  // not there yet, or out of reach: found out below
   if (std::filesystem::is_directory(target, error)) fail_to_create(path, EISDIR);
   if (::access(target.c_str(), F_OK) == 0 && ::access(target.c_str(), W_OK) != 0) {
     fail_to_create(path, errno);
   }
-  // Named for this process, so that two sessions in one folder never share it.
-  std::string pending_name = target.filename().string();
-  pending_name.insert(0, 1, '.');
-  pending_name += '.';
-  pending_name += std::to_string(::getpid());
-  pending_name += ".part";
-  std::filesystem::path pending = target;
-  pending.replace_filename(pending_name);
-  std::FILE* stream = std::fopen(pending.c_str(), "wb");
+  std::FILE* stream = std::fopen(replacement.pending.c_str(), "wb");
   if (stream == nullptr) fail_to_create(path, errno);
   TextChannel channel(stream, path.string(), true);
-  channel.pending_ = std::move(pending);
-  channel.target_ = std::move(target);
+  channel.pending_ = std::move(replacement.pending);
+  channel.target_ = std::move(replacement.target);
   return channel;
 }
 
