@@ -2,7 +2,6 @@
 
 #include <utility>
 
-#include "text/file_identity.hpp"
 #include "base/number.hpp"
 #include "base/runtime_error.hpp"
 
@@ -12,6 +11,8 @@ namespace {
 constexpr std::string_view STANDARD_OUTPUT = "standard output";
 constexpr std::string_view STANDARD_INPUT = "standard input";
 constexpr std::string_view FILE_NAME_PROMPT = "Enter output filename (return is standard output): ";
+constexpr std::string_view OUTPUT_FILE = "the output file";
+constexpr std::string_view PLOT_FILE = "a plot file";
 }  // namespace
 
 Channels::Channels(std::FILE* standard_input, std::FILE* standard_output,
@@ -39,58 +40,74 @@ std::string Channels::read_output_filename() {
   return name;
 }
 
-std::string Channels::refusal(const std::string& name,
-                              const std::filesystem::path& booster_thrust_file) const {
+void Channels::guard_session_files(const std::filesystem::path& booster_thrust_file) {
+  if (guarded_) return;
+  guard_.add_standard_streams(standard_input_, standard_output_);
+  guard_.add_read_file(
+      booster_thrust_file.empty() ? path_of(BOOSTER_THRUST_FILE) : booster_thrust_file,
+      "the booster thrust file");
+  guard_.claim_replacing(path_of(CONSTANTS_FILE), "the constants file");
+  guarded_ = true;
+}
+
+std::string Channels::refusal(const std::string& name) const {
   const std::string shown = quoted_token(name);
   if (name.find('\0') != std::string::npos) {
     return "Error! " + shown + " holds a NUL byte; choose another output file name.";
   }
   const std::filesystem::path target = path_of(name);
-  const auto reason = [&](std::string_view what) {
-    return "Error! " + shown + " is " + std::string(what) + "; choose another output file name.";
-  };
-  if (same_file(target,
-                booster_thrust_file.empty() ? path_of(BOOSTER_THRUST_FILE) : booster_thrust_file)) {
-    return reason("the booster thrust file");
+  std::optional<GuardedFile> reached = guard_.reached_by(target, OUTPUT_FILE);
+  if (!reached) {
+    // The plot files are claimed only once an output file is named, but
+    // the output file may not be one of them either.
+    for (const std::string_view plot : {SPEED_FILE, HEIGHT_FILE, ACCEL_FILE, DYNPRES_FILE}) {
+      FileGuard with_plot;
+      with_plot.claim(path_of(plot), std::string(PLOT_FILE));
+      if (with_plot.reached_by(target, OUTPUT_FILE)) reached = GuardedFile{std::string(PLOT_FILE), ""};
+    }
   }
-  for (const std::string_view plot : {SPEED_FILE, HEIGHT_FILE, ACCEL_FILE, DYNPRES_FILE}) {
-    if (same_file(target, path_of(plot))) return reason("a plot file");
-  }
-  if (same_file(target, path_of(CONSTANTS_FILE))) return reason("the constants file");
-  if (names_stream_file(target, standard_input_)) return reason("the standard input");
-  if (names_stream_file(target, standard_output_)) return reason("the standard output");
-  return "";
+  if (!reached) return "";
+  return "Error! " + shown + " is " + reached->what + "; choose another output file name.";
 }
 
 void Channels::open_channels(const std::filesystem::path& booster_thrust_file) {
+  guard_session_files(booster_thrust_file);
   console_ = TextChannel::borrow(standard_output_, std::string(STANDARD_OUTPUT));
   for (;;) {
     console_.write(FILE_NAME_PROMPT);
     console_.flush();
     output_filename_ = read_output_filename();
     if (output_filename_.empty()) break;  // the standard output, also after a refusal
-    const std::string reason = refusal(output_filename_, booster_thrust_file);
+    const std::string reason = refusal(output_filename_);
     if (reason.empty()) break;
     console_.write_line(reason);
   }
-  bind_output(output_filename_);
+  bind_output(output_filename_, booster_thrust_file);
 }
 
-void Channels::bind_output(const std::string& name) {
+void Channels::bind_output(const std::string& name,
+                           const std::filesystem::path& booster_thrust_file) {
+  guard_session_files(booster_thrust_file);
   if (!console_.is_open()) {
     console_ = TextChannel::borrow(standard_output_, std::string(STANDARD_OUTPUT));
   }
   output_filename_ = name;
   output_to_file_ = !output_filename_.empty();
-  output_ = output_to_file_ ? TextChannel::create(path_of(output_filename_))
-                            : TextChannel::borrow(standard_output_, std::string(STANDARD_OUTPUT));
   symbols_ = output_to_file_ ? LATIN1_SYMBOLS : CP437_SYMBOLS;
-  if (output_to_file_) {
-    plots_.speed = TextChannel::create(path_of(SPEED_FILE));
-    plots_.height = TextChannel::create(path_of(HEIGHT_FILE));
-    plots_.accel = TextChannel::create(path_of(ACCEL_FILE));
-    plots_.dynpres = TextChannel::create(path_of(DYNPRES_FILE));
+  if (!output_to_file_) {
+    output_ = TextChannel::borrow(standard_output_, std::string(STANDARD_OUTPUT));
+    return;
   }
+  // Every claim before any file is opened: a refusal empties nothing.
+  for (const std::string_view plot : {SPEED_FILE, HEIGHT_FILE, ACCEL_FILE, DYNPRES_FILE}) {
+    guard_.claim(path_of(plot), std::string(PLOT_FILE));
+  }
+  guard_.claim(path_of(output_filename_), std::string(OUTPUT_FILE));
+  output_ = TextChannel::create(path_of(output_filename_));
+  plots_.speed = TextChannel::create(path_of(SPEED_FILE));
+  plots_.height = TextChannel::create(path_of(HEIGHT_FILE));
+  plots_.accel = TextChannel::create(path_of(ACCEL_FILE));
+  plots_.dynpres = TextChannel::create(path_of(DYNPRES_FILE));
 }
 
 Real Channels::prompt_real(std::string_view prompt) {

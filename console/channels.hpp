@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "base/real.hpp"
+#include "text/file_guard.hpp"
 #include "text/symbols.hpp"
 #include "text/text_channel.hpp"
 #include "text/trajectory_row.hpp"
@@ -42,7 +43,10 @@ class Channels {
   void open_channels(const std::filesystem::path& booster_thrust_file = {});
   /// Binds the output channel to the file `name` (or, when empty, to the
   /// standard output) without asking, and creates the plot files with a file.
-  void bind_output(const std::string& name);
+  /// Throws FileRefused when a file to be written reaches a file the program
+  /// reads or writes otherwise.
+  void bind_output(const std::string& name,
+                   const std::filesystem::path& booster_thrust_file = {});
 
   /// Prompts on the console, reads one number from the standard input,
   /// drops the rest of its line and echoes the answer. Throws EndOfInput
@@ -69,13 +73,18 @@ class Channels {
 
  private:
   std::string read_output_filename();
+  /// Guards the files every session reads and writes; `booster_thrust_file`
+  /// as for open_channels.
+  void guard_session_files(const std::filesystem::path& booster_thrust_file);
   /// Why `name` cannot be the output file, or "" when it can.
-  [[nodiscard]] std::string refusal(const std::string& name,
-                                    const std::filesystem::path& booster_thrust_file) const;
+  [[nodiscard]] std::string refusal(const std::string& name) const;
 
   std::FILE* standard_input_;
   std::FILE* standard_output_;
   std::filesystem::path work_dir_;
+  /// The files no writer may reach; the plot files are claimed with an output file.
+  FileGuard guard_;
+  bool guarded_ = false;
   std::string output_filename_;
   bool output_to_file_ = false;
   TextChannel output_;

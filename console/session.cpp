@@ -68,7 +68,7 @@ void Session::run_dialogue() {
 }
 
 void Session::run_without_asking(const std::string& output_name, Real turn_time, Real maxa) {
-  io.bind_output(output_name);
+  io.bind_output(output_name, booster_thrust_path());
   begin();
   io.echo_answer(TURN_TIME_PROMPT, turn_time);
   take_turn_time(turn_time, [&] {

@@ -1,7 +1,5 @@
 #include "mission/thrust_history.hpp"
 
-#include <sys/stat.h>
-
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -13,15 +11,11 @@
 
 #include "base/fixed_text.hpp"
 #include "base/number.hpp"
+#include "base/read_file.hpp"
 
 namespace ascent {
 
 namespace {
-
-struct FileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
 
 std::string record_text(std::size_t number) { return "record " + std::to_string(number); }
 
@@ -45,29 +39,13 @@ std::string record_fault(const ThrustRecord& record, const std::vector<ThrustRec
   return "";
 }
 
-File open_for_reading(const std::filesystem::path& path, const std::string& name) {
-  File file(std::fopen(path.c_str(), "rb"));
-  if (!file) {
-    const int error_number = errno;
-    throw RuntimeError(error_code_from_errno(error_number, ErrorCode::read_error),
-                       "cannot open the booster thrust file \"" + name +
-                           "\": " + std::strerror(error_number));
-  }
-  struct stat info {};
-  if (fstat(fileno(file.get()), &info) == 0 && S_ISDIR(info.st_mode)) {
-    throw RuntimeError(ErrorCode::access_denied,
-                       "the booster thrust file \"" + name + "\" is a folder, not a file");
-  }
-  return file;
-}
-
 }  // namespace
 
 ThrustHistory ThrustHistory::read(const std::filesystem::path& path) {
   ThrustHistory history;
   history.name_ = path.string();
   const std::string& name = history.name_;
-  const File file = open_for_reading(path, name);
+  const FileOwner file = open_for_reading(path, "the booster thrust file");
   std::vector<ThrustRecord>& records = history.records_;
 
   // One number of the record being read, or why there is none.

@@ -4,7 +4,9 @@
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -12,6 +14,7 @@
 #include <string>
 
 #include "base/runtime_error.hpp"
+#include "text/file_guard.hpp"
 #include "tools/trim/flight_recorder.hpp"
 #include "tools/trim/reports.hpp"
 #include "tools/trim/run_files.hpp"
@@ -198,6 +201,12 @@ int main(int argc, char** argv) {
   const Format format = csv ? Format::csv : Format::table;
   try {
     settings.thrust = ascent::ThrustHistory::read(thrust_file);
+    // No file this tool writes may be one it reads: refused before any flight.
+    ascent::FileGuard guard;
+    guard.add_standard_streams(stdin, stdout);
+    guard.add_read_file(thrust_file, "the booster thrust file");
+    if (!history_file.empty()) guard.claim(history_file, "the history file");
+    if (!run_files.empty()) std::filesystem::create_directories(run_files);
     if (sweep_command->parsed()) {
       if (to < from) {
         std::cerr << "ascent-trim: --to " << to << " comes before --from " << from << "\n";
@@ -249,11 +258,13 @@ int main(int argc, char** argv) {
       write_history_csv(std::cout, recorder.steps());
       return 0;
     }
+    errno = 0;
     std::ofstream file(history_file, std::ios::binary);
     write_history_csv(file, recorder.steps());
     file.close();
     if (!file) {
-      std::cerr << "ascent-trim: cannot write \"" << history_file << "\"\n";
+      std::cerr << "ascent-trim: cannot write \"" << history_file
+                << "\": " << std::strerror(errno != 0 ? errno : EIO) << "\n";
       return 1;
     }
     return 0;

@@ -68,7 +68,7 @@ TEST(BadThrustFile, MissingOrAFolderEndsTheProgramBeforeThePadRow) {
     if (folder) {
       EXPECT_EQ(r.status, 5);
       EXPECT_EQ(failure_cause(r.standard_output),
-                "the booster thrust file \"" + path + "\" is a folder, not a file");
+                "the booster thrust file \"" + path + "\" is a folder, not a regular file");
       EXPECT_TRUE(fs::is_directory(dir.path() / "s1.dat"));
     } else {
       EXPECT_EQ(r.status, 2);

@@ -1,6 +1,6 @@
 // Files to be read: a regular file opens (and reads as usual), anything else
 // is refused at once, named and said what it is.
-#include "text/read_file.hpp"
+#include "base/read_file.hpp"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "text/read_file.hpp"
+#include "base/read_file.hpp"
 
 #include <fcntl.h>
 #include <sys/stat.h>
