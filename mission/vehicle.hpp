@@ -12,6 +12,8 @@ namespace ascent {
 
 struct LaunchSite {
   double latitude = 28.45;  ///< [deg] the pad moves east with the Earth's rotation
+
+  bool operator==(const LaunchSite&) const = default;
 };
 
 /// The pitch programme of the booster phase: a vertical rise to the pitch-over
@@ -19,6 +21,8 @@ struct LaunchSite {
 struct PitchProgram {
   double pitch_over_altitude = 110.0;  ///< [m] altitude that starts the kick
   double turn_rate = 0.5;              ///< [deg/s] pitch rate of the kick and the recovery
+
+  bool operator==(const PitchProgram&) const = default;
 };
 
 /// The strap-on solid boosters. Their thrust history comes from the booster thrust file.
@@ -31,6 +35,8 @@ struct Boosters {
   double propellant = 632489.0;          ///< [kg] loaded in one booster
   double exhaust_velocity = 2605.4;      ///< [m/s] vacuum thrust per kg/s of propellant
   double separation_time = 128.4;        ///< [s] mission time of booster separation
+
+  bool operator==(const Boosters&) const = default;
 };
 
 struct CoreStage {
@@ -42,12 +48,16 @@ struct CoreStage {
   double added_area = 2.073;              ///< [m^2] cross-section beyond the fairing's
   double tail_off_propellant = 1236.0;    ///< [kg] burned while the thrust falls to zero
   double separation_coast = 0.76;         ///< [s] from cutoff to separation
+
+  bool operator==(const CoreStage&) const = default;
 };
 
 struct Fairing {
   double diameter = 8.407;       ///< [m] the stage-3 stack's cross-section
   double mass = 9707.0;          ///< [kg]
   double jettison_time = 330.0;  ///< [s] mission time
+
+  bool operator==(const Fairing&) const = default;
 };
 
 /// The upper stage ("Stage 3") and the stack it carries.
@@ -62,6 +72,8 @@ struct UpperStage {
   double dry_mass = 14515.0;                ///< [kg]
   double unusable_propellant = 2524.0;      ///< [kg]
   double ullage_and_rcs_propellant = 71.0;  ///< [kg] booked in the mass budget
+
+  bool operator==(const UpperStage&) const = default;
 };
 
 /// The ullage motors that settle the upper stage's propellant before ignition.
@@ -70,6 +82,8 @@ struct UllageMotors {
   double exhaust_velocity = 2873.3;         ///< [m/s]
   double exit_area = 0.005026548245743669;  ///< [m^2] of all nozzles
   double burn_before_ignition = 3.2;        ///< [s]; they burn on through the ignition ramp
+
+  bool operator==(const UllageMotors&) const = default;
 };
 
 /// How the upper stage's mass budget books what the flight does not fly.
@@ -77,10 +91,14 @@ struct MassBudgetRules {
   double interstage_per_newton = 0.0006786651738936614;  ///< [kg/N] of the largest force on the stack
   double reserve_fraction = 0.01;  ///< reserve: propellant for this share of the stage's delta-V
   double deorbit_fraction = 0.0108694236074952;  ///< [kg/kg] of the cutoff mass
+
+  bool operator==(const MassBudgetRules&) const = default;
 };
 
 struct TargetOrbit {
   double altitude = 200000.0;  ///< [m] average altitude of the orbit aimed at
+
+  bool operator==(const TargetOrbit&) const = default;
 };
 
 struct Vehicle {
