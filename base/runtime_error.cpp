@@ -59,12 +59,13 @@ ErrorCode error_code_from_errno(int error_number, ErrorCode fallback) {
 bool write_failure_report(const RuntimeError& failure, std::FILE* out) {
   const auto& where = failure.where();
   const std::string_view file = project_relative(where.file_name());
-  const bool written = std::fprintf(out, "Runtime error %d at $%016" PRIXPTR "\r\n", failure.code(),
-                                    failure.position()) >= 0 &&
-                       std::fprintf(out, "  %s\r\n", failure.what()) >= 0 &&
-                       std::fprintf(out, "  in %s, %.*s line %u\r\n", where.function_name(),
-                                    static_cast<int>(file.size()), file.data(),
-                                    static_cast<unsigned>(where.line())) >= 0;
+  const bool written =
+      std::fprintf(out, "Runtime error %d at $%016" PRIXPTR "\r\n", failure.code(),
+                   failure.position()) >= 0 &&
+      std::fprintf(out, "  %s\r\n", failure.what()) >= 0 &&
+      (failure.advice().empty() || std::fprintf(out, "  %s\r\n", failure.advice().c_str()) >= 0) &&
+      std::fprintf(out, "  (%.*s:%u)\r\n", static_cast<int>(file.size()), file.data(),
+                   static_cast<unsigned>(where.line())) >= 0;
   return std::fflush(out) == 0 && written;
 }
 

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <version>
 
 #if defined(__cpp_lib_source_location)
@@ -68,8 +69,14 @@ class RuntimeError : public std::runtime_error {
   [[nodiscard]] std::uintptr_t position() const { return position_; }
   [[nodiscard]] const SourceLocation& where() const { return where_; }
 
+  /// What the user can do about it, in plain words ("" when nothing is known):
+  /// added where the failure meets what the user typed or chose.
+  void advise(std::string advice) { advice_ = std::move(advice); }
+  [[nodiscard]] const std::string& advice() const { return advice_; }
+
  private:
   ErrorCode code_;
+  std::string advice_;
   SourceLocation where_;
   std::uintptr_t position_;
 };
@@ -84,8 +91,9 @@ class EndOfInput : public RuntimeError {
 /// The error number that best describes a failed file-system call.
 ErrorCode error_code_from_errno(int error_number, ErrorCode fallback);
 
-/// Writes the failure report, CR LF line ends, to `out` and flushes it.
-/// Returns false when the report could not be written.
+/// Writes the failure report, CR LF line ends, to `out` and flushes it: the
+/// error number and address, what failed, what to do about it, and the
+/// place in the source. Returns false when the report could not be written.
 bool write_failure_report(const RuntimeError& failure, std::FILE* out);
 
 }  // namespace ascent

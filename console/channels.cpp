@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "base/number.hpp"
+#include "console/terminal.hpp"
 #include "base/runtime_error.hpp"
 
 namespace ascent {
@@ -93,7 +94,9 @@ void Channels::bind_output(const std::string& name,
   }
   output_filename_ = name;
   output_to_file_ = !output_filename_.empty();
-  symbols_ = output_to_file_ ? LATIN1_SYMBOLS : CP437_SYMBOLS;
+  symbols_ = output_to_file_                        ? LATIN1_SYMBOLS
+             : is_utf8_terminal(standard_output_) ? UTF8_SYMBOLS
+                                                  : CP437_SYMBOLS;
   if (!output_to_file_) {
     output_ = TextChannel::borrow(standard_output_, std::string(STANDARD_OUTPUT));
     return;
@@ -112,18 +115,26 @@ void Channels::bind_output(const std::string& name,
 
 Real Channels::prompt_real(std::string_view prompt) {
   prompt = prompt.substr(0, MAX_TEXT_LENGTH);
+  // The user may read the files while the program waits for the answer.
+  flush_files();
   console_.write(prompt);
   console_.flush();
   const NumberToken token = read_number_token(standard_input_, STANDARD_INPUT);
   if (token.end_of_input) {
-    throw EndOfInput("the standard input ended at the prompt \"" + std::string(prompt) + "\"");
+    EndOfInput end("the standard input ended at the prompt \"" + std::string(prompt) + "\"");
+    end.advise("The answers ended in the middle of a run: give the maximum angle of attack after "
+               "each turn time, and a negative turn time to end the session.");
+    throw end;
   }
   skip_rest_of_line(standard_input_, STANDARD_INPUT);
   const std::optional<double> value = parse_decimal_real(token.text);
   if (!value) {
-    throw RuntimeError(ErrorCode::invalid_numeric_format,
-                       "invalid number " + quoted_token(token.text) + " in the answer to \"" +
-                           std::string(prompt) + "\"");
+    RuntimeError invalid(ErrorCode::invalid_numeric_format,
+                         "invalid number " + quoted_token(token.text) + " in the answer to \"" +
+                             std::string(prompt) + "\"");
+    invalid.advise("Answer with a number such as 20, 17.5 or 1.5e1; a unit must be separated "
+                   "from the number by a space (\"20 s\").");
+    throw invalid;
   }
   const Real answer = *value;
   echo_answer(prompt, answer);
@@ -132,6 +143,15 @@ Real Channels::prompt_real(std::string_view prompt) {
 
 void Channels::echo_answer(std::string_view prompt, Real answer) {
   if (output_to_file_) output_.write_line(Line{}.text(prompt.substr(0, MAX_TEXT_LENGTH)).fixed(answer, 6, 3));
+}
+
+void Channels::flush_files() {
+  if (!output_to_file_) return;
+  output_.flush();
+  plots_.speed.flush();
+  plots_.height.flush();
+  plots_.accel.flush();
+  plots_.dynpres.flush();
 }
 
 void Channels::close_channels() {

@@ -56,6 +56,9 @@ class Channels {
   /// record of the dialogue beside the table.
   void echo_answer(std::string_view prompt, Real answer);
 
+  /// Flushes the output file and the plot files, so that what a run has
+  /// written can be read while the program waits.
+  void flush_files();
   /// Closes the output channel, the console and the plot files, in that order.
   void close_channels();
   /// Flushes and closes everything without raising, after a failure.
@@ -68,7 +71,8 @@ class Channels {
   TextChannel& output() { return output_; }
   TextChannel& console() { return console_; }
   PlotChannels& plots() { return plots_; }
-  /// ISO 8859-1 in a named file, code page 437 on the console.
+  /// ISO 8859-1 in a named file; on the console UTF-8 when it is a UTF-8
+  /// terminal, else code page 437 (as saved transcripts have it).
   [[nodiscard]] const Symbols& symbols() const { return symbols_; }
 
  private:

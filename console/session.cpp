@@ -93,7 +93,7 @@ bool Session::take_turn_time(Real turn_time, const std::function<double()>& maxa
 
 void Session::fly_run(Real turn_time, const std::function<double()>& maxa) {
   // The thrust file is read afresh for every run: it may be edited between runs.
-  const ThrustHistory thrust = ThrustHistory::read(booster_thrust_path());
+  const ThrustHistory thrust = read_thrust_history();
   TableWriter table(io, observer);
   FlightPlan plan;
   plan.turn_time = turn_time.value();
@@ -112,6 +112,22 @@ void Session::fly_run(Real turn_time, const std::function<double()>& maxa) {
     ascent::write_constants_file(io.path_of(CONSTANTS_FILE), result.budget, vehicle);
   }
   write_summary_tail(out, result, recommended_maxa_.recommended(), io.symbols());
+  io.flush_files();
+}
+
+ThrustHistory Session::read_thrust_history() const {
+  try {
+    return ThrustHistory::read(booster_thrust_path());
+  } catch (RuntimeError& failure) {
+    if (failure.code() == static_cast<int>(ErrorCode::file_not_found) && booster_thrust_file.empty()) {
+      std::error_code ignored;
+      failure.advise("ascent reads the booster thrust file " + std::string(BOOSTER_THRUST_FILE) +
+                     " in its working folder, " +
+                     std::filesystem::absolute(io.path_of("."), ignored).lexically_normal().parent_path().string() +
+                     "; the project's sample is data/s1.dat: start ascent in data/, or copy it here.");
+    }
+    throw;
+  }
 }
 
 int run_session(Session& session, std::FILE* report_stream) {

@@ -48,6 +48,8 @@ class Session {
   /// Takes an answer to the turn-time prompt; false when it ends the session.
   bool take_turn_time(Real turn_time, const std::function<double()>& maxa);
   void fly_run(Real turn_time, const std::function<double()>& maxa);
+  /// Reads the booster thrust file; a missing one is reported with where it was looked for.
+  [[nodiscard]] ThrustHistory read_thrust_history() const;
 
   Real previous_turn_time_;
   RecommendedMaxa recommended_maxa_;

@@ -17,5 +17,7 @@ struct Symbols {
 inline constexpr Symbols LATIN1_SYMBOLS{"\xB2", "\xB0", "\xB1"};
 /// Code page 437: the console, as saved transcripts have it.
 inline constexpr Symbols CP437_SYMBOLS{"\xFD", "\xF8", "\xF1"};
+/// UTF-8: a terminal whose locale's character set is UTF-8.
+inline constexpr Symbols UTF8_SYMBOLS{"\xC2\xB2", "\xC2\xB0", "\xC2\xB1"};
 
 }  // namespace ascent

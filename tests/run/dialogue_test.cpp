@@ -120,9 +120,24 @@ TEST(FailureReport, NamesTheErrorThePositionAndTheCause) {
   EXPECT_EQ(report.substr(0, 22), "Runtime error 106 at $");
   EXPECT_EQ(report.substr(22, 16).find_first_not_of("0123456789ABCDEF"), std::string::npos);
   EXPECT_EQ(report.substr(38, 2), "\r\n");
-  EXPECT_NE(report.find("invalid number \"12abc\" in the answer to \"Turn time (s)? \""),
-            std::string::npos);
-  EXPECT_NE(report.find("console/channels.cpp"), std::string::npos);
+  // What was typed, what to do about it, and a short source place.
+  EXPECT_NE(report.find("\r\n  invalid number \"12abc\" in the answer to \"Turn time (s)? \"\r\n"
+                        "  Answer with a number such as 20"),
+            std::string::npos)
+      << report;
+  EXPECT_NE(report.find("a unit must be separated from the number by a space"), std::string::npos);
+  EXPECT_NE(report.find("\r\n  (console/channels.cpp:"), std::string::npos) << report;
+  EXPECT_EQ(report.find(" in ascent::"), std::string::npos) << report;
+}
+
+TEST(FailureReport, AMissingThrustFileSaysWhereItWasLookedForAndWhereTheSampleIs) {
+  TempDir dir;
+  const SessionResult r = run_in_process(dir, "\n20\n");
+  ASSERT_EQ(r.status, 2);
+  EXPECT_NE(r.standard_output.find("in its working folder, " + dir.path().string() + ";"),
+            std::string::npos)
+      << r.standard_output;
+  EXPECT_NE(r.standard_output.find("the project's sample is data/s1.dat"), std::string::npos);
 }
 
 }  // namespace
