@@ -100,9 +100,10 @@ std::optional<FixedDigits> round_exactly(ExtendedBits bits, int decimals) {
 }
 
 int digit_count(std::uint64_t v) {
-  std::size_t count = 1;
-  while (count < POWERS_IN_64_BITS && v >= POWERS_OF_TEN[count]) ++count;
-  return static_cast<int>(count);
+  const std::uint64_t odd = v | 1;  // as many digits as v, and one for zero
+  // 1233 / 4096 is just below log10(2): the estimate, at most 19, is the count or one less.
+  const auto estimate = static_cast<std::size_t>(std::bit_width(odd) * 1233 >> 12);
+  return static_cast<int>(estimate) + (odd >= POWERS_OF_TEN[estimate] ? 1 : 0);
 }
 
 /// Writes the last `count` decimal digits of v so that they end just before `end`.
