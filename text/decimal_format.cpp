@@ -77,7 +77,8 @@ std::optional<FixedDigits> round_exactly(ExtendedBits bits, int decimals) {
   const int shift = BIAS_AND_BINARY_POINT - (exponent == 0 ? 1 : exponent);
   if (shift < 0) return std::nullopt;
   if (shift == 0) return FixedDigits{bits.significand, 0};
-  // The scaled fraction is below 2^64 * 10^18 < 2^124: from 2^-125 on, it rounds to zero.
+  // The scaled fraction stays below 2^64 * 10^18 < 2^124, so from a shift of 125
+  // (|x| < 2^-61) it is under half a unit of the last decimal: zero.
   if (shift >= 125) return FixedDigits{0, 0};
 
   const std::uint64_t scale = POWERS_OF_TEN[static_cast<std::size_t>(decimals)];
