@@ -5,6 +5,8 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "text/decimal_format.hpp"
+
 namespace ascent {
 
 template <typename... Args>
@@ -28,12 +30,16 @@ Line& Line::text(std::string_view pieces) {
 Line& Line::byte(char raw) { return text(std::string_view(&raw, 1)); }
 
 Line& Line::fixed(Extended x, int width, int decimals) {
-  return format("%*.*Lf", width, decimals, x);
+  const std::size_t room = buffer_.size() - size_;
+  const std::size_t written = write_fixed(buffer_.data() + size_, room, x, width, decimals);
+  if (written > room) throw std::length_error("text line longer than its buffer");
+  size_ += written;
+  return *this;
 }
 
 Line& Line::rounded(Extended x, int width) {
   // rint rounds ties to even in the default rounding mode; adding +0 turns -0 into 0.
-  return format("%*.0Lf", width, std::rint(x) + 0.0L);
+  return fixed(std::rint(x) + 0.0L, width, 0);
 }
 
 Line& Line::integer(long long value, int width) { return format("%*lld", width, value); }

@@ -1,0 +1,164 @@
+#include "text/decimal_format.hpp"
+
+#include <array>
+#include <bit>
+#include <cfenv>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+#include <optional>
+#include <string>
+
+namespace ascent {
+namespace {
+
+static_assert(std::numeric_limits<long double>::digits == 64, "x87 80-bit long double expected");
+static_assert(std::endian::native == std::endian::little, "x87 byte order expected");
+
+// The scaled fraction needs up to 124 bits.
+__extension__ typedef unsigned __int128 Wide;
+
+/// 10^0 to 10^19, the largest power of ten below 2^64.
+constexpr std::size_t POWERS_IN_64_BITS = 20;
+constexpr std::array<std::uint64_t, POWERS_IN_64_BITS> POWERS_OF_TEN = [] {
+  std::array<std::uint64_t, POWERS_IN_64_BITS> powers{};
+  std::uint64_t p = 1;
+  for (std::uint64_t& power : powers) {
+    power = p;
+    p *= 10;
+  }
+  return powers;
+}();
+
+/// "00" "01" ... "99": two digits per division by 100.
+constexpr std::array<char, 200> DIGIT_PAIRS = [] {
+  std::array<char, 200> pairs{};
+  for (std::size_t i = 0; i < 100; ++i) {
+    pairs[2 * i] = static_cast<char>('0' + i / 10);
+    pairs[2 * i + 1] = static_cast<char>('0' + i % 10);
+  }
+  return pairs;
+}();
+
+/// The x87 extended encoding: a 64-bit significand with an explicit integer
+/// bit, then the sign and a 15-bit exponent biased by 16383.
+struct ExtendedBits {
+  std::uint64_t significand;
+  std::uint16_t sign_exponent;
+};
+
+ExtendedBits bits_of(long double x) {
+  unsigned char bytes[10];
+  std::memcpy(bytes, &x, sizeof bytes);
+  ExtendedBits bits{};
+  std::memcpy(&bits.significand, bytes, 8);
+  std::memcpy(&bits.sign_exponent, bytes + 8, 2);
+  return bits;
+}
+
+/// |x| * 10^decimals rounded half to even, split at the decimal point.
+struct FixedDigits {
+  std::uint64_t whole;
+  std::uint64_t fraction;  // below 10^decimals
+};
+
+/// The digits of |x| from its exact value, or nothing for an encoding outside
+/// the integer path: NaN, infinity, non-canonical x87 patterns, |x| >= 2^64.
+std::optional<FixedDigits> round_exactly(ExtendedBits bits, int decimals) {
+  constexpr int EXPONENT_ALL_ONES = 0x7fff;
+  constexpr int BIAS_AND_BINARY_POINT = 16383 + 63;
+  const int exponent = bits.sign_exponent & EXPONENT_ALL_ONES;
+  const bool integer_bit = (bits.significand >> 63) != 0;
+  // Canonical finite values have the integer bit set exactly when the exponent is not zero.
+  if (exponent == EXPONENT_ALL_ONES || integer_bit != (exponent != 0)) return std::nullopt;
+
+  // |x| = significand / 2^shift; subnormals share the exponent of the smallest normals.
+  const int shift = BIAS_AND_BINARY_POINT - (exponent == 0 ? 1 : exponent);
+  if (shift < 0) return std::nullopt;
+  if (shift == 0) return FixedDigits{bits.significand, 0};
+  // The scaled fraction stays below 2^64 * 10^18 < 2^124, so from a shift of 125
+  // (|x| < 2^-61) it is under half a unit of the last decimal: zero.
+  if (shift >= 125) return FixedDigits{0, 0};
+
+  const std::uint64_t scale = POWERS_OF_TEN[static_cast<std::size_t>(decimals)];
+  std::uint64_t whole = shift < 64 ? bits.significand >> shift : 0;
+  const std::uint64_t fraction_bits =
+      shift < 64 ? bits.significand & ((std::uint64_t{1} << shift) - 1) : bits.significand;
+  const Wide scaled = Wide{fraction_bits} * scale;
+  std::uint64_t fraction = static_cast<std::uint64_t>(scaled >> shift);
+  const Wide rest = scaled & ((Wide{1} << shift) - 1);
+  const Wide half = Wide{1} << (shift - 1);
+  // A tie goes to the even last digit: of the fraction, or of the whole part with no decimals.
+  const std::uint64_t last_digit_holder = decimals == 0 ? whole : fraction;
+  if (rest > half || (rest == half && (last_digit_holder & 1) != 0)) {
+    if (++fraction == scale) {
+      fraction = 0;
+      ++whole;
+    }
+  }
+  return FixedDigits{whole, fraction};
+}
+
+int digit_count(std::uint64_t v) {
+  const std::uint64_t odd = v | 1;  // as many digits as v, and one for zero
+  // 1233 / 4096 is just below log10(2): the estimate, at most 19, is the count or one less.
+  const auto estimate = static_cast<std::size_t>(std::bit_width(odd) * 1233 >> 12);
+  return static_cast<int>(estimate) + (odd >= POWERS_OF_TEN[estimate] ? 1 : 0);
+}
+
+/// Writes the last `count` decimal digits of v so that they end just before `end`.
+void put_digits(char* end, std::uint64_t v, int count) {
+  for (; count >= 2; count -= 2) {
+    end -= 2;
+    std::memcpy(end, &DIGIT_PAIRS[static_cast<std::size_t>(v % 100 * 2)], 2);
+    v /= 100;
+  }
+  if (count == 1) *--end = static_cast<char>('0' + v % 10);
+}
+
+std::size_t write_with_printf(char* out, std::size_t room, long double x, int width, int decimals) {
+  const int written = std::snprintf(out, room, "%*.*Lf", width, decimals, x);
+  if (written < 0) return std::numeric_limits<std::size_t>::max();
+  const auto length = static_cast<std::size_t>(written);
+  if (length == room && room > 0) {
+    // snprintf kept the last byte for its null: form the text again with room for it.
+    std::string whole_text(length + 1, '\0');
+    std::snprintf(whole_text.data(), whole_text.size(), "%*.*Lf", width, decimals, x);
+    std::memcpy(out, whole_text.data(), length);
+  }
+  return length;
+}
+
+}  // namespace
+
+std::size_t write_fixed(char* out, std::size_t room, long double x, int width, int decimals) {
+  // printf rounds in the current rounding mode; the integer path knows only to-nearest.
+  if (width < 0 || decimals < 0 || decimals > MAX_FAST_DECIMALS || std::fegetround() != FE_TONEAREST) {
+    return write_with_printf(out, room, x, width, decimals);
+  }
+  const ExtendedBits bits = bits_of(x);
+  const std::optional<FixedDigits> digits = round_exactly(bits, decimals);
+  if (!digits) return write_with_printf(out, room, x, width, decimals);
+
+  // printf writes the sign of negative zero and of negatives that round to zero.
+  const bool negative = (bits.sign_exponent >> 15) != 0;
+  const int whole_digits = digit_count(digits->whole);
+  const int length = (negative ? 1 : 0) + whole_digits + (decimals > 0 ? 1 + decimals : 0);
+  const auto padded = static_cast<std::size_t>(width > length ? width : length);
+  if (padded > room) return padded;
+
+  char* end = out + padded;
+  if (decimals > 0) {
+    put_digits(end, digits->fraction, decimals);
+    end -= decimals;
+    *--end = '.';
+  }
+  put_digits(end, digits->whole, whole_digits);
+  end -= whole_digits;
+  if (negative) *--end = '-';
+  std::memset(out, ' ', static_cast<std::size_t>(end - out));
+  return padded;
+}
+
+}  // namespace ascent
