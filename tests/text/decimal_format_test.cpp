@@ -203,7 +203,7 @@ TEST(DecimalFormat, ValuesLeftToPrintfMatchIt) {
     }
   }
   RandomExtended huge(64, 16383, 3);
-  for (int i = 0; i < 2000; ++i) comparison.check(huge(), huge.width(), i % 5);
+  for (int i = 0; i < 500; ++i) comparison.check(huge(), huge.width(), i % 5);
 
   RandomExtended printed(-40, 39, 5);
   for (const int mode : {FE_UPWARD, FE_DOWNWARD, FE_TOWARDZERO}) {
@@ -212,7 +212,7 @@ TEST(DecimalFormat, ValuesLeftToPrintfMatchIt) {
     comparison.check_around(2.5L, 1, 0, 0);
     std::fesetround(FE_TONEAREST);
   }
-  comparison.expect_all_same(10 * 6 * 4 * 2 + 2000 + 3 * 3004);
+  comparison.expect_all_same(10 * 6 * 4 * 2 + 500 + 3 * 3004);
 }
 
 // A text longer than the room is measured, not written past the room, and a Line refuses it.
