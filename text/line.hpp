@@ -17,6 +17,10 @@ namespace ascent {
 
 class Line {
  public:
+  /// An empty line. User-provided so that `Line{}` leaves the buffer as it
+  /// is: zeroing 4 KiB for every row would cost more than writing the row.
+  Line() {}  // NOLINT(modernize-use-equals-default)
+
   Line& text(std::string_view pieces);
   Line& byte(char raw);
   Line& fixed(Extended x, int width, int decimals);
