@@ -1,0 +1,116 @@
+// The flight library as its clients use it: flights on many threads at once,
+// the observer's view of a flight, the plan's callback, early ends, and a
+// thrust history read once and met only where the flight needs it.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <stdexcept>
+#include <thread>
+#include <vector>
+
+#include "mission/flight.hpp"
+#include "support/session.hpp"
+
+namespace ascent::testing {
+namespace {
+
+const ThrustHistory& sample() {
+  static const ThrustHistory thrust =
+      ThrustHistory::read(std::filesystem::path(ASCENT_DATA_DIR) / "s1.dat");
+  return thrust;
+}
+
+TEST(FlightLibrary, FlightsOnManyThreadsAreThoseFlownOneByOne) {
+  const Vehicle vehicle;
+  const std::vector<FlightPlan> plans = {{12, 15, {}}, {20, 18, {}}, {27, 19, {}}, {40, 21, {}}};
+  std::vector<FlightResult> alone;
+  for (const FlightPlan& plan : plans) alone.push_back(fly(vehicle, sample(), plan));
+  std::vector<FlightResult> together(plans.size());
+  std::vector<std::thread> threads;
+  for (std::size_t i = 0; i < plans.size(); ++i) {
+    threads.emplace_back([&, i] { together[i] = fly(vehicle, sample(), plans[i]); });
+  }
+  for (std::thread& t : threads) t.join();
+  for (std::size_t i = 0; i < plans.size(); ++i) {
+    EXPECT_EQ(together[i].steps, alone[i].steps) << i;
+    EXPECT_EQ(together[i].orbit.perigee, alone[i].orbit.perigee) << i;
+    EXPECT_EQ(together[i].budget.SC_M, alone[i].budget.SC_M) << i;
+  }
+}
+
+/// What an observer is told, in order.
+struct Journal : FlightObserver {
+  void on_step(const FlightState&, const StepQuantities&) override { ++steps; }
+  void on_event(const FlightEvent& event, const FlightState& state) override {
+    kinds.push_back(event.kind);
+    times.push_back(state.t.value());
+  }
+  long steps = 0;
+  std::vector<FlightEventKind> kinds;
+  std::vector<double> times;
+};
+
+TEST(FlightLibrary, TheObserverSeesEveryStepAndTheEventsInOrder) {
+  Journal journal;
+  int asked = 0;
+  double asked_after = 0.0;
+  FlightPlan plan{20.0, 0.0, [&] {
+                    ++asked;
+                    asked_after = journal.times.back();
+                    return 18.0;
+                  }};
+  const FlightResult result = fly(Vehicle{}, sample(), plan, &journal);
+  using K = FlightEventKind;
+  const std::vector<K> expected = {
+      K::on_pad, K::liftoff, K::pitch_over, K::end_of_turn, K::booster_separation,
+      K::fairing_jettison, K::core_cutoff, K::core_separation, K::upper_stage_ignition,
+      K::upper_stage_mainstage, K::upper_stage_cutoff, K::upper_stage_separation};
+  EXPECT_EQ(journal.kinds, expected);
+  EXPECT_EQ(journal.steps, result.steps);
+  ASSERT_EQ(result.events.size(), expected.size());
+  EXPECT_EQ(result.events[4].state.t.value(), journal.times[4]);
+  // The angle is asked once, at booster separation, and flown.
+  EXPECT_EQ(asked, 1);
+  EXPECT_NEAR(asked_after, 128.4, 1e-9);
+  EXPECT_EQ(result.maxa, fly(Vehicle{}, sample(), {20.0, 18.0, {}}).maxa);
+  EXPECT_TRUE(result.in_orbit());
+}
+
+TEST(FlightLibrary, EarlyEndsComeBackInTheResult) {
+  const FlightResult too_long = fly(Vehicle{}, sample(), {150.0, 18.0, {}});
+  EXPECT_EQ(too_long.end, FlightEnd::turn_too_long);
+  EXPECT_FALSE(too_long.maxa_flown);
+  EXPECT_GT(too_long.recovery_end, 128.4);
+  EXPECT_FALSE(too_long.in_orbit());
+
+  const FlightResult no_angle = fly(Vehicle{}, sample(), {20.0, 0.0, {}});
+  EXPECT_EQ(no_angle.end, FlightEnd::cannot_reach_orbit);
+  EXPECT_NE(no_angle.failure, OrbitFailure::none);
+  EXPECT_TRUE(no_angle.maxa_flown);
+
+  EXPECT_THROW((void)fly(Vehicle{}, sample(), {0.5, 18.0, {}}), std::invalid_argument);
+}
+
+TEST(FlightLibrary, AThrustHistoryIsMetOnlyAsFarAsTheFlightNeedsIt) {
+  TempDir dir;
+  // Anything after the records a flight uses is never read by it.
+  dir.write("long.dat", sample_thrust_file() + "200 garbage\n");
+  const ThrustHistory long_file = ThrustHistory::read(dir.path() / "long.dat");
+  EXPECT_EQ(long_file.records().size(), sample().records().size());
+  EXPECT_EQ(fly(Vehicle{}, long_file, {20.0, 18.0, {}}).budget.SC_M,
+            fly(Vehicle{}, sample(), {20.0, 18.0, {}}).budget.SC_M);
+  // A history that ends before booster separation fails where it ends.
+  const std::vector<ThrustRecord> first(sample().records().begin(), sample().records().begin() + 60);
+  const ThrustHistory cut = ThrustHistory::from_records(first, "cut");
+  try {
+    (void)fly(Vehicle{}, cut, {20.0, 18.0, {}});
+    ADD_FAILURE() << "a cut history was flown";
+  } catch (const RuntimeError& failure) {
+    EXPECT_EQ(failure.code(), 100);
+    EXPECT_NE(std::string(failure.what()).find("\"cut\" ends after record 60"), std::string::npos)
+        << failure.what();
+  }
+}
+
+}  // namespace
+}  // namespace ascent::testing
