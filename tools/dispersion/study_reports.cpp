@@ -100,8 +100,8 @@ void write_summary_table(std::ostream& out, const StudySummary& s, const StudyDe
   out << "\nMet with 99.865 % probability (0.135 % quantile, failed cases not met):\n";
   const double reserve = flight_performance_reserve(s, nominal.remaining_propellant);
   if (std::isfinite(reserve)) {
-    out << "  flight performance reserve  " << fixed(reserve, 0, 9) << " kg  (nominal "
-        << fixed(nominal.remaining_propellant, 0, 0) << " kg less "
+    out << "  flight performance reserve  " << fixed(reserve, 0, 9) << " kg  (nominal remaining "
+        << fixed(nominal.remaining_propellant, 0, 0) << " kg, 0.135 % quantile "
         << fixed(s.remaining_propellant_met, 0, 0) << " kg)\n"
         << "  SC_M                        " << fixed(s.SC_M_met, 0, 9) << " kg  (nominal "
         << fixed(nominal.SC_M, 0, 0) << " kg)\n";
