@@ -1,6 +1,7 @@
 #include "tools/dispersion/dispersion_file.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <limits>

@@ -26,7 +26,7 @@ CLI::App* add_dispersions_command(CLI::App& app, DispersionsOptions& options) {
       "the payload met with 99.865 % probability");
   command->add_option("-n,--cases", options.cases, "Cases flown")
       ->capture_default_str()
-      ->check(CLI::Range(std::size_t{1}, std::size_t{10000000}));
+      ->check(CLI::Range(std::size_t{1}, std::size_t{1000000}));
   command->add_option("--seed", options.seed, "Seed of the random draws")->capture_default_str();
   command->add_flag("--open-loop", options.open_loop,
                     "Fly the nominal trimmed angle in every case (default: trim every case)");
