@@ -42,8 +42,8 @@ void BM_ClosedLoopStudy1000(benchmark::State& state) {
     run_study(spec, 1, 1000, threads,
               [&](const CaseResult& c) { flights += static_cast<std::size_t>(c.flights); });
   }
-  state.counters["cases/s"] =
-      benchmark::Counter(1000.0 * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+  state.counters["cases/s"] = benchmark::Counter(1000.0 * static_cast<double>(state.iterations()),
+                                                 benchmark::Counter::kIsRate);
   state.counters["flights/s"] =
       benchmark::Counter(static_cast<double>(flights), benchmark::Counter::kIsRate);
 }

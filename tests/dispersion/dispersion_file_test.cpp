@@ -42,8 +42,7 @@ drag = { uniform_relative = [-0.1, 0.05] }
             (Distribution{Distribution::Shape::uniform, false, 0.0, -100.0, 150.0}));
   EXPECT_EQ(e[3].field, nullptr);
   EXPECT_EQ(e[3].scale, ScaleFactor::drag);
-  EXPECT_EQ(e[3].distribution,
-            (Distribution{Distribution::Shape::uniform, true, 0.0, -0.1, 0.05}));
+  EXPECT_EQ(e[3].distribution, (Distribution{Distribution::Shape::uniform, true, 0.0, -0.1, 0.05}));
 }
 
 TEST(DispersionFile, TheDefaultSetIsTheShippedFile) {

@@ -108,13 +108,14 @@ TEST(DispersionSet, ADrawDependsOnTheNameNotOnTheRestOfTheSet) {
   more.add("core.dry_mass", normal(0.01, true));
   more.add("scales.drag", normal(0.05, false));
   for (std::uint64_t k = 0; k < 20; ++k) {
-    EXPECT_EQ(draw_case(alone, Vehicle{}, 9, k).values[0], draw_case(more, Vehicle{}, 9, k).values[1]);
+    EXPECT_EQ(draw_case(alone, Vehicle{}, 9, k).values[0],
+              draw_case(more, Vehicle{}, 9, k).values[1]);
   }
 }
 
 TEST(DispersionSet, ValuesThatCannotBeFlownAreReported) {
   DispersionSet set;
-  set.add("fairing.mass", normal(2.0, true));   // often below 0 kg
+  set.add("fairing.mass", normal(2.0, true));     // often below 0 kg
   set.add("scales.density", normal(2.0, false));  // often below 0
   int out = 0;
   for (std::uint64_t k = 0; k < 50; ++k) {

@@ -32,8 +32,8 @@ TEST(RandomDraws, PortableLogMatchesTheLibraryToAFewUlp) {
 TEST(RandomDraws, NormalQuantileInvertsTheDistributionFunction) {
   const auto phi = [](double z) { return 0.5 * std::erfc(-z / std::sqrt(2.0)); };
   // The centre, the near tail and the far tail (beyond p = exp(-25)) of AS 241.
-  for (const double p : {1e-300, 1e-20, 1e-12, 1e-6, 0.00135, 0.02, 0.074, 0.076, 0.3, 0.5,
-                         0.7, 0.924, 0.926, 0.99865, 1.0 - 1e-9}) {
+  for (const double p : {1e-300, 1e-20, 1e-12, 1e-6, 0.00135, 0.02, 0.074, 0.076, 0.3, 0.5, 0.7,
+                         0.924, 0.926, 0.99865, 1.0 - 1e-9}) {
     const double z = normal_quantile(p);
     const double tail = std::min(p, 1.0 - p);
     EXPECT_NEAR(std::min(phi(z), 1.0 - phi(z)), tail, 1e-13 * tail) << p;

@@ -50,7 +50,8 @@ density = { uniform = [0, 0] }
     const StudySpec spec = prepare_study(sample_settings(), turn_time_20(), neutral, mode);
     const CaseResult c = fly_case(spec, 5, 3);
     const Vehicle v;
-    EXPECT_EQ(c.values, (std::vector<double>{v.core.thrust, v.upper_stage.dry_mass, 1.0, 1.0, 1.0}));
+    EXPECT_EQ(c.values,
+              (std::vector<double>{v.core.thrust, v.upper_stage.dry_mass, 1.0, 1.0, 1.0}));
     ASSERT_TRUE(c.in_orbit()) << c.message;
     EXPECT_EQ(c.flights, 1);  // closed loop: the nominal angle is trimmed already
     const trim::FlightOutcome& nominal = spec.nominal_flight;
@@ -69,8 +70,8 @@ TEST(Study, AirModelScalesActOnTheFlight) {
   FlightPlan plan;
   const FlightResult nominal = fly(vehicle, thrust, plan);
   plan.aero.density = 1.1;
-  const double q_ratio = fly(vehicle, thrust, plan).maxima.dynamic_pressure /
-                         nominal.maxima.dynamic_pressure;
+  const double q_ratio =
+      fly(vehicle, thrust, plan).maxima.dynamic_pressure / nominal.maxima.dynamic_pressure;
   EXPECT_GT(q_ratio, 1.05);
   EXPECT_LT(q_ratio, 1.15);
   plan.aero = {0.0, 1.0};  // no drag: more of the energy goes into the orbit

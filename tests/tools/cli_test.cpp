@@ -118,7 +118,8 @@ TEST(CommandLine, DispersionsWriteACaseRowEachAndASummary) {
   const ProgramRun bad = trim_program("dispersions -n 2 -t 20 --set bad.toml", dir);
   EXPECT_EQ(bad.status, 1);
   EXPECT_NE(bad.err.find("bad.toml:2:18: scales.drag.sigma"), std::string::npos) << bad.err;
-  for (const char* usage : {"dispersions -t 20 -n 0", "dispersions -n 5", "dispersions -t 20 --seed x"}) {
+  for (const char* usage :
+       {"dispersions -t 20 -n 0", "dispersions -n 5", "dispersions -t 20 --seed x"}) {
     EXPECT_EQ(trim_program(usage, dir).status, 2) << usage;
   }
 }

@@ -1,12 +1,13 @@
 #include "tools/dispersion/dispersion_file.hpp"
 
+#include <toml++/toml.h>
+
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdio>
 #include <limits>
 #include <optional>
-#include <toml++/toml.h>
 
 #include "base/read_file.hpp"
 #include "tools/dispersion/default_dispersions.hpp"
@@ -160,8 +161,9 @@ Distribution SetReader::distribution(const std::string& name, const toml::table&
     value = &node;
   }
   if (given == nullptr) {
-    fail(table.source(), name + " has no distribution: give one of sigma, sigma_relative, "
-                                "uniform or uniform_relative");
+    fail(table.source(), name +
+                             " has no distribution: give one of sigma, sigma_relative, "
+                             "uniform or uniform_relative");
   }
   const std::string_view k = given->str();
   const std::string what = name + "." + std::string(k);
@@ -207,8 +209,8 @@ std::string_view nearest_name(std::string_view name, const std::vector<std::stri
       row[0] = i;
       for (std::size_t j = 1; j <= other.size(); ++j) {
         const std::size_t above = row[j];
-        row[j] = std::min({row[j] + 1, row[j - 1] + 1,
-                           diagonal + (name[i - 1] == other[j - 1] ? 0u : 1u)});
+        row[j] = std::min(
+            {row[j] + 1, row[j - 1] + 1, diagonal + (name[i - 1] == other[j - 1] ? 0u : 1u)});
         diagonal = above;
       }
     }
@@ -233,8 +235,7 @@ DispersionSet parse_dispersion_set(std::string_view text, std::string_view sourc
   } catch (const toml::parse_error& error) {
     const toml::source_position& at = error.source().begin;
     throw DispersionFileError(std::string(source) + ":" + std::to_string(at.line) + ":" +
-                              std::to_string(at.column) + ": " +
-                              std::string(error.description()));
+                              std::to_string(at.column) + ": " + std::string(error.description()));
   }
   return SetReader(source).read(root);
 }

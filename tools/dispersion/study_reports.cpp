@@ -29,7 +29,9 @@ std::string fixed(double value, int decimals, int width) {
   return buffer;
 }
 
-std::string percent(double fraction) { return fixed(100.0 * fraction, 3, 0) + " %"; }
+std::string percent(double fraction) {
+  return fixed(100.0 * fraction, 3, 0) + " %";
+}
 
 constexpr std::string_view LOOP_NAMES[] = {"open loop: every case flies the nominal angle",
                                            "closed loop: every case trimmed to the target"};
