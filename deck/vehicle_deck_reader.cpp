@@ -58,12 +58,12 @@ std::string range_text(const VehicleField& f) {
 }
 
 /// The entries of a table in the order of the file.
-std::vector<std::pair<std::string_view, const toml::node*>> in_file_order(const toml::table& table) {
-  std::vector<std::pair<std::string_view, const toml::node*>> entries;
-  for (const auto& [key, node] : table) entries.emplace_back(key.str(), &node);
+std::vector<std::pair<const toml::key*, const toml::node*>> in_file_order(const toml::table& table) {
+  std::vector<std::pair<const toml::key*, const toml::node*>> entries;
+  for (const auto& [key, node] : table) entries.emplace_back(&key, &node);
   std::stable_sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) {
-    const toml::source_position x = a.second->source().begin;
-    const toml::source_position y = b.second->source().begin;
+    const toml::source_position x = a.first->source().begin;
+    const toml::source_position y = b.first->source().begin;
     return x.line != y.line ? x.line < y.line : x.column < y.column;
   });
   return entries;
@@ -86,7 +86,7 @@ class DeckReader {
     } catch (const toml::parse_error& error) {
       fail(error.source(), "TOML syntax error: " + std::string(error.description()));
     }
-    for (const auto& [key, node] : in_file_order(root)) read_entry(key, *node);
+    for (const auto& [key, node] : in_file_order(root)) read_entry(*key, *node);
     check_every_field_given(root);
     if (const std::optional<VehicleConflict> conflict = vehicle_conflict(vehicle_)) {
       fail(places_.at(std::string(conflict->field)), conflict->what);
@@ -108,13 +108,14 @@ class DeckReader {
     return names_[static_cast<std::size_t>(field)];
   }
 
-  void read_entry(std::string_view key, const toml::node& node) {
+  void read_entry(const toml::key& name, const toml::node& node) {
+    const std::string_view key = name.str();
     if (std::find(groups_.begin(), groups_.end(), key) == groups_.end()) {
       if (node.is_table()) {
-        fail(node.source(), "unknown table [" + std::string(key) + "]; did you mean [" +
+        fail(name.source(), "unknown table [" + std::string(key) + "]; did you mean [" +
                                 nearest_name(key, groups_) + "]?");
       }
-      fail(node.source(), "unknown key " + in_quotes(key) + " outside every table; did you mean " +
+      fail(name.source(), "unknown key " + in_quotes(key) + " outside every table; did you mean " +
                               in_quotes(nearest_field(key)) + "?");
     }
     const toml::table* table = node.as_table();
@@ -122,11 +123,11 @@ class DeckReader {
       fail(node.source(), in_quotes(key) + " must be the table [" + std::string(key) + "], not " +
                               type_name(node));
     }
-    for (const auto& [name, value] : in_file_order(*table)) {
-      const std::string full = std::string(key) + "." + std::string(name);
+    for (const auto& [entry, value] : in_file_order(*table)) {
+      const std::string full = std::string(key) + "." + std::string(entry->str());
       const VehicleField* field = find_vehicle_field(full);
       if (field == nullptr) {
-        fail(value->source(), "unknown key " + in_quotes(full) + "; did you mean " +
+        fail(entry->source(), "unknown key " + in_quotes(full) + "; did you mean " +
                                   in_quotes(nearest_field(full)) + "?");
       }
       read_value(*field, *value);
