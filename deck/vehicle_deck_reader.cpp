@@ -99,13 +99,23 @@ class DeckReader {
     throw DeckError(DeckPlace{file_, region.begin.line, region.begin.column}, what);
   }
 
-  /// What a misspelt `name` is nearest to: a field's name, or with no
-  /// table named, the field whose key is nearest.
+  /// The field nearest to an unknown "group.key" or key: a misspelt key in
+  /// its table, or a key in the wrong table (or in none), which is one edit
+  /// away from the field of that key.
   std::string nearest_field(std::string_view name) const {
-    if (name.find('.') != std::string_view::npos) return nearest_name(name, names_);
-    const std::string key = nearest_name(name, keys_);
-    const auto field = std::find(keys_.begin(), keys_.end(), key) - keys_.begin();
-    return names_[static_cast<std::size_t>(field)];
+    const std::size_t dot = name.find('.');
+    const std::string_view key = dot == std::string_view::npos ? name : name.substr(dot + 1);
+    std::size_t nearest = 0;
+    std::size_t least = std::numeric_limits<std::size_t>::max();
+    for (std::size_t i = 0; i < names_.size(); ++i) {
+      std::size_t distance = edit_distance(key, keys_[i]) + 1;
+      if (dot != std::string_view::npos) distance = std::min(distance, edit_distance(name, names_[i]));
+      if (distance < least) {
+        least = distance;
+        nearest = i;
+      }
+    }
+    return names_[nearest];
   }
 
   void read_entry(const toml::key& name, const toml::node& node) {
@@ -120,7 +130,7 @@ class DeckReader {
     }
     const toml::table* table = node.as_table();
     if (table == nullptr) {
-      fail(node.source(), in_quotes(key) + " must be the table [" + std::string(key) + "], not " +
+      fail(name.source(), in_quotes(key) + " must be the table [" + std::string(key) + "], not " +
                               type_name(node));
     }
     for (const auto& [entry, value] : in_file_order(*table)) {
