@@ -12,13 +12,11 @@
 #include <optional>
 #include <vector>
 
-#define TOML_ENABLE_FORMATTERS 0
-#include <toml++/toml.h>
-
 #include "base/read_file.hpp"
 #include "base/runtime_error.hpp"
 #include "deck/nearest_name.hpp"
 #include "deck/shortest_text.hpp"
+#include "deck/toml.hpp"
 #include "deck/vehicle_checks.hpp"
 #include "deck/vehicle_deck.hpp"
 #include "mission/vehicle_fields.hpp"

@@ -126,7 +126,8 @@ int main(int argc, char** argv) {
       "  ascent-trim history -t 20 -o flight.csv\n"
       "  ascent-trim sweep --from 10 --to 30 --csv > sweep.csv\n"
       "  ascent-trim --vehicle vehicle.toml trim -t 20 --target-altitude 300000\n"
-      "Exit status: 0, 1 when a trim fails or a flight cannot be flown, 2 for a bad command line.");
+      "Exit status: 0, 1 when a trim fails or a flight cannot be flown, 2 for a bad command line "
+      "or a vehicle deck that cannot be flown.");
 
   TrimSettings settings;
   std::string thrust_file = "s1.dat";
@@ -136,7 +137,8 @@ int main(int argc, char** argv) {
       ->check(CLI::ExistingFile);
   std::string vehicle_file;
   app.add_option("--vehicle", vehicle_file,
-                 "Vehicle deck to fly (TOML, as data/vehicle.toml); default: the built-in vehicle");
+                 "Vehicle deck to fly (TOML, as data/vehicle.toml); default: the built-in vehicle")
+      ->type_name("FILE");
   app.add_flag("--csv", csv, "Write CSV instead of a readable table");
   app.add_option("--tolerance", settings.tolerance,
                  "[m] Largest miss of the target average altitude")
