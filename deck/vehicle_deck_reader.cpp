@@ -25,27 +25,44 @@ namespace ascent {
 
 namespace {
 
-std::string in_quotes(std::string_view name) { return "\"" + std::string(name) + "\""; }
+std::string in_quotes(std::string_view name) {
+  return "\"" + std::string(name) + "\"";
+}
 
 std::string type_name(const toml::node& node) {
   switch (node.type()) {
-    case toml::node_type::table: return "a table";
-    case toml::node_type::array: return "an array";
-    case toml::node_type::string: return "a string";
-    case toml::node_type::integer: return "an integer";
-    case toml::node_type::floating_point: return "a float";
-    case toml::node_type::boolean: return "a boolean";
-    case toml::node_type::date: return "a date";
-    case toml::node_type::time: return "a time";
-    case toml::node_type::date_time: return "a date-time";
-    case toml::node_type::none: break;
+    case toml::node_type::table:
+      return "a table";
+    case toml::node_type::array:
+      return "an array";
+    case toml::node_type::string:
+      return "a string";
+    case toml::node_type::integer:
+      return "an integer";
+    case toml::node_type::floating_point:
+      return "a float";
+    case toml::node_type::boolean:
+      return "a boolean";
+    case toml::node_type::date:
+      return "a date";
+    case toml::node_type::time:
+      return "a time";
+    case toml::node_type::date_time:
+      return "a date-time";
+    case toml::node_type::none:
+      break;
   }
   return "nothing";
 }
 
-/// "greater than 0 kg and at most 1e+08 kg": the range of a field in words.
+/// " kg" after a value of the field; nothing after a pure number.
+std::string unit_after(const VehicleField& f) {
+  return f.unit == "1" ? "" : " " + std::string(f.unit);
+}
+
+/// "greater than 0 kg and at most 100000000 kg": the range of a field in words.
 std::string range_text(const VehicleField& f) {
-  const std::string unit = f.unit == "1" ? "" : " " + std::string(f.unit);
+  const std::string unit = unit_after(f);
   std::string text = f.minimum == std::numeric_limits<double>::denorm_min()
                          ? "greater than 0" + unit
                          : "at least " + shortest_text(f.minimum) + unit;
@@ -56,7 +73,8 @@ std::string range_text(const VehicleField& f) {
 }
 
 /// The entries of a table in the order of the file.
-std::vector<std::pair<const toml::key*, const toml::node*>> in_file_order(const toml::table& table) {
+std::vector<std::pair<const toml::key*, const toml::node*>> in_file_order(
+    const toml::table& table) {
   std::vector<std::pair<const toml::key*, const toml::node*>> entries;
   for (const auto& [key, node] : table) entries.emplace_back(&key, &node);
   std::stable_sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) {
@@ -107,7 +125,8 @@ class DeckReader {
     std::size_t least = std::numeric_limits<std::size_t>::max();
     for (std::size_t i = 0; i < names_.size(); ++i) {
       std::size_t distance = edit_distance(key, keys_[i]) + 1;
-      if (dot != std::string_view::npos) distance = std::min(distance, edit_distance(name, names_[i]));
+      if (dot != std::string_view::npos)
+        distance = std::min(distance, edit_distance(name, names_[i]));
       if (distance < least) {
         least = distance;
         nearest = i;
@@ -147,10 +166,11 @@ class DeckReader {
     const auto* integer = node.as_integer();
     const auto* floating = node.as_floating_point();
     if (integer == nullptr && floating == nullptr) {
-      fail(node.source(), name + " must be " +
-                              (f.whole ? "a whole number (an integer)"
-                                       : "a number (a float or an integer) in " + std::string(f.unit)) +
-                              ", not " + type_name(node));
+      fail(node.source(),
+           name + " must be " +
+               (f.whole ? "a whole number (an integer)"
+                        : "a number (a float or an integer) in " + std::string(f.unit)) +
+               ", not " + type_name(node));
     }
     const double x = integer != nullptr ? static_cast<double>(integer->get()) : floating->get();
     if (f.whole && x != std::trunc(x)) {
@@ -158,8 +178,7 @@ class DeckReader {
                               std::string(f.what) + ")");
     }
     if (!(x >= f.minimum && x <= f.maximum)) {
-      fail(node.source(), name + " = " + shortest_text(x) +
-                              (f.unit == "1" ? "" : " " + std::string(f.unit)) +
+      fail(node.source(), name + " = " + shortest_text(x) + unit_after(f) +
                               " is out of range: it must be " + range_text(f) + " (" +
                               std::string(f.what) + ")");
     }
