@@ -148,7 +148,7 @@ density = { sigma = 0.03 }
   std::vector<double> remaining;
   for (const CaseResult& c : cases) {
     ASSERT_TRUE(c.in_orbit()) << c.k << ": " << c.message;
-    EXPECT_LE(std::abs(c.average_altitude - settings.target_altitude), settings.tolerance);
+    EXPECT_LE(std::abs(c.average_altitude - settings.target_altitude()), settings.tolerance);
     remaining.push_back(c.remaining_propellant);
   }
   const StudySummary summary = summarize(cases);

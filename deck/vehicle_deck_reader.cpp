@@ -1,0 +1,239 @@
+// Reading a vehicle deck: the TOML parse, then every table and key checked
+// against the vehicle's fields in the order of the file, then the keys that
+// are missing, then the values that conflict. The first problem found ends
+// the reading, with its place in the file.
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <map>
+#include <optional>
+#include <vector>
+
+#include "base/read_file.hpp"
+#include "base/runtime_error.hpp"
+#include "deck/nearest_name.hpp"
+#include "deck/shortest_text.hpp"
+#include "deck/toml.hpp"
+#include "deck/vehicle_checks.hpp"
+#include "deck/vehicle_deck.hpp"
+#include "mission/vehicle_fields.hpp"
+
+namespace ascent {
+
+namespace {
+
+std::string in_quotes(std::string_view name) {
+  return "\"" + std::string(name) + "\"";
+}
+
+std::string type_name(const toml::node& node) {
+  switch (node.type()) {
+    case toml::node_type::table:
+      return "a table";
+    case toml::node_type::array:
+      return "an array";
+    case toml::node_type::string:
+      return "a string";
+    case toml::node_type::integer:
+      return "an integer";
+    case toml::node_type::floating_point:
+      return "a float";
+    case toml::node_type::boolean:
+      return "a boolean";
+    case toml::node_type::date:
+      return "a date";
+    case toml::node_type::time:
+      return "a time";
+    case toml::node_type::date_time:
+      return "a date-time";
+    case toml::node_type::none:
+      break;
+  }
+  return "nothing";
+}
+
+/// " kg" after a value of the field; nothing after a pure number.
+std::string unit_after(const VehicleField& f) {
+  return f.unit == "1" ? "" : " " + std::string(f.unit);
+}
+
+/// "greater than 0 kg and at most 100000000 kg": the range of a field in words.
+std::string range_text(const VehicleField& f) {
+  const std::string unit = unit_after(f);
+  std::string text = f.minimum == std::numeric_limits<double>::denorm_min()
+                         ? "greater than 0" + unit
+                         : "at least " + shortest_text(f.minimum) + unit;
+  if (f.maximum < std::numeric_limits<double>::max()) {
+    text += " and at most " + shortest_text(f.maximum) + unit;
+  }
+  return text;
+}
+
+/// The entries of a table in the order of the file.
+std::vector<std::pair<const toml::key*, const toml::node*>> in_file_order(
+    const toml::table& table) {
+  std::vector<std::pair<const toml::key*, const toml::node*>> entries;
+  for (const auto& [key, node] : table) entries.emplace_back(&key, &node);
+  std::stable_sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) {
+    const toml::source_position x = a.first->source().begin;
+    const toml::source_position y = b.first->source().begin;
+    return x.line != y.line ? x.line < y.line : x.column < y.column;
+  });
+  return entries;
+}
+
+class DeckReader {
+ public:
+  explicit DeckReader(std::string file) : file_(std::move(file)) {
+    for (const VehicleField& f : vehicle_fields()) {
+      names_.push_back(f.name());
+      keys_.emplace_back(f.key);
+      if (groups_.empty() || groups_.back() != f.group) groups_.emplace_back(f.group);
+    }
+  }
+
+  Vehicle read(std::string_view text) {
+    toml::table root;
+    try {
+      root = toml::parse(text, file_);
+    } catch (const toml::parse_error& error) {
+      fail(error.source(), "TOML syntax error: " + std::string(error.description()));
+    }
+    for (const auto& [key, node] : in_file_order(root)) read_entry(*key, *node);
+    check_every_field_given(root);
+    if (const std::optional<VehicleConflict> conflict = vehicle_conflict(vehicle_)) {
+      fail(places_.at(std::string(conflict->field)), conflict->what);
+    }
+    return vehicle_;
+  }
+
+ private:
+  [[noreturn]] void fail(const toml::source_region& region, const std::string& what) const {
+    throw DeckError(DeckPlace{file_, region.begin.line, region.begin.column}, what);
+  }
+
+  /// The field nearest to an unknown "group.key" or key: a misspelt key in
+  /// its table, or a key in the wrong table (or in none), which is one edit
+  /// away from the field of that key.
+  std::string nearest_field(std::string_view name) const {
+    const std::size_t dot = name.find('.');
+    const std::string_view key = dot == std::string_view::npos ? name : name.substr(dot + 1);
+    std::size_t nearest = 0;
+    std::size_t least = std::numeric_limits<std::size_t>::max();
+    for (std::size_t i = 0; i < names_.size(); ++i) {
+      std::size_t distance = edit_distance(key, keys_[i]) + 1;
+      if (dot != std::string_view::npos)
+        distance = std::min(distance, edit_distance(name, names_[i]));
+      if (distance < least) {
+        least = distance;
+        nearest = i;
+      }
+    }
+    return names_[nearest];
+  }
+
+  void read_entry(const toml::key& name, const toml::node& node) {
+    const std::string_view key = name.str();
+    if (std::find(groups_.begin(), groups_.end(), key) == groups_.end()) {
+      if (node.is_table()) {
+        fail(name.source(), "unknown table [" + std::string(key) + "]; did you mean [" +
+                                nearest_name(key, groups_) + "]?");
+      }
+      fail(name.source(), "unknown key " + in_quotes(key) + " outside every table; did you mean " +
+                              in_quotes(nearest_field(key)) + "?");
+    }
+    const toml::table* table = node.as_table();
+    if (table == nullptr) {
+      fail(name.source(), in_quotes(key) + " must be the table [" + std::string(key) + "], not " +
+                              type_name(node));
+    }
+    for (const auto& [entry, value] : in_file_order(*table)) {
+      const std::string full = std::string(key) + "." + std::string(entry->str());
+      const VehicleField* field = find_vehicle_field(full);
+      if (field == nullptr) {
+        fail(entry->source(), "unknown key " + in_quotes(full) + "; did you mean " +
+                                  in_quotes(nearest_field(full)) + "?");
+      }
+      read_value(*field, *value);
+    }
+  }
+
+  void read_value(const VehicleField& f, const toml::node& node) {
+    const std::string name = f.name();
+    const auto* integer = node.as_integer();
+    const auto* floating = node.as_floating_point();
+    if (integer == nullptr && floating == nullptr) {
+      fail(node.source(),
+           name + " must be " +
+               (f.whole ? "a whole number (an integer)"
+                        : "a number (a float or an integer) in " + std::string(f.unit)) +
+               ", not " + type_name(node));
+    }
+    const double x = integer != nullptr ? static_cast<double>(integer->get()) : floating->get();
+    if (f.whole && x != std::trunc(x)) {
+      fail(node.source(), name + " = " + shortest_text(x) + " is not a whole number (" +
+                              std::string(f.what) + ")");
+    }
+    if (!(x >= f.minimum && x <= f.maximum)) {
+      fail(node.source(), name + " = " + shortest_text(x) + unit_after(f) +
+                              " is out of range: it must be " + range_text(f) + " (" +
+                              std::string(f.what) + ")");
+    }
+    f.set(vehicle_, x);
+    places_.emplace(name, node.source());
+  }
+
+  void check_every_field_given(const toml::table& root) const {
+    for (const VehicleField& f : vehicle_fields()) {
+      const std::string name = f.name();
+      if (places_.contains(name)) continue;
+      const toml::node* group = root.get(f.group);
+      if (group == nullptr) {
+        throw DeckError(DeckPlace{file_}, "missing table [" + std::string(f.group) + "]");
+      }
+      fail(group->source(), "missing key " + in_quotes(name) + " in [" + std::string(f.group) +
+                                "]: [" + std::string(f.unit) + "] " + std::string(f.what));
+    }
+  }
+
+  std::string file_;
+  std::vector<std::string> names_;   ///< "group.key" of every field
+  std::vector<std::string> keys_;    ///< the key of every field, in the same order
+  std::vector<std::string> groups_;  ///< the tables, in the order of the deck
+  Vehicle vehicle_;
+  std::map<std::string, toml::source_region> places_;  ///< where each field's value is
+};
+
+}  // namespace
+
+Vehicle read_vehicle_deck_text(std::string_view text, const std::string& file) {
+  return DeckReader(file).read(text);
+}
+
+Vehicle read_vehicle_deck(const std::filesystem::path& path) {
+  const std::string file = path.string();
+  std::string text;
+  try {
+    const FileOwner in = open_for_reading(path, "the vehicle deck");
+    std::vector<char> buffer(MAX_DECK_SIZE + 1);
+    errno = 0;
+    const std::size_t size = std::fread(buffer.data(), 1, buffer.size(), in.get());
+    if (std::ferror(in.get()) != 0) {
+      throw DeckError(DeckPlace{file}, std::string("cannot read the vehicle deck: ") +
+                                           std::strerror(errno != 0 ? errno : EIO));
+    }
+    if (size > MAX_DECK_SIZE) {
+      throw DeckError(DeckPlace{file}, "larger than " + std::to_string(MAX_DECK_SIZE) +
+                                           " bytes: not a vehicle deck");
+    }
+    text.assign(buffer.data(), size);
+  } catch (const RuntimeError& failure) {
+    throw DeckError(DeckPlace{}, failure.what());
+  }
+  return read_vehicle_deck_text(text, file);
+}
+
+}  // namespace ascent
