@@ -1,0 +1,47 @@
+"""ascent: a launch vehicle's ascent from the pad to orbit, for scripts.
+
+    import ascent
+    flight = ascent.fly(20, 18, thrust="s1.dat")
+    flight.perigee, flight.history["h0 [m]"]
+    ascent.trim(20, thrust="s1.dat").maxa
+    ascent.sweep(range(10, 31), thrust="s1.dat")          # a DataFrame
+
+Lengths are in metres, masses in kilograms, angles in degrees, times in
+seconds. Flights run in C++ with the GIL released; sweeps run on every
+core, or on a Dask cluster with client=.
+"""
+from ._ascent import (
+    Flight,
+    FlightError,
+    ThrustHistory,
+    TrimResult,
+    Vehicle,
+    VehicleField,
+    VehicleGroup,
+)
+from .flights import Trim, fly, trim
+from .studies import sweep
+
+__all__ = [
+    "Flight",
+    "FlightError",
+    "ThrustHistory",
+    "Trim",
+    "TrimResult",
+    "Vehicle",
+    "VehicleField",
+    "VehicleGroup",
+    "fly",
+    "plot",
+    "sweep",
+    "trim",
+]
+
+
+def __getattr__(name):
+    # The plots import matplotlib only when used: workers of a cluster never need it.
+    if name == "plot":
+        from . import plot
+
+        return plot
+    raise AttributeError(f"module 'ascent' has no attribute {name!r}")

@@ -1,0 +1,23 @@
+"""What the functions of the package take: a thrust history or the path of a
+booster thrust file, and a vehicle or None for the default one."""
+import os
+
+from ._ascent import ThrustHistory, Vehicle
+
+
+def thrust_history(thrust):
+    """`thrust` itself, or the booster thrust file at that path (str or os.PathLike)."""
+    if isinstance(thrust, ThrustHistory):
+        return thrust
+    if isinstance(thrust, (str, os.PathLike)):
+        return ThrustHistory.read(thrust)
+    raise TypeError(f"thrust must be a ThrustHistory or a path, not {type(thrust).__name__}")
+
+
+def vehicle_or_default(vehicle):
+    """`vehicle`, or the default vehicle when None."""
+    if vehicle is None:
+        return Vehicle()
+    if not isinstance(vehicle, Vehicle):
+        raise TypeError(f"vehicle must be a Vehicle, not {type(vehicle).__name__}")
+    return vehicle
