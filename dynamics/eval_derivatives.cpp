@@ -49,8 +49,8 @@ StateVector FlightDynamics::eval_derivatives(const StateVector& trial) {
   const Real theta = rel.theta;
   const AirData ambient = air_.atmosphere(trial.h0);
   const Real T = effective_thrust(trial.thrust_vac, ambient.pressure, s.exit_area);
-  const Real Pq = v_rel * ambient.density * v_rel / 2.0L;
-  const Real Cd = drag_coefficient(v_rel / ambient.sound_speed);
+  const Real Pq = v_rel * (ambient.density * s.density_scale) * v_rel / 2.0L;
+  const Real Cd = drag_coefficient(v_rel / ambient.sound_speed) * s.drag_scale;
   const Real D = Cd * (s.ref_area * Pq);
 
   if (s.steer_mode == FLIGHT_PATH_STEERING) {

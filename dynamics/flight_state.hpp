@@ -2,7 +2,8 @@
 //
 // It holds the integrated state vector, the parameters of the burning stage,
 // the steering mode, the quantities derived after every step, the maxima, the
-// maximum-force table and the step control. Every field starts at zero.
+// maximum-force table and the step control. Every field starts at zero but
+// the two air-data scales, which start at the neutral 1.
 #pragma once
 
 #include <array>
@@ -58,6 +59,11 @@ struct FlightState : StateVector {
   Real ref_area;     ///< [m^2] aerodynamic reference area
   Real pitch_rate;   ///< [rad/s] rate of change of pitch
   Real v_earth;      ///< [m/s] eastward surface speed at the launch latitude
+
+  // Scales of the air model for dispersed flights; 1 leaves every product
+  // unchanged to the last bit.
+  Real drag_scale = 1.0L;     ///< [1] multiplies the drag coefficient
+  Real density_scale = 1.0L;  ///< [1] multiplies the air density
 
   // Steering.
   std::int32_t steer_mode = FLIGHT_PATH_STEERING;

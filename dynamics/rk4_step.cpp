@@ -92,10 +92,10 @@ StepQuantities FlightDynamics::rk4_step() {
     q.Cd = 0.0L;
   } else {
     const AirData ambient = air_.atmosphere(s.h0);
-    q.Pq = rel.v_rel * ambient.density * rel.v_rel / 2.0L;
+    q.Pq = rel.v_rel * (ambient.density * s.density_scale) * rel.v_rel / 2.0L;
     q.T = effective_thrust(s.thrust_vac, ambient.pressure, s.exit_area);
     s.a = q.T / m;
-    q.Cd = drag_coefficient(rel.v_rel / ambient.sound_speed);
+    q.Cd = drag_coefficient(rel.v_rel / ambient.sound_speed) * s.drag_scale;
   }
 
   raise_maximum_forces(s, q, m);

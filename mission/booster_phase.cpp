@@ -75,6 +75,8 @@ void BoosterPhase::set_up_on_pad() {
   s_.m_fixed = s_.force(1).force_mass - s_.m_prop;
   s_.t = 0.0L;
   s_.v_earth = v_.surface_speed();
+  s_.drag_scale = flight_.plan.aero.drag;
+  s_.density_scale = flight_.plan.aero.density;
   s_.vt = s_.v_earth;
   s_.h0 = s_.vr = s_.r0 = s_.pitch = 0.0L;
   s_.mdot_rate = s_.thrust_rate = s_.dV = 0.0L;

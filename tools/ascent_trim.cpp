@@ -1,11 +1,8 @@
 // ascent-trim: trims the ascent to a 200 km orbit, sweeps turn times for the
 // largest payload, and exports the events and time history of a trimmed
 // flight. Every flight is a flight of the interactive program's simulation.
-#include <unistd.h>
-
 #include <CLI/CLI.hpp>
 #include <cerrno>
-#include <chrono>
 #include <cstring>
 #include <cstdio>
 #include <filesystem>
@@ -15,7 +12,9 @@
 
 #include "base/runtime_error.hpp"
 #include "text/file_guard.hpp"
+#include "tools/dispersion/dispersions_command.hpp"
 #include "tools/trim/flight_recorder.hpp"
+#include "tools/trim/progress_line.hpp"
 #include "tools/trim/reports.hpp"
 #include "tools/trim/run_files.hpp"
 #include "tools/trim/sweep.hpp"
@@ -23,42 +22,6 @@
 namespace {
 
 using namespace ascent::trim;
-using Clock = std::chrono::steady_clock;
-
-/// A line on the standard error that says how far the work is, shown only
-/// on a terminal and only once the work has taken more than a second.
-class ProgressLine {
- public:
-  ProgressLine() : enabled_(isatty(fileno(stderr)) != 0), start_(Clock::now()) {}
-  ~ProgressLine() { clear(); }
-  ProgressLine(const ProgressLine&) = delete;
-  ProgressLine& operator=(const ProgressLine&) = delete;
-
-  void show(const std::string& text) {
-    if (!enabled_) return;
-    const Clock::time_point now = Clock::now();
-    if (now - start_ < std::chrono::seconds(1)) return;
-    if (shown_ && now - last_ < std::chrono::milliseconds(100)) return;
-    std::fprintf(stderr, "\r%s\x1b[K", text.c_str());
-    std::fflush(stderr);
-    shown_ = true;
-    last_ = now;
-  }
-
-  void clear() {
-    if (!shown_) return;
-    std::fputs("\r\x1b[K", stderr);
-    std::fflush(stderr);
-    shown_ = false;
-  }
-
- private:
-  bool enabled_;
-  bool shown_ = false;
-  Clock::time_point start_;
-  Clock::time_point last_;
-};
-
 /// A turn time as the interactive program reads it: its number grammar, at least 1 s.
 CLI::Validator turn_time_check() {
   return CLI::Validator(
@@ -123,6 +86,7 @@ int main(int argc, char** argv) {
       "  ascent-trim events -t 20\n"
       "  ascent-trim history -t 20 -o flight.csv\n"
       "  ascent-trim sweep --from 10 --to 30 --csv > sweep.csv\n"
+      "  ascent-trim dispersions -n 1000 --seed 1 -t 20 -o cases.csv\n"
       "Exit status: 0, 1 when a trim fails or a flight cannot be flown, 2 for a bad command line.");
 
   TrimSettings settings;
@@ -186,6 +150,10 @@ int main(int argc, char** argv) {
       ->capture_default_str()
       ->check(CLI::Range(0u, 1024u));
 
+  ascent::dispersion::DispersionsOptions dispersion_options;
+  CLI::App* dispersions = ascent::dispersion::add_dispersions_command(app, dispersion_options);
+  add_turn_time(dispersions);
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {
@@ -207,6 +175,10 @@ int main(int argc, char** argv) {
     guard.add_read_file(thrust_file, "the booster thrust file");
     if (!history_file.empty()) guard.claim(history_file, "the history file");
     if (!run_files.empty()) std::filesystem::create_directories(run_files);
+    if (dispersions->parsed()) {
+      return ascent::dispersion::run_dispersions_command(
+          dispersion_options, settings, *typed_number(turn_time_text), guard, std::cout);
+    }
     if (sweep_command->parsed()) {
       if (to < from) {
         std::cerr << "ascent-trim: --to " << to << " comes before --from " << from << "\n";

@@ -31,6 +31,7 @@ FlightOutcome fly(const FlightRequest& request) {
   FlightPlan plan;
   plan.turn_time = request.turn_time.value;
   plan.maxa = request.maxa.value;
+  plan.aero = request.aero;
   const FlightResult result = ascent::fly(*request.vehicle, *request.thrust, plan, request.observer);
 
   FlightOutcome outcome;

@@ -30,6 +30,7 @@ struct FlightRequest {
   TypedNumber turn_time;                  ///< [s], at least 1
   TypedNumber maxa;                       ///< [deg] maximum angle of attack
   FlightObserver* observer = nullptr;     ///< sees every step and event, if set
+  AeroScales aero{};                      ///< of a dispersed flight; neutral by default
 };
 
 /// What a flight gives back: the orbit and mass budget of the summary, or

@@ -68,6 +68,7 @@ const TrimFlight& Search::fly_at(const TypedNumber& maxa) {
   request.thrust = &settings_.thrust;
   request.turn_time = result_.turn_time;
   request.maxa = maxa;
+  request.aero = settings_.aero;
   result_.flights.push_back({maxa, fly(request)});
   const TrimFlight& flight = result_.flights.back();
   if (flight.outcome.in_orbit) {

@@ -22,6 +22,7 @@ namespace ascent::trim {
 struct TrimSettings {
   Vehicle vehicle;                    ///< the vehicle flown
   ThrustHistory thrust;               ///< the boosters' thrust history
+  AeroScales aero{};                  ///< of the air model; neutral but in dispersed flights
   double target_altitude = 200000.0;  ///< [m] average orbit altitude aimed at
   double tolerance = 10.0;            ///< [m] largest miss accepted
   double start_maxa = 20.0;           ///< [deg] first angle flown

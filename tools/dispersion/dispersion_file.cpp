@@ -1,0 +1,240 @@
+#include "tools/dispersion/dispersion_file.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+#include <optional>
+#include <toml++/toml.h>
+
+#include "base/read_file.hpp"
+#include "tools/dispersion/default_dispersions.hpp"
+
+namespace ascent::dispersion {
+
+namespace {
+
+constexpr std::array DISTRIBUTION_KEYS{SIGMA_KEY, SIGMA_RELATIVE_KEY, UNIFORM_KEY,
+                                       UNIFORM_RELATIVE_KEY};
+
+std::string in_quotes(std::string_view text) {
+  std::string quoted(1, '"');
+  quoted.append(text);
+  quoted += '"';
+  return quoted;
+}
+
+std::string_view type_name(toml::node_type type) {
+  switch (type) {
+    case toml::node_type::table:
+      return "a table";
+    case toml::node_type::array:
+      return "an array";
+    case toml::node_type::string:
+      return "a string";
+    case toml::node_type::integer:
+      return "an integer";
+    case toml::node_type::floating_point:
+      return "a floating-point number";
+    case toml::node_type::boolean:
+      return "a boolean";
+    case toml::node_type::date:
+      return "a date";
+    case toml::node_type::time:
+      return "a time";
+    case toml::node_type::date_time:
+      return "a date-time";
+    case toml::node_type::none:
+      break;
+  }
+  return "nothing";
+}
+
+/// Every name a parameter may have: the vehicle's fields and the scale factors.
+const std::vector<std::string>& parameter_names() {
+  static const std::vector<std::string> names = [] {
+    std::vector<std::string> all;
+    for (const VehicleField& f : vehicle_fields()) all.push_back(f.name());
+    for (const ScaleFactorName& s : SCALE_FACTORS) all.emplace_back(s.name);
+    return all;
+  }();
+  return names;
+}
+
+/// Reads one set, each failure placed at its line and column.
+class SetReader {
+ public:
+  explicit SetReader(std::string_view source) : source_(source) {}
+
+  DispersionSet read(const toml::table& root);
+
+ private:
+  [[noreturn]] void fail(const toml::source_region& where, const std::string& why) const {
+    throw DispersionFileError(source_ + ":" + std::to_string(where.begin.line) + ":" +
+                              std::to_string(where.begin.column) + ": " + why);
+  }
+  void read_group(const toml::key& group, const toml::node& node);
+  void read_parameter(const std::string& name, const toml::key& key, const toml::node& node);
+  /// The distribution of the parameter `name` from its table.
+  Distribution distribution(const std::string& name, const toml::table& table);
+  double number(const std::string& what, const toml::node& node) const;
+
+  std::string source_;
+  DispersionSet set_;
+};
+
+DispersionSet SetReader::read(const toml::table& root) {
+  for (const auto& [group, node] : root) read_group(group, node);
+  return std::move(set_);
+}
+
+void SetReader::read_group(const toml::key& group, const toml::node& node) {
+  const toml::table* table = node.as_table();
+  if (table == nullptr) {
+    fail(node.source(), in_quotes(group.str()) + " must be a table of parameters (as [" +
+                            std::string(group.str()) + "]), not " +
+                            std::string(type_name(node.type())));
+  }
+  for (const auto& [key, parameter] : *table) {
+    read_parameter(std::string(group.str()) + "." + std::string(key.str()), key, parameter);
+  }
+}
+
+void SetReader::read_parameter(const std::string& name, const toml::key& key,
+                               const toml::node& node) {
+  const std::vector<std::string>& known = parameter_names();
+  if (std::find(known.begin(), known.end(), name) == known.end()) {
+    fail(key.source(), "unknown parameter " + in_quotes(name) + " (did you mean " +
+                           in_quotes(nearest_name(name, known)) + "?)");
+  }
+  const toml::table* table = node.as_table();
+  if (table == nullptr) {
+    fail(node.source(), name + " must be a table with its distribution, as { " +
+                            std::string(SIGMA_RELATIVE_KEY) + " = 0.01 }, not " +
+                            std::string(type_name(node.type())));
+  }
+  const Distribution d = distribution(name, *table);
+  try {
+    set_.add(name, d);
+  } catch (const std::invalid_argument& refused) {
+    fail(key.source(), refused.what());
+  }
+}
+
+Distribution SetReader::distribution(const std::string& name, const toml::table& table) {
+  const std::vector<std::string> keys(DISTRIBUTION_KEYS.begin(), DISTRIBUTION_KEYS.end());
+  const toml::key* given = nullptr;
+  const toml::node* value = nullptr;
+  Distribution d;
+  for (const auto& [key, node] : table) {
+    const std::string_view k = key.str();
+    if (std::find(keys.begin(), keys.end(), k) == keys.end()) {
+      fail(key.source(), name + ": unknown key " + in_quotes(k) + " (did you mean " +
+                             in_quotes(nearest_name(k, keys)) + "?)");
+    }
+    if (given != nullptr) {
+      fail(key.source(), name + ": " + std::string(k) + " and " + std::string(given->str()) +
+                             " both give a distribution; keep one");
+    }
+    given = &key;
+    value = &node;
+  }
+  if (given == nullptr) {
+    fail(table.source(), name + " has no distribution: give one of sigma, sigma_relative, "
+                                "uniform or uniform_relative");
+  }
+  const std::string_view k = given->str();
+  const std::string what = name + "." + std::string(k);
+  d.relative = k == SIGMA_RELATIVE_KEY || k == UNIFORM_RELATIVE_KEY;
+  if (k == SIGMA_KEY || k == SIGMA_RELATIVE_KEY) {
+    d.shape = Distribution::Shape::normal;
+    d.sigma = number(what, *value);
+  } else {
+    d.shape = Distribution::Shape::uniform;
+    const toml::array* bounds = value->as_array();
+    if (bounds == nullptr || bounds->size() != 2) {
+      fail(value->source(), what + " must be an array of two bounds, [low, high], not " +
+                                (bounds == nullptr ? std::string(type_name(value->type()))
+                                                   : std::to_string(bounds->size()) + " values"));
+    }
+    d.low = number(what + " low bound", *bounds->get(0));
+    d.high = number(what + " high bound", *bounds->get(1));
+  }
+  if (const std::string fault = distribution_fault(d); !fault.empty()) {
+    fail(value->source(), what + ": " + fault);
+  }
+  return d;
+}
+
+double SetReader::number(const std::string& what, const toml::node& node) const {
+  const std::optional<double> value = node.is_number() ? node.value<double>() : std::nullopt;
+  if (!value) {
+    fail(node.source(), what + " must be a number, not " + std::string(type_name(node.type())));
+  }
+  if (!std::isfinite(*value)) fail(node.source(), what + " must be a finite number");
+  return *value;
+}
+
+}  // namespace
+
+std::string_view nearest_name(std::string_view name, const std::vector<std::string>& candidates) {
+  // Levenshtein distance, one row at a time.
+  const auto distance = [&](std::string_view other) {
+    std::vector<std::size_t> row(other.size() + 1);
+    for (std::size_t j = 0; j < row.size(); ++j) row[j] = j;
+    for (std::size_t i = 1; i <= name.size(); ++i) {
+      std::size_t diagonal = row[0];
+      row[0] = i;
+      for (std::size_t j = 1; j <= other.size(); ++j) {
+        const std::size_t above = row[j];
+        row[j] = std::min({row[j] + 1, row[j - 1] + 1,
+                           diagonal + (name[i - 1] == other[j - 1] ? 0u : 1u)});
+        diagonal = above;
+      }
+    }
+    return row.back();
+  };
+  std::string_view best;
+  std::size_t best_distance = std::numeric_limits<std::size_t>::max();
+  for (const std::string& candidate : candidates) {
+    const std::size_t d = distance(candidate);
+    if (d < best_distance) {
+      best = candidate;
+      best_distance = d;
+    }
+  }
+  return best;
+}
+
+DispersionSet parse_dispersion_set(std::string_view text, std::string_view source) {
+  toml::table root;
+  try {
+    root = toml::parse(text, source);
+  } catch (const toml::parse_error& error) {
+    const toml::source_position& at = error.source().begin;
+    throw DispersionFileError(std::string(source) + ":" + std::to_string(at.line) + ":" +
+                              std::to_string(at.column) + ": " +
+                              std::string(error.description()));
+  }
+  return SetReader(source).read(root);
+}
+
+DispersionSet read_dispersion_file(const std::filesystem::path& path) {
+  const FileOwner file = open_for_reading(path, "the dispersion set");
+  std::string text;
+  char buffer[4096];
+  std::size_t got = 0;
+  while ((got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) text.append(buffer, got);
+  if (std::ferror(file.get()) != 0) {
+    throw DispersionFileError(path.string() + ": cannot be read");
+  }
+  return parse_dispersion_set(text, path.string());
+}
+
+const DispersionSet& default_dispersion_set() {
+  static const DispersionSet set =
+      parse_dispersion_set(DEFAULT_DISPERSIONS_TOML, "data/dispersions.toml (built in)");
+  return set;
+}
+
+}  // namespace ascent::dispersion
