@@ -5,14 +5,18 @@
     flight.perigee, flight.history["h0 [m]"]
     ascent.trim(20, thrust="s1.dat").maxa
     ascent.sweep(range(10, 31), thrust="s1.dat")          # a DataFrame
+    cases = ascent.monte_carlo(500, turn_time=20, thrust="s1.dat", seed=7)
+    ascent.summarize(cases)["sc_mass_met"]
 
 Lengths are in metres, masses in kilograms, angles in degrees, times in
-seconds. Flights run in C++ with the GIL released; sweeps run on every
-core, or on a Dask cluster with client=.
+seconds. Flights run in C++ with the GIL released; sweeps and Monte Carlo
+studies run on every core, or on a Dask cluster with client=.
 """
 from ._ascent import (
+    Dispersions,
     Flight,
     FlightError,
+    Study,
     ThrustHistory,
     TrimResult,
     Vehicle,
@@ -20,11 +24,13 @@ from ._ascent import (
     VehicleGroup,
 )
 from .flights import Trim, fly, trim
-from .studies import sweep
+from .studies import monte_carlo, summarize, sweep
 
 __all__ = [
+    "Dispersions",
     "Flight",
     "FlightError",
+    "Study",
     "ThrustHistory",
     "Trim",
     "TrimResult",
@@ -32,7 +38,9 @@ __all__ = [
     "VehicleField",
     "VehicleGroup",
     "fly",
+    "monte_carlo",
     "plot",
+    "summarize",
     "sweep",
     "trim",
 ]

@@ -2,6 +2,7 @@
 
 #include "base/runtime_error.hpp"
 #include "bindings.hpp"
+#include "tools/dispersion/dispersion_file.hpp"
 
 namespace py = pybind11;
 
@@ -38,6 +39,8 @@ void bind_errors(py::module_& m) {
       if (failure) std::rethrow_exception(failure);
     } catch (const RuntimeError& error) {
       PyErr_SetString(exception_for(error.code()).ptr(), error.what());
+    } catch (const dispersion::DispersionFileError& error) {
+      PyErr_SetString(PyExc_ValueError, error.what());  // "file:line:column: why"
     }
   });
 }

@@ -6,7 +6,6 @@
 #include <pybind11/stl.h>
 
 #include <array>
-#include <charconv>
 #include <cstdio>
 #include <cmath>
 #include <memory>
@@ -17,6 +16,7 @@
 
 #include "base/earth.hpp"
 #include "bindings.hpp"
+#include "number_text.hpp"
 #include "mission/flight.hpp"
 #include "text/event_lines.hpp"
 #include "tools/trim/flight_recorder.hpp"
@@ -176,12 +176,6 @@ py::dict budget_of(const MassBudget& b) {
   budget["S3_U_Mp"] = b.S3_U_Mp;
   budget["SC_M"] = b.SC_M;
   return budget;
-}
-
-/// The shortest text that reads back as `value`.
-std::string shortest(double value) {
-  char text[32];
-  return {text, std::to_chars(text, text + sizeof text, value).ptr};
 }
 
 std::string flight_text(const Flight& flight) {

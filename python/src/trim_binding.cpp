@@ -3,12 +3,12 @@
 #include <pybind11/numpy.h>
 #include <pybind11/stl.h>
 
-#include <charconv>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "bindings.hpp"
+#include "number_text.hpp"
 #include "tools/trim/sweep.hpp"
 #include "tools/trim/trim_solver.hpp"
 
@@ -33,13 +33,6 @@ std::string_view status_name(TrimStatus status) {
       return "not_converged";
   }
   return "";
-}
-
-/// The turn time as given: its shortest text for messages, its value exactly.
-trim::TypedNumber turn_time_of(double value) {
-  char text[32];
-  const auto end = std::to_chars(text, text + sizeof text, value).ptr;
-  return {std::string(text, end), value};
 }
 
 trim::TrimSettings settings_of(const Vehicle& vehicle, const ThrustHistory& thrust,

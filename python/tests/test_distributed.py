@@ -32,3 +32,12 @@ def test_sweep_on_the_cluster_is_the_local_sweep(client, thrust, trim_tool):
     rows = local.set_index("turn_time").loc[[18.0, 19.0, 20.0]]
     assert list(rows["maxa"]) == list(tool["maxa [deg]"])
     assert list(rows["sc_mass"]) == list(tool["SC_M [kg]"])
+
+
+def test_monte_carlo_on_the_cluster_is_the_local_study(client, thrust):
+    local = ascent.monte_carlo(12, turn_time=20, thrust=thrust, seed=11, chunks=5)
+    for chunks in (None, 2):
+        spread = ascent.monte_carlo(12, turn_time=20, thrust=thrust, seed=11, client=client,
+                                    chunks=chunks)
+        pd.testing.assert_frame_equal(spread, local, check_exact=True)
+        assert spread.attrs == local.attrs
