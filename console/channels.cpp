@@ -50,6 +50,10 @@ void Channels::guard_session_files(const std::filesystem::path& booster_thrust_f
   guarded_ = true;
 }
 
+void Channels::guard_read_file(const std::filesystem::path& path, std::string what) {
+  guard_.add_read_file(path, std::move(what));
+}
+
 std::string Channels::refusal(const std::string& name) const {
   const std::string shown = quoted_token(name);
   if (name.find('\0') != std::string::npos) {

@@ -48,6 +48,10 @@ class Channels {
   void bind_output(const std::string& name,
                    const std::filesystem::path& booster_thrust_file = {});
 
+  /// Keeps every writer off `path`, a further file the program reads
+  /// (`what`: "the vehicle deck"). Throws FileRefused when a writer has it.
+  void guard_read_file(const std::filesystem::path& path, std::string what);
+
   /// Prompts on the console, reads one number from the standard input,
   /// drops the rest of its line and echoes the answer. Throws EndOfInput
   /// when the input has ended, RuntimeError 106 for an answer that is not a number.

@@ -46,12 +46,17 @@ std::filesystem::path Session::booster_thrust_path() const {
   return booster_thrust_file.empty() ? io.path_of(BOOSTER_THRUST_FILE) : booster_thrust_file;
 }
 
+void Session::guard_vehicle_deck() {
+  if (!vehicle_deck.empty()) io.guard_read_file(vehicle_deck, "the vehicle deck");
+}
+
 void Session::begin() {
   previous_turn_time_ = 0.0L;
   write_table_header(io.output(), io.symbols());
 }
 
 void Session::run_dialogue() {
+  guard_vehicle_deck();
   io.open_channels(booster_thrust_path());
   begin();
   const auto ask_maxa = [this] { return io.prompt_real(MAXA_PROMPT).value(); };
@@ -68,6 +73,7 @@ void Session::run_dialogue() {
 }
 
 void Session::run_without_asking(const std::string& output_name, Real turn_time, Real maxa) {
+  guard_vehicle_deck();
   io.bind_output(output_name, booster_thrust_path());
   begin();
   io.echo_answer(TURN_TIME_PROMPT, turn_time);

@@ -28,6 +28,9 @@ class Session {
   /// The booster thrust file every run reads: empty (the default) is
   /// BOOSTER_THRUST_FILE in the working folder.
   std::filesystem::path booster_thrust_file;
+  /// The vehicle deck `vehicle` was read from, guarded from every writer;
+  /// empty for the built-in vehicle.
+  std::filesystem::path vehicle_deck;
   /// Told of every step and event after the table has written it, if set.
   FlightObserver* observer = nullptr;
 
@@ -43,6 +46,8 @@ class Session {
   [[nodiscard]] std::filesystem::path booster_thrust_path() const;
 
  private:
+  /// Keeps every writer of the session off the vehicle deck.
+  void guard_vehicle_deck();
   /// Header of the table and the memory of a new session.
   void begin();
   /// Takes an answer to the turn-time prompt; false when it ends the session.

@@ -18,6 +18,8 @@ Real Vehicle::liftoff_area() const {
   return core_stack_area() + boosters.count * (disc_area(boosters.diameter) - boosters.hidden_area);
 }
 
+Real Vehicle::booster_area() const { return disc_area(boosters.diameter); }
+
 Real Vehicle::liftoff_exit_area() const {
   const double d = boosters.nozzle_exit_diameter;
   return boosters.count * PI * d * d / 4.0L + core.exit_area;
@@ -39,6 +41,11 @@ Real Vehicle::turn_rate() const { return pitch_program.turn_rate * PI / 180.0L; 
 
 Real Vehicle::surface_speed() const {
   return std::cos(launch_site.latitude * PI / 180.0L) * 2.0L * PI * R_EARTH / SIDEREAL_DAY;
+}
+
+Real Vehicle::core_burn_time() const {
+  // The core burns at full thrust from the pad on.
+  return core.propellant * core.exhaust_velocity / core.thrust;
 }
 
 Real Vehicle::tail_off_time() const {

@@ -116,12 +116,14 @@ struct Vehicle {
   [[nodiscard]] Real stack_area() const;         ///< [m^2] of the stage-3 stack
   [[nodiscard]] Real core_stack_area() const;    ///< [m^2] of the core with the stack
   [[nodiscard]] Real liftoff_area() const;       ///< [m^2] of the whole vehicle
+  [[nodiscard]] Real booster_area() const;       ///< [m^2] of one booster's body
   [[nodiscard]] Real liftoff_exit_area() const;  ///< [m^2] of every nozzle burning on the pad
   [[nodiscard]] Real core_stack_mass() const;    ///< [kg] core stage, full, with the stack
   [[nodiscard]] Real liftoff_mass() const;       ///< [kg] everything on the pad
   [[nodiscard]] Real pad_propellant() const;     ///< [kg] the boosters' and the core's
   [[nodiscard]] Real turn_rate() const;          ///< [rad/s]
   [[nodiscard]] Real surface_speed() const;      ///< [m/s] eastward speed of the pad
+  [[nodiscard]] Real core_burn_time() const;     ///< [s] from the pad to the core's tail-off
   [[nodiscard]] Real tail_off_time() const;      ///< [s] the thrust falls linearly to zero
   [[nodiscard]] Real ullage_burn_time() const;   ///< [s] before ignition and through the ramp
   [[nodiscard]] Real ullage_propellant() const;  ///< [kg] burned by the ullage motors

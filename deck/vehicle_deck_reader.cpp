@@ -1,0 +1,211 @@
+// Reading a vehicle deck: the TOML parse, then every table and key checked
+// against the vehicle's fields in the order of the file, then the keys that
+// are missing, then the values that conflict. The first problem found ends
+// the reading, with its place in the file.
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <map>
+#include <optional>
+#include <vector>
+
+#define TOML_ENABLE_FORMATTERS 0
+#include <toml++/toml.h>
+
+#include "base/read_file.hpp"
+#include "base/runtime_error.hpp"
+#include "deck/nearest_name.hpp"
+#include "deck/shortest_text.hpp"
+#include "deck/vehicle_checks.hpp"
+#include "deck/vehicle_deck.hpp"
+#include "mission/vehicle_fields.hpp"
+
+namespace ascent {
+
+namespace {
+
+std::string in_quotes(std::string_view name) { return "\"" + std::string(name) + "\""; }
+
+std::string type_name(const toml::node& node) {
+  switch (node.type()) {
+    case toml::node_type::table: return "a table";
+    case toml::node_type::array: return "an array";
+    case toml::node_type::string: return "a string";
+    case toml::node_type::integer: return "an integer";
+    case toml::node_type::floating_point: return "a float";
+    case toml::node_type::boolean: return "a boolean";
+    case toml::node_type::date: return "a date";
+    case toml::node_type::time: return "a time";
+    case toml::node_type::date_time: return "a date-time";
+    case toml::node_type::none: break;
+  }
+  return "nothing";
+}
+
+/// "greater than 0 kg and at most 1e+08 kg": the range of a field in words.
+std::string range_text(const VehicleField& f) {
+  const std::string unit = f.unit == "1" ? "" : " " + std::string(f.unit);
+  std::string text = f.minimum == std::numeric_limits<double>::denorm_min()
+                         ? "greater than 0" + unit
+                         : "at least " + shortest_text(f.minimum) + unit;
+  if (f.maximum < std::numeric_limits<double>::max()) {
+    text += " and at most " + shortest_text(f.maximum) + unit;
+  }
+  return text;
+}
+
+/// The entries of a table in the order of the file.
+std::vector<std::pair<std::string_view, const toml::node*>> in_file_order(const toml::table& table) {
+  std::vector<std::pair<std::string_view, const toml::node*>> entries;
+  for (const auto& [key, node] : table) entries.emplace_back(key.str(), &node);
+  std::stable_sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) {
+    const toml::source_position x = a.second->source().begin;
+    const toml::source_position y = b.second->source().begin;
+    return x.line != y.line ? x.line < y.line : x.column < y.column;
+  });
+  return entries;
+}
+
+class DeckReader {
+ public:
+  explicit DeckReader(std::string file) : file_(std::move(file)) {
+    for (const VehicleField& f : vehicle_fields()) {
+      names_.push_back(f.name());
+      keys_.emplace_back(f.key);
+      if (groups_.empty() || groups_.back() != f.group) groups_.emplace_back(f.group);
+    }
+  }
+
+  Vehicle read(std::string_view text) {
+    toml::table root;
+    try {
+      root = toml::parse(text, file_);
+    } catch (const toml::parse_error& error) {
+      fail(error.source(), "TOML syntax error: " + std::string(error.description()));
+    }
+    for (const auto& [key, node] : in_file_order(root)) read_entry(key, *node);
+    check_every_field_given(root);
+    if (const std::optional<VehicleConflict> conflict = vehicle_conflict(vehicle_)) {
+      fail(places_.at(std::string(conflict->field)), conflict->what);
+    }
+    return vehicle_;
+  }
+
+ private:
+  [[noreturn]] void fail(const toml::source_region& region, const std::string& what) const {
+    throw DeckError(DeckPlace{file_, region.begin.line, region.begin.column}, what);
+  }
+
+  /// What a misspelt `name` is nearest to: a field's name, or with no
+  /// table named, the field whose key is nearest.
+  std::string nearest_field(std::string_view name) const {
+    if (name.find('.') != std::string_view::npos) return nearest_name(name, names_);
+    const std::string key = nearest_name(name, keys_);
+    const auto field = std::find(keys_.begin(), keys_.end(), key) - keys_.begin();
+    return names_[static_cast<std::size_t>(field)];
+  }
+
+  void read_entry(std::string_view key, const toml::node& node) {
+    if (std::find(groups_.begin(), groups_.end(), key) == groups_.end()) {
+      if (node.is_table()) {
+        fail(node.source(), "unknown table [" + std::string(key) + "]; did you mean [" +
+                                nearest_name(key, groups_) + "]?");
+      }
+      fail(node.source(), "unknown key " + in_quotes(key) + " outside every table; did you mean " +
+                              in_quotes(nearest_field(key)) + "?");
+    }
+    const toml::table* table = node.as_table();
+    if (table == nullptr) {
+      fail(node.source(), in_quotes(key) + " must be the table [" + std::string(key) + "], not " +
+                              type_name(node));
+    }
+    for (const auto& [name, value] : in_file_order(*table)) {
+      const std::string full = std::string(key) + "." + std::string(name);
+      const VehicleField* field = find_vehicle_field(full);
+      if (field == nullptr) {
+        fail(value->source(), "unknown key " + in_quotes(full) + "; did you mean " +
+                                  in_quotes(nearest_field(full)) + "?");
+      }
+      read_value(*field, *value);
+    }
+  }
+
+  void read_value(const VehicleField& f, const toml::node& node) {
+    const std::string name = f.name();
+    const auto* integer = node.as_integer();
+    const auto* floating = node.as_floating_point();
+    if (integer == nullptr && floating == nullptr) {
+      fail(node.source(), name + " must be " +
+                              (f.whole ? "a whole number (an integer)"
+                                       : "a number (a float or an integer) in " + std::string(f.unit)) +
+                              ", not " + type_name(node));
+    }
+    const double x = integer != nullptr ? static_cast<double>(integer->get()) : floating->get();
+    if (f.whole && x != std::trunc(x)) {
+      fail(node.source(), name + " = " + shortest_text(x) + " is not a whole number (" +
+                              std::string(f.what) + ")");
+    }
+    if (!(x >= f.minimum && x <= f.maximum)) {
+      fail(node.source(), name + " = " + shortest_text(x) +
+                              (f.unit == "1" ? "" : " " + std::string(f.unit)) +
+                              " is out of range: it must be " + range_text(f) + " (" +
+                              std::string(f.what) + ")");
+    }
+    f.set(vehicle_, x);
+    places_.emplace(name, node.source());
+  }
+
+  void check_every_field_given(const toml::table& root) const {
+    for (const VehicleField& f : vehicle_fields()) {
+      const std::string name = f.name();
+      if (places_.contains(name)) continue;
+      const toml::node* group = root.get(f.group);
+      if (group == nullptr) {
+        throw DeckError(DeckPlace{file_}, "missing table [" + std::string(f.group) + "]");
+      }
+      fail(group->source(), "missing key " + in_quotes(name) + " in [" + std::string(f.group) +
+                                "]: [" + std::string(f.unit) + "] " + std::string(f.what));
+    }
+  }
+
+  std::string file_;
+  std::vector<std::string> names_;   ///< "group.key" of every field
+  std::vector<std::string> keys_;    ///< the key of every field, in the same order
+  std::vector<std::string> groups_;  ///< the tables, in the order of the deck
+  Vehicle vehicle_;
+  std::map<std::string, toml::source_region> places_;  ///< where each field's value is
+};
+
+}  // namespace
+
+Vehicle read_vehicle_deck_text(std::string_view text, const std::string& file) {
+  return DeckReader(file).read(text);
+}
+
+Vehicle read_vehicle_deck(const std::filesystem::path& path) {
+  const std::string file = path.string();
+  std::string text;
+  try {
+    const FileOwner in = open_for_reading(path, "the vehicle deck");
+    std::vector<char> buffer(MAX_DECK_SIZE + 1);
+    errno = 0;
+    const std::size_t size = std::fread(buffer.data(), 1, buffer.size(), in.get());
+    if (std::ferror(in.get()) != 0) {
+      throw DeckError(DeckPlace{file}, std::string("cannot read the vehicle deck: ") +
+                                           std::strerror(errno != 0 ? errno : EIO));
+    }
+    if (size > MAX_DECK_SIZE) {
+      throw DeckError(DeckPlace{file}, "larger than " + std::to_string(MAX_DECK_SIZE) +
+                                           " bytes: not a vehicle deck");
+    }
+    text.assign(buffer.data(), size);
+  } catch (const RuntimeError& failure) {
+    throw DeckError(DeckPlace{}, failure.what());
+  }
+  return read_vehicle_deck_text(text, file);
+}
+
+}  // namespace ascent

@@ -1,0 +1,79 @@
+// Writing a vehicle deck: every field of the vehicle in the order of
+// vehicle_fields(), in the shortest text that reads back to the same double.
+#include <algorithm>
+#include <array>
+#include <utility>
+#include <vector>
+
+#include "deck/shortest_text.hpp"
+#include "deck/vehicle_deck.hpp"
+#include "mission/vehicle_fields.hpp"
+
+namespace ascent {
+
+namespace {
+
+constexpr std::string_view DECK_HEAD =
+    "# Vehicle deck of ascent: the launch vehicle, its launch site, its pitch\n"
+    "# programme and the orbit aimed at. Every key is required; its unit is in\n"
+    "# brackets in its comment. What follows from these values (areas from\n"
+    "# diameters, the ullage motors' propellant, the circular speed of the\n"
+    "# target orbit) is derived by the program and not given here.\n";
+
+/// What each table holds, for its header line.
+constexpr std::array<std::pair<std::string_view, std::string_view>, 9> GROUP_NOTES{{
+    {"launch_site", "the pad, carried east by the Earth's rotation"},
+    {"pitch_program", "vertical rise, kick, hold of the turn time, recovery"},
+    {"boosters", "the strap-on solid boosters; their thrust comes from the thrust file"},
+    {"core", "the core stage, burning from the pad on"},
+    {"fairing", "the payload fairing over the stage-3 stack"},
+    {"upper_stage", "stage 3 and the stack it carries"},
+    {"ullage", "the motors that settle stage 3's propellant before ignition"},
+    {"mass_budget", "how stage 3's mass budget books what the flight does not fly"},
+    {"target", "the orbit aimed at"},
+}};
+
+std::string_view group_note(std::string_view group) {
+  const auto note = std::find_if(GROUP_NOTES.begin(), GROUP_NOTES.end(),
+                                 [&](const auto& entry) { return entry.first == group; });
+  return note == GROUP_NOTES.end() ? std::string_view() : note->second;
+}
+
+/// A TOML value: a count as an integer, any other value as a float, which
+/// TOML wants with a point or an exponent.
+std::string value_text(const VehicleField& f, double x) {
+  if (f.whole) return std::to_string(static_cast<long long>(x));
+  std::string text = shortest_text(x);
+  if (text.find_first_of(".en") == std::string::npos) text += ".0";
+  return text;
+}
+
+}  // namespace
+
+std::string vehicle_deck_text(const Vehicle& vehicle) {
+  std::string deck(DECK_HEAD);
+  const std::span<const VehicleField> fields = vehicle_fields();
+  for (auto first = fields.begin(); first != fields.end();) {
+    const auto last = std::find_if(first, fields.end(), [&](const VehicleField& f) {
+      return f.group != first->group;
+    });
+    deck += "\n[" + std::string(first->group) + "]  # " + std::string(group_note(first->group)) +
+            "\n";
+    // The unit comments of a table start in one column.
+    std::vector<std::string> lines;
+    std::size_t width = 0;
+    for (auto f = first; f != last; ++f) {
+      lines.push_back(std::string(f->key) + " = " + value_text(*f, f->get(vehicle)));
+      width = std::max(width, lines.back().size());
+    }
+    for (auto f = first; f != last; ++f) {
+      std::string& line = lines[static_cast<std::size_t>(f - first)];
+      line.resize(width, ' ');
+      deck += line + "  # [" + std::string(f->unit) + "] " + std::string(f->what) + "\n";
+    }
+    first = last;
+  }
+  return deck;
+}
+
+}  // namespace ascent
