@@ -4,10 +4,8 @@
 // the reading, with its place in the file.
 #include <algorithm>
 #include <cerrno>
-#include <cmath>
 #include <cstdint>
 #include <cstring>
-#include <limits>
 #include <map>
 #include <optional>
 #include <vector>
@@ -17,6 +15,7 @@
 
 #include "base/read_file.hpp"
 #include "base/runtime_error.hpp"
+#include "deck/field_value.hpp"
 #include "deck/nearest_name.hpp"
 #include "deck/shortest_text.hpp"
 #include "deck/vehicle_checks.hpp"
@@ -43,18 +42,6 @@ std::string type_name(const toml::node& node) {
     case toml::node_type::none: break;
   }
   return "nothing";
-}
-
-/// "greater than 0 kg and at most 1e+08 kg": the range of a field in words.
-std::string range_text(const VehicleField& f) {
-  const std::string unit = f.unit == "1" ? "" : " " + std::string(f.unit);
-  std::string text = f.minimum == std::numeric_limits<double>::denorm_min()
-                         ? "greater than 0" + unit
-                         : "at least " + shortest_text(f.minimum) + unit;
-  if (f.maximum < std::numeric_limits<double>::max()) {
-    text += " and at most " + shortest_text(f.maximum) + unit;
-  }
-  return text;
 }
 
 /// The entries of a table in the order of the file.
@@ -144,16 +131,7 @@ class DeckReader {
                               ", not " + type_name(node));
     }
     const double x = integer != nullptr ? static_cast<double>(integer->get()) : floating->get();
-    if (f.whole && x != std::trunc(x)) {
-      fail(node.source(), name + " = " + shortest_text(x) + " is not a whole number (" +
-                              std::string(f.what) + ")");
-    }
-    if (!(x >= f.minimum && x <= f.maximum)) {
-      fail(node.source(), name + " = " + shortest_text(x) +
-                              (f.unit == "1" ? "" : " " + std::string(f.unit)) +
-                              " is out of range: it must be " + range_text(f) + " (" +
-                              std::string(f.what) + ")");
-    }
+    if (std::string fault = field_value_fault(f, x); !fault.empty()) fail(node.source(), fault);
     f.set(vehicle_, x);
     places_.emplace(name, node.source());
   }

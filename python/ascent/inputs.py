@@ -1,5 +1,6 @@
 """What the functions of the package take: a thrust history or the path of a
-booster thrust file, and a vehicle or None for the default one."""
+booster thrust file, and a vehicle, the path of a vehicle deck, or None for
+the default vehicle."""
 import os
 
 from ._ascent import ThrustHistory, Vehicle
@@ -15,9 +16,13 @@ def thrust_history(thrust):
 
 
 def vehicle_or_default(vehicle):
-    """`vehicle`, or the default vehicle when None."""
+    """`vehicle`, or the default vehicle when None; a vehicle whose values
+    contradict each other raises ValueError."""
     if vehicle is None:
         return Vehicle()
+    if isinstance(vehicle, (str, os.PathLike)):
+        return Vehicle.load(vehicle)
     if not isinstance(vehicle, Vehicle):
-        raise TypeError(f"vehicle must be a Vehicle, not {type(vehicle).__name__}")
+        raise TypeError(f"vehicle must be a Vehicle or a path, not {type(vehicle).__name__}")
+    vehicle.check()
     return vehicle

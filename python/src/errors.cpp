@@ -2,6 +2,7 @@
 
 #include "base/runtime_error.hpp"
 #include "bindings.hpp"
+#include "deck/deck_error.hpp"
 #include "tools/dispersion/dispersion_file.hpp"
 
 namespace py = pybind11;
@@ -39,6 +40,8 @@ void bind_errors(py::module_& m) {
       if (failure) std::rethrow_exception(failure);
     } catch (const RuntimeError& error) {
       PyErr_SetString(exception_for(error.code()).ptr(), error.what());
+    } catch (const DeckError& error) {
+      PyErr_SetString(PyExc_ValueError, error.what());  // "file:line:column: why"
     } catch (const dispersion::DispersionFileError& error) {
       PyErr_SetString(PyExc_ValueError, error.what());  // "file:line:column: why"
     }

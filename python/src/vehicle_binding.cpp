@@ -1,16 +1,22 @@
 // Vehicle: every field by its deck name, v["boosters.propellant"], and by
 // group, v.boosters.propellant, each checked against the range that can be
-// flown. Pickled as the values of its fields.
+// flown; read from and saved as a vehicle deck. Pickled as the values of its
+// fields.
 #include <pybind11/operators.h>
 #include <pybind11/stl.h>
+#include <pybind11/stl/filesystem.h>
 
-#include <cmath>
-#include <limits>
-#include <sstream>
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <string_view>
 
 #include "bindings.hpp"
+#include "deck/field_value.hpp"
+#include "deck/shortest_text.hpp"
+#include "deck/vehicle_checks.hpp"
+#include "deck/vehicle_deck.hpp"
 #include "mission/vehicle_fields.hpp"
 
 namespace py = pybind11;
@@ -39,35 +45,12 @@ py::object value_of(const Vehicle& vehicle, const VehicleField& field) {
 }
 
 std::string with_unit(double value, const VehicleField& field) {
-  std::ostringstream text;
-  text << value;
-  if (field.unit != "1") text << ' ' << field.unit;
-  return text.str();
-}
-
-/// "greater than 0 kg and at most 1e+08 kg": the range a field may take.
-std::string range_text(const VehicleField& field) {
-  std::string text = field.minimum == std::numeric_limits<double>::denorm_min()
-                         ? "greater than 0"
-                         : "at least " + with_unit(field.minimum, field);
-  if (field.minimum == std::numeric_limits<double>::denorm_min() && field.unit != "1") {
-    text += ' ';
-    text += field.unit;
-  }
-  if (field.maximum < std::numeric_limits<double>::max()) {
-    text += " and at most " + with_unit(field.maximum, field);
-  }
-  return text;
+  return shortest_text(value) + (field.unit == "1" ? "" : " " + std::string(field.unit));
 }
 
 void assign(Vehicle& vehicle, const VehicleField& field, double value) {
-  if (!(value >= field.minimum && value <= field.maximum)) {
-    throw py::value_error(field.name() + " = " + with_unit(value, field) + ": it must be " +
-                          range_text(field));
-  }
-  if (field.whole && value != std::floor(value)) {
-    throw py::value_error(field.name() + " = " + with_unit(value, field) +
-                          ": it must be a whole number");
+  if (std::string fault = field_value_fault(field, value); !fault.empty()) {
+    throw py::value_error(fault);
   }
   field.set(vehicle, value);
 }
@@ -100,6 +83,37 @@ std::string vehicle_text(const Vehicle& vehicle) {
     separator = ", ";
   }
   return text + ")";
+}
+
+/// Reads the deck at `path`; a deck that cannot be opened raises OSError
+/// (FileNotFoundError when there is none), one that cannot be flown ValueError.
+Vehicle load_deck(const std::filesystem::path& path) {
+  try {
+    return read_vehicle_deck(path);
+  } catch (const DeckError& error) {
+    if (!error.place().file.empty()) throw;  // a place in the file: translated as ValueError
+    const bool missing = !std::filesystem::exists(path);
+    PyErr_SetString(missing ? PyExc_FileNotFoundError : PyExc_OSError, error.what());
+    throw py::error_already_set();
+  }
+}
+
+void save_deck(const Vehicle& vehicle, const std::filesystem::path& path) {
+  const std::string text = vehicle_deck_text(vehicle);
+  errno = 0;
+  std::ofstream out(path, std::ios::binary);
+  out << text;
+  out.close();
+  if (!out) {
+    if (errno == 0) errno = EIO;
+    PyErr_SetFromErrnoWithFilename(PyExc_OSError, path.string().c_str());
+    throw py::error_already_set();
+  }
+}
+
+/// Raises ValueError when values of the vehicle contradict each other.
+void check(const Vehicle& vehicle) {
+  if (const auto conflict = vehicle_conflict(vehicle)) throw py::value_error(conflict->what);
 }
 
 /// One group of a vehicle's fields, `vehicle.boosters`: reads and writes the vehicle itself.
@@ -190,6 +204,15 @@ void bind_vehicle(py::module_& m) {
         }
         return fields;
       }, "Every field, in the order of the deck, with its unit and range")
+      .def_static("load", &load_deck, py::arg("path"),
+                  "Reads a vehicle deck (TOML); ValueError with file, line and column when it "
+                  "cannot be flown")
+      .def_static("loads", &read_vehicle_deck_text, py::arg("text"), py::arg("file") = "<string>",
+                  "A vehicle from the text of a deck; `file` names it in messages")
+      .def("deck", &vehicle_deck_text, "The vehicle's deck, every key with its unit")
+      .def("save", &save_deck, py::arg("path"), "Writes the vehicle's deck to `path`")
+      .def("check", &check,
+           "Raises ValueError when values contradict each other (a nozzle wider than its stage...)")
       .def("to_dict", &field_values, "{deck name: value} of every field")
       .def_static("from_dict", &vehicle_from, py::arg("values"),
                   "The default vehicle with the fields named in `values` set")

@@ -23,9 +23,10 @@ def test_vehicle_fields_by_name_and_group():
 
 def test_vehicle_refuses_what_cannot_be_flown():
     v = ascent.Vehicle()
-    with pytest.raises(ValueError, match="boosters.propellant = -1 kg: it must be greater than 0"):
+    with pytest.raises(ValueError, match="boosters.propellant = -1 kg is out of range: it must be "
+                                         "greater than 0 kg and at most 100000000 kg"):
         v.boosters.propellant = -1
-    with pytest.raises(ValueError, match="whole number"):
+    with pytest.raises(ValueError, match="boosters.count = 2.5 is not a whole number"):
         v["boosters.count"] = 2.5
     with pytest.raises(ValueError):
         v.launch_site.latitude = float("nan")
@@ -36,6 +37,28 @@ def test_vehicle_refuses_what_cannot_be_flown():
     with pytest.raises(AttributeError):
         v.engines
     assert v == ascent.Vehicle()
+
+
+def test_vehicle_decks(tmp_path, sample_path):
+    deck = sample_path.parent / "vehicle.toml"
+    assert ascent.Vehicle.load(deck) == ascent.Vehicle()
+    v = ascent.Vehicle()
+    v.core.thrust = 9.5e6
+    v.save(tmp_path / "v.toml")
+    assert ascent.Vehicle.load(str(tmp_path / "v.toml")) == v
+    assert ascent.fly(20, 18, thrust=sample_path, vehicle=tmp_path / "v.toml",
+                      history=False).sc_mass == ascent.fly(20, 18, thrust=sample_path, vehicle=v,
+                                                           history=False).sc_mass
+    bad = tmp_path / "bad.toml"
+    bad.write_text(v.deck().replace("propellant = 632489", "propellant = -5"))
+    with pytest.raises(ValueError, match=r"bad.toml:\d+:\d+: boosters.propellant = -5 kg is out of range"):
+        ascent.Vehicle.load(bad)
+    with pytest.raises(FileNotFoundError, match="cannot open the vehicle deck"):
+        ascent.Vehicle.load(tmp_path / "missing.toml")
+    # Values each in range but contradicting each other are refused before a flight.
+    v.boosters.nozzle_exit_diameter = 6
+    with pytest.raises(ValueError, match="wider than the booster"):
+        ascent.fly(20, 18, thrust=sample_path, vehicle=v)
 
 
 def test_pickle_round_trip(thrust, short_thrust_path):
