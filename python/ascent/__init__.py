@@ -12,6 +12,8 @@ Lengths are in metres, masses in kilograms, angles in degrees, times in
 seconds. Flights run in C++ with the GIL released; sweeps and Monte Carlo
 studies run on every core, or on a Dask cluster with client=.
 """
+import importlib
+
 from ._ascent import (
     Dispersions,
     Flight,
@@ -49,7 +51,5 @@ __all__ = [
 def __getattr__(name):
     # The plots import matplotlib only when used: workers of a cluster never need it.
     if name == "plot":
-        from . import plot
-
-        return plot
+        return importlib.import_module(".plot", __name__)
     raise AttributeError(f"module 'ascent' has no attribute {name!r}")

@@ -1,0 +1,64 @@
+"""Cost of the Python package: flights per second through ascent.fly (no
+history, then with it) to hold against mission_bench's
+FlightThroughTheLibrary, and a sweep on local threads against the same sweep
+on a Dask cluster of two worker processes.
+
+    PYTHONPATH=build/release/python /usr/bin/python3 bench/python_bench.py
+"""
+import argparse
+import pathlib
+import statistics
+import time
+
+import ascent
+
+DATA = pathlib.Path(__file__).resolve().parents[1] / "data"
+
+
+def per_flight(flights, repeats, **options):
+    """The best of `repeats` runs of `flights` flights: seconds per flight."""
+    thrust = ascent.ThrustHistory.read(DATA / "s1.dat")
+    vehicle = ascent.Vehicle()
+    times = []
+    for _ in range(repeats):
+        start = time.perf_counter()
+        for _ in range(flights):
+            ascent.fly(20, 18, thrust=thrust, vehicle=vehicle, **options)
+        times.append((time.perf_counter() - start) / flights)
+    return min(times), statistics.median(times)
+
+
+def timed(function):
+    start = time.perf_counter()
+    result = function()
+    return result, time.perf_counter() - start
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--flights", type=int, default=300)
+    parser.add_argument("--repeats", type=int, default=5)
+    args = parser.parse_args()
+
+    for label, options in (("no history", dict(history=False)),
+                           ("with history", dict(history=True))):
+        best, median = per_flight(args.flights, args.repeats, **options)
+        print(f"ascent.fly, {label}: {1e3 * best:.3f} ms per flight (median {1e3 * median:.3f}),"
+              f" {1 / best:.0f} flights/s")
+
+    from distributed import Client, LocalCluster
+
+    thrust = ascent.ThrustHistory.read(DATA / "s1.dat")
+    turn_times = [10 + 0.5 * i for i in range(41)]
+    local, local_s = timed(lambda: ascent.sweep(turn_times, thrust=thrust))
+    print(f"sweep of {len(turn_times)} turn times on local threads: {local_s:.2f} s")
+    with LocalCluster(n_workers=2, processes=True, threads_per_worker=1, host="127.0.0.1",
+                      dashboard_address=None) as cluster, Client(cluster) as client:
+        ascent.sweep(turn_times[:2], thrust=thrust, client=client)  # workers warmed up
+        spread, spread_s = timed(lambda: ascent.sweep(turn_times, thrust=thrust, client=client))
+    print(f"the same sweep on 2 Dask worker processes: {spread_s:.2f} s,"
+          f" identical: {spread.equals(local)}")
+
+
+if __name__ == "__main__":  # Dask's worker processes import this file
+    main()
