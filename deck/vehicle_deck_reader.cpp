@@ -10,14 +10,12 @@
 #include <optional>
 #include <vector>
 
-#define TOML_ENABLE_FORMATTERS 0
-#include <toml++/toml.h>
-
 #include "base/read_file.hpp"
 #include "base/runtime_error.hpp"
 #include "deck/field_value.hpp"
 #include "deck/nearest_name.hpp"
 #include "deck/shortest_text.hpp"
+#include "deck/toml.hpp"
 #include "deck/vehicle_checks.hpp"
 #include "deck/vehicle_deck.hpp"
 #include "mission/vehicle_fields.hpp"
@@ -45,12 +43,12 @@ std::string type_name(const toml::node& node) {
 }
 
 /// The entries of a table in the order of the file.
-std::vector<std::pair<std::string_view, const toml::node*>> in_file_order(const toml::table& table) {
-  std::vector<std::pair<std::string_view, const toml::node*>> entries;
-  for (const auto& [key, node] : table) entries.emplace_back(key.str(), &node);
+std::vector<std::pair<const toml::key*, const toml::node*>> in_file_order(const toml::table& table) {
+  std::vector<std::pair<const toml::key*, const toml::node*>> entries;
+  for (const auto& [key, node] : table) entries.emplace_back(&key, &node);
   std::stable_sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) {
-    const toml::source_position x = a.second->source().begin;
-    const toml::source_position y = b.second->source().begin;
+    const toml::source_position x = a.first->source().begin;
+    const toml::source_position y = b.first->source().begin;
     return x.line != y.line ? x.line < y.line : x.column < y.column;
   });
   return entries;
@@ -73,7 +71,7 @@ class DeckReader {
     } catch (const toml::parse_error& error) {
       fail(error.source(), "TOML syntax error: " + std::string(error.description()));
     }
-    for (const auto& [key, node] : in_file_order(root)) read_entry(key, *node);
+    for (const auto& [key, node] : in_file_order(root)) read_entry(*key, *node);
     check_every_field_given(root);
     if (const std::optional<VehicleConflict> conflict = vehicle_conflict(vehicle_)) {
       fail(places_.at(std::string(conflict->field)), conflict->what);
@@ -86,34 +84,45 @@ class DeckReader {
     throw DeckError(DeckPlace{file_, region.begin.line, region.begin.column}, what);
   }
 
-  /// What a misspelt `name` is nearest to: a field's name, or with no
-  /// table named, the field whose key is nearest.
+  /// The field nearest to an unknown "group.key" or key: a misspelt key in
+  /// its table, or a key in the wrong table (or in none), which is one edit
+  /// away from the field of that key.
   std::string nearest_field(std::string_view name) const {
-    if (name.find('.') != std::string_view::npos) return nearest_name(name, names_);
-    const std::string key = nearest_name(name, keys_);
-    const auto field = std::find(keys_.begin(), keys_.end(), key) - keys_.begin();
-    return names_[static_cast<std::size_t>(field)];
+    const std::size_t dot = name.find('.');
+    const std::string_view key = dot == std::string_view::npos ? name : name.substr(dot + 1);
+    std::size_t nearest = 0;
+    std::size_t least = std::numeric_limits<std::size_t>::max();
+    for (std::size_t i = 0; i < names_.size(); ++i) {
+      std::size_t distance = edit_distance(key, keys_[i]) + 1;
+      if (dot != std::string_view::npos) distance = std::min(distance, edit_distance(name, names_[i]));
+      if (distance < least) {
+        least = distance;
+        nearest = i;
+      }
+    }
+    return names_[nearest];
   }
 
-  void read_entry(std::string_view key, const toml::node& node) {
+  void read_entry(const toml::key& name, const toml::node& node) {
+    const std::string_view key = name.str();
     if (std::find(groups_.begin(), groups_.end(), key) == groups_.end()) {
       if (node.is_table()) {
-        fail(node.source(), "unknown table [" + std::string(key) + "]; did you mean [" +
+        fail(name.source(), "unknown table [" + std::string(key) + "]; did you mean [" +
                                 nearest_name(key, groups_) + "]?");
       }
-      fail(node.source(), "unknown key " + in_quotes(key) + " outside every table; did you mean " +
+      fail(name.source(), "unknown key " + in_quotes(key) + " outside every table; did you mean " +
                               in_quotes(nearest_field(key)) + "?");
     }
     const toml::table* table = node.as_table();
     if (table == nullptr) {
-      fail(node.source(), in_quotes(key) + " must be the table [" + std::string(key) + "], not " +
+      fail(name.source(), in_quotes(key) + " must be the table [" + std::string(key) + "], not " +
                               type_name(node));
     }
-    for (const auto& [name, value] : in_file_order(*table)) {
-      const std::string full = std::string(key) + "." + std::string(name);
+    for (const auto& [entry, value] : in_file_order(*table)) {
+      const std::string full = std::string(key) + "." + std::string(entry->str());
       const VehicleField* field = find_vehicle_field(full);
       if (field == nullptr) {
-        fail(value->source(), "unknown key " + in_quotes(full) + "; did you mean " +
+        fail(entry->source(), "unknown key " + in_quotes(full) + "; did you mean " +
                                   in_quotes(nearest_field(full)) + "?");
       }
       read_value(*field, *value);

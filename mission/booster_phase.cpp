@@ -178,7 +178,7 @@ void BoosterPhase::fly() {
   find_pitch_over_point();
   check_turn_fits_before_separation();
 
-  // Kick: one second at -0.5 deg/s, split at the record time inside it.
+  // Kick: one second pitching down at the turn rate, split at the record time inside it.
   flight_.event(FlightEventKind::pitch_over);
   s_.pitch_rate = -v_.turn_rate();
   s_.dt = s_.t_rem;
@@ -195,7 +195,7 @@ void BoosterPhase::fly() {
   s_.t_rem = flight_.plan.turn_time - s_.dt;
   run_booster_to_time();
 
-  // Recovery: one second at +0.5 deg/s.
+  // Recovery: one second pitching back up at the turn rate.
   s_.pitch_rate = v_.turn_rate();
   step();
   s_.t_rem = 1.0L - s_.dt;

@@ -1,4 +1,4 @@
-// ascent-trim: trims the ascent to a 200 km orbit, sweeps turn times for the
+// ascent-trim: trims the ascent to the target orbit, sweeps turn times for the
 // largest payload, and exports the events and time history of a trimmed
 // flight. Every flight is a flight of the interactive program's simulation.
 #include <CLI/CLI.hpp>
@@ -11,6 +11,8 @@
 #include <string>
 
 #include "base/runtime_error.hpp"
+#include "deck/vehicle_deck.hpp"
+#include "mission/vehicle_fields.hpp"
 #include "text/file_guard.hpp"
 #include "tools/dispersion/dispersions_command.hpp"
 #include "tools/trim/flight_recorder.hpp"
@@ -74,7 +76,7 @@ void report_not_trimmed(const TrimResult& result) {
 
 int main(int argc, char** argv) {
   CLI::App app{
-      "Trims the launch vehicle's ascent to a 200 km orbit: the maximum angle of attack for a "
+      "Trims the launch vehicle's ascent to its target orbit: the maximum angle of attack for a "
       "turn time, a sweep of turn times for the largest payload, and the events and time "
       "history of a trimmed flight.",
       "ascent-trim"};
@@ -87,7 +89,9 @@ int main(int argc, char** argv) {
       "  ascent-trim history -t 20 -o flight.csv\n"
       "  ascent-trim sweep --from 10 --to 30 --csv > sweep.csv\n"
       "  ascent-trim dispersions -n 1000 --seed 1 -t 20 -o cases.csv\n"
-      "Exit status: 0, 1 when a trim fails or a flight cannot be flown, 2 for a bad command line.");
+      "  ascent-trim --vehicle vehicle.toml trim -t 20 --target-altitude 300000\n"
+      "Exit status: 0, 1 when a trim fails or a flight cannot be flown, 2 for a bad command line "
+      "or a vehicle deck that cannot be flown.");
 
   TrimSettings settings;
   std::string thrust_file = "s1.dat";
@@ -95,6 +99,10 @@ int main(int argc, char** argv) {
   app.add_option("-f,--thrust-file", thrust_file, "Booster thrust file")
       ->capture_default_str()
       ->check(CLI::ExistingFile);
+  std::string vehicle_file;
+  app.add_option("--vehicle", vehicle_file,
+                 "Vehicle deck to fly (TOML, as data/vehicle.toml); default: the built-in vehicle")
+      ->type_name("FILE");
   app.add_flag("--csv", csv, "Write CSV instead of a readable table");
   app.add_option("--tolerance", settings.tolerance,
                  "[m] Largest miss of the target average altitude")
@@ -114,9 +122,20 @@ int main(int argc, char** argv) {
         ->check(turn_time_check());
   };
 
+  double target_altitude = 0.0;
+  const ascent::VehicleField& target_field = *ascent::find_vehicle_field("target.altitude");
+  const auto add_target_altitude = [&](CLI::App* command) {
+    return command
+        ->add_option("--target-altitude", target_altitude,
+                     "[m] Average orbit altitude aimed at, instead of the vehicle's "
+                     "target.altitude (200000 for the built-in vehicle)")
+        ->check(CLI::Range(target_field.minimum, target_field.maximum));
+  };
+
   CLI::App* trim = app.add_subcommand(
-      "trim", "The maximum angle of attack that brings the average orbit altitude to 200 km");
+      "trim", "The maximum angle of attack that brings the average orbit altitude to the target");
   add_turn_time(trim);
+  const CLI::Option* trim_target = add_target_altitude(trim);
   std::string run_files;
   trim->add_option("--run-files", run_files,
                    "Fly the trimmed flight as ascent does with an output file: FOLDER/run.txt, "
@@ -149,6 +168,7 @@ int main(int argc, char** argv) {
   sweep_command->add_option("-j,--jobs", jobs, "Threads (0: one per core)")
       ->capture_default_str()
       ->check(CLI::Range(0u, 1024u));
+  const CLI::Option* sweep_target = add_target_altitude(sweep_command);
 
   ascent::dispersion::DispersionsOptions dispersion_options;
   CLI::App* dispersions = ascent::dispersion::add_dispersions_command(app, dispersion_options);
@@ -159,6 +179,18 @@ int main(int argc, char** argv) {
   } catch (const CLI::ParseError& error) {
     const int status = app.exit(error);
     return status == 0 ? 0 : 2;
+  }
+
+  if (!vehicle_file.empty()) {
+    try {
+      settings.vehicle = ascent::read_vehicle_deck(vehicle_file);
+    } catch (const ascent::DeckError& error) {
+      std::cerr << "ascent-trim: " << error.what() << "\n";
+      return 2;
+    }
+  }
+  if (trim_target->count() + sweep_target->count() > 0) {
+    settings.vehicle.target.altitude = target_altitude;
   }
 
   if (!std::filesystem::is_regular_file(thrust_file)) {
@@ -173,6 +205,7 @@ int main(int argc, char** argv) {
     ascent::FileGuard guard;
     guard.add_standard_streams(stdin, stdout);
     guard.add_read_file(thrust_file, "the booster thrust file");
+    if (!vehicle_file.empty()) guard.add_read_file(vehicle_file, "the vehicle deck");
     if (!history_file.empty()) guard.claim(history_file, "the history file");
     if (!run_files.empty()) std::filesystem::create_directories(run_files);
     if (dispersions->parsed()) {
@@ -204,7 +237,7 @@ int main(int argc, char** argv) {
       if (!result.trimmed()) return 1;
       if (!run_files.empty()) {
         if (write_run_files(settings.vehicle, thrust_file, result.turn_time, result.maxa,
-                            run_files, "run.txt", stderr) != 0) {
+                            run_files, "run.txt", stderr, vehicle_file) != 0) {
           return 1;
         }
         if (format == Format::table) {

@@ -4,7 +4,7 @@ import functools
 import pandas as pd
 
 from . import _ascent
-from .inputs import thrust_history, vehicle_or_default
+from .inputs import aiming_at, thrust_history, vehicle_or_default
 
 
 def fly(turn_time, maxa, thrust, vehicle=None, history=True):
@@ -54,14 +54,11 @@ class Trim:
 
 def trim(turn_time, thrust, vehicle=None, target_altitude=None, tolerance=10.0):
     """Searches the maximum angle of attack that brings the average orbit
-    altitude of `turn_time` [s] to `target_altitude` [m] (default: the
-    vehicle's target.altitude) within `tolerance` [m]."""
-    vehicle = vehicle_or_default(vehicle)
+    altitude of `turn_time` [s] to the vehicle's target.altitude (or
+    `target_altitude` [m] when given) within `tolerance` [m]."""
+    vehicle = aiming_at(vehicle_or_default(vehicle), target_altitude)
     thrust = thrust_history(thrust)
-    if target_altitude is None:
-        target_altitude = vehicle["target.altitude"]
-    result = _ascent.trim(vehicle, thrust, float(turn_time), float(target_altitude),
-                          float(tolerance))
+    result = _ascent.trim(vehicle, thrust, float(turn_time), float(tolerance))
     if result.status == "turn_time_rejected" and result.flight_count == 0:
         raise ValueError(result.message)
     return Trim(result, vehicle, thrust)

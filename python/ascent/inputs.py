@@ -26,3 +26,14 @@ def vehicle_or_default(vehicle):
         raise TypeError(f"vehicle must be a Vehicle or a path, not {type(vehicle).__name__}")
     vehicle.check()
     return vehicle
+
+
+def aiming_at(vehicle, target_altitude):
+    """`vehicle`, or a copy of it aiming at `target_altitude` [m] when given:
+    the target is the vehicle's (target.altitude), which sets the speed its
+    upper stage cuts off at."""
+    if target_altitude is None:
+        return vehicle
+    aimed = Vehicle(vehicle)
+    aimed["target.altitude"] = target_altitude
+    return aimed

@@ -11,15 +11,15 @@ import numpy as np
 import pandas as pd
 
 from . import _ascent
-from .inputs import thrust_history, vehicle_or_default
+from .inputs import aiming_at, thrust_history, vehicle_or_default
 
 SWEEP_COLUMNS = ["turn_time", "status", "maxa", "perigee", "apogee", "average_altitude",
                  "remaining_propellant", "sc_mass", "flights", "message"]
 
 
-def sweep_rows(turn_times, vehicle, thrust, target_altitude, tolerance, threads):
+def sweep_rows(turn_times, vehicle, thrust, tolerance, threads):
     """The sweep's rows for `turn_times`, trimmed on `threads` threads (0: every core)."""
-    results = _ascent.sweep(vehicle, thrust, list(turn_times), target_altitude, tolerance, threads)
+    results = _ascent.sweep(vehicle, thrust, list(turn_times), tolerance, threads)
     rows = [(r.turn_time, r.status, r.maxa, r.perigee, r.apogee, r.average_altitude,
              r.remaining_propellant, r.sc_mass, r.flight_count, r.message) for r in results]
     return pd.DataFrame.from_records(rows, columns=SWEEP_COLUMNS)
@@ -64,13 +64,9 @@ def sweep(turn_times, thrust, vehicle=None, client=None, target_altitude=None, t
     (why a turn time is not trimmed). `client`: a dask.distributed Client;
     `chunks`: how many tasks to cut the turn times into (default: four per
     worker thread)."""
-    vehicle = vehicle_or_default(vehicle)
-    thrust = thrust_history(thrust)
-    if target_altitude is None:
-        target_altitude = vehicle["target.altitude"]
+    vehicle = aiming_at(vehicle_or_default(vehicle), target_altitude)
     turn_times = [float(t) for t in turn_times]
-    shared = dict(vehicle=vehicle, thrust=thrust, target_altitude=float(target_altitude),
-                  tolerance=float(tolerance))
+    shared = dict(vehicle=vehicle, thrust=thrust_history(thrust), tolerance=float(tolerance))
     if client is None:
         return sweep_rows(turn_times, threads=0, **shared)
     # One flight thread per task: the workers' threads make the parallelism.
@@ -108,12 +104,10 @@ def monte_carlo(n, *, turn_time, thrust, seed=1, dispersions=None, vehicle=None,
     [m], remaining_propellant, sc_mass [kg] (NaN when the case did not
     separate), flights, status ("in_orbit", ...) and message. Its attrs hold
     the nominal flight's maxa and remaining propellant, for summarize()."""
-    vehicle = vehicle_or_default(vehicle)
-    if target_altitude is None:
-        target_altitude = vehicle["target.altitude"]
+    vehicle = aiming_at(vehicle_or_default(vehicle), target_altitude)
     study = _ascent.prepare_study(vehicle, thrust_history(thrust), float(turn_time),
                                   dispersion_set(dispersions), bool(closed_loop),
-                                  float(target_altitude), float(tolerance))
+                                  float(tolerance))
     ks = list(range(int(n)))
     if client is None:
         cases = on_local_threads(case_rows, ks, chunks, study=study, seed=seed)

@@ -71,10 +71,8 @@ struct Study {
 };
 
 Study prepare(const Vehicle& vehicle, const ThrustHistory& thrust, double turn_time,
-              const DispersionSet& set, bool closed_loop, double target_altitude,
-              double tolerance) {
+              const DispersionSet& set, bool closed_loop, double tolerance) {
   trim::TrimSettings settings{vehicle, thrust};
-  settings.target_altitude = target_altitude;
   settings.tolerance = tolerance;
   const py::gil_scoped_release trimming;
   return {dispersion::prepare_study(settings, turn_time_of(turn_time), set,
@@ -85,14 +83,13 @@ Study prepare(const Vehicle& vehicle, const ThrustHistory& thrust, double turn_t
 py::tuple study_state(const Study& study) {
   const StudySpec& s = study.spec;
   return py::make_tuple(s.nominal.vehicle, s.nominal.thrust, s.turn_time.value,
-                        set_state(s.dispersions), study.closed_loop(), s.nominal.target_altitude,
-                        s.nominal.tolerance);
+                        set_state(s.dispersions), study.closed_loop(), s.nominal.tolerance);
 }
 
 Study study_from(const py::tuple& state) {
   return prepare(state[0].cast<const Vehicle&>(), state[1].cast<const ThrustHistory&>(),
                  state[2].cast<double>(), set_from(state[3].cast<py::list>()),
-                 state[4].cast<bool>(), state[5].cast<double>(), state[6].cast<double>());
+                 state[4].cast<bool>(), state[5].cast<double>());
 }
 
 /// The cases `ks`, a column per quantity; a quantity a case does not have is NaN.
@@ -250,8 +247,8 @@ void bind_dispersion(py::module_& m) {
       .def(py::pickle(&study_state, &study_from));
 
   m.def("prepare_study", &prepare, py::arg("vehicle"), py::arg("thrust"), py::arg("turn_time"),
-        py::arg("dispersions"), py::arg("closed_loop"), py::arg("target_altitude"),
-        py::arg("tolerance"), "Trims the nominal flight of a study");
+        py::arg("dispersions"), py::arg("closed_loop"), py::arg("tolerance"),
+        "Trims the nominal flight of a study to the vehicle's target");
   m.def("summarize", &summarize, py::arg("status"), py::arg("maxa"), py::arg("perigee"),
         py::arg("apogee"), py::arg("average_altitude"), py::arg("remaining_propellant"),
         py::arg("sc_mass"), py::arg("nominal_remaining_propellant"),

@@ -1,5 +1,5 @@
 // The trim tool's search (the angle that brings a turn time's average
-// altitude to the target) and its sweep over threads, with the GIL released.
+// altitude to the vehicle's target) and its sweep over threads, with the GIL released.
 #include <pybind11/numpy.h>
 #include <pybind11/stl.h>
 
@@ -36,9 +36,8 @@ std::string_view status_name(TrimStatus status) {
 }
 
 trim::TrimSettings settings_of(const Vehicle& vehicle, const ThrustHistory& thrust,
-                               double target_altitude, double tolerance) {
+                               double tolerance) {
   trim::TrimSettings settings{vehicle, thrust};
-  settings.target_altitude = target_altitude;
   settings.tolerance = tolerance;
   return settings;
 }
@@ -93,26 +92,25 @@ void bind_trim(py::module_& m) {
       .def("flight_columns", &flight_columns, "the flights of the search, a column per quantity");
 
   m.def("trim", [](const Vehicle& vehicle, const ThrustHistory& thrust, double turn_time,
-                   double target_altitude, double tolerance) {
-        const trim::TrimSettings settings = settings_of(vehicle, thrust, target_altitude, tolerance);
+                   double tolerance) {
+        const trim::TrimSettings settings = settings_of(vehicle, thrust, tolerance);
         const py::gil_scoped_release flying;
         return trim::trim_turn_time(settings, turn_time_of(turn_time));
       },
-      py::arg("vehicle"), py::arg("thrust"), py::arg("turn_time"), py::arg("target_altitude"),
-      py::arg("tolerance"));
+      py::arg("vehicle"), py::arg("thrust"), py::arg("turn_time"), py::arg("tolerance"),
+      "Searches the angle that brings the turn time's average altitude to the vehicle's target");
 
   m.def("sweep", [](const Vehicle& vehicle, const ThrustHistory& thrust,
-                    const std::vector<double>& turn_times, double target_altitude,
-                    double tolerance, unsigned threads) {
-        const trim::TrimSettings settings = settings_of(vehicle, thrust, target_altitude, tolerance);
+                    const std::vector<double>& turn_times, double tolerance, unsigned threads) {
+        const trim::TrimSettings settings = settings_of(vehicle, thrust, tolerance);
         std::vector<trim::TypedNumber> typed;
         typed.reserve(turn_times.size());
         for (const double t : turn_times) typed.push_back(turn_time_of(t));
         const py::gil_scoped_release flying;
         return trim::sweep(settings, typed, threads);
       },
-      py::arg("vehicle"), py::arg("thrust"), py::arg("turn_times"), py::arg("target_altitude"),
-      py::arg("tolerance"), py::arg("threads"),
+      py::arg("vehicle"), py::arg("thrust"), py::arg("turn_times"), py::arg("tolerance"),
+      py::arg("threads"),
       "Trims every turn time on `threads` threads (0: one per core), results in order");
 }
 

@@ -1,11 +1,13 @@
-// Inputs the dialogue fuzz target found to break the program, kept in its
-// seed corpus (fuzz/corpus/dialogue/regression_*) and replayed here as the
-// target runs them: the answers, and after a line "#s1.dat" the thrust file.
+// Inputs the fuzz targets found to break the program, kept in their seed
+// corpus (fuzz/corpus/<target>/regression_*) and replayed here as the target
+// runs them: for the dialogue the answers, and after a line "#s1.dat" the
+// thrust file; for the deck the text of a vehicle deck.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <string>
 
+#include "deck/vehicle_deck.hpp"
 #include "hardening/hardening_support.hpp"
 
 namespace ascent::testing {
@@ -89,6 +91,23 @@ TEST(FuzzRegression, AStackThatSeparatesUnderTheGroundEndsItsRun) {
   EXPECT_EQ(r.files.substr(next_line, ended.size()), ended);
   EXPECT_EQ(r.files.find("Upper Stage Ignition!"), std::string::npos);
   EXPECT_FALSE(shows_non_finite(r.files));
+}
+
+TEST(FuzzRegression, ACharacterThatIsNoBlankAfterADeckKeyIsASyntaxError) {
+  // toml++ 3.3 asked whether a Cyrillic letter (U+0496) in a table header is
+  // a blank and reached __builtin_unreachable(); deck/toml.hpp replaces the
+  // function. A degree sign after a value took the same path.
+  const std::string input =
+      read_file(std::filesystem::path(ASCENT_FUZZ_CORPUS_DIR) / "deck" / "regression_non_ascii_after_key");
+  for (const std::string& deck : {input, std::string("[launch_site]\nlatitude = 28.45\xc2\xb0\n")}) {
+    try {
+      (void)read_vehicle_deck_text(deck, "deck.toml");
+      ADD_FAILURE() << "read";
+    } catch (const DeckError& error) {
+      EXPECT_NE(std::string(error.what()).find(": TOML syntax error: "), std::string::npos)
+          << error.what();
+    }
+  }
 }
 
 }  // namespace

@@ -72,16 +72,19 @@ SessionResult run_in_process(const TempDir& dir, std::string_view answers) {
   return result;
 }
 
-SessionResult run_program(const TempDir& dir, std::string_view answers) {
+SessionResult run_program(const TempDir& dir, std::string_view answers,
+                          const std::string& arguments) {
   dir.write("answers.in", answers);
-  const std::string command = "cd '" + dir.path().string() + "' && '" ASCENT_EXE
-                              "' < answers.in > session.out";
+  const std::string command = "cd '" + dir.path().string() + "' && '" ASCENT_EXE "' " +
+                              arguments + " < answers.in > session.out 2> session.err";
   const int raw = std::system(command.c_str());
   SessionResult result;
   result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
   result.standard_output = dir.read("session.out");
-  std::filesystem::remove(dir.path() / "answers.in");
-  std::filesystem::remove(dir.path() / "session.out");
+  result.standard_error = dir.read("session.err");
+  for (const char* name : {"answers.in", "session.out", "session.err"}) {
+    std::filesystem::remove(dir.path() / name);
+  }
   return result;
 }
 

@@ -43,6 +43,7 @@ void install_sample_thrust_file(const TempDir& dir);
 struct SessionResult {
   std::string standard_output;
   int status = -1;
+  std::string standard_error;  ///< of the built program only
 };
 
 /// A session in this process that reads scripted answers and writes its
@@ -74,8 +75,10 @@ class ScriptedSession {
 /// standard input, files in `dir`.
 SessionResult run_in_process(const TempDir& dir, std::string_view answers);
 
-/// Runs the built `ascent` program in `dir` with `answers` piped in.
-SessionResult run_program(const TempDir& dir, std::string_view answers);
+/// Runs the built `ascent` program in `dir` with `answers` piped in and the
+/// command-line `arguments` (shell words).
+SessionResult run_program(const TempDir& dir, std::string_view answers,
+                          const std::string& arguments = "");
 
 /// CR LF line ends for a text written with '\n'.
 std::string crlf(std::string_view text);

@@ -94,5 +94,46 @@ TEST(CommandLine, ThrustFileByPathAndHistoryToAFile) {
   EXPECT_NE(missing.err.find("s1.dat"), std::string::npos) << missing.err;
 }
 
+TEST(CommandLine, AVehicleDeckAndATargetAltitude) {
+  std::string decks = "'";
+  decks += (sample_thrust_path().parent_path() / "vehicles/").string();
+  // The deck's target, and the same target given on the command line.
+  const ProgramRun from_deck = trim_program("--vehicle " + decks + "target_300km.toml' trim -t 10");
+  EXPECT_EQ(from_deck.status, 0) << from_deck.err;  // trimmed to within 10 m
+  EXPECT_TRUE(from_deck.out.starts_with("Trim of turn time 10 s to an average altitude of 300 km"))
+      << from_deck.out;
+  EXPECT_EQ(trim_program("trim -t 10 --target-altitude 300000").out, from_deck.out);
+
+  // A heavier upper stage at the same stack mass flies the same angle; the
+  // spacecraft loses the stage's extra kilograms and then some.
+  const ProgramRun heavy =
+      trim_program("--vehicle " + decks + "heavy_upper_stage.toml' trim -t 20 --csv");
+  EXPECT_EQ(heavy.status, 0) << heavy.err;
+  std::istringstream lines(heavy.out);
+  std::string header;
+  std::string row;
+  std::getline(lines, header);
+  std::getline(lines, row);
+  EXPECT_TRUE(row.starts_with("20," + trimmed_at_20s().maxa.text + ",")) << row;
+  const auto column = [](const std::string& line, std::size_t index) {
+    std::istringstream fields(line);
+    std::string field;
+    for (std::size_t i = 0; i <= index; ++i) std::getline(fields, field, ',');
+    return field;
+  };
+  std::size_t sc_m = 0;
+  while (sc_m < 20 && !column(header, sc_m).starts_with("SC_M")) ++sc_m;
+  EXPECT_LT(std::stod(column(row, sc_m)), trimmed_at_20s().flight.SC_M - 1000.0) << row;
+
+  TempDir dir;
+  install_sample_thrust_file(dir);
+  dir.write("bad.toml", "[boosters]\ncount = 2\n");
+  const ProgramRun bad = trim_program("--vehicle bad.toml sweep --from 10 --to 12", dir);
+  EXPECT_EQ(bad.status, 2);
+  EXPECT_EQ(bad.out, "");
+  EXPECT_EQ(bad.err, "ascent-trim: bad.toml: missing table [launch_site]\n");
+  EXPECT_EQ(trim_program("trim -t 20 --target-altitude 99999").status, 2);
+}
+
 }  // namespace
 }  // namespace ascent::testing

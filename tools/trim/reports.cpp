@@ -36,7 +36,7 @@ std::string exact(double value) {
 }
 
 std::string target_text(const TrimSettings& settings) {
-  return typed_number(settings.target_altitude / 1000.0, 3).text + " km (within " +
+  return typed_number(settings.target_altitude() / 1000.0, 3).text + " km (within " +
          typed_number(settings.tolerance, 3).text + " m)";
 }
 

@@ -73,7 +73,7 @@ const TrimFlight& Search::fly_at(const TypedNumber& maxa) {
   const TrimFlight& flight = result_.flights.back();
   if (flight.outcome.in_orbit) {
     const auto miss = [&](const TrimFlight& f) {
-      return std::abs(f.outcome.average_altitude - settings_.target_altitude);
+      return std::abs(f.outcome.average_altitude - settings_.target_altitude());
     };
     if (!closest_ || miss(flight) < miss(result_.flights[*closest_])) {
       closest_ = result_.flights.size() - 1;
@@ -94,7 +94,7 @@ void Search::finish(TrimStatus status, std::string message) {
 
 std::optional<TypedNumber> Search::next_angle(const TrimFlight& flight) {
   const double x = flight.maxa.value;
-  const double target = settings_.target_altitude;
+  const double target = settings_.target_altitude();
   std::optional<double> candidate;
 
   if (flight.outcome.in_orbit) {
@@ -174,7 +174,7 @@ TrimResult Search::run() {
       break;
     }
     if (flight.outcome.in_orbit && std::abs(flight.outcome.average_altitude -
-                                            settings_.target_altitude) <= settings_.tolerance) {
+                                            settings_.target_altitude()) <= settings_.tolerance) {
       finish(TrimStatus::trimmed, "");
       break;
     }

@@ -1,5 +1,5 @@
 // Trim: the maximum angle of attack that brings the average orbit altitude
-// of a turn time to 200 km.
+// of a turn time to the vehicle's target altitude.
 //
 // The search starts as the program's recommended maxa does: the secant
 // through the last two flights of the turn time, the first one through the
@@ -20,14 +20,17 @@
 namespace ascent::trim {
 
 struct TrimSettings {
-  Vehicle vehicle;                    ///< the vehicle flown
-  ThrustHistory thrust;               ///< the boosters' thrust history
-  AeroScales aero{};                  ///< of the air model; neutral but in dispersed flights
-  double target_altitude = 200000.0;  ///< [m] average orbit altitude aimed at
-  double tolerance = 10.0;            ///< [m] largest miss accepted
-  double start_maxa = 20.0;           ///< [deg] first angle flown
-  double largest_maxa = 90.0;         ///< [deg] largest angle tried
-  int max_flights = 60;               ///< flights before the search gives up
+  Vehicle vehicle;             ///< the vehicle flown, and the orbit it aims at
+  ThrustHistory thrust;        ///< the boosters' thrust history
+  AeroScales aero{};           ///< of the air model; neutral but in dispersed flights
+  double tolerance = 10.0;     ///< [m] largest miss accepted
+  double start_maxa = 20.0;    ///< [deg] first angle flown
+  double largest_maxa = 90.0;  ///< [deg] largest angle tried
+  int max_flights = 60;        ///< flights before the search gives up
+
+  /// [m] The average orbit altitude aimed at: the vehicle's, which its upper
+  /// stage's cutoff speed is made for.
+  [[nodiscard]] double target_altitude() const { return vehicle.target.altitude; }
 };
 
 /// Decimals of a trimmed angle: the angle flown is exactly the one reported.

@@ -1,0 +1,95 @@
+// Vehicle decks that can be flown: the default deck is the built-in vehicle,
+// a written deck reads back bit for bit, and the example decks each change
+// the one value they say they change.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <initializer_list>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "deck/vehicle_deck.hpp"
+#include "mission/vehicle_fields.hpp"
+#include "support/session.hpp"
+
+namespace ascent::testing {
+namespace {
+
+const std::filesystem::path DATA{ASCENT_DATA_DIR};
+
+std::string joined(std::initializer_list<std::string_view> parts) {
+  std::string text;
+  for (const std::string_view part : parts) text.append(part);
+  return text;
+}
+
+/// The names of the fields in which two vehicles differ.
+std::vector<std::string> differences(const Vehicle& a, const Vehicle& b) {
+  std::vector<std::string> names;
+  for (const VehicleField& f : vehicle_fields()) {
+    if (f.get(a) != f.get(b)) names.push_back(f.name());
+  }
+  return names;
+}
+
+TEST(VehicleDeck, TheDefaultDeckIsTheBuiltInVehicleAndWrittenByTheProgram) {
+  EXPECT_EQ(read_vehicle_deck(DATA / "vehicle.toml"), Vehicle{});
+  // data/vehicle.toml is `ascent --print-deck` of the built-in vehicle.
+  EXPECT_EQ(read_file(DATA / "vehicle.toml"), vehicle_deck_text(Vehicle{}));
+}
+
+TEST(VehicleDeck, AWrittenDeckReadsBackBitForBit) {
+  // Every value one step of the last bit away from the default: the text must
+  // hold all 17 digits. Zero becomes the smallest subnormal.
+  Vehicle odd;
+  for (const VehicleField& f : vehicle_fields()) {
+    const double x = f.get(odd);
+    f.set(odd, f.whole ? x + 1.0 : std::nextafter(x, f.maximum));
+  }
+  odd.mass_budget.reserve_fraction = 0.0;
+  odd.boosters.hidden_area = std::nextafter(0.0, 1.0);
+  ASSERT_EQ(differences(odd, Vehicle{}).size(), vehicle_fields().size());
+
+  const std::string deck = vehicle_deck_text(odd);
+  EXPECT_EQ(read_vehicle_deck_text(deck, "odd.toml"), odd);
+  for (const VehicleField& f : vehicle_fields()) {
+    // Each key in its table, with its unit in the comment.
+    const std::size_t table = deck.find(joined({"\n[", f.group, "]"}));
+    const std::size_t key = deck.find(joined({"\n", f.key, " = "}), table);
+    ASSERT_NE(table, std::string::npos) << f.name();
+    EXPECT_LT(key, deck.find("\n[", table + 1)) << f.name();
+    EXPECT_EQ(deck.find(joined({"# [", f.unit, "] ", f.what, "\n"}), key),
+              deck.find('#', key)) << f.name();
+  }
+}
+
+TEST(VehicleDeck, AHandWrittenDeckNeedsNoOrderAndTakesIntegersForReals) {
+  std::string deck = vehicle_deck_text(Vehicle{});
+  // The target table first, with an integer altitude and a dotted key.
+  const std::size_t target = deck.find("[target]");
+  deck = deck.substr(0, target);
+  deck = "target.altitude = 300_000  # the target first\n\n" + deck;
+  Vehicle expected;
+  expected.target.altitude = 300000.0;
+  EXPECT_EQ(read_vehicle_deck_text(deck, "hand.toml"), expected);
+}
+
+TEST(VehicleDeck, EachExampleDeckChangesOneValueOfTheBuiltInVehicle) {
+  struct Example {
+    const char* file;
+    const char* field;
+    double value;
+  };
+  for (const Example& e : {Example{"heavy_upper_stage.toml", "upper_stage.dry_mass", 15515.0},
+                           Example{"low_latitude.toml", "launch_site.latitude", 5.2},
+                           Example{"target_300km.toml", "target.altitude", 300000.0}}) {
+    const Vehicle v = read_vehicle_deck(DATA / "vehicles" / e.file);
+    EXPECT_EQ(differences(v, Vehicle{}), std::vector<std::string>{e.field}) << e.file;
+    EXPECT_EQ(find_vehicle_field(e.field)->get(v), e.value) << e.file;
+  }
+}
+
+}  // namespace
+}  // namespace ascent::testing
