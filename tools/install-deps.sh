@@ -8,7 +8,7 @@ packages=(
   libgtest-dev libgmock-dev          # unit and end-to-end tests
   libbenchmark-dev                   # benchmarks
   libcli11-dev                       # command line of ascent-trim
-  libtomlplusplus-dev                # vehicle decks (TOML)
+  libtomlplusplus-dev                # vehicle decks and dispersion sets (TOML, header-only)
   gnuplot-nox                        # plots of a run and of a sweep
   clang libclang-rt-14-dev           # libFuzzer targets
   valgrind                           # leak check of a whole session

@@ -1,16 +1,21 @@
 """Flights and trims through the package against the C++ trim tool."""
-import io
-
 import numpy as np
 import pandas as pd
 import pytest
 
 import ascent
+from conftest import DATA_DIR
 
 
-def test_trim_matches_the_trim_tool(trim_tool, sample_path):
-    expected = trim_tool.csv("trim", "-t", "20").iloc[0]
-    result = ascent.trim(20, thrust=sample_path)
+@pytest.mark.parametrize("turn_time, options, arguments", [
+    (20, {}, []),
+    (20, {"vehicle": DATA_DIR / "vehicles/heavy_upper_stage.toml"},
+     ["--vehicle", str(DATA_DIR / "vehicles/heavy_upper_stage.toml")]),
+    (10, {"target_altitude": 300000}, ["--target-altitude", "300000"]),
+])
+def test_trim_matches_the_trim_tool(trim_tool, sample_path, turn_time, options, arguments):
+    expected = trim_tool.csv("trim", "-t", str(turn_time), *arguments).iloc[0]
+    result = ascent.trim(turn_time, thrust=sample_path, **options)
     assert result.trimmed
     assert result.maxa == expected["maxa [deg]"]
     assert len(result.flights) == expected["flights"]

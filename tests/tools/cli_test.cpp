@@ -135,5 +135,35 @@ TEST(CommandLine, AVehicleDeckAndATargetAltitude) {
   EXPECT_EQ(trim_program("trim -t 20 --target-altitude 99999").status, 2);
 }
 
+TEST(CommandLine, DispersionsWriteACaseRowEachAndASummary) {
+  TempDir dir;
+  install_sample_thrust_file(dir);
+  const ProgramRun run =
+      trim_program("dispersions -n 6 --seed 3 -t 20 --open-loop -j 2 -o cases.csv", dir);
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.out.find("6 cases, seed 3, open loop"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("In orbit: "), std::string::npos) << run.out;
+  const std::string csv = dir.read("cases.csv");
+  EXPECT_TRUE(csv.starts_with("case,seed,boosters.propellant [kg],")) << csv.substr(0, 80);
+  EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 7);
+  EXPECT_NE(csv.find("\n5,3,"), std::string::npos);
+
+  // The cases file may not be a file the program reads.
+  dir.write("set.toml", "[scales]\ndrag = { sigma = 0.05 }\n");
+  const ProgramRun refused = trim_program("dispersions -n 2 -t 20 --set set.toml -o set.toml", dir);
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_NE(refused.err.find("dispersion set"), std::string::npos) << refused.err;
+  EXPECT_EQ(dir.read("set.toml"), "[scales]\ndrag = { sigma = 0.05 }\n");
+
+  dir.write("bad.toml", "[scales]\ndrag = { sigma = -0.05 }\n");
+  const ProgramRun bad = trim_program("dispersions -n 2 -t 20 --set bad.toml", dir);
+  EXPECT_EQ(bad.status, 1);
+  EXPECT_NE(bad.err.find("bad.toml:2:18: scales.drag.sigma"), std::string::npos) << bad.err;
+  for (const char* usage :
+       {"dispersions -t 20 -n 0", "dispersions -n 5", "dispersions -t 20 --seed x"}) {
+    EXPECT_EQ(trim_program(usage, dir).status, 2) << usage;
+  }
+}
+
 }  // namespace
 }  // namespace ascent::testing

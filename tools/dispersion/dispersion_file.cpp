@@ -1,11 +1,13 @@
 #include "tools/dispersion/dispersion_file.hpp"
 
+#include <toml++/toml.h>
+
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <limits>
 #include <optional>
-#include <toml++/toml.h>
 
 #include "base/read_file.hpp"
 #include "tools/dispersion/default_dispersions.hpp"
@@ -61,6 +63,13 @@ const std::vector<std::string>& parameter_names() {
   return names;
 }
 
+/// A parameter's entry in the file.
+struct Entry {
+  std::string name;  ///< "group.key"
+  const toml::key* key;
+  const toml::node* node;
+};
+
 /// Reads one set, each failure placed at its line and column.
 class SetReader {
  public:
@@ -73,7 +82,8 @@ class SetReader {
     throw DispersionFileError(source_ + ":" + std::to_string(where.begin.line) + ":" +
                               std::to_string(where.begin.column) + ": " + why);
   }
-  void read_group(const toml::key& group, const toml::node& node);
+  /// Adds the entries of a group's table to `entries`.
+  void list_group(const toml::key& group, const toml::node& node, std::vector<Entry>& entries);
   void read_parameter(const std::string& name, const toml::key& key, const toml::node& node);
   /// The distribution of the parameter `name` from its table.
   Distribution distribution(const std::string& name, const toml::table& table);
@@ -84,11 +94,22 @@ class SetReader {
 };
 
 DispersionSet SetReader::read(const toml::table& root) {
-  for (const auto& [group, node] : root) read_group(group, node);
+  // Tables come sorted by key: put the parameters back in the file's order,
+  // which the set, the case file's columns and the first mistake follow.
+  std::vector<Entry> entries;
+  for (const auto& [group, node] : root) list_group(group, node, entries);
+  const auto position = [](const Entry& e) {
+    const toml::source_position& at = e.key->source().begin;
+    return std::pair(at.line, at.column);
+  };
+  std::sort(entries.begin(), entries.end(),
+            [&](const Entry& a, const Entry& b) { return position(a) < position(b); });
+  for (const Entry& e : entries) read_parameter(e.name, *e.key, *e.node);
   return std::move(set_);
 }
 
-void SetReader::read_group(const toml::key& group, const toml::node& node) {
+void SetReader::list_group(const toml::key& group, const toml::node& node,
+                           std::vector<Entry>& entries) {
   const toml::table* table = node.as_table();
   if (table == nullptr) {
     fail(node.source(), in_quotes(group.str()) + " must be a table of parameters (as [" +
@@ -96,7 +117,7 @@ void SetReader::read_group(const toml::key& group, const toml::node& node) {
                             std::string(type_name(node.type())));
   }
   for (const auto& [key, parameter] : *table) {
-    read_parameter(std::string(group.str()) + "." + std::string(key.str()), key, parameter);
+    entries.push_back({std::string(group.str()) + "." + std::string(key.str()), &key, &parameter});
   }
 }
 
@@ -140,8 +161,9 @@ Distribution SetReader::distribution(const std::string& name, const toml::table&
     value = &node;
   }
   if (given == nullptr) {
-    fail(table.source(), name + " has no distribution: give one of sigma, sigma_relative, "
-                                "uniform or uniform_relative");
+    fail(table.source(), name +
+                             " has no distribution: give one of sigma, sigma_relative, "
+                             "uniform or uniform_relative");
   }
   const std::string_view k = given->str();
   const std::string what = name + "." + std::string(k);
@@ -187,8 +209,8 @@ std::string_view nearest_name(std::string_view name, const std::vector<std::stri
       row[0] = i;
       for (std::size_t j = 1; j <= other.size(); ++j) {
         const std::size_t above = row[j];
-        row[j] = std::min({row[j] + 1, row[j - 1] + 1,
-                           diagonal + (name[i - 1] == other[j - 1] ? 0u : 1u)});
+        row[j] = std::min(
+            {row[j] + 1, row[j - 1] + 1, diagonal + (name[i - 1] == other[j - 1] ? 0u : 1u)});
         diagonal = above;
       }
     }
@@ -213,8 +235,7 @@ DispersionSet parse_dispersion_set(std::string_view text, std::string_view sourc
   } catch (const toml::parse_error& error) {
     const toml::source_position& at = error.source().begin;
     throw DispersionFileError(std::string(source) + ":" + std::to_string(at.line) + ":" +
-                              std::to_string(at.column) + ": " +
-                              std::string(error.description()));
+                              std::to_string(at.column) + ": " + std::string(error.description()));
   }
   return SetReader(source).read(root);
 }

@@ -28,8 +28,8 @@ std::string range_fault(const Dispersion& entry, double value) {
   if (entry.field != nullptr) {
     const VehicleField& f = *entry.field;
     if (value >= f.minimum && value <= f.maximum) return "";
-    return entry.name + " = " + number_text(value) + " " + std::string(f.unit) +
-           " lies outside " + number_text(f.minimum) + " .. " + number_text(f.maximum);
+    return entry.name + " = " + number_text(value) + " " + std::string(f.unit) + " lies outside " +
+           number_text(f.minimum) + " .. " + number_text(f.maximum);
   }
   const bool positive = entry.scale == ScaleFactor::booster_thrust;
   if (std::isfinite(value) && (positive ? value > 0.0 : value >= 0.0)) return "";
@@ -58,7 +58,9 @@ std::string distribution_fault(const Distribution& d) {
   return "";
 }
 
-std::string_view Dispersion::unit() const { return field != nullptr ? field->unit : "1"; }
+std::string_view Dispersion::unit() const {
+  return field != nullptr ? field->unit : "1";
+}
 
 void DispersionSet::add(std::string_view name, const Distribution& distribution) {
   Dispersion entry;
@@ -69,7 +71,8 @@ void DispersionSet::add(std::string_view name, const Distribution& distribution)
   } else {
     entry.field = find_vehicle_field(name);
     if (entry.field == nullptr) {
-      throw std::invalid_argument("\"" + entry.name + "\" is neither a vehicle field nor a scale factor");
+      throw std::invalid_argument("\"" + entry.name +
+                                  "\" is neither a vehicle field nor a scale factor");
     }
     if (entry.field->whole) {
       throw std::invalid_argument(entry.name + " is a count: it cannot be dispersed");

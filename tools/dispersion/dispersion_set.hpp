@@ -44,13 +44,11 @@ enum class ScaleFactor { booster_thrust, drag, density };
 struct ScaleFactorName {
   ScaleFactor factor;
   std::string_view name;
-  std::string_view what;  ///< a few words for messages and tables
 };
-inline constexpr std::string_view SCALES_GROUP = "scales";
 inline constexpr std::array<ScaleFactorName, 3> SCALE_FACTORS{{
-    {ScaleFactor::booster_thrust, "scales.booster_thrust", "on the booster thrust history"},
-    {ScaleFactor::drag, "scales.drag", "on the drag coefficient"},
-    {ScaleFactor::density, "scales.density", "on the air density"},
+    {ScaleFactor::booster_thrust, "scales.booster_thrust"},
+    {ScaleFactor::drag, "scales.drag"},
+    {ScaleFactor::density, "scales.density"},
 }};
 
 /// One uncertain parameter.

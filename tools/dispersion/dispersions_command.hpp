@@ -16,9 +16,9 @@ struct DispersionsOptions {
   std::size_t cases = 1000;
   std::uint64_t seed = 1;
   bool open_loop = false;
-  std::string set_file;      ///< "" for the built-in default set
-  unsigned jobs = 0;         ///< threads; 0: one per core
-  std::string cases_file;    ///< the CSV of the cases; "" for none
+  std::string set_file;    ///< "" for the built-in default set
+  unsigned jobs = 0;       ///< threads; 0: one per core
+  std::string cases_file;  ///< the CSV of the cases; "" for none
 };
 
 /// Adds "dispersions" with its options to `app`; the caller adds the turn time.

@@ -27,6 +27,7 @@ double polynomial(const double (&c)[8], double x) {
 // AS 241 (PPND16): rational approximations of the quantile in the centre
 // (|p - 1/2| <= 0.425), the near tail (r = sqrt(-ln min(p, 1-p)) <= 5) and
 // the far tail.
+// clang-format off
 constexpr double CENTRE_NUM[8] = {3.3871328727963666080e0, 1.3314166789178437745e+2,
                                   1.9715909503065514427e+3, 1.3731693765509461125e+4,
                                   4.5921953931549871457e+4, 6.7265770927008700853e+4,
@@ -51,6 +52,7 @@ constexpr double FAR_DEN[8] = {1.0, 5.99832206555887937690e-1,
                                1.36929880922735805310e-1, 1.48753612908506148525e-2,
                                7.86869131145613259100e-4, 1.84631831751005468180e-5,
                                1.42151175831644588870e-7, 2.04426310338993978564e-15};
+// clang-format on
 
 }  // namespace
 
@@ -69,7 +71,9 @@ double CaseRandom::uniform(std::string_view name) const {
   return (static_cast<double>(bits >> 11) + 0.5) * 0x1p-53;
 }
 
-double CaseRandom::normal(std::string_view name) const { return normal_quantile(uniform(name)); }
+double CaseRandom::normal(std::string_view name) const {
+  return normal_quantile(uniform(name));
+}
 
 double portable_log(double x) {
   if (!(x > 0.0)) return std::numeric_limits<double>::quiet_NaN();

@@ -6,7 +6,8 @@
 // altitude as the nominal was: how much upper-stage propellant remains, and
 // so the flight performance reserve and the payload one can promise.
 //
-//   const StudySpec spec = prepare_study(settings, turn_time, default_dispersion_set(), LoopMode::closed);
+//   const StudySpec spec =
+//       prepare_study(settings, turn_time, default_dispersion_set(), LoopMode::closed);
 //   run_study(spec, seed, 1000, 0, [&](const CaseResult& c) { rows.push_back(c); });
 //   const StudySummary summary = summarize(rows);
 #pragma once
@@ -31,19 +32,20 @@ enum class LoopMode {
 /// Everything a case needs: a worker that flies a chunk of cases builds it
 /// once (prepare_study trims the nominal flight) and calls fly_case.
 struct StudySpec {
-  trim::TrimSettings nominal;  ///< the undispersed vehicle and thrust history, the target
+  trim::TrimSettings nominal;   ///< the undispersed vehicle and thrust history, the target
   trim::TypedNumber turn_time;  ///< [s]
   DispersionSet dispersions;
   LoopMode mode = LoopMode::closed;
-  trim::TypedNumber nominal_maxa;       ///< [deg] trimmed angle of the undispersed flight
+  trim::TypedNumber nominal_maxa;      ///< [deg] trimmed angle of the undispersed flight
   trim::FlightOutcome nominal_flight;  ///< the undispersed flight at that angle
 };
 
 /// Trims the undispersed flight of `turn_time`. Throws std::runtime_error
 /// when it cannot be trimmed, and the library's RuntimeError when the thrust
 /// history cannot be flown.
-[[nodiscard]] StudySpec prepare_study(trim::TrimSettings nominal, const trim::TypedNumber& turn_time,
-                                      DispersionSet dispersions, LoopMode mode);
+[[nodiscard]] StudySpec prepare_study(trim::TrimSettings nominal,
+                                      const trim::TypedNumber& turn_time, DispersionSet dispersions,
+                                      LoopMode mode);
 
 /// How a case ended. Only in_orbit counts as a success.
 enum class CaseStatus {

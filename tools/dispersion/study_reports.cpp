@@ -29,7 +29,9 @@ std::string fixed(double value, int decimals, int width) {
   return buffer;
 }
 
-std::string percent(double fraction) { return fixed(100.0 * fraction, 3, 0) + " %"; }
+std::string percent(double fraction) {
+  return fixed(100.0 * fraction, 3, 0) + " %";
+}
 
 constexpr std::string_view LOOP_NAMES[] = {"open loop: every case flies the nominal angle",
                                            "closed loop: every case trimmed to the target"};
@@ -100,8 +102,8 @@ void write_summary_table(std::ostream& out, const StudySummary& s, const StudyDe
   out << "\nMet with 99.865 % probability (0.135 % quantile, failed cases not met):\n";
   const double reserve = flight_performance_reserve(s, nominal.remaining_propellant);
   if (std::isfinite(reserve)) {
-    out << "  flight performance reserve  " << fixed(reserve, 0, 9) << " kg  (nominal "
-        << fixed(nominal.remaining_propellant, 0, 0) << " kg less "
+    out << "  flight performance reserve  " << fixed(reserve, 0, 9) << " kg  (nominal remaining "
+        << fixed(nominal.remaining_propellant, 0, 0) << " kg, 0.135 % quantile "
         << fixed(s.remaining_propellant_met, 0, 0) << " kg)\n"
         << "  SC_M                        " << fixed(s.SC_M_met, 0, 9) << " kg  (nominal "
         << fixed(nominal.SC_M, 0, 0) << " kg)\n";

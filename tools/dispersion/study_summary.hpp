@@ -39,7 +39,7 @@ struct Statistics {
 struct StudySummary {
   std::size_t cases = 0;
   std::size_t in_orbit = 0;
-  double orbit_probability = 0.0;  ///< in_orbit / cases
+  double orbit_probability = 0.0;                          ///< in_orbit / cases
   std::array<std::size_t, CASE_STATUS_COUNT> by_status{};  ///< cases by CaseStatus
 
   // Over the cases flown to separation (closed loop: at a trimmed angle).
@@ -53,7 +53,7 @@ struct StudySummary {
   // Over every case, a case not in orbit counting as -inf: what is met with
   // 99.865 % probability. -inf when more than 0.135 % of the cases fail.
   double remaining_propellant_met = 0.0;  ///< [kg] its 0.135 % quantile
-  double SC_M_met = 0.0;                  ///< [kg] its 0.135 % quantile: the payload one can promise
+  double SC_M_met = 0.0;  ///< [kg] its 0.135 % quantile: the payload one can promise
 
   [[nodiscard]] std::size_t count(CaseStatus status) const {
     return by_status[static_cast<std::size_t>(status)];

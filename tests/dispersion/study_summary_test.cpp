@@ -1,0 +1,111 @@
+// The summary of a study against hand-made rows: quantiles of type 7, the
+// moments, the cases by status, and failed cases as not met.
+#include "tools/dispersion/study_summary.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numeric>
+
+namespace ascent::dispersion {
+namespace {
+
+TEST(StudySummary, QuantilesInterpolateBetweenOrderStatistics) {
+  std::vector<double> five{5.0, 3.0, 1.0, 4.0, 2.0};
+  EXPECT_EQ(quantile(five, 0.5), 3.0);
+  EXPECT_EQ(quantile(five, 0.25), 2.0);
+  EXPECT_NEAR(quantile(five, 0.1), 1.4, 1e-15);
+  EXPECT_EQ(quantile(five, 0.0), 1.0);
+  EXPECT_EQ(quantile(five, 1.0), 5.0);
+  std::vector<double> thousand(1000);
+  std::iota(thousand.rbegin(), thousand.rend(), 0.0);
+  EXPECT_NEAR(quantile(thousand, LOW_QUANTILE), 1.34865, 1e-12);
+  EXPECT_NEAR(quantile(thousand, HIGH_QUANTILE), 997.65135, 1e-12);
+  std::vector<double> none;
+  EXPECT_TRUE(std::isnan(quantile(none, 0.5)));
+}
+
+/// Case k of a made-up study: in orbit with values that follow k, except
+/// the cases listed as failed.
+CaseResult made_up_case(std::size_t k, CaseStatus status) {
+  CaseResult c;
+  c.k = k;
+  c.status = status;
+  c.flown = status == CaseStatus::in_orbit || status == CaseStatus::suborbital;
+  const double x = static_cast<double>((k * 37) % 101);
+  c.maxa = 15.0 + 0.01 * x;
+  c.perigee = status == CaseStatus::suborbital ? -1000.0 : 150000.0 + 100.0 * x;
+  c.apogee = 250000.0 - 100.0 * x;
+  c.average_altitude = (c.perigee + c.apogee) / 2.0;
+  c.remaining_propellant = 300.0 - 7.0 * x;
+  c.SC_M = 97000.0 + 3.0 * x;
+  return c;
+}
+
+TEST(StudySummary, AgreesWithASimpleComputationOverTheRows) {
+  std::vector<CaseResult> cases;
+  for (std::size_t k = 0; k < 1000; ++k) {
+    const CaseStatus status = k == 10   ? CaseStatus::out_of_reach
+                              : k == 20 ? CaseStatus::suborbital
+                              : k == 30 ? CaseStatus::no_orbit
+                                        : CaseStatus::in_orbit;
+    cases.push_back(made_up_case(k, status));
+  }
+  const StudySummary s = summarize(cases);
+  EXPECT_EQ(s.cases, 1000u);
+  EXPECT_EQ(s.in_orbit, 997u);
+  EXPECT_EQ(s.orbit_probability, 0.997);
+  EXPECT_EQ(s.count(CaseStatus::out_of_reach), 1u);
+  EXPECT_EQ(s.count(CaseStatus::suborbital), 1u);
+  EXPECT_EQ(s.count(CaseStatus::no_orbit), 1u);
+  EXPECT_EQ(s.count(CaseStatus::in_orbit), 997u);
+
+  // The flown cases: all but the two that never reached separation.
+  std::vector<double> perigee;
+  for (const CaseResult& c : cases) {
+    if (c.status != CaseStatus::out_of_reach && c.status != CaseStatus::no_orbit) {
+      perigee.push_back(c.perigee);
+    }
+  }
+  const double n = static_cast<double>(perigee.size());
+  double sum = 0.0;
+  for (const double p : perigee) sum += p;
+  const double mean = sum / n;
+  double squares = 0.0;
+  for (const double p : perigee) squares += (p - mean) * (p - mean);
+  std::sort(perigee.begin(), perigee.end());
+  EXPECT_EQ(s.perigee.count, perigee.size());
+  EXPECT_NEAR(s.perigee.mean, mean, 1e-9);
+  EXPECT_NEAR(s.perigee.standard_deviation, std::sqrt(squares / (n - 1.0)), 1e-9);
+  // 998 values: h = 997 p.
+  EXPECT_NEAR(s.perigee.low, perigee[1] + 0.34595 * (perigee[2] - perigee[1]), 1e-6);
+  EXPECT_NEAR(s.perigee.median, (perigee[498] + perigee[499]) / 2.0, 1e-6);
+  EXPECT_NEAR(s.perigee.high, perigee[995] + 0.65405 * (perigee[996] - perigee[995]), 1e-6);
+  EXPECT_EQ(s.SC_M.count, 998u);
+
+  // Met with 99.865 %: the three failed cases sort first as not met, so the
+  // 0.135 % quantile (between the second and third least) is not met either.
+  EXPECT_EQ(s.SC_M_met, -INFINITY);
+  EXPECT_EQ(flight_performance_reserve(s, 300.0), INFINITY);
+}
+
+TEST(StudySummary, OneFailureInAThousandIsStillCovered) {
+  std::vector<CaseResult> cases;
+  for (std::size_t k = 0; k < 1000; ++k) {
+    cases.push_back(made_up_case(k, k == 500 ? CaseStatus::flight_error : CaseStatus::in_orbit));
+  }
+  const StudySummary s = summarize(cases);
+  std::vector<double> remaining{-INFINITY};
+  for (const CaseResult& c : cases) {
+    if (c.in_orbit()) remaining.push_back(c.remaining_propellant);
+  }
+  std::sort(remaining.begin(), remaining.end());
+  // h = 999 * 0.00135 = 1.34865: between the least and the next in orbit.
+  const double expected = remaining[1] + 0.34865 * (remaining[2] - remaining[1]);
+  EXPECT_NEAR(s.remaining_propellant_met, expected, 1e-9);
+  EXPECT_NEAR(flight_performance_reserve(s, 300.0), 300.0 - expected, 1e-9);
+  EXPECT_EQ(s.count(CaseStatus::flight_error), 1u);
+}
+
+}  // namespace
+}  // namespace ascent::dispersion

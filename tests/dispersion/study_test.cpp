@@ -1,0 +1,171 @@
+// Studies: neutral draws fly the nominal flight, the air-model scales act,
+// the same rows on any number of threads and in any order, and a small
+// closed-loop study with its reserve.
+#include "tools/dispersion/study.hpp"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <sstream>
+#include <stdexcept>
+
+#include "tools/dispersion/dispersion_file.hpp"
+#include "tools/dispersion/study_reports.hpp"
+#include "tools/dispersion/study_summary.hpp"
+
+namespace ascent::dispersion {
+namespace {
+
+trim::TrimSettings sample_settings() {
+  trim::TrimSettings settings;
+  settings.thrust = ThrustHistory::read(ASCENT_SAMPLE_THRUST);
+  return settings;
+}
+
+const trim::TypedNumber& turn_time_20() {
+  static const trim::TypedNumber t = *trim::typed_number("20");
+  return t;
+}
+
+std::string csv_row(const CaseResult& result) {
+  std::ostringstream out;
+  write_case_csv_row(out, result);
+  return out.str();
+}
+
+TEST(Study, NeutralDrawsFlyTheNominalFlightBitForBit) {
+  const DispersionSet neutral = parse_dispersion_set(R"(
+[core]
+thrust = { sigma_relative = 0 }
+[upper_stage]
+dry_mass = { uniform = [0, 0] }
+[scales]
+booster_thrust = { sigma = 0 }
+drag = { sigma = 0 }
+density = { uniform = [0, 0] }
+)",
+                                                     "neutral");
+  for (const LoopMode mode : {LoopMode::open, LoopMode::closed}) {
+    const StudySpec spec = prepare_study(sample_settings(), turn_time_20(), neutral, mode);
+    const CaseResult c = fly_case(spec, 5, 3);
+    const Vehicle v;
+    EXPECT_EQ(c.values,
+              (std::vector<double>{v.core.thrust, v.upper_stage.dry_mass, 1.0, 1.0, 1.0}));
+    ASSERT_TRUE(c.in_orbit()) << c.message;
+    EXPECT_EQ(c.flights, 1);  // closed loop: the nominal angle is trimmed already
+    const trim::FlightOutcome& nominal = spec.nominal_flight;
+    EXPECT_EQ(c.maxa, spec.nominal_maxa.value);
+    EXPECT_EQ(c.perigee, nominal.perigee);
+    EXPECT_EQ(c.apogee, nominal.apogee);
+    EXPECT_EQ(c.average_altitude, nominal.average_altitude);
+    EXPECT_EQ(c.remaining_propellant, nominal.remaining_propellant);
+    EXPECT_EQ(c.SC_M, nominal.SC_M);
+  }
+}
+
+TEST(Study, AirModelScalesActOnTheFlight) {
+  const ThrustHistory thrust = ThrustHistory::read(ASCENT_SAMPLE_THRUST);
+  const Vehicle vehicle;
+  FlightPlan plan;
+  const FlightResult nominal = fly(vehicle, thrust, plan);
+  plan.aero.density = 1.1;
+  const double q_ratio =
+      fly(vehicle, thrust, plan).maxima.dynamic_pressure / nominal.maxima.dynamic_pressure;
+  EXPECT_GT(q_ratio, 1.05);
+  EXPECT_LT(q_ratio, 1.15);
+  plan.aero = {0.0, 1.0};  // no drag: more of the energy goes into the orbit
+  EXPECT_GT(fly(vehicle, thrust, plan).orbit.average_altitude, nominal.orbit.average_altitude);
+  plan.aero = {-0.1, 1.0};
+  EXPECT_THROW((void)fly(vehicle, thrust, plan), std::invalid_argument);
+  plan.aero = {1.0, INFINITY};
+  EXPECT_THROW((void)fly(vehicle, thrust, plan), std::invalid_argument);
+}
+
+TEST(Study, TheSameRowsOnAnyThreadsAndInAnyOrder) {
+  const StudySpec spec =
+      prepare_study(sample_settings(), turn_time_20(), default_dispersion_set(), LoopMode::open);
+  constexpr std::size_t CASES = 12;
+  const auto study_rows = [&](unsigned threads) {
+    std::vector<std::string> rows;
+    std::vector<std::size_t> reported;
+    run_study(
+        spec, 77, CASES, threads,
+        [&](const CaseResult& c) {
+          EXPECT_EQ(c.k, rows.size());  // in case order
+          rows.push_back(csv_row(c));
+        },
+        [&](std::size_t done, std::size_t total) {
+          EXPECT_EQ(total, CASES);
+          reported.push_back(done);
+        });
+    EXPECT_EQ(reported.size(), CASES);
+    EXPECT_TRUE(std::is_sorted(reported.begin(), reported.end()));
+    return rows;
+  };
+  const std::vector<std::string> one = study_rows(1);
+  const std::vector<std::string> two = study_rows(2);
+  std::vector<std::string> reversed(CASES);
+  for (std::size_t k = CASES; k-- > 0;) reversed[k] = csv_row(fly_case(spec, 77, k));
+  ASSERT_EQ(one.size(), CASES);
+  EXPECT_EQ(one, two);
+  EXPECT_EQ(one, reversed);
+  // Different cases draw differently.
+  EXPECT_NE(one[0].substr(one[0].find(',', 2)), one[1].substr(one[1].find(',', 2)));
+}
+
+TEST(Study, AFailingSinkStopsTheStudy) {
+  const StudySpec spec =
+      prepare_study(sample_settings(), turn_time_20(), default_dispersion_set(), LoopMode::open);
+  std::size_t handed = 0;
+  EXPECT_THROW(run_study(spec, 1, 50, 2,
+                         [&](const CaseResult&) {
+                           if (++handed == 2) throw std::runtime_error("disk full");
+                         }),
+               std::runtime_error);
+  EXPECT_EQ(handed, 2u);
+}
+
+TEST(Study, ClosedLoopStudyGivesASensibleReserve) {
+  const DispersionSet set = parse_dispersion_set(R"(
+[core]
+thrust = { sigma_relative = 0.005 }
+exhaust_velocity = { sigma_relative = 0.002 }
+[upper_stage]
+exhaust_velocity = { sigma_relative = 0.0015 }
+dry_mass = { sigma_relative = 0.01 }
+[scales]
+drag = { sigma = 0.05 }
+density = { sigma = 0.03 }
+)",
+                                                 "small");
+  const trim::TrimSettings settings = sample_settings();
+  const StudySpec spec = prepare_study(settings, turn_time_20(), set, LoopMode::closed);
+  std::vector<CaseResult> cases;
+  run_study(spec, 1, 20, 0, [&](const CaseResult& c) { cases.push_back(c); });
+  ASSERT_EQ(cases.size(), 20u);
+
+  std::vector<double> remaining;
+  for (const CaseResult& c : cases) {
+    ASSERT_TRUE(c.in_orbit()) << c.k << ": " << c.message;
+    EXPECT_LE(std::abs(c.average_altitude - settings.target_altitude()), settings.tolerance);
+    remaining.push_back(c.remaining_propellant);
+  }
+  const StudySummary summary = summarize(cases);
+  EXPECT_EQ(summary.orbit_probability, 1.0);
+  // 20 cases: the 0.135 % quantile lies 0.02565 of the way from the least to the next.
+  std::sort(remaining.begin(), remaining.end());
+  const double expected_low = remaining[0] + 19 * 0.00135 * (remaining[1] - remaining[0]);
+  EXPECT_NEAR(summary.remaining_propellant_met, expected_low, 1e-9);
+  const double reserve =
+      flight_performance_reserve(summary, spec.nominal_flight.remaining_propellant);
+  EXPECT_EQ(reserve, spec.nominal_flight.remaining_propellant - expected_low);
+  // Some cases need more propellant than the nominal: a positive reserve,
+  // of the order of the spread of the remaining propellant.
+  EXPECT_GT(reserve, 0.0);
+  EXPECT_LT(reserve, 4.0 * summary.remaining_propellant.standard_deviation + 100.0);
+  EXPECT_LT(summary.SC_M_met, summary.SC_M.median);
+}
+
+}  // namespace
+}  // namespace ascent::dispersion
