@@ -89,7 +89,7 @@ def case_rows(ks, study, seed):
     return pd.DataFrame(study.fly_cases(seed, list(ks)))
 
 
-def monte_carlo(n, *, turn_time, thrust, seed=1, dispersions=None, vehicle=None,
+def monte_carlo(n, seed=1, dispersions=None, turn_time=None, thrust=None, vehicle=None,
                 closed_loop=True, client=None, target_altitude=None, tolerance=10.0,
                 chunks=None):
     """A Monte Carlo dispersion study of `n` cases about the vehicle's flight
@@ -104,6 +104,8 @@ def monte_carlo(n, *, turn_time, thrust, seed=1, dispersions=None, vehicle=None,
     [m], remaining_propellant, sc_mass [kg] (NaN when the case did not
     separate), flights, status ("in_orbit", ...) and message. Its attrs hold
     the nominal flight's maxa and remaining propellant, for summarize()."""
+    if turn_time is None or thrust is None:
+        raise TypeError("monte_carlo() needs a turn_time and a thrust history (thrust=)")
     vehicle = aiming_at(vehicle_or_default(vehicle), target_altitude)
     study = _ascent.prepare_study(vehicle, thrust_history(thrust), float(turn_time),
                                   dispersion_set(dispersions), bool(closed_loop),
