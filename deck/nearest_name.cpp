@@ -24,10 +24,10 @@ std::size_t edit_distance(std::string_view a, std::string_view b) {
 }
 
 std::string nearest_name(std::string_view name, std::span<const std::string> candidates) {
-  const auto nearest = std::min_element(
-      candidates.begin(), candidates.end(), [&](const std::string& x, const std::string& y) {
-        return edit_distance(name, x) < edit_distance(name, y);
-      });
+  const auto nearest = std::min_element(candidates.begin(), candidates.end(),
+                                        [&](const std::string& x, const std::string& y) {
+                                          return edit_distance(name, x) < edit_distance(name, y);
+                                        });
   return nearest == candidates.end() ? std::string() : *nearest;
 }
 

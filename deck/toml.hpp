@@ -16,9 +16,9 @@
 
 TOML_IMPL_NAMESPACE_START {
   constexpr bool is_non_ascii_horizontal_whitespace(char32_t c) noexcept {
-    return c == U'\u00A0' || c == U'\u1680' || c == U'\u180E' || (U'\u2000' <= c && c <= U'\u200B') ||
-           c == U'\u202F' || (U'\u205F' <= c && c <= U'\u2060') || c == U'\u3000' ||
-           c == U'\uFEFF';
+    return c == U'\u00A0' || c == U'\u1680' || c == U'\u180E' ||
+           (U'\u2000' <= c && c <= U'\u200B') || c == U'\u202F' ||
+           (U'\u205F' <= c && c <= U'\u2060') || c == U'\u3000' || c == U'\uFEFF';
   }
 }
 TOML_IMPL_NAMESPACE_END;

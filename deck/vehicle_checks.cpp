@@ -22,8 +22,9 @@ std::string quantity(Real x, std::string_view unit) {
 std::optional<VehicleConflict> nozzles_wider_than_their_stage(const Vehicle& v) {
   if (v.boosters.nozzle_exit_diameter > v.boosters.diameter) {
     return VehicleConflict{"boosters.nozzle_exit_diameter",
-                           shown("boosters.nozzle_exit_diameter", v) + " is wider than the booster (" +
-                               shown("boosters.diameter", v) + ")"};
+                           shown("boosters.nozzle_exit_diameter", v) +
+                               " is wider than the booster (" + shown("boosters.diameter", v) +
+                               ")"};
   }
   if (v.core.exit_area > v.core_stack_area()) {
     return VehicleConflict{"core.exit_area", shown("core.exit_area", v) +
@@ -42,11 +43,10 @@ std::optional<VehicleConflict> nozzles_wider_than_their_stage(const Vehicle& v) 
 
 std::optional<VehicleConflict> areas_and_masses_within_their_whole(const Vehicle& v) {
   if (v.boosters.hidden_area > v.booster_area()) {
-    return VehicleConflict{"boosters.hidden_area",
-                           shown("boosters.hidden_area", v) +
-                               " is more than a booster's cross-section (" +
-                               quantity(v.booster_area(), "m^2") + " for " +
-                               shown("boosters.diameter", v) + ")"};
+    return VehicleConflict{"boosters.hidden_area", shown("boosters.hidden_area", v) +
+                                                       " is more than a booster's cross-section (" +
+                                                       quantity(v.booster_area(), "m^2") + " for " +
+                                                       shown("boosters.diameter", v) + ")"};
   }
   if (v.core.tail_off_propellant > v.core.dry_mass) {
     return VehicleConflict{"core.tail_off_propellant",
@@ -63,28 +63,26 @@ std::optional<VehicleConflict> areas_and_masses_within_their_whole(const Vehicle
   if (stage > room) {
     return VehicleConflict{
         "upper_stage.propellant_load",
-        "the upper stage does not fit in its stack: " + shown("upper_stage.propellant_load", v) +
-            ", its dry mass, unusable propellant, ullage motors' and ullage and RCS propellant "
-            "come to " + quantity(Real(stage), "kg") + ", more than the " +
-            quantity(Real(room), "kg") + " that upper_stage.stack_mass leaves beside " +
-            "fairing.mass and upper_stage.left_with_core"};
+        shown("upper_stage.propellant_load", v) +
+            " does not fit: with its dry mass, unusable propellant, ullage motors' and ullage "
+            "and RCS propellant the upper stage weighs " +
+            quantity(Real(stage), "kg") + ", more than the " + quantity(Real(room), "kg") +
+            " of upper_stage.stack_mass beside fairing.mass and upper_stage.left_with_core"};
   }
   return std::nullopt;
 }
 
 std::optional<VehicleConflict> events_in_flight_order(const Vehicle& v) {
   if (!(v.fairing.jettison_time > v.boosters.separation_time)) {
-    return VehicleConflict{"fairing.jettison_time",
-                           shown("fairing.jettison_time", v) +
-                               " is not after booster separation (" +
-                               shown("boosters.separation_time", v) + ")"};
+    return VehicleConflict{"fairing.jettison_time", shown("fairing.jettison_time", v) +
+                                                        " is not after booster separation (" +
+                                                        shown("boosters.separation_time", v) + ")"};
   }
   if (!(v.fairing.jettison_time < v.core_burn_time())) {
-    return VehicleConflict{"fairing.jettison_time",
-                           shown("fairing.jettison_time", v) +
-                               " is not before the core has burned its propellant (" +
-                               quantity(v.core_burn_time(), "s") +
-                               " at core.thrust and core.exhaust_velocity)"};
+    return VehicleConflict{
+        "fairing.jettison_time",
+        shown("fairing.jettison_time", v) + " is not before the core has burned its propellant (" +
+            quantity(v.core_burn_time(), "s") + " at core.thrust and core.exhaust_velocity)"};
   }
   return std::nullopt;
 }

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 #include <map>
 #include <optional>
 #include <vector>
@@ -24,26 +25,39 @@ namespace ascent {
 
 namespace {
 
-std::string in_quotes(std::string_view name) { return "\"" + std::string(name) + "\""; }
+std::string in_quotes(std::string_view name) {
+  return "\"" + std::string(name) + "\"";
+}
 
 std::string type_name(const toml::node& node) {
   switch (node.type()) {
-    case toml::node_type::table: return "a table";
-    case toml::node_type::array: return "an array";
-    case toml::node_type::string: return "a string";
-    case toml::node_type::integer: return "an integer";
-    case toml::node_type::floating_point: return "a float";
-    case toml::node_type::boolean: return "a boolean";
-    case toml::node_type::date: return "a date";
-    case toml::node_type::time: return "a time";
-    case toml::node_type::date_time: return "a date-time";
-    case toml::node_type::none: break;
+    case toml::node_type::table:
+      return "a table";
+    case toml::node_type::array:
+      return "an array";
+    case toml::node_type::string:
+      return "a string";
+    case toml::node_type::integer:
+      return "an integer";
+    case toml::node_type::floating_point:
+      return "a float";
+    case toml::node_type::boolean:
+      return "a boolean";
+    case toml::node_type::date:
+      return "a date";
+    case toml::node_type::time:
+      return "a time";
+    case toml::node_type::date_time:
+      return "a date-time";
+    case toml::node_type::none:
+      break;
   }
   return "nothing";
 }
 
 /// The entries of a table in the order of the file.
-std::vector<std::pair<const toml::key*, const toml::node*>> in_file_order(const toml::table& table) {
+std::vector<std::pair<const toml::key*, const toml::node*>> in_file_order(
+    const toml::table& table) {
   std::vector<std::pair<const toml::key*, const toml::node*>> entries;
   for (const auto& [key, node] : table) entries.emplace_back(&key, &node);
   std::stable_sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) {
@@ -94,7 +108,8 @@ class DeckReader {
     std::size_t least = std::numeric_limits<std::size_t>::max();
     for (std::size_t i = 0; i < names_.size(); ++i) {
       std::size_t distance = edit_distance(key, keys_[i]) + 1;
-      if (dot != std::string_view::npos) distance = std::min(distance, edit_distance(name, names_[i]));
+      if (dot != std::string_view::npos)
+        distance = std::min(distance, edit_distance(name, names_[i]));
       if (distance < least) {
         least = distance;
         nearest = i;
@@ -134,10 +149,11 @@ class DeckReader {
     const auto* integer = node.as_integer();
     const auto* floating = node.as_floating_point();
     if (integer == nullptr && floating == nullptr) {
-      fail(node.source(), name + " must be " +
-                              (f.whole ? "a whole number (an integer)"
-                                       : "a number (a float or an integer) in " + std::string(f.unit)) +
-                              ", not " + type_name(node));
+      fail(node.source(),
+           name + " must be " +
+               (f.whole ? "a whole number (an integer)"
+                        : "a number (a float or an integer) in " + std::string(f.unit)) +
+               ", not " + type_name(node));
     }
     const double x = integer != nullptr ? static_cast<double>(integer->get()) : floating->get();
     if (std::string fault = field_value_fault(f, x); !fault.empty()) fail(node.source(), fault);

@@ -54,11 +54,10 @@ std::string vehicle_deck_text(const Vehicle& vehicle) {
   std::string deck(DECK_HEAD);
   const std::span<const VehicleField> fields = vehicle_fields();
   for (auto first = fields.begin(); first != fields.end();) {
-    const auto last = std::find_if(first, fields.end(), [&](const VehicleField& f) {
-      return f.group != first->group;
-    });
-    deck += "\n[" + std::string(first->group) + "]  # " + std::string(group_note(first->group)) +
-            "\n";
+    const auto last = std::find_if(first, fields.end(),
+                                   [&](const VehicleField& f) { return f.group != first->group; });
+    deck +=
+        "\n[" + std::string(first->group) + "]  # " + std::string(group_note(first->group)) + "\n";
     // The unit comments of a table start in one column.
     std::vector<std::string> lines;
     std::size_t width = 0;

@@ -33,6 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check(x >= f.minimum && x <= f.maximum);
   }
   check(!ascent::vehicle_conflict(vehicle));
-  check(ascent::read_vehicle_deck_text(ascent::vehicle_deck_text(vehicle), "again.toml") == vehicle);
+  check(ascent::read_vehicle_deck_text(ascent::vehicle_deck_text(vehicle), "again.toml") ==
+        vehicle);
   return 0;
 }

@@ -64,7 +64,8 @@ TEST(DeckError, SyntaxIsRefusedWithItsLineAndColumn) {
 TEST(DeckError, UnknownKeysAndTablesNameTheNearestKnownOne) {
   expect_refused({"propellant = ", "propelant = 632489.0", 1,
                   "unknown key \"boosters.propelant\"; did you mean \"boosters.propellant\"?"});
-  expect_refused({"[fairing]", "[fairings]", 2, "unknown table [fairings]; did you mean [fairing]?"});
+  expect_refused(
+      {"[fairing]", "[fairings]", 2, "unknown table [fairings]; did you mean [fairing]?"});
   // A key in the wrong table is nearest to the field of that key.
   expect_refused({"altitude = ", "latitude = 300000.0", 1,
                   "unknown key \"target.latitude\"; did you mean \"launch_site.latitude\"?"});
@@ -114,7 +115,8 @@ TEST(DeckError, AValueOutOfItsRangeSaysTheRange) {
     const std::string message =
         refusal(changed_deck("altitude = ", std::string("altitude = ") + altitude, line));
     EXPECT_NE(message.find("target.altitude = "), std::string::npos) << altitude;
-    EXPECT_NE(message.find("at least 100000 m and at most 1000000 m"), std::string::npos) << message;
+    EXPECT_NE(message.find("at least 100000 m and at most 1000000 m"), std::string::npos)
+        << message;
   }
 }
 
@@ -131,14 +133,16 @@ TEST(DeckError, ValuesThatContradictEachOtherAreNamed) {
                   "upper_stage.exit_area = 55.51 m^2 and ullage.exit_area = 0.005026548245743669 "
                   "m^2 are larger than the stack's cross-section (55.51 m^2 for fairing.diameter = "
                   "8.407 m)"});
-  expect_refused({"tail_off_propellant = ", "tail_off_propellant = 111581", 23,
-                  "core.tail_off_propellant = 111581 kg is more than the core's dry mass it is part "
-                  "of (core.dry_mass = 111580 kg)"});
-  expect_refused({"propellant_load = ", "propellant_load = 143500", 19,
-                  "the upper stage does not fit in its stack: upper_stage.propellant_load = 143500 "
-                  "kg, its dry mass, unusable propellant, ullage motors' and ullage and RCS "
-                  "propellant come to 160642.32 kg, more than the 160541.00 kg that "
-                  "upper_stage.stack_mass leaves beside fairing.mass and upper_stage.left_with_core"});
+  expect_refused(
+      {"tail_off_propellant = ", "tail_off_propellant = 111581", 23,
+       "core.tail_off_propellant = 111581 kg is more than the core's dry mass it is part "
+       "of (core.dry_mass = 111580 kg)"});
+  expect_refused(
+      {"propellant_load = ", "propellant_load = 143500", 19,
+       "upper_stage.propellant_load = 143500 kg does not fit: with its dry mass, unusable "
+       "propellant, ullage motors' and ullage and RCS propellant the upper stage "
+       "weighs 160642.32 kg, more than the 160541.00 kg of upper_stage.stack_mass "
+       "beside fairing.mass and upper_stage.left_with_core"});
   expect_refused({"jettison_time = ", "jettison_time = 128.4", 17,
                   "fairing.jettison_time = 128.4 s is not after booster separation "
                   "(boosters.separation_time = 128.4 s)"});
@@ -163,8 +167,9 @@ TEST(DeckError, AFileThatCannotBeReadIsRefusedUnread) {
   ASSERT_EQ(mkfifo((dir.path() / "fifo").c_str(), 0600), 0);
   EXPECT_NE(message_of(dir.path() / "fifo").find("is a FIFO"), std::string::npos);
   dir.write("huge.toml", std::string(MAX_DECK_SIZE + 1, '#'));
-  EXPECT_EQ(message_of(dir.path() / "huge.toml"),
-            (dir.path() / "huge.toml").string() + ": larger than 1048576 bytes: not a vehicle deck");
+  EXPECT_EQ(
+      message_of(dir.path() / "huge.toml"),
+      (dir.path() / "huge.toml").string() + ": larger than 1048576 bytes: not a vehicle deck");
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 // Vehicle decks that can be flown: the default deck is the built-in vehicle,
 // a written deck reads back bit for bit, and the example decks each change
 // the one value they say they change.
+#include "deck/vehicle_deck.hpp"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -10,7 +12,6 @@
 #include <string_view>
 #include <vector>
 
-#include "deck/vehicle_deck.hpp"
 #include "mission/vehicle_fields.hpp"
 #include "support/session.hpp"
 
@@ -60,8 +61,8 @@ TEST(VehicleDeck, AWrittenDeckReadsBackBitForBit) {
     const std::size_t key = deck.find(joined({"\n", f.key, " = "}), table);
     ASSERT_NE(table, std::string::npos) << f.name();
     EXPECT_LT(key, deck.find("\n[", table + 1)) << f.name();
-    EXPECT_EQ(deck.find(joined({"# [", f.unit, "] ", f.what, "\n"}), key),
-              deck.find('#', key)) << f.name();
+    EXPECT_EQ(deck.find(joined({"# [", f.unit, "] ", f.what, "\n"}), key), deck.find('#', key))
+        << f.name();
   }
 }
 

@@ -12,8 +12,8 @@ namespace ascent::testing {
 namespace {
 
 const std::filesystem::path DATA{ASCENT_DATA_DIR};
-const char* const WRITTEN[] = {"run.txt", "speed.dat", "height.dat", "accel.dat", "dynpres.dat",
-                               "const_n.hpp"};
+const char* const WRITTEN[] = {"run.txt",   "speed.dat",   "height.dat",
+                               "accel.dat", "dynpres.dat", "const_n.hpp"};
 
 std::set<std::string> files_in(const TempDir& dir) {
   std::set<std::string> names;
@@ -49,7 +49,8 @@ TEST(VehicleOption, ADeckThatCannotBeFlownWritesNothingAndEndsWithStatus2) {
   const SessionResult r = run_program(dir, "run.txt\n20\n18\n-1\n", "--vehicle bad.toml");
   EXPECT_EQ(r.status, 2);
   EXPECT_EQ(r.standard_output, "");
-  EXPECT_TRUE(r.standard_error.starts_with("ascent: bad.toml:15:9: boosters.count = 0 is out of range"))
+  EXPECT_TRUE(
+      r.standard_error.starts_with("ascent: bad.toml:15:9: boosters.count = 0 is out of range"))
       << r.standard_error;
   EXPECT_EQ(files_in(dir), (std::set<std::string>{"bad.toml", "s1.dat"}));
 }
@@ -89,7 +90,8 @@ TEST(VehicleOption, PrintDeckWritesTheDeckOfTheVehicleFlown) {
   EXPECT_EQ(builtin.status, 0);
   EXPECT_EQ(builtin.standard_output, read_file(DATA / "vehicle.toml"));
   const SessionResult low = run_program(
-      dir, "", "--print-deck --vehicle '" + (DATA / "vehicles" / "low_latitude.toml").string() + "'");
+      dir, "",
+      "--print-deck --vehicle '" + (DATA / "vehicles" / "low_latitude.toml").string() + "'");
   EXPECT_NE(low.standard_output.find("\nlatitude = 5.2  # [deg]"), std::string::npos);
 }
 

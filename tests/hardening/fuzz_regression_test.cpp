@@ -97,9 +97,10 @@ TEST(FuzzRegression, ACharacterThatIsNoBlankAfterADeckKeyIsASyntaxError) {
   // toml++ 3.3 asked whether a Cyrillic letter (U+0496) in a table header is
   // a blank and reached __builtin_unreachable(); deck/toml.hpp replaces the
   // function. A degree sign after a value took the same path.
-  const std::string input =
-      read_file(std::filesystem::path(ASCENT_FUZZ_CORPUS_DIR) / "deck" / "regression_non_ascii_after_key");
-  for (const std::string& deck : {input, std::string("[launch_site]\nlatitude = 28.45\xc2\xb0\n")}) {
+  const std::string input = read_file(std::filesystem::path(ASCENT_FUZZ_CORPUS_DIR) / "deck" /
+                                      "regression_non_ascii_after_key");
+  for (const std::string& deck :
+       {input, std::string("[launch_site]\nlatitude = 28.45\xc2\xb0\n")}) {
     try {
       (void)read_vehicle_deck_text(deck, "deck.toml");
       ADD_FAILURE() << "read";

@@ -27,7 +27,8 @@ struct LoggedFlight {
 };
 
 LoggedFlight fly_logged(const Vehicle& vehicle) {
-  static const ThrustHistory thrust = ThrustHistory::read(std::filesystem::path(ASCENT_DATA_DIR) / "s1.dat");
+  static const ThrustHistory thrust =
+      ThrustHistory::read(std::filesystem::path(ASCENT_DATA_DIR) / "s1.dat");
   StepLog log;
   FlightResult result = fly(vehicle, thrust, {20.0, 18.0, {}}, &log);
   return {std::move(result), std::move(log.rows)};
