@@ -55,7 +55,8 @@ def main():
     ascent.plot.flight(nominal, args.out / "nominal_flight.png")
 
     s = ascent.summarize(cases)
-    print(f"{s['cases']} cases in {seconds:.1f} s, nominal maxa {cases.attrs['nominal_maxa']:g} deg")
+    print(f"{s['cases']} cases in {seconds:.1f} s,"
+          f" nominal maxa {cases.attrs['nominal_maxa']:g} deg")
     print(f"in orbit: {s['in_orbit']} ({100 * s['orbit_probability']:.1f} %);",
           ", ".join(f"{k}: {v}" for k, v in s["by_status"].items() if v and k != "in_orbit"))
     for name in ("perigee", "apogee", "remaining_propellant", "sc_mass"):

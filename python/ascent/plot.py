@@ -125,7 +125,8 @@ def dispersion(cases, path=None, bins=30):
         ax.grid(alpha=0.3)
 
     loop = "closed loop" if cases.attrs.get("closed_loop") else "open loop"
-    title = (f"{summary['cases']} cases, {loop}: {100 * summary['orbit_probability']:.1f} % in orbit")
+    in_orbit_percent = 100 * summary["orbit_probability"]
+    title = f"{summary['cases']} cases, {loop}: {in_orbit_percent:.1f} % in orbit"
     reserve_kg = summary["flight_performance_reserve"]
     if np.isfinite(reserve_kg):
         title += f", flight performance reserve {reserve_kg:.0f} kg"

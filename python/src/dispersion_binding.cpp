@@ -25,8 +25,8 @@ namespace {
 
 using dispersion::CaseResult;
 using dispersion::CaseStatus;
-using dispersion::Distribution;
 using dispersion::DispersionSet;
+using dispersion::Distribution;
 using dispersion::StudySpec;
 
 constexpr double NOT_A_NUMBER = std::numeric_limits<double>::quiet_NaN();
@@ -35,7 +35,8 @@ py::list set_state(const DispersionSet& set) {
   py::list entries;
   for (const dispersion::Dispersion& d : set.entries()) {
     const Distribution& x = d.distribution;
-    entries.append(py::make_tuple(d.name, x.shape == Distribution::Shape::normal ? "normal" : "uniform",
+    entries.append(py::make_tuple(d.name,
+                                  x.shape == Distribution::Shape::normal ? "normal" : "uniform",
                                   x.relative, x.sigma, x.low, x.high));
   }
   return entries;
@@ -59,12 +60,13 @@ DispersionSet set_from(const py::list& entries) {
 
 std::string distribution_text(const Distribution& x) {
   const std::string relative = x.relative ? " of the nominal" : "";
-  if (x.shape == Distribution::Shape::normal) return "normal, sigma " + shortest(x.sigma) + relative;
+  if (x.shape == Distribution::Shape::normal)
+    return "normal, sigma " + shortest(x.sigma) + relative;
   return "uniform, " + shortest(x.low) + " to " + shortest(x.high) + relative;
 }
 
-/// A prepared study and what it was prepared from, so that a copy in
-/// another process prepares the same one.
+/// A prepared study. Its spec holds what it was prepared from, so that a
+/// copy in another process prepares the same one.
 struct Study {
   StudySpec spec;
   bool closed_loop() const { return spec.mode == dispersion::LoopMode::closed; }
@@ -75,9 +77,9 @@ Study prepare(const Vehicle& vehicle, const ThrustHistory& thrust, double turn_t
   trim::TrimSettings settings{vehicle, thrust};
   settings.tolerance = tolerance;
   const py::gil_scoped_release trimming;
-  return {dispersion::prepare_study(settings, turn_time_of(turn_time), set,
-                                    closed_loop ? dispersion::LoopMode::closed
-                                                : dispersion::LoopMode::open)};
+  return {dispersion::prepare_study(
+      settings, turn_time_of(turn_time), set,
+      closed_loop ? dispersion::LoopMode::closed : dispersion::LoopMode::open)};
 }
 
 py::tuple study_state(const Study& study) {
@@ -183,7 +185,8 @@ py::dict summarize(const std::vector<std::string>& status, const std::vector<dou
   const dispersion::StudySummary s = dispersion::summarize(cases);
   py::dict by_status;
   for (std::size_t i = 0; i < dispersion::CASE_STATUS_COUNT; ++i) {
-    by_status[py::str(std::string(dispersion::status_name(static_cast<CaseStatus>(i))))] = s.by_status[i];
+    by_status[py::str(std::string(dispersion::status_name(static_cast<CaseStatus>(i))))] =
+        s.by_status[i];
   }
   py::dict d;
   d["cases"] = s.cases;
@@ -214,33 +217,42 @@ void bind_dispersion(py::module_& m) {
                   py::arg("source") = "<string>", "A dispersion set from TOML text")
       .def_static("default", &dispersion::default_dispersion_set,
                   "The built-in set, data/dispersions.toml")
-      .def_property_readonly("names", [](const DispersionSet& set) {
-        std::vector<std::string> names;
-        for (const dispersion::Dispersion& d : set.entries()) names.push_back(d.name);
-        return names;
-      }, "the parameters by name, in the set's order")
-      .def_property_readonly("units", [](const DispersionSet& set) {
-        py::dict units;
-        for (const dispersion::Dispersion& d : set.entries()) units[py::str(d.name)] = std::string(d.unit());
-        return units;
-      })
+      .def_property_readonly(
+          "names",
+          [](const DispersionSet& set) {
+            std::vector<std::string> names;
+            for (const dispersion::Dispersion& d : set.entries()) names.push_back(d.name);
+            return names;
+          },
+          "the parameters by name, in the set's order")
+      .def_property_readonly("units",
+                             [](const DispersionSet& set) {
+                               py::dict units;
+                               for (const dispersion::Dispersion& d : set.entries())
+                                 units[py::str(d.name)] = std::string(d.unit());
+                               return units;
+                             })
       .def("__len__", [](const DispersionSet& set) { return set.entries().size(); })
-      .def("__repr__", [](const DispersionSet& set) {
-        std::string text = "Dispersions(";
-        for (const dispersion::Dispersion& d : set.entries()) {
-          text += "\n  " + d.name + ": " + distribution_text(d.distribution) + ",";
-        }
-        return text + (set.empty() ? ")" : "\n)");
-      })
+      .def("__repr__",
+           [](const DispersionSet& set) {
+             std::string text = "Dispersions(";
+             for (const dispersion::Dispersion& d : set.entries()) {
+               text += "\n  " + d.name + ": " + distribution_text(d.distribution) + ",";
+             }
+             return text + (set.empty() ? ")" : "\n)");
+           })
       .def(py::pickle(&set_state, &set_from));
 
   py::class_<Study>(m, "Study", "A dispersion study with its nominal flight trimmed")
       .def_property_readonly("turn_time", [](const Study& s) { return s.spec.turn_time.value; })
       .def_property_readonly("closed_loop", &Study::closed_loop)
-      .def_property_readonly("nominal_maxa", [](const Study& s) { return s.spec.nominal_maxa.value; })
-      .def_property_readonly("nominal_remaining_propellant",
-                             [](const Study& s) { return s.spec.nominal_flight.remaining_propellant; })
-      .def_property_readonly("nominal_sc_mass", [](const Study& s) { return s.spec.nominal_flight.SC_M; })
+      .def_property_readonly("nominal_maxa",
+                             [](const Study& s) { return s.spec.nominal_maxa.value; })
+      .def_property_readonly(
+          "nominal_remaining_propellant",
+          [](const Study& s) { return s.spec.nominal_flight.remaining_propellant; })
+      .def_property_readonly("nominal_sc_mass",
+                             [](const Study& s) { return s.spec.nominal_flight.SC_M; })
       .def_property_readonly("dispersions", [](const Study& s) { return s.spec.dispersions; })
       .def("fly_cases", &fly_cases, py::arg("seed"), py::arg("ks"),
            "Cases ks of the study with `seed`, a column per quantity")

@@ -6,8 +6,8 @@
 #include <pybind11/stl.h>
 
 #include <array>
-#include <cstdio>
 #include <cmath>
+#include <cstdio>
 #include <memory>
 #include <optional>
 #include <string>
@@ -16,8 +16,8 @@
 
 #include "base/earth.hpp"
 #include "bindings.hpp"
-#include "number_text.hpp"
 #include "mission/flight.hpp"
+#include "number_text.hpp"
 #include "text/event_lines.hpp"
 #include "tools/trim/flight_recorder.hpp"
 
@@ -59,7 +59,9 @@ constexpr std::array STEP_COLUMNS{
 };
 // clang-format on
 
-double degrees(double radians) { return static_cast<double>(radians * 180.0L / PI); }
+double degrees(double radians) {
+  return static_cast<double>(radians * 180.0L / PI);
+}
 
 std::string_view end_name(FlightEnd end) {
   switch (end) {
@@ -197,46 +199,65 @@ auto result_field(const Flight& flight) {
 }  // namespace
 
 void bind_flight(py::module_& m) {
-  py::class_<Flight>(m, "Flight", "One flight: how it ended, its orbit, mass budget, events and history")
+  py::class_<Flight>(m, "Flight",
+                     "One flight: how it ended, its orbit, mass budget, events and history")
       .def_property_readonly("turn_time", &result_field<&FlightResult::turn_time>, "[s]")
-      .def_property_readonly("maxa", [](const Flight& f) { return degrees(f.result().maxa); },
-                             "[deg] the maximum angle of attack flown")
+      .def_property_readonly(
+          "maxa", [](const Flight& f) { return degrees(f.result().maxa); },
+          "[deg] the maximum angle of attack flown")
       .def_property_readonly("maxa_flown", &result_field<&FlightResult::maxa_flown>,
                              "the flight reached the core phase, where maxa applies")
-      .def_property_readonly("end", [](const Flight& f) { return std::string(end_name(f.result().end)); },
-                             "upper_stage_separated, turn_too_long or cannot_reach_orbit")
-      .def_property_readonly("reason", &Flight::reason, "why the flight ended early ('' when it did not)")
+      .def_property_readonly(
+          "end", [](const Flight& f) { return std::string(end_name(f.result().end)); },
+          "upper_stage_separated, turn_too_long or cannot_reach_orbit")
+      .def_property_readonly("reason", &Flight::reason,
+                             "why the flight ended early ('' when it did not)")
       .def_property_readonly("separated", [](const Flight& f) { return f.result().separated(); })
-      .def_property_readonly("in_orbit", [](const Flight& f) { return f.result().in_orbit(); },
-                             "separated on an orbit whose perigee is above the surface")
-      .def_property_readonly("perigee", [](const Flight& f) { return f.result().orbit.perigee; }, "[m]")
-      .def_property_readonly("apogee", [](const Flight& f) { return f.result().orbit.apogee; }, "[m]")
-      .def_property_readonly("average_altitude",
-                             [](const Flight& f) { return f.result().orbit.average_altitude; }, "[m]")
-      .def_property_readonly("remaining_propellant", &result_field<&FlightResult::remaining_propellant>,
+      .def_property_readonly(
+          "in_orbit", [](const Flight& f) { return f.result().in_orbit(); },
+          "separated on an orbit whose perigee is above the surface")
+      .def_property_readonly(
+          "perigee", [](const Flight& f) { return f.result().orbit.perigee; }, "[m]")
+      .def_property_readonly(
+          "apogee", [](const Flight& f) { return f.result().orbit.apogee; }, "[m]")
+      .def_property_readonly(
+          "average_altitude", [](const Flight& f) { return f.result().orbit.average_altitude; },
+          "[m]")
+      .def_property_readonly("remaining_propellant",
+                             &result_field<&FlightResult::remaining_propellant>,
                              "[kg] upper-stage main propellant left at cutoff")
-      .def_property_readonly("sc_mass", [](const Flight& f) { return f.result().budget.SC_M; },
-                             "[kg] spacecraft mass the upper stage can carry")
-      .def_property_readonly("budget", [](const Flight& f) { return budget_of(f.result().budget); },
-                             "the upper stage's mass budget [kg]")
-      .def_property_readonly("delta_v", &result_field<&FlightResult::delta_v>, "[m/s] ideal, whole flight")
-      .def_property_readonly("upper_stage_delta_v", &result_field<&FlightResult::upper_stage_delta_v>, "[m/s]")
+      .def_property_readonly(
+          "sc_mass", [](const Flight& f) { return f.result().budget.SC_M; },
+          "[kg] spacecraft mass the upper stage can carry")
+      .def_property_readonly(
+          "budget", [](const Flight& f) { return budget_of(f.result().budget); },
+          "the upper stage's mass budget [kg]")
+      .def_property_readonly("delta_v", &result_field<&FlightResult::delta_v>,
+                             "[m/s] ideal, whole flight")
+      .def_property_readonly("upper_stage_delta_v",
+                             &result_field<&FlightResult::upper_stage_delta_v>, "[m/s]")
       .def_property_readonly("liftoff_mass", &result_field<&FlightResult::liftoff_mass>, "[kg]")
       .def_property_readonly("liftoff_thrust", &result_field<&FlightResult::liftoff_thrust>, "[N]")
-      .def_property_readonly("stage3_max_force", &result_field<&FlightResult::stage3_max_force>, "[N]")
-      .def_property_readonly("max_dynamic_pressure",
-                             [](const Flight& f) { return f.result().maxima.dynamic_pressure; }, "[Pa]")
-      .def_property_readonly("max_acceleration",
-                             [](const Flight& f) { return f.result().maxima.acceleration; }, "[m/s^2]")
-      .def_property_readonly("steps", &result_field<&FlightResult::steps>, "integration steps taken")
+      .def_property_readonly("stage3_max_force", &result_field<&FlightResult::stage3_max_force>,
+                             "[N]")
+      .def_property_readonly(
+          "max_dynamic_pressure",
+          [](const Flight& f) { return f.result().maxima.dynamic_pressure; }, "[Pa]")
+      .def_property_readonly(
+          "max_acceleration", [](const Flight& f) { return f.result().maxima.acceleration; },
+          "[m/s^2]")
+      .def_property_readonly("steps", &result_field<&FlightResult::steps>,
+                             "integration steps taken")
       .def_property_readonly("history", &Flight::history,
                              "DataFrame, one row per step, a column per quantity (SI units named)")
       .def_property_readonly("events", &Flight::events,
                              "DataFrame, one row per event: name, t, altitude, speed, mass, value")
       .def("__repr__", &flight_text);
 
-  m.def("fly", [](Vehicle vehicle, const ThrustHistory& thrust, double turn_time, double maxa,
-                  bool history) {
+  m.def(
+      "fly",
+      [](Vehicle vehicle, const ThrustHistory& thrust, double turn_time, double maxa,
+         bool history) {
         const py::gil_scoped_release flying;
         return std::make_unique<Flight>(vehicle, thrust, FlightPlan{turn_time, maxa, {}}, history);
       },

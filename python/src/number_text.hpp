@@ -15,6 +15,8 @@ inline std::string shortest(double value) {
 }
 
 /// A turn time given by a script: its shortest text for messages, its value exactly.
-inline trim::TypedNumber turn_time_of(double value) { return {shortest(value), value}; }
+inline trim::TypedNumber turn_time_of(double value) {
+  return {shortest(value), value};
+}
 
 }  // namespace ascent::python

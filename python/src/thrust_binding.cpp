@@ -65,10 +65,11 @@ ThrustHistory history_from(const py::tuple& state) {
 
 std::string history_text(const ThrustHistory& history) {
   const std::vector<ThrustRecord>& records = history.records();
-  std::string text = "ThrustHistory(\"" + history.name() + "\", " +
-                     std::to_string(records.size()) + " records";
+  std::string text =
+      "ThrustHistory(\"" + history.name() + "\", " + std::to_string(records.size()) + " records";
   if (!records.empty()) {
-    text += ", " + fixed_text(records.front().t, 2) + " s to " + fixed_text(records.back().t, 2) + " s";
+    text +=
+        ", " + fixed_text(records.front().t, 2) + " s to " + fixed_text(records.back().t, 2) + " s";
   }
   return text + ")";
 }
@@ -83,10 +84,13 @@ void bind_thrust(py::module_& m) {
                   "Reads a booster thrust file (str or os.PathLike). A file that cannot be "
                   "opened raises FileNotFoundError or PermissionError; records that cannot be "
                   "flown fail the flight that needs them (FlightError)")
-      .def_static("from_records", [](const Column& times, const Column& thrusts, std::string name) {
-        return ThrustHistory::from_records(records_of(times, thrusts), std::move(name));
-      }, py::arg("times"), py::arg("thrusts"), py::arg("name") = std::string(RECORDS_IN_MEMORY),
-         "A history from times [s] and thrusts [N], checked as a file's records are")
+      .def_static(
+          "from_records",
+          [](const Column& times, const Column& thrusts, std::string name) {
+            return ThrustHistory::from_records(records_of(times, thrusts), std::move(name));
+          },
+          py::arg("times"), py::arg("thrusts"), py::arg("name") = std::string(RECORDS_IN_MEMORY),
+          "A history from times [s] and thrusts [N], checked as a file's records are")
       .def("scaled", &ThrustHistory::scaled, py::arg("factor"),
            "The same history with every thrust multiplied by `factor` (> 0)")
       .def_property_readonly("records", &record_array, "(n, 2) array: time [s], thrust [N]")

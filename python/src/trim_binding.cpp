@@ -45,8 +45,8 @@ trim::TrimSettings settings_of(const Vehicle& vehicle, const ThrustHistory& thru
 /// The flights of a search, a column per quantity.
 py::dict flight_columns(const TrimResult& result) {
   const auto count = static_cast<py::ssize_t>(result.flights.size());
-  py::array_t<double> maxa(count), perigee(count), apogee(count), average(count),
-      remaining(count), sc_mass(count);
+  py::array_t<double> maxa(count), perigee(count), apogee(count), average(count), remaining(count),
+      sc_mass(count);
   py::array_t<bool> in_orbit(count);
   for (py::ssize_t i = 0; i < count; ++i) {
     const trim::TrimFlight& flight = result.flights[static_cast<std::size_t>(i)];
@@ -73,26 +73,34 @@ py::dict flight_columns(const TrimResult& result) {
 
 void bind_trim(py::module_& m) {
   py::class_<TrimResult>(m, "TrimResult", "The search for one turn time's angle")
-      .def_property_readonly("turn_time", [](const TrimResult& r) { return r.turn_time.value; }, "[s]")
-      .def_property_readonly("status", [](const TrimResult& r) { return std::string(status_name(r.status)); },
-                             "trimmed, turn_time_rejected, out_of_reach or not_converged")
+      .def_property_readonly(
+          "turn_time", [](const TrimResult& r) { return r.turn_time.value; }, "[s]")
+      .def_property_readonly(
+          "status", [](const TrimResult& r) { return std::string(status_name(r.status)); },
+          "trimmed, turn_time_rejected, out_of_reach or not_converged")
       .def_property_readonly("trimmed", &TrimResult::trimmed)
       .def_readonly("message", &TrimResult::message, "why it is not trimmed ('' when it is)")
-      .def_property_readonly("maxa", [](const TrimResult& r) { return r.maxa.value; },
-                             "[deg] the trimmed angle, or that of the closest flight")
+      .def_property_readonly(
+          "maxa", [](const TrimResult& r) { return r.maxa.value; },
+          "[deg] the trimmed angle, or that of the closest flight")
       .def_property_readonly("in_orbit", [](const TrimResult& r) { return r.flight.in_orbit; })
-      .def_property_readonly("perigee", [](const TrimResult& r) { return r.flight.perigee; }, "[m]")
-      .def_property_readonly("apogee", [](const TrimResult& r) { return r.flight.apogee; }, "[m]")
-      .def_property_readonly("average_altitude",
-                             [](const TrimResult& r) { return r.flight.average_altitude; }, "[m]")
-      .def_property_readonly("remaining_propellant",
-                             [](const TrimResult& r) { return r.flight.remaining_propellant; }, "[kg]")
-      .def_property_readonly("sc_mass", [](const TrimResult& r) { return r.flight.SC_M; }, "[kg]")
+      .def_property_readonly(
+          "perigee", [](const TrimResult& r) { return r.flight.perigee; }, "[m]")
+      .def_property_readonly(
+          "apogee", [](const TrimResult& r) { return r.flight.apogee; }, "[m]")
+      .def_property_readonly(
+          "average_altitude", [](const TrimResult& r) { return r.flight.average_altitude; }, "[m]")
+      .def_property_readonly(
+          "remaining_propellant", [](const TrimResult& r) { return r.flight.remaining_propellant; },
+          "[kg]")
+      .def_property_readonly(
+          "sc_mass", [](const TrimResult& r) { return r.flight.SC_M; }, "[kg]")
       .def_property_readonly("flight_count", [](const TrimResult& r) { return r.flights.size(); })
       .def("flight_columns", &flight_columns, "the flights of the search, a column per quantity");
 
-  m.def("trim", [](const Vehicle& vehicle, const ThrustHistory& thrust, double turn_time,
-                   double tolerance) {
+  m.def(
+      "trim",
+      [](const Vehicle& vehicle, const ThrustHistory& thrust, double turn_time, double tolerance) {
         const trim::TrimSettings settings = settings_of(vehicle, thrust, tolerance);
         const py::gil_scoped_release flying;
         return trim::trim_turn_time(settings, turn_time_of(turn_time));
@@ -100,8 +108,10 @@ void bind_trim(py::module_& m) {
       py::arg("vehicle"), py::arg("thrust"), py::arg("turn_time"), py::arg("tolerance"),
       "Searches the angle that brings the turn time's average altitude to the vehicle's target");
 
-  m.def("sweep", [](const Vehicle& vehicle, const ThrustHistory& thrust,
-                    const std::vector<double>& turn_times, double tolerance, unsigned threads) {
+  m.def(
+      "sweep",
+      [](const Vehicle& vehicle, const ThrustHistory& thrust, const std::vector<double>& turn_times,
+         double tolerance, unsigned threads) {
         const trim::TrimSettings settings = settings_of(vehicle, thrust, tolerance);
         std::vector<trim::TypedNumber> typed;
         typed.reserve(turn_times.size());

@@ -123,7 +123,8 @@ struct VehicleGroup {
 
   [[nodiscard]] const VehicleField& field(const std::string& key) const {
     const VehicleField* found = find_vehicle_field(group + "." + key);
-    if (found == nullptr) throw py::attribute_error("no vehicle field \"" + group + "." + key + "\"");
+    if (found == nullptr)
+      throw py::attribute_error("no vehicle field \"" + group + "." + key + "\"");
     return *found;
   }
   [[nodiscard]] Vehicle& target() const { return vehicle.cast<Vehicle&>(); }
@@ -149,28 +150,29 @@ void bind_vehicle(py::module_& m) {
       .def_property_readonly("group", [](const VehicleField& f) { return std::string(f.group); })
       .def_property_readonly("key", [](const VehicleField& f) { return std::string(f.key); })
       .def_property_readonly("unit", [](const VehicleField& f) { return std::string(f.unit); })
-      .def_property_readonly("description", [](const VehicleField& f) { return std::string(f.what); })
+      .def_property_readonly("description",
+                             [](const VehicleField& f) { return std::string(f.what); })
       .def_readonly("minimum", &VehicleField::minimum)
       .def_readonly("maximum", &VehicleField::maximum)
       .def_readonly("whole", &VehicleField::whole, "a count: a whole number")
       .def("__repr__", [](const VehicleField& f) {
-        return "VehicleField(" + f.name() + " [" + std::string(f.unit) + "]: " + std::string(f.what) + ")";
+        return "VehicleField(" + f.name() + " [" + std::string(f.unit) +
+               "]: " + std::string(f.what) + ")";
       });
 
   py::class_<VehicleGroup>(m, "VehicleGroup", "The fields of one group of a vehicle")
-      .def("__getattr__", [](const VehicleGroup& g, const std::string& key) {
-        return value_of(g.target(), g.field(key));
-      })
-      .def("__setattr__", [](const VehicleGroup& g, const std::string& key, double value) {
-        assign(g.target(), g.field(key), value);
-      })
-      .def("__dir__", [](const VehicleGroup& g) {
-        py::list keys;
-        for (const VehicleField& field : vehicle_fields()) {
-          if (field.group == g.group) keys.append(py::str(std::string(field.key)));
-        }
-        return keys;
-      })
+      .def("__getattr__", [](const VehicleGroup& g,
+                             const std::string& key) { return value_of(g.target(), g.field(key)); })
+      .def("__setattr__", [](const VehicleGroup& g, const std::string& key,
+                             double value) { assign(g.target(), g.field(key), value); })
+      .def("__dir__",
+           [](const VehicleGroup& g) {
+             py::list keys;
+             for (const VehicleField& field : vehicle_fields()) {
+               if (field.group == g.group) keys.append(py::str(std::string(field.key)));
+             }
+             return keys;
+           })
       .def("__repr__", &group_text);
 
   py::class_<Vehicle>(m, "Vehicle",
@@ -178,32 +180,36 @@ void bind_vehicle(py::module_& m) {
                       "(v[\"boosters.propellant\"]) or group (v.boosters.propellant)")
       .def(py::init<>(), "The default vehicle, the one the sample thrust file was designed for")
       .def(py::init<const Vehicle&>(), py::arg("other"), "A copy of `other`")
-      .def("__getitem__", [](const Vehicle& v, const std::string& name) {
-        return value_of(v, field_named(name));
-      })
-      .def("__setitem__", [](Vehicle& v, const std::string& name, double value) {
-        assign(v, field_named(name), value);
-      })
-      .def("__getattr__", [](py::object self, const std::string& group) {
-        if (!is_group(group)) throw py::attribute_error("Vehicle has no group \"" + group + "\"");
-        return VehicleGroup{std::move(self), group};
-      })
-      .def("__dir__", [](py::object self) {
-        py::list names = py::module_::import("builtins").attr("object").attr("__dir__")(self);
-        std::string_view last;
-        for (const VehicleField& field : vehicle_fields()) {
-          if (field.group != last) names.append(py::str(std::string(field.group)));
-          last = field.group;
-        }
-        return names;
-      })
-      .def_static("fields", [] {
-        py::list fields;
-        for (const VehicleField& field : vehicle_fields()) {
-          fields.append(py::cast(&field, py::return_value_policy::reference));
-        }
-        return fields;
-      }, "Every field, in the order of the deck, with its unit and range")
+      .def("__getitem__",
+           [](const Vehicle& v, const std::string& name) { return value_of(v, field_named(name)); })
+      .def("__setitem__", [](Vehicle& v, const std::string& name,
+                             double value) { assign(v, field_named(name), value); })
+      .def("__getattr__",
+           [](py::object self, const std::string& group) {
+             if (!is_group(group))
+               throw py::attribute_error("Vehicle has no group \"" + group + "\"");
+             return VehicleGroup{std::move(self), group};
+           })
+      .def("__dir__",
+           [](py::object self) {
+             py::list names = py::module_::import("builtins").attr("object").attr("__dir__")(self);
+             std::string_view last;
+             for (const VehicleField& field : vehicle_fields()) {
+               if (field.group != last) names.append(py::str(std::string(field.group)));
+               last = field.group;
+             }
+             return names;
+           })
+      .def_static(
+          "fields",
+          [] {
+            py::list fields;
+            for (const VehicleField& field : vehicle_fields()) {
+              fields.append(py::cast(&field, py::return_value_policy::reference));
+            }
+            return fields;
+          },
+          "Every field, in the order of the deck, with its unit and range")
       .def_static("load", &load_deck, py::arg("path"),
                   "Reads a vehicle deck (TOML); ValueError with file, line and column when it "
                   "cannot be flown")

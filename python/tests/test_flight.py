@@ -25,8 +25,10 @@ def test_trim_matches_the_trim_tool(trim_tool, sample_path, turn_time, options, 
     # The tool prints kilometres to the metre and kilograms to 0.1 kg.
     assert flight.perigee / 1000 == pytest.approx(expected["perigee [km]"], abs=5e-7)
     assert flight.apogee / 1000 == pytest.approx(expected["apogee [km]"], abs=5e-7)
-    assert flight.average_altitude / 1000 == pytest.approx(expected["average altitude [km]"], abs=5e-7)
-    assert flight.remaining_propellant == pytest.approx(expected["remaining propellant [kg]"], abs=0.05)
+    assert flight.average_altitude / 1000 == pytest.approx(expected["average altitude [km]"],
+                                                           abs=5e-7)
+    assert flight.remaining_propellant == pytest.approx(expected["remaining propellant [kg]"],
+                                                        abs=0.05)
     assert flight.sc_mass == expected["SC_M [kg]"]
     # The last flight of the search is the trimmed one.
     last = result.flights.iloc[-1]

@@ -51,7 +51,8 @@ def test_vehicle_decks(tmp_path, sample_path):
                                                            history=False).sc_mass
     bad = tmp_path / "bad.toml"
     bad.write_text(v.deck().replace("propellant = 632489", "propellant = -5"))
-    with pytest.raises(ValueError, match=r"bad.toml:\d+:\d+: boosters.propellant = -5 kg is out of range"):
+    with pytest.raises(ValueError,
+                       match=r"bad.toml:\d+:\d+: boosters.propellant = -5 kg is out of range"):
         ascent.Vehicle.load(bad)
     with pytest.raises(FileNotFoundError, match="cannot open the vehicle deck"):
         ascent.Vehicle.load(tmp_path / "missing.toml")

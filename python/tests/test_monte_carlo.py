@@ -54,10 +54,10 @@ def test_summary_recomputed_from_the_rows(study):
         study.attrs["nominal_remaining_propellant"] - summary["remaining_propellant_met"])
     # Over the cases in orbit alone, a reserve covers them.
     orbiting = study[in_orbit].reset_index(drop=True)
-    reserve = ascent.summarize(orbiting, study.attrs["nominal_remaining_propellant"])
+    nominal = study.attrs["nominal_remaining_propellant"]
+    reserve = ascent.summarize(orbiting, nominal)
     assert reserve["flight_performance_reserve"] == pytest.approx(
-        study.attrs["nominal_remaining_propellant"] - met_quantile(orbiting, "remaining_propellant"),
-        rel=1e-13)
+        nominal - met_quantile(orbiting, "remaining_propellant"), rel=1e-13)
 
 
 def met_quantile(cases, name):
