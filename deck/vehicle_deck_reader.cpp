@@ -4,7 +4,6 @@
 // the reading, with its place in the file.
 #include <algorithm>
 #include <cerrno>
-#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <limits>
@@ -14,6 +13,7 @@
 
 #include "base/read_file.hpp"
 #include "base/runtime_error.hpp"
+#include "deck/field_value.hpp"
 #include "deck/nearest_name.hpp"
 #include "deck/shortest_text.hpp"
 #include "deck/toml.hpp"
@@ -53,23 +53,6 @@ std::string type_name(const toml::node& node) {
       break;
   }
   return "nothing";
-}
-
-/// " kg" after a value of the field; nothing after a pure number.
-std::string unit_after(const VehicleField& f) {
-  return f.unit == "1" ? "" : " " + std::string(f.unit);
-}
-
-/// "greater than 0 kg and at most 100000000 kg": the range of a field in words.
-std::string range_text(const VehicleField& f) {
-  const std::string unit = unit_after(f);
-  std::string text = f.minimum == std::numeric_limits<double>::denorm_min()
-                         ? "greater than 0" + unit
-                         : "at least " + shortest_text(f.minimum) + unit;
-  if (f.maximum < std::numeric_limits<double>::max()) {
-    text += " and at most " + shortest_text(f.maximum) + unit;
-  }
-  return text;
 }
 
 /// The entries of a table in the order of the file.
@@ -173,15 +156,7 @@ class DeckReader {
                ", not " + type_name(node));
     }
     const double x = integer != nullptr ? static_cast<double>(integer->get()) : floating->get();
-    if (f.whole && x != std::trunc(x)) {
-      fail(node.source(), name + " = " + shortest_text(x) + " is not a whole number (" +
-                              std::string(f.what) + ")");
-    }
-    if (!(x >= f.minimum && x <= f.maximum)) {
-      fail(node.source(), name + " = " + shortest_text(x) + unit_after(f) +
-                              " is out of range: it must be " + range_text(f) + " (" +
-                              std::string(f.what) + ")");
-    }
+    if (std::string fault = field_value_fault(f, x); !fault.empty()) fail(node.source(), fault);
     f.set(vehicle_, x);
     places_.emplace(name, node.source());
   }

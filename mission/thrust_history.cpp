@@ -117,6 +117,13 @@ ThrustHistory ThrustHistory::scaled(double factor) const {
   return copy;
 }
 
+ThrustHistory ThrustHistory::ending(ErrorCode code, std::string message) const {
+  ThrustHistory copy = *this;
+  copy.stop_code_ = code;
+  copy.stop_message_ = std::move(message);
+  return copy;
+}
+
 const ThrustRecord& ThrustHistory::record(std::size_t index) const {
   if (index >= records_.size()) throw RuntimeError(stop_code_, stop_message_);
   return records_[index];

@@ -55,6 +55,13 @@ class ThrustHistory {
   [[nodiscard]] const std::vector<ThrustRecord>& records() const { return records_; }
   [[nodiscard]] const std::string& name() const { return name_; }
 
+  /// Why no record follows the last: the error a flight meets past it.
+  [[nodiscard]] ErrorCode stop_code() const { return stop_code_; }
+  [[nodiscard]] const std::string& stop_message() const { return stop_message_; }
+  /// The same records ending for `code` and `message`: a history rebuilt
+  /// from its parts (a copy sent to another process) flies as the original.
+  [[nodiscard]] ThrustHistory ending(ErrorCode code, std::string message) const;
+
  private:
   std::vector<ThrustRecord> records_;
   std::string name_;

@@ -8,10 +8,13 @@ packages=(
   libgtest-dev libgmock-dev          # unit and end-to-end tests
   libbenchmark-dev                   # benchmarks
   libcli11-dev                       # command line of ascent-trim
-  libtomlplusplus-dev                # vehicle decks and dispersion sets (TOML)
+  libtomlplusplus-dev                # vehicle decks and dispersion sets (TOML, header-only)
   gnuplot-nox                        # plots of a run and of a sweep
   clang libclang-rt-14-dev           # libFuzzer targets
   valgrind                           # leak check of a whole session
+  python3-dev pybind11-dev python3-pybind11   # the Python package's extension module
+  python3-numpy python3-pandas python3-matplotlib python3-distributed  # its studies, plots and Dask runs
+  python3-pytest                     # its tests
 )
 
 missing=()

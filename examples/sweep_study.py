@@ -1,0 +1,58 @@
+"""Sweeps turn times, trims each to the target orbit, and plots the payload
+and the trimmed angle against the turn time, and the best turn time's flight.
+
+    PYTHONPATH=build/release/python /usr/bin/python3 examples/sweep_study.py --out /tmp/sweep
+"""
+import argparse
+import pathlib
+
+import numpy as np
+
+import ascent
+
+DATA = pathlib.Path(__file__).resolve().parents[1] / "data"
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--thrust", default=DATA / "s1.dat", help="booster thrust file")
+    parser.add_argument("--vehicle", help="vehicle deck (default: the standard vehicle)")
+    parser.add_argument("--from", dest="first", type=float, default=10.0, help="[s]")
+    parser.add_argument("--to", dest="last", type=float, default=30.0, help="[s]")
+    parser.add_argument("--step", type=float, default=1.0, help="[s]")
+    parser.add_argument("--workers", type=int, default=0,
+                        help="Dask worker processes (0: threads of this process)")
+    parser.add_argument("--out", type=pathlib.Path, default=pathlib.Path("."), help="folder")
+    args = parser.parse_args()
+
+    turn_times = np.arange(args.first, args.last + args.step / 2, args.step)
+    client = None
+    if args.workers:
+        from distributed import Client, LocalCluster
+
+        cluster = LocalCluster(n_workers=args.workers, threads_per_worker=1, processes=True,
+                               dashboard_address=None)
+        client = Client(cluster)
+    try:
+        results = ascent.sweep(turn_times, thrust=args.thrust, vehicle=args.vehicle, client=client)
+    finally:
+        if client is not None:
+            client.close()
+            cluster.close()
+
+    args.out.mkdir(parents=True, exist_ok=True)
+    results.to_csv(args.out / "sweep.csv", index=False)
+    ascent.plot.sweep(results, args.out / "sweep.png")
+    trimmed = results[results["status"] == "trimmed"]
+    print(results[["turn_time", "status", "maxa", "sc_mass", "remaining_propellant"]]
+          .to_string(index=False))
+    if len(trimmed):
+        best = trimmed.loc[trimmed["sc_mass"].idxmax()]
+        flight = ascent.fly(best["turn_time"], best["maxa"], thrust=args.thrust,
+                            vehicle=args.vehicle)
+        ascent.plot.flight(flight, args.out / "best_flight.png")
+        print(f"largest payload: {best['sc_mass']:.0f} kg at turn time {best['turn_time']:g} s")
+
+
+if __name__ == "__main__":  # Dask's worker processes import this file
+    main()

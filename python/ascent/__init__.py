@@ -1,0 +1,55 @@
+"""ascent: a launch vehicle's ascent from the pad to orbit, for scripts.
+
+    import ascent
+    flight = ascent.fly(20, 18, thrust="s1.dat")
+    flight.perigee, flight.history["h0 [m]"]
+    ascent.trim(20, thrust="s1.dat").maxa
+    ascent.sweep(range(10, 31), thrust="s1.dat")          # a DataFrame
+    cases = ascent.monte_carlo(500, turn_time=20, thrust="s1.dat", seed=7)
+    ascent.summarize(cases)["sc_mass_met"]
+
+Lengths are in metres, masses in kilograms, angles in degrees, times in
+seconds. Flights run in C++ with the GIL released; sweeps and Monte Carlo
+studies run on every core, or on a Dask cluster with client=.
+"""
+import importlib
+
+from ._ascent import (
+    Dispersions,
+    Flight,
+    FlightError,
+    Study,
+    ThrustHistory,
+    TrimResult,
+    Vehicle,
+    VehicleField,
+    VehicleGroup,
+)
+from .flights import Trim, fly, trim
+from .studies import monte_carlo, summarize, sweep
+
+__all__ = [
+    "Dispersions",
+    "Flight",
+    "FlightError",
+    "Study",
+    "ThrustHistory",
+    "Trim",
+    "TrimResult",
+    "Vehicle",
+    "VehicleField",
+    "VehicleGroup",
+    "fly",
+    "monte_carlo",
+    "plot",
+    "summarize",
+    "sweep",
+    "trim",
+]
+
+
+def __getattr__(name):
+    # The plots import matplotlib only when used: workers of a cluster never need it.
+    if name == "plot":
+        return importlib.import_module(".plot", __name__)
+    raise AttributeError(f"module 'ascent' has no attribute {name!r}")

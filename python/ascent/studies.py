@@ -1,0 +1,141 @@
+"""Studies of many flights: a sweep of turn times, each trimmed, and a Monte
+Carlo dispersion study. Without a client they run on every local core; with
+a dask.distributed Client their work goes to the cluster's workers in
+chunks. Each row is computed by the same function whatever the chunk it
+falls in, so the results are the same row for row and bit for bit however
+the work is spread."""
+import concurrent.futures
+import os
+
+import numpy as np
+import pandas as pd
+
+from . import _ascent
+from .inputs import aiming_at, thrust_history, vehicle_or_default
+
+SWEEP_COLUMNS = ["turn_time", "status", "maxa", "perigee", "apogee", "average_altitude",
+                 "remaining_propellant", "sc_mass", "flights", "message"]
+
+
+def sweep_rows(turn_times, vehicle, thrust, tolerance, threads):
+    """The sweep's rows for `turn_times`, trimmed on `threads` threads (0: every core)."""
+    results = _ascent.sweep(vehicle, thrust, list(turn_times), tolerance, threads)
+    rows = [(r.turn_time, r.status, r.maxa, r.perigee, r.apogee, r.average_altitude,
+             r.remaining_propellant, r.sc_mass, r.flight_count, r.message) for r in results]
+    return pd.DataFrame.from_records(rows, columns=SWEEP_COLUMNS)
+
+
+def chunked(items, count):
+    """`items` cut into at most `count` consecutive chunks of near-equal size."""
+    count = max(1, min(count, len(items)))
+    size, extra = divmod(len(items), count)
+    chunks, start = [], 0
+    for i in range(count):
+        end = start + size + (1 if i < extra else 0)
+        chunks.append(items[start:end])
+        start = end
+    return chunks
+
+
+def on_cluster(client, function, items, chunks, **shared):
+    """`function(chunk, **shared)` for each chunk of `items` on the client's
+    workers, the DataFrames put back together in order."""
+    if chunks is None:
+        chunks = 4 * sum(client.nthreads().values())
+    futures = client.map(function, chunked(items, chunks), **shared, pure=False)
+    return pd.concat(client.gather(futures), ignore_index=True)
+
+
+def on_local_threads(function, items, chunks, **shared):
+    """`function(chunk, **shared)` for each chunk of `items` on a thread per
+    core (the flights release the GIL), the DataFrames put back together in order."""
+    threads = os.cpu_count() or 1
+    with concurrent.futures.ThreadPoolExecutor(threads) as pool:
+        parts = pool.map(lambda chunk: function(chunk, **shared),
+                         chunked(items, chunks or 4 * threads))
+        return pd.concat(list(parts), ignore_index=True)
+
+
+def sweep(turn_times, thrust, vehicle=None, client=None, target_altitude=None, tolerance=10.0,
+          chunks=None):
+    """Trims each turn time [s]: a DataFrame, one row per turn time, of
+    turn_time [s], status, maxa [deg], perigee, apogee, average_altitude [m],
+    remaining_propellant, sc_mass [kg], flights (of the search) and message
+    (why a turn time is not trimmed). `client`: a dask.distributed Client;
+    `chunks`: how many tasks to cut the turn times into (default: four per
+    worker thread)."""
+    vehicle = aiming_at(vehicle_or_default(vehicle), target_altitude)
+    turn_times = [float(t) for t in turn_times]
+    shared = dict(vehicle=vehicle, thrust=thrust_history(thrust), tolerance=float(tolerance))
+    if client is None:
+        return sweep_rows(turn_times, threads=0, **shared)
+    # One flight thread per task: the workers' threads make the parallelism.
+    return on_cluster(client, sweep_rows, turn_times, chunks, threads=1, **shared)
+
+
+def dispersion_set(dispersions):
+    """`dispersions` itself, the TOML file at that path, or the built-in set when None."""
+    if dispersions is None:
+        return _ascent.Dispersions.default()
+    if isinstance(dispersions, _ascent.Dispersions):
+        return dispersions
+    if isinstance(dispersions, (str, os.PathLike)):
+        return _ascent.Dispersions.read(dispersions)
+    raise TypeError(f"dispersions must be Dispersions or a path, not {type(dispersions).__name__}")
+
+
+def case_rows(ks, study, seed):
+    """The rows of cases `ks` of a prepared study."""
+    return pd.DataFrame(study.fly_cases(seed, list(ks)))
+
+
+def monte_carlo(n, seed=1, dispersions=None, turn_time=None, thrust=None, vehicle=None,
+                closed_loop=True, client=None, target_altitude=None, tolerance=10.0,
+                chunks=None):
+    """A Monte Carlo dispersion study of `n` cases about the vehicle's flight
+    at `turn_time` [s], its nominal angle trimmed to the target. Each case
+    draws the parameters of `dispersions` (a Dispersions, the path of a TOML
+    set, or None for the built-in set) from `seed` and its number; closed
+    loop, each case is trimmed to the target; open loop, each flies the
+    nominal angle.
+
+    A DataFrame, one row per case: case, seed, the drawn value of each
+    parameter (by its name), maxa [deg], perigee, apogee, average_altitude
+    [m], remaining_propellant, sc_mass [kg] (NaN when the case did not
+    separate), flights, status ("in_orbit", ...) and message. Its attrs hold
+    the nominal flight's maxa and remaining propellant, for summarize()."""
+    if turn_time is None or thrust is None:
+        raise TypeError("monte_carlo() needs a turn_time and a thrust history (thrust=)")
+    vehicle = aiming_at(vehicle_or_default(vehicle), target_altitude)
+    study = _ascent.prepare_study(vehicle, thrust_history(thrust), float(turn_time),
+                                  dispersion_set(dispersions), bool(closed_loop),
+                                  float(tolerance))
+    ks = list(range(int(n)))
+    if client is None:
+        cases = on_local_threads(case_rows, ks, chunks, study=study, seed=seed)
+    else:
+        # Each worker unpickles the study once, trimming its nominal flight again.
+        [shared_study] = client.scatter([study], broadcast=True)
+        cases = on_cluster(client, case_rows, ks, chunks, study=shared_study, seed=seed)
+    cases.attrs.update(turn_time=study.turn_time, closed_loop=study.closed_loop, seed=seed,
+                       nominal_maxa=study.nominal_maxa,
+                       nominal_remaining_propellant=study.nominal_remaining_propellant,
+                       nominal_sc_mass=study.nominal_sc_mass)
+    return cases
+
+
+def summarize(cases, nominal_remaining_propellant=None):
+    """The library's summary of a study's cases (a monte_carlo DataFrame, or
+    any rows of one): counts by status, the probability of orbit, statistics
+    (count, mean, standard_deviation, low = 0.135 % and high = 99.865 %
+    quantiles, median) of maxa, the orbit, remaining_propellant and sc_mass
+    over the cases that separated, what is met with 99.865 % probability
+    (a failed case counting as -inf), and the flight performance reserve over
+    the nominal flight's remaining propellant (from the study's attrs)."""
+    if nominal_remaining_propellant is None:
+        nominal_remaining_propellant = cases.attrs.get("nominal_remaining_propellant", np.nan)
+    columns = {name: cases[name].to_numpy(dtype=float) for name in
+               ("maxa", "perigee", "apogee", "average_altitude", "remaining_propellant",
+                "sc_mass")}
+    return _ascent.summarize(list(cases["status"]), **columns,
+                             nominal_remaining_propellant=float(nominal_remaining_propellant))

@@ -1,0 +1,20 @@
+// The parts of the extension module _ascent, each adding its classes and
+// functions to the module.
+#pragma once
+
+#include <pybind11/pybind11.h>
+
+namespace ascent::python {
+
+/// FlightError, and the translation of the library's failures into Python's
+/// exceptions: a missing file is FileNotFoundError, a thrust history that
+/// cannot be flown FlightError (a RuntimeError), a vehicle deck or a
+/// dispersion set that cannot be read ValueError (with its file, line and column).
+void bind_errors(pybind11::module_& m);
+void bind_vehicle(pybind11::module_& m);
+void bind_thrust(pybind11::module_& m);
+void bind_flight(pybind11::module_& m);
+void bind_trim(pybind11::module_& m);
+void bind_dispersion(pybind11::module_& m);
+
+}  // namespace ascent::python

@@ -1,0 +1,271 @@
+// Monte Carlo dispersion studies: dispersion sets (TOML), a prepared study
+// whose cases fly with the GIL released, and the summary of cases. A case
+// depends only on the study, the seed and its number k, so chunks of cases
+// may fly anywhere and in any order.
+#include <pybind11/numpy.h>
+#include <pybind11/stl.h>
+#include <pybind11/stl/filesystem.h>
+
+#include <cmath>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "bindings.hpp"
+#include "number_text.hpp"
+#include "tools/dispersion/dispersion_file.hpp"
+#include "tools/dispersion/study.hpp"
+#include "tools/dispersion/study_summary.hpp"
+
+namespace py = pybind11;
+
+namespace ascent::python {
+
+namespace {
+
+using dispersion::CaseResult;
+using dispersion::CaseStatus;
+using dispersion::DispersionSet;
+using dispersion::Distribution;
+using dispersion::StudySpec;
+
+constexpr double NOT_A_NUMBER = std::numeric_limits<double>::quiet_NaN();
+
+py::list set_state(const DispersionSet& set) {
+  py::list entries;
+  for (const dispersion::Dispersion& d : set.entries()) {
+    const Distribution& x = d.distribution;
+    entries.append(py::make_tuple(d.name,
+                                  x.shape == Distribution::Shape::normal ? "normal" : "uniform",
+                                  x.relative, x.sigma, x.low, x.high));
+  }
+  return entries;
+}
+
+DispersionSet set_from(const py::list& entries) {
+  DispersionSet set;
+  for (const py::handle entry : entries) {
+    const auto [name, shape, relative, sigma, low, high] =
+        entry.cast<std::tuple<std::string, std::string, bool, double, double, double>>();
+    Distribution x;
+    x.shape = shape == "normal" ? Distribution::Shape::normal : Distribution::Shape::uniform;
+    x.relative = relative;
+    x.sigma = sigma;
+    x.low = low;
+    x.high = high;
+    set.add(name, x);
+  }
+  return set;
+}
+
+std::string distribution_text(const Distribution& x) {
+  const std::string relative = x.relative ? " of the nominal" : "";
+  if (x.shape == Distribution::Shape::normal)
+    return "normal, sigma " + shortest(x.sigma) + relative;
+  return "uniform, " + shortest(x.low) + " to " + shortest(x.high) + relative;
+}
+
+/// A prepared study. Its spec holds what it was prepared from, so that a
+/// copy in another process prepares the same one.
+struct Study {
+  StudySpec spec;
+  bool closed_loop() const { return spec.mode == dispersion::LoopMode::closed; }
+};
+
+Study prepare(const Vehicle& vehicle, const ThrustHistory& thrust, double turn_time,
+              const DispersionSet& set, bool closed_loop, double tolerance) {
+  trim::TrimSettings settings{vehicle, thrust};
+  settings.tolerance = tolerance;
+  const py::gil_scoped_release trimming;
+  return {dispersion::prepare_study(
+      settings, turn_time_of(turn_time), set,
+      closed_loop ? dispersion::LoopMode::closed : dispersion::LoopMode::open)};
+}
+
+py::tuple study_state(const Study& study) {
+  const StudySpec& s = study.spec;
+  return py::make_tuple(s.nominal.vehicle, s.nominal.thrust, s.turn_time.value,
+                        set_state(s.dispersions), study.closed_loop(), s.nominal.tolerance);
+}
+
+Study study_from(const py::tuple& state) {
+  return prepare(state[0].cast<const Vehicle&>(), state[1].cast<const ThrustHistory&>(),
+                 state[2].cast<double>(), set_from(state[3].cast<py::list>()),
+                 state[4].cast<bool>(), state[5].cast<double>());
+}
+
+/// The cases `ks`, a column per quantity; a quantity a case does not have is NaN.
+py::dict fly_cases(const Study& study, std::uint64_t seed, const std::vector<std::size_t>& ks) {
+  std::vector<CaseResult> cases;
+  cases.reserve(ks.size());
+  {
+    const py::gil_scoped_release flying;
+    for (const std::size_t k : ks) cases.push_back(dispersion::fly_case(study.spec, seed, k));
+  }
+  const auto count = static_cast<py::ssize_t>(cases.size());
+  const std::vector<dispersion::Dispersion>& entries = study.spec.dispersions.entries();
+  py::array_t<std::uint64_t> k(count), seeds(count);
+  py::array_t<std::int64_t> flights(count);
+  py::array_t<double> values({count, static_cast<py::ssize_t>(entries.size())});
+  py::array_t<double> maxa(count), perigee(count), apogee(count), average(count), remaining(count),
+      sc_mass(count);
+  py::list status, message;
+  for (py::ssize_t i = 0; i < count; ++i) {
+    const CaseResult& c = cases[static_cast<std::size_t>(i)];
+    k.mutable_at(i) = c.k;
+    seeds.mutable_at(i) = c.seed;
+    for (std::size_t j = 0; j < c.values.size(); ++j) {
+      values.mutable_at(i, static_cast<py::ssize_t>(j)) = c.values[j];
+    }
+    maxa.mutable_at(i) = c.flights > 0 ? c.maxa : NOT_A_NUMBER;
+    perigee.mutable_at(i) = c.flown ? c.perigee : NOT_A_NUMBER;
+    apogee.mutable_at(i) = c.flown ? c.apogee : NOT_A_NUMBER;
+    average.mutable_at(i) = c.flown ? c.average_altitude : NOT_A_NUMBER;
+    remaining.mutable_at(i) = c.flown ? c.remaining_propellant : NOT_A_NUMBER;
+    sc_mass.mutable_at(i) = c.flown ? c.SC_M : NOT_A_NUMBER;
+    flights.mutable_at(i) = c.flights;
+    status.append(py::str(std::string(dispersion::status_name(c.status))));
+    message.append(py::str(c.message));
+  }
+  py::dict columns;
+  columns["case"] = k;
+  columns["seed"] = seeds;
+  for (std::size_t j = 0; j < entries.size(); ++j) {
+    columns[py::str(entries[j].name)] =
+        values[py::make_tuple(py::slice(0, count, 1), static_cast<py::ssize_t>(j))];
+  }
+  columns["maxa"] = maxa;
+  columns["perigee"] = perigee;
+  columns["apogee"] = apogee;
+  columns["average_altitude"] = average;
+  columns["remaining_propellant"] = remaining;
+  columns["sc_mass"] = sc_mass;
+  columns["flights"] = flights;
+  columns["status"] = status;
+  columns["message"] = message;
+  return columns;
+}
+
+CaseStatus status_named(const std::string& name) {
+  for (std::size_t i = 0; i < dispersion::CASE_STATUS_COUNT; ++i) {
+    const auto status = static_cast<CaseStatus>(i);
+    if (dispersion::status_name(status) == name) return status;
+  }
+  throw py::value_error("no case status \"" + name + "\"");
+}
+
+py::dict statistics(const dispersion::Statistics& s) {
+  py::dict d;
+  d["count"] = s.count;
+  d["mean"] = s.mean;
+  d["standard_deviation"] = s.standard_deviation;
+  d["low"] = s.low;
+  d["median"] = s.median;
+  d["high"] = s.high;
+  return d;
+}
+
+/// The library's summary of cases given as columns (those of fly_cases).
+py::dict summarize(const std::vector<std::string>& status, const std::vector<double>& maxa,
+                   const std::vector<double>& perigee, const std::vector<double>& apogee,
+                   const std::vector<double>& average, const std::vector<double>& remaining,
+                   const std::vector<double>& sc_mass, double nominal_remaining_propellant) {
+  std::vector<CaseResult> cases(status.size());
+  for (std::size_t i = 0; i < cases.size(); ++i) {
+    CaseResult& c = cases[i];
+    c.status = status_named(status[i]);
+    c.flown = !std::isnan(perigee.at(i));
+    c.maxa = maxa.at(i);
+    c.perigee = perigee[i];
+    c.apogee = apogee.at(i);
+    c.average_altitude = average.at(i);
+    c.remaining_propellant = remaining.at(i);
+    c.SC_M = sc_mass.at(i);
+  }
+  const dispersion::StudySummary s = dispersion::summarize(cases);
+  py::dict by_status;
+  for (std::size_t i = 0; i < dispersion::CASE_STATUS_COUNT; ++i) {
+    by_status[py::str(std::string(dispersion::status_name(static_cast<CaseStatus>(i))))] =
+        s.by_status[i];
+  }
+  py::dict d;
+  d["cases"] = s.cases;
+  d["in_orbit"] = s.in_orbit;
+  d["orbit_probability"] = s.orbit_probability;
+  d["by_status"] = by_status;
+  d["maxa"] = statistics(s.maxa);
+  d["perigee"] = statistics(s.perigee);
+  d["apogee"] = statistics(s.apogee);
+  d["average_altitude"] = statistics(s.average_altitude);
+  d["remaining_propellant"] = statistics(s.remaining_propellant);
+  d["sc_mass"] = statistics(s.SC_M);
+  d["remaining_propellant_met"] = s.remaining_propellant_met;
+  d["sc_mass_met"] = s.SC_M_met;
+  d["flight_performance_reserve"] =
+      dispersion::flight_performance_reserve(s, nominal_remaining_propellant);
+  return d;
+}
+
+}  // namespace
+
+void bind_dispersion(py::module_& m) {
+  py::class_<DispersionSet>(m, "Dispersions",
+                            "The uncertain parameters of a study, each with its distribution")
+      .def_static("read", &dispersion::read_dispersion_file, py::arg("path"),
+                  "Reads a dispersion set in TOML (ValueError with file, line and column)")
+      .def_static("parse", &dispersion::parse_dispersion_set, py::arg("text"),
+                  py::arg("source") = "<string>", "A dispersion set from TOML text")
+      .def_static("default", &dispersion::default_dispersion_set,
+                  "The built-in set, data/dispersions.toml")
+      .def_property_readonly(
+          "names",
+          [](const DispersionSet& set) {
+            std::vector<std::string> names;
+            for (const dispersion::Dispersion& d : set.entries()) names.push_back(d.name);
+            return names;
+          },
+          "the parameters by name, in the set's order")
+      .def_property_readonly("units",
+                             [](const DispersionSet& set) {
+                               py::dict units;
+                               for (const dispersion::Dispersion& d : set.entries())
+                                 units[py::str(d.name)] = std::string(d.unit());
+                               return units;
+                             })
+      .def("__len__", [](const DispersionSet& set) { return set.entries().size(); })
+      .def("__repr__",
+           [](const DispersionSet& set) {
+             std::string text = "Dispersions(";
+             for (const dispersion::Dispersion& d : set.entries()) {
+               text += "\n  " + d.name + ": " + distribution_text(d.distribution) + ",";
+             }
+             return text + (set.empty() ? ")" : "\n)");
+           })
+      .def(py::pickle(&set_state, &set_from));
+
+  py::class_<Study>(m, "Study", "A dispersion study with its nominal flight trimmed")
+      .def_property_readonly("turn_time", [](const Study& s) { return s.spec.turn_time.value; })
+      .def_property_readonly("closed_loop", &Study::closed_loop)
+      .def_property_readonly("nominal_maxa",
+                             [](const Study& s) { return s.spec.nominal_maxa.value; })
+      .def_property_readonly(
+          "nominal_remaining_propellant",
+          [](const Study& s) { return s.spec.nominal_flight.remaining_propellant; })
+      .def_property_readonly("nominal_sc_mass",
+                             [](const Study& s) { return s.spec.nominal_flight.SC_M; })
+      .def_property_readonly("dispersions", [](const Study& s) { return s.spec.dispersions; })
+      .def("fly_cases", &fly_cases, py::arg("seed"), py::arg("ks"),
+           "Cases ks of the study with `seed`, a column per quantity")
+      .def(py::pickle(&study_state, &study_from));
+
+  m.def("prepare_study", &prepare, py::arg("vehicle"), py::arg("thrust"), py::arg("turn_time"),
+        py::arg("dispersions"), py::arg("closed_loop"), py::arg("tolerance"),
+        "Trims the nominal flight of a study to the vehicle's target");
+  m.def("summarize", &summarize, py::arg("status"), py::arg("maxa"), py::arg("perigee"),
+        py::arg("apogee"), py::arg("average_altitude"), py::arg("remaining_propellant"),
+        py::arg("sc_mass"), py::arg("nominal_remaining_propellant"),
+        "The library's summary of cases given as columns, with the flight performance reserve "
+        "over the nominal flight's remaining propellant");
+}
+
+}  // namespace ascent::python

@@ -1,0 +1,268 @@
+// Flight: one flight of the library, flown with the GIL released. Its steps
+// are kept by the trim tool's FlightRecorder in one contiguous array; the
+// history DataFrame takes each column as a strided view of that array, so no
+// Python code runs per step.
+#include <pybind11/numpy.h>
+#include <pybind11/stl.h>
+
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "base/earth.hpp"
+#include "bindings.hpp"
+#include "mission/flight.hpp"
+#include "number_text.hpp"
+#include "text/event_lines.hpp"
+#include "tools/trim/flight_recorder.hpp"
+
+namespace py = pybind11;
+
+namespace ascent::python {
+
+namespace {
+
+using trim::StepRecord;
+
+struct StepColumn {
+  const char* name;
+  double StepRecord::*member;
+};
+
+// clang-format off
+constexpr std::array STEP_COLUMNS{
+  StepColumn{"t [s]", &StepRecord::t},
+  StepColumn{"dt [s]", &StepRecord::dt},
+  StepColumn{"a [m/s^2]", &StepRecord::a},
+  StepColumn{"vi [m/s]", &StepRecord::vi},
+  StepColumn{"vt [m/s]", &StepRecord::vt},
+  StepColumn{"vr [m/s]", &StepRecord::vr},
+  StepColumn{"h0 [m]", &StepRecord::h0},
+  StepColumn{"r0 [m]", &StepRecord::r0},
+  StepColumn{"alpha [deg]", &StepRecord::alpha},
+  StepColumn{"beta [deg]", &StepRecord::beta},
+  StepColumn{"theta [deg]", &StepRecord::theta},
+  StepColumn{"Pq [Pa]", &StepRecord::Pq},
+  StepColumn{"thrust [N]", &StepRecord::thrust},
+  StepColumn{"drag [N]", &StepRecord::drag},
+  StepColumn{"Cd [1]", &StepRecord::Cd},
+  StepColumn{"mass [kg]", &StepRecord::mass},
+  StepColumn{"m_prop [kg]", &StepRecord::m_prop},
+  StepColumn{"dV [m/s]", &StepRecord::dV},
+  StepColumn{"perigee [m]", &StepRecord::perigee},
+  StepColumn{"apogee [m]", &StepRecord::apogee},
+};
+// clang-format on
+
+double degrees(double radians) {
+  return static_cast<double>(radians * 180.0L / PI);
+}
+
+std::string_view end_name(FlightEnd end) {
+  switch (end) {
+    case FlightEnd::upper_stage_separated:
+      return "upper_stage_separated";
+    case FlightEnd::turn_too_long:
+      return "turn_too_long";
+    case FlightEnd::cannot_reach_orbit:
+      return "cannot_reach_orbit";
+  }
+  return "";
+}
+
+/// The unit of an event's number (see FlightEvent::value).
+std::string_view value_unit(FlightEventKind kind) {
+  switch (kind) {
+    case FlightEventKind::on_pad:
+    case FlightEventKind::liftoff:
+      return "m/s^2";
+    case FlightEventKind::long_record_interval:
+      return "s";
+    case FlightEventKind::booster_separation:
+      return "kg";
+    case FlightEventKind::core_separation:
+    case FlightEventKind::upper_stage_separation:
+      return "m/s";
+    default:
+      return "";
+  }
+}
+
+/// The early end line without its "Error! " mark; "" for a flight flown to the end.
+std::string reason_of(const FlightResult& result, const Vehicle& vehicle) {
+  constexpr std::string_view mark = "Error! ";
+  const std::string line(early_end_line(result, vehicle).view());
+  return line.starts_with(mark) ? line.substr(mark.size()) : line;
+}
+
+py::object data_frame(const py::dict& columns) {
+  return py::module_::import("pandas").attr("DataFrame")(columns);
+}
+
+class Flight {
+ public:
+  Flight(const Vehicle& vehicle, const ThrustHistory& thrust, const FlightPlan& plan,
+         bool keep_steps) {
+    if (keep_steps) recorder_.emplace(true);
+    result_ = fly(vehicle, thrust, plan, recorder_ ? &*recorder_ : nullptr);
+    reason_ = reason_of(result_, vehicle);
+  }
+
+  [[nodiscard]] const FlightResult& result() const { return result_; }
+  [[nodiscard]] const std::string& reason() const { return reason_; }
+
+  /// One row per step, a column per quantity; `self` owns the steps the columns view.
+  static py::object history(const py::object& self) {
+    const Flight& flight = self.cast<const Flight&>();
+    if (!flight.recorder_) {
+      throw py::value_error("the flight was flown without its history (history=False)");
+    }
+    const std::vector<StepRecord>& steps = flight.recorder_->steps();
+    const auto rows = static_cast<py::ssize_t>(steps.size());
+    const auto stride = static_cast<py::ssize_t>(sizeof(StepRecord));
+    py::dict columns;
+    for (const StepColumn& column : STEP_COLUMNS) {
+      const double* first = steps.empty() ? nullptr : &(steps.front().*column.member);
+      columns[column.name] = py::array_t<double>({rows}, {stride}, first, self);
+    }
+    return data_frame(columns);
+  }
+
+  /// One row per event of the flight, in order.
+  [[nodiscard]] py::object events() const {
+    py::list names, units;
+    const auto count = static_cast<py::ssize_t>(result_.events.size());
+    py::array_t<double> t(count), altitude(count), speed(count), mass(count), value(count);
+    for (py::ssize_t i = 0; i < count; ++i) {
+      const EventRecord& record = result_.events[static_cast<std::size_t>(i)];
+      const FlightState& state = record.state;
+      names.append(py::str(std::string(trim::event_name(record.event.kind))));
+      units.append(py::str(std::string(value_unit(record.event.kind))));
+      t.mutable_at(i) = state.t.value();
+      altitude.mutable_at(i) = state.h0.value();
+      speed.mutable_at(i) = static_cast<double>(std::hypot(Extended{state.vt}, Extended{state.vr}));
+      mass.mutable_at(i) = static_cast<double>(state.mass());
+      value.mutable_at(i) = static_cast<double>(record.event.value);
+    }
+    py::dict columns;
+    columns["name"] = names;
+    columns["t [s]"] = t;
+    columns["altitude [m]"] = altitude;
+    columns["speed [m/s]"] = speed;
+    columns["mass [kg]"] = mass;
+    columns["value"] = value;
+    columns["unit"] = units;
+    return data_frame(columns);
+  }
+
+ private:
+  FlightResult result_;
+  std::string reason_;
+  std::optional<trim::FlightRecorder> recorder_;
+};
+
+py::dict budget_of(const MassBudget& b) {
+  py::dict budget;
+  budget["S3_Mt"] = b.S3_Mt;
+  budget["S3_Mi"] = b.S3_Mi;
+  budget["S3_Mp"] = b.S3_Mp;
+  budget["reserve_propellant"] = b.reserve_propellant;
+  budget["deorbit_propellant"] = b.deorbit_propellant;
+  budget["S3_Ms"] = b.S3_Ms;
+  budget["total_propellant"] = b.total_propellant;
+  budget["S3_U_Mp"] = b.S3_U_Mp;
+  budget["SC_M"] = b.SC_M;
+  return budget;
+}
+
+std::string flight_text(const Flight& flight) {
+  const FlightResult& r = flight.result();
+  std::string text =
+      "Flight(turn_time=" + shortest(r.turn_time) + ", maxa=" + shortest(degrees(r.maxa)) + ", ";
+  if (!r.separated()) return text + "ended early: " + flight.reason() + ")";
+  char orbit[96];
+  std::snprintf(orbit, sizeof orbit, "perigee=%.1f km, apogee=%.1f km, sc_mass=%.0f kg)",
+                r.orbit.perigee / 1000.0, r.orbit.apogee / 1000.0, r.budget.SC_M);
+  return text + orbit;
+}
+
+template <auto Member>
+auto result_field(const Flight& flight) {
+  return flight.result().*Member;
+}
+
+}  // namespace
+
+void bind_flight(py::module_& m) {
+  py::class_<Flight>(m, "Flight",
+                     "One flight: how it ended, its orbit, mass budget, events and history")
+      .def_property_readonly("turn_time", &result_field<&FlightResult::turn_time>, "[s]")
+      .def_property_readonly(
+          "maxa", [](const Flight& f) { return degrees(f.result().maxa); },
+          "[deg] the maximum angle of attack flown")
+      .def_property_readonly("maxa_flown", &result_field<&FlightResult::maxa_flown>,
+                             "the flight reached the core phase, where maxa applies")
+      .def_property_readonly(
+          "end", [](const Flight& f) { return std::string(end_name(f.result().end)); },
+          "upper_stage_separated, turn_too_long or cannot_reach_orbit")
+      .def_property_readonly("reason", &Flight::reason,
+                             "why the flight ended early ('' when it did not)")
+      .def_property_readonly("separated", [](const Flight& f) { return f.result().separated(); })
+      .def_property_readonly(
+          "in_orbit", [](const Flight& f) { return f.result().in_orbit(); },
+          "separated on an orbit whose perigee is above the surface")
+      .def_property_readonly(
+          "perigee", [](const Flight& f) { return f.result().orbit.perigee; }, "[m]")
+      .def_property_readonly(
+          "apogee", [](const Flight& f) { return f.result().orbit.apogee; }, "[m]")
+      .def_property_readonly(
+          "average_altitude", [](const Flight& f) { return f.result().orbit.average_altitude; },
+          "[m]")
+      .def_property_readonly("remaining_propellant",
+                             &result_field<&FlightResult::remaining_propellant>,
+                             "[kg] upper-stage main propellant left at cutoff")
+      .def_property_readonly(
+          "sc_mass", [](const Flight& f) { return f.result().budget.SC_M; },
+          "[kg] spacecraft mass the upper stage can carry")
+      .def_property_readonly(
+          "budget", [](const Flight& f) { return budget_of(f.result().budget); },
+          "the upper stage's mass budget [kg]")
+      .def_property_readonly("delta_v", &result_field<&FlightResult::delta_v>,
+                             "[m/s] ideal, whole flight")
+      .def_property_readonly("upper_stage_delta_v",
+                             &result_field<&FlightResult::upper_stage_delta_v>, "[m/s]")
+      .def_property_readonly("liftoff_mass", &result_field<&FlightResult::liftoff_mass>, "[kg]")
+      .def_property_readonly("liftoff_thrust", &result_field<&FlightResult::liftoff_thrust>, "[N]")
+      .def_property_readonly("stage3_max_force", &result_field<&FlightResult::stage3_max_force>,
+                             "[N]")
+      .def_property_readonly(
+          "max_dynamic_pressure",
+          [](const Flight& f) { return f.result().maxima.dynamic_pressure; }, "[Pa]")
+      .def_property_readonly(
+          "max_acceleration", [](const Flight& f) { return f.result().maxima.acceleration; },
+          "[m/s^2]")
+      .def_property_readonly("steps", &result_field<&FlightResult::steps>,
+                             "integration steps taken")
+      .def_property_readonly("history", &Flight::history,
+                             "DataFrame, one row per step, a column per quantity (SI units named)")
+      .def_property_readonly("events", &Flight::events,
+                             "DataFrame, one row per event: name, t, altitude, speed, mass, value")
+      .def("__repr__", &flight_text);
+
+  m.def(
+      "fly",
+      [](Vehicle vehicle, const ThrustHistory& thrust, double turn_time, double maxa,
+         bool history) {
+        const py::gil_scoped_release flying;
+        return std::make_unique<Flight>(vehicle, thrust, FlightPlan{turn_time, maxa, {}}, history);
+      },
+      py::arg("vehicle"), py::arg("thrust"), py::arg("turn_time"), py::arg("maxa"),
+      py::arg("history"), "One flight of the library, its steps recorded when `history`");
+}
+
+}  // namespace ascent::python

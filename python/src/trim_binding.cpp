@@ -1,0 +1,127 @@
+// The trim tool's search (the angle that brings a turn time's average
+// altitude to the vehicle's target) and its sweep over threads, with the GIL released.
+#include <pybind11/numpy.h>
+#include <pybind11/stl.h>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "bindings.hpp"
+#include "number_text.hpp"
+#include "tools/trim/sweep.hpp"
+#include "tools/trim/trim_solver.hpp"
+
+namespace py = pybind11;
+
+namespace ascent::python {
+
+namespace {
+
+using trim::TrimResult;
+using trim::TrimStatus;
+
+std::string_view status_name(TrimStatus status) {
+  switch (status) {
+    case TrimStatus::trimmed:
+      return "trimmed";
+    case TrimStatus::turn_time_rejected:
+      return "turn_time_rejected";
+    case TrimStatus::out_of_reach:
+      return "out_of_reach";
+    case TrimStatus::not_converged:
+      return "not_converged";
+  }
+  return "";
+}
+
+trim::TrimSettings settings_of(const Vehicle& vehicle, const ThrustHistory& thrust,
+                               double tolerance) {
+  trim::TrimSettings settings{vehicle, thrust};
+  settings.tolerance = tolerance;
+  return settings;
+}
+
+/// The flights of a search, a column per quantity.
+py::dict flight_columns(const TrimResult& result) {
+  const auto count = static_cast<py::ssize_t>(result.flights.size());
+  py::array_t<double> maxa(count), perigee(count), apogee(count), average(count), remaining(count),
+      sc_mass(count);
+  py::array_t<bool> in_orbit(count);
+  for (py::ssize_t i = 0; i < count; ++i) {
+    const trim::TrimFlight& flight = result.flights[static_cast<std::size_t>(i)];
+    maxa.mutable_at(i) = flight.maxa.value;
+    in_orbit.mutable_at(i) = flight.outcome.in_orbit;
+    perigee.mutable_at(i) = flight.outcome.perigee;
+    apogee.mutable_at(i) = flight.outcome.apogee;
+    average.mutable_at(i) = flight.outcome.average_altitude;
+    remaining.mutable_at(i) = flight.outcome.remaining_propellant;
+    sc_mass.mutable_at(i) = flight.outcome.SC_M;
+  }
+  py::dict columns;
+  columns["maxa"] = maxa;
+  columns["in_orbit"] = in_orbit;
+  columns["perigee"] = perigee;
+  columns["apogee"] = apogee;
+  columns["average_altitude"] = average;
+  columns["remaining_propellant"] = remaining;
+  columns["sc_mass"] = sc_mass;
+  return columns;
+}
+
+}  // namespace
+
+void bind_trim(py::module_& m) {
+  py::class_<TrimResult>(m, "TrimResult", "The search for one turn time's angle")
+      .def_property_readonly(
+          "turn_time", [](const TrimResult& r) { return r.turn_time.value; }, "[s]")
+      .def_property_readonly(
+          "status", [](const TrimResult& r) { return std::string(status_name(r.status)); },
+          "trimmed, turn_time_rejected, out_of_reach or not_converged")
+      .def_property_readonly("trimmed", &TrimResult::trimmed)
+      .def_readonly("message", &TrimResult::message, "why it is not trimmed ('' when it is)")
+      .def_property_readonly(
+          "maxa", [](const TrimResult& r) { return r.maxa.value; },
+          "[deg] the trimmed angle, or that of the closest flight")
+      .def_property_readonly("in_orbit", [](const TrimResult& r) { return r.flight.in_orbit; })
+      .def_property_readonly(
+          "perigee", [](const TrimResult& r) { return r.flight.perigee; }, "[m]")
+      .def_property_readonly(
+          "apogee", [](const TrimResult& r) { return r.flight.apogee; }, "[m]")
+      .def_property_readonly(
+          "average_altitude", [](const TrimResult& r) { return r.flight.average_altitude; }, "[m]")
+      .def_property_readonly(
+          "remaining_propellant", [](const TrimResult& r) { return r.flight.remaining_propellant; },
+          "[kg]")
+      .def_property_readonly(
+          "sc_mass", [](const TrimResult& r) { return r.flight.SC_M; }, "[kg]")
+      .def_property_readonly("flight_count", [](const TrimResult& r) { return r.flights.size(); })
+      .def("flight_columns", &flight_columns, "the flights of the search, a column per quantity");
+
+  m.def(
+      "trim",
+      [](const Vehicle& vehicle, const ThrustHistory& thrust, double turn_time, double tolerance) {
+        const trim::TrimSettings settings = settings_of(vehicle, thrust, tolerance);
+        const py::gil_scoped_release flying;
+        return trim::trim_turn_time(settings, turn_time_of(turn_time));
+      },
+      py::arg("vehicle"), py::arg("thrust"), py::arg("turn_time"), py::arg("tolerance"),
+      "Searches the angle that brings the turn time's average altitude to the vehicle's target");
+
+  m.def(
+      "sweep",
+      [](const Vehicle& vehicle, const ThrustHistory& thrust, const std::vector<double>& turn_times,
+         double tolerance, unsigned threads) {
+        const trim::TrimSettings settings = settings_of(vehicle, thrust, tolerance);
+        std::vector<trim::TypedNumber> typed;
+        typed.reserve(turn_times.size());
+        for (const double t : turn_times) typed.push_back(turn_time_of(t));
+        const py::gil_scoped_release flying;
+        return trim::sweep(settings, typed, threads);
+      },
+      py::arg("vehicle"), py::arg("thrust"), py::arg("turn_times"), py::arg("tolerance"),
+      py::arg("threads"),
+      "Trims every turn time on `threads` threads (0: one per core), results in order");
+}
+
+}  // namespace ascent::python

@@ -1,0 +1,50 @@
+"""Fixtures of the package's tests: the sample thrust file, a thrust file
+that ends too early, and the C++ trim tool to compare with. CTest passes the
+paths in ASCENT_DATA_DIR and ASCENT_TRIM; by hand they default to the
+release build."""
+import io
+import os
+import pathlib
+import subprocess
+
+import pandas as pd
+import pytest
+
+import ascent
+
+ROOT = pathlib.Path(__file__).resolve().parents[2]
+DATA_DIR = pathlib.Path(os.environ.get("ASCENT_DATA_DIR", ROOT / "data"))
+TRIM_TOOL = pathlib.Path(os.environ.get("ASCENT_TRIM", ROOT / "build/release/tools/ascent-trim"))
+
+
+@pytest.fixture(scope="session")
+def sample_path():
+    return DATA_DIR / "s1.dat"
+
+
+@pytest.fixture(scope="session")
+def thrust(sample_path):
+    return ascent.ThrustHistory.read(sample_path)
+
+
+@pytest.fixture
+def short_thrust_path(sample_path, tmp_path):
+    """The sample's records up to 60 s: the boosters run out of records in flight."""
+    path = tmp_path / "ends-at-60s.dat"
+    path.write_text("".join(sample_path.read_text().splitlines(keepends=True)[:60]))
+    return path
+
+
+@pytest.fixture(scope="session")
+def trim_tool():
+    """Runs ascent-trim with the sample thrust file; its CSV output as a DataFrame."""
+    def run(*arguments):
+        done = subprocess.run([str(TRIM_TOOL), "-f", str(DATA_DIR / "s1.dat"), *arguments],
+                              capture_output=True, text=True, check=True)
+        return done.stdout
+
+    def csv(*arguments):
+        return pd.read_csv(io.StringIO(run("--csv", *arguments)), float_precision="round_trip")
+
+    run.csv = csv
+    return run

@@ -1,0 +1,43 @@
+"""Studies on a Dask cluster of two worker processes give the local results bit for bit."""
+import os
+
+import pandas as pd
+import pytest
+
+import ascent
+
+distributed = pytest.importorskip("distributed")
+
+
+@pytest.fixture(scope="module")
+def client():
+    cluster = distributed.LocalCluster(n_workers=2, processes=True, threads_per_worker=1,
+                                       host="127.0.0.1", dashboard_address=None)
+    with cluster, distributed.Client(cluster) as c:
+        yield c
+
+
+def test_sweep_on_the_cluster_is_the_local_sweep(client, thrust, trim_tool):
+    workers = client.run(os.getpid)
+    assert len(set(workers.values()) - {os.getpid()}) == 2
+    turn_times = [8, 12, 16, 18, 19, 20, 22, 24, 25, 150]
+    local = ascent.sweep(turn_times, thrust=thrust)
+    assert list(local["turn_time"]) == turn_times
+    assert list(local["status"][-1:]) == ["turn_time_rejected"]
+    for chunks in (None, 3):
+        spread = ascent.sweep(turn_times, thrust=thrust, client=client, chunks=chunks)
+        pd.testing.assert_frame_equal(spread, local, check_exact=True)
+    # And the trim tool's own sweep for the same turn times.
+    tool = trim_tool.csv("sweep", "--from", "18", "--to", "20", "--step", "1")
+    rows = local.set_index("turn_time").loc[[18.0, 19.0, 20.0]]
+    assert list(rows["maxa"]) == list(tool["maxa [deg]"])
+    assert list(rows["sc_mass"]) == list(tool["SC_M [kg]"])
+
+
+def test_monte_carlo_on_the_cluster_is_the_local_study(client, thrust):
+    local = ascent.monte_carlo(12, turn_time=20, thrust=thrust, seed=11, chunks=5)
+    for chunks in (None, 2):
+        spread = ascent.monte_carlo(12, turn_time=20, thrust=thrust, seed=11, client=client,
+                                    chunks=chunks)
+        pd.testing.assert_frame_equal(spread, local, check_exact=True)
+        assert spread.attrs == local.attrs

@@ -1,0 +1,85 @@
+"""Flights and trims through the package against the C++ trim tool."""
+import numpy as np
+import pandas as pd
+import pytest
+
+import ascent
+from conftest import DATA_DIR
+
+
+@pytest.mark.parametrize("turn_time, options, arguments", [
+    (20, {}, []),
+    (20, {"vehicle": DATA_DIR / "vehicles/heavy_upper_stage.toml"},
+     ["--vehicle", str(DATA_DIR / "vehicles/heavy_upper_stage.toml")]),
+    (10, {"target_altitude": 300000}, ["--target-altitude", "300000"]),
+])
+def test_trim_matches_the_trim_tool(trim_tool, sample_path, turn_time, options, arguments):
+    expected = trim_tool.csv("trim", "-t", str(turn_time), *arguments).iloc[0]
+    result = ascent.trim(turn_time, thrust=sample_path, **options)
+    assert result.trimmed
+    assert result.maxa == expected["maxa [deg]"]
+    assert len(result.flights) == expected["flights"]
+    flight = result.flight
+    assert flight.in_orbit
+    assert flight.maxa == pytest.approx(result.maxa, abs=1e-12)
+    # The tool prints kilometres to the metre and kilograms to 0.1 kg.
+    assert flight.perigee / 1000 == pytest.approx(expected["perigee [km]"], abs=5e-7)
+    assert flight.apogee / 1000 == pytest.approx(expected["apogee [km]"], abs=5e-7)
+    assert flight.average_altitude / 1000 == pytest.approx(expected["average altitude [km]"],
+                                                           abs=5e-7)
+    assert flight.remaining_propellant == pytest.approx(expected["remaining propellant [kg]"],
+                                                        abs=0.05)
+    assert flight.sc_mass == expected["SC_M [kg]"]
+    # The last flight of the search is the trimmed one.
+    last = result.flights.iloc[-1]
+    assert (last["maxa"], last["perigee"], last["sc_mass"]) == (result.maxa, flight.perigee,
+                                                                 flight.sc_mass)
+
+
+def test_history_is_the_trim_tools_history(trim_tool, sample_path, tmp_path):
+    path = tmp_path / "history.csv"
+    trim_tool("history", "-t", "20", "-o", str(path))
+    expected = pd.read_csv(path, float_precision="round_trip")
+    flight = ascent.trim(20, thrust=sample_path).flight
+    history = flight.history
+    assert len(history) == flight.steps
+    assert list(history.columns) == list(expected.columns)
+    pd.testing.assert_frame_equal(history, expected, check_exact=True)
+
+
+def test_events_in_order_with_their_states(thrust):
+    flight = ascent.fly(20, 18, thrust=thrust)
+    events = flight.events
+    assert list(events["name"][:4]) == ["on the pad", "liftoff", "pitch-over", "end of turn"]
+    assert events["name"].iloc[-1] == "upper-stage separation"
+    assert np.all(np.diff(events["t [s]"]) >= 0)
+    booster = events.set_index("name").loc["booster separation"]
+    assert booster["t [s]"] == ascent.Vehicle().boosters.separation_time
+    assert booster["unit"] == "kg" and booster["value"] > 0
+    # The history's last row is the state at separation.
+    assert flight.history["t [s]"].iloc[-1] == events["t [s]"].iloc[-1]
+
+
+def test_flight_ended_early_says_why(thrust):
+    flight = ascent.fly(150, 18, thrust=thrust)
+    assert (flight.end, flight.in_orbit, flight.maxa_flown) == ("turn_too_long", False, False)
+    assert flight.reason.startswith("Turn time too long")
+    assert len(flight.history) == flight.steps
+
+
+def test_without_history_the_same_flight(thrust):
+    with_steps = ascent.fly(20, 18, thrust=thrust)
+    bare = ascent.fly(20, 18, thrust=thrust, history=False)
+    assert (bare.perigee, bare.apogee, bare.sc_mass, bare.steps) == (
+        with_steps.perigee, with_steps.apogee, with_steps.sc_mass, with_steps.steps)
+    with pytest.raises(ValueError, match="without its history"):
+        bare.history
+
+
+def test_vehicle_changes_reach_the_flight(thrust):
+    heavy = ascent.Vehicle()
+    heavy.upper_stage.dry_mass += 1000
+    assert heavy["upper_stage.dry_mass"] == ascent.Vehicle().upper_stage.dry_mass + 1000
+    standard = ascent.fly(20, 18, thrust=thrust, history=False)
+    loaded = ascent.fly(20, 18, thrust=thrust, vehicle=heavy, history=False)
+    assert loaded.sc_mass < standard.sc_mass

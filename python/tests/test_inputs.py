@@ -1,0 +1,97 @@
+"""Vehicle fields, thrust histories, pickling and the errors scripts meet."""
+import pickle
+
+import pytest
+
+import ascent
+
+
+def test_vehicle_fields_by_name_and_group():
+    v = ascent.Vehicle()
+    names = [f.name for f in v.fields()]
+    assert len(names) == len(set(names)) and "boosters.propellant" in names
+    for field in v.fields():
+        group, key = field.name.split(".")
+        assert getattr(getattr(v, group), key) == v[field.name]
+    v.boosters.propellant = 600000
+    assert v["boosters.propellant"] == 600000.0
+    v["boosters.count"] = 4
+    assert v.boosters.count == 4 and isinstance(v.boosters.count, int)
+    assert repr(v) == "Vehicle(boosters.count=4, boosters.propellant=600000 kg)"
+    assert v != ascent.Vehicle()
+
+
+def test_vehicle_refuses_what_cannot_be_flown():
+    v = ascent.Vehicle()
+    with pytest.raises(ValueError, match="boosters.propellant = -1 kg is out of range: it must be "
+                                         "greater than 0 kg and at most 100000000 kg"):
+        v.boosters.propellant = -1
+    with pytest.raises(ValueError, match="boosters.count = 2.5 is not a whole number"):
+        v["boosters.count"] = 2.5
+    with pytest.raises(ValueError):
+        v.launch_site.latitude = float("nan")
+    with pytest.raises(KeyError):
+        v["boosters.nozzles"]
+    with pytest.raises(AttributeError):
+        v.boosters.nozzles
+    with pytest.raises(AttributeError):
+        v.engines
+    assert v == ascent.Vehicle()
+
+
+def test_vehicle_decks(tmp_path, sample_path):
+    deck = sample_path.parent / "vehicle.toml"
+    assert ascent.Vehicle.load(deck) == ascent.Vehicle()
+    v = ascent.Vehicle()
+    v.core.thrust = 9.5e6
+    v.save(tmp_path / "v.toml")
+    assert ascent.Vehicle.load(str(tmp_path / "v.toml")) == v
+    assert ascent.fly(20, 18, thrust=sample_path, vehicle=tmp_path / "v.toml",
+                      history=False).sc_mass == ascent.fly(20, 18, thrust=sample_path, vehicle=v,
+                                                           history=False).sc_mass
+    bad = tmp_path / "bad.toml"
+    bad.write_text(v.deck().replace("propellant = 632489", "propellant = -5"))
+    with pytest.raises(ValueError,
+                       match=r"bad.toml:\d+:\d+: boosters.propellant = -5 kg is out of range"):
+        ascent.Vehicle.load(bad)
+    with pytest.raises(FileNotFoundError, match="cannot open the vehicle deck"):
+        ascent.Vehicle.load(tmp_path / "missing.toml")
+    # Values each in range but contradicting each other are refused before a flight.
+    v.boosters.nozzle_exit_diameter = 6
+    with pytest.raises(ValueError, match="wider than the booster"):
+        ascent.fly(20, 18, thrust=sample_path, vehicle=v)
+
+
+def test_pickle_round_trip(thrust, short_thrust_path):
+    v = ascent.Vehicle()
+    v.core.thrust = 9.3e6
+    copy = pickle.loads(pickle.dumps(v))
+    assert copy == v and copy is not v
+    again = pickle.loads(pickle.dumps(thrust))
+    assert (again.records == thrust.records).all() and again.name == thrust.name
+    a = ascent.fly(20, 18, thrust=thrust, vehicle=v, history=False)
+    b = ascent.fly(20, 18, thrust=again, vehicle=copy, history=False)
+    assert (a.perigee, a.apogee, a.sc_mass) == (b.perigee, b.apogee, b.sc_mass)
+    # A copy fails where the original fails, with the same message.
+    short = ascent.ThrustHistory.read(short_thrust_path)
+    messages = []
+    for history in (short, pickle.loads(pickle.dumps(short))):
+        with pytest.raises(ascent.FlightError) as failure:
+            ascent.fly(20, 18, thrust=history)
+        messages.append(str(failure.value))
+    assert messages[0] == messages[1]
+
+
+def test_errors_carry_the_librarys_messages(sample_path, short_thrust_path, tmp_path):
+    with pytest.raises(FileNotFoundError, match="cannot open the booster thrust file"):
+        ascent.fly(20, 18, thrust=tmp_path / "missing.dat")
+    with pytest.raises(ValueError, match="turn time must be at least 1 s"):
+        ascent.fly(0.5, 18, thrust=sample_path)
+    with pytest.raises(ValueError, match="turn time must be at least one second"):
+        ascent.trim(0.99, thrust=sample_path)
+    with pytest.raises(RuntimeError, match=r"ends after record 60 \(t = 60.00 s\)"):
+        ascent.fly(20, 18, thrust=str(short_thrust_path))
+    with pytest.raises(ascent.FlightError, match="record 2: the time 1.00 s does not come after"):
+        ascent.fly(20, 18, thrust=ascent.ThrustHistory.from_records([1, 1], [1e7, 1e7]))
+    with pytest.raises(TypeError):
+        ascent.fly(20, 18, thrust=42)

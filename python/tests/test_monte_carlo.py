@@ -1,0 +1,90 @@
+"""Dispersion studies through the package against ascent-trim's, and their summary."""
+import numpy as np
+import pandas as pd
+import pytest
+
+import ascent
+
+# The trim tool's case file names a column with its unit; the package's rows by name only.
+TOOL_COLUMNS = {"maxa [deg]": "maxa", "perigee [m]": "perigee", "apogee [m]": "apogee",
+                "average altitude [m]": "average_altitude",
+                "remaining propellant [kg]": "remaining_propellant", "SC_M [kg]": "sc_mass"}
+
+
+@pytest.fixture(scope="module")
+def study(sample_path):
+    return ascent.monte_carlo(24, turn_time=20, thrust=sample_path, seed=7)
+
+
+def test_cases_are_the_trim_tools_cases(study, trim_tool, tmp_path):
+    path = tmp_path / "cases.csv"
+    trim_tool("dispersions", "-t", "20", "-n", "24", "--seed", "7", "-o", str(path))
+    tool = pd.read_csv(path, float_precision="round_trip", keep_default_na=False,
+                       na_values={c: [""] for c in TOOL_COLUMNS})
+    tool = tool.rename(columns=lambda c: TOOL_COLUMNS.get(c, c.split(" [")[0]))
+    assert list(study.columns) == list(tool.columns)
+    pd.testing.assert_frame_equal(study, tool, check_exact=True, check_dtype=False)
+    nominal = trim_tool.csv("trim", "-t", "20").iloc[0]
+    assert study.attrs["nominal_maxa"] == nominal["maxa [deg]"]
+
+
+def test_summary_recomputed_from_the_rows(study):
+    summary = ascent.summarize(study)
+    in_orbit = study["status"] == "in_orbit"
+    assert summary["cases"] == len(study)
+    assert summary["in_orbit"] == in_orbit.sum()
+    assert summary["by_status"] == {s: int((study["status"] == s).sum())
+                                    for s in summary["by_status"]}
+    assert sum(summary["by_status"].values()) == len(study)
+    assert summary["orbit_probability"] == in_orbit.mean()
+    flown = study.dropna(subset=["perigee"])
+    for name in ("maxa", "perigee", "apogee", "average_altitude", "remaining_propellant",
+                 "sc_mass"):
+        values = flown[name].to_numpy()
+        s = summary[name]
+        assert s["count"] == len(values)
+        assert s["mean"] == pytest.approx(values.mean(), rel=1e-13)
+        assert s["standard_deviation"] == pytest.approx(values.std(ddof=1), rel=1e-12)
+        low, median, high = np.quantile(values, [0.00135, 0.5, 0.99865])
+        assert (s["low"], s["median"], s["high"]) == pytest.approx((low, median, high), rel=1e-13)
+    # What is met with 99.865 %: a case not in orbit counts as -inf.
+    for name in ("remaining_propellant", "sc_mass"):
+        assert summary[name + "_met"] == met_quantile(study, name)
+    assert summary["flight_performance_reserve"] == (
+        study.attrs["nominal_remaining_propellant"] - summary["remaining_propellant_met"])
+    # Over the cases in orbit alone, a reserve covers them.
+    orbiting = study[in_orbit].reset_index(drop=True)
+    nominal = study.attrs["nominal_remaining_propellant"]
+    reserve = ascent.summarize(orbiting, nominal)
+    assert reserve["flight_performance_reserve"] == pytest.approx(
+        nominal - met_quantile(orbiting, "remaining_propellant"), rel=1e-13)
+
+
+def met_quantile(cases, name):
+    """The 0.135 % quantile (type 7) with the cases not in orbit at -inf."""
+    values = np.where(cases["status"] == "in_orbit", cases[name], -np.inf)
+    below = int(np.floor(0.00135 * (len(values) - 1)))
+    failed = np.isinf(values).sum()
+    return -np.inf if below < failed else np.quantile(values, 0.00135)
+
+
+def test_open_loop_flies_the_nominal_angle(sample_path):
+    cases = ascent.monte_carlo(6, turn_time=20, thrust=sample_path, seed=3, closed_loop=False,
+                               chunks=4)
+    assert (cases["maxa"] == cases.attrs["nominal_maxa"]).all()
+    assert (cases["flights"] == 1).all()
+    assert list(cases["case"]) == list(range(6))
+
+
+def test_dispersion_sets(tmp_path):
+    path = tmp_path / "set.toml"
+    path.write_text("[boosters]\npropellant = { sigma_relative = 0.01 }\n"
+                    "[scales]\ndrag = { uniform = [-0.1, 0.1] }\n")
+    chosen = ascent.Dispersions.read(path)
+    assert chosen.names == ["boosters.propellant", "scales.drag"]
+    assert chosen.units == {"boosters.propellant": "kg", "scales.drag": "1"}
+    path.write_text("[boosters]\npropellant = { sigma = -1 }\n")
+    with pytest.raises(ValueError, match=r"set.toml:2:.*negative"):
+        ascent.Dispersions.read(path)
+    with pytest.raises(FileNotFoundError):
+        ascent.Dispersions.read(tmp_path / "missing.toml")

@@ -1,0 +1,22 @@
+"""Plots draw the quantities asked for and save PNG files without a display."""
+import numpy as np
+
+import ascent
+
+
+def test_plots_draw_their_data_and_save(thrust, tmp_path):
+    flight = ascent.fly(20, 18, thrust=thrust)
+    fig = ascent.plot.flight(flight, tmp_path / "flight.png")
+    speed = fig.axes[0].lines[0]
+    assert np.array_equal(speed.get_ydata(), flight.history["vi [m/s]"])
+    assert len(fig.axes) == 4
+
+    results = ascent.sweep([18, 20, 150], thrust=thrust)
+    fig = ascent.plot.sweep(results, tmp_path / "sweep.png")
+    assert list(fig.axes[0].lines[0].get_xdata()) == [18.0, 20.0]  # the trimmed rows only
+
+    cases = ascent.monte_carlo(8, turn_time=20, thrust=thrust, seed=5, closed_loop=False)
+    fig = ascent.plot.dispersion(cases, tmp_path / "dispersion.png")
+    assert len(fig.axes) == 4
+    for name in ("flight", "sweep", "dispersion"):
+        assert (tmp_path / f"{name}.png").read_bytes()[:8] == b"\x89PNG\r\n\x1a\n"
