@@ -77,7 +77,7 @@ NumberToken read_number_token(std::FILE* in, std::string_view stream_name) {
 
 void skip_rest_of_line(std::FILE* in, std::string_view stream_name) {
   int c = checked_getc(in, stream_name);
-  while (c != EOF && c != '\n') c = checked_getc(in, stream_name);
+  while (c != EOF && !is_line_end(c)) c = checked_getc(in, stream_name);
 }
 
 std::string quoted_token(std::string_view token) {

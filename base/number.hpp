@@ -32,7 +32,12 @@ struct NumberToken {
 /// left unread. Throws RuntimeError (read error) when the stream fails.
 NumberToken read_number_token(std::FILE* in, std::string_view stream_name);
 
-/// Reads and drops the rest of the current line, its line end included.
+/// True for the characters that end a line: LF, and CR (a line of a Windows
+/// file ends with CR LF, of an old Macintosh file with CR alone).
+constexpr bool is_line_end(int c) { return c == '\n' || c == '\r'; }
+
+/// Reads and drops the rest of the current line up to its CR or LF. The LF of
+/// a CR LF pair is left: it is a separator, which the next token skips.
 void skip_rest_of_line(std::FILE* in, std::string_view stream_name);
 
 /// A token shown in a message: cut to a readable length, control bytes escaped.

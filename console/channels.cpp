@@ -28,15 +28,18 @@ std::filesystem::path Channels::path_of(std::string_view file_name) const {
 std::string Channels::read_output_filename() {
   std::string name;
   int c = std::getc(standard_input_);
-  while (c != EOF && c != '\n') {
+  // The name ends at CR or LF. The LF of a CR LF pair is read with the next
+  // line, not waited for: it ends no empty name after a refused one, and a
+  // number's reader skips it as a separator.
+  if (c == '\n' && name_ended_by_cr_) c = std::getc(standard_input_);
+  while (c != EOF && !is_line_end(c)) {
     if (name.size() < MAX_TEXT_LENGTH) name.push_back(static_cast<char>(c));
     c = std::getc(standard_input_);
   }
   if (c == EOF && std::ferror(standard_input_)) {
     throw RuntimeError(ErrorCode::read_error, "cannot read the standard input");
   }
-  // A line typed on Windows ends in CR LF: the CR belongs to the line end.
-  if (!name.empty() && name.back() == '\r') name.pop_back();
+  name_ended_by_cr_ = c == '\r';
   return name;
 }
 

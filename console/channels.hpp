@@ -86,6 +86,7 @@ class Channels {
   FileGuard guard_;
   bool guarded_ = false;
   std::string output_filename_;
+  bool name_ended_by_cr_ = false;  ///< the last name read ended at a CR
   bool output_to_file_ = false;
   TextChannel output_;
   TextChannel console_;
