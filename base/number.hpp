@@ -28,6 +28,11 @@ struct NumberToken {
   bool end_of_input = false; ///< the stream ended before any token character
 };
 
+/// Reads one byte: EOF at the end of the stream. Throws RuntimeError (read
+/// error) when the stream fails, Interrupted when a signal asks the program
+/// to end (also while it waits for the byte).
+int read_byte(std::FILE* in, std::string_view stream_name);
+
 /// Skips separators, then reads the token up to the next separator, which is
 /// left unread. Throws RuntimeError (read error) when the stream fails.
 NumberToken read_number_token(std::FILE* in, std::string_view stream_name);

@@ -27,19 +27,13 @@ std::filesystem::path Channels::path_of(std::string_view file_name) const {
 
 std::string Channels::read_output_filename() {
   std::string name;
-  int c = std::getc(standard_input_);
-  // The name ends at CR or LF. The LF of a CR LF pair is read with the next
-  // line, not waited for: it ends no empty name after a refused one, and a
-  // number's reader skips it as a separator.
-  if (c == '\n' && name_ended_by_cr_) c = std::getc(standard_input_);
-  while (c != EOF && !is_line_end(c)) {
+  int c = read_byte(standard_input_, STANDARD_INPUT);
+  while (c != EOF && c != '\n') {
     if (name.size() < MAX_TEXT_LENGTH) name.push_back(static_cast<char>(c));
-    c = std::getc(standard_input_);
+    c = read_byte(standard_input_, STANDARD_INPUT);
   }
-  if (c == EOF && std::ferror(standard_input_)) {
-    throw RuntimeError(ErrorCode::read_error, "cannot read the standard input");
-  }
-  name_ended_by_cr_ = c == '\r';
+  // A line typed on Windows ends in CR LF: the CR belongs to the line end.
+  if (!name.empty() && name.back() == '\r') name.pop_back();
   return name;
 }
 
@@ -97,10 +91,7 @@ void Channels::bind_output(const std::string& name,
   output_filename_ = name;
   output_to_file_ = !output_filename_.empty();
   symbols_ = output_to_file_ ? LATIN1_SYMBOLS : CP437_SYMBOLS;
-  if (!output_to_file_) {
-    output_ = TextChannel::borrow(standard_output_, std::string(STANDARD_OUTPUT));
-    return;
-  }
+  if (!output_to_file_) return;
   // Every claim before any file is opened: a refusal empties nothing.
   for (const std::string_view plot : {SPEED_FILE, HEIGHT_FILE, ACCEL_FILE, DYNPRES_FILE}) {
     guard_.claim(path_of(plot), std::string(PLOT_FILE));

@@ -65,7 +65,9 @@ class Channels {
   [[nodiscard]] const std::string& output_filename() const { return output_filename_; }
   [[nodiscard]] std::filesystem::path path_of(std::string_view file_name) const;
 
-  TextChannel& output() { return output_; }
+  /// The output file's channel, or the console's when the output goes to
+  /// the standard output: one channel, so that rows and prompts keep their order.
+  TextChannel& output() { return output_to_file_ ? output_ : console_; }
   TextChannel& console() { return console_; }
   PlotChannels& plots() { return plots_; }
   /// ISO 8859-1 in a named file, code page 437 on the console.
@@ -86,7 +88,6 @@ class Channels {
   FileGuard guard_;
   bool guarded_ = false;
   std::string output_filename_;
-  bool name_ended_by_cr_ = false;  ///< the last name read ended at a CR
   bool output_to_file_ = false;
   TextChannel output_;
   TextChannel console_;
