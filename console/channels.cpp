@@ -38,6 +38,8 @@ std::string Channels::read_output_filename() {
 }
 
 void Channels::guard_session_files(const std::filesystem::path& booster_thrust_file) {
+  // Before anything is asked or written: another session's files stay as they are.
+  if (!work_dir_lock_.held()) work_dir_lock_ = FolderLock::acquire(work_dir_);
   if (guarded_) return;
   guard_.add_standard_streams(standard_input_, standard_output_);
   guard_.add_read_file(
@@ -137,6 +139,7 @@ void Channels::close_channels() {
     plots_.accel.close();
     plots_.dynpres.close();
   }
+  work_dir_lock_.release();
 }
 
 void Channels::abandon() noexcept {
@@ -146,6 +149,7 @@ void Channels::abandon() noexcept {
   plots_.height.abandon();
   plots_.accel.abandon();
   plots_.dynpres.abandon();
+  work_dir_lock_.release();
 }
 
 }  // namespace ascent
