@@ -20,7 +20,10 @@ struct Folder : TempDir {
 /// bytes; its standard output is a pipe, which no limit reaches.
 Launch limited(const TempDir& dir, const std::string& answers, long long limit) {
   dir.write("answers.in", answers);
-  return Launch{ASCENT_EXE, {}, dir.path(), dir.path() / "answers.in", limit, false};
+  Launch launch = launch_of(ASCENT_EXE, dir.path());
+  launch.input_file = dir.path() / "answers.in";
+  launch.file_size_limit = limit;
+  return launch;
 }
 
 TEST(FullDisk, AWriteThatStopsInALineLeavesEveryFileOnItsLastWholeLine) {

@@ -23,8 +23,11 @@ void make_pipe(int ends[2]) {
   if (in < 0 || ::dup2(in, STDIN_FILENO) < 0 || ::dup2(errors, STDERR_FILENO) < 0) _exit(127);
   if (launch.close_standard_output) {
     ::close(STDOUT_FILENO);
-  } else if (::dup2(output, STDOUT_FILENO) < 0) {
-    _exit(127);
+  } else {
+    const int out = launch.output_file.empty()
+                        ? output
+                        : ::open(launch.output_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (out < 0 || ::dup2(out, STDOUT_FILENO) < 0) _exit(127);
   }
   if (launch.file_size_limit >= 0) {
     // Ignored, SIGXFSZ lets a write beyond the limit fail with EFBIG after
@@ -51,6 +54,15 @@ void make_pipe(int ends[2]) {
 }
 
 }  // namespace
+
+Launch launch_of(std::string program, std::filesystem::path folder,
+                 std::vector<std::string> arguments) {
+  Launch launch;
+  launch.program = std::move(program);
+  launch.folder = std::move(folder);
+  launch.arguments = std::move(arguments);
+  return launch;
+}
 
 RunningProgram::RunningProgram(const Launch& launch) {
   int input[2];

@@ -22,7 +22,13 @@ struct Launch {
   std::filesystem::path input_file;
   long long file_size_limit = -1;       ///< [bytes] RLIMIT_FSIZE with SIGXFSZ ignored; -1: none
   bool close_standard_output = false;   ///< started with its standard output closed
+  /// The standard output: this file (/dev/full, say), or (when empty) a pipe the test reads.
+  std::filesystem::path output_file;
 };
+
+/// `program` in `folder` with `arguments`, answers through a pipe.
+Launch launch_of(std::string program, std::filesystem::path folder,
+                 std::vector<std::string> arguments = {});
 
 class RunningProgram {
  public:
@@ -54,6 +60,7 @@ class RunningProgram {
   /// True when a signal ended the program (valid after wait()).
   [[nodiscard]] bool signalled() const { return signalled_; }
 
+  [[nodiscard]] pid_t pid() const { return pid_; }
   [[nodiscard]] const std::string& standard_output() const { return output_; }
   [[nodiscard]] const std::string& standard_error() const { return errors_; }
 
