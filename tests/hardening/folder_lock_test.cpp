@@ -70,6 +70,26 @@ TEST(FolderLock, ASecondSessionInTheFolderEndsWith5BeforeTouchingAFile) {
   EXPECT_FALSE(dir.exists("other.txt"));
 }
 
+TEST(FolderLock, AscentTrimsRunFilesInAFolderInUseEndWith5BeforeTheTrim) {
+  Folder dir;
+  RunningProgram session(ascent_in(dir));
+  session.answer("run.txt\n20\n18\n");
+  ASSERT_TRUE(session.wait_for_output(std::string(ANGLE_PROMPT) + TURN_PROMPT));
+  const std::map<std::string, std::string> before = contents(dir);
+
+  Launch trim = launch_of(ASCENT_TRIM_EXE, dir.path(), {"trim", "-t", "20", "--run-files", "."});
+  trim.input_file = "/dev/null";
+  RunningProgram tool(trim);
+  EXPECT_EQ(tool.wait(), 5);
+  EXPECT_EQ(tool.standard_output(), "");
+  EXPECT_EQ(tool.standard_error(), "ascent-trim: --run-files: " + in_use(dir) + "\n");
+  EXPECT_EQ(contents(dir), before);
+
+  session.answer("-1\n");
+  EXPECT_EQ(session.wait(), 0);
+  expect_whole_files(dir, "run.txt");
+}
+
 TEST(FolderLock, ASessionThatDiesLeavesTheFolderFree) {
   Folder dir;
   {

@@ -54,6 +54,23 @@ long resident_kilobytes(pid_t pid) {
   return -1;
 }
 
+TEST(PerigeeBelowTheSurface, TheSummarySaysSoRightAfterTheOrbit) {
+  Folder dir;
+  const std::string warning =
+      "Warning! The perigee is below the Earth's surface: the upper stage is not in orbit.\r\n";
+  const SessionResult below = run_in_process(dir, "\n20\n15\n-1\n");
+  ASSERT_EQ(below.status, 0);
+  // The transcripts' line stays, and the warning follows the orbit line.
+  EXPECT_NE(below.standard_output.find("Upper Stage in Orbit! Remaining propellant = "),
+            std::string::npos);
+  const std::size_t orbit = below.standard_output.find("Perigee = -179.9 km, Apogee = ");
+  ASSERT_NE(orbit, std::string::npos);
+  const std::size_t next_line = below.standard_output.find("\r\n", orbit) + 2;
+  EXPECT_EQ(below.standard_output.substr(next_line, warning.size()), warning);
+  const SessionResult above = run_in_process(dir, "\n20\n18\n-1\n");
+  EXPECT_EQ(above.standard_output.find("Warning!"), std::string::npos);
+}
+
 TEST(PerigeeBelowTheSurface, IsNoOrbitForTheFlightInterface) {
   const Vehicle vehicle;
   const ThrustHistory thrust = ThrustHistory::read(std::string(ASCENT_DATA_DIR) + "/s1.dat");
