@@ -36,7 +36,9 @@ void install_interruption_handlers() {
   for (const int signal : SIGNALS) sigaction(signal, &action, nullptr);
 }
 
-int pending_interruption() noexcept { return noted_signal; }
+int pending_interruption() noexcept {
+  return noted_signal;
+}
 
 void check_interruption() {
   if (const int signal = noted_signal; signal != 0) throw Interrupted(signal);

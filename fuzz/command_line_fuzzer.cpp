@@ -38,7 +38,7 @@ void check_settings(const ascent::trim::CommandLine& line) {
     check(within(line.step, SWEEP_SMALLEST_STEP, SWEEP_LAST_TURN_TIME));
     check(line.jobs <= 1024);
     const TurnTimes times = TurnTimes::between(line.from, line.to, line.step);
-    check(times.size() >= 1 && times.size() <= MAX_TURN_TIMES);
+    check(times.size() >= 1 && static_cast<double>(times.size()) <= MAX_TURN_TIMES);
     check(std::isfinite(times[times.size() - 1].value));
   } else {
     check(std::isfinite(line.turn_time.value) && line.turn_time.value >= 1.0);
@@ -69,8 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check_settings(*outcome.line);
   } else {
     check(outcome.status == 0 || outcome.status == 2);
-    check(outcome.status == 0 ? !outcome.standard_output.empty()
-                              : !outcome.standard_error.empty());
+    check(outcome.status == 0 ? !outcome.standard_output.empty() : !outcome.standard_error.empty());
   }
   return 0;
 }

@@ -109,7 +109,9 @@ TextChannel& TextChannel::operator=(TextChannel&& other) noexcept {
   return *this;
 }
 
-TextChannel::~TextChannel() { abandon(); }
+TextChannel::~TextChannel() {
+  abandon();
+}
 
 void TextChannel::fail(const char* action, int error_number) const {
   throw RuntimeError(ErrorCode::write_error, std::string("cannot ") + action + " \"" + name_ +
@@ -117,6 +119,7 @@ void TextChannel::fail(const char* action, int error_number) const {
 }
 
 void TextChannel::write(std::string_view text) {
+  if (failed_) return;  // the failure is being reported; nothing more reaches the file
   if (buffer_.size() + text.size() > BUFFER_SIZE && whole_ > 0) send(whole_);
   buffer_.append(text);
   if (const std::size_t after = after_last_line_end(text); after != std::string_view::npos) {
@@ -130,7 +133,9 @@ void TextChannel::write_line(std::string_view text) {
   write(LINE_END);
 }
 
-void TextChannel::flush() { send(buffer_.size()); }
+void TextChannel::flush() {
+  send(buffer_.size());
+}
 
 void TextChannel::end_open_line() {
   if (open_line_ > 0 || buffer_.size() > whole_) write(LINE_END);

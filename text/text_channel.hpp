@@ -74,11 +74,11 @@ class TextChannel {
   std::string name_;
   bool owned_ = false;
   bool open_ = false;
-  bool failed_ = false;          ///< a write failed: nothing more is tried
-  bool line_by_line_ = false;    ///< a terminal: each line is written as it ends
+  bool failed_ = false;        ///< a write failed: nothing more is tried
+  bool line_by_line_ = false;  ///< a terminal: each line is written as it ends
   std::string buffer_;
-  std::size_t whole_ = 0;        ///< bytes of the buffer up to its last line end
-  std::size_t open_line_ = 0;    ///< bytes written after the last line end written
+  std::size_t whole_ = 0;          ///< bytes of the buffer up to its last line end
+  std::size_t open_line_ = 0;      ///< bytes written after the last line end written
   std::filesystem::path pending_;  ///< the new file of a replacing channel, else empty
   std::filesystem::path target_;   ///< the file it replaces at the close
 };

@@ -1,7 +1,11 @@
 // ascent-trim: trims the ascent to a 200 km orbit, sweeps turn times for the
 // largest payload, and exports the events and time history of a trimmed
 // flight. Every flight is a flight of the interactive program's simulation.
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <iostream>
 #include <string>
@@ -175,6 +179,13 @@ int main(int argc, char** argv) {
     ChannelStream out(standard_output);
     status = run(line, out);
     standard_output.close();
+    // The descriptor too: a file system that reports a failed write only at
+    // the close (NFS) is heard. Nothing writes to the standard output after.
+    if (::close(STDOUT_FILENO) != 0) {
+      throw ascent::RuntimeError(ascent::ErrorCode::write_error,
+                                 std::string("cannot close \"standard output\": ") +
+                                     std::strerror(errno));
+    }
   } catch (const ascent::Interrupted& interruption) {
     standard_output.abandon();
     status = 128 + interruption.signal();

@@ -23,7 +23,9 @@ struct Folder : TempDir {
   Folder() { install_sample_thrust_file(*this); }
 };
 
-Launch ascent_in(const TempDir& dir) { return launch_of(ASCENT_EXE, dir.path()); }
+Launch ascent_in(const TempDir& dir) {
+  return launch_of(ASCENT_EXE, dir.path());
+}
 
 /// Every file in the folder with its bytes.
 std::map<std::string, std::string> contents(const TempDir& dir) {

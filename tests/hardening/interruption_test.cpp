@@ -17,7 +17,9 @@ struct Folder : TempDir {
   Folder() { install_sample_thrust_file(*this); }
 };
 
-Launch ascent_in(const TempDir& dir) { return launch_of(ASCENT_EXE, dir.path()); }
+Launch ascent_in(const TempDir& dir) {
+  return launch_of(ASCENT_EXE, dir.path());
+}
 
 TEST(Interruption, AtAPromptTheSessionEndsByTheSignalWithWholeFiles) {
   for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "hardening/hardening_support.hpp"
 #include "base/number.hpp"
+#include "hardening/hardening_support.hpp"
 #include "mission/thrust_history.hpp"
 
 namespace ascent::testing {
@@ -52,8 +52,7 @@ TEST(LineEnds, ThrustFilesWithCrLfOrCrAloneHoldTheSameRecords) {
     }
   }
   // Text after a record's two numbers ends at its CR, not at the next LF.
-  const std::vector<ThrustRecord> trailing =
-      records_of(with_line_ends(sample, "  N, stand 2\r"));
+  const std::vector<ThrustRecord> trailing = records_of(with_line_ends(sample, "  N, stand 2\r"));
   EXPECT_EQ(trailing.size(), expected.size());
 }
 

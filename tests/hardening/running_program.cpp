@@ -114,7 +114,9 @@ void RunningProgram::close_output() {
   output_pipe_ = -1;
 }
 
-void RunningProgram::send(int signal) const { ::kill(pid_, signal); }
+void RunningProgram::send(int signal) const {
+  ::kill(pid_, signal);
+}
 
 void RunningProgram::interrupt(int signal) {
   for (int attempt = 0; attempt < 50 && (output_pipe_ >= 0 || error_pipe_ >= 0); ++attempt) {

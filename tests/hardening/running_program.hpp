@@ -15,13 +15,13 @@
 namespace ascent::testing {
 
 struct Launch {
-  std::string program;                  ///< path of the executable
-  std::vector<std::string> arguments;   ///< after the program's name
-  std::filesystem::path folder;         ///< working folder
+  std::string program;                 ///< path of the executable
+  std::vector<std::string> arguments;  ///< after the program's name
+  std::filesystem::path folder;        ///< working folder
   /// The standard input: this file, or (when empty) a pipe the test writes to.
   std::filesystem::path input_file;
-  long long file_size_limit = -1;       ///< [bytes] RLIMIT_FSIZE with SIGXFSZ ignored; -1: none
-  bool close_standard_output = false;   ///< started with its standard output closed
+  long long file_size_limit = -1;      ///< [bytes] RLIMIT_FSIZE with SIGXFSZ ignored; -1: none
+  bool close_standard_output = false;  ///< started with its standard output closed
   /// The standard output: this file (/dev/full, say), or (when empty) a pipe the test reads.
   std::filesystem::path output_file;
 };
@@ -69,7 +69,7 @@ class RunningProgram {
   bool read_some(std::chrono::milliseconds timeout);
 
   pid_t pid_ = -1;
-  int input_ = -1;   ///< write end of the standard input pipe
+  int input_ = -1;  ///< write end of the standard input pipe
   int output_pipe_ = -1;
   int error_pipe_ = -1;
   std::string output_;

@@ -94,8 +94,9 @@ TEST(PerigeeBelowTheSurface, TheTrimTakesItAsTooLowAndTheSweepMarksItsRows) {
 
   const ToolRun table = run_tool(dir, {"sweep", "--from", "5", "--to", "30", "--step", "5"});
   EXPECT_EQ(table.status, 0) << table.err;
-  EXPECT_NE(line_starting(table.out, "         5  not trimmed: ").find("perigee is below the surface"),
-            std::string::npos)
+  EXPECT_NE(
+      line_starting(table.out, "         5  not trimmed: ").find("perigee is below the surface"),
+      std::string::npos)
       << table.out;
   // 10 and 15 s run the upper stage dry: trimmed, but infeasible.
   for (const char* turn : {"        10 ", "        15 "}) {
@@ -103,12 +104,14 @@ TEST(PerigeeBelowTheSurface, TheTrimTakesItAsTooLowAndTheSweepMarksItsRows) {
         << table.out;
   }
   EXPECT_FALSE(line_starting(table.out, "        20 ").ends_with("infeasible: propellant short"));
-  EXPECT_TRUE(line_starting(table.out, "Largest payload: ").ends_with(
-      " at turn time 30 s (maxa 19.461161 deg), the last turn time swept: a longer one may carry "
-      "more."))
+  EXPECT_TRUE(line_starting(table.out, "Largest payload: ")
+                  .ends_with(" at turn time 30 s (maxa 19.461161 deg), the last turn time swept: a "
+                             "longer one may carry "
+                             "more."))
       << table.out;
 
-  const ToolRun csv = run_tool(dir, {"sweep", "--from", "10", "--to", "20", "--step", "5", "--csv"});
+  const ToolRun csv =
+      run_tool(dir, {"sweep", "--from", "10", "--to", "20", "--step", "5", "--csv"});
   EXPECT_TRUE(line_starting(csv.out, "10,").ends_with(",infeasible")) << csv.out;
   EXPECT_TRUE(line_starting(csv.out, "20,").ends_with(",trimmed")) << csv.out;
 }
@@ -142,9 +145,9 @@ TEST(SweepRun, ATurnTimeThatCannotBeFlownGetsItsReasonAndTheSweepGoesOn) {
 
 TEST(SweepRun, AMillionTurnTimesStreamInLittleMemoryAndAnInterruptKeepsTheRows) {
   Folder dir;
-  RunningProgram program(launch_of(
-      ASCENT_TRIM_EXE, dir.path(),
-      {"sweep", "--from", "10", "--to", "1000", "--step", "0.001", "-j", "2", "--csv"}));
+  RunningProgram program(
+      launch_of(ASCENT_TRIM_EXE, dir.path(),
+                {"sweep", "--from", "10", "--to", "1000", "--step", "0.001", "-j", "2", "--csv"}));
   // 990001 turn times: rows come out long before the last is done.
   ASSERT_TRUE(program.wait_for_output("\n10.002,", std::chrono::minutes(2)));
   const long resident = resident_kilobytes(program.pid());
@@ -161,7 +164,8 @@ TEST(SweepRun, AMillionTurnTimesStreamInLittleMemoryAndAnInterruptKeepsTheRows) 
   EXPECT_TRUE(line.starts_with("turn time [s],")) << line;
   std::size_t rows = 0;
   while (std::getline(lines, line)) {
-    EXPECT_TRUE(line.starts_with(trim::typed_number(10.0 + 0.001 * static_cast<double>(rows), 6).text + ","))
+    EXPECT_TRUE(line.starts_with(
+        trim::typed_number(10.0 + 0.001 * static_cast<double>(rows), 6).text + ","))
         << line;
     ++rows;
   }

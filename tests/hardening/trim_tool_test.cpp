@@ -89,8 +89,8 @@ TEST(TrimCommandLine, NumbersThatAreNoneOrOutOfRangeAreBadCommandLines) {
 }
 
 TEST(TrimCommandLine, TheEndsOfEachRangeAreTaken) {
-  const trim::CommandLineOutcome trim = parsed({"--tolerance", "0.001", "--start-maxa", "90",
-                                                "--max-flights", "10000", "trim", "-t", "1"});
+  const trim::CommandLineOutcome trim = parsed(
+      {"--tolerance", "0.001", "--start-maxa", "90", "--max-flights", "10000", "trim", "-t", "1"});
   ASSERT_TRUE(trim.line) << trim.standard_error;
   EXPECT_EQ(trim.line->settings.tolerance, 0.001);
   EXPECT_EQ(trim.line->settings.start_maxa, 90.0);

@@ -27,8 +27,8 @@ TurnTimes texts(std::initializer_list<const char*> list) {
 std::vector<SweepRow> rows_of(const trim::TrimSettings& settings, const TurnTimes& times,
                               unsigned threads) {
   std::vector<SweepRow> rows;
-  const std::size_t handed =
-      trim::sweep(settings, times, [&](const SweepRow& row) { rows.push_back(row); }, threads);
+  const std::size_t handed = trim::sweep(
+      settings, times, [&](const SweepRow& row) { rows.push_back(row); }, threads);
   EXPECT_EQ(handed, rows.size());
   return rows;
 }
@@ -118,8 +118,8 @@ TEST(Sweep, AStopEndsItAndRowsComeAsTheyAreDone) {
   for (const unsigned threads : {1u, 3u}) {
     std::vector<std::size_t> seen;
     const std::size_t handed = trim::sweep(
-        sample_settings(), times, [&](const SweepRow& row) { seen.push_back(row.index); },
-        threads, [&] { return seen.size() >= 4; });
+        sample_settings(), times, [&](const SweepRow& row) { seen.push_back(row.index); }, threads,
+        [&] { return seen.size() >= 4; });
     EXPECT_EQ(handed, 4u);
     EXPECT_EQ(seen, (std::vector<std::size_t>{0, 1, 2, 3}));
   }

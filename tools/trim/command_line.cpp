@@ -13,22 +13,22 @@ namespace ascent::trim {
 
 namespace {
 
-constexpr double SMALLEST_TOLERANCE = 0.001;   // [m]
+constexpr double SMALLEST_TOLERANCE = 0.001;    // [m]
 constexpr double LARGEST_TOLERANCE = 100000.0;  // [m]
-constexpr double SMALLEST_START_MAXA = 0.001;  // [deg]
+constexpr double SMALLEST_START_MAXA = 0.001;   // [deg]
 constexpr long long FEWEST_FLIGHTS = 2;
 constexpr long long MOST_FLIGHTS = 10000;
 constexpr long long MOST_JOBS = 1024;
 
 /// A number in the program's grammar from `minimum` to `maximum`.
 CLI::Validator number_in(double minimum, double maximum) {
-  return CLI::Validator(
-      [=](std::string& text) { return number_fault(text, minimum, maximum); }, "NUMBER");
+  return CLI::Validator([=](std::string& text) { return number_fault(text, minimum, maximum); },
+                        "NUMBER");
 }
 
 CLI::Validator count_in(long long minimum, long long maximum) {
-  return CLI::Validator(
-      [=](std::string& text) { return count_fault(text, minimum, maximum); }, "INTEGER");
+  return CLI::Validator([=](std::string& text) { return count_fault(text, minimum, maximum); },
+                        "INTEGER");
 }
 
 /// An option whose text, once checked, sets `value`.
@@ -106,8 +106,7 @@ CommandLineOutcome parse_command_line(int argc, const char* const* argv) {
 
   CLI::App* history = app.add_subcommand("history", "The trimmed flight step by step, as CSV");
   add_turn_time(history);
-  history->add_option("-o,--output", line.history_file,
-                      "CSV file (default: the standard output)");
+  history->add_option("-o,--output", line.history_file, "CSV file (default: the standard output)");
 
   CLI::App* sweep_command =
       app.add_subcommand("sweep", "Trims a range of turn times: the trade table of payload");
@@ -147,8 +146,9 @@ CommandLineOutcome parse_command_line(int argc, const char* const* argv) {
       return outcome;
     }
   } else {
-    line.command = trim->parsed() ? Command::trim : events->parsed() ? Command::events
-                                                                     : Command::history;
+    line.command = trim->parsed()     ? Command::trim
+                   : events->parsed() ? Command::events
+                                      : Command::history;
     line.turn_time = TypedNumber{turn_time_text, number_value(turn_time_text)};
   }
   outcome.line = std::move(line);

@@ -103,8 +103,8 @@ class Workers {
         index = next_++;
       }
       try {
-        SweepRow row = trim_row(settings_, turn_times_[index], index,
-                                [this] { return stop_flights_.load(); });
+        SweepRow row =
+            trim_row(settings_, turn_times_[index], index, [this] { return stop_flights_.load(); });
         const std::lock_guard lock(mutex_);
         done_.emplace(index, std::move(row));
       } catch (const SweepStopped&) {

@@ -45,9 +45,9 @@ struct SweepRow {
   std::size_t index = 0;  ///< of the turn time in the sweep
   TypedNumber turn_time;  ///< [s]
   TrimStatus status = TrimStatus::not_converged;
-  std::string message;    ///< why it is not trimmed ("" when it is)
-  TypedNumber maxa;       ///< [deg] the trimmed angle, or that of the closest flight
-  FlightOutcome flight;   ///< the flight at `maxa`
+  std::string message;   ///< why it is not trimmed ("" when it is)
+  TypedNumber maxa;      ///< [deg] the trimmed angle, or that of the closest flight
+  FlightOutcome flight;  ///< the flight at `maxa`
   std::size_t flights = 0;
 
   [[nodiscard]] bool trimmed() const { return status == TrimStatus::trimmed; }
