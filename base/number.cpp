@@ -1,8 +1,10 @@
 #include "base/number.hpp"
 
+#include <cerrno>
 #include <cmath>
 #include <cstdlib>
 
+#include "base/interruption.hpp"
 #include "base/runtime_error.hpp"
 
 namespace ascent {
@@ -40,15 +42,20 @@ bool follows_grammar(std::string_view s) {
   return at == s.size();
 }
 
-int checked_getc(std::FILE* in, std::string_view stream_name) {
-  const int c = std::getc(in);
-  if (c == EOF && std::ferror(in)) {
-    throw RuntimeError(ErrorCode::read_error, "cannot read " + std::string(stream_name));
-  }
-  return c;
-}
-
 }  // namespace
+
+int read_byte(std::FILE* in, std::string_view stream_name) {
+  for (;;) {
+    check_interruption();
+    errno = 0;
+    const int c = std::getc(in);
+    if (c != EOF || !std::ferror(in)) return c;
+    if (errno != EINTR) {
+      throw RuntimeError(ErrorCode::read_error, "cannot read " + std::string(stream_name));
+    }
+    std::clearerr(in);  // a signal broke the wait: ends the program, or the wait goes on
+  }
+}
 
 std::optional<double> parse_decimal_real(std::string_view token) {
   if (token.size() > MAX_NUMBER_LENGTH || !follows_grammar(token)) return std::nullopt;
@@ -61,23 +68,23 @@ std::optional<double> parse_decimal_real(std::string_view token) {
 
 NumberToken read_number_token(std::FILE* in, std::string_view stream_name) {
   NumberToken token;
-  int c = checked_getc(in, stream_name);
-  while (c != EOF && is_separator(c)) c = checked_getc(in, stream_name);
+  int c = read_byte(in, stream_name);
+  while (c != EOF && is_separator(c)) c = read_byte(in, stream_name);
   if (c == EOF) {
     token.end_of_input = true;
     return token;
   }
   while (c != EOF && !is_separator(c)) {
     if (token.text.size() <= MAX_NUMBER_LENGTH) token.text.push_back(static_cast<char>(c));
-    c = checked_getc(in, stream_name);
+    c = read_byte(in, stream_name);
   }
   if (c != EOF) std::ungetc(c, in);
   return token;
 }
 
 void skip_rest_of_line(std::FILE* in, std::string_view stream_name) {
-  int c = checked_getc(in, stream_name);
-  while (c != EOF && c != '\n') c = checked_getc(in, stream_name);
+  int c = read_byte(in, stream_name);
+  while (c != EOF && !is_line_end(c)) c = read_byte(in, stream_name);
 }
 
 std::string quoted_token(std::string_view token) {

@@ -28,11 +28,21 @@ struct NumberToken {
   bool end_of_input = false; ///< the stream ended before any token character
 };
 
+/// Reads one byte: EOF at the end of the stream. Throws RuntimeError (read
+/// error) when the stream fails, Interrupted when a signal asks the program
+/// to end (also while it waits for the byte).
+int read_byte(std::FILE* in, std::string_view stream_name);
+
 /// Skips separators, then reads the token up to the next separator, which is
 /// left unread. Throws RuntimeError (read error) when the stream fails.
 NumberToken read_number_token(std::FILE* in, std::string_view stream_name);
 
-/// Reads and drops the rest of the current line, its line end included.
+/// True for the characters that end a line: LF, and CR (a line of a Windows
+/// file ends with CR LF, of an old Macintosh file with CR alone).
+constexpr bool is_line_end(int c) { return c == '\n' || c == '\r'; }
+
+/// Reads and drops the rest of the current line up to its CR or LF. The LF of
+/// a CR LF pair is left: it is a separator, which the next token skips.
 void skip_rest_of_line(std::FILE* in, std::string_view stream_name);
 
 /// A token shown in a message: cut to a readable length, control bytes escaped.

@@ -45,11 +45,11 @@ BENCHMARK(BM_TrimOneTurnTime)->Unit(benchmark::kMillisecond);
 /// 100 turn times from 10 s to 29.8 s; argument: threads (0: one per core).
 void BM_Sweep100TurnTimes(benchmark::State& state) {
   const TrimSettings settings = sample_settings();
-  const std::vector<TypedNumber> times = turn_times_between(10.0, 29.8, 0.2);
+  const TurnTimes times = TurnTimes::between(10.0, 29.8, 0.2);
   const auto threads = static_cast<unsigned>(state.range(0));
   std::size_t flights = 0;
   for (auto _ : state) {
-    for (const TrimResult& r : sweep(settings, times, threads)) flights += r.flights.size();
+    sweep(settings, times, [&](const SweepRow& row) { flights += row.flights; }, threads);
   }
   state.counters["flights/s"] =
       benchmark::Counter(static_cast<double>(flights), benchmark::Counter::kIsRate);

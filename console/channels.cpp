@@ -28,13 +28,10 @@ std::filesystem::path Channels::path_of(std::string_view file_name) const {
 
 std::string Channels::read_output_filename() {
   std::string name;
-  int c = std::getc(standard_input_);
+  int c = read_byte(standard_input_, STANDARD_INPUT);
   while (c != EOF && c != '\n') {
     if (name.size() < MAX_TEXT_LENGTH) name.push_back(static_cast<char>(c));
-    c = std::getc(standard_input_);
-  }
-  if (c == EOF && std::ferror(standard_input_)) {
-    throw RuntimeError(ErrorCode::read_error, "cannot read the standard input");
+    c = read_byte(standard_input_, STANDARD_INPUT);
   }
   // A line typed on Windows ends in CR LF: the CR belongs to the line end.
   if (!name.empty() && name.back() == '\r') name.pop_back();
@@ -42,6 +39,8 @@ std::string Channels::read_output_filename() {
 }
 
 void Channels::guard_session_files(const std::filesystem::path& booster_thrust_file) {
+  // Before anything is asked or written: another session's files stay as they are.
+  if (!work_dir_lock_.held()) work_dir_lock_ = FolderLock::acquire(work_dir_);
   if (guarded_) return;
   guard_.add_standard_streams(standard_input_, standard_output_);
   guard_.add_read_file(
@@ -101,10 +100,7 @@ void Channels::bind_output(const std::string& name,
   symbols_ = output_to_file_                        ? LATIN1_SYMBOLS
              : is_utf8_terminal(standard_output_) ? UTF8_SYMBOLS
                                                   : CP437_SYMBOLS;
-  if (!output_to_file_) {
-    output_ = TextChannel::borrow(standard_output_, std::string(STANDARD_OUTPUT));
-    return;
-  }
+  if (!output_to_file_) return;
   // Every claim before any file is opened: a refusal empties nothing.
   for (const std::string_view plot : {SPEED_FILE, HEIGHT_FILE, ACCEL_FILE, DYNPRES_FILE}) {
     guard_.claim(path_of(plot), std::string(PLOT_FILE));
@@ -167,6 +163,7 @@ void Channels::close_channels() {
     plots_.accel.close();
     plots_.dynpres.close();
   }
+  work_dir_lock_.release();
 }
 
 void Channels::abandon() noexcept {
@@ -176,6 +173,7 @@ void Channels::abandon() noexcept {
   plots_.height.abandon();
   plots_.accel.abandon();
   plots_.dynpres.abandon();
+  work_dir_lock_.release();
 }
 
 }  // namespace ascent

@@ -1,11 +1,14 @@
 // ascent: interactive simulator of a launch vehicle's ascent to orbit.
 #include <cstdio>
 
+#include "base/interruption.hpp"
+#include "base/standard_descriptors.hpp"
 #include "console/command_line.hpp"
 #include "console/session.hpp"
 #include "deck/vehicle_deck.hpp"
 
 int main(int argc, char** argv) {
+  ascent::reserve_standard_descriptors();
   ascent::CommandLine line;
   try {
     line = ascent::parse_command_line({argv + 1, static_cast<std::size_t>(argc - 1)});
@@ -34,5 +37,9 @@ int main(int argc, char** argv) {
     const std::string deck = ascent::vehicle_deck_text(session.vehicle);
     return std::fputs(deck.c_str(), stdout) < 0 || std::fflush(stdout) != 0 ? 1 : 0;
   }
-  return ascent::run_session(session, stdout);
+  ascent::install_interruption_handlers();
+  const int status = ascent::run_session(session, stdout);
+  // Ended by a signal as the shell expects, once every file is whole.
+  ascent::end_if_interrupted();
+  return status;
 }

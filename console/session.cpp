@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "base/interruption.hpp"
 #include "base/runtime_error.hpp"
 #include "text/constants_file.hpp"
 #include "text/event_lines.hpp"
@@ -21,14 +22,17 @@ class TableWriter final : public FlightObserver {
  public:
   TableWriter(Channels& io, FlightObserver* next) : io_(io), next_(next) {}
 
+  // Each step and event is a safe point: its lines are whole in every file.
   void on_step(const FlightState& state, const StepQuantities& derived) override {
     write_trajectory_row(io_.output(), state, derived);
     if (io_.output_to_file()) write_plot_lines(io_.plots(), state, derived);
     if (next_ != nullptr) next_->on_step(state, derived);
+    check_interruption();
   }
   void on_event(const FlightEvent& event, const FlightState& state) override {
     write_event_lines(io_.output(), event, state);
     if (next_ != nullptr) next_->on_event(event, state);
+    check_interruption();
   }
 
  private:
@@ -140,6 +144,12 @@ int run_session(Session& session, std::FILE* report_stream) {
   try {
     session.run_dialogue();
     return 0;
+  } catch (const Interrupted& interruption) {
+    // Every file is flushed on a whole line; a prompt that got no answer is
+    // ended, so that the shell's next line starts on a line of its own.
+    session.io.console().end_open_line();
+    session.io.abandon();
+    return 128 + interruption.signal();
   } catch (const RuntimeError& failure) {
     session.io.abandon();
     // A report that cannot reach its stream (a full disk behind the standard

@@ -63,7 +63,8 @@ class Session {
 
 /// Runs the dialogue and turns a failure into its report on `report_stream`
 /// (on the standard error when that stream cannot take it).
-/// Returns the exit status: 0, or the error number of the failure.
+/// Returns the exit status: 0, the error number of the failure, or 128 + the
+/// signal that interrupted the session (its files flushed on whole lines).
 int run_session(Session& session, std::FILE* report_stream);
 
 }  // namespace ascent

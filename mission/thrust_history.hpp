@@ -1,7 +1,8 @@
 // The thrust history of one booster, read from a booster thrust file: records
 // of mission time [s] and vacuum thrust [N], two numbers per record. Blanks
 // and control characters before a number are skipped (so blank lines are
-// allowed), and anything after the second number of a line is ignored.
+// allowed), and anything after the second number of a line is ignored. A
+// line ends at LF, CR LF or CR alike.
 //
 // The file is read and checked once. A flight takes the records in order and
 // meets the reason the reading stopped (the end of the file, or a record that

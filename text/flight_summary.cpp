@@ -1,11 +1,16 @@
 #include "text/flight_summary.hpp"
 
+#include <string_view>
+
 #include "base/earth.hpp"
 #include "text/line.hpp"
 
 namespace ascent {
 
 namespace {
+constexpr std::string_view BELOW_SURFACE_WARNING =
+    "Warning! The perigee is below the Earth's surface: the upper stage is not in orbit.";
+
 Extended degrees(Extended radians) { return radians * 180.0L / PI; }
 }  // namespace
 
@@ -32,6 +37,9 @@ void write_summary_head(TextChannel& out, const FlightResult& r, const Symbols& 
                      .text(symbols.plusminus)
                      .fixed(r.orbit.altitude_deviation / 1000.0L, 3, 1)
                      .text(" km"));
+  // The line above keeps its words for the transcripts that look for it; an
+  // orbit through the ground is none, and this says so.
+  if (!r.in_orbit()) out.write_line(BELOW_SURFACE_WARNING);
   out.write_line(Line{}.text("Vacuum and zero gravity delta-V = ").fixed(r.delta_v, 1, 0).text(" m/s"));
   out.write_line(Line{}
                      .text("Stage 3 Maximum force = ")

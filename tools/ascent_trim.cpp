@@ -1,20 +1,23 @@
-// ascent-trim: trims the ascent to the target orbit, sweeps turn times for the
+// ascent-trim: trims the ascent to a 200 km orbit, sweeps turn times for the
 // largest payload, and exports the events and time history of a trimmed
 // flight. Every flight is a flight of the interactive program's simulation.
-#include <CLI/CLI.hpp>
+#include <unistd.h>
+
 #include <cerrno>
-#include <cstring>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <string>
 
+#include "base/interruption.hpp"
 #include "base/runtime_error.hpp"
+#include "base/standard_descriptors.hpp"
 #include "deck/vehicle_deck.hpp"
-#include "mission/vehicle_fields.hpp"
+#include "text/channel_stream.hpp"
 #include "text/file_guard.hpp"
-#include "tools/dispersion/dispersions_command.hpp"
+#include "text/folder_lock.hpp"
+#include "tools/trim/command_line.hpp"
 #include "tools/trim/flight_recorder.hpp"
 #include "tools/trim/progress_line.hpp"
 #include "tools/trim/reports.hpp"
@@ -24,22 +27,17 @@
 namespace {
 
 using namespace ascent::trim;
-/// A turn time as the interactive program reads it: its number grammar, at least 1 s.
-CLI::Validator turn_time_check() {
-  return CLI::Validator(
-      [](std::string& text) -> std::string {
-        const std::optional<TypedNumber> value = typed_number(text);
-        if (!value) return "\"" + text + "\" is not a number";
-        if (!(value->value >= 1.0)) return "a turn time must be at least 1 s";
-        return "";
-      },
-      "SECONDS");
-}
+using ascent::ChannelStream;
+using ascent::TextChannel;
+
+/// Exit status when an output cannot be written, as ascent's write error.
+constexpr int WRITE_FAILED = 101;
 
 TrimResult trim_with_progress(const TrimSettings& settings, const TypedNumber& turn_time) {
   ProgressLine progress;
   int flights = 0;
   return trim_turn_time(settings, turn_time, [&](const TrimFlight& flight) {
+    ascent::check_interruption();
     ++flights;
     std::string text = "turn time " + turn_time.text + " s, flight " + std::to_string(flights) +
                        ": maxa " + flight.maxa.text + " deg";
@@ -72,209 +70,149 @@ void report_not_trimmed(const TrimResult& result) {
             << " s not trimmed: " << result.message << "\n";
 }
 
+/// The trade table, each row written as its turn time is done. Returns 1
+/// when a turn time's flights could not be flown, else 0.
+int run_sweep(const CommandLine& line, std::ostream& out) {
+  const TurnTimes times = TurnTimes::between(line.from, line.to, line.step);
+  ProgressLine progress;
+  LargestPayload largest;
+  bool flights_failed = false;
+  write_trade_header(out, line.settings, line.format);
+  out.flush();
+  sweep(
+      line.settings, times,
+      [&](const SweepRow& row) {
+        progress.clear();
+        write_trade_row(out, row, line.format);
+        out.flush();
+        largest.offer(row);
+        flights_failed = flights_failed || row.status == TrimStatus::cannot_be_flown;
+        progress.show("sweep: " + std::to_string(row.index + 1) + " of " +
+                      std::to_string(times.size()) + " turn times trimmed");
+      },
+      line.jobs, [] { return ascent::pending_interruption() != 0; });
+  progress.clear();
+  ascent::check_interruption();  // the rows so far are out; the last line is not written
+  write_trade_footer(out, largest.best(), times.size(), line.format);
+  return flights_failed ? 1 : 0;
+}
+
+/// The work of the command; what it writes for the standard output goes to `out`.
+int run(CommandLine& line, std::ostream& out) {
+  TrimSettings& settings = line.settings;
+  if (!line.vehicle_file.empty()) settings.vehicle = ascent::read_vehicle_deck(line.vehicle_file);
+  if (line.target_altitude) settings.vehicle.target.altitude = *line.target_altitude;
+  settings.thrust = ascent::ThrustHistory::read(line.thrust_file);
+  // No file this tool writes may be one it reads: refused before any flight.
+  ascent::FileGuard guard;
+  guard.add_standard_streams(stdin, stdout);
+  guard.add_read_file(line.thrust_file, "the booster thrust file");
+  if (!line.vehicle_file.empty()) guard.add_read_file(line.vehicle_file, "the vehicle deck");
+  if (!line.history_file.empty()) guard.claim(line.history_file, "the history file");
+  if (!line.run_files.empty()) {
+    std::filesystem::create_directories(line.run_files);
+    try {
+      // Another session in the folder is told now, not after the trim.
+      ascent::FolderLock::acquire(line.run_files);
+    } catch (const ascent::RuntimeError& in_use) {
+      std::cerr << "ascent-trim: --run-files: " << in_use.what() << "\n";
+      return in_use.code();
+    }
+  }
+  if (line.command == Command::sweep) return run_sweep(line, out);
+  if (line.command == Command::dispersions) {
+    return ascent::dispersion::run_dispersions_command(line.dispersions, settings, line.turn_time,
+                                                       guard, out);
+  }
+
+  const TrimResult result = trim_with_progress(settings, line.turn_time);
+  if (line.command == Command::trim) {
+    write_trim_report(out, result, settings, line.format);
+    if (!result.trimmed()) return 1;
+    if (!line.run_files.empty()) {
+      out.flush();
+      const int status =
+          write_run_files(settings.vehicle, line.thrust_file, result.turn_time, result.maxa,
+                          line.run_files, "run.txt", stderr, line.vehicle_file);
+      if (status != 0) return status;
+      if (line.format == Format::table) {
+        out << "\nThe trimmed flight as ascent writes it: " << line.run_files
+            << "/run.txt, speed.dat, height.dat, accel.dat, dynpres.dat, const_n.hpp\n";
+      }
+    }
+    return 0;
+  }
+
+  if (!result.trimmed()) {
+    report_not_trimmed(result);
+    return 1;
+  }
+  if (line.command == Command::events) {
+    write_event_table(out, result, record_trimmed_flight(settings, result, false).events(),
+                      line.format);
+    return 0;
+  }
+  const FlightRecorder recorder = record_trimmed_flight(settings, result, true);
+  if (line.history_file.empty()) {
+    write_history_csv(out, recorder.steps());
+    return 0;
+  }
+  TextChannel file = TextChannel::create(line.history_file);
+  ChannelStream csv(file);
+  write_history_csv(csv, recorder.steps());
+  file.close();
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  CLI::App app{
-      "Trims the launch vehicle's ascent to its target orbit: the maximum angle of attack for a "
-      "turn time, a sweep of turn times for the largest payload, and the events and time "
-      "history of a trimmed flight.",
-      "ascent-trim"};
-  app.require_subcommand(1);
-  app.fallthrough();
-  app.footer(
-      "Examples, in the folder of s1.dat:\n"
-      "  ascent-trim trim -t 20\n"
-      "  ascent-trim events -t 20\n"
-      "  ascent-trim history -t 20 -o flight.csv\n"
-      "  ascent-trim sweep --from 10 --to 30 --csv > sweep.csv\n"
-      "  ascent-trim dispersions -n 1000 --seed 1 -t 20 -o cases.csv\n"
-      "  ascent-trim --vehicle vehicle.toml trim -t 20 --target-altitude 300000\n"
-      "Exit status: 0, 1 when a trim fails or a flight cannot be flown, 2 for a bad command line "
-      "or a vehicle deck that cannot be flown.");
+  ascent::reserve_standard_descriptors();
+  ascent::install_interruption_handlers();
+  CommandLineOutcome parsed = parse_command_line(argc, argv);
+  std::cout << parsed.standard_output;
+  std::cerr << parsed.standard_error;
+  if (!parsed.line) return parsed.status;
+  CommandLine& line = *parsed.line;
 
-  TrimSettings settings;
-  std::string thrust_file = "s1.dat";
-  bool csv = false;
-  app.add_option("-f,--thrust-file", thrust_file, "Booster thrust file")
-      ->capture_default_str()
-      ->check(CLI::ExistingFile);
-  std::string vehicle_file;
-  app.add_option("--vehicle", vehicle_file,
-                 "Vehicle deck to fly (TOML, as data/vehicle.toml); default: the built-in vehicle")
-      ->type_name("FILE");
-  app.add_flag("--csv", csv, "Write CSV instead of a readable table");
-  app.add_option("--tolerance", settings.tolerance,
-                 "[m] Largest miss of the target average altitude")
-      ->capture_default_str()
-      ->check(CLI::Range(0.001, 100000.0));
-  app.add_option("--start-maxa", settings.start_maxa, "[deg] First maximum angle of attack flown")
-      ->capture_default_str()
-      ->check(CLI::Range(0.001, 90.0));
-  app.add_option("--max-flights", settings.max_flights, "Flights a trim may take")
-      ->capture_default_str()
-      ->check(CLI::Range(2, 10000));
-
-  std::string turn_time_text;
-  const auto add_turn_time = [&](CLI::App* command) {
-    command->add_option("-t,--turn-time", turn_time_text, "[s] Turn time, at least 1")
-        ->required()
-        ->check(turn_time_check());
-  };
-
-  double target_altitude = 0.0;
-  const ascent::VehicleField& target_field = *ascent::find_vehicle_field("target.altitude");
-  const auto add_target_altitude = [&](CLI::App* command) {
-    return command
-        ->add_option("--target-altitude", target_altitude,
-                     "[m] Average orbit altitude aimed at, instead of the vehicle's "
-                     "target.altitude (200000 for the built-in vehicle)")
-        ->check(CLI::Range(target_field.minimum, target_field.maximum));
-  };
-
-  CLI::App* trim = app.add_subcommand(
-      "trim", "The maximum angle of attack that brings the average orbit altitude to the target");
-  add_turn_time(trim);
-  const CLI::Option* trim_target = add_target_altitude(trim);
-  std::string run_files;
-  trim->add_option("--run-files", run_files,
-                   "Fly the trimmed flight as ascent does with an output file: FOLDER/run.txt, "
-                   "the four plot files and const_n.hpp")
-      ->check(CLI::ExistingDirectory);
-
-  CLI::App* events = app.add_subcommand("events", "The events of the trimmed flight");
-  add_turn_time(events);
-
-  CLI::App* history = app.add_subcommand("history", "The trimmed flight step by step, as CSV");
-  add_turn_time(history);
-  std::string history_file;
-  history->add_option("-o,--output", history_file, "CSV file (default: the standard output)");
-
-  CLI::App* sweep_command =
-      app.add_subcommand("sweep", "Trims a range of turn times: the trade table of payload");
-  double from = 0.0;
-  double to = 0.0;
-  double step = 1.0;
-  unsigned jobs = 0;
-  sweep_command->add_option("--from", from, "[s] First turn time")
-      ->required()
-      ->check(CLI::Range(1.0, 1000.0));
-  sweep_command->add_option("--to", to, "[s] Last turn time")
-      ->required()
-      ->check(CLI::Range(1.0, 1000.0));
-  sweep_command->add_option("--step", step, "[s] Between turn times")
-      ->capture_default_str()
-      ->check(CLI::Range(0.000001, 1000.0));
-  sweep_command->add_option("-j,--jobs", jobs, "Threads (0: one per core)")
-      ->capture_default_str()
-      ->check(CLI::Range(0u, 1024u));
-  const CLI::Option* sweep_target = add_target_altitude(sweep_command);
-
-  ascent::dispersion::DispersionsOptions dispersion_options;
-  CLI::App* dispersions = ascent::dispersion::add_dispersions_command(app, dispersion_options);
-  add_turn_time(dispersions);
-
-  try {
-    app.parse(argc, argv);
-  } catch (const CLI::ParseError& error) {
-    const int status = app.exit(error);
-    return status == 0 ? 0 : 2;
-  }
-
-  if (!vehicle_file.empty()) {
-    try {
-      settings.vehicle = ascent::read_vehicle_deck(vehicle_file);
-    } catch (const ascent::DeckError& error) {
-      std::cerr << "ascent-trim: " << error.what() << "\n";
-      return 2;
-    }
-  }
-  if (trim_target->count() + sweep_target->count() > 0) {
-    settings.vehicle.target.altitude = target_altitude;
-  }
-
-  if (!std::filesystem::is_regular_file(thrust_file)) {
-    std::cerr << "ascent-trim: there is no booster thrust file \"" << thrust_file
+  if (!std::filesystem::is_regular_file(line.thrust_file)) {
+    std::cerr << "ascent-trim: there is no booster thrust file \"" << line.thrust_file
               << "\" (name one with --thrust-file)\n";
     return 1;
   }
-  const Format format = csv ? Format::csv : Format::table;
+  // Every line for the standard output goes out whole, and a write that
+  // fails (a full disk, a closed descriptor) is a failure of the program.
+  TextChannel standard_output = TextChannel::borrow(stdout, "standard output");
+  int status = 0;
   try {
-    settings.thrust = ascent::ThrustHistory::read(thrust_file);
-    // No file this tool writes may be one it reads: refused before any flight.
-    ascent::FileGuard guard;
-    guard.add_standard_streams(stdin, stdout);
-    guard.add_read_file(thrust_file, "the booster thrust file");
-    if (!vehicle_file.empty()) guard.add_read_file(vehicle_file, "the vehicle deck");
-    if (!history_file.empty()) guard.claim(history_file, "the history file");
-    if (!run_files.empty()) std::filesystem::create_directories(run_files);
-    if (dispersions->parsed()) {
-      return ascent::dispersion::run_dispersions_command(
-          dispersion_options, settings, *typed_number(turn_time_text), guard, std::cout);
+    ChannelStream out(standard_output);
+    status = run(line, out);
+    standard_output.close();
+    // The descriptor too: a file system that reports a failed write only at
+    // the close (NFS) is heard. Nothing writes to the standard output after.
+    if (::close(STDOUT_FILENO) != 0) {
+      throw ascent::RuntimeError(ascent::ErrorCode::write_error,
+                                 std::string("cannot close \"standard output\": ") +
+                                     std::strerror(errno));
     }
-    if (sweep_command->parsed()) {
-      if (to < from) {
-        std::cerr << "ascent-trim: --to " << to << " comes before --from " << from << "\n";
-        return 2;
-      }
-      const std::vector<TypedNumber> times = turn_times_between(from, to, step);
-      ProgressLine progress;
-      const std::vector<TrimResult> results =
-          ascent::trim::sweep(settings, times, jobs, [&](std::size_t done, std::size_t total) {
-            progress.show("sweep: " + std::to_string(done) + " of " + std::to_string(total) +
-                          " turn times trimmed");
-          });
-      progress.clear();
-      write_trade_table(std::cout, results, settings, format);
-      return 0;
-    }
-
-    const TypedNumber turn_time = *typed_number(turn_time_text);
-    const TrimResult result = trim_with_progress(settings, turn_time);
-
-    if (trim->parsed()) {
-      write_trim_report(std::cout, result, settings, format);
-      if (!result.trimmed()) return 1;
-      if (!run_files.empty()) {
-        if (write_run_files(settings.vehicle, thrust_file, result.turn_time, result.maxa,
-                            run_files, "run.txt", stderr, vehicle_file) != 0) {
-          return 1;
-        }
-        if (format == Format::table) {
-          std::cout << "\nThe trimmed flight as ascent writes it: " << run_files
-                    << "/run.txt, speed.dat, height.dat, accel.dat, dynpres.dat, const_n.hpp\n";
-        }
-      }
-      return 0;
-    }
-
-    if (!result.trimmed()) {
-      report_not_trimmed(result);
-      return 1;
-    }
-    if (events->parsed()) {
-      write_event_table(std::cout, result, record_trimmed_flight(settings, result, false).events(),
-                        format);
-      return 0;
-    }
-    // history
-    const FlightRecorder recorder = record_trimmed_flight(settings, result, true);
-    if (history_file.empty()) {
-      write_history_csv(std::cout, recorder.steps());
-      return 0;
-    }
-    errno = 0;
-    std::ofstream file(history_file, std::ios::binary);
-    write_history_csv(file, recorder.steps());
-    file.close();
-    if (!file) {
-      std::cerr << "ascent-trim: cannot write \"" << history_file
-                << "\": " << std::strerror(errno != 0 ? errno : EIO) << "\n";
-      return 1;
-    }
-    return 0;
-  } catch (const std::exception& failure) {
+  } catch (const ascent::DeckError& unflyable) {
+    standard_output.abandon();
+    std::cerr << "ascent-trim: " << unflyable.what() << "\n";
+    status = 2;
+  } catch (const ascent::Interrupted& interruption) {
+    standard_output.abandon();
+    status = 128 + interruption.signal();
+  } catch (const ascent::RuntimeError& failure) {
+    standard_output.abandon();
     std::cerr << "ascent-trim: " << failure.what() << "\n";
-    return 1;
+    const bool write_failed = failure.code() == static_cast<int>(ascent::ErrorCode::write_error);
+    status = write_failed ? WRITE_FAILED : 1;
+  } catch (const std::exception& failure) {
+    standard_output.abandon();
+    std::cerr << "ascent-trim: " << failure.what() << "\n";
+    status = 1;
   }
+  // Ended by a signal as the shell expects, once the lines written are whole.
+  ascent::end_if_interrupted();
+  return status;
 }

@@ -20,12 +20,13 @@ set xlabel "turn time [s]"
 set autoscale xfix
 set offsets graph 0.03, graph 0.03, 0, 0
 
-# The largest payload (the first of equals), marked on the plot.
+# The largest payload of the feasible rows (the first of equals), marked on
+# the plot; an infeasible row burns more propellant than the stage holds.
 best_payload = -1e30
 best_turn = NaN
 stats data using (payload = column("SC_M [kg]"), \
-                  payload > best_payload ? (best_payload = payload, \
-                                            best_turn = column("turn time [s]")) : 0, \
+                  strcol("result") eq "trimmed" && payload > best_payload ? \
+                      (best_payload = payload, best_turn = column("turn time [s]")) : 0, \
                   payload) nooutput
 
 set multiplot layout 2,1 title title font "sans,12"

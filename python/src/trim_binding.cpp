@@ -31,8 +31,39 @@ std::string_view status_name(TrimStatus status) {
       return "out_of_reach";
     case TrimStatus::not_converged:
       return "not_converged";
+    case TrimStatus::cannot_be_flown:
+      return "cannot_be_flown";
   }
   return "";
+}
+
+/// The properties a trim and a sweep's row share: the turn time, how the
+/// search ended, and the flight at its angle.
+template <typename Row>
+py::class_<Row>& bind_trim_outcome(py::class_<Row>& c) {
+  return c
+      .def_property_readonly(
+          "turn_time", [](const Row& r) { return r.turn_time.value; }, "[s]")
+      .def_property_readonly(
+          "status", [](const Row& r) { return std::string(status_name(r.status)); },
+          "trimmed, turn_time_rejected, out_of_reach, not_converged or cannot_be_flown")
+      .def_property_readonly("trimmed", &Row::trimmed)
+      .def_readonly("message", &Row::message, "why it is not trimmed ('' when it is)")
+      .def_property_readonly(
+          "maxa", [](const Row& r) { return r.maxa.value; },
+          "[deg] the trimmed angle, or that of the closest flight")
+      .def_property_readonly("in_orbit", [](const Row& r) { return r.flight.in_orbit; })
+      .def_property_readonly(
+          "perigee", [](const Row& r) { return r.flight.perigee; }, "[m]")
+      .def_property_readonly(
+          "apogee", [](const Row& r) { return r.flight.apogee; }, "[m]")
+      .def_property_readonly(
+          "average_altitude", [](const Row& r) { return r.flight.average_altitude; }, "[m]")
+      .def_property_readonly(
+          "remaining_propellant", [](const Row& r) { return r.flight.remaining_propellant; },
+          "[kg]")
+      .def_property_readonly(
+          "sc_mass", [](const Row& r) { return r.flight.SC_M; }, "[kg]");
 }
 
 trim::TrimSettings settings_of(const Vehicle& vehicle, const ThrustHistory& thrust,
@@ -72,29 +103,13 @@ py::dict flight_columns(const TrimResult& result) {
 }  // namespace
 
 void bind_trim(py::module_& m) {
-  py::class_<TrimResult>(m, "TrimResult", "The search for one turn time's angle")
-      .def_property_readonly(
-          "turn_time", [](const TrimResult& r) { return r.turn_time.value; }, "[s]")
-      .def_property_readonly(
-          "status", [](const TrimResult& r) { return std::string(status_name(r.status)); },
-          "trimmed, turn_time_rejected, out_of_reach or not_converged")
-      .def_property_readonly("trimmed", &TrimResult::trimmed)
-      .def_readonly("message", &TrimResult::message, "why it is not trimmed ('' when it is)")
-      .def_property_readonly(
-          "maxa", [](const TrimResult& r) { return r.maxa.value; },
-          "[deg] the trimmed angle, or that of the closest flight")
-      .def_property_readonly("in_orbit", [](const TrimResult& r) { return r.flight.in_orbit; })
-      .def_property_readonly(
-          "perigee", [](const TrimResult& r) { return r.flight.perigee; }, "[m]")
-      .def_property_readonly(
-          "apogee", [](const TrimResult& r) { return r.flight.apogee; }, "[m]")
-      .def_property_readonly(
-          "average_altitude", [](const TrimResult& r) { return r.flight.average_altitude; }, "[m]")
-      .def_property_readonly(
-          "remaining_propellant", [](const TrimResult& r) { return r.flight.remaining_propellant; },
-          "[kg]")
-      .def_property_readonly(
-          "sc_mass", [](const TrimResult& r) { return r.flight.SC_M; }, "[kg]")
+  py::class_<trim::SweepRow> row(m, "SweepRow", "One turn time of a sweep, trimmed");
+  bind_trim_outcome(row)
+      .def_readonly("flight_count", &trim::SweepRow::flights)
+      .def_property_readonly("feasible", &trim::SweepRow::feasible);
+
+  py::class_<TrimResult> result(m, "TrimResult", "The search for one turn time's angle");
+  bind_trim_outcome(result)
       .def_property_readonly("flight_count", [](const TrimResult& r) { return r.flights.size(); })
       .def("flight_columns", &flight_columns, "the flights of the search, a column per quantity");
 
@@ -116,8 +131,12 @@ void bind_trim(py::module_& m) {
         std::vector<trim::TypedNumber> typed;
         typed.reserve(turn_times.size());
         for (const double t : turn_times) typed.push_back(turn_time_of(t));
+        std::vector<trim::SweepRow> rows;
+        rows.reserve(typed.size());
         const py::gil_scoped_release flying;
-        return trim::sweep(settings, typed, threads);
+        trim::sweep(settings, trim::TurnTimes::listed(std::move(typed)),
+                    [&rows](const trim::SweepRow& r) { rows.push_back(r); }, threads);
+        return rows;
       },
       py::arg("vehicle"), py::arg("thrust"), py::arg("turn_times"), py::arg("tolerance"),
       py::arg("threads"),

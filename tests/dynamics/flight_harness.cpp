@@ -26,8 +26,10 @@ FlightHarness::FlightHarness(Output where)
     : input_(where == Output::file ? "flight.txt\n" : "\n"),
       in_(open_input(input_)),
       out_(open_output(where, &buffer_, &size_)),
-      dir_(where == Output::file ? std::make_unique<TempDir>() : nullptr),
-      io(in_, out_, dir_ ? dir_->path() : std::filesystem::path(".")),
+      // A folder of its own also without an output file: a session locks its
+      // folder, and a test may hold two harnesses at once.
+      dir_(std::make_unique<TempDir>()),
+      io(in_, out_, dir_->path()),
       sim(standard_atmosphere(), this) {
   io.open_channels();
   std::fflush(out_);

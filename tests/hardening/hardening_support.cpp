@@ -89,6 +89,30 @@ void expect_nothing_lost(const TempDir& dir, std::string_view name, std::size_t 
   EXPECT_EQ(dir.read("s1.dat"), sample_thrust_file()) << "the booster thrust file changed";
 }
 
+std::string temporary_files(const TempDir& dir) {
+  std::string found;
+  for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+    const std::string name = entry.path().filename().string();
+    if (name.ends_with(".part")) found += name + " ";
+  }
+  return found;
+}
+
+void expect_whole_files(const TempDir& dir, std::string_view output_name) {
+  const std::string output = dir.read(output_name);
+  complete_lines(output);
+  for (const char* plot : PLOT_FILES) {
+    EXPECT_EQ(complete_lines(dir.read(plot)), step_rows(output)) << plot;
+  }
+  if (dir.exists("const_n.hpp")) {
+    const std::string constants = dir.read("const_n.hpp");
+    EXPECT_EQ(complete_lines(constants), 9u);
+    EXPECT_TRUE(constants.ends_with("; {kg, Spacecraft mass}\r\n")) << constants;
+  }
+  EXPECT_EQ(temporary_files(dir), "");
+  EXPECT_EQ(dir.read("s1.dat"), sample_thrust_file()) << "the booster thrust file changed";
+}
+
 ProgramResult run_program_with(const TempDir& dir, std::string_view answers,
                                const std::string& output_target) {
   dir.write("answers.in", answers);

@@ -41,6 +41,15 @@ CountedSession run_counting_steps(const TempDir& dir, std::string_view answers);
 /// and the booster thrust file is the sample, unchanged.
 void expect_nothing_lost(const TempDir& dir, std::string_view name, std::size_t steps);
 
+/// Every file a session wrote in `dir` is whole: the output file
+/// `output_name` and the plot files end on whole lines with a plot line for
+/// every row, the constants file is absent or complete, no temporary file is
+/// left, and the booster thrust file is the sample, unchanged.
+void expect_whole_files(const TempDir& dir, std::string_view output_name);
+
+/// Names of the temporary files (".NAME.PID.part") left in `dir`.
+std::string temporary_files(const TempDir& dir);
+
 /// How the built program ended, with what it wrote on its two streams.
 struct ProgramResult {
   std::string standard_output;

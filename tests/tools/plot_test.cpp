@@ -59,7 +59,10 @@ TEST(Plots, SweepCsvBecomesOnePng) {
   const trim::TrimSettings settings = sample_settings();
   {
     std::ofstream csv(dir.path() / "sweep.csv");
-    trim::write_trade_table(csv, trim::sweep(settings, times), settings, trim::Format::csv);
+    trim::write_trade_header(csv, settings, trim::Format::csv);
+    trim::sweep(settings, trim::TurnTimes::listed(times), [&](const trim::SweepRow& row) {
+      trim::write_trade_row(csv, row, trim::Format::csv);
+    });
   }
   const std::filesystem::path png = dir.path() / "sweep.png";
   ASSERT_EQ(gnuplot("plot_sweep.gp", "data='" + (dir.path() / "sweep.csv").string() + "'; out='" +

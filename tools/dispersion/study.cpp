@@ -65,6 +65,9 @@ void fly_closed_loop(CaseResult& result, const StudySpec& spec, trim::TrimSettin
     case trim::TrimStatus::not_converged:
       result.status = CaseStatus::not_converged;
       break;
+    case trim::TrimStatus::cannot_be_flown:  // a sweep's status: a trim throws instead
+      result.status = CaseStatus::flight_error;
+      break;
   }
   result.maxa = trim.maxa.value;
   result.message = trim.message;

@@ -36,8 +36,9 @@ FlightOutcome fly(const FlightRequest& request) {
 
   FlightOutcome outcome;
   outcome.maxa_flown = result.maxa_flown;
-  outcome.in_orbit = result.separated();
-  if (!outcome.in_orbit) {
+  outcome.separated = result.separated();
+  outcome.in_orbit = result.in_orbit();
+  if (!outcome.separated) {
     outcome.abandoned = std::string(early_end_line(result, *request.vehicle).view());
     return outcome;
   }

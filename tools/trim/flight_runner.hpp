@@ -33,11 +33,14 @@ struct FlightRequest {
   AeroScales aero{};                      ///< of a dispersed flight; neutral by default
 };
 
-/// What a flight gives back: the orbit and mass budget of the summary, or
-/// the line that ended the run early.
+/// What a flight gives back: the orbit and mass budget of the summary (of
+/// every flight that separated), or the line that ended the run early.
 struct FlightOutcome {
   bool maxa_flown = false;  ///< the flight reached the core phase, where maxa applies
-  bool in_orbit = false;    ///< the upper stage separated in orbit
+  bool separated = false;   ///< the upper stage reached orbit speed and separated
+  /// Separated on an orbit whose perigee is above the surface: a perigee
+  /// below it is no orbit, though the program's summary says "in Orbit!".
+  bool in_orbit = false;
   std::string abandoned;    ///< the "Error! ..." line of a run that ended early
 
   double perigee = 0.0;               ///< [m]

@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <optional>
 
-#include "tools/trim/sweep.hpp"
 
 namespace ascent::trim {
 
@@ -45,15 +44,25 @@ constexpr std::string_view TRADE_CSV_HEADER =
     "turn time [s],maxa [deg],perigee [km],apogee [km],average altitude [km],"
     "remaining propellant [kg],SC_M [kg],flights,result";
 
-void write_trade_csv_row(std::ostream& out, const TrimResult& r) {
+/// The word for a trimmed flight: "infeasible" when the upper stage burns
+/// more propellant than it holds.
+std::string_view trimmed_result(const SweepRow& r) { return r.feasible() ? "trimmed" : "infeasible"; }
+
+/// Why a row is not trimmed, as its table shows it.
+std::string untrimmed_result(const SweepRow& r) {
+  return (r.status == TrimStatus::cannot_be_flown ? "cannot be flown: " : "not trimmed: ") +
+         r.message;
+}
+
+void write_trade_csv_row(std::ostream& out, const SweepRow& r) {
   out << r.turn_time.text << ',';
   if (r.trimmed()) {
     const FlightOutcome& f = r.flight;
     out << r.maxa.text << ',' << fixed(f.perigee / 1000.0, 6) << ',' << fixed(f.apogee / 1000.0, 6)
         << ',' << fixed(f.average_altitude / 1000.0, 6) << ',' << fixed(f.remaining_propellant, 1)
-        << ',' << fixed(f.SC_M, 0) << ',' << r.flights.size() << ",trimmed\n";
+        << ',' << fixed(f.SC_M, 0) << ',' << r.flights << ',' << trimmed_result(r) << '\n';
   } else {
-    out << ",,,,,," << r.flights.size() << ',' << csv_field(r.message) << '\n';
+    out << ",,,,,," << r.flights << ',' << csv_field(untrimmed_result(r)) << '\n';
   }
 }
 
@@ -61,16 +70,17 @@ constexpr std::string_view TRADE_HEADER =
     " turn time        maxa   perigee    apogee   average  propellant      SC_M  flights\n"
     "       [s]       [deg]      [km]      [km]      [km]        [kg]      [kg]\n";
 
-std::string trade_row(const TrimResult& r) {
+std::string trade_row(const SweepRow& r) {
   std::string row = right(r.turn_time.text, 10);
   if (r.trimmed()) {
     const FlightOutcome& f = r.flight;
     row += right(r.maxa.text, 12) + fixed(f.perigee / 1000.0, 3, 10) +
            fixed(f.apogee / 1000.0, 3, 10) + fixed(f.average_altitude / 1000.0, 3, 10) +
            fixed(f.remaining_propellant, 0, 12) + fixed(f.SC_M, 0, 10) +
-           right(std::to_string(r.flights.size()), 9);
+           right(std::to_string(r.flights), 9);
+    if (!r.feasible()) row += "  infeasible: propellant short";
   } else {
-    row += "  not trimmed: " + r.message;
+    row += "  " + untrimmed_result(r);
   }
   return row;
 }
@@ -91,7 +101,7 @@ void write_trim_report(std::ostream& out, const TrimResult& r, const TrimSetting
                        Format format) {
   if (format == Format::csv) {
     out << TRADE_CSV_HEADER << '\n';
-    write_trade_csv_row(out, r);
+    write_trade_csv_row(out, sweep_row(r));
     return;
   }
   out << "Trim of turn time " << r.turn_time.text << " s to an average altitude of "
@@ -116,29 +126,46 @@ void write_trim_report(std::ostream& out, const TrimResult& r, const TrimSetting
   line("remaining propellant", fixed(f.remaining_propellant, 0), "kg");
   line("spacecraft mass SC_M", fixed(f.SC_M, 0), "kg");
   line("flights", std::to_string(r.flights.size()), "");
+  if (!r.feasible()) {
+    out << "Infeasible: the upper stage burns " << fixed(-f.remaining_propellant, 0)
+        << " kg more propellant than it holds.\n";
+  }
 }
 
-void write_trade_table(std::ostream& out, const std::vector<TrimResult>& results,
-                       const TrimSettings& settings, Format format) {
+void write_trade_header(std::ostream& out, const TrimSettings& settings, Format format) {
   if (format == Format::csv) {
     out << TRADE_CSV_HEADER << '\n';
-    for (const TrimResult& r : results) write_trade_csv_row(out, r);
+  } else {
+    out << "Each turn time trimmed to an average altitude of " << target_text(settings) << "\n\n"
+        << TRADE_HEADER;
+  }
+}
+
+void write_trade_row(std::ostream& out, const SweepRow& row, Format format) {
+  if (format == Format::csv) {
+    write_trade_csv_row(out, row);
+  } else {
+    out << trade_row(row) << "\n";
+  }
+}
+
+void write_trade_footer(std::ostream& out, const std::optional<SweepRow>& best,
+                        std::size_t turn_times, Format format) {
+  if (format == Format::csv) return;
+  out << "\n";
+  if (!best) {
+    out << "No turn time could be trimmed to a feasible flight.\n";
     return;
   }
-  const std::optional<std::size_t> best = largest_payload(results);
-  out << "Each turn time trimmed to an average altitude of " << target_text(settings) << "\n\n"
-      << TRADE_HEADER;
-  for (std::size_t i = 0; i < results.size(); ++i) {
-    out << trade_row(results[i]) << (best == i ? "  <- largest payload" : "") << "\n";
+  out << "Largest payload: SC_M = " << fixed(best->flight.SC_M, 0) << " kg at turn time "
+      << best->turn_time.text << " s (maxa " << best->maxa.text << " deg)";
+  // At an end of the range the largest payload may lie beyond it.
+  if (turn_times > 1 && best->index + 1 == turn_times) {
+    out << ", the last turn time swept: a longer one may carry more";
+  } else if (turn_times > 1 && best->index == 0) {
+    out << ", the first turn time swept: a shorter one may carry more";
   }
-  out << "\n";
-  if (best) {
-    const TrimResult& r = results[*best];
-    out << "Largest payload: SC_M = " << fixed(r.flight.SC_M, 0) << " kg at turn time "
-        << r.turn_time.text << " s (maxa " << r.maxa.text << " deg).\n";
-  } else {
-    out << "No turn time could be trimmed.\n";
-  }
+  out << ".\n";
 }
 
 void write_event_table(std::ostream& out, const TrimResult& r,

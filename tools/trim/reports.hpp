@@ -2,11 +2,13 @@
 // sweep, the events of a flight, and the time history of a flight (CSV).
 #pragma once
 
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "tools/trim/flight_recorder.hpp"
+#include "tools/trim/sweep.hpp"
 #include "tools/trim/trim_solver.hpp"
 
 namespace ascent::trim {
@@ -21,9 +23,15 @@ std::string csv_field(std::string_view text);
 void write_trim_report(std::ostream& out, const TrimResult& result, const TrimSettings& settings,
                        Format format);
 
-/// One row per turn time, and the turn time with the largest payload.
-void write_trade_table(std::ostream& out, const std::vector<TrimResult>& results,
-                       const TrimSettings& settings, Format format);
+/// The trade table of a sweep, written as its rows come: the header, one
+/// row per turn time, and after the last row the turn time with the largest
+/// payload of the feasible ones (the readable table only).
+void write_trade_header(std::ostream& out, const TrimSettings& settings, Format format);
+void write_trade_row(std::ostream& out, const SweepRow& row, Format format);
+/// `best` of `turn_times` turn times swept; says when it is the first or the
+/// last of them, where a larger payload may lie beyond the range.
+void write_trade_footer(std::ostream& out, const std::optional<SweepRow>& best,
+                        std::size_t turn_times, Format format);
 
 /// The events of the flight of `result`: time, altitude, speed, flight-path
 /// angles, dynamic pressure and mass at each.

@@ -49,10 +49,12 @@ class Search {
   const double quantum_ = std::pow(10.0, -MAXA_DECIMALS);
 
   // Bracket: below `lower` the flights stay under the target (no orbit counts
-  // as under; 0 until a flight says more), from `upper` on they overshoot.
+  // as under, and so does a perigee below the surface; 0 until a flight says
+  // more), from `upper` on they overshoot.
   double lower_ = 0.0;
   double upper_;
   bool overshoot_seen_ = false;
+  bool lower_below_surface_ = false;  ///< the flight at `lower` separated with its perigee below the surface
 
   // The secant's memory, as the program keeps it: the origin after a reset.
   double previous_maxa_ = 0.0;
@@ -103,8 +105,9 @@ std::optional<TypedNumber> Search::next_angle(const TrimFlight& flight) {
     if (miss > 0.0) {
       upper_ = std::min(upper_, x);
       overshoot_seen_ = true;
-    } else {
-      lower_ = std::max(lower_, x);
+    } else if (x >= lower_) {
+      lower_ = x;
+      lower_below_surface_ = false;
     }
     // The secant through this flight and the one before, solved for the target.
     const bool halved = std::abs(miss) <= 0.5 * last_miss_;
@@ -114,8 +117,10 @@ std::optional<TypedNumber> Search::next_angle(const TrimFlight& flight) {
     last_miss_ = std::abs(miss);
     previous_maxa_ = x;
     previous_altitude_ = altitude;
-  } else {
-    lower_ = std::max(lower_, x);  // too shallow a climb to reach orbit
+  } else if (x >= lower_) {
+    // Too shallow a climb: no orbit, or one through the ground.
+    lower_ = x;
+    lower_below_surface_ = flight.outcome.separated;
   }
 
   const auto inside = [&](double a) {
@@ -128,12 +133,15 @@ std::optional<TypedNumber> Search::next_angle(const TrimFlight& flight) {
     if (overshoot_seen_) {
       next = angle((lower_ + upper_) / 2.0);
     } else if (lower_ >= settings_.largest_maxa) {
+      const std::string largest = deg(angle(settings_.largest_maxa));
       finish(TrimStatus::out_of_reach,
              closest_ ? "the average altitude stays below " + km(target) + " up to maxa " +
-                            deg(angle(settings_.largest_maxa)) + ": at most " +
+                            largest + ": at most " +
                             km(result_.flights[*closest_].outcome.average_altitude)
-                      : "the upper stage reaches no orbit at any maxa up to " +
-                            deg(angle(settings_.largest_maxa)));
+             : lower_below_surface_
+                 ? "the perigee stays below the surface at every maxa up to " + largest +
+                       ": no orbit"
+                 : "the upper stage reaches no orbit at any maxa up to " + largest);
       return std::nullopt;
     } else {
       next = angle(std::max(2.0 * lower_, lower_ + 1.0));
@@ -145,6 +153,11 @@ std::optional<TypedNumber> Search::next_angle(const TrimFlight& flight) {
     if (lower_ <= 0.0) {
       finish(TrimStatus::out_of_reach,
              "the average altitude exceeds " + km(target) + " even at maxa " + deg(angle(upper_)));
+    } else if (lower_below_surface_) {
+      finish(TrimStatus::not_converged,
+             "up to maxa " + deg(angle(lower_)) +
+                 " the perigee is below the surface (no orbit), from maxa " +
+                 deg(angle(upper_)) + " on the average altitude exceeds " + km(target));
     } else {
       finish(TrimStatus::not_converged, "the average altitude jumps across " + km(target) +
                                             " between maxa " + deg(angle(lower_)) + " and " +

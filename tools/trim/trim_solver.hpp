@@ -47,6 +47,7 @@ enum class TrimStatus {
   turn_time_rejected,  ///< the run is abandoned before the angle applies
   out_of_reach,        ///< no angle from 0 to the largest reaches the target
   not_converged,       ///< the altitude jumps across the target, or flights ran out
+  cannot_be_flown,     ///< a flight failed: the thrust history cannot be flown (sweeps only)
 };
 
 struct TrimResult {
@@ -58,6 +59,8 @@ struct TrimResult {
   std::vector<TrimFlight> flights;  ///< every flight of the search, in order
 
   [[nodiscard]] bool trimmed() const { return status == TrimStatus::trimmed; }
+  /// Trimmed, and the upper stage burns no more propellant than it holds.
+  [[nodiscard]] bool feasible() const { return trimmed() && flight.remaining_propellant >= 0.0; }
 };
 
 /// Called after each flight of a search.

@@ -1,0 +1,87 @@
+// Signals and a reader that goes away: whenever the program is asked to end,
+// every file it wrote ends on a whole line and holds everything written up
+// to then, the constants file is whole, no temporary file is left, and the
+// program ends by the signal, as a shell expects.
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <string>
+
+#include "hardening/hardening_support.hpp"
+#include "hardening/running_program.hpp"
+
+namespace ascent::testing {
+namespace {
+
+struct Folder : TempDir {
+  Folder() { install_sample_thrust_file(*this); }
+};
+
+Launch ascent_in(const TempDir& dir) {
+  return launch_of(ASCENT_EXE, dir.path());
+}
+
+TEST(Interruption, AtAPromptTheSessionEndsByTheSignalWithWholeFiles) {
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    SCOPED_TRACE(signal);
+    Folder dir;
+    RunningProgram program(ascent_in(dir));
+    program.answer("run.txt\n20\n");
+    ASSERT_TRUE(program.wait_for_output(ANGLE_PROMPT));
+    program.interrupt(signal);
+    EXPECT_EQ(program.wait(), 128 + signal);
+    EXPECT_TRUE(program.signalled());
+    // The prompt that got no answer is ended; no failure report.
+    EXPECT_TRUE(program.standard_output().ends_with(std::string(ANGLE_PROMPT) + "\r\n"))
+        << program.standard_output();
+    EXPECT_EQ(program.standard_error(), "");
+    // The booster phase's rows, every one of them.
+    EXPECT_GT(step_rows(dir.read("run.txt")), 100u);
+    expect_whole_files(dir, "run.txt");
+    EXPECT_FALSE(dir.exists("const_n.hpp"));
+  }
+}
+
+TEST(Interruption, DuringTheRunsTheFilesHoldEveryLineWrittenUpToThen) {
+  Folder dir;
+  std::string answers = "run.txt\n";
+  for (int run = 0; run < 400; ++run) answers += run % 2 == 0 ? "20\n18\n" : "25\n19\n";
+  dir.write("answers.in", answers + "-1\n");
+  Launch launch = ascent_in(dir);
+  launch.input_file = dir.path() / "answers.in";
+  RunningProgram program(launch);
+  ASSERT_TRUE(program.wait_for_output(ANGLE_PROMPT));
+  program.interrupt(SIGTERM);
+  EXPECT_EQ(program.wait(), 128 + SIGTERM);
+  const std::string output = dir.read("run.txt");
+  ASSERT_EQ(output.find(std::string(TURN_PROMPT) + "-1.000"), std::string::npos)
+      << "the session ended before the signal came";
+  expect_whole_files(dir, "run.txt");
+}
+
+TEST(Interruption, AReaderThatGoesAwayEndsTheSessionBySigpipeWithWholeFiles) {
+  // With an output file the console breaks at the next prompt; without one,
+  // at the next rows of the table.
+  for (const std::string name : {"run.txt", ""}) {
+    SCOPED_TRACE(name);
+    Folder dir;
+    RunningProgram program(ascent_in(dir));
+    program.answer(name + "\n20\n18\n");
+    const std::string first_run_done =
+        name.empty() ? "Recommended maxa" : std::string(ANGLE_PROMPT) + TURN_PROMPT;
+    ASSERT_TRUE(program.wait_for_output(first_run_done));
+    program.close_output();
+    program.answer("25\n19\n-1\n");
+    EXPECT_EQ(program.wait(), 128 + SIGPIPE);
+    EXPECT_EQ(program.standard_error(), "");
+    // The first run, whole, and what the second wrote until the console broke.
+    if (!name.empty()) {
+      EXPECT_NE(dir.read(name).find("Recommended maxa"), std::string::npos);
+    }
+    EXPECT_TRUE(dir.exists("const_n.hpp"));
+    expect_whole_files(dir, name);
+  }
+}
+
+}  // namespace
+}  // namespace ascent::testing

@@ -1,0 +1,177 @@
+// Flights whose perigee is below the surface, and sweeps that keep what they
+// finished: such a flight is no orbit for the tool, a trimmed flight that
+// burns more propellant than the stage holds is infeasible, a sweep's rows
+// come as they are done with little memory held, a turn time that cannot be
+// flown ends only its row, and an interrupted sweep keeps its rows.
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "hardening/hardening_support.hpp"
+#include "hardening/running_program.hpp"
+#include "tools/trim/flight_runner.hpp"
+
+namespace ascent::testing {
+namespace {
+
+struct Folder : TempDir {
+  Folder() { install_sample_thrust_file(*this); }
+};
+
+/// ascent-trim with `arguments` in `dir`, run to its end.
+struct ToolRun {
+  int status;
+  std::string out;
+  std::string err;
+};
+ToolRun run_tool(const TempDir& dir, std::vector<std::string> arguments) {
+  Launch launch = launch_of(ASCENT_TRIM_EXE, dir.path(), std::move(arguments));
+  launch.input_file = "/dev/null";
+  RunningProgram program(launch);
+  const int status = program.wait();
+  return {status, program.standard_output(), program.standard_error()};
+}
+
+/// The line of `text` that starts with `start` ("" when none does).
+std::string line_starting(const std::string& text, const std::string& start) {
+  std::istringstream lines(text);
+  for (std::string line; std::getline(lines, line);) {
+    if (line.starts_with(start)) return line;
+  }
+  return "";
+}
+
+/// [kB] memory the process holds.
+long resident_kilobytes(pid_t pid) {
+  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+  for (std::string line; std::getline(status, line);) {
+    if (line.starts_with("VmRSS:")) return std::stol(line.substr(6));
+  }
+  return -1;
+}
+
+TEST(PerigeeBelowTheSurface, TheSummarySaysSoRightAfterTheOrbit) {
+  Folder dir;
+  const std::string warning =
+      "Warning! The perigee is below the Earth's surface: the upper stage is not in orbit.\r\n";
+  const SessionResult below = run_in_process(dir, "\n20\n15\n-1\n");
+  ASSERT_EQ(below.status, 0);
+  // The transcripts' line stays, and the warning follows the orbit line.
+  EXPECT_NE(below.standard_output.find("Upper Stage in Orbit! Remaining propellant = "),
+            std::string::npos);
+  const std::size_t orbit = below.standard_output.find("Perigee = -179.9 km, Apogee = ");
+  ASSERT_NE(orbit, std::string::npos);
+  const std::size_t next_line = below.standard_output.find("\r\n", orbit) + 2;
+  EXPECT_EQ(below.standard_output.substr(next_line, warning.size()), warning);
+  const SessionResult above = run_in_process(dir, "\n20\n18\n-1\n");
+  EXPECT_EQ(above.standard_output.find("Warning!"), std::string::npos);
+}
+
+TEST(PerigeeBelowTheSurface, IsNoOrbitForTheFlightInterface) {
+  const Vehicle vehicle;
+  const ThrustHistory thrust = ThrustHistory::read(std::string(ASCENT_DATA_DIR) + "/s1.dat");
+  trim::FlightRequest request{&vehicle, &thrust, *trim::typed_number("20"),
+                              *trim::typed_number("15"), nullptr};
+  const trim::FlightOutcome outcome = trim::fly(request);
+  EXPECT_TRUE(outcome.separated);
+  EXPECT_FALSE(outcome.in_orbit);
+  EXPECT_LT(outcome.perigee, 0.0);
+}
+
+TEST(PerigeeBelowTheSurface, TheTrimTakesItAsTooLowAndTheSweepMarksItsRows) {
+  Folder dir;
+  // At 5 s the average altitude reaches 200 km only where the perigee is
+  // still below the surface: no trim.
+  const ToolRun trim = run_tool(dir, {"trim", "-t", "5"});
+  EXPECT_EQ(trim.status, 1);
+  EXPECT_NE(trim.out.find(" the perigee is below the surface (no orbit), from maxa "),
+            std::string::npos)
+      << trim.out;
+
+  const ToolRun table = run_tool(dir, {"sweep", "--from", "5", "--to", "30", "--step", "5"});
+  EXPECT_EQ(table.status, 0) << table.err;
+  EXPECT_NE(
+      line_starting(table.out, "         5  not trimmed: ").find("perigee is below the surface"),
+      std::string::npos)
+      << table.out;
+  // 10 and 15 s run the upper stage dry: trimmed, but infeasible.
+  for (const char* turn : {"        10 ", "        15 "}) {
+    EXPECT_TRUE(line_starting(table.out, turn).ends_with("  infeasible: propellant short"))
+        << table.out;
+  }
+  EXPECT_FALSE(line_starting(table.out, "        20 ").ends_with("infeasible: propellant short"));
+  EXPECT_TRUE(line_starting(table.out, "Largest payload: ")
+                  .ends_with(" at turn time 30 s (maxa 19.461161 deg), the last turn time swept: a "
+                             "longer one may carry "
+                             "more."))
+      << table.out;
+
+  const ToolRun csv =
+      run_tool(dir, {"sweep", "--from", "10", "--to", "20", "--step", "5", "--csv"});
+  EXPECT_TRUE(line_starting(csv.out, "10,").ends_with(",infeasible")) << csv.out;
+  EXPECT_TRUE(line_starting(csv.out, "20,").ends_with(",trimmed")) << csv.out;
+}
+
+TEST(SweepRun, TheLargestPayloadAtTheFirstTurnTimeSaysSo) {
+  Folder dir;
+  const ToolRun run = run_tool(dir, {"sweep", "--from", "118", "--to", "121"});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_TRUE(line_starting(run.out, "Largest payload: ")
+                  .ends_with(", the first turn time swept: a shorter one may carry more."))
+      << run.out;
+  EXPECT_NE(line_starting(run.out, "       121  not trimmed: Turn time too long"), "");
+}
+
+TEST(SweepRun, ATurnTimeThatCannotBeFlownGetsItsReasonAndTheSweepGoesOn) {
+  Folder dir;
+  std::string cut;
+  std::istringstream sample(sample_thrust_file());
+  for (std::string line; cut.size() < 1000 && std::getline(sample, line);) cut += line + "\n";
+  dir.write("cut.dat", cut);
+  const ToolRun run = run_tool(dir, {"-f", "cut.dat", "sweep", "--from", "10", "--to", "12"});
+  EXPECT_EQ(run.status, 1);
+  for (const char* turn : {"        10  ", "        11  ", "        12  "}) {
+    const std::string row = line_starting(run.out, turn);
+    EXPECT_NE(row.find("cannot be flown: the booster thrust file \"cut.dat\" ends after record "),
+              std::string::npos)
+        << run.out;
+  }
+  EXPECT_NE(run.out.find("No turn time could be trimmed to a feasible flight."), std::string::npos);
+}
+
+TEST(SweepRun, AMillionTurnTimesStreamInLittleMemoryAndAnInterruptKeepsTheRows) {
+  Folder dir;
+  RunningProgram program(
+      launch_of(ASCENT_TRIM_EXE, dir.path(),
+                {"sweep", "--from", "10", "--to", "1000", "--step", "0.001", "-j", "2", "--csv"}));
+  // 990001 turn times: rows come out long before the last is done.
+  ASSERT_TRUE(program.wait_for_output("\n10.002,", std::chrono::minutes(2)));
+  const long resident = resident_kilobytes(program.pid());
+  program.interrupt(SIGINT);
+  EXPECT_EQ(program.wait(), 128 + SIGINT);
+  EXPECT_TRUE(program.signalled());
+  // The sanitizers' own memory aside, a few megabytes; a table held whole took hundreds.
+  EXPECT_LT(resident, 100 * 1024) << "kB";
+  const std::string& out = program.standard_output();
+  ASSERT_TRUE(out.ends_with("\n")) << out.substr(out.size() - 100);
+  std::istringstream lines(out);
+  std::string line;
+  std::getline(lines, line);
+  EXPECT_TRUE(line.starts_with("turn time [s],")) << line;
+  std::size_t rows = 0;
+  while (std::getline(lines, line)) {
+    EXPECT_TRUE(line.starts_with(
+        trim::typed_number(10.0 + 0.001 * static_cast<double>(rows), 6).text + ","))
+        << line;
+    ++rows;
+  }
+  EXPECT_GE(rows, 3u);
+  EXPECT_EQ(program.standard_error(), "");
+}
+
+}  // namespace
+}  // namespace ascent::testing

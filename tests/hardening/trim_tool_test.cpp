@@ -1,0 +1,161 @@
+// ascent-trim's command line and outputs: every numeric option refuses
+// values that are no numbers or out of its range as a bad command line
+// (status 2, the option named), and an output that cannot be written is a
+// failure (status 101, said on the standard error), never a success.
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <string>
+#include <vector>
+
+#include "hardening/hardening_support.hpp"
+#include "hardening/running_program.hpp"
+#include "tools/trim/command_line.hpp"
+
+namespace ascent::testing {
+namespace {
+
+struct Folder : TempDir {
+  Folder() { install_sample_thrust_file(*this); }
+};
+
+Launch trim_tool(const TempDir& dir, std::vector<std::string> arguments) {
+  Launch launch = launch_of(ASCENT_TRIM_EXE, dir.path(), std::move(arguments));
+  launch.input_file = "/dev/null";
+  return launch;
+}
+
+/// The command line as the program reads it.
+trim::CommandLineOutcome parsed(std::vector<std::string> arguments) {
+  arguments.insert(arguments.begin(), "ascent-trim");
+  std::vector<const char*> argv;
+  for (const std::string& argument : arguments) argv.push_back(argument.c_str());
+  return trim::parse_command_line(static_cast<int>(argv.size()), argv.data());
+}
+
+TEST(TrimCommandLine, NumbersThatAreNoneOrOutOfRangeAreBadCommandLines) {
+  struct Case {
+    std::vector<std::string> options;  // before "trim -t 20", or a sweep's own
+    std::string named;
+  };
+  const std::vector<std::string> sweep = {"sweep", "--from", "10", "--to", "30"};
+  const auto with = [&](std::vector<std::string> more) {
+    std::vector<std::string> all = sweep;
+    all.insert(all.end(), more.begin(), more.end());
+    return all;
+  };
+  const std::vector<Case> cases = {
+      {{"--tolerance", "nan", "trim", "-t", "20"}, "--tolerance"},
+      {{"--tolerance", "-nan", "trim", "-t", "20"}, "--tolerance"},
+      {{"--tolerance", "inf", "trim", "-t", "20"}, "--tolerance"},
+      {{"--tolerance", "1e400", "trim", "-t", "20"}, "--tolerance"},
+      {{"--tolerance", "1e-400", "trim", "-t", "20"}, "--tolerance"},
+      {{"--tolerance", "0", "trim", "-t", "20"}, "--tolerance"},
+      {{"--start-maxa", "nan", "trim", "-t", "20"}, "--start-maxa"},
+      {{"--start-maxa", "-inf", "trim", "-t", "20"}, "--start-maxa"},
+      {{"--start-maxa", "90.5", "trim", "-t", "20"}, "--start-maxa"},
+      {{"--start-maxa", "0x10", "trim", "-t", "20"}, "--start-maxa"},
+      {{"--max-flights", "nan", "trim", "-t", "20"}, "--max-flights"},
+      {{"--max-flights", "1e3", "trim", "-t", "20"}, "--max-flights"},
+      {{"--max-flights", "99999999999999999999999", "trim", "-t", "20"}, "--max-flights"},
+      {{"--max-flights", "1", "trim", "-t", "20"}, "--max-flights"},
+      {{"trim", "-t", "nan"}, "--turn-time"},
+      {{"events", "-t", "inf"}, "--turn-time"},
+      {{"history", "-t", "0.5"}, "--turn-time"},
+      {{"sweep", "--from", "nan", "--to", "30"}, "--from"},
+      {{"sweep", "--from", "10", "--to", "inf"}, "--to"},
+      {{"sweep", "--from", "0.5", "--to", "30"}, "--from"},
+      {{"sweep", "--from", "10", "--to", "1001"}, "--to"},
+      {with({"--step", "nan"}), "--step"},
+      {with({"--step", "1e-7"}), "--step"},
+      {with({"--step", "-1"}), "--step"},
+      {with({"-j", "nan"}), "--jobs"},
+      {with({"-j", "-1"}), "--jobs"},
+      {with({"-j", "1025"}), "--jobs"},
+      {{"sweep", "--from", "30", "--to", "10"}, "--to"},
+      {{"sweep", "--from", "1", "--to", "1000", "--step", "0.000999"}, "--step"},
+  };
+  Folder dir;
+  for (const Case& c : cases) {
+    std::string shown;
+    for (const std::string& option : c.options) shown += option + " ";
+    SCOPED_TRACE(shown);
+    RunningProgram program(trim_tool(dir, c.options));
+    EXPECT_EQ(program.wait(), 2);
+    EXPECT_EQ(program.standard_output(), "");
+    EXPECT_NE(program.standard_error().find(c.named), std::string::npos)
+        << program.standard_error();
+  }
+}
+
+TEST(TrimCommandLine, TheEndsOfEachRangeAreTaken) {
+  const trim::CommandLineOutcome trim = parsed(
+      {"--tolerance", "0.001", "--start-maxa", "90", "--max-flights", "10000", "trim", "-t", "1"});
+  ASSERT_TRUE(trim.line) << trim.standard_error;
+  EXPECT_EQ(trim.line->settings.tolerance, 0.001);
+  EXPECT_EQ(trim.line->settings.start_maxa, 90.0);
+  EXPECT_EQ(trim.line->settings.max_flights, 10000);
+  EXPECT_EQ(trim.line->turn_time.value, 1.0);
+  const trim::CommandLineOutcome sweep =
+      parsed({"sweep", "--from", "1", "--to", "1000", "--step", "1e-3", "-j", "0", "--csv"});
+  ASSERT_TRUE(sweep.line) << sweep.standard_error;
+  EXPECT_EQ(sweep.line->command, trim::Command::sweep);
+  EXPECT_EQ(sweep.line->step, 0.001);
+  EXPECT_EQ(sweep.line->format, trim::Format::csv);
+  // Help is no failure, and ends nothing but the reading.
+  const trim::CommandLineOutcome help = parsed({"--help"});
+  EXPECT_FALSE(help.line);
+  EXPECT_EQ(help.status, 0);
+  EXPECT_NE(help.standard_output.find("sweep"), std::string::npos);
+}
+
+TEST(TrimOutput, AStandardOutputThatCannotBeWrittenIsError101) {
+  const std::vector<std::vector<std::string>> commands = {
+      {"trim", "-t", "20"},
+      {"events", "-t", "20"},
+      {"history", "-t", "20"},
+      {"sweep", "--from", "20", "--to", "21", "-j", "1"},
+  };
+  Folder dir;
+  for (const std::vector<std::string>& command : commands) {
+    SCOPED_TRACE(command.front());
+    Launch full = trim_tool(dir, command);
+    full.output_file = "/dev/full";
+    RunningProgram on_full(full);
+    EXPECT_EQ(on_full.wait(), 101);
+    EXPECT_EQ(on_full.standard_error(),
+              "ascent-trim: cannot write to \"standard output\": No space left on device\n");
+    Launch closed = trim_tool(dir, command);
+    closed.close_standard_output = true;
+    RunningProgram on_closed(closed);
+    EXPECT_EQ(on_closed.wait(), 101);
+    EXPECT_EQ(on_closed.standard_error(),
+              "ascent-trim: cannot write to \"standard output\": Bad file descriptor\n");
+  }
+}
+
+TEST(TrimOutput, AHistoryFileThatMeetsAFullDiskEndsOnAWholeLine) {
+  Folder dir;
+  Launch launch = trim_tool(dir, {"history", "-t", "20", "-o", "flight.csv"});
+  launch.file_size_limit = 50001;
+  RunningProgram program(launch);
+  EXPECT_EQ(program.wait(), 101);
+  EXPECT_EQ(program.standard_error(),
+            "ascent-trim: cannot write to \"flight.csv\": File too large\n");
+  const std::string csv = dir.read("flight.csv");
+  EXPECT_GT(csv.size(), 49000u);
+  EXPECT_LE(csv.size(), 50001u);
+  EXPECT_TRUE(csv.ends_with("\n"));
+}
+
+TEST(TrimOutput, AReaderThatGoesAwayEndsTheSweepBySigpipe) {
+  Folder dir;
+  RunningProgram program(trim_tool(dir, {"sweep", "--from", "10", "--to", "40", "-j", "2"}));
+  ASSERT_TRUE(program.wait_for_output("[deg]"));
+  program.close_output();
+  EXPECT_EQ(program.wait(), 128 + SIGPIPE);
+  EXPECT_EQ(program.standard_error(), "");
+}
+
+}  // namespace
+}  // namespace ascent::testing
