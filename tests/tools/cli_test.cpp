@@ -165,5 +165,23 @@ TEST(CommandLine, AVehicleDeckAndATargetAltitude) {
   EXPECT_EQ(trim_program("trim -t 20 --target-altitude 99999").status, 2);
 }
 
+TEST(CommandLine, HelpReadsAsAPersonWouldWriteIt) {
+  for (const char* command : {"--help", "trim --help", "sweep --help", "dispersions --help"}) {
+    const ProgramRun help = trim_program(command);
+    EXPECT_EQ(help.status, 0) << command;
+    for (const char* placeholder : {"TEXT", ":NUMBER", ":DIR", "UINT", "FOLDER/"}) {
+      EXPECT_EQ(help.out.find(placeholder), std::string::npos) << command << ": " << placeholder;
+    }
+  }
+}
+
+TEST(CommandLine, RunFilesGoToAFolderMadeIfMissing) {
+  TempDir dir;
+  install_sample_thrust_file(dir);
+  const ProgramRun run = trim_program("trim -t 20 --run-files new/run", dir);
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(dir.read("new/run/run.txt").find("Recommended maxa"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace ascent::testing

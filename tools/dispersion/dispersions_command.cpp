@@ -26,18 +26,24 @@ CLI::App* add_dispersions_command(CLI::App& app, DispersionsOptions& options) {
       "the payload met with 99.865 % probability");
   command->add_option("-n,--cases", options.cases, "Cases flown")
       ->capture_default_str()
-      ->check(CLI::Range(std::size_t{1}, std::size_t{1000000}));
-  command->add_option("--seed", options.seed, "Seed of the random draws")->capture_default_str();
+      ->check(CLI::Range(std::size_t{1}, std::size_t{1000000}).description(""))
+      ->type_name("N");
+  command->add_option("--seed", options.seed, "Seed of the random draws")
+      ->capture_default_str()
+      ->type_name("N");
   command->add_flag("--open-loop", options.open_loop,
                     "Fly the nominal trimmed angle in every case (default: trim every case)");
   command
       ->add_option("--set", options.set_file,
                    "Dispersion set in TOML (default: the built-in data/dispersions.toml)")
-      ->check(CLI::ExistingFile);
+      ->check(CLI::Validator(CLI::ExistingFile).description(""))
+      ->type_name("FILE");
   command->add_option("-j,--jobs", options.jobs, "Threads (0: one per core)")
       ->capture_default_str()
-      ->check(CLI::Range(0u, 1024u));
-  command->add_option("-o,--output", options.cases_file, "CSV file of the cases, a row per case");
+      ->check(CLI::Range(0u, 1024u).description(""))
+      ->type_name("N");
+  command->add_option("-o,--output", options.cases_file, "CSV file of the cases, a row per case")
+      ->type_name("FILE");
   return command;
 }
 

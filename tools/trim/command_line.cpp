@@ -24,12 +24,12 @@ constexpr long long MOST_JOBS = 1024;
 /// A number in the program's grammar from `minimum` to `maximum`.
 CLI::Validator number_in(double minimum, double maximum) {
   return CLI::Validator([=](std::string& text) { return number_fault(text, minimum, maximum); },
-                        "NUMBER");
+                        "");
 }
 
 CLI::Validator count_in(long long minimum, long long maximum) {
   return CLI::Validator([=](std::string& text) { return count_fault(text, minimum, maximum); },
-                        "INTEGER");
+                        "");
 }
 
 /// An option whose text, once checked, sets `value`.
@@ -54,9 +54,10 @@ CommandLineOutcome parse_command_line(int argc, const char* const* argv) {
   CommandLine line;
   TrimSettings& settings = line.settings;
   CLI::App app{
-      "Trims the launch vehicle's ascent to a 200 km orbit: the maximum angle of attack for a "
-      "turn time, a sweep of turn times for the largest payload, and the events and time "
-      "history of a trimmed flight.",
+      "Trims the launch vehicle's ascent to its target orbit (200 km for the built-in vehicle): "
+      "the maximum angle of attack for a turn time, a sweep of turn times for the largest "
+      "payload, the events and time history of a trimmed flight, and Monte Carlo dispersion "
+      "studies.",
       "ascent-trim"};
   app.require_subcommand(1);
   app.fallthrough();
@@ -76,27 +77,32 @@ CommandLineOutcome parse_command_line(int argc, const char* const* argv) {
   bool csv = false;
   app.add_option("-f,--thrust-file", line.thrust_file, "Booster thrust file")
       ->capture_default_str()
-      ->check(CLI::ExistingFile);
+      ->check(CLI::Validator(CLI::ExistingFile).description(""))
+      ->type_name("FILE");
   app.add_option("--vehicle", line.vehicle_file,
                  "Vehicle deck to fly (TOML, as data/vehicle.toml); default: the built-in vehicle")
       ->type_name("FILE");
   app.add_flag("--csv", csv, "Write CSV instead of a readable table");
   add_number(app, "--tolerance", settings.tolerance,
              "[m] Largest miss of the target average altitude")
-      ->default_str(std::to_string(settings.tolerance))
-      ->check(number_in(SMALLEST_TOLERANCE, LARGEST_TOLERANCE));
+      ->default_str(typed_number(settings.tolerance, 6).text)
+      ->check(number_in(SMALLEST_TOLERANCE, LARGEST_TOLERANCE))
+      ->type_name("METRES");
   add_number(app, "--start-maxa", settings.start_maxa, "[deg] First maximum angle of attack flown")
-      ->default_str(std::to_string(settings.start_maxa))
-      ->check(number_in(SMALLEST_START_MAXA, settings.largest_maxa));
+      ->default_str(typed_number(settings.start_maxa, 6).text)
+      ->check(number_in(SMALLEST_START_MAXA, settings.largest_maxa))
+      ->type_name("DEGREES");
   add_number(app, "--max-flights", settings.max_flights, "Flights a trim may take")
       ->default_str(std::to_string(settings.max_flights))
-      ->check(count_in(FEWEST_FLIGHTS, MOST_FLIGHTS));
+      ->check(count_in(FEWEST_FLIGHTS, MOST_FLIGHTS))
+      ->type_name("N");
 
   std::string turn_time_text;
   const auto add_turn_time = [&](CLI::App* command) {
     command->add_option("-t,--turn-time", turn_time_text, "[s] Turn time, at least 1")
         ->required()
-        ->check(number_in(1.0, std::numeric_limits<double>::infinity()));
+        ->check(number_in(1.0, std::numeric_limits<double>::infinity()))
+        ->type_name("SECONDS");
   };
 
   const VehicleField& target_field = *find_vehicle_field("target.altitude");
@@ -105,7 +111,8 @@ CommandLineOutcome parse_command_line(int argc, const char* const* argv) {
     add_number(*command, "--target-altitude", target_altitude,
                "[m] Average orbit altitude aimed at, instead of the vehicle's target.altitude "
                "(200000 for the built-in vehicle)")
-        ->check(number_in(target_field.minimum, target_field.maximum));
+        ->check(number_in(target_field.minimum, target_field.maximum))
+        ->type_name("METRES");
   };
 
   CLI::App* trim = app.add_subcommand(
@@ -113,30 +120,37 @@ CommandLineOutcome parse_command_line(int argc, const char* const* argv) {
   add_turn_time(trim);
   add_target_altitude(trim);
   trim->add_option("--run-files", line.run_files,
-                   "Fly the trimmed flight as ascent does with an output file: FOLDER/run.txt, "
-                   "the four plot files and const_n.hpp")
-      ->check(CLI::ExistingDirectory);
+                   "Also write the trimmed flight as ascent writes it with an output file: "
+                   "run.txt, the four plot files and const_n.hpp in FOLDER (made if missing)")
+      ->type_name("FOLDER");
 
   CLI::App* events = app.add_subcommand("events", "The events of the trimmed flight");
   add_turn_time(events);
 
   CLI::App* history = app.add_subcommand("history", "The trimmed flight step by step, as CSV");
   add_turn_time(history);
-  history->add_option("-o,--output", line.history_file, "CSV file (default: the standard output)");
+  history->add_option("-o,--output", line.history_file, "CSV file (default: the standard output)")
+      ->type_name("FILE");
 
   CLI::App* sweep_command =
       app.add_subcommand("sweep", "Trims a range of turn times: the trade table of payload");
   const CLI::Validator turn_times = number_in(SWEEP_FIRST_TURN_TIME, SWEEP_LAST_TURN_TIME);
   add_number(*sweep_command, "--from", line.from, "[s] First turn time")
       ->required()
-      ->check(turn_times);
-  add_number(*sweep_command, "--to", line.to, "[s] Last turn time")->required()->check(turn_times);
+      ->check(turn_times)
+      ->type_name("SECONDS");
+  add_number(*sweep_command, "--to", line.to, "[s] Last turn time")
+      ->required()
+      ->check(turn_times)
+      ->type_name("SECONDS");
   add_number(*sweep_command, "--step", line.step, "[s] Between turn times")
       ->default_str("1")
-      ->check(number_in(SWEEP_SMALLEST_STEP, SWEEP_LAST_TURN_TIME));
+      ->check(number_in(SWEEP_SMALLEST_STEP, SWEEP_LAST_TURN_TIME))
+      ->type_name("SECONDS");
   add_number(*sweep_command, "-j,--jobs", line.jobs, "Threads (0: one per core)")
       ->default_str("0")
-      ->check(count_in(0, MOST_JOBS));
+      ->check(count_in(0, MOST_JOBS))
+      ->type_name("N");
   add_target_altitude(sweep_command);
 
   CLI::App* dispersions = dispersion::add_dispersions_command(app, line.dispersions);
