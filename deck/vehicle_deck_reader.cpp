@@ -17,6 +17,7 @@
 #include "deck/nearest_name.hpp"
 #include "deck/shortest_text.hpp"
 #include "deck/toml.hpp"
+#include "deck/toml_words.hpp"
 #include "deck/vehicle_checks.hpp"
 #include "deck/vehicle_deck.hpp"
 #include "mission/vehicle_fields.hpp"
@@ -27,32 +28,6 @@ namespace {
 
 std::string in_quotes(std::string_view name) {
   return "\"" + std::string(name) + "\"";
-}
-
-std::string type_name(const toml::node& node) {
-  switch (node.type()) {
-    case toml::node_type::table:
-      return "a table";
-    case toml::node_type::array:
-      return "an array";
-    case toml::node_type::string:
-      return "a string";
-    case toml::node_type::integer:
-      return "an integer";
-    case toml::node_type::floating_point:
-      return "a float";
-    case toml::node_type::boolean:
-      return "a boolean";
-    case toml::node_type::date:
-      return "a date";
-    case toml::node_type::time:
-      return "a time";
-    case toml::node_type::date_time:
-      return "a date-time";
-    case toml::node_type::none:
-      break;
-  }
-  return "nothing";
 }
 
 /// The entries of a table in the order of the file.
@@ -131,7 +106,7 @@ class DeckReader {
     const toml::table* table = node.as_table();
     if (table == nullptr) {
       fail(name.source(), in_quotes(key) + " must be the table [" + std::string(key) + "], not " +
-                              type_name(node));
+                              std::string(toml_type_words(node.type())));
     }
     for (const auto& [entry, value] : in_file_order(*table)) {
       const std::string full = std::string(key) + "." + std::string(entry->str());
@@ -153,7 +128,7 @@ class DeckReader {
            name + " must be " +
                (f.whole ? "a whole number (an integer)"
                         : "a number (a float or an integer) in " + std::string(f.unit)) +
-               ", not " + type_name(node));
+               ", not " + std::string(toml_type_words(node.type())));
     }
     const double x = integer != nullptr ? static_cast<double>(integer->get()) : floating->get();
     if (std::string fault = field_value_fault(f, x); !fault.empty()) fail(node.source(), fault);

@@ -86,7 +86,7 @@ TEST(DispersionFile, EveryMistakeIsPlacedAndExplained) {
       {"[core]\nthrust = 0.01", "set.toml:2:10: core.thrust must be a table"},
       {"core = 3", "set.toml:1:8: \"core\" must be a table of parameters"},
       {"[core]\nthrust = { uniform = 0.1 }",
-       "core.thrust.uniform must be an array of two bounds, [low, high], not a floating-point"},
+       "core.thrust.uniform must be an array of two bounds, [low, high], not a float"},
       {"[core]\nthrust = { uniform = [0.1] }", "not 1 values"},
       {"[core]\nthrust = { uniform = [-0.1, true] }",
        "core.thrust.uniform high bound must be a number, not a boolean"},

@@ -1,6 +1,5 @@
 #include "tools/dispersion/dispersion_file.hpp"
 
-#include <toml++/toml.h>
 
 #include <algorithm>
 #include <array>
@@ -10,6 +9,9 @@
 #include <optional>
 
 #include "base/read_file.hpp"
+#include "deck/nearest_name.hpp"
+#include "deck/toml.hpp"
+#include "deck/toml_words.hpp"
 #include "tools/dispersion/default_dispersions.hpp"
 
 namespace ascent::dispersion {
@@ -24,32 +26,6 @@ std::string in_quotes(std::string_view text) {
   quoted.append(text);
   quoted += '"';
   return quoted;
-}
-
-std::string_view type_name(toml::node_type type) {
-  switch (type) {
-    case toml::node_type::table:
-      return "a table";
-    case toml::node_type::array:
-      return "an array";
-    case toml::node_type::string:
-      return "a string";
-    case toml::node_type::integer:
-      return "an integer";
-    case toml::node_type::floating_point:
-      return "a floating-point number";
-    case toml::node_type::boolean:
-      return "a boolean";
-    case toml::node_type::date:
-      return "a date";
-    case toml::node_type::time:
-      return "a time";
-    case toml::node_type::date_time:
-      return "a date-time";
-    case toml::node_type::none:
-      break;
-  }
-  return "nothing";
 }
 
 /// Every name a parameter may have: the vehicle's fields and the scale factors.
@@ -114,7 +90,7 @@ void SetReader::list_group(const toml::key& group, const toml::node& node,
   if (table == nullptr) {
     fail(node.source(), in_quotes(group.str()) + " must be a table of parameters (as [" +
                             std::string(group.str()) + "]), not " +
-                            std::string(type_name(node.type())));
+                            std::string(toml_type_words(node.type())));
   }
   for (const auto& [key, parameter] : *table) {
     entries.push_back({std::string(group.str()) + "." + std::string(key.str()), &key, &parameter});
@@ -132,7 +108,7 @@ void SetReader::read_parameter(const std::string& name, const toml::key& key,
   if (table == nullptr) {
     fail(node.source(), name + " must be a table with its distribution, as { " +
                             std::string(SIGMA_RELATIVE_KEY) + " = 0.01 }, not " +
-                            std::string(type_name(node.type())));
+                            std::string(toml_type_words(node.type())));
   }
   const Distribution d = distribution(name, *table);
   try {
@@ -176,7 +152,7 @@ Distribution SetReader::distribution(const std::string& name, const toml::table&
     const toml::array* bounds = value->as_array();
     if (bounds == nullptr || bounds->size() != 2) {
       fail(value->source(), what + " must be an array of two bounds, [low, high], not " +
-                                (bounds == nullptr ? std::string(type_name(value->type()))
+                                (bounds == nullptr ? std::string(toml_type_words(value->type()))
                                                    : std::to_string(bounds->size()) + " values"));
     }
     d.low = number(what + " low bound", *bounds->get(0));
@@ -191,7 +167,7 @@ Distribution SetReader::distribution(const std::string& name, const toml::table&
 double SetReader::number(const std::string& what, const toml::node& node) const {
   const std::optional<double> value = node.is_number() ? node.value<double>() : std::nullopt;
   if (!value) {
-    fail(node.source(), what + " must be a number, not " + std::string(type_name(node.type())));
+    fail(node.source(), what + " must be a number, not " + std::string(toml_type_words(node.type())));
   }
   if (!std::isfinite(*value)) fail(node.source(), what + " must be a finite number");
   return *value;
@@ -199,34 +175,6 @@ double SetReader::number(const std::string& what, const toml::node& node) const 
 
 }  // namespace
 
-std::string_view nearest_name(std::string_view name, const std::vector<std::string>& candidates) {
-  // Levenshtein distance, one row at a time.
-  const auto distance = [&](std::string_view other) {
-    std::vector<std::size_t> row(other.size() + 1);
-    for (std::size_t j = 0; j < row.size(); ++j) row[j] = j;
-    for (std::size_t i = 1; i <= name.size(); ++i) {
-      std::size_t diagonal = row[0];
-      row[0] = i;
-      for (std::size_t j = 1; j <= other.size(); ++j) {
-        const std::size_t above = row[j];
-        row[j] = std::min(
-            {row[j] + 1, row[j - 1] + 1, diagonal + (name[i - 1] == other[j - 1] ? 0u : 1u)});
-        diagonal = above;
-      }
-    }
-    return row.back();
-  };
-  std::string_view best;
-  std::size_t best_distance = std::numeric_limits<std::size_t>::max();
-  for (const std::string& candidate : candidates) {
-    const std::size_t d = distance(candidate);
-    if (d < best_distance) {
-      best = candidate;
-      best_distance = d;
-    }
-  }
-  return best;
-}
 
 DispersionSet parse_dispersion_set(std::string_view text, std::string_view source) {
   toml::table root;

@@ -45,8 +45,4 @@ inline constexpr std::string_view UNIFORM_RELATIVE_KEY = "uniform_relative";
 /// The default set, data/dispersions.toml as it was built in.
 [[nodiscard]] const DispersionSet& default_dispersion_set();
 
-/// The nearest of `candidates` to `name` by edit distance (the first of equals).
-[[nodiscard]] std::string_view nearest_name(std::string_view name,
-                                            const std::vector<std::string>& candidates);
-
 }  // namespace ascent::dispersion
