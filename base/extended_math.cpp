@@ -91,13 +91,11 @@ struct Nearest {
   std::int64_t integer;
 };
 
-/// Adding 1.5 * 2^63 leaves no fraction bits, and the integer then sits in
-/// the low bits of the significand (two's complement about its top bits).
+/// One x87 store-integer instruction (errno is not kept in this file), so
+/// that it works in any precision of the unit, valgrind's 53 bits included.
 Nearest nearest_integer(Extended t) {
-  constexpr Extended SHIFT = 0xC000000000000000p0L;
-  const Extended shifted = t + SHIFT;
-  const std::uint64_t significand = std::bit_cast<ExtendedImage>(shifted).significand;
-  return {shifted - SHIFT, static_cast<std::int64_t>(significand - 0xC000000000000000u)};
+  const std::int64_t n = std::lrint(t);
+  return {static_cast<Extended>(n), n};
 }
 
 /// c[0] + c[1] x + c[2] x^2 + ... by Horner's rule.
@@ -112,18 +110,15 @@ Extended polynomial(Extended x, const std::array<Extended, N>& c) {
 // where the first term left out stays below 2^-75 of the result.
 
 /// (sin d - d) / d^3 in powers of d^2; |d| <= 1/128.
-constexpr std::array<Extended, 4> SINE_TAIL = {-1.0L / 6, 1.0L / 120, -1.0L / 5040,
-                                               1.0L / 362880};
+constexpr std::array<Extended, 4> SINE_TAIL = {-1.0L / 6, 1.0L / 120, -1.0L / 5040, 1.0L / 362880};
 /// (cos d - 1) / d^2 in powers of d^2; |d| <= 1/128.
-constexpr std::array<Extended, 4> COSINE_TAIL = {-1.0L / 2, 1.0L / 24, -1.0L / 720,
-                                                 1.0L / 40320};
+constexpr std::array<Extended, 4> COSINE_TAIL = {-1.0L / 2, 1.0L / 24, -1.0L / 720, 1.0L / 40320};
 /// (e^r - 1 - r) / r^2; |r| <= ln2/128.
 constexpr std::array<Extended, 7> EXPONENTIAL_TAIL = {
     1.0L / 2, 1.0L / 6, 1.0L / 24, 1.0L / 120, 1.0L / 720, 1.0L / 5040, 1.0L / 40320};
 /// (log(1 + z) - z) / z^2; |z| < 2^-7.
-constexpr std::array<Extended, 9> LOGARITHM_TAIL = {-1.0L / 2, 1.0L / 3,  -1.0L / 4,
-                                                    1.0L / 5,  -1.0L / 6, 1.0L / 7,
-                                                    -1.0L / 8, 1.0L / 9,  -1.0L / 10};
+constexpr std::array<Extended, 9> LOGARITHM_TAIL = {
+    -1.0L / 2, 1.0L / 3, -1.0L / 4, 1.0L / 5, -1.0L / 6, 1.0L / 7, -1.0L / 8, 1.0L / 9, -1.0L / 10};
 /// (atan u - u) / u^3 in powers of u^2; |u| <= tan(1/64).
 constexpr std::array<Extended, 5> ARCTANGENT_TAIL = {-1.0L / 3, 1.0L / 5, -1.0L / 7, 1.0L / 9,
                                                      -1.0L / 11};
@@ -153,16 +148,16 @@ SineCosine sine_cosine_of_reduced(Pair a) {
   const Extended sin_d = ds.head + sin_rest;
   const Extended cos_d = 1.0L + cos_less_1;
 
-  // sin a = S cos d + C sin d = S_h + C_h d_h + [C_h sin_rest + S_h cos_less_1 + S_t cos d + C_t sin d]
+  // sin a = S cos d + C sin d
+  //       = S_h + C_h d_h + [C_h sin_rest + S_h cos_less_1 + S_t cos d + C_t sin d]
   const Pair sin_head = fast_two_sum(row.sin_head, row.cos_head * ds.head);
-  const Extended sin_tail = sin_head.tail + row.cos_head * sin_rest +
-                            row.sin_head * cos_less_1 + row.sin_tail * cos_d +
-                            row.cos_tail * sin_d;
-  // cos a = C cos d - S sin d = C_h - S_h d_h + [C_h cos_less_1 - S_h sin_rest + C_t cos d - S_t sin d]
+  const Extended sin_tail = sin_head.tail + row.cos_head * sin_rest + row.sin_head * cos_less_1 +
+                            row.sin_tail * cos_d + row.cos_tail * sin_d;
+  // cos a = C cos d - S sin d
+  //       = C_h - S_h d_h + [C_h cos_less_1 - S_h sin_rest + C_t cos d - S_t sin d]
   const Pair cos_head = fast_two_sum(row.cos_head, -(row.sin_head * ds.head));
-  const Extended cos_tail = cos_head.tail + row.cos_head * cos_less_1 -
-                            row.sin_head * sin_rest + row.cos_tail * cos_d -
-                            row.sin_tail * sin_d;
+  const Extended cos_tail = cos_head.tail + row.cos_head * cos_less_1 - row.sin_head * sin_rest +
+                            row.cos_tail * cos_d - row.sin_tail * sin_d;
   return {sin_head.head + sin_tail, cos_head.head + cos_tail};
 }
 
@@ -217,19 +212,24 @@ SineCosine sine_cosine(Extended x) {
   const Pair r = fast_two_sum(partial.head, partial.tail - n.value * tables::HALF_PI_3);
 
   const bool negative = r.head < 0.0L;
-  const SineCosine of_magnitude =
-      sine_cosine_of_reduced(negative ? Pair{-r.head, -r.tail} : r);
+  const SineCosine of_magnitude = sine_cosine_of_reduced(negative ? Pair{-r.head, -r.tail} : r);
   const Extended sin_r = negative ? -of_magnitude.sin : of_magnitude.sin;
   const Extended cos_r = of_magnitude.cos;
   switch (n.integer & 3) {
-    case 0: return {sin_r, cos_r};
-    case 1: return {cos_r, -sin_r};
-    case 2: return {-sin_r, -cos_r};
-    default: return {-cos_r, sin_r};
+    case 0:
+      return {sin_r, cos_r};
+    case 1:
+      return {cos_r, -sin_r};
+    case 2:
+      return {-sin_r, -cos_r};
+    default:
+      return {-cos_r, sin_r};
   }
 }
 
-Extended sine(Extended x) { return sine_cosine(x).sin; }
+Extended sine(Extended x) {
+  return sine_cosine(x).sin;
+}
 
 Extended exponential(Extended x) {
   if (!(std::fabs(x) <= LARGEST_FAST_EXPONENT)) return std::exp(x);
@@ -244,8 +244,8 @@ Extended exponential(Extended x) {
 
   // 2^(j/64) e^r = T + T r + [T (r tail + q) + T tail (1 + r + q)]
   const Pair head = fast_two_sum(row.head, row.head * rs.head);
-  const Extended tail = head.tail + row.head * rs.tail + row.head * (r.tail + q) +
-                        row.tail * (1.0L + (r.head + q));
+  const Extended tail =
+      head.tail + row.head * rs.tail + row.head * (r.tail + q) + row.tail * (1.0L + (r.head + q));
   const std::int64_t m = k.integer >> 6;  // floor(k / 64)
   return (head.head + tail) * from_image(LEADING_BIT, static_cast<int>(m));
 }

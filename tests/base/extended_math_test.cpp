@@ -2,6 +2,8 @@
 // more than 1 ulp apart over the ranges a flight uses and at the edges of the
 // own evaluation, identical where the C library takes over, and exact where
 // the true value is known.
+#include "base/extended_math.hpp"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -13,8 +15,6 @@
 #include <numbers>
 #include <random>
 #include <vector>
-
-#include "base/extended_math.hpp"
 
 namespace ascent {
 namespace {
@@ -155,8 +155,8 @@ TEST(ExtendedMath, ExponentialWithinOneUlpOfTheLibrary) {
 TEST(ExtendedMath, ExponentialOutsideItsRangeIsTheLibrarys) {
   EXPECT_EQ(exponential(0.0L), 1.0L);
   EXPECT_EQ(exponential(-0.0L), 1.0L);
-  for (const Extended x : {11351.0L, 11357.0L, -11351.0L, -11400.0L, -20000.0L, INF, -INF,
-                           NOT_A_NUMBER}) {
+  for (const Extended x :
+       {11351.0L, 11357.0L, -11351.0L, -11400.0L, -20000.0L, INF, -INF, NOT_A_NUMBER}) {
     SCOPED_TRACE(static_cast<double>(x));
     EXPECT_EQ(ulps_apart(exponential(x), std::exp(x)), 0);
   }
@@ -172,8 +172,8 @@ TEST(ExtendedMath, LogarithmWithinOneUlpOfTheLibrary) {
                                          std::numeric_limits<Extended>::max()}));
   EXPECT_EQ(logarithm(1.0L), 0.0L);
   EXPECT_FALSE(std::signbit(logarithm(1.0L)));
-  for (const Extended x : {0.0L, -0.0L, -1.0L, std::numeric_limits<Extended>::denorm_min(), INF,
-                           NOT_A_NUMBER}) {
+  for (const Extended x :
+       {0.0L, -0.0L, -1.0L, std::numeric_limits<Extended>::denorm_min(), INF, NOT_A_NUMBER}) {
     SCOPED_TRACE(static_cast<double>(x));
     EXPECT_EQ(ulps_apart(logarithm(x), std::log(x)), 0);
   }
