@@ -20,6 +20,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <limits>
+#include <utility>
 
 #include "base/extended_math_tables.hpp"
 
@@ -98,66 +99,99 @@ Nearest nearest_integer(Extended t) {
   return {static_cast<Extended>(n), n};
 }
 
-/// c[0] + c[1] x + c[2] x^2 + ... by Horner's rule.
+/// c[0] + c[1] x + c[2] x^2 + ... by Estrin's scheme: neighbours paired
+/// into polynomials in x^2, recursively, so that the chain of dependent
+/// operations grows with log N rather than N.
 template <std::size_t N>
-Extended polynomial(Extended x, const std::array<Extended, N>& c) {
-  Extended sum = c[N - 1];
-  for (std::size_t i = N - 1; i-- > 0;) sum = sum * x + c[i];
-  return sum;
+Extended polynomial(Extended x, const std::array<Extended, N>& c);
+
+template <std::size_t N, std::size_t... I>
+Extended paired(Extended x, const std::array<Extended, N>& c, std::index_sequence<I...>) {
+  constexpr auto pair = [](Extended y, const std::array<Extended, N>& a, std::size_t i) {
+    return 2 * i + 1 < N ? a[2 * i] + a[2 * i + 1] * y : a[2 * i];
+  };
+  return polynomial(x * x, std::array<Extended, sizeof...(I)>{pair(x, c, I)...});
 }
 
-// Taylor coefficients, each rounded once by the compiler. The bounds say
-// where the first term left out stays below 2^-75 of the result.
+template <std::size_t N>
+Extended polynomial(Extended x, const std::array<Extended, N>& c) {
+  if constexpr (N == 1) {
+    return c[0];
+  } else {
+    return paired(x, c, std::make_index_sequence<(N + 1) / 2>{});
+  }
+}
 
-/// (sin d - d) / d^3 in powers of d^2; |d| <= 1/128.
-constexpr std::array<Extended, 4> SINE_TAIL = {-1.0L / 6, 1.0L / 120, -1.0L / 5040, 1.0L / 362880};
-/// (cos d - 1) / d^2 in powers of d^2; |d| <= 1/128.
-constexpr std::array<Extended, 4> COSINE_TAIL = {-1.0L / 2, 1.0L / 24, -1.0L / 720, 1.0L / 40320};
-/// (e^r - 1 - r) / r^2; |r| <= ln2/128.
-constexpr std::array<Extended, 7> EXPONENTIAL_TAIL = {
-    1.0L / 2, 1.0L / 6, 1.0L / 24, 1.0L / 120, 1.0L / 720, 1.0L / 5040, 1.0L / 40320};
+/// A coefficient held to 53 bits: it loads faster than an extended one.
+/// Those of the higher powers are: their rounding stays below 2^-76 of the
+/// result.
+constexpr Extended short_form(Extended c) {
+  return static_cast<double>(c);
+}
+
+// Taylor coefficients, rounded by the compiler. The bounds say where the
+// first term left out stays below 2^-75 of the result.
+
+/// (sin d - d) / d^3 in powers of d^2; |d| <= pi/256.
+constexpr std::array<Extended, 4> SINE_TAIL = {-1.0L / 6, short_form(1.0L / 120),
+                                               short_form(-1.0L / 5040), short_form(1.0L / 362880)};
+/// (cos d - 1) / d^2 in powers of d^2; |d| <= pi/256.
+constexpr std::array<Extended, 4> COSINE_TAIL = {-1.0L / 2, short_form(1.0L / 24),
+                                                 short_form(-1.0L / 720), short_form(1.0L / 40320)};
+/// (e^r - 1 - r) / r^2; |r| <= ln2/256.
+constexpr std::array<Extended, 6> EXPONENTIAL_TAIL = {1.0L / 2,
+                                                      short_form(1.0L / 6),
+                                                      short_form(1.0L / 24),
+                                                      short_form(1.0L / 120),
+                                                      short_form(1.0L / 720),
+                                                      short_form(1.0L / 5040)};
 /// (log(1 + z) - z) / z^2; |z| < 2^-7.
-constexpr std::array<Extended, 9> LOGARITHM_TAIL = {
-    -1.0L / 2, 1.0L / 3, -1.0L / 4, 1.0L / 5, -1.0L / 6, 1.0L / 7, -1.0L / 8, 1.0L / 9, -1.0L / 10};
+constexpr std::array<Extended, 9> LOGARITHM_TAIL = {-1.0L / 2,
+                                                    1.0L / 3,
+                                                    short_form(-1.0L / 4),
+                                                    short_form(1.0L / 5),
+                                                    short_form(-1.0L / 6),
+                                                    short_form(1.0L / 7),
+                                                    short_form(-1.0L / 8),
+                                                    short_form(1.0L / 9),
+                                                    short_form(-1.0L / 10)};
 /// (atan u - u) / u^3 in powers of u^2; |u| <= tan(1/64).
-constexpr std::array<Extended, 5> ARCTANGENT_TAIL = {-1.0L / 3, 1.0L / 5, -1.0L / 7, 1.0L / 9,
-                                                     -1.0L / 11};
+constexpr std::array<Extended, 5> ARCTANGENT_TAIL = {-1.0L / 3, short_form(1.0L / 5),
+                                                     short_form(-1.0L / 7), short_form(1.0L / 9),
+                                                     short_form(-1.0L / 11)};
 
 /// Below this magnitude sin x and atan x round to x, and cos x to 1.
 constexpr Extended TINY = 0x1p-32L;
-/// Angles up to this magnitude are reduced here: n <= 637 quarter turns,
-/// and n times the 53-bit parts of pi/2 is exact.
+/// Angles up to this magnitude are reduced here: k <= 40744 steps of
+/// pi/128, and k times the 48-bit parts of pi/128 is exact.
 constexpr Extended LARGEST_FAST_ANGLE = 1000.0L;
-/// e^x is a normal number well inside the format for |x| up to this.
-constexpr Extended LARGEST_FAST_EXPONENT = 11350.0L;
+/// e^x and every part of its sum are normal numbers for |x| up to this.
+constexpr Extended LARGEST_FAST_EXPONENT = 11300.0L;
 /// atan is reduced here below this magnitude.
 constexpr Extended LARGEST_FAST_TANGENT = 0x1p63L;
 
-/// sin and cos of a = head + tail, 0 <= a <= pi/4 (and a hair): a = j/64 + d
-/// + tail, |d| <= 1/128, and the angle-sum formulas with S = sin(j/64) and
-/// C = cos(j/64) from the table, as 32-bit heads and tails of 2^-33 of them.
-SineCosine sine_cosine_of_reduced(Pair a) {
-  const Nearest j = nearest_integer(a.head * tables::SINE_STEPS);
-  const tables::SineCosineRow& row = tables::SINE_COSINE[j.integer];
-  const Extended d = a.head - j.value / tables::SINE_STEPS;  // exact: j/64 is within a factor 2
-  const Extended d2 = d * d;
-  const Pair ds = split(d);
-  // sin(d + tail) - d_head and cos(d + tail) - 1, to first order in the tail.
-  const Extended sin_rest = ds.tail + a.tail + d * d2 * polynomial(d2, SINE_TAIL);
-  const Extended cos_less_1 = d2 * polynomial(d2, COSINE_TAIL) - d * a.tail;
+/// sin and cos of j pi/128 + d, d = head + tail, |d| <= pi/256: the
+/// angle-sum formulas with S and C, the sine and cosine of the table point,
+/// as 32-bit heads and tails of 2^-33 of them.
+SineCosine sine_cosine_near(const tables::SineCosineRow& row, Pair d) {
+  const Extended d2 = d.head * d.head;
+  const Pair ds = split(d.head);
+  // sin(d) - d_head and cos(d) - 1, to first order in the tail.
+  const Extended sin_rest = (ds.tail + d.tail) + d.head * d2 * polynomial(d2, SINE_TAIL);
+  const Extended cos_less_1 = d2 * polynomial(d2, COSINE_TAIL) - d.head * d.tail;
   const Extended sin_d = ds.head + sin_rest;
   const Extended cos_d = 1.0L + cos_less_1;
 
-  // sin a = S cos d + C sin d
-  //       = S_h + C_h d_h + [C_h sin_rest + S_h cos_less_1 + S_t cos d + C_t sin d]
-  const Pair sin_head = fast_two_sum(row.sin_head, row.cos_head * ds.head);
-  const Extended sin_tail = sin_head.tail + row.cos_head * sin_rest + row.sin_head * cos_less_1 +
-                            row.sin_tail * cos_d + row.cos_tail * sin_d;
-  // cos a = C cos d - S sin d
-  //       = C_h - S_h d_h + [C_h cos_less_1 - S_h sin_rest + C_t cos d - S_t sin d]
-  const Pair cos_head = fast_two_sum(row.cos_head, -(row.sin_head * ds.head));
-  const Extended cos_tail = cos_head.tail + row.cos_head * cos_less_1 - row.sin_head * sin_rest +
-                            row.cos_tail * cos_d - row.sin_tail * sin_d;
+  // sin = S cos d + C sin d
+  //     = S_h + C_h d_h + [C_h sin_rest + S_h cos_less_1 + S_t cos d + C_t sin d]
+  const Pair sin_head = two_sum(row.sin_head, row.cos_head * ds.head);
+  const Extended sin_tail = (sin_head.tail + row.sin_tail * cos_d + row.cos_tail * sin_d) +
+                            (row.cos_head * sin_rest + row.sin_head * cos_less_1);
+  // cos = C cos d - S sin d
+  //     = C_h - S_h d_h + [C_h cos_less_1 - S_h sin_rest + C_t cos d - S_t sin d]
+  const Pair cos_head = two_sum(row.cos_head, -(row.sin_head * ds.head));
+  const Extended cos_tail = (cos_head.tail + row.cos_tail * cos_d - row.sin_tail * sin_d) +
+                            (row.cos_head * cos_less_1 - row.sin_head * sin_rest);
   return {sin_head.head + sin_tail, cos_head.head + cos_tail};
 }
 
@@ -205,25 +239,23 @@ SineCosine sine_cosine(Extended x) {
   if (!(magnitude <= LARGEST_FAST_ANGLE)) return {std::sin(x), std::cos(x)};
   if (magnitude < TINY) return {x, 1.0L};
 
-  // x = n pi/2 + r, |r| <= pi/4, with r as head + tail (Cody and Waite, pi/2 in three parts).
-  const Nearest n = nearest_integer(x * tables::TWO_OVER_PI);
-  const Extended x_less_first = x - n.value * tables::HALF_PI_1;  // exact: within a factor 2
-  const Pair partial = two_sum(x_less_first, -(n.value * tables::HALF_PI_2));
-  const Pair r = fast_two_sum(partial.head, partial.tail - n.value * tables::HALF_PI_3);
-
-  const bool negative = r.head < 0.0L;
-  const SineCosine of_magnitude = sine_cosine_of_reduced(negative ? Pair{-r.head, -r.tail} : r);
-  const Extended sin_r = negative ? -of_magnitude.sin : of_magnitude.sin;
-  const Extended cos_r = of_magnitude.cos;
-  switch (n.integer & 3) {
+  // x = k pi/128 + d, |d| <= pi/256, d as head + tail (Cody and Waite, the
+  // step in three parts); k = 64 q + j: q quarter turns and j steps.
+  const Nearest k = nearest_integer(x * tables::STEPS_PER_RADIAN);
+  const Pair partial = two_sum(x - k.value * tables::ANGLE_STEP_1,  // exact: within a factor 2
+                               -(k.value * tables::ANGLE_STEP_2));
+  const Pair d = fast_two_sum(partial.head, partial.tail - k.value * tables::ANGLE_STEP_3);
+  static_assert(tables::STEPS_PER_QUARTER_TURN == 64);
+  const SineCosine v = sine_cosine_near(tables::SINE_COSINE[k.integer & 63], d);
+  switch ((k.integer >> 6) & 3) {
     case 0:
-      return {sin_r, cos_r};
+      return {v.sin, v.cos};
     case 1:
-      return {cos_r, -sin_r};
+      return {v.cos, -v.sin};
     case 2:
-      return {-sin_r, -cos_r};
+      return {-v.sin, -v.cos};
     default:
-      return {-cos_r, sin_r};
+      return {-v.cos, v.sin};
   }
 }
 
@@ -234,20 +266,23 @@ Extended sine(Extended x) {
 Extended exponential(Extended x) {
   if (!(std::fabs(x) <= LARGEST_FAST_EXPONENT)) return std::exp(x);
 
-  // x = (64 m + j) ln2/64 + r, |r| <= ln2/128: e^x = 2^m 2^(j/64) e^r, r as head + tail.
+  // x = (128 m + j) ln2/128 + r, |r| <= ln2/256: e^x = 2^m 2^(j/128) e^r, r as head + tail.
   const Nearest k = nearest_integer(x * tables::STEPS_PER_LN2);
   const Pair r = two_sum(x - k.value * tables::LN2_STEP_1,  // exact: within a factor 2
                          -(k.value * tables::LN2_STEP_2));
-  const tables::PowerOfTwoRow& row = tables::POWER_OF_TWO[k.integer & (tables::EXP_STEPS - 1)];
+  static_assert(tables::EXP_STEPS == 128);
+  const tables::PowerOfTwoRow& row = tables::POWER_OF_TWO[k.integer & 127];
+  const Extended scale = from_image(LEADING_BIT, static_cast<int>(k.integer >> 7));
+  const Extended t_head = row.head * scale;  // T = 2^m 2^(j/128), scaled exactly
+  const Extended t_tail = row.tail * scale;
   const Extended q = r.head * r.head * polynomial(r.head, EXPONENTIAL_TAIL);  // e^r - 1 - r
   const Pair rs = split(r.head);
 
-  // 2^(j/64) e^r = T + T r + [T (r tail + q) + T tail (1 + r + q)]
-  const Pair head = fast_two_sum(row.head, row.head * rs.head);
+  // T e^r = T_h + T_h r_h + [T_h (r_t + r tail) + T_t (1 + r) + T (e^r - 1 - r)]
+  const Pair head = fast_two_sum(t_head, t_head * rs.head);
   const Extended tail =
-      head.tail + row.head * rs.tail + row.head * (r.tail + q) + row.tail * (1.0L + (r.head + q));
-  const std::int64_t m = k.integer >> 6;  // floor(k / 64)
-  return (head.head + tail) * from_image(LEADING_BIT, static_cast<int>(m));
+      (head.tail + t_head * (rs.tail + r.tail) + t_tail * (1.0L + r.head)) + (t_head + t_tail) * q;
+  return head.head + tail;
 }
 
 Extended logarithm(Extended x) {
@@ -265,9 +300,10 @@ Extended logarithm(Extended x) {
   const Extended z = (y_head * row.reciprocal - 1.0L) + y_tail * row.reciprocal;
 
   // e LN2_1 - log c has no rounding: both are multiples of 2^-50 below 2^14.
+  // The low parts of e ln2 and -log c first: they cancel exactly just below 1.
   const Pair head = two_sum(e * tables::LN2_1 + row.minus_log_head, z);
-  const Extended tail = (e * tables::LN2_2 + row.minus_log_tail) +
-                        (head.tail + z * z * polynomial(z, LOGARITHM_TAIL));
+  const Extended tail = ((e * tables::LN2_2 + row.minus_log_tail) + head.tail) +
+                        z * z * polynomial(z, LOGARITHM_TAIL);
   return head.head + tail;
 }
 
