@@ -1,17 +1,16 @@
 // Own evaluation of the extended-precision elementary functions. Each one
-// reduces its argument without error (or into a head and a tail exact far
-// below the last bit) to a short interval around a table point, evaluates a
-// Taylor polynomial there and adds the parts so that only one addition rounds
-// at the level of the result's last bit:
+// reduces its argument to a short interval around a table point, evaluates a
+// Taylor polynomial there and adds the parts so that one final addition
+// rounds at the level of the result's last bit:
 //
-//   result = head + tail,  head exact,  |tail| < 2^-6 |head|
+//   result = head + tail,  |tail| < 2^-5 |head|
 //
-// The head is a table head of 32 bits plus a product of 32-bit factors, both
-// exact; the tail gathers the table tails, the low parts of the products and
-// the polynomial, each good to about 2^-64 of its own size, which is 2^-71 or
-// less of the result. The result is thus the exact value rounded to nearest
-// unless that lies within 2^-7 ulp of a halfway point (the logarithm near 1;
-// 2^-10 ulp elsewhere).
+// Sine, cosine and logarithm keep the head exact (a table head of 32 bits
+// plus a product of 32-bit factors) and their reduced arguments as head and
+// tail, so every other rounding is 2^-70 of the result or less: they are
+// correctly rounded but within 2^-7 ulp of a halfway point. Exponential and
+// arctangent round their reduced argument and one product or quotient, each
+// 2^-67 of the result at most: within 0.53 ulp, for speed.
 #include "base/extended_math.hpp"
 
 #include <array>
@@ -19,6 +18,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <limits>
 #include <utility>
 
@@ -32,22 +32,18 @@ namespace tables = extended_math_tables;
 
 static_assert(std::numeric_limits<Extended>::digits == 64, "long double must be the x87 format");
 
-/// Memory image of an x87 extended number: the explicit 64-bit significand,
-/// then the sign bit and the 15-bit biased exponent.
-struct ExtendedImage {
-  std::uint64_t significand;
-  std::uint16_t sign_exponent;
-  std::array<unsigned char, sizeof(Extended) - 10> padding;
-};
-static_assert(sizeof(ExtendedImage) == sizeof(Extended));
+/// The bits of a double. The double nearest an extended number tells its
+/// exponent and leading fraction bits, but where the rounding carried into them.
+constexpr std::uint64_t bits_of(double x) {
+  return std::bit_cast<std::uint64_t>(x);
+}
 
-constexpr int EXPONENT_BIAS = 16383;
-constexpr std::uint64_t LEADING_BIT = std::uint64_t{1} << 63;
+constexpr int DOUBLE_BIAS = 1023;
+constexpr int FRACTION_BITS = 52;
 
-/// significand * 2^(exponent - 63) for a normal number.
-Extended from_image(std::uint64_t significand, int exponent) {
-  return std::bit_cast<Extended>(
-      ExtendedImage{significand, static_cast<std::uint16_t>(exponent + EXPONENT_BIAS), {}});
+/// 2^m as a double, |m| <= 1022.
+double power_of_two(int m) {
+  return std::bit_cast<double>(static_cast<std::uint64_t>(m + DOUBLE_BIAS) << FRACTION_BITS);
 }
 
 /// The exact value head + tail, |tail| at most half an ulp of head.
@@ -75,15 +71,6 @@ Pair split(Extended x) {
   const Extended scaled = x * 0x100000001p0L;  // 2^32 + 1
   const Extended head = scaled - (scaled - x);
   return {head, x - head};
-}
-
-/// a * b as its rounded product and the rounding error (Dekker).
-Pair two_product(Extended a, Extended b) {
-  const Extended product = a * b;
-  const Pair as = split(a);
-  const Pair bs = split(b);
-  return {product, ((as.head * bs.head - product) + as.head * bs.tail + as.tail * bs.head) +
-                       as.tail * bs.tail};
 }
 
 /// The integer nearest to t, |t| < 2^62, as a number and as an integer.
@@ -155,7 +142,7 @@ constexpr std::array<Extended, 9> LOGARITHM_TAIL = {-1.0L / 2,
                                                     short_form(-1.0L / 8),
                                                     short_form(1.0L / 9),
                                                     short_form(-1.0L / 10)};
-/// (atan u - u) / u^3 in powers of u^2; |u| <= tan(1/64).
+/// (atan u - u) / u^3 in powers of u^2; |u| <= 2^-6.
 constexpr std::array<Extended, 5> ARCTANGENT_TAIL = {-1.0L / 3, short_form(1.0L / 5),
                                                      short_form(-1.0L / 7), short_form(1.0L / 9),
                                                      short_form(-1.0L / 11)};
@@ -165,10 +152,11 @@ constexpr Extended TINY = 0x1p-32L;
 /// Angles up to this magnitude are reduced here: k <= 40744 steps of
 /// pi/128, and k times the 48-bit parts of pi/128 is exact.
 constexpr Extended LARGEST_FAST_ANGLE = 1000.0L;
-/// e^x and every part of its sum are normal numbers for |x| up to this.
-constexpr Extended LARGEST_FAST_EXPONENT = 11300.0L;
-/// atan is reduced here below this magnitude.
-constexpr Extended LARGEST_FAST_TANGENT = 0x1p63L;
+/// For |x| up to this, 2^m of e^x and the scaled table values are normal doubles.
+constexpr Extended LARGEST_FAST_EXPONENT = 650.0L;
+/// log is reduced here between these: the exponent stays a double's.
+constexpr Extended SMALLEST_FAST_LOGARITHM = 0x1p-1000L;
+constexpr Extended LARGEST_FAST_LOGARITHM = 0x1p1000L;
 
 /// sin and cos of j pi/128 + d, d = head + tail, |d| <= pi/256: the
 /// angle-sum formulas with S and C, the sine and cosine of the table point,
@@ -184,52 +172,39 @@ SineCosine sine_cosine_near(const tables::SineCosineRow& row, Pair d) {
 
   // sin = S cos d + C sin d
   //     = S_h + C_h d_h + [C_h sin_rest + S_h cos_less_1 + S_t cos d + C_t sin d]
-  const Pair sin_head = two_sum(row.sin_head, row.cos_head * ds.head);
+  const Pair sin_head =
+      fast_two_sum(row.sin_head, row.cos_head * ds.head);  // |S| > 2 |C d| or S = 0
   const Extended sin_tail = (sin_head.tail + row.sin_tail * cos_d + row.cos_tail * sin_d) +
                             (row.cos_head * sin_rest + row.sin_head * cos_less_1);
   // cos = C cos d - S sin d
   //     = C_h - S_h d_h + [C_h cos_less_1 - S_h sin_rest + C_t cos d - S_t sin d]
-  const Pair cos_head = two_sum(row.cos_head, -(row.sin_head * ds.head));
+  const Pair cos_head = fast_two_sum(row.cos_head, -(row.sin_head * ds.head));  // |C| > 2 |S d|
   const Extended cos_tail = (cos_head.tail + row.cos_tail * cos_d - row.sin_tail * sin_d) +
                             (row.cos_head * cos_less_1 - row.sin_head * sin_rest);
   return {sin_head.head + sin_tail, cos_head.head + cos_tail};
 }
 
-/// atan of x > 0 as head + tail. With the table point c = j/32 nearest x
-/// (x <= 1) or nearest 1/x (x > 1), atan x = atan c + atan u with
-/// u = (x - c) / (1 + c x), or atan x = atan(1/c) + atan u with
-/// u = (c x - 1) / (c + x); |u| <= tan(1/64) either way.
-Pair arctangent_of_magnitude(Extended x) {
-  const Pair xs = split(x);
-  Pair numerator{};
-  Pair denominator{};
-  Pair base{};
-  if (x <= 1.0L) {
-    const Nearest j = nearest_integer(x * tables::ATAN_STEPS);
-    const Extended c = j.value / tables::ATAN_STEPS;
-    const tables::ArctangentRow& row = tables::ARCTANGENT[j.integer];
-    numerator = {x - c, 0.0L};  // exact: c is within a factor 2 of x, or 0
-    const Pair one_plus = fast_two_sum(1.0L, c * xs.head);
-    denominator = fast_two_sum(one_plus.head, one_plus.tail + c * xs.tail);
-    base = {row.of_step_head, row.of_step_tail};
-  } else {
-    const Nearest j = nearest_integer(tables::ATAN_STEPS / x);
-    const Extended c = j.value / tables::ATAN_STEPS;
-    const tables::ArctangentRow& row = tables::ARCTANGENT[j.integer];
-    numerator = two_sum(c * xs.head - 1.0L, c * xs.tail);  // c x_head is within a factor 2 of 1
-    denominator = two_sum(c, x);
-    base = {row.of_inverse_head, row.of_inverse_tail};
-  }
-  // u = numerator / denominator as head + tail: the head's residual is exact.
-  const Extended inverse = 1.0L / denominator.head;
-  const Extended u = numerator.head * inverse;
-  const Pair product = two_product(u, denominator.head);
-  const Extended u_tail =
-      (((numerator.head - product.head) - product.tail) + numerator.tail - u * denominator.tail) *
-      inverse;
+/// base + atan u, for base = head + tail and |u| <= 2^-6 below |base| or with base 0.
+Extended plus_arctangent(double base_head, double base_tail, Extended u) {
   const Extended u2 = u * u;
-  const Pair head = fast_two_sum(base.head, u);
-  return {head.head, head.tail + base.tail + u_tail + u * u2 * polynomial(u2, ARCTANGENT_TAIL)};
+  const Pair head = fast_two_sum(base_head, u);
+  return head.head + ((head.tail + base_tail) + u * u2 * polynomial(u2, ARCTANGENT_TAIL));
+}
+
+/// atan of x >= 2^-6: atan x = atan a + atan u with the table point a nearest
+/// x and u = (x - a) / (1 + a x), or atan x = pi/2 + atan(-1/x) from 2^6 on.
+/// The rounding of u, 2^-63 of it at most, is 2^-67 of the result at most.
+Extended arctangent_of_magnitude(Extended x) {
+  // The double nearest x tells the binade and the leading fraction bits.
+  const std::uint64_t bits = bits_of(static_cast<double>(x));
+  if (bits >= bits_of(0x1p6)) {
+    return plus_arctangent(tables::HALF_PI_HEAD, tables::HALF_PI_TAIL, -1.0L / x);
+  }
+  constexpr int shift = FRACTION_BITS - tables::ATAN_CELL_BITS;
+  static_assert(std::size(tables::ARCTANGENT) == (bits_of(0x1p6) - bits_of(0x1p-6)) >> shift);
+  const tables::ArctangentRow& row = tables::ARCTANGENT[(bits - bits_of(0x1p-6)) >> shift];
+  // x - a is exact: a is within a factor 2 of x.
+  return plus_arctangent(row.head, row.tail, (x - row.centre) / (1.0L + row.centre * x));
 }
 
 }  // namespace
@@ -266,40 +241,36 @@ Extended sine(Extended x) {
 Extended exponential(Extended x) {
   if (!(std::fabs(x) <= LARGEST_FAST_EXPONENT)) return std::exp(x);
 
-  // x = (128 m + j) ln2/128 + r, |r| <= ln2/256: e^x = 2^m 2^(j/128) e^r, r as head + tail.
+  // x = (128 m + j) ln2/128 + r, |r| <= ln2/256: e^x = 2^m 2^(j/128) e^r.
   const Nearest k = nearest_integer(x * tables::STEPS_PER_LN2);
-  const Pair r = two_sum(x - k.value * tables::LN2_STEP_1,  // exact: within a factor 2
-                         -(k.value * tables::LN2_STEP_2));
+  const Extended r = (x - k.value * tables::LN2_STEP_1)  // exact: within a factor 2
+                     - k.value * tables::LN2_STEP_2;
   static_assert(tables::EXP_STEPS == 128);
   const tables::PowerOfTwoRow& row = tables::POWER_OF_TWO[k.integer & 127];
-  const Extended scale = from_image(LEADING_BIT, static_cast<int>(k.integer >> 7));
+  const double scale = power_of_two(static_cast<int>(k.integer >> 7));
   const Extended t_head = row.head * scale;  // T = 2^m 2^(j/128), scaled exactly
   const Extended t_tail = row.tail * scale;
-  const Extended q = r.head * r.head * polynomial(r.head, EXPONENTIAL_TAIL);  // e^r - 1 - r
-  const Pair rs = split(r.head);
+  const Extended p = r + r * r * polynomial(r, EXPONENTIAL_TAIL);  // e^r - 1
 
-  // T e^r = T_h + T_h r_h + [T_h (r_t + r tail) + T_t (1 + r) + T (e^r - 1 - r)]
-  const Pair head = fast_two_sum(t_head, t_head * rs.head);
-  const Extended tail =
-      (head.tail + t_head * (rs.tail + r.tail) + t_tail * (1.0L + r.head)) + (t_head + t_tail) * q;
-  return head.head + tail;
+  // T e^r = T_h + [T_t + T p]: the roundings of r, p and T p are 2^-72 of the result each.
+  return t_head + (t_tail + (t_head + t_tail) * p);
 }
 
 Extended logarithm(Extended x) {
-  if (!(x >= std::numeric_limits<Extended>::min() && x <= std::numeric_limits<Extended>::max())) {
-    return std::log(x);
-  }
+  if (!(x >= SMALLEST_FAST_LOGARITHM && x < LARGEST_FAST_LOGARITHM)) return std::log(x);
 
-  // x = 2^e y, y in [1, 2); with the reciprocal c of y's cell, z = y c - 1 is
-  // exact and log x = e ln2 - log c + log(1 + z).
-  const ExtendedImage image = std::bit_cast<ExtendedImage>(x);
-  const Extended e = image.sign_exponent - EXPONENT_BIAS;
-  const Extended y_head = from_image(image.significand & 0xFFFFFFFF00000000u, 0);
-  const Extended y_tail = from_image(image.significand, 0) - y_head;
-  const tables::LogRow& row = tables::LOGARITHM[(image.significand >> 56) & 127u];
-  const Extended z = (y_head * row.reciprocal - 1.0L) + y_tail * row.reciprocal;
+  // x = 2^e y, y in [1, 2), y in cell i; with the cell's reciprocal c,
+  // z = x c 2^-e - 1 is exact and log x = e ln2 - log c + log(1 + z). The
+  // double nearest x gives e and i; where it rounds up into the next cell or
+  // binade, z is still within the bounds of that cell.
+  const std::uint64_t bits = bits_of(static_cast<double>(x));
+  const int e = static_cast<int>(bits >> FRACTION_BITS) - DOUBLE_BIAS;
+  const tables::LogRow& row = tables::LOGARITHM[(bits >> (FRACTION_BITS - 7)) & 127];
+  const double reciprocal = row.reciprocal * power_of_two(-e);
+  const Pair xs = split(x);  // both parts times the 9-bit reciprocal are exact
+  const Extended z = (xs.head * reciprocal - 1.0L) + xs.tail * reciprocal;
 
-  // e LN2_1 - log c has no rounding: both are multiples of 2^-50 below 2^14.
+  // e LN2_1 - log c has no rounding: both are multiples of 2^-42 below 2^10.
   // The low parts of e ln2 and -log c first: they cancel exactly just below 1.
   const Pair head = two_sum(e * tables::LN2_1 + row.minus_log_head, z);
   const Extended tail = ((e * tables::LN2_2 + row.minus_log_tail) + head.tail) +
@@ -309,10 +280,14 @@ Extended logarithm(Extended x) {
 
 Extended arctangent(Extended x) {
   const Extended magnitude = std::fabs(x);
-  if (!(magnitude < LARGEST_FAST_TANGENT)) return std::atan(x);
-  if (magnitude < TINY) return x;
-  const Pair a = arctangent_of_magnitude(magnitude);
-  const Extended value = a.head + a.tail;
+  if (!(magnitude <= std::numeric_limits<Extended>::max())) return std::atan(x);
+  if (magnitude < 0x1p-6L) {
+    // atan x = x + x^3 (-1/3 + ...), below 2^-32 just x.
+    if (magnitude < TINY) return x;
+    const Extended x2 = x * x;
+    return x + x * x2 * polynomial(x2, ARCTANGENT_TAIL);
+  }
+  const Extended value = arctangent_of_magnitude(magnitude);
   return x < 0.0L ? -value : value;
 }
 

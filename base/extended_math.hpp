@@ -4,9 +4,9 @@
 // multi-precision routine and run on slow x87 instructions, and a flight
 // calls them a few ten thousand times.
 //
-// Each result is the exact value rounded to nearest but for rare cases that
-// lie within 2^-7 ulp of a halfway point, where it may be the other
-// neighbour: always within 0.51 ulp. Arguments outside the ranges below (and
+// Each result is within 0.53 ulp of the exact value, and the exact value
+// rounded to nearest in all but a few cases in a thousand (sin, cos and log:
+// one in two thousand or fewer). Arguments outside the ranges below (and
 // NaN, infinities) go to the C library.
 #pragma once
 
@@ -25,13 +25,13 @@ SineCosine sine_cosine(Extended x);
 /// sin(x), the same value as sine_cosine(x).sin.
 Extended sine(Extended x);
 
-/// e^x; own evaluation for |x| <= 11350, where the result is a normal number.
+/// e^x; own evaluation for |x| <= 650.
 Extended exponential(Extended x);
 
-/// Natural logarithm; own evaluation for positive normal numbers.
+/// Natural logarithm; own evaluation for 2^-1000 <= x < 2^1000.
 Extended logarithm(Extended x);
 
-/// atan(x) [rad] in (-pi/2, pi/2); own evaluation for |x| < 2^63.
+/// atan(x) [rad] in [-pi/2, pi/2]; own evaluation for finite x.
 Extended arctangent(Extended x);
 
 }  // namespace ascent

@@ -121,13 +121,14 @@ print()
 # c = 1/2 in the cells at either side of 1, so that log is 0 at 1 and the
 # parts cancel exactly just below 1.
 LOG_CELLS = 128
-FRACTION = 50
+FRACTION = 42
 ln2_head, ln2_head_value = fixed(log(2), FRACTION)
-print(f"/// ln2 in two parts; the first a multiple of 2^-{FRACTION}, so e times it is exact for |e| < 2^14.")
+print(f"/// ln2 in two parts; the first a multiple of 2^-{FRACTION}, so e times it is exact in a")
+print("/// double for |e| < 2^10.")
 constant("LN2_1", ln2_head)
 constant("LN2_2", rounded(log(2) - ln2_head_value, 53)[0])
 print("/// Per cell of the significand: the reciprocal c and -log(c) in two parts,")
-print(f"/// the first a multiple of 2^-{FRACTION} like LN2_1, so their sum is exact.")
+print(f"/// the first a multiple of 2^-{FRACTION} like LN2_1, so their sum is exact in a double.")
 print("struct LogRow {")
 print("  double reciprocal, minus_log_head, minus_log_tail;")
 print("};")
@@ -154,19 +155,36 @@ print(f"/// |z| < {mp.nstr(largest_z, 6)} in every cell.")
 print()
 
 # --- arctangent ------------------------------------------------------------
-ATAN_STEPS = 32
-print(f"/// atan(j/{ATAN_STEPS}) and atan({ATAN_STEPS}/j) = pi/2 - atan(j/{ATAN_STEPS}) for j = 0 .. {ATAN_STEPS},")
-print("/// each as a head and a tail.")
+# x in [2^-6, 2^6) falls in a cell of its binade by the 4 leading fraction
+# bits; a is the cell's centre (6 significant bits), and
+# u = (x - a) / (1 + a x) has |u| <= 2^-6 there.
+CELL_BITS = 4
+LOWEST, HIGHEST = -6, 6
+print(f"/// Per cell of [2^{LOWEST}, 2^{HIGHEST}): {2 ** CELL_BITS} cells in each binade, by the leading")
+print("/// fraction bits; the cell's centre a and atan(a) as a head and a tail.")
 print("struct ArctangentRow {")
-print("  double of_step_head, of_step_tail, of_inverse_head, of_inverse_tail;")
+print("  double centre, head, tail;")
 print("};")
-print(f"inline constexpr int ATAN_STEPS = {ATAN_STEPS};")
-print(f"inline constexpr ArctangentRow ARCTANGENT[{ATAN_STEPS + 1}] = {{")
-for j in range(ATAN_STEPS + 1):
-    a = atan(mpf(j) / ATAN_STEPS)
-    ah, at = head_tail(a, 53)
-    bh, bt = head_tail(pi / 2 - a, 53)
-    print(f"    {{{ah}, {at}, {bh}, {bt}}},")
+print(f"inline constexpr int ATAN_CELL_BITS = {CELL_BITS};")
+rows = (HIGHEST - LOWEST) << CELL_BITS
+print(f"inline constexpr ArctangentRow ARCTANGENT[{rows}] = {{")
+largest_u = mpf(0)
+for binade in range(LOWEST, HIGHEST):
+    for cell in range(1 << CELL_BITS):
+        low = ldexp(1 + mpf(cell) / (1 << CELL_BITS), binade)
+        high = ldexp(1 + mpf(cell + 1) / (1 << CELL_BITS), binade)
+        a = (low + high) / 2
+        for x in (low, high):
+            largest_u = max(largest_u, abs((x - a) / (1 + a * x)))
+        a_literal, a_value = rounded(a, 53)
+        assert a_value == a
+        h, t = head_tail(atan(a), 53)
+        print(f"    {{{a_literal}, {h}, {t}}},")
 print("};")
+assert largest_u <= mpf(2) ** -6, largest_u
+print(f"/// |u| <= {mp.nstr(largest_u, 6)} in every cell.")
+h, t = head_tail(pi / 2, 53)
+constant("HALF_PI_HEAD", h)
+constant("HALF_PI_TAIL", t)
 print()
 print("}  // namespace ascent::extended_math_tables")
