@@ -21,7 +21,8 @@ trim::TrimSettings sample_settings();
 /// The sample's thrust history cut after its first `records` records: it
 /// ends before booster separation.
 inline ThrustHistory cut_thrust_history(std::size_t records) {
-  const std::vector<ThrustRecord>& all = ThrustHistory::read(sample_thrust_path()).records();
+  const ThrustHistory sample = ThrustHistory::read(sample_thrust_path());
+  const std::vector<ThrustRecord>& all = sample.records();
   return ThrustHistory::from_records({all.begin(), all.begin() + static_cast<long>(records)});
 }
 
