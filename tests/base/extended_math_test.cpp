@@ -146,17 +146,17 @@ TEST(ExtendedMath, ExponentialWithinOneUlpOfTheLibrary) {
   // ln of pressures and densities and n ln|vr| of the vertical law, then the whole own range.
   expect_within_one_ulp("exp", exponential, LIBRARY_EXP, uniform(-45.0L, 30.0L, 3));
   expect_within_one_ulp("exp", exponential, LIBRARY_EXP, uniform(-0.02L, 0.02L, 4));
-  expect_within_one_ulp("exp", exponential, LIBRARY_EXP, uniform(-11350.0L, 11350.0L, 5));
+  expect_within_one_ulp("exp", exponential, LIBRARY_EXP, uniform(-650.0L, 650.0L, 5));
   expect_within_one_ulp("exp", exponential, LIBRARY_EXP,
-                        with_neighbours({0.0L, 11350.0L, -11350.0L, 1e-30L, -1e-30L,
-                                         std::numbers::ln2_v<Extended> / 128}));
+                        with_neighbours({0.0L, 650.0L, -650.0L, 1e-30L, -1e-30L,
+                                         std::numbers::ln2_v<Extended> / 256}));
 }
 
 TEST(ExtendedMath, ExponentialOutsideItsRangeIsTheLibrarys) {
   EXPECT_EQ(exponential(0.0L), 1.0L);
   EXPECT_EQ(exponential(-0.0L), 1.0L);
   for (const Extended x :
-       {11351.0L, 11357.0L, -11351.0L, -11400.0L, -20000.0L, INF, -INF, NOT_A_NUMBER}) {
+       {651.0L, 11357.0L, -651.0L, -11400.0L, -20000.0L, INF, -INF, NOT_A_NUMBER}) {
     SCOPED_TRACE(static_cast<double>(x));
     EXPECT_EQ(ulps_apart(exponential(x), std::exp(x)), 0);
   }
@@ -168,8 +168,7 @@ TEST(ExtendedMath, LogarithmWithinOneUlpOfTheLibrary) {
   expect_within_one_ulp("log", logarithm, LIBRARY_LOG, uniform(0.5L, 2.0L, 7));
   expect_within_one_ulp("log", logarithm, LIBRARY_LOG,
                         with_neighbours({1.0L, 2.0L, 0.5L, 1.0L + 1.0L / 128, 1.0L - 1.0L / 256,
-                                         std::numeric_limits<Extended>::min(),
-                                         std::numeric_limits<Extended>::max()}));
+                                         0x1p-1000L, 0x1p1000L, 1e-4000L, 1e4000L}));
   EXPECT_EQ(logarithm(1.0L), 0.0L);
   EXPECT_FALSE(std::signbit(logarithm(1.0L)));
   for (const Extended x :
