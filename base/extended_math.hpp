@@ -4,10 +4,11 @@
 // multi-precision routine and run on slow x87 instructions, and a flight
 // calls them a few ten thousand times.
 //
-// Each result is within 0.53 ulp of the exact value, and the exact value
-// rounded to nearest in all but a few cases in a thousand (sin, cos and log:
-// one in two thousand or fewer). Arguments outside the ranges below (and
-// NaN, infinities) go to the C library.
+// Each result is within 0.54 ulp of the exact value: sine, cosine and
+// logarithm return the exact value rounded to nearest but in a few cases in
+// a hundred thousand, exponential and arctangent in all but one or two in a
+// thousand. Arguments outside the ranges below (and NaN, infinities) go to
+// the C library.
 #pragma once
 
 #include "base/real.hpp"
