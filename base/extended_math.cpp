@@ -8,7 +8,8 @@
 // Sine, cosine and logarithm keep the head exact (a table head of 32 bits
 // plus a product of 32-bit factors) and their reduced arguments as head and
 // tail, so every other rounding is 2^-70 of the result or less: they are
-// correctly rounded but within 2^-7 ulp of a halfway point. Exponential and
+// correctly rounded unless the exact value lies within 2^-7 ulp of a halfway
+// point. Exponential and
 // arctangent round their reduced argument and one product or quotient, each
 // 2^-67 of the result at most: within 0.54 ulp, for speed.
 #include "base/extended_math.hpp"
@@ -46,7 +47,7 @@ double power_of_two(int m) {
   return std::bit_cast<double>(static_cast<std::uint64_t>(m + DOUBLE_BIAS) << FRACTION_BITS);
 }
 
-/// The exact value head + tail, |tail| at most half an ulp of head.
+/// The value head + tail, the tail far below the head's last bit.
 struct Pair {
   Extended head;
   Extended tail;
