@@ -8,6 +8,7 @@
 
 #include "atmosphere/standard_atmosphere.hpp"
 #include "base/earth.hpp"
+#include "base/extended_math.hpp"
 
 namespace ascent {
 
@@ -73,10 +74,11 @@ AirData Atmosphere::lower_atmosphere(Real H) const {
   const Real T = T_base + lapse_rate[i] * (H - layer_height[i]);
   Real p;
   if (lapse_rate[i] == 0.0L) {
-    p = layer_base_pressure_[i] * std::exp(-HYDROSTATIC_CONSTANT * (H - layer_height[i]) / T_base);
+    p = layer_base_pressure_[i] *
+        exponential(-HYDROSTATIC_CONSTANT * (H - layer_height[i]) / T_base);
   } else {
     p = layer_base_pressure_[i] *
-        std::exp(HYDROSTATIC_CONSTANT * std::log(T_base / T) / lapse_rate[i]);
+        exponential(HYDROSTATIC_CONSTANT * logarithm(T_base / T) / lapse_rate[i]);
   }
   return AirData{
       .pressure = p,

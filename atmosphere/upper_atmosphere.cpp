@@ -5,6 +5,7 @@
 
 #include "atmosphere/atmosphere.hpp"
 #include "atmosphere/standard_atmosphere.hpp"
+#include "base/extended_math.hpp"
 
 namespace ascent {
 
@@ -73,8 +74,8 @@ AirData Atmosphere::upper_atmosphere(Real Z) const {
 
   const Real t = Z - upper_height[k];
   return AirData{
-      .pressure = std::exp(evaluate(ln_pressure_spline_, k, t)),
-      .density = std::exp(evaluate(ln_density_spline_, k, t)),
+      .pressure = exponential(evaluate(ln_pressure_spline_, k, t)),
+      .density = exponential(evaluate(ln_density_spline_, k, t)),
       // The temperature of the top layer, 186.946 K, holds all the way up.
       .sound_speed = std::sqrt(layer_base_temperature_[LAYERS - 1] * SOUND_SPEED_CONSTANT),
   };

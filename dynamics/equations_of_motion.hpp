@@ -10,6 +10,7 @@
 #include <cmath>
 
 #include "base/earth.hpp"
+#include "base/extended_math.hpp"
 #include "base/real.hpp"
 
 namespace ascent {
@@ -31,7 +32,7 @@ inline AirRelativeMotion air_relative_motion(Real vt, Real vr, Real r, Real v_ea
   air.vt_rel = vt - r * v_earth / R_EARTH;
   air.v_rel = std::sqrt(air.vt_rel * air.vt_rel + vr * vr);
   // A westward or vanishing relative motion counts as straight up: no obtuse angles.
-  air.theta = air.vt_rel < STEER_THRESHOLD ? HALF_PI : std::atan(vr / air.vt_rel);
+  air.theta = air.vt_rel < STEER_THRESHOLD ? HALF_PI : arctangent(vr / air.vt_rel);
   return air;
 }
 
@@ -54,7 +55,7 @@ inline Extended drag_component(Real D, Real v, Real v_rel) {
 inline Extended magnitude_power(Real vr, Real n) {
   const Extended magnitude = std::fabs(Extended{vr});
   if (magnitude == 0.0L) return n == 0.0L ? 1.0L : 0.0L;
-  return std::exp(n * std::log(magnitude));
+  return exponential(n * logarithm(magnitude));
 }
 
 /// The coefficient K of the vertical-acceleration law that makes the law

@@ -6,8 +6,9 @@
 #include <string>
 
 #include "atmosphere/drag_coefficient.hpp"
-#include "dynamics/equations_of_motion.hpp"
+#include "base/extended_math.hpp"
 #include "base/runtime_error.hpp"
+#include "dynamics/equations_of_motion.hpp"
 #include "dynamics/flight_dynamics.hpp"
 
 namespace ascent {
@@ -20,7 +21,7 @@ StateVector FlightDynamics::eval_derivatives(const StateVector& trial) {
 
   const Real r = trial.h0 + R_EARTH;
   const Real m = s.m_fixed + trial.m_prop;
-  const Real beta = std::atan(vr / vt);
+  const Real beta = arctangent(vr / vt);
 
   StateVector k;
   k.h0 = dt * vr;
@@ -34,8 +35,9 @@ StateVector FlightDynamics::eval_derivatives(const StateVector& trial) {
   if (s.steer_mode == VACUUM_STEERING) {
     // No air: full vacuum thrust at pitch above the inertial flight path.
     const Real phi = trial.pitch + beta;
-    k.vt = dt * ((trial.thrust_vac / m) * std::cos(phi) - vr * vt / r);
-    k.vr = dt * (vt * vt / r + (trial.thrust_vac / m) * std::sin(phi) - MU / (r * r));
+    const SineCosine thrust_direction = sine_cosine(phi);
+    k.vt = dt * ((trial.thrust_vac / m) * thrust_direction.cos - vr * vt / r);
+    k.vr = dt * (vt * vt / r + (trial.thrust_vac / m) * thrust_direction.sin - MU / (r * r));
     return k;
   }
   if (s.steer_mode != FLIGHT_PATH_STEERING && s.steer_mode != VERTICAL_ACCEL_LAW) {
@@ -56,8 +58,11 @@ StateVector FlightDynamics::eval_derivatives(const StateVector& trial) {
   if (s.steer_mode == FLIGHT_PATH_STEERING) {
     // Drag acts along the Earth-relative flight path.
     const Real phi = s.steer_rel ? trial.pitch + theta : s.alpha + beta + trial.pitch;
-    k.vt = dt * ((T * std::cos(phi) - D * std::cos(theta)) / m - vr * vt / r);
-    k.vr = dt * ((T * std::sin(phi) - D * std::sin(theta)) / m + vt * vt / r - MU / (r * r));
+    const SineCosine thrust_direction = sine_cosine(phi);
+    const SineCosine path_direction = sine_cosine(theta);
+    k.vt = dt * ((T * thrust_direction.cos - D * path_direction.cos) / m - vr * vt / r);
+    k.vr =
+        dt * ((T * thrust_direction.sin - D * path_direction.sin) / m + vt * vt / r - MU / (r * r));
     return k;
   }
 
@@ -71,9 +76,10 @@ StateVector FlightDynamics::eval_derivatives(const StateVector& trial) {
       steer_vertical_law({s.vlaw_k, s.vlaw_n, vt, vr, r, m, T, D, v_rel, beta, s.maxa});
   if (law.limited) {
     const Real phi = law.alpha_c + beta;
-    k.vt = dt * ((T * std::cos(phi) - drag_component(D, vt_rel, v_rel)) / m - vr * vt / r);
-    k.vr =
-        dt * ((T * std::sin(phi) - drag_component(D, vr, v_rel)) / m + vt * vt / r - MU / (r * r));
+    const SineCosine thrust_direction = sine_cosine(phi);
+    k.vt = dt * ((T * thrust_direction.cos - drag_component(D, vt_rel, v_rel)) / m - vr * vt / r);
+    k.vr = dt * ((T * thrust_direction.sin - drag_component(D, vr, v_rel)) / m + vt * vt / r -
+                 MU / (r * r));
   } else {
     k.vt = dt * ((std::sqrt(T * T - law.Ty * law.Ty) - drag_component(D, vt_rel, v_rel)) / m -
                  vr * vt / r);

@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "atmosphere/drag_coefficient.hpp"
+#include "base/extended_math.hpp"
 #include "dynamics/equations_of_motion.hpp"
 #include "dynamics/flight_dynamics.hpp"
 
@@ -82,7 +83,7 @@ StepQuantities FlightDynamics::rk4_step() {
   const Real r = s.h0 + R_EARTH;
   s.vi = std::sqrt(s.vt * s.vt + s.vr * s.vr);
   const Real m = s.m_fixed + s.m_prop;
-  q.beta = std::atan(s.vr / s.vt);
+  q.beta = arctangent(s.vr / s.vt);
   const AirRelativeMotion rel = air_relative_motion(s.vt, s.vr, r, s.v_earth);
   q.theta = rel.theta;
   if (s.steer_mode == VACUUM_STEERING) {

@@ -3,6 +3,7 @@
 // +-maxa of the inertial flight path.
 #include <cmath>
 
+#include "base/extended_math.hpp"
 #include "dynamics/equations_of_motion.hpp"
 
 namespace ascent {
@@ -11,7 +12,7 @@ Real calibrate_vertical_law(Real T, Real alpha, Real beta, Real D, Real vr, Real
                             Real vt, Real r, Real n) {
   const Extended power = magnitude_power(vr, n);
   if (power == 0.0L) return 0.0L;
-  return ((T * std::sin(alpha + beta) - drag_component(D, vr, v_rel)) / m + vt * vt / r -
+  return ((T * sine(alpha + beta) - drag_component(D, vr, v_rel)) / m + vt * vt / r -
           MU / (r * r)) /
          power;
 }
@@ -43,7 +44,7 @@ VerticalLawSteering steer_vertical_law(const VerticalLawInputs& in) {
   } else {
     const Extended ratio = out.Ty / in.T;
     const Real x = std::sqrt(1.0L / (ratio * ratio) - 1.0L);
-    psi = x == 0.0L ? HALF_PI : std::atan(1.0L / x);
+    psi = x == 0.0L ? HALF_PI : arctangent(1.0L / x);
   }
 
   out.alpha_c = out.Ty > 0.0L ? psi - in.beta : -psi - in.beta;
