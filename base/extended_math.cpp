@@ -9,9 +9,9 @@
 // plus a product of 32-bit factors) and their reduced arguments as head and
 // tail, so every other rounding is 2^-70 of the result or less: they are
 // correctly rounded unless the exact value lies within 2^-7 ulp of a halfway
-// point. Exponential and
-// arctangent round their reduced argument and one product or quotient, each
-// 2^-67 of the result at most: within 0.54 ulp, for speed.
+// point. Exponential and arctangent round their reduced argument and one
+// product or quotient, each 2^-67 of the result at most: within 0.54 ulp, for
+// speed.
 #include "base/extended_math.hpp"
 
 #include <array>
