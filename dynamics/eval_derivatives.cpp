@@ -21,7 +21,7 @@ StateVector FlightDynamics::eval_derivatives(const StateVector& trial) {
 
   const Real r = trial.h0 + R_EARTH;
   const Real m = s.m_fixed + trial.m_prop;
-  const Real beta = arctangent(vr / vt);
+  const Real beta = flight_path_angle(vt, vr);
 
   StateVector k;
   k.h0 = dt * vr;
@@ -45,14 +45,14 @@ StateVector FlightDynamics::eval_derivatives(const StateVector& trial) {
                        "steering mode " + std::to_string(s.steer_mode) + " does not exist");
   }
 
-  const AirRelativeMotion rel = air_relative_motion(vt, vr, r, s.v_earth);
-  const Real vt_rel = rel.vt_rel;
-  const Real v_rel = rel.v_rel;
-  const Real theta = rel.theta;
-  const AirData ambient = air_.atmosphere(trial.h0);
+  const AirPassage& passage = air_passage(trial.h0, vt, vr, s.v_earth);
+  const Real vt_rel = passage.rel.vt_rel;
+  const Real v_rel = passage.rel.v_rel;
+  const Real theta = passage.rel.theta;
+  const AirData& ambient = passage.ambient;
   const Real T = effective_thrust(trial.thrust_vac, ambient.pressure, s.exit_area);
   const Real Pq = v_rel * (ambient.density * s.density_scale) * v_rel / 2.0L;
-  const Real Cd = drag_coefficient(v_rel / ambient.sound_speed) * s.drag_scale;
+  const Real Cd = passage.Cd * s.drag_scale;
   const Real D = Cd * (s.ref_area * Pq);
 
   if (s.steer_mode == FLIGHT_PATH_STEERING) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "atmosphere/atmosphere.hpp"
+#include "dynamics/equations_of_motion.hpp"
 #include "dynamics/flight_state.hpp"
 #include "dynamics/step_quantities.hpp"
 
@@ -15,6 +16,13 @@ class StepListener {
  public:
   virtual ~StepListener() = default;
   virtual void after_step(const FlightState& state, const StepQuantities& derived) = 0;
+};
+
+/// The vehicle's passage through the air at one position and velocity.
+struct AirPassage {
+  AirRelativeMotion rel;
+  AirData ambient;
+  Real Cd;  ///< [1] drag coefficient of the model, before a dispersion's scale
 };
 
 /// Most forward steps run_to_altitude takes before it gives up on a
@@ -42,8 +50,24 @@ class FlightDynamics {
   [[nodiscard]] const Atmosphere& air() const { return air_; }
 
  private:
+  // The update after a step and the next step's first stage look at the
+  // same state: what depends on the state alone is computed once for it.
+  /// [rad] inertial flight-path angle, atan(vr / vt).
+  Real flight_path_angle(Real vt, Real vr);
+  const AirPassage& air_passage(Real h0, Real vt, Real vr, Real v_earth);
+
   const Atmosphere& air_;
   StepListener* listener_;
+  struct {
+    double vt = 0.0, vr = 0.0;
+    Real beta;
+    bool valid = false;
+  } angle_memo_;
+  struct {
+    double h0 = 0.0, vt = 0.0, vr = 0.0, v_earth = 0.0;
+    AirPassage passage;
+    bool valid = false;
+  } air_memo_;
 };
 
 }  // namespace ascent

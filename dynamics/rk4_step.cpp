@@ -83,8 +83,9 @@ StepQuantities FlightDynamics::rk4_step() {
   const Real r = s.h0 + R_EARTH;
   s.vi = std::sqrt(s.vt * s.vt + s.vr * s.vr);
   const Real m = s.m_fixed + s.m_prop;
-  q.beta = arctangent(s.vr / s.vt);
-  const AirRelativeMotion rel = air_relative_motion(s.vt, s.vr, r, s.v_earth);
+  q.beta = flight_path_angle(s.vt, s.vr);
+  const AirPassage& passage = air_passage(s.h0, s.vt, s.vr, s.v_earth);
+  const AirRelativeMotion& rel = passage.rel;
   q.theta = rel.theta;
   if (s.steer_mode == VACUUM_STEERING) {
     q.Pq = 0.0L;
@@ -92,11 +93,11 @@ StepQuantities FlightDynamics::rk4_step() {
     s.a = s.thrust_vac / m;
     q.Cd = 0.0L;
   } else {
-    const AirData ambient = air_.atmosphere(s.h0);
+    const AirData& ambient = passage.ambient;
     q.Pq = rel.v_rel * (ambient.density * s.density_scale) * rel.v_rel / 2.0L;
     q.T = effective_thrust(s.thrust_vac, ambient.pressure, s.exit_area);
     s.a = q.T / m;
-    q.Cd = drag_coefficient(rel.v_rel / ambient.sound_speed) * s.drag_scale;
+    q.Cd = passage.Cd * s.drag_scale;
   }
 
   raise_maximum_forces(s, q, m);
