@@ -10,21 +10,21 @@ namespace {
 using namespace ascent::dispersion;
 
 const StudySpec& closed_loop_study() {
-  static const StudySpec spec = [] {
+  static const StudySpec setup = [] {
     ascent::trim::TrimSettings settings;
     settings.thrust = ascent::ThrustHistory::read(ASCENT_SAMPLE_THRUST);
     return prepare_study(settings, *ascent::trim::typed_number("20"), default_dispersion_set(),
                          LoopMode::closed);
   }();
-  return spec;
+  return setup;
 }
 
 void BM_ClosedLoopCase(benchmark::State& state) {
-  const StudySpec& spec = closed_loop_study();
+  const StudySpec& setup = closed_loop_study();
   std::size_t k = 0;
   std::size_t flights = 0;
   for (auto _ : state) {
-    const CaseResult c = fly_case(spec, 1, k++);
+    const CaseResult c = fly_case(setup, 1, k++);
     flights += static_cast<std::size_t>(c.flights);
     benchmark::DoNotOptimize(c.remaining_propellant);
   }
@@ -35,11 +35,11 @@ BENCHMARK(BM_ClosedLoopCase)->Unit(benchmark::kMillisecond);
 
 /// 1000 closed-loop cases; argument: threads.
 void BM_ClosedLoopStudy1000(benchmark::State& state) {
-  const StudySpec& spec = closed_loop_study();
+  const StudySpec& setup = closed_loop_study();
   const auto threads = static_cast<unsigned>(state.range(0));
   std::size_t flights = 0;
   for (auto _ : state) {
-    run_study(spec, 1, 1000, threads,
+    run_study(setup, 1, 1000, threads,
               [&](const CaseResult& c) { flights += static_cast<std::size_t>(c.flights); });
   }
   state.counters["cases/s"] = benchmark::Counter(1000.0 * static_cast<double>(state.iterations()),

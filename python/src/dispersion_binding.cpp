@@ -65,11 +65,11 @@ std::string distribution_text(const Distribution& x) {
   return "uniform, " + shortest(x.low) + " to " + shortest(x.high) + relative;
 }
 
-/// A prepared study. Its spec holds what it was prepared from, so that a
+/// A prepared study. Its setup holds what it was prepared from, so that a
 /// copy in another process prepares the same one.
 struct Study {
-  StudySpec spec;
-  bool closed_loop() const { return spec.mode == dispersion::LoopMode::closed; }
+  StudySpec setup;
+  bool closed_loop() const { return setup.mode == dispersion::LoopMode::closed; }
 };
 
 Study prepare(const Vehicle& vehicle, const ThrustHistory& thrust, double turn_time,
@@ -83,7 +83,7 @@ Study prepare(const Vehicle& vehicle, const ThrustHistory& thrust, double turn_t
 }
 
 py::tuple study_state(const Study& study) {
-  const StudySpec& s = study.spec;
+  const StudySpec& s = study.setup;
   return py::make_tuple(s.nominal.vehicle, s.nominal.thrust, s.turn_time.value,
                         set_state(s.dispersions), study.closed_loop(), s.nominal.tolerance);
 }
@@ -100,10 +100,10 @@ py::dict fly_cases(const Study& study, std::uint64_t seed, const std::vector<std
   cases.reserve(ks.size());
   {
     const py::gil_scoped_release flying;
-    for (const std::size_t k : ks) cases.push_back(dispersion::fly_case(study.spec, seed, k));
+    for (const std::size_t k : ks) cases.push_back(dispersion::fly_case(study.setup, seed, k));
   }
   const auto count = static_cast<py::ssize_t>(cases.size());
-  const std::vector<dispersion::Dispersion>& entries = study.spec.dispersions.entries();
+  const std::vector<dispersion::Dispersion>& entries = study.setup.dispersions.entries();
   py::array_t<std::uint64_t> k(count), seeds(count);
   py::array_t<std::int64_t> flights(count);
   py::array_t<double> values({count, static_cast<py::ssize_t>(entries.size())});
@@ -244,16 +244,16 @@ void bind_dispersion(py::module_& m) {
       .def(py::pickle(&set_state, &set_from));
 
   py::class_<Study>(m, "Study", "A dispersion study with its nominal flight trimmed")
-      .def_property_readonly("turn_time", [](const Study& s) { return s.spec.turn_time.value; })
+      .def_property_readonly("turn_time", [](const Study& s) { return s.setup.turn_time.value; })
       .def_property_readonly("closed_loop", &Study::closed_loop)
       .def_property_readonly("nominal_maxa",
-                             [](const Study& s) { return s.spec.nominal_maxa.value; })
+                             [](const Study& s) { return s.setup.nominal_maxa.value; })
       .def_property_readonly(
           "nominal_remaining_propellant",
-          [](const Study& s) { return s.spec.nominal_flight.remaining_propellant; })
+          [](const Study& s) { return s.setup.nominal_flight.remaining_propellant; })
       .def_property_readonly("nominal_sc_mass",
-                             [](const Study& s) { return s.spec.nominal_flight.SC_M; })
-      .def_property_readonly("dispersions", [](const Study& s) { return s.spec.dispersions; })
+                             [](const Study& s) { return s.setup.nominal_flight.SC_M; })
+      .def_property_readonly("dispersions", [](const Study& s) { return s.setup.dispersions; })
       .def("fly_cases", &fly_cases, py::arg("seed"), py::arg("ks"),
            "Cases ks of the study with `seed`, a column per quantity")
       .def(py::pickle(&study_state, &study_from));

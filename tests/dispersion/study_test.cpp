@@ -47,15 +47,15 @@ density = { uniform = [0, 0] }
 )",
                                                      "neutral");
   for (const LoopMode mode : {LoopMode::open, LoopMode::closed}) {
-    const StudySpec spec = prepare_study(sample_settings(), turn_time_20(), neutral, mode);
-    const CaseResult c = fly_case(spec, 5, 3);
+    const StudySpec setup = prepare_study(sample_settings(), turn_time_20(), neutral, mode);
+    const CaseResult c = fly_case(setup, 5, 3);
     const Vehicle v;
     EXPECT_EQ(c.values,
               (std::vector<double>{v.core.thrust, v.upper_stage.dry_mass, 1.0, 1.0, 1.0}));
     ASSERT_TRUE(c.in_orbit()) << c.message;
     EXPECT_EQ(c.flights, 1);  // closed loop: the nominal angle is trimmed already
-    const trim::FlightOutcome& nominal = spec.nominal_flight;
-    EXPECT_EQ(c.maxa, spec.nominal_maxa.value);
+    const trim::FlightOutcome& nominal = setup.nominal_flight;
+    EXPECT_EQ(c.maxa, setup.nominal_maxa.value);
     EXPECT_EQ(c.perigee, nominal.perigee);
     EXPECT_EQ(c.apogee, nominal.apogee);
     EXPECT_EQ(c.average_altitude, nominal.average_altitude);
@@ -83,14 +83,14 @@ TEST(Study, AirModelScalesActOnTheFlight) {
 }
 
 TEST(Study, TheSameRowsOnAnyThreadsAndInAnyOrder) {
-  const StudySpec spec =
+  const StudySpec setup =
       prepare_study(sample_settings(), turn_time_20(), default_dispersion_set(), LoopMode::open);
   constexpr std::size_t CASES = 12;
   const auto study_rows = [&](unsigned threads) {
     std::vector<std::string> rows;
     std::vector<std::size_t> reported;
     run_study(
-        spec, 77, CASES, threads,
+        setup, 77, CASES, threads,
         [&](const CaseResult& c) {
           EXPECT_EQ(c.k, rows.size());  // in case order
           rows.push_back(csv_row(c));
@@ -106,7 +106,7 @@ TEST(Study, TheSameRowsOnAnyThreadsAndInAnyOrder) {
   const std::vector<std::string> one = study_rows(1);
   const std::vector<std::string> two = study_rows(2);
   std::vector<std::string> reversed(CASES);
-  for (std::size_t k = CASES; k-- > 0;) reversed[k] = csv_row(fly_case(spec, 77, k));
+  for (std::size_t k = CASES; k-- > 0;) reversed[k] = csv_row(fly_case(setup, 77, k));
   ASSERT_EQ(one.size(), CASES);
   EXPECT_EQ(one, two);
   EXPECT_EQ(one, reversed);
@@ -115,10 +115,10 @@ TEST(Study, TheSameRowsOnAnyThreadsAndInAnyOrder) {
 }
 
 TEST(Study, AFailingSinkStopsTheStudy) {
-  const StudySpec spec =
+  const StudySpec setup =
       prepare_study(sample_settings(), turn_time_20(), default_dispersion_set(), LoopMode::open);
   std::size_t handed = 0;
-  EXPECT_THROW(run_study(spec, 1, 50, 2,
+  EXPECT_THROW(run_study(setup, 1, 50, 2,
                          [&](const CaseResult&) {
                            if (++handed == 2) throw std::runtime_error("disk full");
                          }),
@@ -140,9 +140,9 @@ density = { sigma = 0.03 }
 )",
                                                  "small");
   const trim::TrimSettings settings = sample_settings();
-  const StudySpec spec = prepare_study(settings, turn_time_20(), set, LoopMode::closed);
+  const StudySpec setup = prepare_study(settings, turn_time_20(), set, LoopMode::closed);
   std::vector<CaseResult> cases;
-  run_study(spec, 1, 20, 0, [&](const CaseResult& c) { cases.push_back(c); });
+  run_study(setup, 1, 20, 0, [&](const CaseResult& c) { cases.push_back(c); });
   ASSERT_EQ(cases.size(), 20u);
 
   std::vector<double> remaining;
@@ -158,8 +158,8 @@ density = { sigma = 0.03 }
   const double expected_low = remaining[0] + 19 * 0.00135 * (remaining[1] - remaining[0]);
   EXPECT_NEAR(summary.remaining_propellant_met, expected_low, 1e-9);
   const double reserve =
-      flight_performance_reserve(summary, spec.nominal_flight.remaining_propellant);
-  EXPECT_EQ(reserve, spec.nominal_flight.remaining_propellant - expected_low);
+      flight_performance_reserve(summary, setup.nominal_flight.remaining_propellant);
+  EXPECT_EQ(reserve, setup.nominal_flight.remaining_propellant - expected_low);
   // Some cases need more propellant than the nominal: a positive reserve,
   // of the order of the spread of the remaining propellant.
   EXPECT_GT(reserve, 0.0);

@@ -69,17 +69,17 @@ int run_dispersions_command(const DispersionsOptions& options, const trim::TrimS
     if (!cases_file) throw std::runtime_error(cannot_write(options.cases_file));
   }
 
-  const StudySpec spec = prepare_study(settings, turn_time, std::move(set),
+  const StudySpec setup = prepare_study(settings, turn_time, std::move(set),
                                        options.open_loop ? LoopMode::open : LoopMode::closed);
-  description.spec = &spec;
-  if (cases_file.is_open()) write_case_csv_header(cases_file, spec.dispersions);
+  description.setup = &setup;
+  if (cases_file.is_open()) write_case_csv_header(cases_file, setup.dispersions);
 
   std::vector<CaseResult> cases;
   cases.reserve(options.cases);
   std::size_t in_orbit = 0;
   trim::ProgressLine progress;
   run_study(
-      spec, options.seed, options.cases, options.jobs,
+      setup, options.seed, options.cases, options.jobs,
       [&](const CaseResult& result) {
         if (cases_file.is_open()) {
           write_case_csv_row(cases_file, result);

@@ -20,9 +20,9 @@ namespace {
 
 class InOrderStudy {
  public:
-  InOrderStudy(const StudySpec& spec, std::uint64_t seed, std::size_t count, unsigned threads,
+  InOrderStudy(const StudySpec& setup, std::uint64_t seed, std::size_t count, unsigned threads,
                const CaseSink& sink, const StudyProgress& progress)
-      : spec_(spec),
+      : spec_(setup),
         seed_(seed),
         count_(count),
         window_(8 * std::size_t{threads}),
@@ -103,11 +103,11 @@ void InOrderStudy::work() {
 
 }  // namespace
 
-void run_study(const StudySpec& spec, std::uint64_t seed, std::size_t count, unsigned threads,
+void run_study(const StudySpec& setup, std::uint64_t seed, std::size_t count, unsigned threads,
                const CaseSink& sink, const StudyProgress& progress) {
   if (threads == 0) threads = std::max(1u, std::thread::hardware_concurrency());
   threads = static_cast<unsigned>(std::min<std::size_t>(threads, std::max<std::size_t>(count, 1)));
-  InOrderStudy study(spec, seed, count, threads, sink, progress);
+  InOrderStudy study(setup, seed, count, threads, sink, progress);
   std::vector<std::thread> pool;
   pool.reserve(threads);
   for (unsigned t = 1; t < threads; ++t) {

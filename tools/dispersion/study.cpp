@@ -36,21 +36,21 @@ void book_flight(CaseResult& result, const trim::FlightOutcome& flight,
   }
 }
 
-void fly_open_loop(CaseResult& result, const StudySpec& spec, const trim::TrimSettings& settings) {
+void fly_open_loop(CaseResult& result, const StudySpec& setup, const trim::TrimSettings& settings) {
   trim::FlightRequest request;
   request.vehicle = &settings.vehicle;
   request.thrust = &settings.thrust;
-  request.turn_time = spec.turn_time;
-  request.maxa = spec.nominal_maxa;
+  request.turn_time = setup.turn_time;
+  request.maxa = setup.nominal_maxa;
   request.aero = settings.aero;
   result.flights = 1;
-  book_flight(result, trim::fly(request), spec.nominal_maxa);
+  book_flight(result, trim::fly(request), setup.nominal_maxa);
 }
 
-void fly_closed_loop(CaseResult& result, const StudySpec& spec, trim::TrimSettings& settings) {
+void fly_closed_loop(CaseResult& result, const StudySpec& setup, trim::TrimSettings& settings) {
   // The nominal angle is the best first guess: most cases trim in a few flights.
-  settings.start_maxa = spec.nominal_maxa.value;
-  const trim::TrimResult trim = trim::trim_turn_time(settings, spec.turn_time);
+  settings.start_maxa = setup.nominal_maxa.value;
+  const trim::TrimResult trim = trim::trim_turn_time(settings, setup.turn_time);
   result.flights = static_cast<int>(trim.flights.size());
   switch (trim.status) {
     case trim::TrimStatus::trimmed:
@@ -99,26 +99,26 @@ std::string_view status_name(CaseStatus status) {
 
 StudySpec prepare_study(trim::TrimSettings nominal, const trim::TypedNumber& turn_time,
                         DispersionSet dispersions, LoopMode mode) {
-  StudySpec spec;
-  spec.nominal = std::move(nominal);
-  spec.turn_time = turn_time;
-  spec.dispersions = std::move(dispersions);
-  spec.mode = mode;
-  const trim::TrimResult trim = trim::trim_turn_time(spec.nominal, turn_time);
+  StudySpec setup;
+  setup.nominal = std::move(nominal);
+  setup.turn_time = turn_time;
+  setup.dispersions = std::move(dispersions);
+  setup.mode = mode;
+  const trim::TrimResult trim = trim::trim_turn_time(setup.nominal, turn_time);
   if (!trim.trimmed()) {
     throw std::runtime_error("the nominal flight of turn time " + turn_time.text +
                              " s cannot be trimmed: " + trim.message);
   }
-  spec.nominal_maxa = trim.maxa;
-  spec.nominal_flight = trim.flight;
-  return spec;
+  setup.nominal_maxa = trim.maxa;
+  setup.nominal_flight = trim.flight;
+  return setup;
 }
 
-CaseResult fly_case(const StudySpec& spec, std::uint64_t seed, std::size_t k) {
+CaseResult fly_case(const StudySpec& setup, std::uint64_t seed, std::size_t k) {
   CaseResult result;
   result.seed = seed;
   result.k = k;
-  DrawnCase drawn = draw_case(spec.dispersions, spec.nominal.vehicle, seed, k);
+  DrawnCase drawn = draw_case(setup.dispersions, setup.nominal.vehicle, seed, k);
   result.values = std::move(drawn.values);
   if (!drawn.out_of_range.empty()) {
     result.status = CaseStatus::out_of_range;
@@ -126,16 +126,16 @@ CaseResult fly_case(const StudySpec& spec, std::uint64_t seed, std::size_t k) {
     return result;
   }
   try {
-    trim::TrimSettings settings = spec.nominal;
+    trim::TrimSettings settings = setup.nominal;
     settings.vehicle = drawn.vehicle;
     settings.aero = drawn.aero;
     if (drawn.booster_thrust_scale != 1.0) {
-      settings.thrust = spec.nominal.thrust.scaled(drawn.booster_thrust_scale);
+      settings.thrust = setup.nominal.thrust.scaled(drawn.booster_thrust_scale);
     }
-    if (spec.mode == LoopMode::open) {
-      fly_open_loop(result, spec, settings);
+    if (setup.mode == LoopMode::open) {
+      fly_open_loop(result, setup, settings);
     } else {
-      fly_closed_loop(result, spec, settings);
+      fly_closed_loop(result, setup, settings);
     }
   } catch (const RuntimeError& failure) {
     result.status = CaseStatus::flight_error;

@@ -6,9 +6,9 @@
 // altitude as the nominal was: how much upper-stage propellant remains, and
 // so the flight performance reserve and the payload one can promise.
 //
-//   const StudySpec spec =
+//   const StudySpec setup =
 //       prepare_study(settings, turn_time, default_dispersion_set(), LoopMode::closed);
-//   run_study(spec, seed, 1000, 0, [&](const CaseResult& c) { rows.push_back(c); });
+//   run_study(setup, seed, 1000, 0, [&](const CaseResult& c) { rows.push_back(c); });
 //   const StudySummary summary = summarize(rows);
 #pragma once
 
@@ -86,7 +86,7 @@ struct CaseResult {
 
 /// Flies case `k` of the study with `seed`. Pure: the same arguments give
 /// the same result, bit for bit, on any thread and in any order.
-[[nodiscard]] CaseResult fly_case(const StudySpec& spec, std::uint64_t seed, std::size_t k);
+[[nodiscard]] CaseResult fly_case(const StudySpec& setup, std::uint64_t seed, std::size_t k);
 
 /// Called with each case, in case order, one call at a time.
 using CaseSink = std::function<void(const CaseResult&)>;
@@ -98,7 +98,7 @@ using StudyProgress = std::function<void(std::size_t done, std::size_t total)>;
 /// done. Threads run at most a few cases ahead of the sink, so the memory
 /// stays bounded whatever the count. An exception from the sink or the
 /// progress stops the study and is thrown here.
-void run_study(const StudySpec& spec, std::uint64_t seed, std::size_t count, unsigned threads,
+void run_study(const StudySpec& setup, std::uint64_t seed, std::size_t count, unsigned threads,
                const CaseSink& sink, const StudyProgress& progress = {});
 
 }  // namespace ascent::dispersion

@@ -62,14 +62,14 @@ void write_case_csv_row(std::ostream& out, const CaseResult& r) {
 }
 
 void write_summary_table(std::ostream& out, const StudySummary& s, const StudyDescription& study) {
-  const StudySpec& spec = *study.spec;
-  const bool closed = spec.mode == LoopMode::closed;
-  const trim::FlightOutcome& nominal = spec.nominal_flight;
-  out << "Dispersion study of turn time " << spec.turn_time.text << " s: " << s.cases
+  const StudySpec& setup = *study.setup;
+  const bool closed = setup.mode == LoopMode::closed;
+  const trim::FlightOutcome& nominal = setup.nominal_flight;
+  out << "Dispersion study of turn time " << setup.turn_time.text << " s: " << s.cases
       << " cases, seed " << study.seed << ", " << LOOP_NAMES[closed ? 1 : 0] << "\n"
-      << "Dispersion set: " << study.set_name << " (" << spec.dispersions.entries().size()
+      << "Dispersion set: " << study.set_name << " (" << setup.dispersions.entries().size()
       << " parameters)\n"
-      << "Nominal flight: maxa " << spec.nominal_maxa.text << " deg, average altitude "
+      << "Nominal flight: maxa " << setup.nominal_maxa.text << " deg, average altitude "
       << fixed(nominal.average_altitude / 1000.0, 3, 0) << " km, remaining propellant "
       << fixed(nominal.remaining_propellant, 0, 0) << " kg, SC_M " << fixed(nominal.SC_M, 0, 0)
       << " kg\n\n";

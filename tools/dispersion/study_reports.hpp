@@ -19,7 +19,7 @@ void write_case_csv_row(std::ostream& out, const CaseResult& result);
 
 /// What the summary table says besides the summary itself.
 struct StudyDescription {
-  const StudySpec* spec = nullptr;
+  const StudySpec* setup = nullptr;
   std::uint64_t seed = 0;
   std::string set_name;  ///< where the dispersion set comes from
 };
