@@ -12,6 +12,7 @@ packages=(
   gnuplot-nox                        # plots of a run and of a sweep
   clang libclang-rt-14-dev           # libFuzzer targets
   valgrind                           # leak check of a whole session
+  hyperfine                          # whole-process timings (bench/compare_with.sh)
   python3-dev pybind11-dev python3-pybind11   # the Python package's extension module
   python3-numpy python3-pandas python3-matplotlib python3-distributed  # its studies, plots and Dask runs
   python3-pytest                     # its tests
