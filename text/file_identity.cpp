@@ -1,7 +1,5 @@
 #include "text/file_identity.hpp"
 
-#include <sys/stat.h>
-
 #include <system_error>
 
 namespace ascent {
@@ -12,14 +10,6 @@ namespace fs = std::filesystem;
 
 /// Links followed at most, as the kernel does (ELOOP beyond it).
 constexpr int MAX_LINK_HOPS = 40;
-
-bool identity_of(const fs::path& path, struct stat& info) {
-  return ::stat(path.c_str(), &info) == 0;
-}
-
-bool same_identity(const struct stat& a, const struct stat& b) {
-  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
-}
 
 }  // namespace
 
@@ -38,23 +28,6 @@ fs::path resolved_path(const fs::path& path) {
     current = target.is_absolute() ? target : resolved.parent_path() / target;
   }
   return current.lexically_normal();
-}
-
-bool same_file(const fs::path& a, const fs::path& b) {
-  struct stat info_a {};
-  struct stat info_b {};
-  if (identity_of(a, info_a) && identity_of(b, info_b)) return same_identity(info_a, info_b);
-  return resolved_path(a) == resolved_path(b);
-}
-
-bool names_stream_file(const fs::path& path, std::FILE* stream) {
-  const int descriptor = ::fileno(stream);
-  struct stat stream_info {};
-  struct stat path_info {};
-  if (descriptor < 0 || ::fstat(descriptor, &stream_info) != 0 || !S_ISREG(stream_info.st_mode)) {
-    return false;
-  }
-  return identity_of(path, path_info) && same_identity(stream_info, path_info);
 }
 
 }  // namespace ascent
