@@ -1,6 +1,7 @@
-// ascent-trim: trims the ascent to a 200 km orbit, sweeps turn times for the
-// largest payload, and exports the events and time history of a trimmed
-// flight. Every flight is a flight of the interactive program's simulation.
+// ascent-trim: trims the ascent to the vehicle's target orbit, sweeps turn
+// times for the largest payload, exports the events and time history of a
+// trimmed flight, and runs dispersion studies. Every flight goes through the
+// flight library, as the interactive program's do.
 #include <unistd.h>
 
 #include <cerrno>
