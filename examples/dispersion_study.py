@@ -29,23 +29,12 @@ def main():
     parser.add_argument("--out", type=pathlib.Path, default=pathlib.Path("."), help="folder")
     args = parser.parse_args()
 
-    client = None
-    if args.workers:
-        from distributed import Client, LocalCluster
-
-        cluster = LocalCluster(n_workers=args.workers, threads_per_worker=1, processes=True,
-                               dashboard_address=None)
-        client = Client(cluster)
-    try:
+    with ascent.local_workers(args.workers) as client:
         start = time.perf_counter()
         cases = ascent.monte_carlo(args.cases, turn_time=args.turn_time, thrust=args.thrust,
                                    seed=args.seed, dispersions=args.set, vehicle=args.vehicle,
                                    closed_loop=not args.open_loop, client=client)
         seconds = time.perf_counter() - start
-    finally:
-        if client is not None:
-            client.close()
-            cluster.close()
 
     args.out.mkdir(parents=True, exist_ok=True)
     cases.to_csv(args.out / "cases.csv", index=False)

@@ -26,19 +26,8 @@ def main():
     args = parser.parse_args()
 
     turn_times = np.arange(args.first, args.last + args.step / 2, args.step)
-    client = None
-    if args.workers:
-        from distributed import Client, LocalCluster
-
-        cluster = LocalCluster(n_workers=args.workers, threads_per_worker=1, processes=True,
-                               dashboard_address=None)
-        client = Client(cluster)
-    try:
+    with ascent.local_workers(args.workers) as client:
         results = ascent.sweep(turn_times, thrust=args.thrust, vehicle=args.vehicle, client=client)
-    finally:
-        if client is not None:
-            client.close()
-            cluster.close()
 
     args.out.mkdir(parents=True, exist_ok=True)
     results.to_csv(args.out / "sweep.csv", index=False)

@@ -26,7 +26,7 @@ from ._ascent import (
     VehicleGroup,
 )
 from .flights import Trim, fly, trim
-from .studies import monte_carlo, summarize, sweep
+from .studies import local_workers, monte_carlo, summarize, sweep
 
 __all__ = [
     "Dispersions",
@@ -40,6 +40,7 @@ __all__ = [
     "VehicleField",
     "VehicleGroup",
     "fly",
+    "local_workers",
     "monte_carlo",
     "plot",
     "summarize",

@@ -5,6 +5,7 @@ chunks. Each row is computed by the same function whatever the chunk it
 falls in, so the results are the same row for row and bit for bit however
 the work is spread."""
 import concurrent.futures
+import contextlib
 import os
 
 import numpy as np
@@ -139,3 +140,21 @@ def summarize(cases, nominal_remaining_propellant=None):
                 "sc_mass")}
     return _ascent.summarize(list(cases["status"]), **columns,
                              nominal_remaining_propellant=float(nominal_remaining_propellant))
+
+
+@contextlib.contextmanager
+def local_workers(count, host="127.0.0.1"):
+    """A Dask client on `count` worker processes of a LocalCluster on this
+    machine, for the `client=` of sweep and monte_carlo; None when `count` is
+    0 (the studies then run on this process's threads). Both are closed on
+    leaving the block. A script that starts one needs the
+    `if __name__ == "__main__":` guard: the workers are spawned."""
+    if not count:
+        yield None
+        return
+    import distributed
+
+    with distributed.LocalCluster(n_workers=count, threads_per_worker=1, processes=True,
+                                  host=host, dashboard_address=None) as cluster, \
+            distributed.Client(cluster) as client:
+        yield client

@@ -11,9 +11,7 @@ distributed = pytest.importorskip("distributed")
 
 @pytest.fixture(scope="module")
 def client():
-    cluster = distributed.LocalCluster(n_workers=2, processes=True, threads_per_worker=1,
-                                       host="127.0.0.1", dashboard_address=None)
-    with cluster, distributed.Client(cluster) as c:
+    with ascent.local_workers(2) as c:
         yield c
 
 
