@@ -21,7 +21,7 @@ find_program() { find "$1" -name "$2" -type f -perm -u+x | head -n 1; }
 old_ascent=$(find_program "$scratch/build" ascent)
 old_trim=$(find_program "$scratch/build" ascent-trim)
 new_ascent=build/release/ascent
-new_trim=build/release/tools/ascent-trim
+new_trim=build/release/ascent-trim
 
 work="$scratch/work"
 mkdir -p "$work/old" "$work/new"

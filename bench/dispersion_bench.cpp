@@ -2,8 +2,8 @@
 // with the default set on one thread and on two.
 #include <benchmark/benchmark.h>
 
-#include "tools/dispersion/dispersion_file.hpp"
-#include "tools/dispersion/study.hpp"
+#include "studies/dispersion_file.hpp"
+#include "studies/study.hpp"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include <thread>
 
-#include "tools/trim/sweep.hpp"
+#include "studies/sweep.hpp"
 
 namespace {
 

@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "fuzz_support.hpp"
-#include "tools/trim/command_line.hpp"
-#include "tools/trim/reports.hpp"
-#include "tools/trim/sweep.hpp"
+#include "trim/command_line.hpp"
+#include "trim/reports.hpp"
+#include "studies/sweep.hpp"
 
 namespace {
 

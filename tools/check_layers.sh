@@ -13,9 +13,8 @@ layers=(
   "dynamics"
   "mission"
   "text deck"
-  "console"
-  "tools"
-  "python"
+  "studies"
+  "console trim python"
   "examples"
 )
 

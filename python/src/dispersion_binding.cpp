@@ -13,9 +13,9 @@
 
 #include "bindings.hpp"
 #include "number_text.hpp"
-#include "tools/dispersion/dispersion_file.hpp"
-#include "tools/dispersion/study.hpp"
-#include "tools/dispersion/study_summary.hpp"
+#include "studies/dispersion_file.hpp"
+#include "studies/study.hpp"
+#include "studies/study_summary.hpp"
 
 namespace py = pybind11;
 

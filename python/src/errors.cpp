@@ -3,7 +3,7 @@
 #include "base/runtime_error.hpp"
 #include "bindings.hpp"
 #include "deck/deck_error.hpp"
-#include "tools/dispersion/dispersion_file.hpp"
+#include "studies/dispersion_file.hpp"
 
 namespace py = pybind11;
 

@@ -19,7 +19,7 @@
 #include "mission/flight.hpp"
 #include "number_text.hpp"
 #include "text/event_lines.hpp"
-#include "tools/trim/flight_recorder.hpp"
+#include "studies/flight_recorder.hpp"
 
 namespace py = pybind11;
 

@@ -4,7 +4,7 @@
 #include <charconv>
 #include <string>
 
-#include "tools/trim/flight_runner.hpp"
+#include "studies/flight_runner.hpp"
 
 namespace ascent::python {
 

@@ -9,8 +9,8 @@
 
 #include "bindings.hpp"
 #include "number_text.hpp"
-#include "tools/trim/sweep.hpp"
-#include "tools/trim/trim_solver.hpp"
+#include "studies/sweep.hpp"
+#include "studies/trim_solver.hpp"
 
 namespace py = pybind11;
 

@@ -14,7 +14,7 @@ import ascent
 
 ROOT = pathlib.Path(__file__).resolve().parents[2]
 DATA_DIR = pathlib.Path(os.environ.get("ASCENT_DATA_DIR", ROOT / "data"))
-TRIM_TOOL = pathlib.Path(os.environ.get("ASCENT_TRIM", ROOT / "build/release/tools/ascent-trim"))
+TRIM_TOOL = pathlib.Path(os.environ.get("ASCENT_TRIM", ROOT / "build/release/ascent-trim"))
 
 
 @pytest.fixture(scope="session")

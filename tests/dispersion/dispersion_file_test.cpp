@@ -1,6 +1,6 @@
 // Dispersion sets in TOML: every kind of entry, the built-in default set, and
 // a message with its line and column for each kind of mistake.
-#include "tools/dispersion/dispersion_file.hpp"
+#include "studies/dispersion_file.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Dispersion sets: the distributions drawn about the nominal, the drawn
 // vehicle and scales, values that cannot be flown, and refused entries.
-#include "tools/dispersion/dispersion_set.hpp"
+#include "studies/dispersion_set.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The random draws: the hash, the logarithm and the normal quantile against
 // references, and the statistics of many draws.
-#include "tools/dispersion/random_draws.hpp"
+#include "studies/random_draws.hpp"
 
 #include <gtest/gtest.h>
 

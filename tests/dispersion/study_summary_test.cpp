@@ -1,6 +1,6 @@
 // The summary of a study against hand-made rows: quantiles of type 7, the
 // moments, the cases by status, and failed cases as not met.
-#include "tools/dispersion/study_summary.hpp"
+#include "studies/study_summary.hpp"
 
 #include <gtest/gtest.h>
 

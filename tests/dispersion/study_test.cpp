@@ -1,7 +1,7 @@
 // Studies: neutral draws fly the nominal flight, the air-model scales act,
 // the same rows on any number of threads and in any order, and a small
 // closed-loop study with its reserve.
-#include "tools/dispersion/study.hpp"
+#include "studies/study.hpp"
 
 #include <gtest/gtest.h>
 
@@ -10,9 +10,9 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "tools/dispersion/dispersion_file.hpp"
-#include "tools/dispersion/study_reports.hpp"
-#include "tools/dispersion/study_summary.hpp"
+#include "studies/dispersion_file.hpp"
+#include "trim/study_reports.hpp"
+#include "studies/study_summary.hpp"
 
 namespace ascent::dispersion {
 namespace {

@@ -13,7 +13,7 @@
 
 #include "hardening/hardening_support.hpp"
 #include "hardening/running_program.hpp"
-#include "tools/trim/flight_runner.hpp"
+#include "studies/flight_runner.hpp"
 
 namespace ascent::testing {
 namespace {

@@ -10,7 +10,7 @@
 
 #include "hardening/hardening_support.hpp"
 #include "hardening/running_program.hpp"
-#include "tools/trim/command_line.hpp"
+#include "trim/command_line.hpp"
 
 namespace ascent::testing {
 namespace {

@@ -1,0 +1,144 @@
+#include "studies/flight_recorder.hpp"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <utility>
+
+#include "base/earth.hpp"
+#include "text/event_lines.hpp"
+
+namespace ascent::trim {
+
+namespace {
+
+double degrees(Extended radians) {
+  return static_cast<double>(radians * 180.0L / PI);
+}
+
+}  // namespace
+
+std::string_view event_name(FlightEventKind kind) {
+  switch (kind) {
+    case FlightEventKind::on_pad:
+      return "on the pad";
+    case FlightEventKind::liftoff:
+      return "liftoff";
+    case FlightEventKind::long_record_interval:
+      return "long thrust record interval";
+    case FlightEventKind::pitch_over:
+      return "pitch-over";
+    case FlightEventKind::end_of_turn:
+      return "end of turn";
+    case FlightEventKind::booster_separation:
+      return "booster separation";
+    case FlightEventKind::fairing_jettison:
+      return "fairing jettison";
+    case FlightEventKind::core_cutoff:
+      return "core cutoff";
+    case FlightEventKind::core_separation:
+      return "core separation";
+    case FlightEventKind::upper_stage_ignition:
+      return "upper-stage ignition";
+    case FlightEventKind::upper_stage_mainstage:
+      return "upper-stage mainstage";
+    case FlightEventKind::upper_stage_cutoff:
+      return "upper-stage cutoff";
+    case FlightEventKind::upper_stage_separation:
+      return "upper-stage separation";
+  }
+  return "event";
+}
+
+EventRecord FlightRecorder::at_last_step(std::string name, std::string line,
+                                         const FlightState& state) const {
+  EventRecord record;
+  record.name = std::move(name);
+  record.line = std::move(line);
+  record.t = state.t.value();
+  record.h0 = state.h0.value();
+  record.vi = state.vi.value();
+  record.beta = degrees(last_.beta);
+  record.theta = degrees(last_.theta);
+  record.Pq = last_.Pq.value();
+  // The mass of the last row: an event line may come after a mass change
+  // that the next step completes (the boosters' residual propellant is gone
+  // before their separation line, their dry mass only at the next step).
+  record.mass = last_mass_;
+  return record;
+}
+
+void FlightRecorder::on_step(const FlightState& state, const StepQuantities& derived) {
+  ++step_count_;
+  last_ = derived;
+  last_mass_ = static_cast<double>(state.mass());
+  if (!have_max_q_ || derived.Pq > max_q_.Pq) {
+    max_q_ = at_last_step("maximum dynamic pressure", "", state);
+    have_max_q_ = true;
+  }
+  if (!keep_steps_) return;
+  steps_.push_back({
+      .t = state.t.value(),
+      .dt = state.dt.value(),
+      .a = state.a.value(),
+      .vi = state.vi.value(),
+      .vt = state.vt.value(),
+      .vr = state.vr.value(),
+      .h0 = state.h0.value(),
+      .r0 = state.r0.value(),
+      .alpha = degrees(state.alpha),
+      .beta = degrees(derived.beta),
+      .theta = degrees(derived.theta),
+      .Pq = derived.Pq.value(),
+      .thrust = derived.T.value(),
+      .drag = derived.D.value(),
+      .Cd = derived.Cd.value(),
+      .mass = static_cast<double>(state.mass()),
+      .m_prop = state.m_prop.value(),
+      .dV = state.dV.value(),
+      .perigee = state.perigee.value(),
+      .apogee = state.apogee.value(),
+  });
+}
+
+void FlightRecorder::on_event(const FlightEvent& event, const FlightState& state) {
+  switch (event.kind) {
+    case FlightEventKind::on_pad:
+    case FlightEventKind::long_record_interval:
+      return;
+    case FlightEventKind::liftoff:
+      record_liftoff(state);
+      return;
+    default:
+      events_.push_back(at_last_step(std::string(event_name(event.kind)),
+                                     std::string(event_line(event).view()), state));
+  }
+}
+
+void FlightRecorder::record_liftoff(const FlightState& state) {
+  // Upright on the pad: the inertial velocity is the Earth's, horizontal; the
+  // path over the ground is vertical, and there is no air speed yet.
+  EventRecord record;
+  record.name = "liftoff";
+  record.t = state.t.value();
+  record.h0 = state.h0.value();
+  record.vi = static_cast<double>(std::hypot(Extended{state.vt}, Extended{state.vr}));
+  record.beta = degrees(std::atan2(Extended{state.vr}, Extended{state.vt}));
+  record.theta = 90.0;
+  record.Pq = 0.0;
+  record.mass = static_cast<double>(state.mass());
+  events_.push_back(record);
+}
+
+std::vector<EventRecord> FlightRecorder::events() const {
+  std::vector<EventRecord> all = events_;
+  if (have_max_q_) {
+    // Before the first event that comes later; stable for events at the same time.
+    const auto later =
+        std::find_if(all.begin(), all.end(), [&](const EventRecord& e) { return e.t > max_q_.t; });
+    all.insert(later, max_q_);
+  }
+  return all;
+}
+
+}  // namespace ascent::trim

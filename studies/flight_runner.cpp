@@ -1,0 +1,57 @@
+#include "studies/flight_runner.hpp"
+
+#include <cstdio>
+
+#include "base/earth.hpp"
+#include "base/number.hpp"
+#include "mission/recommended_maxa.hpp"
+#include "text/event_lines.hpp"
+
+namespace ascent::trim {
+
+std::optional<TypedNumber> typed_number(std::string_view text) {
+  const std::optional<double> value = parse_decimal_real(text);
+  if (!value) return std::nullopt;
+  return TypedNumber{std::string(text), *value};
+}
+
+TypedNumber typed_number(double value, int decimals) {
+  char buffer[64];
+  std::snprintf(buffer, sizeof buffer, "%.*f", decimals, value);
+  std::string text = buffer;
+  if (text.find('.') != std::string::npos) {
+    while (text.back() == '0') text.pop_back();
+    if (text.back() == '.') text.pop_back();
+  }
+  if (text == "-0") text = "0";
+  return *typed_number(text);
+}
+
+FlightOutcome fly(const FlightRequest& request) {
+  FlightPlan plan;
+  plan.turn_time = request.turn_time.value;
+  plan.maxa = request.maxa.value;
+  plan.aero = request.aero;
+  const FlightResult result = ascent::fly(*request.vehicle, *request.thrust, plan, request.observer);
+
+  FlightOutcome outcome;
+  outcome.maxa_flown = result.maxa_flown;
+  outcome.separated = result.separated();
+  outcome.in_orbit = result.in_orbit();
+  if (!outcome.separated) {
+    outcome.abandoned = std::string(early_end_line(result, *request.vehicle).view());
+    return outcome;
+  }
+  outcome.perigee = result.orbit.perigee;
+  outcome.apogee = result.orbit.apogee;
+  outcome.average_altitude = result.orbit.average_altitude;
+  outcome.remaining_propellant = result.remaining_propellant;
+  outcome.SC_M = result.budget.SC_M;
+  outcome.dV = result.delta_v;
+  RecommendedMaxa secant;
+  secant.add_run(result.maxa, result.orbit.average_altitude, request.vehicle->target.altitude);
+  outcome.recommended_maxa = static_cast<double>(secant.recommended() * 180.0L / PI);
+  return outcome;
+}
+
+}  // namespace ascent::trim

@@ -1,0 +1,147 @@
+#include "studies/study.hpp"
+
+#include <stdexcept>
+
+#include "base/runtime_error.hpp"
+
+namespace ascent::dispersion {
+
+namespace {
+
+/// The orbit and budget of a flight at `maxa`, or why it has none.
+void book_flight(CaseResult& result, const trim::FlightOutcome& flight,
+                 const trim::TypedNumber& maxa) {
+  result.maxa = maxa.value;
+  if (!flight.maxa_flown) {
+    result.status = CaseStatus::turn_too_long;
+    result.message = flight.abandoned;
+    return;
+  }
+  if (!flight.in_orbit) {
+    result.status = CaseStatus::no_orbit;
+    result.message = flight.abandoned;
+    return;
+  }
+  result.flown = true;
+  result.perigee = flight.perigee;
+  result.apogee = flight.apogee;
+  result.average_altitude = flight.average_altitude;
+  result.remaining_propellant = flight.remaining_propellant;
+  result.SC_M = flight.SC_M;
+  if (flight.perigee > 0.0) {
+    result.status = CaseStatus::in_orbit;
+  } else {
+    result.status = CaseStatus::suborbital;
+    result.message = "the perigee lies below the surface";
+  }
+}
+
+void fly_open_loop(CaseResult& result, const StudySpec& setup, const trim::TrimSettings& settings) {
+  trim::FlightRequest request;
+  request.vehicle = &settings.vehicle;
+  request.thrust = &settings.thrust;
+  request.turn_time = setup.turn_time;
+  request.maxa = setup.nominal_maxa;
+  request.aero = settings.aero;
+  result.flights = 1;
+  book_flight(result, trim::fly(request), setup.nominal_maxa);
+}
+
+void fly_closed_loop(CaseResult& result, const StudySpec& setup, trim::TrimSettings& settings) {
+  // The nominal angle is the best first guess: most cases trim in a few flights.
+  settings.start_maxa = setup.nominal_maxa.value;
+  const trim::TrimResult trim = trim::trim_turn_time(settings, setup.turn_time);
+  result.flights = static_cast<int>(trim.flights.size());
+  switch (trim.status) {
+    case trim::TrimStatus::trimmed:
+      book_flight(result, trim.flight, trim.maxa);
+      return;
+    case trim::TrimStatus::turn_time_rejected:
+      result.status = CaseStatus::turn_too_long;
+      break;
+    case trim::TrimStatus::out_of_reach:
+      result.status = CaseStatus::out_of_reach;
+      break;
+    case trim::TrimStatus::not_converged:
+      result.status = CaseStatus::not_converged;
+      break;
+    case trim::TrimStatus::cannot_be_flown:  // a sweep's status: a trim throws instead
+      result.status = CaseStatus::flight_error;
+      break;
+  }
+  result.maxa = trim.maxa.value;
+  result.message = trim.message;
+}
+
+}  // namespace
+
+std::string_view status_name(CaseStatus status) {
+  switch (status) {
+    case CaseStatus::in_orbit:
+      return "in_orbit";
+    case CaseStatus::suborbital:
+      return "suborbital";
+    case CaseStatus::turn_too_long:
+      return "turn_too_long";
+    case CaseStatus::no_orbit:
+      return "no_orbit";
+    case CaseStatus::out_of_reach:
+      return "out_of_reach";
+    case CaseStatus::not_converged:
+      return "not_converged";
+    case CaseStatus::out_of_range:
+      return "out_of_range";
+    case CaseStatus::flight_error:
+      break;
+  }
+  return "flight_error";
+}
+
+StudySpec prepare_study(trim::TrimSettings nominal, const trim::TypedNumber& turn_time,
+                        DispersionSet dispersions, LoopMode mode) {
+  StudySpec setup;
+  setup.nominal = std::move(nominal);
+  setup.turn_time = turn_time;
+  setup.dispersions = std::move(dispersions);
+  setup.mode = mode;
+  const trim::TrimResult trim = trim::trim_turn_time(setup.nominal, turn_time);
+  if (!trim.trimmed()) {
+    throw std::runtime_error("the nominal flight of turn time " + turn_time.text +
+                             " s cannot be trimmed: " + trim.message);
+  }
+  setup.nominal_maxa = trim.maxa;
+  setup.nominal_flight = trim.flight;
+  return setup;
+}
+
+CaseResult fly_case(const StudySpec& setup, std::uint64_t seed, std::size_t k) {
+  CaseResult result;
+  result.seed = seed;
+  result.k = k;
+  DrawnCase drawn = draw_case(setup.dispersions, setup.nominal.vehicle, seed, k);
+  result.values = std::move(drawn.values);
+  if (!drawn.out_of_range.empty()) {
+    result.status = CaseStatus::out_of_range;
+    result.message = std::move(drawn.out_of_range);
+    return result;
+  }
+  try {
+    trim::TrimSettings settings = setup.nominal;
+    settings.vehicle = drawn.vehicle;
+    settings.aero = drawn.aero;
+    if (drawn.booster_thrust_scale != 1.0) {
+      settings.thrust = setup.nominal.thrust.scaled(drawn.booster_thrust_scale);
+    }
+    if (setup.mode == LoopMode::open) {
+      fly_open_loop(result, setup, settings);
+    } else {
+      fly_closed_loop(result, setup, settings);
+    }
+  } catch (const RuntimeError& failure) {
+    result.status = CaseStatus::flight_error;
+    result.message = failure.what();
+  }
+  return result;
+}
+
+}  // namespace ascent::dispersion

@@ -1,0 +1,104 @@
+// A Monte Carlo dispersion study: many flights of the vehicle, each with its
+// uncertain parameters drawn at random about the nominal values.
+//
+// Open loop, every case flies the nominal trimmed angle: how far the orbit
+// disperses. Closed loop, every case is trimmed to the target average
+// altitude as the nominal was: how much upper-stage propellant remains, and
+// so the flight performance reserve and the payload one can promise.
+//
+//   const StudySpec setup =
+//       prepare_study(settings, turn_time, default_dispersion_set(), LoopMode::closed);
+//   run_study(setup, seed, 1000, 0, [&](const CaseResult& c) { rows.push_back(c); });
+//   const StudySummary summary = summarize(rows);
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "studies/dispersion_set.hpp"
+#include "studies/trim_solver.hpp"
+
+namespace ascent::dispersion {
+
+enum class LoopMode {
+  open,    ///< every case flies the nominal trimmed angle
+  closed,  ///< every case is trimmed to the target
+};
+
+/// Everything a case needs: a worker that flies a chunk of cases builds it
+/// once (prepare_study trims the nominal flight) and calls fly_case.
+struct StudySpec {
+  trim::TrimSettings nominal;   ///< the undispersed vehicle and thrust history, the target
+  trim::TypedNumber turn_time;  ///< [s]
+  DispersionSet dispersions;
+  LoopMode mode = LoopMode::closed;
+  trim::TypedNumber nominal_maxa;      ///< [deg] trimmed angle of the undispersed flight
+  trim::FlightOutcome nominal_flight;  ///< the undispersed flight at that angle
+};
+
+/// Trims the undispersed flight of `turn_time`. Throws std::runtime_error
+/// when it cannot be trimmed, and the library's RuntimeError when the thrust
+/// history cannot be flown.
+[[nodiscard]] StudySpec prepare_study(trim::TrimSettings nominal,
+                                      const trim::TypedNumber& turn_time, DispersionSet dispersions,
+                                      LoopMode mode);
+
+/// How a case ended. Only in_orbit counts as a success.
+enum class CaseStatus {
+  in_orbit,       ///< separated with the perigee above the surface
+  suborbital,     ///< separated, but the perigee is below the surface
+  turn_too_long,  ///< the turn would end after booster separation: not flown on
+  no_orbit,       ///< the upper stage cannot reach orbit speed
+  out_of_reach,   ///< closed loop: no angle reaches the target
+  not_converged,  ///< closed loop: the trim found no angle within the tolerance
+  out_of_range,   ///< a drawn value cannot be flown (a negative mass, ...): not flown
+  flight_error,   ///< the flight stopped with an error (the thrust history cannot be flown, ...)
+};
+inline constexpr std::size_t CASE_STATUS_COUNT = 8;
+
+/// The status as the case file writes it: "in_orbit", "no_orbit", ...
+[[nodiscard]] std::string_view status_name(CaseStatus status);
+
+struct CaseResult {
+  std::uint64_t seed = 0;
+  std::size_t k = 0;
+  std::vector<double> values;  ///< the drawn value of each dispersion, in the set's order
+  CaseStatus status = CaseStatus::flight_error;
+  std::string message;  ///< why the case failed ("" in orbit)
+  int flights = 0;      ///< flown for the case (closed loop: those of the trim)
+
+  /// The flight reached separation (closed loop: at a trimmed angle), so the
+  /// numbers below are those of its orbit and budget.
+  bool flown = false;
+  double maxa = 0.0;                  ///< [deg] flown; closed loop: the trimmed angle
+  double perigee = 0.0;               ///< [m]
+  double apogee = 0.0;                ///< [m]
+  double average_altitude = 0.0;      ///< [m]
+  double remaining_propellant = 0.0;  ///< [kg] upper-stage main propellant left at cutoff
+  double SC_M = 0.0;                  ///< [kg] spacecraft mass the stage can carry
+
+  [[nodiscard]] bool in_orbit() const { return status == CaseStatus::in_orbit; }
+};
+
+/// Flies case `k` of the study with `seed`. Pure: the same arguments give
+/// the same result, bit for bit, on any thread and in any order.
+[[nodiscard]] CaseResult fly_case(const StudySpec& setup, std::uint64_t seed, std::size_t k);
+
+/// Called with each case, in case order, one call at a time.
+using CaseSink = std::function<void(const CaseResult&)>;
+/// Reports `done` of `total` cases; called one call at a time.
+using StudyProgress = std::function<void(std::size_t done, std::size_t total)>;
+
+/// Flies cases 0 .. count-1 on `threads` threads (0: one per core) and hands
+/// each to `sink` in case order as soon as it and every case before it are
+/// done. Threads run at most a few cases ahead of the sink, so the memory
+/// stays bounded whatever the count. An exception from the sink or the
+/// progress stops the study and is thrown here.
+void run_study(const StudySpec& setup, std::uint64_t seed, std::size_t count, unsigned threads,
+               const CaseSink& sink, const StudyProgress& progress = {});
+
+}  // namespace ascent::dispersion

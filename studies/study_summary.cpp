@@ -1,0 +1,90 @@
+#include "studies/study_summary.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "base/real.hpp"
+
+namespace ascent::dispersion {
+
+namespace {
+
+constexpr double NOT_A_NUMBER = std::numeric_limits<double>::quiet_NaN();
+constexpr double NOT_MET = -std::numeric_limits<double>::infinity();
+
+}  // namespace
+
+double quantile(std::vector<double>& values, double p) {
+  if (values.empty()) return NOT_A_NUMBER;
+  std::sort(values.begin(), values.end());
+  const double h = static_cast<double>(values.size() - 1) * p;
+  const auto below = static_cast<std::size_t>(std::floor(h));
+  const double fraction = h - static_cast<double>(below);
+  const double x = values[below];
+  // An exact order statistic, or one that is -inf (a failed case), stands alone.
+  if (fraction == 0.0 || below + 1 == values.size() || std::isinf(x)) return x;
+  return x + fraction * (values[below + 1] - x);
+}
+
+Statistics Statistics::of(std::vector<double> values) {
+  Statistics s;
+  s.count = values.size();
+  if (values.empty()) {
+    s.mean = s.standard_deviation = s.low = s.median = s.high = NOT_A_NUMBER;
+    return s;
+  }
+  Extended sum = 0.0L;
+  for (const double v : values) sum += v;
+  const Extended mean = sum / static_cast<Extended>(values.size());
+  Extended squares = 0.0L;
+  for (const double v : values) squares += (v - mean) * (v - mean);
+  s.mean = static_cast<double>(mean);
+  s.standard_deviation =
+      values.size() < 2
+          ? NOT_A_NUMBER
+          : static_cast<double>(std::sqrt(squares / static_cast<Extended>(values.size() - 1)));
+  s.low = quantile(values, LOW_QUANTILE);
+  s.median = quantile(values, 0.5);
+  s.high = quantile(values, HIGH_QUANTILE);
+  return s;
+}
+
+StudySummary summarize(const std::vector<CaseResult>& cases) {
+  StudySummary summary;
+  summary.cases = cases.size();
+  std::vector<double> maxa, perigee, apogee, average, remaining, payload;
+  std::vector<double> remaining_met, payload_met;
+  for (const CaseResult& c : cases) {
+    ++summary.by_status[static_cast<std::size_t>(c.status)];
+    if (c.in_orbit()) ++summary.in_orbit;
+    remaining_met.push_back(c.in_orbit() ? c.remaining_propellant : NOT_MET);
+    payload_met.push_back(c.in_orbit() ? c.SC_M : NOT_MET);
+    if (!c.flown) continue;
+    maxa.push_back(c.maxa);
+    perigee.push_back(c.perigee);
+    apogee.push_back(c.apogee);
+    average.push_back(c.average_altitude);
+    remaining.push_back(c.remaining_propellant);
+    payload.push_back(c.SC_M);
+  }
+  summary.orbit_probability =
+      cases.empty() ? NOT_A_NUMBER
+                    : static_cast<double>(summary.in_orbit) / static_cast<double>(cases.size());
+  summary.maxa = Statistics::of(std::move(maxa));
+  summary.perigee = Statistics::of(std::move(perigee));
+  summary.apogee = Statistics::of(std::move(apogee));
+  summary.average_altitude = Statistics::of(std::move(average));
+  summary.remaining_propellant = Statistics::of(std::move(remaining));
+  summary.SC_M = Statistics::of(std::move(payload));
+  summary.remaining_propellant_met = quantile(remaining_met, LOW_QUANTILE);
+  summary.SC_M_met = quantile(payload_met, LOW_QUANTILE);
+  return summary;
+}
+
+double flight_performance_reserve(const StudySummary& summary,
+                                  double nominal_remaining_propellant) {
+  return nominal_remaining_propellant - summary.remaining_propellant_met;
+}
+
+}  // namespace ascent::dispersion

@@ -1,0 +1,74 @@
+// Trim: the maximum angle of attack that brings the average orbit altitude
+// of a turn time to the vehicle's target altitude.
+//
+// The search starts as the program's recommended maxa does: the secant
+// through the last two flights of the turn time, the first one through the
+// origin. The altitude is not a tidy function of the angle: below some angle
+// the upper stage reaches no orbit at all, and above the angle the steering
+// ever asks for it stays flat. So each secant step must fall inside the
+// bracket that the flights so far have established, and bisection takes
+// over when it does not, or when the secant stops halving the miss.
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "studies/flight_runner.hpp"
+
+namespace ascent::trim {
+
+struct TrimSettings {
+  Vehicle vehicle;             ///< the vehicle flown, and the orbit it aims at
+  ThrustHistory thrust;        ///< the boosters' thrust history
+  AeroScales aero{};           ///< of the air model; neutral but in dispersed flights
+  double tolerance = 10.0;     ///< [m] largest miss accepted
+  double start_maxa = 20.0;    ///< [deg] first angle flown
+  double largest_maxa = 90.0;  ///< [deg] largest angle tried
+  int max_flights = 60;        ///< flights before the search gives up
+
+  /// [m] The average orbit altitude aimed at: the vehicle's, which its upper
+  /// stage's cutoff speed is made for.
+  [[nodiscard]] double target_altitude() const { return vehicle.target.altitude; }
+};
+
+/// Decimals of a trimmed angle: the angle flown is exactly the one reported.
+inline constexpr int MAXA_DECIMALS = 6;
+
+/// One flight of a search.
+struct TrimFlight {
+  TypedNumber maxa;  ///< [deg]
+  FlightOutcome outcome;
+};
+
+enum class TrimStatus {
+  trimmed,             ///< the average altitude is within the tolerance
+  turn_time_rejected,  ///< the run is abandoned before the angle applies
+  out_of_reach,        ///< no angle from 0 to the largest reaches the target
+  not_converged,       ///< the altitude jumps across the target, or flights ran out
+  cannot_be_flown,     ///< a flight failed: the thrust history cannot be flown (sweeps only)
+};
+
+struct TrimResult {
+  TypedNumber turn_time;  ///< [s]
+  TrimStatus status = TrimStatus::not_converged;
+  std::string message;              ///< why it is not trimmed ("" when it is)
+  TypedNumber maxa;                 ///< [deg] the trimmed angle, or that of the closest flight
+  FlightOutcome flight;             ///< the flight at `maxa` (not in orbit when none was)
+  std::vector<TrimFlight> flights;  ///< every flight of the search, in order
+
+  [[nodiscard]] bool trimmed() const { return status == TrimStatus::trimmed; }
+  /// Trimmed, and the upper stage burns no more propellant than it holds.
+  [[nodiscard]] bool feasible() const { return trimmed() && flight.remaining_propellant >= 0.0; }
+};
+
+/// Called after each flight of a search.
+using TrimProgress = std::function<void(const TrimFlight&)>;
+
+/// Searches the angle for `turn_time`. Throws the library's RuntimeError
+/// when the thrust history cannot be flown.
+TrimResult trim_turn_time(const TrimSettings& settings, const TypedNumber& turn_time,
+                          const TrimProgress& progress = {});
+
+}  // namespace ascent::trim

@@ -1,0 +1,187 @@
+// The command line of the built ascent-trim: help, usage errors, and the
+// tables it writes.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <sstream>
+
+#include "studies/trim_testing.hpp"
+
+namespace ascent::testing {
+namespace {
+
+struct ProgramRun {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+/// Runs ascent-trim with `arguments` in a fresh folder holding the sample s1.dat.
+ProgramRun trim_program(const std::string& arguments, const TempDir& dir) {
+  const std::string command = "cd '" + dir.path().string() + "' && '" ASCENT_TRIM_EXE "' " +
+                              arguments + " > out.txt 2> err.txt";
+  const int raw = std::system(command.c_str());
+  ProgramRun run;
+  run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  run.out = dir.read("out.txt");
+  run.err = dir.read("err.txt");
+  return run;
+}
+
+ProgramRun trim_program(const std::string& arguments) {
+  TempDir dir;
+  install_sample_thrust_file(dir);
+  return trim_program(arguments, dir);
+}
+
+TEST(CommandLine, HelpNamesTheSubcommands) {
+  const ProgramRun help = trim_program("--help");
+  EXPECT_EQ(help.status, 0);
+  for (const char* word : {"trim", "sweep", "events", "history", "--thrust-file", "--csv"}) {
+    EXPECT_NE(help.out.find(word), std::string::npos) << word;
+  }
+  EXPECT_EQ(trim_program("sweep --help").status, 0);
+}
+
+TEST(CommandLine, BadOptionsAndValuesAreUsageErrors) {
+  for (const char* arguments :
+       {"", "fly", "trim", "trim -t", "trim -t abc", "trim -t 12abc", "trim -t 0.5",
+        "trim -t 20 --bogus", "--tolerance -1 trim -t 20", "-f missing.dat trim -t 20",
+        "sweep --from 10", "sweep --from 10 --to 30 --step 0", "sweep --from 30 --to 10"}) {
+    const ProgramRun run = trim_program(arguments);
+    EXPECT_EQ(run.status, 2) << arguments;
+    EXPECT_TRUE(run.out.empty()) << arguments;
+    EXPECT_FALSE(run.err.empty()) << arguments;
+  }
+}
+
+TEST(CommandLine, TrimWritesATableOrCsvAndFailsWhenNotTrimmed) {
+  const ProgramRun table = trim_program("trim -t 20");
+  EXPECT_EQ(table.status, 0) << table.err;
+  EXPECT_NE(table.out.find("maximum angle of attack        " + trimmed_at_20s().maxa.text),
+            std::string::npos)
+      << table.out;
+
+  const ProgramRun csv = trim_program("trim --turn-time 20 --csv");
+  EXPECT_EQ(csv.status, 0);
+  std::istringstream lines(csv.out);
+  std::string header;
+  std::string row;
+  std::getline(lines, header);
+  std::getline(lines, row);
+  EXPECT_TRUE(header.starts_with("turn time [s],maxa [deg],")) << header;
+  EXPECT_TRUE(row.starts_with("20," + trimmed_at_20s().maxa.text + ",")) << row;
+  EXPECT_TRUE(row.ends_with(",trimmed")) << row;
+
+  const ProgramRun refused = trim_program("trim -t 121");
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_NE(refused.out.find("Not trimmed: Turn time too long"), std::string::npos);
+}
+
+TEST(CommandLine, ThrustFileByPathAndHistoryToAFile) {
+  TempDir dir;  // no s1.dat here: the path names the sample
+  const ProgramRun run = trim_program(
+      "history -t 20 -o flight.csv --thrust-file '" + sample_thrust_path().string() + "'", dir);
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_TRUE(run.out.empty());
+  const std::string csv = dir.read("flight.csv");
+  EXPECT_TRUE(csv.starts_with("t [s],dt [s],")) << csv.substr(0, 80);
+  EXPECT_GT(std::count(csv.begin(), csv.end(), '\n'), 500);
+
+  const ProgramRun missing = trim_program("trim -t 20", dir);
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_NE(missing.err.find("s1.dat"), std::string::npos) << missing.err;
+}
+
+TEST(CommandLine, DispersionsWriteACaseRowEachAndASummary) {
+  TempDir dir;
+  install_sample_thrust_file(dir);
+  const ProgramRun run =
+      trim_program("dispersions -n 6 --seed 3 -t 20 --open-loop -j 2 -o cases.csv", dir);
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.out.find("6 cases, seed 3, open loop"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("In orbit: "), std::string::npos) << run.out;
+  const std::string csv = dir.read("cases.csv");
+  EXPECT_TRUE(csv.starts_with("case,seed,boosters.propellant [kg],")) << csv.substr(0, 80);
+  EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 7);
+  EXPECT_NE(csv.find("\n5,3,"), std::string::npos);
+
+  // The cases file may not be a file the program reads.
+  dir.write("set.toml", "[scales]\ndrag = { sigma = 0.05 }\n");
+  const ProgramRun refused = trim_program("dispersions -n 2 -t 20 --set set.toml -o set.toml", dir);
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_NE(refused.err.find("dispersion set"), std::string::npos) << refused.err;
+  EXPECT_EQ(dir.read("set.toml"), "[scales]\ndrag = { sigma = 0.05 }\n");
+
+  dir.write("bad.toml", "[scales]\ndrag = { sigma = -0.05 }\n");
+  const ProgramRun bad = trim_program("dispersions -n 2 -t 20 --set bad.toml", dir);
+  EXPECT_EQ(bad.status, 1);
+  EXPECT_NE(bad.err.find("bad.toml:2:18: scales.drag.sigma"), std::string::npos) << bad.err;
+  for (const char* usage :
+       {"dispersions -t 20 -n 0", "dispersions -n 5", "dispersions -t 20 --seed x"}) {
+    EXPECT_EQ(trim_program(usage, dir).status, 2) << usage;
+  }
+}
+
+TEST(CommandLine, AVehicleDeckAndATargetAltitude) {
+  std::string decks = "'";
+  decks += (sample_thrust_path().parent_path() / "vehicles/").string();
+  // The deck's target, and the same target given on the command line.
+  const ProgramRun from_deck = trim_program("--vehicle " + decks + "target_300km.toml' trim -t 10");
+  EXPECT_EQ(from_deck.status, 0) << from_deck.err;  // trimmed to within 10 m
+  EXPECT_TRUE(from_deck.out.starts_with("Trim of turn time 10 s to an average altitude of 300 km"))
+      << from_deck.out;
+  EXPECT_EQ(trim_program("trim -t 10 --target-altitude 300000").out, from_deck.out);
+
+  // A heavier upper stage at the same stack mass flies the same angle; the
+  // spacecraft loses the stage's extra kilograms and then some.
+  const ProgramRun heavy =
+      trim_program("--vehicle " + decks + "heavy_upper_stage.toml' trim -t 20 --csv");
+  EXPECT_EQ(heavy.status, 0) << heavy.err;
+  std::istringstream lines(heavy.out);
+  std::string header;
+  std::string row;
+  std::getline(lines, header);
+  std::getline(lines, row);
+  EXPECT_TRUE(row.starts_with("20," + trimmed_at_20s().maxa.text + ",")) << row;
+  const auto column = [](const std::string& line, std::size_t index) {
+    std::istringstream fields(line);
+    std::string field;
+    for (std::size_t i = 0; i <= index; ++i) std::getline(fields, field, ',');
+    return field;
+  };
+  std::size_t sc_m = 0;
+  while (sc_m < 20 && !column(header, sc_m).starts_with("SC_M")) ++sc_m;
+  EXPECT_LT(std::stod(column(row, sc_m)), trimmed_at_20s().flight.SC_M - 1000.0) << row;
+
+  TempDir dir;
+  install_sample_thrust_file(dir);
+  dir.write("bad.toml", "[boosters]\ncount = 2\n");
+  const ProgramRun bad = trim_program("--vehicle bad.toml sweep --from 10 --to 12", dir);
+  EXPECT_EQ(bad.status, 2);
+  EXPECT_EQ(bad.out, "");
+  EXPECT_EQ(bad.err, "ascent-trim: bad.toml: missing table [launch_site]\n");
+  EXPECT_EQ(trim_program("trim -t 20 --target-altitude 99999").status, 2);
+}
+
+TEST(CommandLine, HelpReadsAsAPersonWouldWriteIt) {
+  for (const char* command : {"--help", "trim --help", "sweep --help", "dispersions --help"}) {
+    const ProgramRun help = trim_program(command);
+    EXPECT_EQ(help.status, 0) << command;
+    for (const char* placeholder : {"TEXT", ":NUMBER", ":DIR", "UINT", "FOLDER/"}) {
+      EXPECT_EQ(help.out.find(placeholder), std::string::npos) << command << ": " << placeholder;
+    }
+  }
+}
+
+TEST(CommandLine, RunFilesGoToAFolderMadeIfMissing) {
+  TempDir dir;
+  install_sample_thrust_file(dir);
+  const ProgramRun run = trim_program("trim -t 20 --run-files new/run", dir);
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(dir.read("new/run/run.txt").find("Recommended maxa"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace ascent::testing

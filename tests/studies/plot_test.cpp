@@ -1,0 +1,75 @@
+// The gnuplot scripts turn a run's plot files and a sweep's CSV into PNGs.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+
+#include "studies/flight_runner.hpp"
+#include "trim/reports.hpp"
+#include "trim/run_files.hpp"
+#include "studies/sweep.hpp"
+#include "studies/trim_testing.hpp"
+
+namespace ascent::testing {
+namespace {
+
+const std::string PNG_SIGNATURE = "\x89PNG\r\n\x1a\n";
+
+/// Runs a script of tools/ with gnuplot; the exit status of the command.
+int gnuplot(const std::string& script, const std::string& variables) {
+  const std::string command =
+      "'" GNUPLOT_EXE "' -e \"" + variables + "\" '" ASCENT_TOOLS_DIR "/" + script + "' 2>&1";
+  return std::system(command.c_str());
+}
+
+void skip_without_gnuplot() {
+  if (std::string(GNUPLOT_EXE).empty() ||
+      std::system("'" GNUPLOT_EXE "' --version > /dev/null") != 0) {
+    GTEST_SKIP() << "gnuplot is not installed";
+  }
+}
+
+void expect_png(const std::filesystem::path& path) {
+  const std::string bytes = read_file(path);
+  ASSERT_GT(bytes.size(), 1000u) << path;
+  EXPECT_EQ(bytes.substr(0, PNG_SIGNATURE.size()), PNG_SIGNATURE) << path;
+  EXPECT_NE(bytes.find("IEND"), std::string::npos) << path;
+}
+
+TEST(Plots, RunFilesBecomeOnePng) {
+  skip_without_gnuplot();
+  if (::testing::Test::IsSkipped()) return;
+  TempDir dir;
+  ASSERT_EQ(trim::write_run_files(Vehicle{}, sample_thrust_path(), *trim::typed_number("20"),
+                                  *trim::typed_number("17.5"), dir.path(), "run.txt", stderr),
+            0);
+  const std::filesystem::path png = dir.path() / "run.png";
+  ASSERT_EQ(gnuplot("plot_run.gp", "dir='" + dir.path().string() + "'; out='" + png.string() + "'"),
+            0);
+  expect_png(png);
+}
+
+TEST(Plots, SweepCsvBecomesOnePng) {
+  skip_without_gnuplot();
+  if (::testing::Test::IsSkipped()) return;
+  TempDir dir;
+  // A refused turn time leaves empty fields, which the plot skips.
+  std::vector<trim::TypedNumber> times;
+  for (const char* t : {"10", "20", "121"}) times.push_back(*trim::typed_number(t));
+  const trim::TrimSettings settings = sample_settings();
+  {
+    std::ofstream csv(dir.path() / "sweep.csv");
+    trim::write_trade_header(csv, settings, trim::Format::csv);
+    trim::sweep(settings, trim::TurnTimes::listed(times), [&](const trim::SweepRow& row) {
+      trim::write_trade_row(csv, row, trim::Format::csv);
+    });
+  }
+  const std::filesystem::path png = dir.path() / "sweep.png";
+  ASSERT_EQ(gnuplot("plot_sweep.gp", "data='" + (dir.path() / "sweep.csv").string() + "'; out='" +
+                                         png.string() + "'"),
+            0);
+  expect_png(png);
+}
+
+}  // namespace
+}  // namespace ascent::testing

@@ -1,0 +1,219 @@
+// ascent-trim: trims the ascent to the vehicle's target orbit, sweeps turn
+// times for the largest payload, exports the events and time history of a
+// trimmed flight, and runs dispersion studies. Every flight goes through the
+// flight library, as the interactive program's do.
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <iostream>
+#include <string>
+
+#include "base/interruption.hpp"
+#include "base/runtime_error.hpp"
+#include "base/standard_descriptors.hpp"
+#include "deck/vehicle_deck.hpp"
+#include "text/channel_stream.hpp"
+#include "text/file_guard.hpp"
+#include "text/folder_lock.hpp"
+#include "trim/command_line.hpp"
+#include "studies/flight_recorder.hpp"
+#include "trim/progress_line.hpp"
+#include "trim/reports.hpp"
+#include "trim/run_files.hpp"
+#include "studies/sweep.hpp"
+
+namespace {
+
+using namespace ascent::trim;
+using ascent::ChannelStream;
+using ascent::TextChannel;
+
+/// Exit status when an output cannot be written, as ascent's write error.
+constexpr int WRITE_FAILED = 101;
+
+TrimResult trim_with_progress(const TrimSettings& settings, const TypedNumber& turn_time) {
+  ProgressLine progress;
+  int flights = 0;
+  return trim_turn_time(settings, turn_time, [&](const TrimFlight& flight) {
+    ascent::check_interruption();
+    ++flights;
+    std::string text = "turn time " + turn_time.text + " s, flight " + std::to_string(flights) +
+                       ": maxa " + flight.maxa.text + " deg";
+    if (flight.outcome.in_orbit) {
+      text += ", average altitude " +
+              typed_number(flight.outcome.average_altitude / 1000.0, 3).text + " km";
+    } else {
+      text += ", no orbit";
+    }
+    progress.show(text);
+  });
+}
+
+/// Flies the trimmed angle once more, recording it.
+FlightRecorder record_trimmed_flight(const TrimSettings& settings, const TrimResult& result,
+                                     bool keep_steps) {
+  FlightRecorder recorder(keep_steps);
+  FlightRequest request;
+  request.vehicle = &settings.vehicle;
+  request.thrust = &settings.thrust;
+  request.turn_time = result.turn_time;
+  request.maxa = result.maxa;
+  request.observer = &recorder;
+  fly(request);
+  return recorder;
+}
+
+void report_not_trimmed(const TrimResult& result) {
+  std::cerr << "ascent-trim: turn time " << result.turn_time.text
+            << " s not trimmed: " << result.message << "\n";
+}
+
+/// The trade table, each row written as its turn time is done. Returns 1
+/// when a turn time's flights could not be flown, else 0.
+int run_sweep(const CommandLine& line, std::ostream& out) {
+  const TurnTimes times = TurnTimes::between(line.from, line.to, line.step);
+  ProgressLine progress;
+  LargestPayload largest;
+  bool flights_failed = false;
+  write_trade_header(out, line.settings, line.format);
+  out.flush();
+  sweep(
+      line.settings, times,
+      [&](const SweepRow& row) {
+        progress.clear();
+        write_trade_row(out, row, line.format);
+        out.flush();
+        largest.offer(row);
+        flights_failed = flights_failed || row.status == TrimStatus::cannot_be_flown;
+        progress.show("sweep: " + std::to_string(row.index + 1) + " of " +
+                      std::to_string(times.size()) + " turn times trimmed");
+      },
+      line.jobs, [] { return ascent::pending_interruption() != 0; });
+  progress.clear();
+  ascent::check_interruption();  // the rows so far are out; the last line is not written
+  write_trade_footer(out, largest.best(), times.size(), line.format);
+  return flights_failed ? 1 : 0;
+}
+
+/// The work of the command; what it writes for the standard output goes to `out`.
+int run(CommandLine& line, std::ostream& out) {
+  TrimSettings& settings = line.settings;
+  if (!line.vehicle_file.empty()) settings.vehicle = ascent::read_vehicle_deck(line.vehicle_file);
+  if (line.target_altitude) settings.vehicle.target.altitude = *line.target_altitude;
+  settings.thrust = ascent::ThrustHistory::read(line.thrust_file);
+  // No file this tool writes may be one it reads: refused before any flight.
+  ascent::FileGuard guard;
+  guard.add_standard_streams(stdin, stdout);
+  guard.add_read_file(line.thrust_file, "the booster thrust file");
+  if (!line.vehicle_file.empty()) guard.add_read_file(line.vehicle_file, "the vehicle deck");
+  if (!line.history_file.empty()) guard.claim(line.history_file, "the history file");
+  if (!line.run_files.empty()) {
+    std::filesystem::create_directories(line.run_files);
+    try {
+      // Another session in the folder is told now, not after the trim.
+      ascent::FolderLock::acquire(line.run_files);
+    } catch (const ascent::RuntimeError& in_use) {
+      std::cerr << "ascent-trim: --run-files: " << in_use.what() << "\n";
+      return in_use.code();
+    }
+  }
+  if (line.command == Command::sweep) return run_sweep(line, out);
+  if (line.command == Command::dispersions) {
+    return ascent::dispersion::run_dispersions_command(line.dispersions, settings, line.turn_time,
+                                                       guard, out);
+  }
+
+  const TrimResult result = trim_with_progress(settings, line.turn_time);
+  if (line.command == Command::trim) {
+    write_trim_report(out, result, settings, line.format);
+    if (!result.trimmed()) return 1;
+    if (!line.run_files.empty()) {
+      out.flush();
+      const int status =
+          write_run_files(settings.vehicle, line.thrust_file, result.turn_time, result.maxa,
+                          line.run_files, "run.txt", stderr, line.vehicle_file);
+      if (status != 0) return status;
+      if (line.format == Format::table) {
+        out << "\nThe trimmed flight as ascent writes it: " << line.run_files
+            << "/run.txt, speed.dat, height.dat, accel.dat, dynpres.dat, const_n.hpp\n";
+      }
+    }
+    return 0;
+  }
+
+  if (!result.trimmed()) {
+    report_not_trimmed(result);
+    return 1;
+  }
+  if (line.command == Command::events) {
+    write_event_table(out, result, record_trimmed_flight(settings, result, false).events(),
+                      line.format);
+    return 0;
+  }
+  const FlightRecorder recorder = record_trimmed_flight(settings, result, true);
+  if (line.history_file.empty()) {
+    write_history_csv(out, recorder.steps());
+    return 0;
+  }
+  TextChannel file = TextChannel::create(line.history_file);
+  ChannelStream csv(file);
+  write_history_csv(csv, recorder.steps());
+  file.close();
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  ascent::reserve_standard_descriptors();
+  ascent::install_interruption_handlers();
+  CommandLineOutcome parsed = parse_command_line(argc, argv);
+  std::cout << parsed.standard_output;
+  std::cerr << parsed.standard_error;
+  if (!parsed.line) return parsed.status;
+  CommandLine& line = *parsed.line;
+
+  if (!std::filesystem::is_regular_file(line.thrust_file)) {
+    std::cerr << "ascent-trim: there is no booster thrust file \"" << line.thrust_file
+              << "\" (name one with --thrust-file)\n";
+    return 1;
+  }
+  // Every line for the standard output goes out whole, and a write that
+  // fails (a full disk, a closed descriptor) is a failure of the program.
+  TextChannel standard_output = TextChannel::borrow(stdout, "standard output");
+  int status = 0;
+  try {
+    ChannelStream out(standard_output);
+    status = run(line, out);
+    standard_output.close();
+    // The descriptor too: a file system that reports a failed write only at
+    // the close (NFS) is heard. Nothing writes to the standard output after.
+    if (::close(STDOUT_FILENO) != 0) {
+      throw ascent::RuntimeError(ascent::ErrorCode::write_error,
+                                 std::string("cannot close \"standard output\": ") +
+                                     std::strerror(errno));
+    }
+  } catch (const ascent::DeckError& unflyable) {
+    standard_output.abandon();
+    std::cerr << "ascent-trim: " << unflyable.what() << "\n";
+    status = 2;
+  } catch (const ascent::Interrupted& interruption) {
+    standard_output.abandon();
+    status = 128 + interruption.signal();
+  } catch (const ascent::RuntimeError& failure) {
+    standard_output.abandon();
+    std::cerr << "ascent-trim: " << failure.what() << "\n";
+    const bool write_failed = failure.code() == static_cast<int>(ascent::ErrorCode::write_error);
+    status = write_failed ? WRITE_FAILED : 1;
+  } catch (const std::exception& failure) {
+    standard_output.abandon();
+    std::cerr << "ascent-trim: " << failure.what() << "\n";
+    status = 1;
+  }
+  // Ended by a signal as the shell expects, once the lines written are whole.
+  ascent::end_if_interrupted();
+  return status;
+}

@@ -1,0 +1,196 @@
+#include "trim/command_line.hpp"
+
+#include <CLI/CLI.hpp>
+#include <limits>
+#include <sstream>
+#include <stdexcept>
+#include <type_traits>
+
+#include "mission/vehicle_fields.hpp"
+#include "trim/options.hpp"
+#include "studies/sweep.hpp"
+
+namespace ascent::trim {
+
+namespace {
+
+constexpr double SMALLEST_TOLERANCE = 0.001;    // [m]
+constexpr double LARGEST_TOLERANCE = 100000.0;  // [m]
+constexpr double SMALLEST_START_MAXA = 0.001;   // [deg]
+constexpr long long FEWEST_FLIGHTS = 2;
+constexpr long long MOST_FLIGHTS = 10000;
+constexpr long long MOST_JOBS = 1024;
+
+/// A number in the program's grammar from `minimum` to `maximum`.
+CLI::Validator number_in(double minimum, double maximum) {
+  return CLI::Validator([=](std::string& text) { return number_fault(text, minimum, maximum); },
+                        "");
+}
+
+CLI::Validator count_in(long long minimum, long long maximum) {
+  return CLI::Validator([=](std::string& text) { return count_fault(text, minimum, maximum); },
+                        "");
+}
+
+/// An option whose text, once checked, sets `value`.
+template <typename Value>
+CLI::Option* add_number(CLI::App& app, const std::string& name, Value& value,
+                        const std::string& description) {
+  return app.add_option_function<std::string>(
+      name,
+      [&value](const std::string& text) {
+        if constexpr (std::is_floating_point_v<Value>) {
+          value = number_value(text);
+        } else {
+          value = static_cast<Value>(count_value(text));
+        }
+      },
+      description);
+}
+
+}  // namespace
+
+CommandLineOutcome parse_command_line(int argc, const char* const* argv) {
+  CommandLine line;
+  TrimSettings& settings = line.settings;
+  CLI::App app{
+      "Trims the launch vehicle's ascent to its target orbit (200 km for the built-in vehicle): "
+      "the maximum angle of attack for a turn time, a sweep of turn times for the largest "
+      "payload, the events and time history of a trimmed flight, and Monte Carlo dispersion "
+      "studies.",
+      "ascent-trim"};
+  app.require_subcommand(1);
+  app.fallthrough();
+  app.footer(
+      "Examples, in the folder of s1.dat:\n"
+      "  ascent-trim trim -t 20\n"
+      "  ascent-trim events -t 20\n"
+      "  ascent-trim history -t 20 -o flight.csv\n"
+      "  ascent-trim sweep --from 10 --to 30 --csv > sweep.csv\n"
+      "  ascent-trim dispersions -n 1000 --seed 1 -t 20 -o cases.csv\n"
+      "  ascent-trim --vehicle vehicle.toml trim -t 20 --target-altitude 300000\n"
+      "Exit status: 0; 1 when a trim fails or a flight cannot be flown; 2 for a bad command "
+      "line or a vehicle deck that cannot be flown; 101 when the output cannot be written; with --run-files, ascent's error number "
+      "when those files cannot be written (5: another session uses the folder); 128 + N "
+      "after signal N.");
+
+  bool csv = false;
+  app.add_option("-f,--thrust-file", line.thrust_file, "Booster thrust file")
+      ->capture_default_str()
+      ->check(CLI::Validator(CLI::ExistingFile).description(""))
+      ->type_name("FILE");
+  app.add_option("--vehicle", line.vehicle_file,
+                 "Vehicle deck to fly (TOML, as data/vehicle.toml); default: the built-in vehicle")
+      ->type_name("FILE");
+  app.add_flag("--csv", csv, "Write CSV instead of a readable table");
+  add_number(app, "--tolerance", settings.tolerance,
+             "[m] Largest miss of the target average altitude")
+      ->default_str(typed_number(settings.tolerance, 6).text)
+      ->check(number_in(SMALLEST_TOLERANCE, LARGEST_TOLERANCE))
+      ->type_name("METRES");
+  add_number(app, "--start-maxa", settings.start_maxa, "[deg] First maximum angle of attack flown")
+      ->default_str(typed_number(settings.start_maxa, 6).text)
+      ->check(number_in(SMALLEST_START_MAXA, settings.largest_maxa))
+      ->type_name("DEGREES");
+  add_number(app, "--max-flights", settings.max_flights, "Flights a trim may take")
+      ->default_str(std::to_string(settings.max_flights))
+      ->check(count_in(FEWEST_FLIGHTS, MOST_FLIGHTS))
+      ->type_name("N");
+
+  std::string turn_time_text;
+  const auto add_turn_time = [&](CLI::App* command) {
+    command->add_option("-t,--turn-time", turn_time_text, "[s] Turn time, at least 1")
+        ->required()
+        ->check(number_in(1.0, std::numeric_limits<double>::infinity()))
+        ->type_name("SECONDS");
+  };
+
+  const VehicleField& target_field = *find_vehicle_field("target.altitude");
+  double target_altitude = 0.0;
+  const auto add_target_altitude = [&](CLI::App* command) {
+    add_number(*command, "--target-altitude", target_altitude,
+               "[m] Average orbit altitude aimed at, instead of the vehicle's target.altitude "
+               "(200000 for the built-in vehicle)")
+        ->check(number_in(target_field.minimum, target_field.maximum))
+        ->type_name("METRES");
+  };
+
+  CLI::App* trim = app.add_subcommand(
+      "trim", "The maximum angle of attack that brings the average orbit altitude to the target");
+  add_turn_time(trim);
+  add_target_altitude(trim);
+  trim->add_option("--run-files", line.run_files,
+                   "Also write the trimmed flight as ascent writes it with an output file: "
+                   "run.txt, the four plot files and const_n.hpp in FOLDER (made if missing)")
+      ->type_name("FOLDER");
+
+  CLI::App* events = app.add_subcommand("events", "The events of the trimmed flight");
+  add_turn_time(events);
+
+  CLI::App* history = app.add_subcommand("history", "The trimmed flight step by step, as CSV");
+  add_turn_time(history);
+  history->add_option("-o,--output", line.history_file, "CSV file (default: the standard output)")
+      ->type_name("FILE");
+
+  CLI::App* sweep_command =
+      app.add_subcommand("sweep", "Trims a range of turn times: the trade table of payload");
+  const CLI::Validator turn_times = number_in(SWEEP_FIRST_TURN_TIME, SWEEP_LAST_TURN_TIME);
+  add_number(*sweep_command, "--from", line.from, "[s] First turn time")
+      ->required()
+      ->check(turn_times)
+      ->type_name("SECONDS");
+  add_number(*sweep_command, "--to", line.to, "[s] Last turn time")
+      ->required()
+      ->check(turn_times)
+      ->type_name("SECONDS");
+  add_number(*sweep_command, "--step", line.step, "[s] Between turn times")
+      ->default_str("1")
+      ->check(number_in(SWEEP_SMALLEST_STEP, SWEEP_LAST_TURN_TIME))
+      ->type_name("SECONDS");
+  add_number(*sweep_command, "-j,--jobs", line.jobs, "Threads (0: one per core)")
+      ->default_str("0")
+      ->check(count_in(0, MOST_JOBS))
+      ->type_name("N");
+  add_target_altitude(sweep_command);
+
+  CLI::App* dispersions = dispersion::add_dispersions_command(app, line.dispersions);
+  add_turn_time(dispersions);
+
+  CommandLineOutcome outcome;
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& error) {
+    std::ostringstream out;
+    std::ostringstream err;
+    outcome.status = app.exit(error, out, err) == 0 ? 0 : 2;
+    outcome.standard_output = out.str();
+    outcome.standard_error = err.str();
+    return outcome;
+  }
+
+  line.format = csv ? Format::csv : Format::table;
+  const bool target_given =
+      trim->count("--target-altitude") + sweep_command->count("--target-altitude") > 0;
+  if (target_given) line.target_altitude = target_altitude;
+  if (sweep_command->parsed()) {
+    line.command = Command::sweep;
+    try {
+      TurnTimes::between(line.from, line.to, line.step);
+    } catch (const std::invalid_argument& fault) {
+      outcome.status = 2;
+      outcome.standard_error =
+          std::string("ascent-trim: sweep --from, --to, --step: ") + fault.what() + "\n";
+      return outcome;
+    }
+  } else {
+    line.command = trim->parsed()          ? Command::trim
+                   : events->parsed()      ? Command::events
+                   : dispersions->parsed() ? Command::dispersions
+                                           : Command::history;
+    line.turn_time = TypedNumber{turn_time_text, number_value(turn_time_text)};
+  }
+  outcome.line = std::move(line);
+  return outcome;
+}
+
+}  // namespace ascent::trim

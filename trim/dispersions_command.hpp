@@ -1,0 +1,34 @@
+// The subcommand "dispersions" of ascent-trim: a Monte Carlo dispersion study
+// on every core, a CSV row per case as it completes, a summary table.
+#pragma once
+
+#include <CLI/CLI.hpp>
+#include <cstdint>
+#include <ostream>
+#include <string>
+
+#include "text/file_guard.hpp"
+#include "studies/trim_solver.hpp"
+
+namespace ascent::dispersion {
+
+struct DispersionsOptions {
+  std::size_t cases = 1000;
+  std::uint64_t seed = 1;
+  bool open_loop = false;
+  std::string set_file;    ///< "" for the built-in default set
+  unsigned jobs = 0;       ///< threads; 0: one per core
+  std::string cases_file;  ///< the CSV of the cases; "" for none
+};
+
+/// Adds "dispersions" with its options to `app`; the caller adds the turn time.
+CLI::App* add_dispersions_command(CLI::App& app, DispersionsOptions& options);
+
+/// Runs the study of `turn_time` on the trim settings of the command line
+/// and writes its summary to `out`. `guard` already holds the files the
+/// program reads. Returns the exit status; throws what stops the study.
+int run_dispersions_command(const DispersionsOptions& options, const trim::TrimSettings& settings,
+                            const trim::TypedNumber& turn_time, FileGuard& guard,
+                            std::ostream& out);
+
+}  // namespace ascent::dispersion

@@ -1,0 +1,29 @@
+#include "trim/progress_line.hpp"
+
+#include <unistd.h>
+
+#include <cstdio>
+
+namespace ascent::trim {
+
+ProgressLine::ProgressLine() : enabled_(isatty(fileno(stderr)) != 0), start_(Clock::now()) {}
+
+void ProgressLine::show(const std::string& text) {
+  if (!enabled_) return;
+  const Clock::time_point now = Clock::now();
+  if (now - start_ < std::chrono::seconds(1)) return;
+  if (shown_ && now - last_ < std::chrono::milliseconds(100)) return;
+  std::fprintf(stderr, "\r%s\x1b[K", text.c_str());
+  std::fflush(stderr);
+  shown_ = true;
+  last_ = now;
+}
+
+void ProgressLine::clear() {
+  if (!shown_) return;
+  std::fputs("\r\x1b[K", stderr);
+  std::fflush(stderr);
+  shown_ = false;
+}
+
+}  // namespace ascent::trim

@@ -1,0 +1,217 @@
+#include "trim/reports.hpp"
+
+#include <array>
+#include <charconv>
+#include <cstdio>
+#include <optional>
+
+
+namespace ascent::trim {
+
+namespace {
+
+/// `value` in fixed point with `decimals` decimals, right-aligned in `width`.
+std::string fixed(double value, int decimals, int width = 0) {
+  char buffer[64];
+  std::snprintf(buffer, sizeof buffer, "%*.*f", width, decimals, value);
+  return buffer;
+}
+
+std::string right(std::string_view text, std::size_t width) {
+  return text.size() >= width ? std::string(text)
+                              : std::string(width - text.size(), ' ') + std::string(text);
+}
+
+std::string left(std::string_view text, std::size_t width) {
+  return text.size() >= width ? std::string(text)
+                              : std::string(text) + std::string(width - text.size(), ' ');
+}
+
+/// The shortest text that reads back as exactly `value`.
+std::string exact(double value) {
+  std::array<char, 32> buffer{};
+  const auto [end, error] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
+  return error == std::errc{} ? std::string(buffer.data(), end) : std::string("nan");
+}
+
+std::string target_text(const TrimSettings& settings) {
+  return typed_number(settings.target_altitude() / 1000.0, 3).text + " km (within " +
+         typed_number(settings.tolerance, 3).text + " m)";
+}
+
+// The trade table: one row per turn time.
+constexpr std::string_view TRADE_CSV_HEADER =
+    "turn time [s],maxa [deg],perigee [km],apogee [km],average altitude [km],"
+    "remaining propellant [kg],SC_M [kg],flights,result";
+
+/// The word for a trimmed flight: "infeasible" when the upper stage burns
+/// more propellant than it holds.
+std::string_view trimmed_result(const SweepRow& r) { return r.feasible() ? "trimmed" : "infeasible"; }
+
+/// Why a row is not trimmed, as its table shows it.
+std::string untrimmed_result(const SweepRow& r) {
+  return (r.status == TrimStatus::cannot_be_flown ? "cannot be flown: " : "not trimmed: ") +
+         r.message;
+}
+
+void write_trade_csv_row(std::ostream& out, const SweepRow& r) {
+  out << r.turn_time.text << ',';
+  if (r.trimmed()) {
+    const FlightOutcome& f = r.flight;
+    out << r.maxa.text << ',' << fixed(f.perigee / 1000.0, 6) << ',' << fixed(f.apogee / 1000.0, 6)
+        << ',' << fixed(f.average_altitude / 1000.0, 6) << ',' << fixed(f.remaining_propellant, 1)
+        << ',' << fixed(f.SC_M, 0) << ',' << r.flights << ',' << trimmed_result(r) << '\n';
+  } else {
+    out << ",,,,,," << r.flights << ',' << csv_field(untrimmed_result(r)) << '\n';
+  }
+}
+
+constexpr std::string_view TRADE_HEADER =
+    " turn time        maxa   perigee    apogee   average  propellant      SC_M  flights\n"
+    "       [s]       [deg]      [km]      [km]      [km]        [kg]      [kg]\n";
+
+std::string trade_row(const SweepRow& r) {
+  std::string row = right(r.turn_time.text, 10);
+  if (r.trimmed()) {
+    const FlightOutcome& f = r.flight;
+    row += right(r.maxa.text, 12) + fixed(f.perigee / 1000.0, 3, 10) +
+           fixed(f.apogee / 1000.0, 3, 10) + fixed(f.average_altitude / 1000.0, 3, 10) +
+           fixed(f.remaining_propellant, 0, 12) + fixed(f.SC_M, 0, 10) +
+           right(std::to_string(r.flights), 9);
+    if (!r.feasible()) row += "  infeasible: propellant short";
+  } else {
+    row += "  " + untrimmed_result(r);
+  }
+  return row;
+}
+
+}  // namespace
+
+std::string csv_field(std::string_view text) {
+  if (text.find_first_of(",\"\r\n") == std::string_view::npos) return std::string(text);
+  std::string quoted = "\"";
+  for (const char c : text) {
+    if (c == '"') quoted += '"';
+    quoted += c;
+  }
+  return quoted + '"';
+}
+
+void write_trim_report(std::ostream& out, const TrimResult& r, const TrimSettings& settings,
+                       Format format) {
+  if (format == Format::csv) {
+    out << TRADE_CSV_HEADER << '\n';
+    write_trade_csv_row(out, sweep_row(r));
+    return;
+  }
+  out << "Trim of turn time " << r.turn_time.text << " s to an average altitude of "
+      << target_text(settings) << "\n";
+  if (!r.trimmed()) {
+    out << "Not trimmed: " << r.message << "\n";
+    if (r.flight.in_orbit) {
+      out << "Closest flight: maxa " << r.maxa.text << " deg, average altitude "
+          << fixed(r.flight.average_altitude / 1000.0, 3) << " km\n";
+    }
+    out << "Flights: " << r.flights.size() << "\n";
+    return;
+  }
+  const FlightOutcome& f = r.flight;
+  const auto line = [&](std::string_view name, const std::string& value, std::string_view unit) {
+    out << "  " << left(name, 28) << right(value, 12) << (unit.empty() ? "" : " ") << unit << "\n";
+  };
+  line("maximum angle of attack", r.maxa.text, "deg");
+  line("perigee", fixed(f.perigee / 1000.0, 3), "km");
+  line("apogee", fixed(f.apogee / 1000.0, 3), "km");
+  line("average altitude", fixed(f.average_altitude / 1000.0, 3), "km");
+  line("remaining propellant", fixed(f.remaining_propellant, 0), "kg");
+  line("spacecraft mass SC_M", fixed(f.SC_M, 0), "kg");
+  line("flights", std::to_string(r.flights.size()), "");
+  if (!r.feasible()) {
+    out << "Infeasible: the upper stage burns " << fixed(-f.remaining_propellant, 0)
+        << " kg more propellant than it holds.\n";
+  }
+}
+
+void write_trade_header(std::ostream& out, const TrimSettings& settings, Format format) {
+  if (format == Format::csv) {
+    out << TRADE_CSV_HEADER << '\n';
+  } else {
+    out << "Each turn time trimmed to an average altitude of " << target_text(settings) << "\n\n"
+        << TRADE_HEADER;
+  }
+}
+
+void write_trade_row(std::ostream& out, const SweepRow& row, Format format) {
+  if (format == Format::csv) {
+    write_trade_csv_row(out, row);
+  } else {
+    out << trade_row(row) << "\n";
+  }
+}
+
+void write_trade_footer(std::ostream& out, const std::optional<SweepRow>& best,
+                        std::size_t turn_times, Format format) {
+  if (format == Format::csv) return;
+  out << "\n";
+  if (!best) {
+    out << "No turn time could be trimmed to a feasible flight.\n";
+    return;
+  }
+  out << "Largest payload: SC_M = " << fixed(best->flight.SC_M, 0) << " kg at turn time "
+      << best->turn_time.text << " s (maxa " << best->maxa.text << " deg)";
+  // At an end of the range the largest payload may lie beyond it.
+  if (turn_times > 1 && best->index + 1 == turn_times) {
+    out << ", the last turn time swept: a longer one may carry more";
+  } else if (turn_times > 1 && best->index == 0) {
+    out << ", the first turn time swept: a shorter one may carry more";
+  }
+  out << ".\n";
+}
+
+void write_event_table(std::ostream& out, const TrimResult& r,
+                       const std::vector<EventRecord>& events, Format format) {
+  if (format == Format::csv) {
+    out << "event,t [s],h0 [m],vi [m/s],beta [deg],theta [deg],Pq [Pa],mass [kg]\n";
+    for (const EventRecord& e : events) {
+      out << csv_field(e.name) << ',' << fixed(e.t, 3) << ',' << fixed(e.h0, 1) << ','
+          << fixed(e.vi, 2) << ',' << fixed(e.beta, 4) << ',' << fixed(e.theta, 4) << ','
+          << fixed(e.Pq, 1) << ',' << fixed(e.mass, 1) << '\n';
+    }
+    return;
+  }
+  out << "Events of turn time " << r.turn_time.text << " s, maximum angle of attack " << r.maxa.text
+      << " deg\n\n"
+      << "event                             t        h0        vi     beta    theta        Pq"
+         "         mass\n"
+      << "                                [s]       [m]     [m/s]    [deg]    [deg]      [Pa]"
+         "         [kg]\n";
+  for (const EventRecord& e : events) {
+    out << left(e.name, 26) << fixed(e.t, 2, 9) << fixed(e.h0, 0, 10) << fixed(e.vi, 1, 10)
+        << fixed(e.beta, 2, 9) << fixed(e.theta, 2, 9) << fixed(e.Pq, 1, 10) << fixed(e.mass, 1, 13)
+        << "\n";
+  }
+}
+
+const std::vector<std::string>& history_columns() {
+  static const std::vector<std::string> columns{
+      "t [s]",       "dt [s]",      "a [m/s^2]",  "vi [m/s]",    "vt [m/s]",
+      "vr [m/s]",    "h0 [m]",      "r0 [m]",     "alpha [deg]", "beta [deg]",
+      "theta [deg]", "Pq [Pa]",     "thrust [N]", "drag [N]",    "Cd [1]",
+      "mass [kg]",   "m_prop [kg]", "dV [m/s]",   "perigee [m]", "apogee [m]"};
+  return columns;
+}
+
+void write_history_csv(std::ostream& out, const std::vector<StepRecord>& steps) {
+  const std::vector<std::string>& columns = history_columns();
+  for (std::size_t i = 0; i < columns.size(); ++i) out << (i == 0 ? "" : ",") << columns[i];
+  out << '\n';
+  for (const StepRecord& s : steps) {
+    const std::array<double, 20> values{
+        s.t,     s.dt, s.a,      s.vi,   s.vt, s.vr,   s.h0,     s.r0, s.alpha,   s.beta,
+        s.theta, s.Pq, s.thrust, s.drag, s.Cd, s.mass, s.m_prop, s.dV, s.perigee, s.apogee};
+    for (std::size_t i = 0; i < values.size(); ++i) out << (i == 0 ? "" : ",") << exact(values[i]);
+    out << '\n';
+  }
+}
+
+}  // namespace ascent::trim

@@ -1,0 +1,47 @@
+// The tables of ascent-trim, readable or CSV: a trim, the trade table of a
+// sweep, the events of a flight, and the time history of a flight (CSV).
+#pragma once
+
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "studies/flight_recorder.hpp"
+#include "studies/sweep.hpp"
+#include "studies/trim_solver.hpp"
+
+namespace ascent::trim {
+
+enum class Format { table, csv };
+
+/// A field for a CSV line: quoted when it holds a comma, a quote or a line end.
+std::string csv_field(std::string_view text);
+
+/// The trimmed angle and the summary of its flight; in CSV the header and
+/// the one row of the trade table.
+void write_trim_report(std::ostream& out, const TrimResult& result, const TrimSettings& settings,
+                       Format format);
+
+/// The trade table of a sweep, written as its rows come: the header, one
+/// row per turn time, and after the last row the turn time with the largest
+/// payload of the feasible ones (the readable table only).
+void write_trade_header(std::ostream& out, const TrimSettings& settings, Format format);
+void write_trade_row(std::ostream& out, const SweepRow& row, Format format);
+/// `best` of `turn_times` turn times swept; says when it is the first or the
+/// last of them, where a larger payload may lie beyond the range.
+void write_trade_footer(std::ostream& out, const std::optional<SweepRow>& best,
+                        std::size_t turn_times, Format format);
+
+/// The events of the flight of `result`: time, altitude, speed, flight-path
+/// angles, dynamic pressure and mass at each.
+void write_event_table(std::ostream& out, const TrimResult& result,
+                       const std::vector<EventRecord>& events, Format format);
+
+/// The names and units of the time-history columns, in order.
+const std::vector<std::string>& history_columns();
+
+/// One CSV line per step after the header, every value in its shortest exact form.
+void write_history_csv(std::ostream& out, const std::vector<StepRecord>& steps);
+
+}  // namespace ascent::trim

@@ -1,0 +1,115 @@
+#include "trim/study_reports.hpp"
+
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+
+#include "trim/reports.hpp"
+
+namespace ascent::dispersion {
+
+namespace {
+
+/// The shortest text that reads back as exactly `value`.
+std::string exact(double value) {
+  std::array<char, 32> buffer{};
+  const auto [end, error] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
+  return error == std::errc{} ? std::string(buffer.data(), end) : std::string("nan");
+}
+
+/// `value` in fixed point, right-aligned in `width`; "-" when not finite.
+std::string fixed(double value, int decimals, int width) {
+  char buffer[64];
+  if (std::isfinite(value)) {
+    std::snprintf(buffer, sizeof buffer, "%*.*f", width, decimals, value);
+  } else {
+    std::snprintf(buffer, sizeof buffer, "%*s", width, "-");
+  }
+  return buffer;
+}
+
+std::string percent(double fraction) {
+  return fixed(100.0 * fraction, 3, 0) + " %";
+}
+
+constexpr std::string_view LOOP_NAMES[] = {"open loop: every case flies the nominal angle",
+                                           "closed loop: every case trimmed to the target"};
+
+}  // namespace
+
+void write_case_csv_header(std::ostream& out, const DispersionSet& set) {
+  out << "case,seed";
+  for (const Dispersion& d : set.entries()) {
+    out << ',' << trim::csv_field(d.name + " [" + std::string(d.unit()) + "]");
+  }
+  out << ",maxa [deg],perigee [m],apogee [m],average altitude [m],remaining propellant [kg],"
+         "SC_M [kg],flights,status,message\n";
+}
+
+void write_case_csv_row(std::ostream& out, const CaseResult& r) {
+  out << r.k << ',' << r.seed;
+  for (const double v : r.values) out << ',' << exact(v);
+  out << ',' << (r.flights > 0 ? exact(r.maxa) : "");
+  if (r.flown) {
+    out << ',' << exact(r.perigee) << ',' << exact(r.apogee) << ',' << exact(r.average_altitude)
+        << ',' << exact(r.remaining_propellant) << ',' << exact(r.SC_M);
+  } else {
+    out << ",,,,,";
+  }
+  out << ',' << r.flights << ',' << status_name(r.status) << ',' << trim::csv_field(r.message)
+      << '\n';
+}
+
+void write_summary_table(std::ostream& out, const StudySummary& s, const StudyDescription& study) {
+  const StudySpec& setup = *study.setup;
+  const bool closed = setup.mode == LoopMode::closed;
+  const trim::FlightOutcome& nominal = setup.nominal_flight;
+  out << "Dispersion study of turn time " << setup.turn_time.text << " s: " << s.cases
+      << " cases, seed " << study.seed << ", " << LOOP_NAMES[closed ? 1 : 0] << "\n"
+      << "Dispersion set: " << study.set_name << " (" << setup.dispersions.entries().size()
+      << " parameters)\n"
+      << "Nominal flight: maxa " << setup.nominal_maxa.text << " deg, average altitude "
+      << fixed(nominal.average_altitude / 1000.0, 3, 0) << " km, remaining propellant "
+      << fixed(nominal.remaining_propellant, 0, 0) << " kg, SC_M " << fixed(nominal.SC_M, 0, 0)
+      << " kg\n\n";
+
+  out << "In orbit: " << s.in_orbit << " of " << s.cases << " (" << percent(s.orbit_probability)
+      << ")\n";
+  for (std::size_t i = 0; i < CASE_STATUS_COUNT; ++i) {
+    const auto status = static_cast<CaseStatus>(i);
+    if (status == CaseStatus::in_orbit || s.count(status) == 0) continue;
+    out << "  " << status_name(status) << ": " << s.count(status) << "\n";
+  }
+
+  out << "\nOver the " << s.SC_M.count << (closed ? " trimmed" : "")
+      << " cases flown to separation:\n"
+      << "                                 mean     sigma   0.135 %    median  99.865 %\n";
+  const auto row = [&](std::string_view name, const Statistics& st, double unit, int decimals) {
+    out << "  " << name << std::string(30 - name.size(), ' ') << fixed(st.mean / unit, decimals, 9)
+        << fixed(st.standard_deviation / unit, decimals, 10) << fixed(st.low / unit, decimals, 10)
+        << fixed(st.median / unit, decimals, 10) << fixed(st.high / unit, decimals, 10) << "\n";
+  };
+  row("maxa [deg]", s.maxa, 1.0, 3);
+  row("perigee [km]", s.perigee, 1000.0, 3);
+  row("apogee [km]", s.apogee, 1000.0, 3);
+  row("average altitude [km]", s.average_altitude, 1000.0, 3);
+  row("remaining propellant [kg]", s.remaining_propellant, 1.0, 0);
+  row("SC_M [kg]", s.SC_M, 1.0, 0);
+  if (!closed) return;
+
+  // Closed loop: what covers 99.865 % of the cases, a failed case uncovered.
+  out << "\nMet with 99.865 % probability (0.135 % quantile, failed cases not met):\n";
+  const double reserve = flight_performance_reserve(s, nominal.remaining_propellant);
+  if (std::isfinite(reserve)) {
+    out << "  flight performance reserve  " << fixed(reserve, 0, 9) << " kg  (nominal remaining "
+        << fixed(nominal.remaining_propellant, 0, 0) << " kg, 0.135 % quantile "
+        << fixed(s.remaining_propellant_met, 0, 0) << " kg)\n"
+        << "  SC_M                        " << fixed(s.SC_M_met, 0, 9) << " kg  (nominal "
+        << fixed(nominal.SC_M, 0, 0) << " kg)\n";
+  } else {
+    out << "  none: more than 0.135 % of the cases fail, so no reserve covers them\n";
+  }
+}
+
+}  // namespace ascent::dispersion
