@@ -42,16 +42,12 @@ std::string target_text(const TrimSettings& settings) {
 // The trade table: one row per turn time.
 constexpr std::string_view TRADE_CSV_HEADER =
     "turn time [s],maxa [deg],perigee [km],apogee [km],average altitude [km],"
-    "remaining propellant [kg],SC_M [kg],flights,result";
+    "remaining propellant [kg],SC_M [kg],flights,status,message";
 
-/// The word for a trimmed flight: "infeasible" when the upper stage burns
-/// more propellant than it holds.
-std::string_view trimmed_result(const SweepRow& r) { return r.feasible() ? "trimmed" : "infeasible"; }
-
-/// Why a row is not trimmed, as its table shows it.
-std::string untrimmed_result(const SweepRow& r) {
-  return (r.status == TrimStatus::cannot_be_flown ? "cannot be flown: " : "not trimmed: ") +
-         r.message;
+/// A row's status word, with why it is not in orbit when it is not.
+std::string status_text(const SweepRow& r) {
+  const std::string word(row_status_name(r.row_status()));
+  return r.message.empty() ? word : word + ": " + r.message;
 }
 
 void write_trade_csv_row(std::ostream& out, const SweepRow& r) {
@@ -60,10 +56,11 @@ void write_trade_csv_row(std::ostream& out, const SweepRow& r) {
     const FlightOutcome& f = r.flight;
     out << r.maxa.text << ',' << fixed(f.perigee / 1000.0, 6) << ',' << fixed(f.apogee / 1000.0, 6)
         << ',' << fixed(f.average_altitude / 1000.0, 6) << ',' << fixed(f.remaining_propellant, 1)
-        << ',' << fixed(f.SC_M, 0) << ',' << r.flights << ',' << trimmed_result(r) << '\n';
+        << ',' << fixed(f.SC_M, 0) << ',' << r.flights;
   } else {
-    out << ",,,,,," << r.flights << ',' << csv_field(untrimmed_result(r)) << '\n';
+    out << ",,,,,," << r.flights;
   }
+  out << ',' << row_status_name(r.row_status()) << ',' << csv_field(r.message) << '\n';
 }
 
 constexpr std::string_view TRADE_HEADER =
@@ -78,10 +75,8 @@ std::string trade_row(const SweepRow& r) {
            fixed(f.apogee / 1000.0, 3, 10) + fixed(f.average_altitude / 1000.0, 3, 10) +
            fixed(f.remaining_propellant, 0, 12) + fixed(f.SC_M, 0, 10) +
            right(std::to_string(r.flights), 9);
-    if (!r.feasible()) row += "  infeasible: propellant short";
-  } else {
-    row += "  " + untrimmed_result(r);
   }
+  if (!r.feasible()) row += "  " + status_text(r);
   return row;
 }
 
@@ -107,8 +102,9 @@ void write_trim_report(std::ostream& out, const TrimResult& r, const TrimSetting
   out << "Trim of turn time " << r.turn_time.text << " s to an average altitude of "
       << target_text(settings) << "\n";
   if (!r.trimmed()) {
-    out << "Not trimmed: " << r.message << "\n";
-    if (r.flight.in_orbit) {
+    out << "Not trimmed (" << row_status_name(status_of(r.status, r.flight)) << "): " << r.message
+        << "\n";
+    if (r.flight.above_surface) {
       out << "Closest flight: maxa " << r.maxa.text << " deg, average altitude "
           << fixed(r.flight.average_altitude / 1000.0, 3) << " km\n";
     }
@@ -126,10 +122,8 @@ void write_trim_report(std::ostream& out, const TrimResult& r, const TrimSetting
   line("remaining propellant", fixed(f.remaining_propellant, 0), "kg");
   line("spacecraft mass SC_M", fixed(f.SC_M, 0), "kg");
   line("flights", std::to_string(r.flights.size()), "");
-  if (!r.feasible()) {
-    out << "Infeasible: the upper stage burns " << fixed(-f.remaining_propellant, 0)
-        << " kg more propellant than it holds.\n";
-  }
+  line("outcome", std::string(outcome_name(f.outcome)), "");
+  if (!r.feasible()) out << "Not in orbit: " << r.message << ".\n";
 }
 
 void write_trade_header(std::ostream& out, const TrimSettings& settings, Format format) {
@@ -154,7 +148,7 @@ void write_trade_footer(std::ostream& out, const std::optional<SweepRow>& best,
   if (format == Format::csv) return;
   out << "\n";
   if (!best) {
-    out << "No turn time could be trimmed to a feasible flight.\n";
+    out << "No turn time could be trimmed to a flight in orbit.\n";
     return;
   }
   out << "Largest payload: SC_M = " << fixed(best->flight.SC_M, 0) << " kg at turn time "

@@ -61,24 +61,32 @@ def flight(flight, path=None):
 
 
 def sweep(results, path=None):
-    """The spacecraft mass and the trimmed maxa against the turn time (the
-    trimmed rows of a sweep), the largest payload marked."""
-    trimmed = results[results["status"] == "trimmed"]
+    """The spacecraft mass and the trimmed maxa against the turn time. Rows
+    in orbit are joined by a line and the largest payload among them is
+    marked; trimmed rows not in orbit (short of propellant, perigee too low)
+    are grey crosses, each labelled with its outcome in the legend."""
+    flown = results.dropna(subset=["sc_mass"])
+    feasible = flown[flown["status"] == "in_orbit"]
+    infeasible = flown[flown["status"] != "in_orbit"]
     fig, axes = figure(2, 1, 8, 7, sharex=True)
     payload, angle = axes[:, 0]
-    payload.plot(trimmed["turn_time"], trimmed["sc_mass"], "o-", ms=3)
+    for ax, column, color in ((payload, "sc_mass", "tab:blue"), (angle, "maxa", "tab:orange")):
+        ax.plot(feasible["turn_time"], feasible[column], "o-", ms=3, color=color,
+                label="in_orbit")
+        for status, group in infeasible.groupby("status"):
+            ax.plot(group["turn_time"], group[column], "x", ms=6, color="0.55",
+                    label=f"{status} (infeasible)")
     payload.set_ylabel("spacecraft mass SC_M [kg]")
-    if len(trimmed):
-        best = trimmed.loc[trimmed["sc_mass"].idxmax()]
+    if len(feasible):
+        best = feasible.loc[feasible["sc_mass"].idxmax()]
         payload.plot(best["turn_time"], best["sc_mass"], "r*", ms=12,
                      label=f"largest: {best['sc_mass']:.0f} kg at {best['turn_time']:g} s")
-        payload.legend()
-    angle.plot(trimmed["turn_time"], trimmed["maxa"], "o-", ms=3, color="tab:orange")
+    payload.legend(fontsize=8)
     angle.set_ylabel("trimmed maxa [deg]")
     angle.set_xlabel("turn time [s]")
     for ax in axes.flat:
         ax.grid(alpha=0.3)
-    fig.suptitle(f"Sweep of {len(results)} turn times, {len(trimmed)} trimmed")
+    fig.suptitle(f"Sweep of {len(results)} turn times, {len(feasible)} in orbit")
     return finish(fig, path)
 
 
@@ -131,6 +139,6 @@ def dispersion(cases, path=None, bins=30):
     if np.isfinite(reserve_kg):
         title += f", flight performance reserve {reserve_kg:.0f} kg"
     else:
-        title += ": no reserve covers 99.865 % of the cases"
+        title += f": {summary['not_met_reason']}"
     fig.suptitle(title)
     return finish(fig, path)

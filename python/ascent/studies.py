@@ -62,7 +62,10 @@ def sweep(turn_times, thrust, vehicle=None, client=None, target_altitude=None, t
     """Trims each turn time [s]: a DataFrame, one row per turn time, of
     turn_time [s], status, maxa [deg], perigee, apogee, average_altitude [m],
     remaining_propellant, sc_mass [kg], flights (of the search) and message
-    (why a turn time is not trimmed). `client`: a dask.distributed Client;
+    (why the row is not in orbit). The status is the trimmed flight's
+    outcome ("in_orbit", "short_of_propellant", "perigee_below_minimum",
+    "turn_too_long", ...), else "out_of_reach", "not_converged" or
+    "flight_error"; only "in_orbit" rows are feasible. `client`: a dask.distributed Client;
     `chunks`: how many tasks to cut the turn times into (default: four per
     worker thread)."""
     vehicle = aiming_at(vehicle_or_default(vehicle), target_altitude)
@@ -103,7 +106,10 @@ def monte_carlo(n, seed=1, dispersions=None, turn_time=None, thrust=None, vehicl
     A DataFrame, one row per case: case, seed, the drawn value of each
     parameter (by its name), maxa [deg], perigee, apogee, average_altitude
     [m], remaining_propellant, sc_mass [kg] (NaN when the case did not
-    separate), flights, status ("in_orbit", ...) and message. Its attrs hold
+    separate), flights, status (the flight's outcome: "in_orbit",
+    "short_of_propellant", ...; or "out_of_reach", "not_converged",
+    "out_of_range", "flight_error" for a case with no flight to report) and
+    message (why the case is not in orbit). Its attrs hold
     the nominal flight's maxa and remaining propellant, for summarize()."""
     if turn_time is None or thrust is None:
         raise TypeError("monte_carlo() needs a turn_time and a thrust history (thrust=)")
@@ -131,8 +137,10 @@ def summarize(cases, nominal_remaining_propellant=None):
     (count, mean, standard_deviation, low = 0.135 % and high = 99.865 %
     quantiles, median) of maxa, the orbit, remaining_propellant and sc_mass
     over the cases that separated, what is met with 99.865 % probability
-    (a failed case counting as -inf), and the flight performance reserve over
-    the nominal flight's remaining propellant (from the study's attrs)."""
+    (every case not in_orbit counting as a failure), and the flight
+    performance reserve over the nominal flight's remaining propellant (from
+    the study's attrs). Where no reserve covers 99.865 % of the cases these
+    three are NaN and not_met_reason says why ("" otherwise)."""
     if nominal_remaining_propellant is None:
         nominal_remaining_propellant = cases.attrs.get("nominal_remaining_propellant", np.nan)
     columns = {name: cases[name].to_numpy(dtype=float) for name in

@@ -24,7 +24,7 @@ namespace ascent::python {
 namespace {
 
 using dispersion::CaseResult;
-using dispersion::CaseStatus;
+using RowStatus;
 using dispersion::DispersionSet;
 using dispersion::Distribution;
 using dispersion::StudySpec;
@@ -124,7 +124,7 @@ py::dict fly_cases(const Study& study, std::uint64_t seed, const std::vector<std
     remaining.mutable_at(i) = c.flown ? c.remaining_propellant : NOT_A_NUMBER;
     sc_mass.mutable_at(i) = c.flown ? c.SC_M : NOT_A_NUMBER;
     flights.mutable_at(i) = c.flights;
-    status.append(py::str(std::string(dispersion::status_name(c.status))));
+    status.append(py::str(std::string(row_status_name(c.status))));
     message.append(py::str(c.message));
   }
   py::dict columns;
@@ -146,11 +146,8 @@ py::dict fly_cases(const Study& study, std::uint64_t seed, const std::vector<std
   return columns;
 }
 
-CaseStatus status_named(const std::string& name) {
-  for (std::size_t i = 0; i < dispersion::CASE_STATUS_COUNT; ++i) {
-    const auto status = static_cast<CaseStatus>(i);
-    if (dispersion::status_name(status) == name) return status;
-  }
+RowStatus status_named(const std::string& name) {
+  if (const std::optional<RowStatus> status = row_status_named(name)) return *status;
   throw py::value_error("no case status \"" + name + "\"");
 }
 
@@ -184,8 +181,8 @@ py::dict summarize(const std::vector<std::string>& status, const std::vector<dou
   }
   const dispersion::StudySummary s = dispersion::summarize(cases);
   py::dict by_status;
-  for (std::size_t i = 0; i < dispersion::CASE_STATUS_COUNT; ++i) {
-    by_status[py::str(std::string(dispersion::status_name(static_cast<CaseStatus>(i))))] =
+  for (std::size_t i = 0; i < ROW_STATUS_COUNT; ++i) {
+    by_status[py::str(std::string(row_status_name(static_cast<RowStatus>(i))))] =
         s.by_status[i];
   }
   py::dict d;
@@ -199,10 +196,13 @@ py::dict summarize(const std::vector<std::string>& status, const std::vector<dou
   d["average_altitude"] = statistics(s.average_altitude);
   d["remaining_propellant"] = statistics(s.remaining_propellant);
   d["sc_mass"] = statistics(s.SC_M);
-  d["remaining_propellant_met"] = s.remaining_propellant_met;
-  d["sc_mass_met"] = s.SC_M_met;
-  d["flight_performance_reserve"] =
-      dispersion::flight_performance_reserve(s, nominal_remaining_propellant);
+  // Where no reserve covers 99.865 % of the cases, NaN and the reason next to it.
+  const double reserve = dispersion::flight_performance_reserve(s, nominal_remaining_propellant);
+  const bool met = !std::isinf(reserve);
+  d["remaining_propellant_met"] = met ? s.remaining_propellant_met : NOT_A_NUMBER;
+  d["sc_mass_met"] = met ? s.SC_M_met : NOT_A_NUMBER;
+  d["flight_performance_reserve"] = met ? reserve : NOT_A_NUMBER;
+  d["not_met_reason"] = met ? std::string() : std::string(dispersion::NO_RESERVE);
   return d;
 }
 

@@ -214,8 +214,12 @@ void bind_flight(py::module_& m) {
                              "why the flight ended early ('' when it did not)")
       .def_property_readonly("separated", [](const Flight& f) { return f.result().separated(); })
       .def_property_readonly(
+          "outcome", [](const Flight& f) { return std::string(outcome_name(f.result().outcome)); },
+          "in_orbit, short_of_propellant, perigee_below_minimum, over_load_limit, "
+          "turn_too_long or cannot_reach_orbit")
+      .def_property_readonly(
           "in_orbit", [](const Flight& f) { return f.result().in_orbit(); },
-          "separated on an orbit whose perigee is above the surface")
+          "the outcome is in_orbit: separated on an orbit the vehicle can fly")
       .def_property_readonly(
           "perigee", [](const Flight& f) { return f.result().orbit.perigee; }, "[m]")
       .def_property_readonly(

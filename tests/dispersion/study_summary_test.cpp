@@ -27,14 +27,14 @@ TEST(StudySummary, QuantilesInterpolateBetweenOrderStatistics) {
 
 /// Case k of a made-up study: in orbit with values that follow k, except
 /// the cases listed as failed.
-CaseResult made_up_case(std::size_t k, CaseStatus status) {
+CaseResult made_up_case(std::size_t k, RowStatus status) {
   CaseResult c;
   c.k = k;
   c.status = status;
-  c.flown = status == CaseStatus::in_orbit || status == CaseStatus::suborbital;
+  c.flown = status == RowStatus::in_orbit || status == RowStatus::suborbital;
   const double x = static_cast<double>((k * 37) % 101);
   c.maxa = 15.0 + 0.01 * x;
-  c.perigee = status == CaseStatus::suborbital ? -1000.0 : 150000.0 + 100.0 * x;
+  c.perigee = status == RowStatus::suborbital ? -1000.0 : 150000.0 + 100.0 * x;
   c.apogee = 250000.0 - 100.0 * x;
   c.average_altitude = (c.perigee + c.apogee) / 2.0;
   c.remaining_propellant = 300.0 - 7.0 * x;
@@ -45,25 +45,25 @@ CaseResult made_up_case(std::size_t k, CaseStatus status) {
 TEST(StudySummary, AgreesWithASimpleComputationOverTheRows) {
   std::vector<CaseResult> cases;
   for (std::size_t k = 0; k < 1000; ++k) {
-    const CaseStatus status = k == 10   ? CaseStatus::out_of_reach
-                              : k == 20 ? CaseStatus::suborbital
-                              : k == 30 ? CaseStatus::no_orbit
-                                        : CaseStatus::in_orbit;
+    const RowStatus status = k == 10   ? RowStatus::out_of_reach
+                              : k == 20 ? RowStatus::suborbital
+                              : k == 30 ? RowStatus::no_orbit
+                                        : RowStatus::in_orbit;
     cases.push_back(made_up_case(k, status));
   }
   const StudySummary s = summarize(cases);
   EXPECT_EQ(s.cases, 1000u);
   EXPECT_EQ(s.in_orbit, 997u);
   EXPECT_EQ(s.orbit_probability, 0.997);
-  EXPECT_EQ(s.count(CaseStatus::out_of_reach), 1u);
-  EXPECT_EQ(s.count(CaseStatus::suborbital), 1u);
-  EXPECT_EQ(s.count(CaseStatus::no_orbit), 1u);
-  EXPECT_EQ(s.count(CaseStatus::in_orbit), 997u);
+  EXPECT_EQ(s.count(RowStatus::out_of_reach), 1u);
+  EXPECT_EQ(s.count(RowStatus::suborbital), 1u);
+  EXPECT_EQ(s.count(RowStatus::no_orbit), 1u);
+  EXPECT_EQ(s.count(RowStatus::in_orbit), 997u);
 
   // The flown cases: all but the two that never reached separation.
   std::vector<double> perigee;
   for (const CaseResult& c : cases) {
-    if (c.status != CaseStatus::out_of_reach && c.status != CaseStatus::no_orbit) {
+    if (c.status != RowStatus::out_of_reach && c.status != RowStatus::no_orbit) {
       perigee.push_back(c.perigee);
     }
   }
@@ -92,7 +92,7 @@ TEST(StudySummary, AgreesWithASimpleComputationOverTheRows) {
 TEST(StudySummary, OneFailureInAThousandIsStillCovered) {
   std::vector<CaseResult> cases;
   for (std::size_t k = 0; k < 1000; ++k) {
-    cases.push_back(made_up_case(k, k == 500 ? CaseStatus::flight_error : CaseStatus::in_orbit));
+    cases.push_back(made_up_case(k, k == 500 ? RowStatus::flight_error : RowStatus::in_orbit));
   }
   const StudySummary s = summarize(cases);
   std::vector<double> remaining{-INFINITY};
@@ -104,7 +104,7 @@ TEST(StudySummary, OneFailureInAThousandIsStillCovered) {
   const double expected = remaining[1] + 0.34865 * (remaining[2] - remaining[1]);
   EXPECT_NEAR(s.remaining_propellant_met, expected, 1e-9);
   EXPECT_NEAR(flight_performance_reserve(s, 300.0), 300.0 - expected, 1e-9);
-  EXPECT_EQ(s.count(CaseStatus::flight_error), 1u);
+  EXPECT_EQ(s.count(RowStatus::flight_error), 1u);
 }
 
 }  // namespace
