@@ -72,11 +72,41 @@ TEST(CommandLine, TrimWritesATableOrCsvAndFailsWhenNotTrimmed) {
   std::getline(lines, row);
   EXPECT_TRUE(header.starts_with("turn time [s],maxa [deg],")) << header;
   EXPECT_TRUE(row.starts_with("20," + trimmed_at_20s().maxa.text + ",")) << row;
-  EXPECT_TRUE(row.ends_with(",trimmed")) << row;
+  EXPECT_TRUE(row.ends_with(",in_orbit,")) << row;
 
   const ProgramRun refused = trim_program("trim -t 121");
   EXPECT_EQ(refused.status, 1);
-  EXPECT_NE(refused.out.find("Not trimmed: Turn time too long"), std::string::npos);
+  EXPECT_NE(refused.out.find("Not trimmed (turn_too_long): Turn time too long"), std::string::npos);
+}
+
+TEST(CommandLine, TrimReportsItsFlightsOutcomeAndFailsWhenNotInOrbit) {
+  const ProgramRun in_orbit = trim_program("trim -t 20");
+  EXPECT_NE(in_orbit.out.find("  outcome                         in_orbit\n"), std::string::npos)
+      << in_orbit.out;
+
+  // Trimmed to the target, but the upper stage runs dry.
+  const ProgramRun dry = trim_program("trim -t 10");
+  EXPECT_EQ(dry.status, 1);
+  EXPECT_NE(dry.out.find("  outcome                     short_of_propellant\n"
+                         "Not in orbit: the upper stage needs 1324 kg more propellant than it "
+                         "holds.\n"),
+            std::string::npos)
+      << dry.out;
+
+  // The 20 s flight's perigee (140 km) under a deck's minimum of 150 km.
+  TempDir dir;
+  install_sample_thrust_file(dir);
+  std::string deck = read_file(std::filesystem::path(ASCENT_DATA_DIR) / "vehicle.toml");
+  const std::size_t at = deck.find("minimum_perigee = 100000.0");
+  ASSERT_NE(at, std::string::npos);
+  deck.replace(at, 26, "minimum_perigee = 150000.0");
+  dir.write("high.toml", deck);
+  const ProgramRun low = trim_program("--vehicle high.toml trim -t 20 --csv", dir);
+  EXPECT_EQ(low.status, 1);
+  EXPECT_NE(low.out.find(",6,perigee_below_minimum,the perigee 140.174 km is below the minimum "
+                         "150 km\n"),
+            std::string::npos)
+      << low.out;
 }
 
 TEST(CommandLine, ThrustFileByPathAndHistoryToAFile) {
@@ -129,7 +159,9 @@ TEST(CommandLine, AVehicleDeckAndATargetAltitude) {
   decks += (sample_thrust_path().parent_path() / "vehicles/").string();
   // The deck's target, and the same target given on the command line.
   const ProgramRun from_deck = trim_program("--vehicle " + decks + "target_300km.toml' trim -t 10");
-  EXPECT_EQ(from_deck.status, 0) << from_deck.err;  // trimmed to within 10 m
+  // Trimmed to within 10 m, but short of propellant: 300 km is out of the stage's reach.
+  EXPECT_EQ(from_deck.status, 1) << from_deck.err;
+  EXPECT_NE(from_deck.out.find("short_of_propellant"), std::string::npos) << from_deck.out;
   EXPECT_TRUE(from_deck.out.starts_with("Trim of turn time 10 s to an average altitude of 300 km"))
       << from_deck.out;
   EXPECT_EQ(trim_program("trim -t 10 --target-altitude 300000").out, from_deck.out);

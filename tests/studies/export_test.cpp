@@ -28,7 +28,7 @@ class TrimmedFlight : public ::testing::Test {
     static const Vehicle vehicle;
     static const ThrustHistory thrust = ThrustHistory::read(sample_thrust_path());
     trim::FlightRequest request{&vehicle, &thrust, r.turn_time, r.maxa, recorder_};
-    ASSERT_TRUE(trim::fly(request).in_orbit);
+    ASSERT_TRUE(trim::fly(request).in_orbit());
   }
   static void TearDownTestSuite() {
     delete lines_;
