@@ -110,5 +110,19 @@ TEST(StudySummary, OneFailureInAThousandIsStillCovered) {
   EXPECT_EQ(s.count(RowStatus::flight_error), 1u);
 }
 
+TEST(RowStatus, AFlightsStatusIsItsOutcomesWordAndEveryWordReadsBack) {
+  for (std::size_t i = 0; i < OUTCOME_COUNT; ++i) {
+    const auto outcome = static_cast<Outcome>(i);
+    EXPECT_EQ(row_status_name(row_status(outcome)), outcome_name(outcome));
+  }
+  for (std::size_t i = 0; i < ROW_STATUS_COUNT; ++i) {
+    const auto status = static_cast<RowStatus>(i);
+    EXPECT_EQ(row_status_named(row_status_name(status)), status);
+  }
+  EXPECT_EQ(row_status_name(RowStatus::out_of_reach), "out_of_reach");
+  EXPECT_EQ(row_status_name(RowStatus::flight_error), "flight_error");
+  EXPECT_EQ(row_status_named("suborbital"), std::nullopt);
+}
+
 }  // namespace
 }  // namespace ascent::dispersion
