@@ -19,10 +19,16 @@ SWEEP_COLUMNS = ["turn_time", "status", "maxa", "perigee", "apogee", "average_al
 
 
 def sweep_rows(turn_times, vehicle, thrust, tolerance, threads):
-    """The sweep's rows for `turn_times`, trimmed on `threads` threads (0: every core)."""
+    """The sweep's rows for `turn_times`, trimmed on `threads` threads (0:
+    every core); a row not trimmed has no flight to show, its numbers NaN."""
     results = _ascent.sweep(vehicle, thrust, list(turn_times), tolerance, threads)
-    rows = [(r.turn_time, r.status, r.maxa, r.perigee, r.apogee, r.average_altitude,
-             r.remaining_propellant, r.sc_mass, r.flight_count, r.message) for r in results]
+
+    def flown(r, value):
+        return value if r.trimmed else np.nan
+
+    rows = [(r.turn_time, r.status, flown(r, r.maxa), flown(r, r.perigee), flown(r, r.apogee),
+             flown(r, r.average_altitude), flown(r, r.remaining_propellant),
+             flown(r, r.sc_mass), r.flight_count, r.message) for r in results]
     return pd.DataFrame.from_records(rows, columns=SWEEP_COLUMNS)
 
 
@@ -62,7 +68,8 @@ def sweep(turn_times, thrust, vehicle=None, client=None, target_altitude=None, t
     """Trims each turn time [s]: a DataFrame, one row per turn time, of
     turn_time [s], status, maxa [deg], perigee, apogee, average_altitude [m],
     remaining_propellant, sc_mass [kg], flights (of the search) and message
-    (why the row is not in orbit). The status is the trimmed flight's
+    (why the row is not in orbit); the numbers are NaN where the turn time
+    could not be trimmed. The status is the trimmed flight's
     outcome ("in_orbit", "short_of_propellant", "perigee_below_minimum",
     "turn_too_long", ...), else "out_of_reach", "not_converged" or
     "flight_error"; only "in_orbit" rows are feasible. `client`: a dask.distributed Client;

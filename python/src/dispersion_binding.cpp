@@ -24,7 +24,6 @@ namespace ascent::python {
 namespace {
 
 using dispersion::CaseResult;
-using RowStatus;
 using dispersion::DispersionSet;
 using dispersion::Distribution;
 using dispersion::StudySpec;

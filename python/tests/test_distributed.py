@@ -21,7 +21,7 @@ def test_sweep_on_the_cluster_is_the_local_sweep(client, thrust, trim_tool):
     turn_times = [8, 12, 16, 18, 19, 20, 22, 24, 25, 150]
     local = ascent.sweep(turn_times, thrust=thrust)
     assert list(local["turn_time"]) == turn_times
-    assert list(local["status"][-1:]) == ["turn_time_rejected"]
+    assert list(local["status"][-1:]) == ["turn_too_long"]
     for chunks in (None, 3):
         spread = ascent.sweep(turn_times, thrust=thrust, client=client, chunks=chunks)
         pd.testing.assert_frame_equal(spread, local, check_exact=True)

@@ -7,20 +7,24 @@ import ascent
 from conftest import DATA_DIR
 
 
-@pytest.mark.parametrize("turn_time, options, arguments", [
-    (20, {}, []),
+@pytest.mark.parametrize("turn_time, options, arguments, status", [
+    (20, {}, [], 0),
     (20, {"vehicle": DATA_DIR / "vehicles/heavy_upper_stage.toml"},
-     ["--vehicle", str(DATA_DIR / "vehicles/heavy_upper_stage.toml")]),
-    (10, {"target_altitude": 300000}, ["--target-altitude", "300000"]),
+     ["--vehicle", str(DATA_DIR / "vehicles/heavy_upper_stage.toml")], 0),
+    # Trimmed, but 300 km is more than the upper stage's propellant can reach.
+    (10, {"target_altitude": 300000}, ["--target-altitude", "300000"], 1),
 ])
-def test_trim_matches_the_trim_tool(trim_tool, sample_path, turn_time, options, arguments):
-    expected = trim_tool.csv("trim", "-t", str(turn_time), *arguments).iloc[0]
+def test_trim_matches_the_trim_tool(trim_tool, sample_path, turn_time, options, arguments,
+                                    status):
+    expected = trim_tool.csv("trim", "-t", str(turn_time), *arguments, status=status).iloc[0]
     result = ascent.trim(turn_time, thrust=sample_path, **options)
     assert result.trimmed
+    assert (result.status, result.message) == (expected["status"], expected["message"])
+    assert result.feasible == (status == 0)
     assert result.maxa == expected["maxa [deg]"]
     assert len(result.flights) == expected["flights"]
     flight = result.flight
-    assert flight.in_orbit
+    assert (flight.outcome, flight.in_orbit) == (expected["status"], status == 0)
     assert flight.maxa == pytest.approx(result.maxa, abs=1e-12)
     # The tool prints kilometres to the metre and kilograms to 0.1 kg.
     assert flight.perigee / 1000 == pytest.approx(expected["perigee [km]"], abs=5e-7)
