@@ -39,12 +39,10 @@ constexpr std::string_view LOOP_NAMES[] = {"open loop: every case flies the nomi
 }  // namespace
 
 void write_case_csv_header(std::ostream& out, const DispersionSet& set) {
+  // A drawn value's column is its parameter's name, as the set has it.
   out << "case,seed";
-  for (const Dispersion& d : set.entries()) {
-    out << ',' << trim::csv_field(d.name + " [" + std::string(d.unit()) + "]");
-  }
-  out << ",maxa [deg],perigee [m],apogee [m],average altitude [m],remaining propellant [kg],"
-         "SC_M [kg],flights,status,message\n";
+  for (const Dispersion& d : set.entries()) out << ',' << trim::csv_field(d.name);
+  out << ',' << trim::csv_header(case_columns()) << '\n';
 }
 
 void write_case_csv_row(std::ostream& out, const CaseResult& r) {

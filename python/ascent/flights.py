@@ -1,8 +1,6 @@
 """One flight, and the trim of one turn time."""
 import functools
 
-import pandas as pd
-
 from . import _ascent
 from .inputs import aiming_at, thrust_history, vehicle_or_default
 
@@ -49,7 +47,7 @@ class Trim:
     @functools.cached_property
     def flights(self):
         """Every flight of the search, in order."""
-        return pd.DataFrame(self._result.flight_columns())
+        return self._result.flight_columns()
 
     def __repr__(self):
         text = f"Trim(turn_time={self.turn_time:g}, status={self.status}, maxa={self.maxa:g}"

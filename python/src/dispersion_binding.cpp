@@ -6,12 +6,14 @@
 #include <pybind11/stl.h>
 #include <pybind11/stl/filesystem.h>
 
+#include <array>
 #include <cmath>
 #include <limits>
 #include <string>
 #include <vector>
 
 #include "bindings.hpp"
+#include "studies/columns.hpp"
 #include "number_text.hpp"
 #include "studies/dispersion_file.hpp"
 #include "studies/study.hpp"
@@ -133,15 +135,12 @@ py::dict fly_cases(const Study& study, std::uint64_t seed, const std::vector<std
     columns[py::str(entries[j].name)] =
         values[py::make_tuple(py::slice(0, count, 1), static_cast<py::ssize_t>(j))];
   }
-  columns["maxa"] = maxa;
-  columns["perigee"] = perigee;
-  columns["apogee"] = apogee;
-  columns["average_altitude"] = average;
-  columns["remaining_propellant"] = remaining;
-  columns["sc_mass"] = sc_mass;
-  columns["flights"] = flights;
-  columns["status"] = status;
-  columns["message"] = message;
+  const std::array<py::object, 9> quantities{maxa,    perigee, apogee, average, remaining,
+                                              sc_mass, flights, status,  message};
+  const std::span<const Column> names = case_columns();
+  for (std::size_t i = 0; i < quantities.size(); ++i) {
+    columns[py::str(std::string(names[i].name))] = quantities[i];
+  }
   return columns;
 }
 

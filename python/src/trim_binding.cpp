@@ -61,7 +61,7 @@ trim::TrimSettings settings_of(const Vehicle& vehicle, const ThrustHistory& thru
 }
 
 /// The flights of a search, a column per quantity.
-py::dict flight_columns(const TrimResult& result) {
+py::object flight_columns(const TrimResult& result) {
   const auto count = static_cast<py::ssize_t>(result.flights.size());
   py::array_t<double> maxa(count), perigee(count), apogee(count), average(count), remaining(count),
       sc_mass(count);
@@ -77,14 +77,14 @@ py::dict flight_columns(const TrimResult& result) {
     sc_mass.mutable_at(i) = flight.outcome.SC_M;
   }
   py::dict columns;
-  columns["maxa"] = maxa;
+  columns["maxa_deg"] = maxa;
   columns["in_orbit"] = in_orbit;
-  columns["perigee"] = perigee;
-  columns["apogee"] = apogee;
-  columns["average_altitude"] = average;
-  columns["remaining_propellant"] = remaining;
-  columns["sc_mass"] = sc_mass;
-  return columns;
+  columns["perigee_m"] = perigee;
+  columns["apogee_m"] = apogee;
+  columns["average_altitude_m"] = average;
+  columns["remaining_propellant_kg"] = remaining;
+  columns["sc_mass_kg"] = sc_mass;
+  return data_frame(columns);
 }
 
 }  // namespace
