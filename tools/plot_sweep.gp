@@ -31,11 +31,11 @@ not_in_orbit(y) = strcol("status") ne "in_orbit" ? y : NaN
 best_payload = NaN
 best_turn = NaN
 target_km = NaN
-stats data using (payload = column("SC_M [kg]"), \
-                  altitude = column("average altitude [km]"), \
+stats data using (payload = column("sc_mass_kg"), \
+                  altitude = column("average_altitude_m") / 1000, \
                   target_km = altitude == altitude ? altitude : target_km, \
                   strcol("status") eq "in_orbit" && (best_payload != best_payload || payload > best_payload) ? \
-                      (best_payload = payload, best_turn = column("turn time [s]")) : 0, \
+                      (best_payload = payload, best_turn = column("turn_time_s")) : 0, \
                   payload) nooutput
 
 if (!exists("title")) {
@@ -63,16 +63,16 @@ if (target_km != target_km) {
     if (best_payload == best_payload) {
         set label 1 "" at best_turn, best_payload point pointtype 7 pointsize 1.8 linecolor rgb "#000000"
     }
-    plot data using "turn time [s]":(in_orbit(column("SC_M [kg]"))) title "in orbit" \
+    plot data using "turn_time_s":(in_orbit(column("sc_mass_kg"))) title "in orbit" \
              with linespoints linewidth 2 pointtype 7 pointsize 0.6 linecolor rgb "#1f77b4", \
-         data using "turn time [s]":(not_in_orbit(column("SC_M [kg]"))) title "not in orbit" \
+         data using "turn_time_s":(not_in_orbit(column("sc_mass_kg"))) title "not in orbit" \
              with points pointtype 2 pointsize 1.2 linecolor rgb "#8c8c8c"
     unset label 1
     set title "Trimmed maximum angle of attack"
     set ylabel "maxa [deg]"
-    plot data using "turn time [s]":(in_orbit(column("maxa [deg]"))) title "in orbit" \
+    plot data using "turn_time_s":(in_orbit(column("maxa_deg"))) title "in orbit" \
              with linespoints linewidth 2 pointtype 7 pointsize 0.6 linecolor rgb "#d62728", \
-         data using "turn time [s]":(not_in_orbit(column("maxa [deg]"))) title "not in orbit" \
+         data using "turn_time_s":(not_in_orbit(column("maxa_deg"))) title "not in orbit" \
              with points pointtype 2 pointsize 1.2 linecolor rgb "#8c8c8c"
 }
 unset multiplot

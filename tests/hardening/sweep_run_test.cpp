@@ -167,7 +167,7 @@ TEST(SweepRun, AMillionTurnTimesStreamInLittleMemoryAndAnInterruptKeepsTheRows) 
   std::istringstream lines(out);
   std::string line;
   std::getline(lines, line);
-  EXPECT_TRUE(line.starts_with("turn time [s],")) << line;
+  EXPECT_TRUE(line.starts_with("turn_time_s,")) << line;
   std::size_t rows = 0;
   while (std::getline(lines, line)) {
     EXPECT_TRUE(line.starts_with(
