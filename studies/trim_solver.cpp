@@ -207,10 +207,6 @@ TrimResult trim_turn_time(const TrimSettings& settings, const TypedNumber& turn_
   return Search(settings, turn_time, progress).run();
 }
 
-}  // namespace ascent::trim
-
-namespace ascent::trim {
-
 RowStatus status_of(TrimStatus status, const FlightOutcome& flight) {
   switch (status) {
     case TrimStatus::trimmed:
