@@ -127,15 +127,23 @@ TEST(CommandLine, ThrustFileByPathAndHistoryToAFile) {
 TEST(CommandLine, DispersionsWriteACaseRowEachAndASummary) {
   TempDir dir;
   install_sample_thrust_file(dir);
+  // Open loop at the nominal angle, no case of these keeps its orbit: exit 1.
   const ProgramRun run =
-      trim_program("dispersions -n 6 --seed 3 -t 20 --open-loop -j 2 -o cases.csv", dir);
-  EXPECT_EQ(run.status, 0) << run.err;
-  EXPECT_NE(run.out.find("6 cases, seed 3, open loop"), std::string::npos) << run.out;
-  EXPECT_NE(run.out.find("In orbit: "), std::string::npos) << run.out;
+      trim_program("dispersions -n 6 --seed 1 -t 20 --open-loop -j 2 -o cases.csv", dir);
+  EXPECT_EQ(run.status, 1) << run.err;
+  EXPECT_NE(run.out.find("6 cases, seed 1, open loop"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("In orbit: 0 of 6 (0.000 %)\n  short_of_propellant: 3\n"
+                         "  perigee_below_minimum: 2\n  cannot_reach_orbit: 1\n"),
+            std::string::npos)
+      << run.out;
   const std::string csv = dir.read("cases.csv");
   EXPECT_TRUE(csv.starts_with("case,seed,boosters.propellant,")) << csv.substr(0, 80);
   EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 7);
-  EXPECT_NE(csv.find("\n5,3,"), std::string::npos);
+  EXPECT_NE(csv.find("\n5,1,"), std::string::npos);
+  for (const char* word : {",short_of_propellant,the upper stage needs ",
+                           ",perigee_below_minimum,the perigee ", ",cannot_reach_orbit,"}) {
+    EXPECT_NE(csv.find(word), std::string::npos) << word;
+  }
 
   // The cases file may not be a file the program reads.
   dir.write("set.toml", "[scales]\ndrag = { sigma = 0.05 }\n");
