@@ -46,9 +46,11 @@ def trim_tool():
         return done.stdout
 
     def csv(*arguments, status=0):
+        # An empty number is NaN, an empty message "" (as the package has it).
+        numbers = [c for c in ascent.COLUMNS["trim"] if c not in ("status", "message")]
         return pd.read_csv(io.StringIO(run("--csv", *arguments, status=status)),
                            float_precision="round_trip", keep_default_na=False,
-                           na_values={"": [""]})
+                           na_values={c: [""] for c in numbers})
 
     run.csv = csv
     return run
