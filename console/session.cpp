@@ -7,6 +7,7 @@
 #include "text/constants_file.hpp"
 #include "text/event_lines.hpp"
 #include "text/flight_summary.hpp"
+#include "text/line.hpp"
 #include "text/trajectory_row.hpp"
 
 namespace ascent {
@@ -93,6 +94,7 @@ bool Session::take_turn_time(Real turn_time, const std::function<double()>& maxa
   if (turn_time < 0.0L) return false;
   if (turn_time < 1.0L) {
     io.output().write_line(TURN_TIME_ERROR);
+    if (io.screen_misses_output()) io.console().write_line(TURN_TIME_ERROR);
     return true;
   }
   if (turn_time != previous_turn_time_) recommended_maxa_.restart();
@@ -112,8 +114,11 @@ void Session::fly_run(Real turn_time, const std::function<double()>& maxa) {
 
   TextChannel& out = io.output();
   if (io.output_to_file()) maxima_.merge(result.maxima);
+  const bool outcome_on_screen = io.screen_misses_output();
   if (!result.separated()) {
-    out.write_line(early_end_line(result, vehicle));
+    const Line end = early_end_line(result, vehicle);
+    out.write_line(end);
+    if (outcome_on_screen) io.console().write_line(end);
     return;
   }
   recommended_maxa_.add_run(result.maxa, result.orbit.average_altitude, vehicle.target.altitude);
@@ -122,6 +127,9 @@ void Session::fly_run(Real turn_time, const std::function<double()>& maxa) {
     ascent::write_constants_file(io.path_of(CONSTANTS_FILE), result.budget, vehicle);
   }
   write_summary_tail(out, result, recommended_maxa_.recommended(), io.symbols());
+  if (outcome_on_screen) {
+    write_run_outcome(io.console(), result, recommended_maxa_.recommended(), io.console_symbols());
+  }
   io.flush_files();
 }
 

@@ -99,6 +99,15 @@ void FlightRecorder::on_step(const FlightState& state, const StepQuantities& der
       .perigee = state.perigee.value(),
       .apogee = state.apogee.value(),
   });
+  if (state.dt < 0.0L) mark_step_back();
+}
+
+void FlightRecorder::mark_step_back() {
+  StepRecord& back = steps_.back();
+  back.search_step = true;
+  for (auto step = steps_.rbegin() + 1; step != steps_.rend() && step->t > back.t; ++step) {
+    step->search_step = true;
+  }
 }
 
 void FlightRecorder::on_event(const FlightEvent& event, const FlightState& state) {

@@ -197,7 +197,7 @@ const std::vector<std::string>& history_columns() {
       "t [s]",       "dt [s]",      "a [m/s^2]",  "vi [m/s]",    "vt [m/s]",
       "vr [m/s]",    "h0 [m]",      "r0 [m]",     "alpha [deg]", "beta [deg]",
       "theta [deg]", "Pq [Pa]",     "thrust [N]", "drag [N]",    "Cd [1]",
-      "mass [kg]",   "m_prop [kg]", "dV [m/s]",   "perigee [m]", "apogee [m]"};
+      "mass [kg]",   "m_prop [kg]", "dV [m/s]",   "perigee [m]", "apogee [m]", "search_step"};
   return columns;
 }
 
@@ -210,7 +210,7 @@ void write_history_csv(std::ostream& out, const std::vector<StepRecord>& steps) 
         s.t,     s.dt, s.a,      s.vi,   s.vt, s.vr,   s.h0,     s.r0, s.alpha,   s.beta,
         s.theta, s.Pq, s.thrust, s.drag, s.Cd, s.mass, s.m_prop, s.dV, s.perigee, s.apogee};
     for (std::size_t i = 0; i < values.size(); ++i) out << (i == 0 ? "" : ",") << exact(values[i]);
-    out << '\n';
+    out << ',' << (s.search_step ? "true" : "false") << '\n';
   }
 }
 

@@ -6,6 +6,7 @@ falls in, so the results are the same row for row and bit for bit however
 the work is spread."""
 import concurrent.futures
 import contextlib
+import importlib.util
 import os
 
 import numpy as np
@@ -36,6 +37,28 @@ def chunked(items, count):
         chunks.append(items[start:end])
         start = end
     return chunks
+
+
+WORKER_WAIT = 30.0  # [s] for a first worker to join the scheduler
+
+
+def check_workers(client, timeout=WORKER_WAIT):
+    """Raises RuntimeError within `timeout` seconds when the cluster has no
+    worker or a worker cannot import ascent: tasks would otherwise wait for
+    ever for a worker that can run them."""
+    try:
+        client.wait_for_workers(1, timeout=timeout)
+        # find_spec comes from the standard library: a worker without ascent can run it.
+        specs = client.run(importlib.util.find_spec, "ascent")
+    except TimeoutError as error:
+        raise RuntimeError(f"no Dask worker joined the scheduler {client.scheduler.address} "
+                           f"within {timeout:g} s") from error
+    failed = [worker for worker, spec in specs.items() if spec is None]
+    if failed:
+        raise RuntimeError(
+            f"{len(failed)} of {len(specs)} Dask workers cannot import ascent ({failed[0]}): "
+            f"install the package (cmake --install build/release) or start the workers with "
+            f"PYTHONPATH=build/release/python")
 
 
 def on_cluster(client, function, items, chunks, **shared):
@@ -71,6 +94,7 @@ def sweep(turn_times, thrust, vehicle=None, client=None, target_altitude=None, t
     if client is None:
         return sweep_rows(turn_times, threads=0, **shared)
     # One flight thread per task: the workers' threads make the parallelism.
+    check_workers(client)
     return on_cluster(client, sweep_rows, turn_times, chunks, threads=1, **shared)
 
 
@@ -116,6 +140,7 @@ def monte_carlo(n, seed=1, dispersions=None, turn_time=None, thrust=None, vehicl
         cases = on_local_threads(case_rows, ks, chunks, study=study, seed=seed)
     else:
         # Each worker unpickles the study once, trimming its nominal flight again.
+        check_workers(client)
         [shared_study] = client.scatter([study], broadcast=True)
         cases = on_cluster(client, case_rows, ks, chunks, study=shared_study, seed=seed)
     cases.attrs.update(turn_time=study.turn_time, closed_loop=study.closed_loop, seed=seed,

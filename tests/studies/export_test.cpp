@@ -116,7 +116,7 @@ TEST_F(TrimmedFlight, HistoryHasOneCsvRowPerStepOfTheTable) {
   const std::vector<std::string>& columns = trim::history_columns();
   std::string expected_header;
   for (const std::string& c : columns) {
-    EXPECT_NE(c.find(" ["), std::string::npos) << c << " has no unit";
+    if (c != "search_step") EXPECT_NE(c.find(" ["), std::string::npos) << c << " has no unit";
     expected_header += (expected_header.empty() ? "" : ",") + c;
   }
   EXPECT_EQ(header, expected_header);
@@ -126,11 +126,17 @@ TEST_F(TrimmedFlight, HistoryHasOneCsvRowPerStepOfTheTable) {
   ASSERT_GT(table.size(), 2u);
   const std::size_t steps = table.size() - 2;
   std::vector<std::vector<double>> values;
+  std::vector<std::string> search_steps;
   for (std::string line; std::getline(in, line);) {
     std::vector<double> fields;
     std::istringstream cells(line);
-    for (std::string cell; std::getline(cells, cell, ',');) fields.push_back(std::stod(cell));
-    ASSERT_EQ(fields.size(), columns.size()) << line;
+    std::string cell;
+    for (std::size_t i = 0; i + 1 < columns.size() && std::getline(cells, cell, ','); ++i) {
+      fields.push_back(std::stod(cell));
+    }
+    ASSERT_EQ(fields.size(), columns.size() - 1) << line;
+    std::getline(cells, cell);
+    search_steps.push_back(cell);
     values.push_back(fields);
   }
   ASSERT_EQ(values.size(), steps);
@@ -145,7 +151,26 @@ TEST_F(TrimmedFlight, HistoryHasOneCsvRowPerStepOfTheTable) {
     // Every value reads back exactly.
     ASSERT_EQ(values[i][0], step.t);
     ASSERT_EQ(values[i][19], step.apogee);
+    ASSERT_EQ(search_steps[i], step.search_step ? "true" : "false") << "step " << i;
   }
+}
+
+TEST_F(TrimmedFlight, WithoutItsSearchStepsTheHistoryMovesForwardInTime) {
+  double last_kept = -1.0;
+  std::vector<double> marked;
+  for (const trim::StepRecord& step : recorder_->steps()) {
+    if (step.search_step) {
+      marked.push_back(step.t);
+    } else {
+      EXPECT_GT(step.t, last_kept);
+      last_kept = step.t;
+    }
+  }
+  // The pitch-over search near 6.6 s and the upper stage's last second.
+  ASSERT_GE(marked.size(), 4u);
+  EXPECT_LT(marked.front(), 10.0);
+  EXPECT_GT(marked.back(), 500.0);
+  EXPECT_EQ(last_kept, recorder_->steps().back().t);
 }
 
 TEST(CsvField, QuotesOnlyWhatNeedsIt) {
