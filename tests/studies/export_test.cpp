@@ -116,7 +116,9 @@ TEST_F(TrimmedFlight, HistoryHasOneCsvRowPerStepOfTheTable) {
   const std::vector<std::string>& columns = trim::history_columns();
   std::string expected_header;
   for (const std::string& c : columns) {
-    if (c != "search_step") EXPECT_NE(c.find(" ["), std::string::npos) << c << " has no unit";
+    if (c != "search_step") {
+      EXPECT_NE(c.find(" ["), std::string::npos) << c << " has no unit";
+    }
     expected_header += (expected_header.empty() ? "" : ",") + c;
   }
   EXPECT_EQ(header, expected_header);
