@@ -19,7 +19,10 @@ SUMMARY_QUANTITIES = ["maxa", "perigee", "apogee", "average_altitude", "remainin
 def cell(value):
     """A table cell: numbers to a sensible precision, anything else as text."""
     if isinstance(value, (float, np.floating)):
-        return "" if math.isnan(value) else f"{value:.6g}"
+        if math.isnan(value):
+            return ""
+        # Masses and distances to a tenth, as the program's table has them.
+        return f"{value:.1f}" if 1e3 <= abs(value) < 1e12 else f"{value:.6g}"
     return str(value)
 
 

@@ -53,7 +53,7 @@ class WorkersWithoutAscent:
 
 
 def test_a_cluster_that_cannot_run_a_study_fails_at_once(thrust):
-    with distributed.LocalCluster(n_workers=0, host="127.0.0.1", dashboard_address=None) as empty, \
+    with distributed.LocalCluster(n_workers=0, host="127.0.0.1", dashboard_address=":0") as empty, \
             distributed.Client(empty) as client:
         with pytest.raises(RuntimeError, match="no Dask worker joined"):
             ascent.studies.check_workers(client, timeout=0.5)
