@@ -79,6 +79,8 @@ std::string Channels::refusal(const std::string& name) const {
 
 void Channels::open_channels(const std::filesystem::path& booster_thrust_file) {
   guard_session_files(booster_thrust_file);
+  // Only the dialogue has a person to answer; a run without asking has none.
+  on_terminal_ = is_terminal(standard_output_);
   console_ = TextChannel::borrow(standard_output_, std::string(STANDARD_OUTPUT));
   for (;;) {
     console_.write(FILE_NAME_PROMPT);
@@ -100,7 +102,6 @@ void Channels::bind_output(const std::string& name,
   }
   output_filename_ = name;
   output_to_file_ = !output_filename_.empty();
-  on_terminal_ = is_terminal(standard_output_);
   console_symbols_ = is_utf8_terminal(standard_output_) ? UTF8_SYMBOLS : CP437_SYMBOLS;
   symbols_ = output_to_file_ ? LATIN1_SYMBOLS : console_symbols_;
   if (!output_to_file_) return;

@@ -52,7 +52,8 @@ def check_workers(client, timeout=WORKER_WAIT):
         specs = client.run(importlib.util.find_spec, "ascent")
     except TimeoutError as error:
         raise RuntimeError(f"no Dask worker joined the scheduler {client.scheduler.address} "
-                           f"within {timeout:g} s") from error
+                           f"within {timeout:g} s: start workers that can import ascent "
+                           f"(cmake --install build/release installs it)") from error
     failed = [worker for worker, spec in specs.items() if spec is None]
     if failed:
         raise RuntimeError(
