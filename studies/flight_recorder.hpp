@@ -81,7 +81,6 @@ class FlightRecorder : public FlightObserver {
   EventRecord max_q_;
   bool have_max_q_ = false;
   StepQuantities last_;
-  double last_mass_ = 0.0;
 };
 
 }  // namespace ascent::trim
