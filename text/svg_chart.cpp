@@ -33,7 +33,9 @@ struct Range {
   [[nodiscard]] bool empty() const { return low > high; }
   [[nodiscard]] Range widened() const {
     if (empty()) return {0.0, 1.0};
-    if (high > low) return *this;
+    // A spread below a millionth of the values is drawn as one value: the
+    // ticks need steps that the numbers can hold.
+    if (high - low > 1e-6 * std::max(std::fabs(low), std::fabs(high))) return *this;
     const double half = low == 0.0 ? 1.0 : std::fabs(low) * 0.1;
     return {low - half, high + half};
   }
@@ -59,6 +61,16 @@ Ticks ticks_for(const Range& range) {
   const double step = (fraction < 1.5 ? 1.0 : fraction < 3.5 ? 2.0 : fraction < 7.5 ? 5.0 : 10.0) * power;
   const int decimals = std::max(0, -static_cast<int>(std::floor(std::log10(step) + 1e-9)));
   return {std::ceil(range.low / step - 1e-9) * step, step, decimals};
+}
+
+std::vector<double> tick_values(const Ticks& t, const Range& range) {
+  std::vector<double> values;
+  for (int i = 0; i <= 20; ++i) {
+    const double v = t.first + t.step * i;
+    if (v > range.high + t.step * 1e-9) break;
+    values.push_back(v);
+  }
+  return values;
 }
 
 std::string tick_text(double value, int decimals) {
@@ -89,7 +101,7 @@ std::string axes(const Frame& f, const Chart& chart, bool x_ticks, bool y_ticks)
   std::string labels = "<g font-size=\"11\" fill=\"#333\">";
   if (x_ticks) {
     const Ticks t = ticks_for(f.x);
-    for (double v = t.first; v <= f.x.high + t.step * 1e-9; v += t.step) {
+    for (const double v : tick_values(t, f.x)) {
       svg += "<line x1=\"" + px(f.px_x(v)) + "\" y1=\"" + px(f.top) + "\" x2=\"" + px(f.px_x(v)) +
              "\" y2=\"" + px(f.top + f.height) + "\"/>";
       labels += text_at(f.px_x(v), f.top + f.height + 15, tick_text(v, t.decimals), "middle");
@@ -97,7 +109,7 @@ std::string axes(const Frame& f, const Chart& chart, bool x_ticks, bool y_ticks)
   }
   if (y_ticks) {
     const Ticks t = ticks_for(f.y);
-    for (double v = t.first; v <= f.y.high + t.step * 1e-9; v += t.step) {
+    for (const double v : tick_values(t, f.y)) {
       svg += "<line x1=\"" + px(f.left) + "\" y1=\"" + px(f.px_y(v)) + "\" x2=\"" +
              px(f.left + f.width) + "\" y2=\"" + px(f.px_y(v)) + "\"/>";
       labels += text_at(f.left - 5, f.px_y(v) + 4, tick_text(v, t.decimals), "end");

@@ -33,6 +33,11 @@ TEST(SvgChart, DrawsEveryFiniteValueAndBreaksLinesAtGaps) {
   chart.kind = ChartKind::points;
   EXPECT_EQ(count(svg_chart(chart), "<circle"), 6u);
 
+  // Values that differ in their last bits get ticks of their own size.
+  const std::string flat = svg_chart(
+      {ChartKind::lines, "flat", "x", "y", {{"", {0, 1}, {97332.0, 97332.000000001}}}, {}, {}});
+  EXPECT_NE(flat.find(">100000<"), std::string::npos) << flat;
+
   // Ten values in shared bins: the bars' heights add up to the count.
   Chart histogram{ChartKind::histogram, "h", "x", "", {{"", {}, {1, 1, 1, 2, 2, 3, 4, 5, 5, GAP}}},
                   {}, {}};
