@@ -104,7 +104,7 @@ void write_orbit_lines(TextChannel& out, const FlightResult& r, const Symbols& s
   if (!r.in_orbit()) out.write_line(BELOW_SURFACE_WARNING);
 }
 
-void write_run_outcome(TextChannel& out, const FlightResult& r, Real recommended_maxa,
+void write_orbit_outcome(TextChannel& out, const FlightResult& r, Real recommended_maxa,
                        const Symbols& symbols) {
   write_orbit_lines(out, r, symbols);
   out.write_line(recommended_maxa_line(recommended_maxa, symbols));

@@ -24,9 +24,8 @@ void write_summary_tail(TextChannel& out, const FlightResult& result, Real recom
 /// the warning for an orbit through the ground).
 void write_orbit_lines(TextChannel& out, const FlightResult& result, const Symbols& symbols);
 
-/// The run's outcome in brief, for a screen whose table goes to a file: the
-/// orbit lines and the recommended maxa [rad].
-void write_run_outcome(TextChannel& out, const FlightResult& result, Real recommended_maxa,
+/// The orbit lines and the recommended maxa [rad]: a run's outcome in brief.
+void write_orbit_outcome(TextChannel& out, const FlightResult& result, Real recommended_maxa,
                        const Symbols& symbols);
 
 }  // namespace ascent
