@@ -43,7 +43,8 @@ constexpr std::array HISTORY{T,
                              Column{"m_prop_kg", "kg"},
                              Column{"dv_m_s", "m/s"},
                              PERIGEE,
-                             APOGEE};
+                             APOGEE,
+                             Column{"search_step", ""}};
 
 constexpr std::array TRIM{Column{"turn_time_s", "s"}, MAXA, PERIGEE, APOGEE, AVERAGE_ALTITUDE,
                           REMAINING_PROPELLANT, SC_MASS, FLIGHTS, STATUS, MESSAGE};

@@ -197,7 +197,7 @@ void write_history_csv(std::ostream& out, const std::vector<StepRecord>& steps) 
         s.t,     s.dt, s.a,      s.vi,   s.vt, s.vr,   s.h0,     s.r0, s.alpha,   s.beta,
         s.theta, s.Pq, s.thrust, s.drag, s.Cd, s.mass, s.m_prop, s.dV, s.perigee, s.apogee};
     for (std::size_t i = 0; i < values.size(); ++i) out << (i == 0 ? "" : ",") << exact(values[i]);
-    out << '\n';
+    out << ',' << (s.search_step ? "true" : "false") << '\n';
   }
 }
 

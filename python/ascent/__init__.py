@@ -28,6 +28,7 @@ from ._ascent import (
     VehicleGroup,
 )
 from .flights import Trim, fly, trim
+from .report import report
 from .studies import local_workers, monte_carlo, summarize, sweep
 
 __all__ = [
@@ -47,6 +48,7 @@ __all__ = [
     "local_workers",
     "monte_carlo",
     "plot",
+    "report",
     "summarize",
     "sweep",
     "trim",
