@@ -16,7 +16,7 @@
 #include "deck/field_value.hpp"
 #include "deck/nearest_name.hpp"
 #include "deck/shortest_text.hpp"
-#include "deck/toml.hpp"
+#include "deck/toml_parse.hpp"
 #include "deck/toml_words.hpp"
 #include "deck/vehicle_checks.hpp"
 #include "deck/vehicle_deck.hpp"
@@ -56,7 +56,7 @@ class DeckReader {
   Vehicle read(std::string_view text) {
     toml::table root;
     try {
-      root = toml::parse(text, file_);
+      root = parse_toml(text, file_);
     } catch (const toml::parse_error& error) {
       fail(error.source(), "TOML syntax error: " + std::string(error.description()));
     }

@@ -56,6 +56,12 @@ def test_vehicle_decks(tmp_path, sample_path):
         ascent.Vehicle.load(bad)
     with pytest.raises(FileNotFoundError, match="cannot open the vehicle deck"):
         ascent.Vehicle.load(tmp_path / "missing.toml")
+    # Text nested too deep for the parser's recursion is refused, naming its source.
+    deep = "[core]\nthrust" + ".a" * 300000 + " = 1\n"
+    with pytest.raises(ValueError, match="deep.toml:2:.*nested more than 64 levels"):
+        ascent.Vehicle.loads(deep, "deep.toml")
+    with pytest.raises(ValueError, match="set.toml:2:.*nested more than 64 levels"):
+        ascent.Dispersions.parse(deep, "set.toml")
     # Values each in range but contradicting each other are refused before a flight.
     v.boosters.nozzle_exit_diameter = 6
     with pytest.raises(ValueError, match="wider than the booster"):

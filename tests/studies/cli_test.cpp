@@ -118,6 +118,13 @@ TEST(CommandLine, DispersionsWriteACaseRowEachAndASummary) {
   const ProgramRun bad = trim_program("dispersions -n 2 -t 20 --set bad.toml", dir);
   EXPECT_EQ(bad.status, 1);
   EXPECT_NE(bad.err.find("bad.toml:2:18: scales.drag.sigma"), std::string::npos) << bad.err;
+  // A key nested deeper than the parser's stack allows is a bad set like any other.
+  std::string deep = "[scales]\ndrag";
+  for (int i = 0; i < 300000; ++i) deep += ".a";
+  dir.write("deep.toml", deep + " = 1\n");
+  const ProgramRun too_deep = trim_program("dispersions -n 2 -t 20 --set deep.toml", dir);
+  EXPECT_EQ(too_deep.status, bad.status);
+  EXPECT_NE(too_deep.err.find("deep.toml:2:"), std::string::npos) << too_deep.err;
   for (const char* usage :
        {"dispersions -t 20 -n 0", "dispersions -n 5", "dispersions -t 20 --seed x"}) {
     EXPECT_EQ(trim_program(usage, dir).status, 2) << usage;
