@@ -79,9 +79,9 @@ class DepthScan {
 
   void deeper() {
     if (++depth_ > MAX_TOML_DEPTH) {
-      throw toml::parse_error("nested more than " + std::to_string(MAX_TOML_DEPTH) +
-                                  " levels deep (tables, dotted keys, inline tables and arrays)",
-                              toml::source_region{{line_, column_}, {line_, column_}, {}});
+      const std::string what = "nested more than " + std::to_string(MAX_TOML_DEPTH) +
+                               " levels deep (tables, dotted keys, inline tables and arrays)";
+      throw toml::parse_error(what.c_str(), toml::source_position{line_, column_});
     }
   }
 

@@ -27,7 +27,10 @@ namespace ascent {
 namespace {
 
 std::string in_quotes(std::string_view name) {
-  return "\"" + std::string(name) + "\"";
+  std::string quoted = "\"";  // appended: g++ 12 warns wrongly on "\"" + name
+  quoted += name;
+  quoted += '"';
+  return quoted;
 }
 
 /// The entries of a table in the order of the file.
