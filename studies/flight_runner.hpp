@@ -50,6 +50,12 @@ struct FlightOutcome {
   double SC_M = 0.0;                  ///< [kg] spacecraft mass the stage can carry
   double dV = 0.0;                    ///< [m/s] ideal delta-V of the whole flight
   double recommended_maxa = 0.0;      ///< [deg] the summary's recommended maxa after this run alone
+
+  /// The upper stage burns no more propellant than it holds.
+  [[nodiscard]] bool propellant_lasts() const { return remaining_propellant >= 0.0; }
+  /// ... and its mass budget leaves a spacecraft mass that is not negative
+  /// (a reserve or deorbit share can take more than the stage delivers).
+  [[nodiscard]] bool feasible() const { return propellant_lasts() && SC_M >= 0.0; }
 };
 
 /// Flies one run. A thrust history that cannot be flown is thrown as the

@@ -51,8 +51,8 @@ struct SweepRow {
   std::size_t flights = 0;
 
   [[nodiscard]] bool trimmed() const { return status == TrimStatus::trimmed; }
-  /// Trimmed, and the upper stage burns no more propellant than it holds.
-  [[nodiscard]] bool feasible() const { return trimmed() && flight.remaining_propellant >= 0.0; }
+  /// Trimmed, on a flight whose budget is feasible (FlightOutcome::feasible).
+  [[nodiscard]] bool feasible() const { return trimmed() && flight.feasible(); }
 };
 
 /// The row of a trim.

@@ -59,8 +59,8 @@ struct TrimResult {
   std::vector<TrimFlight> flights;  ///< every flight of the search, in order
 
   [[nodiscard]] bool trimmed() const { return status == TrimStatus::trimmed; }
-  /// Trimmed, and the upper stage burns no more propellant than it holds.
-  [[nodiscard]] bool feasible() const { return trimmed() && flight.remaining_propellant >= 0.0; }
+  /// Trimmed, on a flight whose budget is feasible (FlightOutcome::feasible).
+  [[nodiscard]] bool feasible() const { return trimmed() && flight.feasible(); }
 };
 
 /// Called after each flight of a search.

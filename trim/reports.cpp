@@ -45,7 +45,7 @@ constexpr std::string_view TRADE_CSV_HEADER =
     "remaining propellant [kg],SC_M [kg],flights,result";
 
 /// The word for a trimmed flight: "infeasible" when the upper stage burns
-/// more propellant than it holds.
+/// more propellant than it holds or leaves no spacecraft mass.
 std::string_view trimmed_result(const SweepRow& r) { return r.feasible() ? "trimmed" : "infeasible"; }
 
 /// Why a row is not trimmed, as its table shows it.
@@ -78,7 +78,10 @@ std::string trade_row(const SweepRow& r) {
            fixed(f.apogee / 1000.0, 3, 10) + fixed(f.average_altitude / 1000.0, 3, 10) +
            fixed(f.remaining_propellant, 0, 12) + fixed(f.SC_M, 0, 10) +
            right(std::to_string(r.flights), 9);
-    if (!r.feasible()) row += "  infeasible: propellant short";
+    if (!r.feasible()) {
+      row += f.propellant_lasts() ? "  infeasible: no spacecraft mass"
+                                  : "  infeasible: propellant short";
+    }
   } else {
     row += "  " + untrimmed_result(r);
   }
@@ -126,9 +129,11 @@ void write_trim_report(std::ostream& out, const TrimResult& r, const TrimSetting
   line("remaining propellant", fixed(f.remaining_propellant, 0), "kg");
   line("spacecraft mass SC_M", fixed(f.SC_M, 0), "kg");
   line("flights", std::to_string(r.flights.size()), "");
-  if (!r.feasible()) {
+  if (!f.propellant_lasts()) {
     out << "Infeasible: the upper stage burns " << fixed(-f.remaining_propellant, 0)
         << " kg more propellant than it holds.\n";
+  } else if (!r.feasible()) {
+    out << "Infeasible: the mass budget leaves no spacecraft mass.\n";
   }
 }
 
