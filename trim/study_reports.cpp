@@ -108,7 +108,7 @@ void write_summary_table(std::ostream& out, const StudySummary& s, const StudyDe
         << "  SC_M                        " << fixed(s.SC_M_met, 0, 9) << " kg  (nominal "
         << fixed(nominal.SC_M, 0, 0) << " kg)\n";
   } else {
-    out << "  none: more than 0.135 % of the cases fail, so no reserve covers them\n";
+    out << "  none: the 0.135 % quantile falls on a failed case, so no reserve covers them\n";
   }
 }
 
