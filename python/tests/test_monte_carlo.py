@@ -58,6 +58,10 @@ def test_summary_recomputed_from_the_rows(study):
     reserve = ascent.summarize(orbiting, nominal)
     assert reserve["flight_performance_reserve"] == pytest.approx(
         nominal - met_quantile(orbiting, "remaining_propellant"), rel=1e-13)
+    # Without a nominal given, the study's attrs give it.
+    orbiting.attrs["nominal_remaining_propellant"] = nominal + 100.0
+    assert ascent.summarize(orbiting)["flight_performance_reserve"] == pytest.approx(
+        reserve["flight_performance_reserve"] + 100.0, rel=1e-13)
 
 
 def met_quantile(cases, name):
