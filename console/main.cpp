@@ -1,11 +1,29 @@
 // ascent: interactive simulator of a launch vehicle's ascent to orbit.
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <string>
 
 #include "base/interruption.hpp"
 #include "base/standard_descriptors.hpp"
 #include "console/command_line.hpp"
 #include "console/session.hpp"
 #include "deck/vehicle_deck.hpp"
+
+namespace {
+
+/// Writes `text` (the help, the version, a deck) to the standard output:
+/// status 0, or 1 with the reason on the standard error when it cannot be
+/// written (a full disk, a closed descriptor).
+int print(const std::string& text) {
+  errno = 0;
+  if (std::fputs(text.c_str(), stdout) >= 0 && std::fflush(stdout) == 0) return 0;
+  std::fprintf(stderr, "ascent: cannot write \"standard output\": %s\n",
+               std::strerror(errno != 0 ? errno : EIO));
+  return 1;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   ascent::reserve_standard_descriptors();
@@ -17,9 +35,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   if (line.help || line.version) {
-    const std::string text =
-        line.help ? ascent::usage_text(true) : std::string("ascent " ASCENT_VERSION "\n");
-    return std::fputs(text.c_str(), stdout) < 0 || std::fflush(stdout) != 0 ? 1 : 0;
+    return print(line.help ? ascent::usage_text(true) : std::string("ascent " ASCENT_VERSION "\n"));
   }
 
   ascent::Session session(stdin, stdout);
@@ -34,8 +50,7 @@ int main(int argc, char** argv) {
     session.vehicle_deck = line.vehicle_deck;
   }
   if (line.print_deck) {
-    const std::string deck = ascent::vehicle_deck_text(session.vehicle);
-    return std::fputs(deck.c_str(), stdout) < 0 || std::fflush(stdout) != 0 ? 1 : 0;
+    return print(ascent::vehicle_deck_text(session.vehicle));
   }
   ascent::install_interruption_handlers();
   const int status = ascent::run_session(session, stdout);

@@ -16,7 +16,7 @@
 #include "deck/field_value.hpp"
 #include "deck/nearest_name.hpp"
 #include "deck/shortest_text.hpp"
-#include "deck/toml.hpp"
+#include "deck/toml_parse.hpp"
 #include "deck/toml_words.hpp"
 #include "deck/vehicle_checks.hpp"
 #include "deck/vehicle_deck.hpp"
@@ -27,7 +27,10 @@ namespace ascent {
 namespace {
 
 std::string in_quotes(std::string_view name) {
-  return "\"" + std::string(name) + "\"";
+  std::string quoted = "\"";  // appended: g++ 12 warns wrongly on "\"" + name
+  quoted += name;
+  quoted += '"';
+  return quoted;
 }
 
 /// The entries of a table in the order of the file.
@@ -56,7 +59,7 @@ class DeckReader {
   Vehicle read(std::string_view text) {
     toml::table root;
     try {
-      root = toml::parse(text, file_);
+      root = parse_toml(text, file_);
     } catch (const toml::parse_error& error) {
       fail(error.source(), "TOML syntax error: " + std::string(error.description()));
     }

@@ -16,9 +16,30 @@ AscentFlight::AscentFlight(const Vehicle& vehicle_, const ThrustHistory& thrust_
       s(dynamics.state),
       observer_(observer) {}
 
+namespace {
+
+/// Every value a step's row shows, and the state the next step starts from, is finite.
+bool finite_step(const FlightState& s, const StepQuantities& q) {
+  for (Real StateVector::*x : StateVector::components) {
+    if (!std::isfinite((s.*x).value())) return false;
+  }
+  for (const Real& x : {s.t, s.a, s.vi, s.alpha, s.m_fixed, q.beta, q.theta, q.Pq, q.T, q.D}) {
+    if (!std::isfinite(x.value())) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+// Whatever the phase, a state out of the range of the numbers ends the flight
+// before its row is shown (it could only show nan or inf), and a vehicle
+// below the ground ends it after: the denser air down there only drives the
+// numbers out of range, and a flight that sinks would otherwise go on for hours.
 void AscentFlight::after_step(const FlightState& state, const StepQuantities& derived) {
   ++result.steps;
+  if (!finite_step(state, derived)) give_up(OrbitFailure::not_finite);
   if (observer_ != nullptr) observer_->on_step(state, derived);
+  if (state.h0 < 0.0L && ground_ends_flight) give_up(OrbitFailure::fell_to_ground);
 }
 
 void AscentFlight::event(FlightEventKind kind, Extended value) {
@@ -30,6 +51,12 @@ void AscentFlight::event(FlightEventKind kind, Extended value) {
 void AscentFlight::end_flight(FlightEnd end) {
   result.end = end;
   throw FlightEnded{};
+}
+
+void AscentFlight::give_up(OrbitFailure why) {
+  result.failure = why;
+  result.failure_time = s.t.value();
+  end_flight(FlightEnd::cannot_reach_orbit);
 }
 
 FlightResult AscentFlight::fly() {
@@ -48,6 +75,8 @@ FlightResult AscentFlight::fly() {
 }
 
 void AscentFlight::book_the_flight() {
+  // A hyperbola's apsides are no orbit to print or count.
+  if (!(s.sma > 0.0L && s.ecc < 1.0L)) give_up(OrbitFailure::escapes);
   result.remaining_propellant = s.m_prop.value();
   result.delta_v = s.dV.value();
   const Real average = (s.apogee + s.perigee) / 2.0L;
@@ -59,8 +88,8 @@ void AscentFlight::book_the_flight() {
 void AscentFlight::book_the_outcome() {
   switch (result.end) {
     case FlightEnd::upper_stage_separated:
-      result.outcome = separated_outcome(result.remaining_propellant, result.orbit.perigee,
-                                         vehicle.target.minimum_perigee);
+      result.outcome = separated_outcome(result.remaining_propellant, result.budget.SC_M,
+                                         result.orbit.perigee, vehicle.target.minimum_perigee);
       return;
     case FlightEnd::turn_too_long:
       result.outcome = Outcome::turn_too_long;
@@ -92,6 +121,10 @@ FlightResult fly(const Vehicle& vehicle, const ThrustHistory& thrust, const Flig
                  FlightObserver* observer) {
   if (!(plan.turn_time >= 1.0)) {
     throw std::invalid_argument("the turn time must be at least 1 s");
+  }
+  // An infinite angle is the unlimited one; NaN is no angle at all.
+  if (std::isnan(plan.maxa)) {
+    throw std::invalid_argument("the maximum angle of attack is not a number");
   }
   const auto neutral_or_finite = [](double scale) { return scale >= 0.0 && std::isfinite(scale); };
   if (!neutral_or_finite(plan.aero.drag) || !neutral_or_finite(plan.aero.density)) {

@@ -30,11 +30,16 @@ class AscentFlight final : private StepListener {
   FlightState& s;  ///< the integrated state, dynamics.state
   FlightResult result;
   Real dV_at_core_separation;  ///< [m/s] ideal delta-V when the upper stage leaves the core
+  /// A step below the ground ends the flight (off only while the booster
+  /// phase climbs to the kick, which refuses a thrust history that never climbs).
+  bool ground_ends_flight = true;
 
   /// Tells the observer of an event at the present state and records it.
   void event(FlightEventKind kind, Extended value = 0.0L);
   /// Ends the flight early with `end`.
   [[noreturn]] void end_flight(FlightEnd end);
+  /// Ends the flight now: the upper stage can never reach orbit speed, for `why`.
+  [[noreturn]] void give_up(OrbitFailure why);
 
   void fly_booster_phase();
   void fly_core_phase();

@@ -123,8 +123,11 @@ void BoosterPhase::lift_off() {
 }
 
 void BoosterPhase::climb_to_pitch_over() {
+  // A vehicle that sinks back below the pad before the kick never climbs:
+  // said at once as the thrust history's fault, not after its last record.
+  flight_.ground_ends_flight = false;
   do {
-    if (rec_t_ >= v_.boosters.separation_time) {
+    if (rec_t_ >= v_.boosters.separation_time || s_.h0 < 0.0L) {
       throw RuntimeError(ErrorCode::range_check,
                          file_text() + ": the vehicle does not climb above " +
                              fixed_text(v_.pitch_program.pitch_over_altitude, 0) +
@@ -133,6 +136,7 @@ void BoosterPhase::climb_to_pitch_over() {
     read_booster_record();
     step();
   } while (!(s_.h0 > v_.pitch_program.pitch_over_altitude));
+  flight_.ground_ends_flight = true;
 }
 
 void BoosterPhase::find_pitch_over_point() {

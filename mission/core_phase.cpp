@@ -64,11 +64,14 @@ void AscentFlight::fly_core_phase() {
   dynamics.run_for_time();
   event(FlightEventKind::core_cutoff);
 
+  // The coast to separation, in steps of at most a second like every phase:
+  // a long coast flown as one step would leave the orbit far off.
   s.exit_area = 0.0L;
   s.thrust_rate = 0.0L;
   s.mdot_rate = 0.0L;
-  s.dt = v.core.separation_coast;
-  dynamics.rk4_step();
+  s.t_rem = v.core.separation_coast;
+  s.dt = 1.0L;
+  dynamics.run_for_time();
   dV_at_core_separation = s.dV;
   event(FlightEventKind::core_separation, s.dV);
 }

@@ -21,8 +21,9 @@ std::optional<Outcome> outcome_named(std::string_view name) {
   return std::nullopt;
 }
 
-Outcome separated_outcome(double remaining_propellant, double perigee, double minimum_perigee) {
-  if (!(remaining_propellant >= 0.0)) return Outcome::short_of_propellant;
+Outcome separated_outcome(double remaining_propellant, double sc_mass, double perigee,
+                          double minimum_perigee) {
+  if (!(remaining_propellant >= 0.0 && sc_mass >= 0.0)) return Outcome::short_of_propellant;
   if (!(perigee > 0.0 && perigee >= minimum_perigee)) return Outcome::perigee_below_minimum;
   return Outcome::in_orbit;
 }

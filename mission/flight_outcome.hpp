@@ -11,7 +11,7 @@ namespace ascent {
 
 enum class Outcome {
   in_orbit,               ///< separated on an orbit the vehicle can fly: the only success
-  short_of_propellant,    ///< the upper stage needs more main propellant than it holds
+  short_of_propellant,    ///< the upper stage needs more main propellant than it holds, or leaves no spacecraft mass
   perigee_below_minimum,  ///< the perigee is under target.minimum_perigee (or under the surface)
   over_load_limit,        ///< a load exceeds the vehicle's limit (no limit is checked yet)
   turn_too_long,          ///< the recovery would end after booster separation: not flown on
@@ -26,10 +26,12 @@ inline constexpr std::size_t OUTCOME_COUNT = 6;
 [[nodiscard]] std::optional<Outcome> outcome_named(std::string_view name);
 
 /// The outcome of a flight whose upper stage separated: a stage that burned
-/// more propellant than it holds never flew this flight, so that is told
-/// first; then an orbit too low to stay up (a perigee [m] not above the
-/// surface nor at least `minimum_perigee` [m]).
-[[nodiscard]] Outcome separated_outcome(double remaining_propellant, double perigee,
-                                        double minimum_perigee);
+/// more propellant than it holds never flew this flight, nor one whose mass
+/// budget leaves no spacecraft mass (`sc_mass` [kg] below 0: its reserve and
+/// deorbit propellant outweigh what it delivers), so those are told first;
+/// then an orbit too low to stay up (a perigee [m] not above the surface nor
+/// at least `minimum_perigee` [m]).
+[[nodiscard]] Outcome separated_outcome(double remaining_propellant, double sc_mass,
+                                        double perigee, double minimum_perigee);
 
 }  // namespace ascent

@@ -23,6 +23,7 @@ enum class OrbitFailure {
   fell_to_ground,          ///< the vehicle is below the ground
   mass_used_up,
   no_thrust_in_dense_air,  ///< no effective thrust while sinking
+  escapes,                 ///< past the escape speed at separation: no closed orbit
 };
 
 /// The upper stage's mass budget [kg]; every value is a whole number of

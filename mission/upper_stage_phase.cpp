@@ -13,14 +13,10 @@ namespace ascent {
 
 namespace {
 
-bool is_finite(const FlightState& s) {
-  return std::isfinite(s.vi.value()) && std::isfinite(s.h0.value());
-}
-
-/// Why the mainstage burn can never reach orbit speed, or `none` while it still can.
+/// Why the mainstage burn can never reach orbit speed, or `none` while it
+/// still can. A state out of range or below the ground ends the flight in
+/// any phase (AscentFlight::after_step).
 OrbitFailure hopeless_burn(const FlightState& s) {
-  if (!is_finite(s)) return OrbitFailure::not_finite;
-  if (s.h0 < 0.0L) return OrbitFailure::fell_to_ground;
   if (s.mass() <= 0.0L) return OrbitFailure::mass_used_up;
   // Without thrust and sinking, the vehicle only goes deeper into dense air.
   if (s.a <= 0.0L && s.vr <= 0.0L) return OrbitFailure::no_thrust_in_dense_air;
@@ -40,16 +36,6 @@ void AscentFlight::fly_upper_stage_phase() {
   const Vehicle& v = vehicle;
   const UpperStage& stage = v.upper_stage;
   const Real orbit_speed = v.orbit_speed();
-  // Ends the flight: the upper stage can never reach orbit speed.
-  const auto give_up = [&](OrbitFailure why) {
-    result.failure = why;
-    result.failure_time = s.t.value();
-    end_flight(FlightEnd::cannot_reach_orbit);
-  };
-
-  // A stack that separated below the ground has crashed: the ever denser air
-  // down there would only drive the numbers out of range.
-  if (s.h0 < 0.0L || !is_finite(s)) give_up(hopeless_burn(s));
 
   // The upper stage leaves the core and what stays with it.
   s.ref_area = s.force(3).force_area;
@@ -103,7 +89,7 @@ void AscentFlight::fly_upper_stage_phase() {
   do {
     dynamics.rk4_step();
     const OrbitFailure reason = hopeless_burn(s);
-    if (reason != OrbitFailure::none && (!is_finite(s) || !(s.vi > orbit_speed))) {
+    if (reason != OrbitFailure::none && !(s.vi > orbit_speed)) {
       give_up(reason);
     }
   } while (!(s.vi > orbit_speed));

@@ -10,6 +10,11 @@ namespace {
 constexpr double BIG = std::numeric_limits<double>::max();
 /// Strictly positive: the smallest positive double.
 constexpr double POSITIVE = std::numeric_limits<double>::denorm_min();
+/// [m/s] Slowest exhaust flown: a mass flow of thrust over a slower exhaust
+/// leaves the range of the numbers within a step (cold gas gives ~700 m/s).
+constexpr double SLOWEST_EXHAUST = 100.0;
+/// [s] Shortest thrust ramp flown: its rate is the thrust over its length.
+constexpr double SHORTEST_RAMP = 0.01;
 
 template <auto Group, auto Key>
 double get(const Vehicle& v) {
@@ -43,12 +48,12 @@ const std::array FIELDS{
   field<&V::boosters, &Boosters::nozzle_exit_diameter>("boosters", "nozzle_exit_diameter", "m", "of one booster's nozzle", 0.0, 100.0),
   field<&V::boosters, &Boosters::dry_mass>("boosters", "dry_mass", "kg", "of one booster", 0.0, 1e8),
   field<&V::boosters, &Boosters::propellant>("boosters", "propellant", "kg", "loaded in one booster", POSITIVE, 1e8),
-  field<&V::boosters, &Boosters::exhaust_velocity>("boosters", "exhaust_velocity", "m/s", "vacuum thrust per kg/s of propellant", POSITIVE, 1e5),
+  field<&V::boosters, &Boosters::exhaust_velocity>("boosters", "exhaust_velocity", "m/s", "vacuum thrust per kg/s of propellant", SLOWEST_EXHAUST, 1e5),
   field<&V::boosters, &Boosters::separation_time>("boosters", "separation_time", "s", "mission time of booster separation", POSITIVE, 10000.0),
   field<&V::core, &CoreStage::dry_mass>("core", "dry_mass", "kg", "with the propellant of the thrust tail-off", POSITIVE, 1e8),
   field<&V::core, &CoreStage::propellant>("core", "propellant", "kg", "burned at full thrust", POSITIVE, 1e8),
   field<&V::core, &CoreStage::thrust>("core", "thrust", "N", "vacuum thrust", POSITIVE, 1e9),
-  field<&V::core, &CoreStage::exhaust_velocity>("core", "exhaust_velocity", "m/s", "vacuum thrust per kg/s of propellant", POSITIVE, 1e5),
+  field<&V::core, &CoreStage::exhaust_velocity>("core", "exhaust_velocity", "m/s", "vacuum thrust per kg/s of propellant", SLOWEST_EXHAUST, 1e5),
   field<&V::core, &CoreStage::exit_area>("core", "exit_area", "m^2", "of the engines' nozzles", 0.0, BIG),
   field<&V::core, &CoreStage::added_area>("core", "added_area", "m^2", "cross-section beyond the fairing's", 0.0, BIG),
   field<&V::core, &CoreStage::tail_off_propellant>("core", "tail_off_propellant", "kg", "burned while the thrust falls to zero", POSITIVE, 1e8),
@@ -60,14 +65,14 @@ const std::array FIELDS{
   field<&V::upper_stage, &UpperStage::left_with_core>("upper_stage", "left_with_core", "kg", "of the stack that stays on the core at separation", 0.0, 1e8),
   field<&V::upper_stage, &UpperStage::propellant_load>("upper_stage", "propellant_load", "kg", "main propellant loaded", POSITIVE, 1e8),
   field<&V::upper_stage, &UpperStage::thrust>("upper_stage", "thrust", "N", "vacuum thrust at mainstage", POSITIVE, 1e9),
-  field<&V::upper_stage, &UpperStage::exhaust_velocity>("upper_stage", "exhaust_velocity", "m/s", "vacuum thrust per kg/s of propellant", POSITIVE, 1e5),
+  field<&V::upper_stage, &UpperStage::exhaust_velocity>("upper_stage", "exhaust_velocity", "m/s", "vacuum thrust per kg/s of propellant", SLOWEST_EXHAUST, 1e5),
   field<&V::upper_stage, &UpperStage::exit_area>("upper_stage", "exit_area", "m^2", "of the main engine's nozzle", 0.0, BIG),
-  field<&V::upper_stage, &UpperStage::ignition_ramp>("upper_stage", "ignition_ramp", "s", "thrust rise from ignition to mainstage", POSITIVE, 100.0),
+  field<&V::upper_stage, &UpperStage::ignition_ramp>("upper_stage", "ignition_ramp", "s", "thrust rise from ignition to mainstage", SHORTEST_RAMP, 100.0),
   field<&V::upper_stage, &UpperStage::dry_mass>("upper_stage", "dry_mass", "kg", "of the upper stage", POSITIVE, 1e8),
   field<&V::upper_stage, &UpperStage::unusable_propellant>("upper_stage", "unusable_propellant", "kg", "left in the tanks at cutoff", 0.0, 1e8),
   field<&V::upper_stage, &UpperStage::ullage_and_rcs_propellant>("upper_stage", "ullage_and_rcs_propellant", "kg", "booked in the mass budget", 0.0, 1e8),
   field<&V::ullage, &UllageMotors::thrust>("ullage", "thrust", "N", "of all motors together", POSITIVE, 1e8),
-  field<&V::ullage, &UllageMotors::exhaust_velocity>("ullage", "exhaust_velocity", "m/s", "vacuum thrust per kg/s of propellant", POSITIVE, 1e5),
+  field<&V::ullage, &UllageMotors::exhaust_velocity>("ullage", "exhaust_velocity", "m/s", "vacuum thrust per kg/s of propellant", SLOWEST_EXHAUST, 1e5),
   field<&V::ullage, &UllageMotors::exit_area>("ullage", "exit_area", "m^2", "of all nozzles", 0.0, BIG),
   field<&V::ullage, &UllageMotors::burn_before_ignition>("ullage", "burn_before_ignition", "s", "burn before the main engine's ignition", POSITIVE, 1000.0),
   field<&V::mass_budget, &MassBudgetRules::interstage_per_newton>("mass_budget", "interstage_per_newton", "kg/N", "interstage mass per newton of the largest force", 0.0, 1.0),

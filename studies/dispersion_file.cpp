@@ -1,6 +1,5 @@
 #include "studies/dispersion_file.hpp"
 
-
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -10,8 +9,9 @@
 
 #include "base/read_file.hpp"
 #include "deck/nearest_name.hpp"
-#include "deck/toml.hpp"
+#include "deck/toml_parse.hpp"
 #include "deck/toml_words.hpp"
+#include "deck/vehicle_deck.hpp"
 #include "studies/default_dispersions.hpp"
 
 namespace ascent::dispersion {
@@ -165,9 +165,15 @@ Distribution SetReader::distribution(const std::string& name, const toml::table&
 }
 
 double SetReader::number(const std::string& what, const toml::node& node) const {
-  const std::optional<double> value = node.is_number() ? node.value<double>() : std::nullopt;
+  // An integer is a number however large: toml++'s value<double>() gives
+  // none for one a double does not hold exactly (above 2^53).
+  const std::optional<double> value =
+      node.is_integer()          ? std::optional(static_cast<double>(node.as_integer()->get()))
+      : node.is_floating_point() ? node.value<double>()
+                                 : std::nullopt;
   if (!value) {
-    fail(node.source(), what + " must be a number, not " + std::string(toml_type_words(node.type())));
+    fail(node.source(),
+         what + " must be a number, not " + std::string(toml_type_words(node.type())));
   }
   if (!std::isfinite(*value)) fail(node.source(), what + " must be a finite number");
   return *value;
@@ -175,11 +181,10 @@ double SetReader::number(const std::string& what, const toml::node& node) const 
 
 }  // namespace
 
-
 DispersionSet parse_dispersion_set(std::string_view text, std::string_view source) {
   toml::table root;
   try {
-    root = toml::parse(text, source);
+    root = parse_toml(text, source);
   } catch (const toml::parse_error& error) {
     const toml::source_position& at = error.source().begin;
     throw DispersionFileError(std::string(source) + ":" + std::to_string(at.line) + ":" +
@@ -190,13 +195,18 @@ DispersionSet parse_dispersion_set(std::string_view text, std::string_view sourc
 
 DispersionSet read_dispersion_file(const std::filesystem::path& path) {
   const FileOwner file = open_for_reading(path, "the dispersion set");
-  std::string text;
-  char buffer[4096];
-  std::size_t got = 0;
-  while ((got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) text.append(buffer, got);
+  // No larger than a vehicle deck: a set names a few dozen parameters, and
+  // a file of gigabytes would be read whole before the parser saw it.
+  std::string text(MAX_DECK_SIZE + 1, '\0');
+  const std::size_t got = std::fread(text.data(), 1, text.size(), file.get());
   if (std::ferror(file.get()) != 0) {
     throw DispersionFileError(path.string() + ": cannot be read");
   }
+  if (got > MAX_DECK_SIZE) {
+    throw DispersionFileError(path.string() + ": larger than " + std::to_string(MAX_DECK_SIZE) +
+                              " bytes: not a dispersion set");
+  }
+  text.resize(got);
   return parse_dispersion_set(text, path.string());
 }
 

@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <optional>
 #include <stdexcept>
 
+#include "deck/vehicle_checks.hpp"
 #include "studies/random_draws.hpp"
 
 namespace ascent::dispersion {
@@ -116,6 +118,14 @@ DrawnCase draw_case(const DispersionSet& set, const Vehicle& nominal, std::uint6
       case ScaleFactor::density:
         drawn.aero.density = value;
         break;
+    }
+  }
+  // Values each in range can still contradict each other (a propellant load
+  // that does not fit its stage): such a vehicle is refused as its deck
+  // would be, never flown.
+  if (drawn.out_of_range.empty()) {
+    if (const std::optional<VehicleConflict> conflict = vehicle_conflict(drawn.vehicle)) {
+      drawn.out_of_range = conflict->what;
     }
   }
   return drawn;

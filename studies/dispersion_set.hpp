@@ -86,7 +86,7 @@ struct DrawnCase {
   double booster_thrust_scale = 1.0;
   AeroScales aero{};
   std::vector<double> values;  ///< the value of each entry of the set, in its order
-  std::string out_of_range;    ///< which value cannot be flown; "" when all can
+  std::string out_of_range;    ///< which value cannot be flown, or which conflict; "" when none
 };
 
 /// Draws every parameter of `set` about `nominal` for case `k` of the study

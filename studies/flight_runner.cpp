@@ -35,8 +35,12 @@ std::string kilometres(double metres) { return typed_number(metres / 1000.0, 3).
 std::string separated_message(const FlightResult& result, const Vehicle& vehicle) {
   switch (result.outcome) {
     case Outcome::short_of_propellant:
-      return "the upper stage needs " + typed_number(-result.remaining_propellant, 0).text +
-             " kg more propellant than it holds";
+      if (result.remaining_propellant < 0.0) {
+        return "the upper stage needs " + typed_number(-result.remaining_propellant, 0).text +
+               " kg more propellant than it holds";
+      }
+      return "the mass budget leaves no spacecraft mass (SC_M " +
+             typed_number(result.budget.SC_M, 0).text + " kg)";
     case Outcome::perigee_below_minimum:
       return "the perigee " + kilometres(result.orbit.perigee) + " is below the minimum " +
              kilometres(vehicle.target.minimum_perigee) +

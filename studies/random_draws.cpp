@@ -1,5 +1,6 @@
 #include "studies/random_draws.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -65,10 +66,17 @@ std::uint64_t mix64(std::uint64_t z) {
 CaseRandom::CaseRandom(std::uint64_t seed, std::uint64_t k)
     : key_(mix64(mix64(seed) ^ mix64(k + 0x9e3779b97f4a7c15ULL))) {}
 
+double centred_uniform(std::uint64_t bits) {
+  // The top 53 bits, centred in their step of 2^-53. Above 1/2 a double's
+  // own step is 2^-53, so the centre rounds to a neighbour (ties to even),
+  // which for the top step is 1 itself: that one is held at the largest
+  // double below 1, every other draw is unchanged.
+  const double u = (static_cast<double>(bits >> 11) + 0.5) * 0x1p-53;
+  return std::min(u, 1.0 - 0x1p-53);
+}
+
 double CaseRandom::uniform(std::string_view name) const {
-  const std::uint64_t bits = mix64(key_ ^ mix64(name_hash(name)));
-  // The top 53 bits, centred in their step: never 0, never 1.
-  return (static_cast<double>(bits >> 11) + 0.5) * 0x1p-53;
+  return centred_uniform(mix64(key_ ^ mix64(name_hash(name))));
 }
 
 double CaseRandom::normal(std::string_view name) const {

@@ -32,6 +32,10 @@ class CaseRandom {
   std::uint64_t key_;
 };
 
+/// A draw in the open interval (0, 1) from 64 random bits: the top 53
+/// bits centred in their step of 2^-53, the topmost held below 1.
+[[nodiscard]] double centred_uniform(std::uint64_t bits);
+
 /// The SplitMix64 finalizer: a bijection of 64-bit words in which every
 /// input bit changes each output bit with probability near 1/2.
 [[nodiscard]] std::uint64_t mix64(std::uint64_t z);

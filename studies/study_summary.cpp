@@ -50,36 +50,42 @@ Statistics Statistics::of(std::vector<double> values) {
   return s;
 }
 
-StudySummary summarize(const std::vector<CaseResult>& cases) {
-  StudySummary summary;
-  summary.cases = cases.size();
-  std::vector<double> maxa, perigee, apogee, average, remaining, payload;
-  std::vector<double> remaining_met, payload_met;
-  for (const CaseResult& c : cases) {
-    ++summary.by_status[static_cast<std::size_t>(c.status)];
-    if (c.in_orbit()) ++summary.in_orbit;
-    remaining_met.push_back(c.in_orbit() ? c.remaining_propellant : NOT_MET);
-    payload_met.push_back(c.in_orbit() ? c.SC_M : NOT_MET);
-    if (!c.flown) continue;
-    maxa.push_back(c.maxa);
-    perigee.push_back(c.perigee);
-    apogee.push_back(c.apogee);
-    average.push_back(c.average_altitude);
-    remaining.push_back(c.remaining_propellant);
-    payload.push_back(c.SC_M);
-  }
-  summary.orbit_probability =
-      cases.empty() ? NOT_A_NUMBER
-                    : static_cast<double>(summary.in_orbit) / static_cast<double>(cases.size());
-  summary.maxa = Statistics::of(std::move(maxa));
-  summary.perigee = Statistics::of(std::move(perigee));
-  summary.apogee = Statistics::of(std::move(apogee));
-  summary.average_altitude = Statistics::of(std::move(average));
-  summary.remaining_propellant = Statistics::of(std::move(remaining));
-  summary.SC_M = Statistics::of(std::move(payload));
-  summary.remaining_propellant_met = quantile(remaining_met, LOW_QUANTILE);
-  summary.SC_M_met = quantile(payload_met, LOW_QUANTILE);
+void SummaryBuilder::add(const CaseResult& c) {
+  ++summary_.cases;
+  ++summary_.by_status[static_cast<std::size_t>(c.status)];
+  if (c.in_orbit()) ++summary_.in_orbit;
+  remaining_met_.push_back(c.in_orbit() ? c.remaining_propellant : NOT_MET);
+  payload_met_.push_back(c.in_orbit() ? c.SC_M : NOT_MET);
+  if (!c.flown) return;
+  maxa_.push_back(c.maxa);
+  perigee_.push_back(c.perigee);
+  apogee_.push_back(c.apogee);
+  average_.push_back(c.average_altitude);
+  remaining_.push_back(c.remaining_propellant);
+  payload_.push_back(c.SC_M);
+}
+
+StudySummary SummaryBuilder::finish() {
+  StudySummary summary = summary_;
+  summary.orbit_probability = summary.cases == 0 ? NOT_A_NUMBER
+                                                 : static_cast<double>(summary.in_orbit) /
+                                                       static_cast<double>(summary.cases);
+  summary.maxa = Statistics::of(std::move(maxa_));
+  summary.perigee = Statistics::of(std::move(perigee_));
+  summary.apogee = Statistics::of(std::move(apogee_));
+  summary.average_altitude = Statistics::of(std::move(average_));
+  summary.remaining_propellant = Statistics::of(std::move(remaining_));
+  summary.SC_M = Statistics::of(std::move(payload_));
+  summary.remaining_propellant_met = quantile(remaining_met_, LOW_QUANTILE);
+  summary.SC_M_met = quantile(payload_met_, LOW_QUANTILE);
+  *this = SummaryBuilder{};
   return summary;
+}
+
+StudySummary summarize(const std::vector<CaseResult>& cases) {
+  SummaryBuilder builder;
+  for (const CaseResult& c : cases) builder.add(c);
+  return builder.finish();
 }
 
 double flight_performance_reserve(const StudySummary& summary,

@@ -60,6 +60,12 @@ TextChannel TextChannel::replace(const std::filesystem::path& path) {
   const std::filesystem::path& target = replacement.target;
   std::error_code error;
   if (std::filesystem::is_directory(target, error)) fail_to_create(path, EISDIR);
+  // A device or a FIFO (/dev/null, a pipe) is written to, never replaced:
+  // a file renamed over it would take its place.
+  const std::filesystem::file_status status = std::filesystem::status(target, error);
+  if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+    return create(path);
+  }
   if (::access(target.c_str(), F_OK) == 0 && ::access(target.c_str(), W_OK) != 0) {
     fail_to_create(path, errno);
   }

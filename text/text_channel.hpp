@@ -28,7 +28,8 @@ class TextChannel {
   /// Writes a file that takes the place of `path` only when the channel is
   /// closed: the text goes to a new file beside it, renamed over `path` after
   /// it is safely on disk. Until then, and after any failure, `path` keeps its
-  /// old content. A `path` that may not be written is refused as by create.
+  /// old content. A `path` that may not be written is refused as by create;
+  /// one that is no regular file (/dev/null, a FIFO) is written as by create.
   static TextChannel replace(const std::filesystem::path& path);
   /// Writes to a stream the channel does not own (the standard output):
   /// straight to its file descriptor when it has one, else through the stream.

@@ -4,11 +4,10 @@
 #include <limits>
 #include <sstream>
 #include <stdexcept>
-#include <type_traits>
 
 #include "mission/vehicle_fields.hpp"
-#include "trim/options.hpp"
 #include "studies/sweep.hpp"
+#include "trim/option_checks.hpp"
 
 namespace ascent::trim {
 
@@ -19,34 +18,6 @@ constexpr double LARGEST_TOLERANCE = 100000.0;  // [m]
 constexpr double SMALLEST_START_MAXA = 0.001;   // [deg]
 constexpr long long FEWEST_FLIGHTS = 2;
 constexpr long long MOST_FLIGHTS = 10000;
-constexpr long long MOST_JOBS = 1024;
-
-/// A number in the program's grammar from `minimum` to `maximum`.
-CLI::Validator number_in(double minimum, double maximum) {
-  return CLI::Validator([=](std::string& text) { return number_fault(text, minimum, maximum); },
-                        "");
-}
-
-CLI::Validator count_in(long long minimum, long long maximum) {
-  return CLI::Validator([=](std::string& text) { return count_fault(text, minimum, maximum); },
-                        "");
-}
-
-/// An option whose text, once checked, sets `value`.
-template <typename Value>
-CLI::Option* add_number(CLI::App& app, const std::string& name, Value& value,
-                        const std::string& description) {
-  return app.add_option_function<std::string>(
-      name,
-      [&value](const std::string& text) {
-        if constexpr (std::is_floating_point_v<Value>) {
-          value = number_value(text);
-        } else {
-          value = static_cast<Value>(count_value(text));
-        }
-      },
-      description);
-}
 
 }  // namespace
 
@@ -76,7 +47,8 @@ CommandLineOutcome parse_command_line(int argc, const char* const* argv) {
       "  ascent-trim dispersions -n 1000 --seed 1 -t 20 -o cases.csv\n"
       "  ascent-trim --vehicle vehicle.toml trim -t 20 --target-altitude 300000\n"
       "Exit status: 0; 1 when a trim fails or a flight cannot be flown; 2 for a bad command "
-      "line or a vehicle deck that cannot be flown; 101 when the output cannot be written; with --run-files, ascent's error number "
+      "line or a vehicle deck that cannot be flown; 101 when the output cannot be written; with "
+      "--run-files, ascent's error number "
       "when those files cannot be written (5: another session uses the folder); 128 + N "
       "after signal N.");
 
@@ -87,6 +59,7 @@ CommandLineOutcome parse_command_line(int argc, const char* const* argv) {
       ->type_name("FILE");
   app.add_option("--vehicle", line.vehicle_file,
                  "Vehicle deck to fly (TOML, as data/vehicle.toml); default: the built-in vehicle")
+      ->check(file_name())
       ->type_name("FILE");
   app.add_flag("--csv", csv, "Write CSV instead of a readable table");
   add_number(app, "--tolerance", settings.tolerance,
@@ -111,23 +84,23 @@ CommandLineOutcome parse_command_line(int argc, const char* const* argv) {
         ->type_name("SECONDS");
   };
 
+  // Like the other settings of a trim, before or after the command.
   const VehicleField& target_field = *find_vehicle_field("target.altitude");
   double target_altitude = 0.0;
-  const auto add_target_altitude = [&](CLI::App* command) {
-    add_number(*command, "--target-altitude", target_altitude,
-               "[m] Average orbit altitude aimed at, instead of the vehicle's target.altitude "
-               "(200000 for the built-in vehicle)")
-        ->check(number_in(target_field.minimum, target_field.maximum))
-        ->type_name("METRES");
-  };
+  CLI::Option* target_option =
+      add_number(app, "--target-altitude", target_altitude,
+                 "[m] Average orbit altitude aimed at, instead of the vehicle's target.altitude "
+                 "(200000 for the built-in vehicle)")
+          ->check(number_in(target_field.minimum, target_field.maximum))
+          ->type_name("METRES");
 
   CLI::App* trim = app.add_subcommand(
       "trim", "The maximum angle of attack that brings the average orbit altitude to the target");
   add_turn_time(trim);
-  add_target_altitude(trim);
   trim->add_option("--run-files", line.run_files,
                    "Also write the trimmed flight as ascent writes it with an output file: "
                    "run.txt, the four plot files and const_n.hpp in FOLDER (made if missing)")
+      ->check(file_name())
       ->type_name("FOLDER");
 
   CLI::App* events = app.add_subcommand("events", "The events of the trimmed flight");
@@ -136,6 +109,7 @@ CommandLineOutcome parse_command_line(int argc, const char* const* argv) {
   CLI::App* history = app.add_subcommand("history", "The trimmed flight step by step, as CSV");
   add_turn_time(history);
   history->add_option("-o,--output", line.history_file, "CSV file (default: the standard output)")
+      ->check(file_name())
       ->type_name("FILE");
 
   CLI::App* sweep_command =
@@ -157,7 +131,6 @@ CommandLineOutcome parse_command_line(int argc, const char* const* argv) {
       ->default_str("0")
       ->check(count_in(0, MOST_JOBS))
       ->type_name("N");
-  add_target_altitude(sweep_command);
 
   CLI::App* dispersions = dispersion::add_dispersions_command(app, line.dispersions);
   add_turn_time(dispersions);
@@ -180,9 +153,7 @@ CommandLineOutcome parse_command_line(int argc, const char* const* argv) {
   }
 
   line.format = csv ? Format::csv : Format::table;
-  const bool target_given =
-      trim->count("--target-altitude") + sweep_command->count("--target-altitude") > 0;
-  if (target_given) line.target_altitude = target_altitude;
+  if (target_option->count() > 0) line.target_altitude = target_altitude;
   if (sweep_command->parsed()) {
     line.command = Command::sweep;
     try {

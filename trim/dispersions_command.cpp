@@ -1,22 +1,20 @@
 #include "trim/dispersions_command.hpp"
 
-#include <cerrno>
-#include <cstring>
-#include <fstream>
 #include <sstream>
-#include <stdexcept>
 
 #include "studies/dispersion_file.hpp"
-#include "trim/study_reports.hpp"
+#include "studies/study_summary.hpp"
+#include "text/text_channel.hpp"
+#include "trim/option_checks.hpp"
 #include "trim/progress_line.hpp"
+#include "trim/study_reports.hpp"
 
 namespace ascent::dispersion {
 
 namespace {
 
-std::string cannot_write(const std::string& path) {
-  return "cannot write \"" + path + "\": " + std::strerror(errno != 0 ? errno : EIO);
-}
+constexpr long long MOST_CASES = 1'000'000;
+constexpr long long LARGEST_SEED = 999'999'999'999'999'999;  ///< 18 digits
 
 }  // namespace
 
@@ -25,25 +23,28 @@ CLI::App* add_dispersions_command(CLI::App& app, DispersionsOptions& options) {
       "dispersions",
       "Monte Carlo dispersion study: the spread of the orbit, the flight performance reserve and "
       "the payload met with 99.865 % probability");
-  command->add_option("-n,--cases", options.cases, "Cases flown")
-      ->capture_default_str()
-      ->check(CLI::Range(std::size_t{1}, std::size_t{1000000}).description(""))
+  trim::add_number(*command, "-n,--cases", options.cases, "Cases flown")
+      ->default_str(std::to_string(options.cases))
+      ->check(trim::count_in(1, MOST_CASES))
       ->type_name("N");
-  command->add_option("--seed", options.seed, "Seed of the random draws")
-      ->capture_default_str()
+  trim::add_number(*command, "--seed", options.seed, "Seed of the random draws")
+      ->default_str(std::to_string(options.seed))
+      ->check(trim::count_in(0, LARGEST_SEED))
       ->type_name("N");
   command->add_flag("--open-loop", options.open_loop,
                     "Fly the nominal trimmed angle in every case (default: trim every case)");
   command
       ->add_option("--set", options.set_file,
                    "Dispersion set in TOML (default: the built-in data/dispersions.toml)")
+      ->check(trim::file_name())
       ->check(CLI::Validator(CLI::ExistingFile).description(""))
       ->type_name("FILE");
-  command->add_option("-j,--jobs", options.jobs, "Threads (0: one per core)")
-      ->capture_default_str()
-      ->check(CLI::Range(0u, 1024u).description(""))
+  trim::add_number(*command, "-j,--jobs", options.jobs, "Threads (0: one per core)")
+      ->default_str(std::to_string(options.jobs))
+      ->check(trim::count_in(0, trim::MOST_JOBS))
       ->type_name("N");
   command->add_option("-o,--output", options.cases_file, "CSV file of the cases, a row per case")
+      ->check(trim::file_name())
       ->type_name("FILE");
   return command;
 }
@@ -63,58 +64,62 @@ int run_dispersions_command(const DispersionsOptions& options, const trim::TrimS
     set = read_dispersion_file(options.set_file);
     description.set_name = options.set_file;
   }
-  std::ofstream cases_file;
-  if (!options.cases_file.empty()) {
-    guard.claim(options.cases_file, "the cases file");
-    errno = 0;
-    cases_file.open(options.cases_file, std::ios::binary);
-    if (!cases_file) throw std::runtime_error(cannot_write(options.cases_file));
-  }
+  if (!options.cases_file.empty()) guard.claim_replacing(options.cases_file, "the cases file");
 
   const StudySpec setup = prepare_study(settings, turn_time, std::move(set),
-                                       options.open_loop ? LoopMode::open : LoopMode::closed);
+                                        options.open_loop ? LoopMode::open : LoopMode::closed);
   description.setup = &setup;
-  if (cases_file.is_open()) write_case_csv_header(cases_file, setup.dispersions);
+  // The cases go to a new file beside the old one, which they replace only
+  // when the study is done: a study that stops (a nominal that cannot be
+  // trimmed, a full disk, a signal) leaves an existing file as it was, and
+  // a write that fails part way never leaves half a row.
+  TextChannel cases_file;
+  std::ostringstream row;
+  const auto write_out = [&] {
+    cases_file.write(row.str());
+    row.str("");
+  };
+  if (!options.cases_file.empty()) {
+    cases_file = TextChannel::replace(options.cases_file);
+    write_case_csv_header(row, setup.dispersions);
+    write_out();
+  }
 
+  // The summary keeps eight numbers a case, not the cases.
+  SummaryBuilder summary;
   std::vector<CaseResult> cases;
-  cases.reserve(options.cases);
   std::size_t in_orbit = 0;
   trim::ProgressLine progress;
   run_study(
       setup, options.seed, options.cases, options.jobs,
       [&](const CaseResult& result) {
         if (cases_file.is_open()) {
-          write_case_csv_row(cases_file, result);
-          cases_file.flush();
-          if (!cases_file) throw std::runtime_error(cannot_write(options.cases_file));
+          write_case_csv_row(row, result);
+          write_out();
         }
         if (result.in_orbit()) ++in_orbit;
-        cases.push_back(result);
-        // The summary needs the outcome only; the report, the drawn values too.
-        if (report_file.empty()) cases.back().values.clear();
-        cases.back().message.clear();
+        summary.add(result);
+        // The report draws the cases; without one, none is kept.
+        if (!report_file.empty()) cases.push_back(result);
       },
       [&](std::size_t done, std::size_t total) {
         progress.show("dispersions: " + std::to_string(done) + " of " + std::to_string(total) +
                       " cases flown, " + std::to_string(in_orbit) + " in orbit in case order");
       });
   progress.clear();
-  if (cases_file.is_open()) {
-    cases_file.close();
-    if (!cases_file) throw std::runtime_error(cannot_write(options.cases_file));
-  }
-  const StudySummary summary = summarize(cases);
-  write_summary_table(out, summary, description);
+  if (cases_file.is_open()) cases_file.close();
+  const StudySummary study_summary = summary.finish();
+  write_summary_table(out, study_summary, description);
   if (!report_file.empty()) {
     std::ostringstream table;
-    write_summary_table(table, summary, description);
+    write_summary_table(table, study_summary, description);
     facts.emplace_back("seed", std::to_string(options.seed));
     facts.emplace_back("cases", std::to_string(options.cases));
     facts.emplace_back("steering", options.open_loop ? "open loop" : "closed loop");
     facts.emplace_back("dispersion set", description.set_name);
-    trim::write_dispersion_report(report_file, facts, setup, cases, summary, table.str());
+    trim::write_dispersion_report(report_file, facts, setup, cases, study_summary, table.str());
   }
-  return summary.in_orbit == 0 ? 1 : 0;  // no case in orbit: nothing feasible
+  return study_summary.in_orbit == 0 ? 1 : 0;  // no case in orbit: nothing feasible
 }
 
 }  // namespace ascent::dispersion

@@ -2,7 +2,8 @@
 import functools
 
 from . import _ascent
-from .inputs import aiming_at, thrust_history, vehicle_or_default
+from .inputs import (aiming_at, positive_number, real_number, thrust_history, turn_time_of,
+                     vehicle_or_default)
 
 
 def fly(turn_time, maxa, thrust, vehicle=None, history=True):
@@ -10,11 +11,12 @@ def fly(turn_time, maxa, thrust, vehicle=None, history=True):
     maximum angle of attack [deg]; `thrust` is a ThrustHistory or the path of
     a booster thrust file. Without `history` the steps are not kept (faster).
 
-    Raises ValueError for a turn time below 1 s, FileNotFoundError for a
-    missing thrust file, FlightError for a thrust history that cannot be flown.
+    Raises ValueError for a turn time below 1 s or an angle that is NaN,
+    TypeError for one that is no number, FileNotFoundError for a missing
+    thrust file, FlightError for a thrust history that cannot be flown.
     """
-    return _ascent.fly(vehicle_or_default(vehicle), thrust_history(thrust), float(turn_time),
-                       float(maxa), bool(history))
+    return _ascent.fly(vehicle_or_default(vehicle), thrust_history(thrust), turn_time_of(turn_time),
+                       real_number("maxa", maxa), bool(history))
 
 
 class Trim:
@@ -57,10 +59,13 @@ class Trim:
 def trim(turn_time, thrust, vehicle=None, target_altitude=None, tolerance=10.0):
     """Searches the maximum angle of attack that brings the average orbit
     altitude of `turn_time` [s] to the vehicle's target.altitude (or
-    `target_altitude` [m] when given) within `tolerance` [m]."""
+    `target_altitude` [m] when given) within `tolerance` [m], a finite
+    number above 0 (ValueError otherwise)."""
+    turn_time = real_number("turn_time", turn_time)  # the trim says why one below 1 s is none
+    tolerance = positive_number("tolerance", tolerance)
     vehicle = aiming_at(vehicle_or_default(vehicle), target_altitude)
     thrust = thrust_history(thrust)
-    result = _ascent.trim(vehicle, thrust, float(turn_time), float(tolerance))
+    result = _ascent.trim(vehicle, thrust, turn_time, tolerance)
     if result.status == "turn_too_long" and result.flight_count == 0:
         raise ValueError(result.message)
     return Trim(result, vehicle, thrust)

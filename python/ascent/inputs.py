@@ -1,9 +1,42 @@
 """What the functions of the package take: a thrust history or the path of a
 booster thrust file, and a vehicle, the path of a vehicle deck, or None for
 the default vehicle."""
+import math
+import numbers
 import os
 
 from ._ascent import ThrustHistory, Vehicle
+
+
+def real_number(name, value):
+    """`value` as a float: TypeError when it is no real number (a bool, a
+    string), ValueError when it is NaN."""
+    if isinstance(value, bool) or not isinstance(value, numbers.Real):
+        raise TypeError(f"{name} must be a number, not {type(value).__name__}")
+    number = float(value)
+    if math.isnan(number):
+        raise ValueError(f"{name} is not a number (nan)")
+    return number
+
+
+def positive_number(name, value):
+    """`value` as a finite float above 0, or ValueError / TypeError."""
+    number = real_number(name, value)
+    if not (0.0 < number < math.inf):
+        raise ValueError(f"{name} = {value!r} must be a finite number above 0")
+    return number
+
+
+def whole_number(name, value, minimum, maximum=None):
+    """`value` as an int from `minimum` to `maximum`: TypeError for a float
+    (2.7 cases are no count) or a bool, ValueError out of the range."""
+    if isinstance(value, bool) or not isinstance(value, numbers.Integral):
+        raise TypeError(f"{name} must be a whole number (an int), not {type(value).__name__}")
+    count = int(value)
+    if count < minimum or (maximum is not None and count > maximum):
+        upper = "" if maximum is None else f" to {maximum}"
+        raise ValueError(f"{name} = {count} must be from {minimum}{upper}")
+    return count
 
 
 def thrust_history(thrust):
@@ -37,3 +70,11 @@ def aiming_at(vehicle, target_altitude):
     aimed = Vehicle(vehicle)
     aimed["target.altitude"] = target_altitude
     return aimed
+
+
+def turn_time_of(turn_time):
+    """The turn time as a float: ValueError below 1 s or not finite."""
+    value = real_number("turn_time", turn_time)
+    if not 1.0 <= value < math.inf:
+        raise ValueError(f"the turn time must be at least 1 s and finite, not {turn_time!r}")
+    return value

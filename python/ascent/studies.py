@@ -13,7 +13,8 @@ import numpy as np
 import pandas as pd
 
 from . import _ascent
-from .inputs import aiming_at, thrust_history, vehicle_or_default
+from .inputs import (aiming_at, positive_number, thrust_history, turn_time_of, vehicle_or_default,
+                     whole_number)
 
 # The columns of a sweep: those of ascent-trim's trade table CSV.
 SWEEP_COLUMNS = _ascent.COLUMNS["trim"]
@@ -110,7 +111,8 @@ def sweep(turn_times, thrust, vehicle=None, client=None, target_altitude=None, t
     worker thread)."""
     vehicle = aiming_at(vehicle_or_default(vehicle), target_altitude)
     turn_times = [float(t) for t in turn_times]
-    shared = dict(vehicle=vehicle, thrust=thrust_history(thrust), tolerance=float(tolerance))
+    shared = dict(vehicle=vehicle, thrust=thrust_history(thrust),
+                  tolerance=positive_number("tolerance", tolerance))
     if client is None:
         return with_units(sweep_rows(turn_times, threads=0, **shared))
     # One flight thread per task: the workers' threads make the parallelism.
@@ -156,11 +158,13 @@ def monte_carlo(n, seed=1, dispersions=None, turn_time=None, thrust=None, vehicl
     propellant, for summarize()."""
     if turn_time is None or thrust is None:
         raise TypeError("monte_carlo() needs a turn_time and a thrust history (thrust=)")
+    n = whole_number("n", n, 1)
+    seed = whole_number("seed", seed, 0, 2**64 - 1)
+    tolerance = positive_number("tolerance", tolerance)
     vehicle = aiming_at(vehicle_or_default(vehicle), target_altitude)
-    study = _ascent.prepare_study(vehicle, thrust_history(thrust), float(turn_time),
-                                  dispersion_set(dispersions), bool(closed_loop),
-                                  float(tolerance))
-    ks = list(range(int(n)))
+    study = _ascent.prepare_study(vehicle, thrust_history(thrust), turn_time_of(turn_time),
+                                  dispersion_set(dispersions), bool(closed_loop), tolerance)
+    ks = list(range(n))
     if client is None:
         cases = on_local_threads(case_rows, ks, chunks, study=study, seed=seed)
     else:

@@ -48,7 +48,10 @@ DispersionSet set_from(const py::list& entries) {
   for (const py::handle entry : entries) {
     const auto [name, shape, relative, sigma, low, high] =
         entry.cast<std::tuple<std::string, std::string, bool, double, double, double>>();
-    Distribution x;
+    if (shape != "normal" && shape != "uniform") {
+      throw py::value_error("not the state of a Dispersions: no distribution \"" + shape + "\"");
+    }
+    Distribution x;  // checked as a set file's are, by add
     x.shape = shape == "normal" ? Distribution::Shape::normal : Distribution::Shape::uniform;
     x.relative = relative;
     x.sigma = sigma;

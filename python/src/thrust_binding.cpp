@@ -48,6 +48,19 @@ py::tuple state_of(const ThrustHistory& history) {
                         static_cast<int>(history.stop_code()), history.stop_message());
 }
 
+/// The error a pickled history ends with, when it is one a history can end with.
+ErrorCode stop_code_of(int code) {
+  for (const ErrorCode known :
+       {ErrorCode::file_not_found, ErrorCode::path_not_found, ErrorCode::too_many_open_files,
+        ErrorCode::access_denied, ErrorCode::read_error, ErrorCode::invalid_numeric_format,
+        ErrorCode::range_check}) {
+    if (code == static_cast<int>(known)) return known;
+  }
+  throw py::value_error("not the state of a ThrustHistory: no such stop code " +
+                        std::to_string(code));
+}
+
+/// A history from its pickled state, its records checked as a file's are.
 ThrustHistory history_from(const py::tuple& state) {
   if (state.size() != 4) throw py::value_error("not the state of a ThrustHistory");
   const auto array = state[1].cast<Column>();
@@ -59,8 +72,10 @@ ThrustHistory history_from(const py::tuple& state) {
   for (py::ssize_t row = 0; row < cells.shape(0); ++row) {
     records.push_back({cells(row, 0), cells(row, 1)});
   }
-  return ThrustHistory::from_records(records, state[0].cast<std::string>())
-      .ending(static_cast<ErrorCode>(state[2].cast<int>()), state[3].cast<std::string>());
+  const ErrorCode stop = stop_code_of(state[2].cast<int>());
+  const auto message = state[3].cast<std::string>();
+  if (message.empty()) throw py::value_error("not the state of a ThrustHistory: no stop message");
+  return ThrustHistory::from_records(records, state[0].cast<std::string>()).ending(stop, message);
 }
 
 std::string history_text(const ThrustHistory& history) {

@@ -6,18 +6,18 @@
 #include <pybind11/stl.h>
 #include <pybind11/stl/filesystem.h>
 
-#include <cerrno>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <string_view>
 
+#include "base/runtime_error.hpp"
 #include "bindings.hpp"
 #include "deck/field_value.hpp"
 #include "deck/shortest_text.hpp"
 #include "deck/vehicle_checks.hpp"
 #include "deck/vehicle_deck.hpp"
 #include "mission/vehicle_fields.hpp"
+#include "text/text_channel.hpp"
 
 namespace py = pybind11;
 
@@ -98,15 +98,15 @@ Vehicle load_deck(const std::filesystem::path& path) {
   }
 }
 
+/// Writes the deck to a new file beside `path`, on disk before it is renamed
+/// over it: a full disk or a crash leaves the old deck whole, never cut.
 void save_deck(const Vehicle& vehicle, const std::filesystem::path& path) {
-  const std::string text = vehicle_deck_text(vehicle);
-  errno = 0;
-  std::ofstream out(path, std::ios::binary);
-  out << text;
-  out.close();
-  if (!out) {
-    if (errno == 0) errno = EIO;
-    PyErr_SetFromErrnoWithFilename(PyExc_OSError, path.string().c_str());
+  try {
+    TextChannel deck = TextChannel::replace(path);
+    deck.write(vehicle_deck_text(vehicle));
+    deck.close();
+  } catch (const RuntimeError& failure) {
+    PyErr_SetString(PyExc_OSError, failure.what());
     throw py::error_already_set();
   }
 }

@@ -1,5 +1,7 @@
 """Vehicle fields, thrust histories, pickling and the errors scripts meet."""
 import pickle
+import resource
+import signal
 
 import pytest
 
@@ -56,6 +58,12 @@ def test_vehicle_decks(tmp_path, sample_path):
         ascent.Vehicle.load(bad)
     with pytest.raises(FileNotFoundError, match="cannot open the vehicle deck"):
         ascent.Vehicle.load(tmp_path / "missing.toml")
+    # Text nested too deep for the parser's recursion is refused, naming its source.
+    deep = "[core]\nthrust" + ".a" * 300000 + " = 1\n"
+    with pytest.raises(ValueError, match="deep.toml:2:.*nested more than 64 levels"):
+        ascent.Vehicle.loads(deep, "deep.toml")
+    with pytest.raises(ValueError, match="set.toml:2:.*nested more than 64 levels"):
+        ascent.Dispersions.parse(deep, "set.toml")
     # Values each in range but contradicting each other are refused before a flight.
     v.boosters.nozzle_exit_diameter = 6
     with pytest.raises(ValueError, match="wider than the booster"):
@@ -95,3 +103,59 @@ def test_errors_carry_the_librarys_messages(sample_path, short_thrust_path, tmp_
         ascent.fly(20, 18, thrust=ascent.ThrustHistory.from_records([1, 1], [1e7, 1e7]))
     with pytest.raises(TypeError):
         ascent.fly(20, 18, thrust=42)
+
+
+def test_bad_arguments_raise_value_or_type_errors(thrust):
+    nan, inf = float("nan"), float("inf")
+    with pytest.raises(ValueError, match="maxa is not a number"):
+        ascent.fly(20, nan, thrust=thrust)
+    for turn_time in (nan, inf, 0.5):
+        with pytest.raises(ValueError, match="turn.time"):
+            ascent.fly(turn_time, 18, thrust=thrust)  # "turn_time is ..." or "the turn time ..."
+    with pytest.raises(TypeError):
+        ascent.fly("20", 18, thrust=thrust)
+    for tolerance in (nan, 0, -1, inf):
+        with pytest.raises(ValueError, match="tolerance"):
+            ascent.trim(20, thrust=thrust, tolerance=tolerance)
+    for n, error in ((-5, ValueError), (0, ValueError), (2.7, TypeError), (True, TypeError)):
+        with pytest.raises(error, match="\\bn\\b"):
+            ascent.monte_carlo(n, turn_time=20, thrust=thrust)
+    with pytest.raises(ValueError, match="seed"):
+        ascent.monte_carlo(2, seed=-1, turn_time=20, thrust=thrust)
+
+
+def test_save_leaves_the_old_deck_whole_when_it_fails(tmp_path):
+    ascent.Vehicle().save(tmp_path / "v.toml")
+    before = (tmp_path / "v.toml").read_text()
+    changed = ascent.Vehicle()
+    changed.core.thrust = 9.3e6
+    # A disk that fills after 1000 bytes of the new deck (a file-size limit).
+    limits = resource.getrlimit(resource.RLIMIT_FSIZE)
+    handler = signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
+    resource.setrlimit(resource.RLIMIT_FSIZE, (1000, limits[1]))
+    try:
+        with pytest.raises(OSError, match="v.toml"):
+            changed.save(tmp_path / "v.toml")
+    finally:
+        resource.setrlimit(resource.RLIMIT_FSIZE, limits)
+        signal.signal(signal.SIGXFSZ, handler)
+    assert (tmp_path / "v.toml").read_text() == before
+    assert [p.name for p in tmp_path.iterdir()] == ["v.toml"]
+
+
+def test_unpickling_checks_what_the_readers_check(thrust):
+    name, records, code, message = thrust.__getstate__()
+    bad_records = records.copy()
+    bad_records[3, 1] = float("nan")
+    with pytest.raises(ascent.FlightError, match="not a finite number"):
+        ascent.ThrustHistory.__new__(ascent.ThrustHistory).__setstate__(
+            (name, bad_records, code, message))
+    with pytest.raises(ValueError, match="stop code"):
+        ascent.ThrustHistory.__new__(ascent.ThrustHistory).__setstate__(
+            (name, records, 12345, message))
+    [entry, *rest] = ascent.Dispersions.default().__getstate__()
+    with pytest.raises(ValueError, match="no distribution"):
+        ascent.Dispersions.__new__(ascent.Dispersions).__setstate__(
+            [(entry[0], "triangular", *entry[2:])])
+    # An integer sigma is a number however large.
+    assert len(ascent.Dispersions.parse("[core]\nthrust = { sigma = 9007199254740993 }\n")) == 1

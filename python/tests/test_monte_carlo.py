@@ -54,7 +54,7 @@ def test_summary_recomputed_from_the_rows(study):
                             - summary["remaining_propellant_met"])
     covered = np.isfinite(summary["flight_performance_reserve"])
     assert summary["not_met_reason"] == ("" if covered else
-                                         "more than 0.135 % of the cases fail, so no reserve "
+                                         "the 0.135 % quantile falls on a failed case, so no reserve "
                                          "covers them")
     # Over the cases in orbit alone, a reserve covers them.
     orbiting = study[in_orbit].reset_index(drop=True)
@@ -62,6 +62,10 @@ def test_summary_recomputed_from_the_rows(study):
     reserve = ascent.summarize(orbiting, nominal)
     assert reserve["flight_performance_reserve"] == pytest.approx(
         nominal - met_quantile(orbiting, "remaining_propellant_kg"), rel=1e-13)
+    # Without a nominal given, the study's attrs give it.
+    orbiting.attrs["nominal_remaining_propellant"] = nominal + 100.0
+    assert ascent.summarize(orbiting)["flight_performance_reserve"] == pytest.approx(
+        reserve["flight_performance_reserve"] + 100.0, rel=1e-13)
 
 
 def met_quantile(cases, name):

@@ -52,5 +52,5 @@ def test_a_summary_says_why_no_reserve_covers_the_cases(sample_path):
     assert (summary["in_orbit"], summary["orbit_probability"]) == (0, 0.0)
     assert np.isnan(summary["flight_performance_reserve"])
     assert np.isnan(summary["sc_mass_met"])
-    assert summary["not_met_reason"] == ("more than 0.135 % of the cases fail, so no reserve "
+    assert summary["not_met_reason"] == ("the 0.135 % quantile falls on a failed case, so no reserve "
                                          "covers them")

@@ -161,6 +161,23 @@ TEST(DeckError, ValuesThatContradictEachOtherAreNamed) {
                   "(458.78 s at core.thrust and core.exhaust_velocity)"});
 }
 
+TEST(DeckError, ValuesExactlyAtTheirLimitsAreRead) {
+  // A nozzle exactly as wide as its booster, a field exactly at its maximum
+  // (and at its minimum), and a deck of exactly the size cap.
+  unsigned line = 0;
+  const std::string as_wide = "nozzle_exit_diameter = 5.2883";  // boosters.diameter
+  EXPECT_EQ(refusal(changed_deck("nozzle_exit_diameter", as_wide, line)), "");
+  EXPECT_NE(refusal(changed_deck("nozzle_exit_diameter", as_wide + "1", line)), "");
+  EXPECT_EQ(refusal(changed_deck("count", "count = 16", line)), "");
+  EXPECT_EQ(refusal(changed_deck("count", "count = 1", line)), "");
+  EXPECT_NE(refusal(changed_deck("count", "count = 17", line)), "");
+  TempDir dir;
+  std::string full = DEFAULT_DECK + "#";
+  full += std::string(MAX_DECK_SIZE - full.size(), '#');
+  dir.write("full.toml", full);
+  EXPECT_EQ(read_vehicle_deck(dir.path() / "full.toml"), Vehicle{});
+}
+
 TEST(DeckError, AFileThatCannotBeReadIsRefusedUnread) {
   TempDir dir;
   const auto message_of = [](const std::filesystem::path& path) {

@@ -53,6 +53,15 @@ TEST(VehicleOption, ADeckThatCannotBeFlownWritesNothingAndEndsWithStatus2) {
       r.standard_error.starts_with("ascent: bad.toml:15:9: boosters.count = 0 is out of range"))
       << r.standard_error;
   EXPECT_EQ(files_in(dir), (std::set<std::string>{"bad.toml", "s1.dat"}));
+
+  // Nested deeper than the parser's stack allows: refused the same way, not a crash.
+  std::string deep = "[core]\nthrust";
+  for (int i = 0; i < 300000; ++i) deep += ".a";
+  dir.write("bad.toml", deep + " = 1\n");
+  const SessionResult crash = run_program(dir, "run.txt\n20\n18\n-1\n", "--vehicle bad.toml");
+  EXPECT_EQ(crash.status, 2);
+  EXPECT_TRUE(crash.standard_error.starts_with("ascent: bad.toml:2:133: TOML syntax error: nested"))
+      << crash.standard_error;
 }
 
 TEST(VehicleOption, HelpVersionAndUsageErrors) {

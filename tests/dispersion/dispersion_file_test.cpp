@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "base/runtime_error.hpp"
+#include "deck/vehicle_deck.hpp"
 #include "support/session.hpp"
 
 namespace ascent::dispersion {
@@ -43,6 +44,12 @@ drag = { uniform_relative = [-0.1, 0.05] }
   EXPECT_EQ(e[3].field, nullptr);
   EXPECT_EQ(e[3].scale, ScaleFactor::drag);
   EXPECT_EQ(e[3].distribution, (Distribution{Distribution::Shape::uniform, true, 0.0, -0.1, 0.05}));
+}
+
+TEST(DispersionFile, AKeyNestedTooDeepIsRefusedWithItsPlace) {
+  std::string deep = "[core]\nthrust";
+  for (int i = 0; i < 300000; ++i) deep += ".a";
+  EXPECT_EQ(error_of(deep + " = 1\n").substr(0, 27), "set.toml:2:133: nested more");
 }
 
 TEST(DispersionFile, TheDefaultSetIsTheShippedFile) {
@@ -117,6 +124,19 @@ TEST(DispersionFile, AFileThatCannotBeOpenedIsTheLibrarysError) {
   } catch (const DispersionFileError& error) {
     EXPECT_EQ(std::string(error.what()).find((dir.path() / "bad.toml").string() + ":2:20: "), 0u)
         << error.what();
+  }
+  // The deck reader's cap: a set of exactly that size is read (its comment
+  // is no mistake), one byte more is refused unread.
+  const std::string set = "[scales]\ndrag = { sigma = 0.05 }\n#";
+  dir.write("full.toml", set + std::string(MAX_DECK_SIZE - set.size(), '#'));
+  EXPECT_EQ(read_dispersion_file(dir.path() / "full.toml").entries().size(), 1u);
+  dir.write("huge.toml", set + std::string(MAX_DECK_SIZE + 1 - set.size(), '#'));
+  try {
+    (void)read_dispersion_file(dir.path() / "huge.toml");
+    FAIL() << "read";
+  } catch (const DispersionFileError& error) {
+    EXPECT_EQ(error.what(), (dir.path() / "huge.toml").string() +
+                                ": larger than 1048576 bytes: not a dispersion set");
   }
 }
 

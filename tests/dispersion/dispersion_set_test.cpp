@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "deck/vehicle_checks.hpp"
+
 #include <cmath>
 #include <stdexcept>
 
@@ -131,6 +133,25 @@ TEST(DispersionSet, ValuesThatCannotBeFlownAreReported) {
     out += !drawn.out_of_range.empty();
   }
   EXPECT_GT(out, 10);
+}
+
+TEST(DispersionSet, AVehicleADeckWouldRefuseIsReportedNotFlown) {
+  // Each value in its range, but a propellant load that no longer fits the
+  // stack, as the deck reader says.
+  DispersionSet set;
+  set.add("upper_stage.propellant_load", uniform(0.0, 4.0, true));  // up to five times the load
+  int refused = 0;
+  for (std::uint64_t k = 0; k < 40; ++k) {
+    const DrawnCase drawn = draw_case(set, Vehicle{}, 1, k);
+    const bool fits = !vehicle_conflict(drawn.vehicle);
+    EXPECT_EQ(drawn.out_of_range.empty(), fits) << k;
+    if (!fits) {
+      EXPECT_NE(drawn.out_of_range.find("upper_stage.propellant_load"), std::string::npos);
+      EXPECT_NE(drawn.out_of_range.find("does not fit"), std::string::npos);
+      ++refused;
+    }
+  }
+  EXPECT_GT(refused, 5);
 }
 
 TEST(DispersionSet, RefusesWhatCannotBeDispersed) {

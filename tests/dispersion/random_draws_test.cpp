@@ -56,6 +56,24 @@ TEST(RandomDraws, EachCaseAndNameHasItsOwnReproducibleDraw) {
   EXPECT_EQ(CaseRandom(1, 7).normal("core.thrust"), normal_quantile(u));
 }
 
+TEST(RandomDraws, TheDrawsAreTheSameBitForBitOnEveryMachine) {
+  // A study is reproducible from its seed alone: these are its first draws.
+  EXPECT_EQ(CaseRandom(1, 0).uniform("core.thrust"), 0x1.10a6429eee94cp-4);
+  EXPECT_EQ(CaseRandom(1, 0).normal("core.thrust"), -0x1.807ad2dbcfe72p+0);
+  EXPECT_EQ(CaseRandom(42, 999).uniform("boosters.propellant"), 0x1.2575d1015af6ep-1);
+  EXPECT_EQ(CaseRandom(42, 999).normal("scales.drag"), 0x1.3026eca3e22f7p-2);
+}
+
+TEST(RandomDraws, TheExtremeBitsDrawStrictlyInsideZeroAndOne) {
+  // The top 53 bits all ones centred in their step rounded to exactly 1,
+  // whose normal quantile is infinite.
+  EXPECT_EQ(centred_uniform(~std::uint64_t{0}), 1.0 - 0x1p-53);
+  EXPECT_EQ(centred_uniform(0), 0x1p-54);
+  EXPECT_EQ(centred_uniform(std::uint64_t{1} << 11), 1.5 * 0x1p-53);  // centred in its step
+  EXPECT_TRUE(std::isfinite(normal_quantile(centred_uniform(~std::uint64_t{0}))));
+  EXPECT_TRUE(std::isfinite(normal_quantile(centred_uniform(0))));
+}
+
 TEST(RandomDraws, ManyDrawsHaveTheRequestedMomentsAndTails) {
   constexpr int N = 200000;
   double sum_u = 0.0, sum_uu = 0.0, sum_z = 0.0, sum_zz = 0.0, sum_zw = 0.0;

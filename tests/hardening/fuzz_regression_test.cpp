@@ -80,15 +80,14 @@ TEST(FuzzRegression, AStackThatSeparatesUnderTheGroundEndsItsRun) {
   // Sample thrust file, turn time 74 s, a limit of -185 degrees: the steering
   // turned the thrust downwards, the core flew 27 km under the ground, and the
   // upper stage, igniting in the dense air there, reached 1e60 m/s and an
-  // orbit of nan. The run ends at core separation instead.
+  // orbit of nan. The run ends as the core goes below the ground, before its
+  // separation.
   const Replay r = replay("regression_stack_separates_underground");
   EXPECT_EQ(r.result.status, 0) << r.result.standard_output;
-  const auto separation = r.files.find("Core Separation! ");
-  ASSERT_NE(separation, std::string::npos);
-  const auto next_line = r.files.find("\r\n", separation) + 2;
   const std::string ended =
       "Error! Upper stage cannot reach orbit speed: the vehicle fell back to the ground at t = ";
-  EXPECT_EQ(r.files.substr(next_line, ended.size()), ended);
+  EXPECT_NE(r.files.find(ended), std::string::npos) << r.files.substr(0, 2000);
+  EXPECT_EQ(r.files.find("Core Separation! "), std::string::npos);
   EXPECT_EQ(r.files.find("Upper Stage Ignition!"), std::string::npos);
   EXPECT_FALSE(shows_non_finite(r.files));
 }

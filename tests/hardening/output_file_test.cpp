@@ -9,6 +9,7 @@
 #include <string>
 
 #include "hardening/hardening_support.hpp"
+#include "hardening/running_program.hpp"
 
 namespace ascent::testing {
 namespace {
@@ -59,6 +60,18 @@ TEST(BadOutputFile, ANameInAMissingFolderIsError3) {
                                                   "\": No such file or directory");
   EXPECT_FALSE(dir.exists("missing"));
   EXPECT_EQ(dir.read("s1.dat"), sample_thrust_file());
+
+  // The deck, the help and the version printed onto a full device say why they failed.
+  for (const char* option : {"--print-deck", "--help", "--version"}) {
+    Launch launch = launch_of(ASCENT_EXE, dir.path(), {option});
+    launch.input_file = "/dev/null";
+    launch.output_file = "/dev/full";
+    RunningProgram program(launch);
+    EXPECT_EQ(program.wait(), 1) << option;
+    EXPECT_EQ(program.standard_error(),
+              "ascent: cannot write \"standard output\": No space left on device\n")
+        << option;
+  }
 }
 
 TEST(BadOutputFile, AFileWithoutWritePermissionIsError5AndKeepsItsContent) {

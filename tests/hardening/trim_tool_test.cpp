@@ -88,6 +88,44 @@ TEST(TrimCommandLine, NumbersThatAreNoneOrOutOfRangeAreBadCommandLines) {
   }
 }
 
+TEST(TrimCommandLine, CountsAndFileNamesAreCheckedLikeEveryOtherValue) {
+  const std::vector<std::string> study = {"dispersions", "-t", "20"};
+  const auto with = [&](std::vector<std::string> more) {
+    std::vector<std::string> all = study;
+    all.insert(all.end(), more.begin(), more.end());
+    return all;
+  };
+  const std::vector<std::pair<std::vector<std::string>, std::string>> refused = {
+      {with({"--seed", "-1"}), "--seed"},     {with({"--seed", ""}), "--seed"},
+      {with({"--seed", "0x10"}), "--seed"},   {with({"--seed", "1e3"}), "--seed"},
+      {with({"-n", "0x10"}), "--cases"},      {with({"-n", ""}), "--cases"},
+      {with({"-n", "1000001"}), "--cases"},   {with({"-j", "-1"}), "--jobs"},
+      {with({"-o", ""}), "--output"},         {with({"--set", ""}), "--set"},
+      {{"--vehicle", "", "trim", "-t", "20"}, "--vehicle"},
+      {{"history", "-t", "20", "-o", ""}, "--output"},
+      {{"trim", "-t", "20", "--run-files", ""}, "--run-files"},
+  };
+  for (const auto& [arguments, named] : refused) {
+    const trim::CommandLineOutcome outcome = parsed(arguments);
+    EXPECT_FALSE(outcome.line) << named;
+    EXPECT_EQ(outcome.status, 2) << named;
+    EXPECT_NE(outcome.standard_error.find(named), std::string::npos) << outcome.standard_error;
+  }
+  const trim::CommandLineOutcome taken =
+      parsed(with({"--seed", "999999999999999999", "-n", "1000000", "-j", "1024"}));
+  ASSERT_TRUE(taken.line) << taken.standard_error;
+  EXPECT_EQ(taken.line->dispersions.seed, 999999999999999999u);
+  EXPECT_EQ(taken.line->dispersions.cases, 1000000u);
+  // The target altitude, like every setting, before or after the command.
+  for (const auto& arguments :
+       {std::vector<std::string>{"--target-altitude", "300000", "trim", "-t", "20"},
+        std::vector<std::string>{"dispersions", "-t", "20", "--target-altitude", "300000"}}) {
+    const trim::CommandLineOutcome target = parsed(arguments);
+    ASSERT_TRUE(target.line) << target.standard_error;
+    EXPECT_EQ(target.line->target_altitude, 300000.0);
+  }
+}
+
 TEST(TrimCommandLine, TheEndsOfEachRangeAreTaken) {
   const trim::CommandLineOutcome trim = parsed(
       {"--tolerance", "0.001", "--start-maxa", "90", "--max-flights", "10000", "trim", "-t", "1"});

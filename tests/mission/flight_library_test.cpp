@@ -125,15 +125,25 @@ TEST(FlightLibrary, EveryFlightHasOneOutcome) {
   EXPECT_EQ(above.outcome, Outcome::perigee_below_minimum);
   demanding.target.minimum_perigee = 140000.0;
   EXPECT_TRUE(fly(demanding, sample(), {20.0, 17.959326, {}}).in_orbit());
+
+  // A budget whose booked propellant outweighs the payload leaves none: not in orbit.
+  Vehicle overbooked;
+  overbooked.upper_stage.ullage_and_rcs_propellant = 2e5;
+  const FlightResult no_payload = fly(overbooked, sample(), {20.0, 17.959326, {}});
+  EXPECT_GE(no_payload.remaining_propellant, 0.0);
+  EXPECT_LT(no_payload.budget.SC_M, 0.0);
+  EXPECT_EQ(no_payload.outcome, Outcome::short_of_propellant);
 }
 
 TEST(FlightOutcome, PropellantFirstThenThePerigeeAndOneWordEach) {
-  EXPECT_EQ(separated_outcome(-1.0, -5.0, 100.0), Outcome::short_of_propellant);
-  EXPECT_EQ(separated_outcome(0.0, 100.0, 100.0), Outcome::in_orbit);
-  EXPECT_EQ(separated_outcome(0.0, 99.0, 100.0), Outcome::perigee_below_minimum);
-  EXPECT_EQ(separated_outcome(0.0, 0.0, 0.0), Outcome::perigee_below_minimum);  // at the surface
-  EXPECT_EQ(separated_outcome(0.0, NAN, 0.0), Outcome::perigee_below_minimum);
-  EXPECT_EQ(separated_outcome(NAN, 1e5, 0.0), Outcome::short_of_propellant);
+  EXPECT_EQ(separated_outcome(-1.0, 0.0, -5.0, 100.0), Outcome::short_of_propellant);
+  EXPECT_EQ(separated_outcome(0.0, -1.0, 1e5, 100.0), Outcome::short_of_propellant);  // no payload
+  EXPECT_EQ(separated_outcome(0.0, 0.0, 100.0, 100.0), Outcome::in_orbit);
+  EXPECT_EQ(separated_outcome(0.0, 0.0, 99.0, 100.0), Outcome::perigee_below_minimum);
+  EXPECT_EQ(separated_outcome(0.0, 0.0, 0.0, 0.0), Outcome::perigee_below_minimum);  // at the surface
+  EXPECT_EQ(separated_outcome(0.0, 0.0, NAN, 0.0), Outcome::perigee_below_minimum);
+  EXPECT_EQ(separated_outcome(NAN, 0.0, 1e5, 0.0), Outcome::short_of_propellant);
+  EXPECT_EQ(separated_outcome(0.0, NAN, 1e5, 0.0), Outcome::short_of_propellant);
   std::set<std::string_view> words;
   for (std::size_t i = 0; i < OUTCOME_COUNT; ++i) {
     const auto outcome = static_cast<Outcome>(i);

@@ -2,6 +2,7 @@
 // cannot be flown, and the liftoff it computes in closed form.
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <string>
 
 #include "support/session.hpp"
@@ -109,6 +110,14 @@ TEST(ThrustFile, FilesThatCannotBeFlownEndTheProgramNamingTheRecord) {
     // What was written before the failure is in the file.
     EXPECT_EQ(o.output_file.rfind("\r\n   t      a     vi", 0), 0u) << c.what;
   }
+}
+
+TEST(ThrustFile, ARecordOfExactlyZeroNewtonsIsTakenAndNaNIsNot) {
+  // A motor that has burned out thrusts 0 N; a thrust that is no number is no record.
+  constexpr long double NOT_A_NUMBER = std::numeric_limits<long double>::quiet_NaN();
+  EXPECT_NO_THROW((void)ThrustHistory::from_records({{1.0L, 3e6L}, {2.0L, 0.0L}}, "zero"));
+  EXPECT_THROW((void)ThrustHistory::from_records({{1.0L, 3e6L}, {2.0L, NOT_A_NUMBER}}, "nan"),
+               RuntimeError);
 }
 
 TEST(ThrustFile, MissingFileIsError2BeforeThePadRow) {

@@ -156,6 +156,18 @@ TEST(CommandLine, DispersionsWriteACaseRowEachAndASummary) {
   const ProgramRun bad = trim_program("dispersions -n 2 -t 20 --set bad.toml", dir);
   EXPECT_EQ(bad.status, 1);
   EXPECT_NE(bad.err.find("bad.toml:2:18: scales.drag.sigma"), std::string::npos) << bad.err;
+  // A study whose nominal cannot be trimmed leaves an existing cases file as it was.
+  dir.write("cases.csv", "old\n");
+  const ProgramRun untrimmed = trim_program("dispersions -n 2 -t 150 -o cases.csv", dir);
+  EXPECT_EQ(untrimmed.status, 1) << untrimmed.err;
+  EXPECT_EQ(dir.read("cases.csv"), "old\n");
+  // A key nested deeper than the parser's stack allows is a bad set like any other.
+  std::string deep = "[scales]\ndrag";
+  for (int i = 0; i < 300000; ++i) deep += ".a";
+  dir.write("deep.toml", deep + " = 1\n");
+  const ProgramRun too_deep = trim_program("dispersions -n 2 -t 20 --set deep.toml", dir);
+  EXPECT_EQ(too_deep.status, bad.status);
+  EXPECT_NE(too_deep.err.find("deep.toml:2:"), std::string::npos) << too_deep.err;
   for (const char* usage :
        {"dispersions -t 20 -n 0", "dispersions -n 5", "dispersions -t 20 --seed x"}) {
     EXPECT_EQ(trim_program(usage, dir).status, 2) << usage;
