@@ -65,8 +65,10 @@ using SweepSink = std::function<void(const SweepRow&)>;
 /// each row to `sink` once it and every row before it are done. A turn time
 /// whose flights cannot be flown (a thrust history that fails there) gets a
 /// row that says why, and the sweep goes on. `stop`, asked on the calling
-/// thread between rows and flights, ends the sweep early: the rows not yet
-/// handed on are dropped. Returns the number of rows handed on. An exception
+/// thread between rows and at least every STOP_POLL (studies/ordered_pool.hpp),
+/// ends the sweep early: the trims under way end at their next flight and the
+/// rows not yet handed on are dropped. Returns the number of rows handed on
+/// (fewer than the turn times only when stopped). An exception
 /// from `sink` ends the sweep and is thrown here once the threads have stopped.
 std::size_t sweep(const TrimSettings& settings, const TurnTimes& turn_times, const SweepSink& sink,
                   unsigned threads = 0, const std::function<bool()>& stop = {});

@@ -80,7 +80,7 @@ int run_sweep(const CommandLine& line, std::ostream& out) {
   bool flights_failed = false;
   write_trade_header(out, line.settings, line.format);
   out.flush();
-  sweep(
+  const std::size_t handed = sweep(
       line.settings, times,
       [&](const SweepRow& row) {
         progress.clear();
@@ -93,7 +93,8 @@ int run_sweep(const CommandLine& line, std::ostream& out) {
       },
       line.jobs, [] { return ascent::pending_interruption() != 0; });
   progress.clear();
-  ascent::check_interruption();  // the rows so far are out; the last line is not written
+  // The rows so far are out; the footer is not written.
+  check_interrupted_after(handed, times.size());
   write_trade_footer(out, largest.best(), times.size(), line.format);
   return flights_failed ? 1 : 0;
 }

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <stdexcept>
 
+#include "base/interruption.hpp"
 #include "studies/dispersion_file.hpp"
 #include "trim/study_reports.hpp"
 #include "trim/progress_line.hpp"
@@ -78,7 +79,7 @@ int run_dispersions_command(const DispersionsOptions& options, const trim::TrimS
   cases.reserve(options.cases);
   std::size_t in_orbit = 0;
   trim::ProgressLine progress;
-  run_study(
+  const std::size_t handed = run_study(
       setup, options.seed, options.cases, options.jobs,
       [&](const CaseResult& result) {
         if (cases_file.is_open()) {
@@ -94,8 +95,11 @@ int run_dispersions_command(const DispersionsOptions& options, const trim::TrimS
       [&](std::size_t done, std::size_t total) {
         progress.show("dispersions: " + std::to_string(done) + " of " + std::to_string(total) +
                       " cases flown, " + std::to_string(in_orbit) + " in orbit in case order");
-      });
+      },
+      [] { return pending_interruption() != 0; });
   progress.clear();
+  // The cases file holds the whole rows so far; no summary of part of a study.
+  trim::check_interrupted_after(handed, options.cases);
   if (cases_file.is_open()) {
     cases_file.close();
     if (!cases_file) throw std::runtime_error(cannot_write(options.cases_file));
