@@ -39,3 +39,10 @@ def test_monte_carlo_on_the_cluster_is_the_local_study(client, thrust):
                                     chunks=chunks)
         pd.testing.assert_frame_equal(spread, local, check_exact=True)
         assert spread.attrs == local.attrs
+
+
+def test_ctrl_c_stops_a_study_on_the_cluster_within_a_second(client, thrust,
+                                                             seconds_to_interrupt):
+    # Last in this module: the workers finish the chunks they started.
+    assert seconds_to_interrupt(
+        lambda: ascent.monte_carlo(3000, turn_time=20, thrust=thrust, client=client)) < 1.0
