@@ -129,7 +129,7 @@ Real Channels::prompt_real(std::string_view prompt) {
   skip_rest_of_line(standard_input_, STANDARD_INPUT);
   const std::optional<double> value = parse_decimal_real(token.text);
   if (!value) {
-    RuntimeError invalid(ErrorCode::invalid_numeric_format,
+    InputError invalid(ErrorCode::invalid_numeric_format,
                          "invalid number " + quoted_token(token.text) + " in the answer to \"" +
                              std::string(prompt) + "\"");
     invalid.advise("Answer with a number such as 20, 17.5 or 1.5e1; a unit must be separated "

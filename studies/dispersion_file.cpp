@@ -113,7 +113,7 @@ void SetReader::read_parameter(const std::string& name, const toml::key& key,
   const Distribution d = distribution(name, *table);
   try {
     set_.add(name, d);
-  } catch (const std::invalid_argument& refused) {
+  } catch (const InputError& refused) {
     fail(key.source(), refused.what());
   }
 }
@@ -195,7 +195,7 @@ DispersionSet read_dispersion_file(const std::filesystem::path& path) {
   std::size_t got = 0;
   while ((got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) text.append(buffer, got);
   if (std::ferror(file.get()) != 0) {
-    throw DispersionFileError(path.string() + ": cannot be read");
+    throw FileError(ErrorCode::read_error, FileUse::input, path.string() + ": cannot be read");
   }
   return parse_dispersion_set(text, path.string());
 }

@@ -11,19 +11,21 @@
 #pragma once
 
 #include <filesystem>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "base/runtime_error.hpp"
 #include "studies/dispersion_set.hpp"
 
 namespace ascent::dispersion {
 
 /// A dispersion set that cannot be read; what() is "source:line:column: why".
-class DispersionFileError : public std::runtime_error {
+class DispersionFileError : public InputError {
  public:
-  using std::runtime_error::runtime_error;
+  explicit DispersionFileError(const std::string& what,
+                               SourceLocation where = SourceLocation::current())
+      : InputError(ErrorCode::range_check, what, where) {}
 };
 
 /// The keys of a parameter's table, one of which gives its distribution.

@@ -36,11 +36,11 @@ SweepRow trim_row(const TrimSettings& settings, const TypedNumber& turn_time, st
 
 TurnTimes TurnTimes::between(double from, double to, double step) {
   if (!(step > 0.0) || !std::isfinite(from) || !std::isfinite(to) || !std::isfinite(step)) {
-    throw std::invalid_argument("the turn-time step must be a positive number");
+    throw InputError(ErrorCode::range_check, "the turn-time step must be a positive number");
   }
-  if (to < from) throw std::invalid_argument("the last turn time comes before the first");
+  if (to < from) throw InputError(ErrorCode::range_check, "the last turn time comes before the first");
   const double count = std::floor((to - from) / step + 1e-6) + 1.0;
-  if (count > MAX_TURN_TIMES) throw std::invalid_argument("more than a million turn times");
+  if (count > MAX_TURN_TIMES) throw InputError(ErrorCode::range_check, "more than a million turn times");
   TurnTimes times;
   times.from_ = from;
   times.step_ = step;

@@ -3,9 +3,9 @@
 #include <cerrno>
 #include <cstring>
 #include <fstream>
-#include <stdexcept>
 
 #include "base/interruption.hpp"
+#include "base/runtime_error.hpp"
 #include "studies/dispersion_file.hpp"
 #include "trim/study_reports.hpp"
 #include "trim/progress_line.hpp"
@@ -15,7 +15,7 @@ namespace ascent::dispersion {
 namespace {
 
 std::string cannot_write(const std::string& path) {
-  return "cannot write \"" + path + "\": " + std::strerror(errno != 0 ? errno : EIO);
+  return "cannot write to \"" + path + "\": " + std::strerror(errno != 0 ? errno : EIO);
 }
 
 }  // namespace
@@ -67,7 +67,7 @@ int run_dispersions_command(const DispersionsOptions& options, const trim::TrimS
     guard.claim(options.cases_file, "the cases file");
     errno = 0;
     cases_file.open(options.cases_file, std::ios::binary);
-    if (!cases_file) throw std::runtime_error(cannot_write(options.cases_file));
+    if (!cases_file) throw FileError(ErrorCode::write_error, FileUse::output, cannot_write(options.cases_file));
   }
 
   const StudySpec setup = prepare_study(settings, turn_time, std::move(set),
@@ -85,7 +85,7 @@ int run_dispersions_command(const DispersionsOptions& options, const trim::TrimS
         if (cases_file.is_open()) {
           write_case_csv_row(cases_file, result);
           cases_file.flush();
-          if (!cases_file) throw std::runtime_error(cannot_write(options.cases_file));
+          if (!cases_file) throw FileError(ErrorCode::write_error, FileUse::output, cannot_write(options.cases_file));
         }
         if (result.in_orbit()) ++in_orbit;
         cases.push_back(result);
@@ -102,7 +102,7 @@ int run_dispersions_command(const DispersionsOptions& options, const trim::TrimS
   trim::check_interrupted_after(handed, options.cases);
   if (cases_file.is_open()) {
     cases_file.close();
-    if (!cases_file) throw std::runtime_error(cannot_write(options.cases_file));
+    if (!cases_file) throw FileError(ErrorCode::write_error, FileUse::output, cannot_write(options.cases_file));
   }
   write_summary_table(out, summarize(cases), description);
   return 0;
