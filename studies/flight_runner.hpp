@@ -52,8 +52,7 @@ struct FlightOutcome {
   double recommended_maxa = 0.0;      ///< [deg] the summary's recommended maxa after this run alone
 };
 
-/// Flies one run. A thrust history that cannot be flown is thrown as the
-/// library's RuntimeError.
+/// Flies one run. A thrust history that cannot be flown throws FlightError.
 FlightOutcome fly(const FlightRequest& request);
 
 }  // namespace ascent::trim

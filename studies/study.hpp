@@ -40,9 +40,8 @@ struct StudySpec {
   trim::FlightOutcome nominal_flight;  ///< the undispersed flight at that angle
 };
 
-/// Trims the undispersed flight of `turn_time`. Throws std::runtime_error
-/// when it cannot be trimmed, and the library's RuntimeError when the thrust
-/// history cannot be flown.
+/// Trims the undispersed flight of `turn_time`. Throws FlightError when it
+/// cannot be trimmed or the thrust history cannot be flown.
 [[nodiscard]] StudySpec prepare_study(trim::TrimSettings nominal,
                                       const trim::TypedNumber& turn_time, DispersionSet dispersions,
                                       LoopMode mode);

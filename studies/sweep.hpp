@@ -24,7 +24,7 @@ class TurnTimes {
  public:
   /// from, from + step, ... up to `to` (included when a step lands on it
   /// within a millionth of a step), each as the text that would be typed.
-  /// Throws std::invalid_argument for a step that is not positive, a `to`
+  /// Throws InputError for a step that is not positive, a `to`
   /// before `from`, or more than MAX_TURN_TIMES turn times.
   static TurnTimes between(double from, double to, double step);
   /// These turn times, in this order.

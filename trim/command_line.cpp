@@ -178,7 +178,7 @@ CommandLineOutcome parse_command_line(int argc, const char* const* argv) {
     line.command = Command::sweep;
     try {
       TurnTimes::between(line.from, line.to, line.step);
-    } catch (const std::invalid_argument& fault) {
+    } catch (const InputError& fault) {
       outcome.status = 2;
       outcome.standard_error =
           std::string("ascent-trim: sweep --from, --to, --step: ") + fault.what() + "\n";
