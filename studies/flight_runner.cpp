@@ -39,7 +39,7 @@ FlightOutcome fly(const FlightRequest& request) {
   outcome.separated = result.separated();
   outcome.in_orbit = result.in_orbit();
   if (!outcome.separated) {
-    outcome.abandoned = std::string(early_end_line(result, *request.vehicle).view());
+    outcome.abandoned = std::string(early_end_reason(result, *request.vehicle).view());
     return outcome;
   }
   outcome.perigee = result.orbit.perigee;

@@ -41,7 +41,7 @@ struct FlightOutcome {
   /// Separated on an orbit whose perigee is above the surface: a perigee
   /// below it is no orbit, though the program's summary says "in Orbit!".
   bool in_orbit = false;
-  std::string abandoned;    ///< the "Error! ..." line of a run that ended early
+  std::string abandoned;    ///< why a run ended early ("" when it did not)
 
   double perigee = 0.0;               ///< [m]
   double apogee = 0.0;                ///< [m]

@@ -17,12 +17,6 @@ std::string deg(const TypedNumber& angle) {
   return angle.text + " deg";
 }
 
-/// The program's message without its "Error! " mark.
-std::string reason_of(const std::string& line) {
-  constexpr std::string_view mark = "Error! ";
-  return line.starts_with(mark) ? line.substr(mark.size()) : line;
-}
-
 /// The search over the angle for one turn time.
 class Search {
  public:
@@ -183,7 +177,7 @@ TrimResult Search::run() {
     }
     const TrimFlight& flight = fly_at(maxa);
     if (!flight.outcome.maxa_flown) {
-      finish(TrimStatus::turn_time_rejected, reason_of(flight.outcome.abandoned));
+      finish(TrimStatus::turn_time_rejected, flight.outcome.abandoned);
       break;
     }
     if (flight.outcome.in_orbit && std::abs(flight.outcome.average_altitude -
