@@ -15,10 +15,10 @@ namespace {
 
 constexpr std::string_view DECK_HEAD =
     "# Vehicle deck of ascent: the launch vehicle, its launch site, its pitch\n"
-    "# programme and the orbit aimed at. Every key is required; its unit is in\n"
-    "# brackets in its comment. What follows from these values (areas from\n"
-    "# diameters, the ullage motors' propellant, the circular speed of the\n"
-    "# target orbit) is derived by the program and not given here.\n";
+    "# programme and the orbit aimed at. Every key is required but those marked\n"
+    "# optional; its unit is in brackets in its comment. What follows from these\n"
+    "# values (areas from diameters, the ullage motors' propellant, the circular\n"
+    "# speed of the target orbit) is derived by the program and not given here.\n";
 
 /// What each table holds, for its header line.
 constexpr std::array<std::pair<std::string_view, std::string_view>, 9> GROUP_NOTES{{

@@ -42,6 +42,7 @@ FlightResult AscentFlight::fly() {
   } catch (const FlightEnded&) {
     // The result says how and when the flight ended.
   }
+  book_the_outcome();
   book_the_maxima();
   return std::move(result);
 }
@@ -53,6 +54,21 @@ void AscentFlight::book_the_flight() {
   result.orbit = {s.perigee.value(), s.apogee.value(), average.value(),
                   Real(s.apogee - average).value()};
   result.budget = upper_stage_mass_budget(vehicle, s, result.upper_stage_delta_v);
+}
+
+void AscentFlight::book_the_outcome() {
+  switch (result.end) {
+    case FlightEnd::upper_stage_separated:
+      result.outcome = separated_outcome(result.remaining_propellant, result.orbit.perigee,
+                                         vehicle.target.minimum_perigee);
+      return;
+    case FlightEnd::turn_too_long:
+      result.outcome = Outcome::turn_too_long;
+      return;
+    case FlightEnd::cannot_reach_orbit:
+      result.outcome = Outcome::cannot_reach_orbit;
+      return;
+  }
 }
 
 void AscentFlight::book_the_maxima() {

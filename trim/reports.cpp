@@ -39,31 +39,23 @@ std::string target_text(const TrimSettings& settings) {
          typed_number(settings.tolerance, 3).text + " m)";
 }
 
-// The trade table: one row per turn time.
-constexpr std::string_view TRADE_CSV_HEADER =
-    "turn time [s],maxa [deg],perigee [km],apogee [km],average altitude [km],"
-    "remaining propellant [kg],SC_M [kg],flights,result";
-
-/// The word for a trimmed flight: "infeasible" when the upper stage burns
-/// more propellant than it holds.
-std::string_view trimmed_result(const SweepRow& r) { return r.feasible() ? "trimmed" : "infeasible"; }
-
-/// Why a row is not trimmed, as its table shows it.
-std::string untrimmed_result(const SweepRow& r) {
-  return (r.status == TrimStatus::cannot_be_flown ? "cannot be flown: " : "not trimmed: ") +
-         r.message;
+/// A row's status word, with why it is not in orbit when it is not.
+std::string status_text(const SweepRow& r) {
+  const std::string word(row_status_name(r.row_status()));
+  return r.message.empty() ? word : word + ": " + r.message;
 }
 
 void write_trade_csv_row(std::ostream& out, const SweepRow& r) {
   out << r.turn_time.text << ',';
   if (r.trimmed()) {
     const FlightOutcome& f = r.flight;
-    out << r.maxa.text << ',' << fixed(f.perigee / 1000.0, 6) << ',' << fixed(f.apogee / 1000.0, 6)
-        << ',' << fixed(f.average_altitude / 1000.0, 6) << ',' << fixed(f.remaining_propellant, 1)
-        << ',' << fixed(f.SC_M, 0) << ',' << r.flights << ',' << trimmed_result(r) << '\n';
+    out << r.maxa.text << ',' << fixed(f.perigee, 3) << ',' << fixed(f.apogee, 3) << ','
+        << fixed(f.average_altitude, 3) << ',' << fixed(f.remaining_propellant, 1)
+        << ',' << fixed(f.SC_M, 0) << ',' << r.flights;
   } else {
-    out << ",,,,,," << r.flights << ',' << csv_field(untrimmed_result(r)) << '\n';
+    out << ",,,,,," << r.flights;
   }
+  out << ',' << row_status_name(r.row_status()) << ',' << csv_field(r.message) << '\n';
 }
 
 constexpr std::string_view TRADE_HEADER =
@@ -78,14 +70,21 @@ std::string trade_row(const SweepRow& r) {
            fixed(f.apogee / 1000.0, 3, 10) + fixed(f.average_altitude / 1000.0, 3, 10) +
            fixed(f.remaining_propellant, 0, 12) + fixed(f.SC_M, 0, 10) +
            right(std::to_string(r.flights), 9);
-    if (!r.feasible()) row += "  infeasible: propellant short";
-  } else {
-    row += "  " + untrimmed_result(r);
   }
+  if (!r.feasible()) row += "  " + status_text(r);
   return row;
 }
 
 }  // namespace
+
+std::string csv_header(std::span<const Column> columns) {
+  std::string line;
+  for (const Column& c : columns) {
+    if (!line.empty()) line += ',';
+    line += c.name;
+  }
+  return line;
+}
 
 std::string csv_field(std::string_view text) {
   if (text.find_first_of(",\"\r\n") == std::string_view::npos) return std::string(text);
@@ -100,15 +99,16 @@ std::string csv_field(std::string_view text) {
 void write_trim_report(std::ostream& out, const TrimResult& r, const TrimSettings& settings,
                        Format format) {
   if (format == Format::csv) {
-    out << TRADE_CSV_HEADER << '\n';
+    out << csv_header(trim_columns()) << '\n';
     write_trade_csv_row(out, sweep_row(r));
     return;
   }
   out << "Trim of turn time " << r.turn_time.text << " s to an average altitude of "
       << target_text(settings) << "\n";
   if (!r.trimmed()) {
-    out << "Not trimmed: " << r.message << "\n";
-    if (r.flight.in_orbit) {
+    out << "Not trimmed (" << row_status_name(status_of(r.status, r.flight)) << "): " << r.message
+        << "\n";
+    if (r.flight.above_surface) {
       out << "Closest flight: maxa " << r.maxa.text << " deg, average altitude "
           << fixed(r.flight.average_altitude / 1000.0, 3) << " km\n";
     }
@@ -126,15 +126,13 @@ void write_trim_report(std::ostream& out, const TrimResult& r, const TrimSetting
   line("remaining propellant", fixed(f.remaining_propellant, 0), "kg");
   line("spacecraft mass SC_M", fixed(f.SC_M, 0), "kg");
   line("flights", std::to_string(r.flights.size()), "");
-  if (!r.feasible()) {
-    out << "Infeasible: the upper stage burns " << fixed(-f.remaining_propellant, 0)
-        << " kg more propellant than it holds.\n";
-  }
+  line("outcome", std::string(outcome_name(f.outcome)), "");
+  if (!r.feasible()) out << "Not in orbit: " << r.message << ".\n";
 }
 
 void write_trade_header(std::ostream& out, const TrimSettings& settings, Format format) {
   if (format == Format::csv) {
-    out << TRADE_CSV_HEADER << '\n';
+    out << csv_header(trim_columns()) << '\n';
   } else {
     out << "Each turn time trimmed to an average altitude of " << target_text(settings) << "\n\n"
         << TRADE_HEADER;
@@ -154,7 +152,7 @@ void write_trade_footer(std::ostream& out, const std::optional<SweepRow>& best,
   if (format == Format::csv) return;
   out << "\n";
   if (!best) {
-    out << "No turn time could be trimmed to a feasible flight.\n";
+    out << "No turn time could be trimmed to a flight in orbit.\n";
     return;
   }
   out << "Largest payload: SC_M = " << fixed(best->flight.SC_M, 0) << " kg at turn time "
@@ -171,7 +169,7 @@ void write_trade_footer(std::ostream& out, const std::optional<SweepRow>& best,
 void write_event_table(std::ostream& out, const TrimResult& r,
                        const std::vector<EventRecord>& events, Format format) {
   if (format == Format::csv) {
-    out << "event,t [s],h0 [m],vi [m/s],beta [deg],theta [deg],Pq [Pa],mass [kg]\n";
+    out << csv_header(event_columns()) << '\n';
     for (const EventRecord& e : events) {
       out << csv_field(e.name) << ',' << fixed(e.t, 3) << ',' << fixed(e.h0, 1) << ','
           << fixed(e.vi, 2) << ',' << fixed(e.beta, 4) << ',' << fixed(e.theta, 4) << ','
@@ -192,19 +190,8 @@ void write_event_table(std::ostream& out, const TrimResult& r,
   }
 }
 
-const std::vector<std::string>& history_columns() {
-  static const std::vector<std::string> columns{
-      "t [s]",       "dt [s]",      "a [m/s^2]",  "vi [m/s]",    "vt [m/s]",
-      "vr [m/s]",    "h0 [m]",      "r0 [m]",     "alpha [deg]", "beta [deg]",
-      "theta [deg]", "Pq [Pa]",     "thrust [N]", "drag [N]",    "Cd [1]",
-      "mass [kg]",   "m_prop [kg]", "dV [m/s]",   "perigee [m]", "apogee [m]"};
-  return columns;
-}
-
 void write_history_csv(std::ostream& out, const std::vector<StepRecord>& steps) {
-  const std::vector<std::string>& columns = history_columns();
-  for (std::size_t i = 0; i < columns.size(); ++i) out << (i == 0 ? "" : ",") << columns[i];
-  out << '\n';
+  out << csv_header(history_columns()) << '\n';
   for (const StepRecord& s : steps) {
     const std::array<double, 20> values{
         s.t,     s.dt, s.a,      s.vi,   s.vt, s.vr,   s.h0,     s.r0, s.alpha,   s.beta,

@@ -39,12 +39,10 @@ constexpr std::string_view LOOP_NAMES[] = {"open loop: every case flies the nomi
 }  // namespace
 
 void write_case_csv_header(std::ostream& out, const DispersionSet& set) {
+  // A drawn value's column is its parameter's name, as the set has it.
   out << "case,seed";
-  for (const Dispersion& d : set.entries()) {
-    out << ',' << trim::csv_field(d.name + " [" + std::string(d.unit()) + "]");
-  }
-  out << ",maxa [deg],perigee [m],apogee [m],average altitude [m],remaining propellant [kg],"
-         "SC_M [kg],flights,status,message\n";
+  for (const Dispersion& d : set.entries()) out << ',' << trim::csv_field(d.name);
+  out << ',' << trim::csv_header(case_columns()) << '\n';
 }
 
 void write_case_csv_row(std::ostream& out, const CaseResult& r) {
@@ -57,7 +55,7 @@ void write_case_csv_row(std::ostream& out, const CaseResult& r) {
   } else {
     out << ",,,,,";
   }
-  out << ',' << r.flights << ',' << status_name(r.status) << ',' << trim::csv_field(r.message)
+  out << ',' << r.flights << ',' << row_status_name(r.status) << ',' << trim::csv_field(r.message)
       << '\n';
 }
 
@@ -76,10 +74,10 @@ void write_summary_table(std::ostream& out, const StudySummary& s, const StudyDe
 
   out << "In orbit: " << s.in_orbit << " of " << s.cases << " (" << percent(s.orbit_probability)
       << ")\n";
-  for (std::size_t i = 0; i < CASE_STATUS_COUNT; ++i) {
-    const auto status = static_cast<CaseStatus>(i);
-    if (status == CaseStatus::in_orbit || s.count(status) == 0) continue;
-    out << "  " << status_name(status) << ": " << s.count(status) << "\n";
+  for (std::size_t i = 0; i < ROW_STATUS_COUNT; ++i) {
+    const auto status = static_cast<RowStatus>(i);
+    if (status == RowStatus::in_orbit || s.count(status) == 0) continue;
+    out << "  " << row_status_name(status) << ": " << s.count(status) << "\n";
   }
 
   out << "\nOver the " << s.SC_M.count << (closed ? " trimmed" : "")
@@ -108,7 +106,7 @@ void write_summary_table(std::ostream& out, const StudySummary& s, const StudyDe
         << "  SC_M                        " << fixed(s.SC_M_met, 0, 9) << " kg  (nominal "
         << fixed(nominal.SC_M, 0, 0) << " kg)\n";
   } else {
-    out << "  none: more than 0.135 % of the cases fail, so no reserve covers them\n";
+    out << "  none: " << NO_RESERVE << "\n";
   }
 }
 

@@ -2,7 +2,7 @@
 
     import ascent
     flight = ascent.fly(20, 18, thrust="s1.dat")
-    flight.perigee, flight.history["h0 [m]"]
+    flight.perigee, flight.history["h0_m"]
     ascent.trim(20, thrust="s1.dat").maxa
     ascent.sweep(range(10, 31), thrust="s1.dat")          # a DataFrame
     cases = ascent.monte_carlo(500, turn_time=20, thrust="s1.dat", seed=7)
@@ -15,6 +15,8 @@ studies run on every core, or on a Dask cluster with client=.
 import importlib
 
 from ._ascent import (
+    COLUMNS,
+    UNITS,
     Dispersions,
     Flight,
     FlightError,
@@ -29,6 +31,8 @@ from .flights import Trim, fly, trim
 from .studies import local_workers, monte_carlo, summarize, sweep
 
 __all__ = [
+    "COLUMNS",
+    "UNITS",
     "Dispersions",
     "Flight",
     "FlightError",
