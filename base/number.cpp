@@ -51,7 +51,7 @@ int read_byte(std::FILE* in, std::string_view stream_name) {
     const int c = std::getc(in);
     if (c != EOF || !std::ferror(in)) return c;
     if (errno != EINTR) {
-      throw RuntimeError(ErrorCode::read_error, "cannot read " + std::string(stream_name));
+      throw FileError(ErrorCode::read_error, FileUse::input, "cannot read " + std::string(stream_name));
     }
     std::clearerr(in);  // a signal broke the wait: ends the program, or the wait goes on
   }

@@ -29,13 +29,13 @@ std::string named(std::string_view what, const std::filesystem::path& path) {
 
 [[noreturn]] void refuse_kind(std::string_view what, const std::filesystem::path& path,
                               mode_t mode) {
-  throw RuntimeError(ErrorCode::access_denied, named(what, path) + " is " + kind_of(mode) +
-                                                   ", not a regular file");
+  throw FileError(ErrorCode::access_denied, FileUse::input,
+                  named(what, path) + " is " + kind_of(mode) + ", not a regular file");
 }
 
 [[noreturn]] void fail_to_open(std::string_view what, const std::filesystem::path& path,
                                int error_number) {
-  throw RuntimeError(error_code_from_errno(error_number, ErrorCode::read_error),
+  throw FileError(error_code_from_errno(error_number, ErrorCode::read_error), FileUse::input,
                      "cannot open " + named(what, path) + ": " + std::strerror(error_number));
 }
 

@@ -16,7 +16,7 @@ struct FileCloser {
 using FileOwner = std::unique_ptr<std::FILE, FileCloser>;
 
 /// Opens `path`, which is `what` to the program ("the booster thrust file"),
-/// for reading. Throws RuntimeError naming both: the error number of the
+/// for reading. Throws FileError naming both: the error number of the
 /// failed open (2 missing, 3 a folder of the path missing, 5 no permission,
 /// ...), or 5 for a file that is not a regular file.
 FileOwner open_for_reading(const std::filesystem::path& path, std::string_view what);

@@ -31,11 +31,26 @@ std::string_view project_relative(std::string_view path) {
 
 }  // namespace
 
-RuntimeError::RuntimeError(ErrorCode code, const std::string& what, SourceLocation where)
+RuntimeError::RuntimeError(ErrorKind kind, ErrorCode code, const std::string& what,
+                           SourceLocation where, const void* raised_from)
     : std::runtime_error(what),
+      kind_(kind),
       code_(code),
       where_(where),
-      position_(image_offset(__builtin_return_address(0))) {}
+      position_(image_offset(raised_from)) {}
+
+InputError::InputError(ErrorCode code, const std::string& what, SourceLocation where)
+    : RuntimeError(ErrorKind::bad_input, code, what, where, __builtin_return_address(0)) {}
+
+FileError::FileError(ErrorCode code, FileUse use, const std::string& what, SourceLocation where)
+    : RuntimeError(ErrorKind::file, code, what, where, __builtin_return_address(0)), use_(use) {}
+
+FlightError::FlightError(const std::string& what, SourceLocation where)
+    : RuntimeError(ErrorKind::flight, ErrorCode::range_check, what, where,
+                   __builtin_return_address(0)) {}
+
+FlightError::FlightError(ErrorCode code, const std::string& what, SourceLocation where)
+    : RuntimeError(ErrorKind::flight, code, what, where, __builtin_return_address(0)) {}
 
 ErrorCode error_code_from_errno(int error_number, ErrorCode fallback) {
   switch (error_number) {

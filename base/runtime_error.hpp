@@ -1,9 +1,13 @@
-// Failures of the text channels and of the data the program reads.
+// The library's failures, typed by what they are about: a value given that
+// cannot be read or flown (InputError), a file that cannot be opened, read or
+// written (FileError), a flight that cannot be flown with the data given
+// (FlightError). Each program maps the kind to its exit status once; Python
+// maps it to its exception.
 //
-// A failure ends the program: `run_session` turns it into the report
+// Each failure also carries the classic DOS I/O error number that the
+// interactive program reports: `run_session` turns a failure into the report
 // "Runtime error N at $XXXXXXXXXXXXXXXX" on the standard output, followed by
-// lines that say what failed and where, and the exit status N. The numbers are
-// the classic DOS I/O error numbers.
+// lines that say what failed and where, and the exit status N.
 #pragma once
 
 #include <cstdint>
@@ -58,14 +62,24 @@ enum class ErrorCode : int {
   range_check = 201,        ///< a value that reads fine but cannot be flown
 };
 
+/// What a failure is about.
+enum class ErrorKind {
+  bad_input,  ///< a value, an answer or a file's entry that cannot be read or flown
+  file,       ///< a file that cannot be opened, read or written
+  flight,     ///< the flight cannot be flown with the vehicle and thrust history given
+};
+
+/// Whether the file of a FileError was to be read or written.
+enum class FileUse { input, output };
+
+/// The common base of the library's failures; thrown only as one of the kinds below.
 class RuntimeError : public std::runtime_error {
  public:
-  /// `position` is the program address that raised the failure, relative to
-  /// the start of the executable image, so a report points into the binary.
-  [[gnu::noinline]] RuntimeError(ErrorCode code, const std::string& what,
-                                 SourceLocation where = SourceLocation::current());
-
+  [[nodiscard]] ErrorKind kind() const { return kind_; }
+  /// The interactive program's error number, which is also its exit status.
   [[nodiscard]] int code() const { return static_cast<int>(code_); }
+  /// The program address that raised the failure, relative to the start of
+  /// the executable image, so a report points into the binary.
   [[nodiscard]] std::uintptr_t position() const { return position_; }
   [[nodiscard]] const SourceLocation& where() const { return where_; }
 
@@ -74,18 +88,54 @@ class RuntimeError : public std::runtime_error {
   void advise(std::string advice) { advice_ = std::move(advice); }
   [[nodiscard]] const std::string& advice() const { return advice_; }
 
+ protected:
+  /// `raised_from`: the return address of the kind's constructor, the place of the throw.
+  RuntimeError(ErrorKind kind, ErrorCode code, const std::string& what, SourceLocation where,
+               const void* raised_from);
+
  private:
+  ErrorKind kind_;
   ErrorCode code_;
   std::string advice_;
   SourceLocation where_;
   std::uintptr_t position_;
 };
 
+/// A value, an answer or an entry of a file that cannot be read or flown.
+class InputError : public RuntimeError {
+ public:
+  [[gnu::noinline]] InputError(ErrorCode code, const std::string& what,
+                               SourceLocation where = SourceLocation::current());
+};
+
+/// A file that cannot be opened, read or written.
+class FileError : public RuntimeError {
+ public:
+  [[gnu::noinline]] FileError(ErrorCode code, FileUse use, const std::string& what,
+                              SourceLocation where = SourceLocation::current());
+  [[nodiscard]] FileUse use() const { return use_; }
+
+ private:
+  FileUse use_;
+};
+
+/// A flight that cannot be flown with the vehicle and thrust history given: a
+/// thrust history that ends, fails or is too weak before booster separation,
+/// a step the integrator cannot take. Error 201 unless the thrust history's
+/// own failure says otherwise.
+class FlightError : public RuntimeError {
+ public:
+  [[gnu::noinline]] explicit FlightError(const std::string& what,
+                                         SourceLocation where = SourceLocation::current());
+  [[gnu::noinline]] FlightError(ErrorCode code, const std::string& what,
+                                SourceLocation where = SourceLocation::current());
+};
+
 /// The standard input came to its end where an answer was expected.
-class EndOfInput : public RuntimeError {
+class EndOfInput : public InputError {
  public:
   explicit EndOfInput(const std::string& what, SourceLocation where = SourceLocation::current())
-      : RuntimeError(ErrorCode::read_error, what, where) {}
+      : InputError(ErrorCode::read_error, what, where) {}
 };
 
 /// The error number that best describes a failed file-system call.

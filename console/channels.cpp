@@ -144,7 +144,7 @@ Real Channels::prompt_real(std::string_view prompt) {
                           std::string(NUMBER_ADVICE));
       continue;
     }
-    RuntimeError invalid(ErrorCode::invalid_numeric_format,
+    InputError invalid(ErrorCode::invalid_numeric_format,
                          "invalid number " + quoted_token(token.text) + " in the answer to \"" +
                              std::string(prompt) + "\"");
     invalid.advise(std::string(NUMBER_ADVICE));

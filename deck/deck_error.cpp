@@ -16,6 +16,6 @@ std::string located(const DeckPlace& place, const std::string& what) {
 }  // namespace
 
 DeckError::DeckError(const DeckPlace& place, const std::string& what)
-    : std::runtime_error(located(place, what)), place_(place), problem_(what) {}
+    : InputError(ErrorCode::range_check, located(place, what)), place_(place), problem_(what) {}
 
 }  // namespace ascent

@@ -2,8 +2,9 @@
 // value outside what can be flown, or values that contradict each other.
 #pragma once
 
-#include <stdexcept>
 #include <string>
+
+#include "base/runtime_error.hpp"
 
 namespace ascent {
 
@@ -16,7 +17,7 @@ struct DeckPlace {
 
 /// The message is "<file>:<line>:<column>: <what>", "<file>: <what>" when
 /// no place in the file is known, or just what when no file is (it could not be opened).
-class DeckError : public std::runtime_error {
+class DeckError : public InputError {
  public:
   DeckError(const DeckPlace& place, const std::string& what);
 

@@ -41,7 +41,7 @@ StateVector FlightDynamics::eval_derivatives(const StateVector& trial) {
     return k;
   }
   if (s.steer_mode != FLIGHT_PATH_STEERING && s.steer_mode != VERTICAL_ACCEL_LAW) {
-    throw RuntimeError(ErrorCode::range_check,
+    throw FlightError(
                        "steering mode " + std::to_string(s.steer_mode) + " does not exist");
   }
 

@@ -23,7 +23,7 @@ void FlightDynamics::run_for_time() {
   // Whole steps count t_rem down only when dt is positive and not lost in the
   // rounding of t_rem; otherwise the loop would never end.
   if (s.t_rem > s.dt && !(Real(s.t_rem - s.dt) < s.t_rem)) {
-    throw RuntimeError(ErrorCode::range_check,
+    throw FlightError(
                        describe("cannot fly %g s in steps of %g s", s.t_rem.value(), s.dt.value()));
   }
   while (s.t_rem > s.dt) {
@@ -38,13 +38,13 @@ void FlightDynamics::run_for_time() {
 void FlightDynamics::run_to_altitude() {
   FlightState& s = state;
   if (!(s.dt > 0.0L)) {
-    throw RuntimeError(ErrorCode::range_check, describe("cannot climb to %.1f m with steps of %g s",
+    throw FlightError(describe("cannot climb to %.1f m with steps of %g s",
                                                         s.h_stop.value(), s.dt.value()));
   }
   int steps = 0;
   do {
     if (steps == MAX_CLIMB_STEPS) {
-      throw RuntimeError(ErrorCode::range_check,
+      throw FlightError(
                          describe("the altitude of %.1f m was not passed by t = %.2f s",
                                   s.h_stop.value(), s.t.value()));
     }

@@ -120,15 +120,16 @@ void LoadMaxima::merge(const LoadMaxima& later) {
 FlightResult fly(const Vehicle& vehicle, const ThrustHistory& thrust, const FlightPlan& plan,
                  FlightObserver* observer) {
   if (!(plan.turn_time >= 1.0)) {
-    throw std::invalid_argument("the turn time must be at least 1 s");
+    throw InputError(ErrorCode::range_check, "the turn time must be at least 1 s");
   }
   // An infinite angle is the unlimited one; NaN is no angle at all.
   if (std::isnan(plan.maxa)) {
-    throw std::invalid_argument("the maximum angle of attack is not a number");
+    throw InputError(ErrorCode::range_check, "the maximum angle of attack is not a number");
   }
   const auto neutral_or_finite = [](double scale) { return scale >= 0.0 && std::isfinite(scale); };
   if (!neutral_or_finite(plan.aero.drag) || !neutral_or_finite(plan.aero.density)) {
-    throw std::invalid_argument("the drag and density scales must be finite and not negative");
+    throw InputError(ErrorCode::range_check,
+                     "the drag and density scales must be finite and not negative");
   }
   return AscentFlight(vehicle, thrust, plan, observer).fly();
 }

@@ -102,7 +102,7 @@ void BoosterPhase::lift_off() {
   const Real c = (s_.thrust_vac - sea_level_loss_) - (s_.m_fixed + s_.m_prop) * SURFACE_GRAVITY;
   const Real t = (std::sqrt(b * b - 4.0L * a * c) - b) / (2.0L * a);
   if (!(t > 0.0L && t <= rec_t_)) {
-    throw RuntimeError(ErrorCode::range_check,
+    throw FlightError(
                        file_text() + ", record 1: the thrust is too small for liftoff by " +
                            fixed_text(rec_t_, 2) + " s");
   }
@@ -128,7 +128,7 @@ void BoosterPhase::climb_to_pitch_over() {
   flight_.ground_ends_flight = false;
   do {
     if (rec_t_ >= v_.boosters.separation_time || s_.h0 < 0.0L) {
-      throw RuntimeError(ErrorCode::range_check,
+      throw FlightError(
                          file_text() + ": the vehicle does not climb above " +
                              fixed_text(v_.pitch_program.pitch_over_altitude, 0) +
                              " m before booster separation");
@@ -251,7 +251,7 @@ void BoosterPhase::step() {
 }
 
 void BoosterPhase::refuse_shifted_thrust_law(const std::string& what) const {
-  throw RuntimeError(ErrorCode::range_check,
+  throw FlightError(
                      file_text() + ": flown along its records, " + what +
                          " (records other than 1 s apart around the kick or the recovery shift "
                          "the thrust law in time)");
@@ -264,7 +264,7 @@ void BoosterPhase::check_propellant_lasts() const {
   const Real burned = v_.boosters.count * booster_prop_used_ +
                       v_.core.thrust / v_.core.exhaust_velocity * rec_t_;
   if (!(burned < v_.pad_propellant())) {
-    throw RuntimeError(ErrorCode::range_check,
+    throw FlightError(
                        file_text() + ", record " + std::to_string(records_read_) + ": by " +
                            fixed_text(rec_t_, 2) + " s the vehicle would burn " +
                            fixed_text(burned, 0) + " kg of propellant, more than the " +

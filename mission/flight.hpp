@@ -36,10 +36,10 @@ struct FlightPlan {
 
 /// Flies one flight. A flight that ends early for a reason of the plan or
 /// the vehicle comes back with its end (FlightResult::end); a thrust history
-/// that cannot be flown throws RuntimeError (201, or the error that stopped
+/// that cannot be flown throws FlightError (201, or the error that stopped
 /// its reading); a turn time below 1 s or not a number, a maximum angle of
 /// attack that is not a number, or an air-model scale below 0 or not
-/// finite, throws std::invalid_argument.
+/// finite, throws InputError.
 [[nodiscard]] FlightResult fly(const Vehicle& vehicle, const ThrustHistory& thrust,
                                const FlightPlan& plan, FlightObserver* observer = nullptr);
 

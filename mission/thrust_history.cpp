@@ -96,7 +96,7 @@ ThrustHistory ThrustHistory::from_records(const std::vector<ThrustRecord>& recor
   history.name_ = std::move(name);
   for (const ThrustRecord& record : records) {
     if (std::string fault = record_fault(record, history.records_); !fault.empty()) {
-      throw RuntimeError(ErrorCode::range_check, "the booster thrust history \"" +
+      throw FlightError("the booster thrust history \"" +
                                                      history.name_ + "\", " +
                                                      record_text(history.records_.size() + 1) +
                                                      ": " + fault);
@@ -111,7 +111,7 @@ ThrustHistory ThrustHistory::from_records(const std::vector<ThrustRecord>& recor
 
 ThrustHistory ThrustHistory::scaled(double factor) const {
   if (!(factor > 0.0) || !std::isfinite(factor)) {
-    throw std::invalid_argument("a thrust scale factor must be a positive number");
+    throw InputError(ErrorCode::range_check, "a thrust scale factor must be a positive number");
   }
   ThrustHistory copy = *this;
   for (ThrustRecord& record : copy.records_) record.thrust = record.thrust * Extended{factor};
@@ -126,7 +126,7 @@ ThrustHistory ThrustHistory::ending(ErrorCode code, std::string message) const {
 }
 
 const ThrustRecord& ThrustHistory::record(std::size_t index) const {
-  if (index >= records_.size()) throw RuntimeError(stop_code_, stop_message_);
+  if (index >= records_.size()) throw FlightError(stop_code_, stop_message_);
   return records_[index];
 }
 

@@ -37,7 +37,7 @@ struct ThrustRecord {
 
 class ThrustHistory {
  public:
-  /// Reads the booster thrust file at `path`. Throws RuntimeError when it
+  /// Reads the booster thrust file at `path`. Throws FileError when it
   /// cannot be opened (2 when missing, 5 for a folder or no permission).
   static ThrustHistory read(const std::filesystem::path& path);
   /// A history from records in memory, checked as a file's records are.
@@ -48,7 +48,7 @@ class ThrustHistory {
   [[nodiscard]] ThrustHistory scaled(double factor) const;
 
   /// Record `index` (0 for the first). Past the last good record, throws the
-  /// RuntimeError that stopped the reading: 100 when the file ended, 106 for
+  /// FlightError of what stopped the reading: 100 when the file ended, 106 for
   /// a malformed number, 201 for a time that does not follow the one before
   /// or lies more than MAX_RECORD_INTERVAL after it, or a negative thrust.
   [[nodiscard]] const ThrustRecord& record(std::size_t index) const;

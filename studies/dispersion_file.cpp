@@ -113,7 +113,7 @@ void SetReader::read_parameter(const std::string& name, const toml::key& key,
   const Distribution d = distribution(name, *table);
   try {
     set_.add(name, d);
-  } catch (const std::invalid_argument& refused) {
+  } catch (const InputError& refused) {
     fail(key.source(), refused.what());
   }
 }
@@ -200,7 +200,7 @@ DispersionSet read_dispersion_file(const std::filesystem::path& path) {
   std::string text(MAX_DECK_SIZE + 1, '\0');
   const std::size_t got = std::fread(text.data(), 1, text.size(), file.get());
   if (std::ferror(file.get()) != 0) {
-    throw DispersionFileError(path.string() + ": cannot be read");
+    throw FileError(ErrorCode::read_error, FileUse::input, path.string() + ": cannot be read");
   }
   if (got > MAX_DECK_SIZE) {
     throw DispersionFileError(path.string() + ": larger than " + std::to_string(MAX_DECK_SIZE) +

@@ -11,19 +11,21 @@
 #pragma once
 
 #include <filesystem>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "base/runtime_error.hpp"
 #include "studies/dispersion_set.hpp"
 
 namespace ascent::dispersion {
 
 /// A dispersion set that cannot be read; what() is "source:line:column: why".
-class DispersionFileError : public std::runtime_error {
+class DispersionFileError : public InputError {
  public:
-  using std::runtime_error::runtime_error;
+  explicit DispersionFileError(const std::string& what,
+                               SourceLocation where = SourceLocation::current())
+      : InputError(ErrorCode::range_check, what, where) {}
 };
 
 /// The keys of a parameter's table, one of which gives its distribution.
@@ -38,8 +40,8 @@ inline constexpr std::string_view UNIFORM_RELATIVE_KEY = "uniform_relative";
 /// bounds in the wrong order, a count, or a parameter without a distribution.
 [[nodiscard]] DispersionSet parse_dispersion_set(std::string_view text, std::string_view source);
 
-/// Reads the set in the file at `path`. Throws the library's RuntimeError
-/// when it cannot be opened, DispersionFileError when it cannot be read.
+/// Reads the set in the file at `path`. Throws FileError when it cannot be
+/// opened or read, DispersionFileError (an InputError) when its text is wrong.
 [[nodiscard]] DispersionSet read_dispersion_file(const std::filesystem::path& path);
 
 /// The default set, data/dispersions.toml as it was built in.

@@ -73,19 +73,19 @@ void DispersionSet::add(std::string_view name, const Distribution& distribution)
   } else {
     entry.field = find_vehicle_field(name);
     if (entry.field == nullptr) {
-      throw std::invalid_argument("\"" + entry.name +
+      throw InputError(ErrorCode::range_check, "\"" + entry.name +
                                   "\" is neither a vehicle field nor a scale factor");
     }
     if (entry.field->whole) {
-      throw std::invalid_argument(entry.name + " is a count: it cannot be dispersed");
+      throw InputError(ErrorCode::range_check, entry.name + " is a count: it cannot be dispersed");
     }
   }
   if (std::any_of(entries_.begin(), entries_.end(),
                   [&](const Dispersion& e) { return e.name == name; })) {
-    throw std::invalid_argument(entry.name + " is dispersed twice");
+    throw InputError(ErrorCode::range_check, entry.name + " is dispersed twice");
   }
   if (const std::string fault = distribution_fault(distribution); !fault.empty()) {
-    throw std::invalid_argument(entry.name + ": " + fault);
+    throw InputError(ErrorCode::range_check, entry.name + ": " + fault);
   }
   entries_.push_back(std::move(entry));
 }

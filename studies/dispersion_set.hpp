@@ -64,7 +64,7 @@ struct Dispersion {
 
 class DispersionSet {
  public:
-  /// Adds the parameter named `name`. Throws std::invalid_argument for a name
+  /// Adds the parameter named `name`. Throws InputError for a name
   /// that is neither a field nor a scale factor, a count (a whole number
   /// cannot be dispersed), a name already in the set, or a distribution
   /// whose sigma is negative, whose bounds are out of order or not finite.

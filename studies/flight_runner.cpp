@@ -65,7 +65,7 @@ FlightOutcome fly(const FlightRequest& request) {
   outcome.separated = result.separated();
   outcome.above_surface = outcome.separated && result.orbit.perigee > 0.0;
   if (!outcome.separated) {
-    outcome.message = std::string(early_end_line(result, *request.vehicle).view());
+    outcome.message = std::string(early_end_reason(result, *request.vehicle).view());
     return outcome;
   }
   outcome.perigee = result.orbit.perigee;

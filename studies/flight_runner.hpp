@@ -42,8 +42,8 @@ struct FlightOutcome {
   /// Separated with its perigee above the surface: an orbit whose altitude
   /// the trim can measure, whatever its outcome.
   bool above_surface = false;
-  /// Why the flight is not in orbit, in words ("" when it is): the "Error! ..."
-  /// line of a run that ended early, else what its orbit or budget lacks.
+  /// Why the flight is not in orbit, in words ("" when it is): why a run
+  /// ended early, else what its orbit or budget lacks.
   std::string message;
 
   double perigee = 0.0;               ///< [m]
@@ -57,8 +57,7 @@ struct FlightOutcome {
   [[nodiscard]] bool in_orbit() const { return outcome == Outcome::in_orbit; }
 };
 
-/// Flies one run. A thrust history that cannot be flown is thrown as the
-/// library's RuntimeError.
+/// Flies one run. A thrust history that cannot be flown throws FlightError.
 FlightOutcome fly(const FlightRequest& request);
 
 }  // namespace ascent::trim

@@ -59,7 +59,7 @@ StudySpec prepare_study(trim::TrimSettings nominal, const trim::TypedNumber& tur
   setup.mode = mode;
   const trim::TrimResult trim = trim::trim_turn_time(setup.nominal, turn_time);
   if (!trim.trimmed()) {
-    throw std::runtime_error("the nominal flight of turn time " + turn_time.text +
+    throw FlightError("the nominal flight of turn time " + turn_time.text +
                              " s cannot be trimmed: " + trim.message);
   }
   setup.nominal_maxa = trim.maxa;

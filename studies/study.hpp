@@ -40,9 +40,8 @@ struct StudySpec {
   trim::FlightOutcome nominal_flight;  ///< the undispersed flight at that angle
 };
 
-/// Trims the undispersed flight of `turn_time`. Throws std::runtime_error
-/// when it cannot be trimmed, and the library's RuntimeError when the thrust
-/// history cannot be flown.
+/// Trims the undispersed flight of `turn_time`. Throws FlightError when it
+/// cannot be trimmed or the thrust history cannot be flown.
 [[nodiscard]] StudySpec prepare_study(trim::TrimSettings nominal,
                                       const trim::TypedNumber& turn_time, DispersionSet dispersions,
                                       LoopMode mode);
@@ -76,15 +75,19 @@ struct CaseResult {
 
 /// Called with each case, in case order, one call at a time.
 using CaseSink = std::function<void(const CaseResult&)>;
-/// Reports `done` of `total` cases; called one call at a time.
+/// Reports `done` of `total` cases handed on; called after each case.
 using StudyProgress = std::function<void(std::size_t done, std::size_t total)>;
 
 /// Flies cases 0 .. count-1 on `threads` threads (0: one per core) and hands
-/// each to `sink` in case order as soon as it and every case before it are
-/// done. Threads run at most a few cases ahead of the sink, so the memory
-/// stays bounded whatever the count. An exception from the sink or the
+/// each to `sink`, on the calling thread, in case order as soon as it and
+/// every case before it are done. Threads run at most a few cases ahead of
+/// the sink, so the memory stays bounded whatever the count. `stop`, asked
+/// on the calling thread between cases and at least every STOP_POLL
+/// (studies/ordered_pool.hpp), ends the study early. Returns the number of
+/// cases handed on (count unless stopped). An exception from the sink or the
 /// progress stops the study and is thrown here.
-void run_study(const StudySpec& setup, std::uint64_t seed, std::size_t count, unsigned threads,
-               const CaseSink& sink, const StudyProgress& progress = {});
+std::size_t run_study(const StudySpec& setup, std::uint64_t seed, std::size_t count,
+                      unsigned threads, const CaseSink& sink, const StudyProgress& progress = {},
+                      const std::function<bool()>& stop = {});
 
 }  // namespace ascent::dispersion

@@ -24,7 +24,7 @@ class TurnTimes {
  public:
   /// from, from + step, ... up to `to` (included when a step lands on it
   /// within a millionth of a step), each as the text that would be typed.
-  /// Throws std::invalid_argument for a step that is not positive, a `to`
+  /// Throws InputError for a step that is not positive, a `to`
   /// before `from`, or more than MAX_TURN_TIMES turn times.
   static TurnTimes between(double from, double to, double step);
   /// These turn times, in this order.
@@ -66,8 +66,10 @@ using SweepSink = std::function<void(const SweepRow&)>;
 /// each row to `sink` once it and every row before it are done. A turn time
 /// whose flights cannot be flown (a thrust history that fails there) gets a
 /// row that says why, and the sweep goes on. `stop`, asked on the calling
-/// thread between rows and flights, ends the sweep early: the rows not yet
-/// handed on are dropped. Returns the number of rows handed on. An exception
+/// thread between rows and at least every STOP_POLL (studies/ordered_pool.hpp),
+/// ends the sweep early: the trims under way end at their next flight and the
+/// rows not yet handed on are dropped. Returns the number of rows handed on
+/// (fewer than the turn times only when stopped). An exception
 /// from `sink` ends the sweep and is thrown here once the threads have stopped.
 std::size_t sweep(const TrimSettings& settings, const TurnTimes& turn_times, const SweepSink& sink,
                   unsigned threads = 0, const std::function<bool()>& stop = {});

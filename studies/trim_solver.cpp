@@ -17,12 +17,6 @@ std::string deg(const TypedNumber& angle) {
   return angle.text + " deg";
 }
 
-/// The program's message without its "Error! " mark.
-std::string reason_of(const std::string& line) {
-  constexpr std::string_view mark = "Error! ";
-  return line.starts_with(mark) ? line.substr(mark.size()) : line;
-}
-
 /// The search over the angle for one turn time.
 class Search {
  public:
@@ -185,7 +179,7 @@ TrimResult Search::run() {
     }
     const TrimFlight& flight = fly_at(maxa);
     if (!flight.outcome.maxa_flown) {
-      finish(TrimStatus::turn_time_rejected, reason_of(flight.outcome.message));
+      finish(TrimStatus::turn_time_rejected, flight.outcome.message);
       break;
     }
     if (flight.outcome.above_surface && std::abs(flight.outcome.average_altitude -

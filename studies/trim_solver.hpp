@@ -71,8 +71,8 @@ struct TrimResult {
 /// Called after each flight of a search.
 using TrimProgress = std::function<void(const TrimFlight&)>;
 
-/// Searches the angle for `turn_time`. Throws the library's RuntimeError
-/// when the thrust history cannot be flown.
+/// Searches the angle for `turn_time`. Throws FlightError when the thrust
+/// history cannot be flown.
 TrimResult trim_turn_time(const TrimSettings& settings, const TypedNumber& turn_time,
                           const TrimProgress& progress = {});
 

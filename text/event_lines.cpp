@@ -84,18 +84,18 @@ void write_event_lines(TextChannel& out, const FlightEvent& event, const FlightS
   }
 }
 
-Line early_end_line(const FlightResult& result, const Vehicle& vehicle) {
+Line early_end_reason(const FlightResult& result, const Vehicle& vehicle) {
   Line line;
   switch (result.end) {
     case FlightEnd::turn_too_long:
-      line.text("Error! Turn time too long: the recovery would end at ")
+      line.text("Turn time too long: the recovery would end at ")
           .fixed(result.recovery_end, 1, 2)
           .text(" s, after booster separation at ")
           .fixed(vehicle.boosters.separation_time, 1, 1)
           .text(" s.");
       break;
     case FlightEnd::cannot_reach_orbit:
-      line.text("Error! Upper stage cannot reach orbit speed: ")
+      line.text("Upper stage cannot reach orbit speed: ")
           .text(orbit_failure_words(result.failure))
           .text(" at t = ")
           .fixed(result.failure_time, 1, 2)
@@ -105,6 +105,11 @@ Line early_end_line(const FlightResult& result, const Vehicle& vehicle) {
       break;
   }
   return line;
+}
+
+Line early_end_line(const FlightResult& result, const Vehicle& vehicle) {
+  const Line reason = early_end_reason(result, vehicle);
+  return reason.view().empty() ? reason : Line{}.text("Error! ").text(reason.view());
 }
 
 }  // namespace ascent

@@ -18,6 +18,10 @@ namespace ascent {
 /// pad and at liftoff, otherwise the event's line (two at upper-stage separation).
 void write_event_lines(TextChannel& out, const FlightEvent& event, const FlightState& state);
 
+/// Why a flight ended before upper-stage separation, in the words of its
+/// "Error! ..." line without the mark; empty for a flight flown to the end.
+[[nodiscard]] Line early_end_reason(const FlightResult& result, const Vehicle& vehicle);
+
 /// The "Error! ..." line of a flight that ended before upper-stage
 /// separation; empty for a flight flown to the end.
 [[nodiscard]] Line early_end_line(const FlightResult& result, const Vehicle& vehicle);

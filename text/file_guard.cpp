@@ -31,7 +31,7 @@ std::string described(const GuardedFile& file) {
 }  // namespace
 
 FileRefused::FileRefused(const std::string& message, GuardedFile reached, SourceLocation where)
-    : RuntimeError(ErrorCode::access_denied, message + ": it is " + described(reached), where),
+    : InputError(ErrorCode::access_denied, message + ": it is " + described(reached), where),
       reached_(std::move(reached)) {}
 
 std::optional<FileGuard::Identity> FileGuard::identity_of(const fs::path& path) {

@@ -26,7 +26,7 @@ struct GuardedFile {
 };
 
 /// A writer's path, or a file to be read, reaches a guarded file. Error 5.
-class FileRefused : public RuntimeError {
+class FileRefused : public InputError {
  public:
   FileRefused(const std::string& message, GuardedFile reached,
               SourceLocation where = SourceLocation::current());

@@ -25,7 +25,7 @@ FolderLock FolderLock::acquire(const std::filesystem::path& folder) {
   std::error_code ignored;
   std::filesystem::path shown = std::filesystem::absolute(folder, ignored).lexically_normal();
   if (!shown.has_filename()) shown = shown.parent_path();  // "/work/." reads "/work/"
-  throw RuntimeError(ErrorCode::access_denied,
+  throw FileError(ErrorCode::access_denied, FileUse::output,
                      "the folder \"" + shown.string() +
                          "\" is in use by another session, which writes its plot files and "
                          "constants file there: run this one in another folder, or after it");

@@ -13,7 +13,7 @@ namespace ascent {
 class FolderLock {
  public:
   FolderLock() = default;
-  /// Locks `folder` for the caller. Throws RuntimeError 5 (access denied)
+  /// Locks `folder` for the caller. Throws FileError 5 (access denied)
   /// when another session holds it. A folder that cannot be opened, or a
   /// file system that cannot lock (some network file systems), gives an
   /// unheld lock: the writers then meet or ignore the folder as before.

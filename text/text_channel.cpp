@@ -27,7 +27,7 @@ constexpr std::size_t BUFFER_SIZE = 65536;
   const ErrorCode code = error_number == ENOENT
                              ? ErrorCode::path_not_found
                              : error_code_from_errno(error_number, ErrorCode::write_error);
-  throw RuntimeError(code,
+  throw FileError(code, FileUse::output,
                      "cannot create \"" + path.string() + "\": " + std::strerror(error_number));
 }
 
@@ -120,7 +120,7 @@ TextChannel::~TextChannel() {
 }
 
 void TextChannel::fail(const char* action, int error_number) const {
-  throw RuntimeError(ErrorCode::write_error, std::string("cannot ") + action + " \"" + name_ +
+  throw FileError(ErrorCode::write_error, FileUse::output, std::string("cannot ") + action + " \"" + name_ +
                                                  "\": " + std::strerror(error_number));
 }
 

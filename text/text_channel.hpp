@@ -1,5 +1,5 @@
 // A text channel: an output stream whose every operation is checked at once.
-// Lines end with CR LF. A failure raises RuntimeError with the DOS error
+// Lines end with CR LF. A failure raises FileError with the DOS error
 // number that fits it (101 for a failed write, flush or close).
 //
 // A channel hands the system whole lines: it keeps the text in a buffer of

@@ -11,6 +11,7 @@
 #include <iostream>
 #include <sstream>
 #include <string>
+#include <system_error>
 
 #include "base/interruption.hpp"
 #include "base/runtime_error.hpp"
@@ -33,8 +34,25 @@ using namespace ascent::trim;
 using ascent::ChannelStream;
 using ascent::TextChannel;
 
-/// Exit status when an output cannot be written, as ascent's write error.
-constexpr int WRITE_FAILED = 101;
+/// Exit statuses other than 0 and 128 + a signal's number, as --help lists them.
+constexpr int NOT_FEASIBLE = 1;    ///< a trim, sweep or study found no feasible flight
+constexpr int BAD_INPUT = 2;       ///< a value, file or combination given cannot be used
+constexpr int WRITE_FAILED = 101;  ///< an output cannot be written (ascent's write error)
+
+/// The exit status of a failure of the library, by its kind.
+int exit_status(const ascent::RuntimeError& failure) {
+  switch (failure.kind()) {
+    case ascent::ErrorKind::bad_input:
+      return BAD_INPUT;
+    case ascent::ErrorKind::file:
+      return dynamic_cast<const ascent::FileError&>(failure).use() == ascent::FileUse::output
+                 ? WRITE_FAILED
+                 : BAD_INPUT;
+    case ascent::ErrorKind::flight:
+      break;
+  }
+  return NOT_FEASIBLE;
+}
 
 TrimResult trim_with_progress(const TrimSettings& settings, const TypedNumber& turn_time) {
   ProgressLine progress;
@@ -103,7 +121,7 @@ int run_sweep(const CommandLine& line, std::ostream& out) {
   std::vector<SweepRow> rows;  // kept for the report only
   write_trade_header(out, line.settings, line.format);
   out.flush();
-  sweep(
+  const std::size_t handed = sweep(
       line.settings, times,
       [&](const SweepRow& row) {
         progress.clear();
@@ -117,13 +135,14 @@ int run_sweep(const CommandLine& line, std::ostream& out) {
       },
       line.jobs, [] { return ascent::pending_interruption() != 0; });
   progress.clear();
-  ascent::check_interruption();  // the rows so far are out; the last line is not written
+  // The rows so far are out; the footer is not written.
+  check_interrupted_after(handed, times.size());
   write_trade_footer(out, largest.best(), times.size(), line.format);
   if (!line.report_file.empty()) {
     write_sweep_report(line.report_file, report_facts(line), rows,
                        trade_table(line, rows, largest.best(), times.size()));
   }
-  return flights_failed || !largest.best() ? 1 : 0;
+  return flights_failed || !largest.best() ? NOT_FEASIBLE : 0;
 }
 
 /// The work of the command; what it writes for the standard output goes to `out`.
@@ -140,7 +159,11 @@ int run(CommandLine& line, std::ostream& out) {
   if (!line.history_file.empty()) guard.claim(line.history_file, "the history file");
   if (!line.report_file.empty()) guard.claim(line.report_file, "the report");
   if (!line.run_files.empty()) {
-    std::filesystem::create_directories(line.run_files);
+    if (std::error_code failed; !std::filesystem::create_directories(line.run_files, failed) && failed) {
+      throw ascent::FileError(ascent::ErrorCode::write_error, ascent::FileUse::output,
+                              "cannot create the folder \"" + line.run_files + "\": " +
+                                  failed.message());
+    }
     try {
       // Another session in the folder is told now, not after the trim.
       ascent::FolderLock::acquire(line.run_files);
@@ -159,7 +182,7 @@ int run(CommandLine& line, std::ostream& out) {
   const TrimResult result = trim_with_progress(settings, line.turn_time);
   if (line.command == Command::trim) {
     write_trim_report(out, result, settings, line.format);
-    if (!result.feasible()) return 1;
+    if (!result.feasible()) return NOT_FEASIBLE;
     if (!line.run_files.empty()) {
       out.flush();
       const int status =
@@ -176,7 +199,7 @@ int run(CommandLine& line, std::ostream& out) {
 
   if (!result.trimmed()) {
     report_not_trimmed(result);
-    return 1;
+    return NOT_FEASIBLE;
   }
   if (line.command == Command::events) {
     write_event_table(out, result, record_trimmed_flight(settings, result, false).events(),
@@ -209,7 +232,7 @@ int main(int argc, char** argv) {
   if (!std::filesystem::is_regular_file(line.thrust_file)) {
     std::cerr << "ascent-trim: there is no booster thrust file \"" << line.thrust_file
               << "\" (name one with --thrust-file)\n";
-    return 1;
+    return BAD_INPUT;
   }
   // Every line for the standard output goes out whole, and a write that
   // fails (a full disk, a closed descriptor) is a failure of the program.
@@ -222,26 +245,22 @@ int main(int argc, char** argv) {
     // The descriptor too: a file system that reports a failed write only at
     // the close (NFS) is heard. Nothing writes to the standard output after.
     if (::close(STDOUT_FILENO) != 0) {
-      throw ascent::RuntimeError(ascent::ErrorCode::write_error,
+      throw ascent::FileError(ascent::ErrorCode::write_error, ascent::FileUse::output,
                                  std::string("cannot close \"standard output\": ") +
                                      std::strerror(errno));
     }
-  } catch (const ascent::DeckError& unflyable) {
-    standard_output.abandon();
-    std::cerr << "ascent-trim: " << unflyable.what() << "\n";
-    status = 2;
   } catch (const ascent::Interrupted& interruption) {
     standard_output.abandon();
     status = 128 + interruption.signal();
   } catch (const ascent::RuntimeError& failure) {
     standard_output.abandon();
     std::cerr << "ascent-trim: " << failure.what() << "\n";
-    const bool write_failed = failure.code() == static_cast<int>(ascent::ErrorCode::write_error);
-    status = write_failed ? WRITE_FAILED : 1;
+    status = exit_status(failure);
   } catch (const std::exception& failure) {
+    // Outside the library's failures (memory, say): no result.
     standard_output.abandon();
     std::cerr << "ascent-trim: " << failure.what() << "\n";
-    status = 1;
+    status = NOT_FEASIBLE;
   }
   // Ended by a signal as the shell expects, once the lines written are whole.
   ascent::end_if_interrupted();

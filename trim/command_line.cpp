@@ -46,11 +46,12 @@ CommandLineOutcome parse_command_line(int argc, const char* const* argv) {
       "  ascent-trim sweep --from 10 --to 30 --csv > sweep.csv\n"
       "  ascent-trim dispersions -n 1000 --seed 1 -t 20 -o cases.csv\n"
       "  ascent-trim --vehicle vehicle.toml trim -t 20 --target-altitude 300000\n"
-      "Exit status: 0; 1 when a trim fails or a flight cannot be flown; 2 for a bad command "
-      "line or a vehicle deck that cannot be flown; 101 when the output cannot be written; with "
-      "--run-files, ascent's error number "
-      "when those files cannot be written (5: another session uses the folder); 128 + N "
-      "after signal N.");
+      "Exit status: 0; 1 when no feasible result is found (a trim fails, a flight cannot be "
+      "flown); 2 for bad input (a command line, thrust file, vehicle deck or dispersion set that "
+      "cannot be used, or an output that is a file read); 101 when an output cannot be written "
+      "(a full disk); with --run-files, ascent's error number when those files cannot be "
+      "written (5: another session uses the folder); 128 + N after signal N (a sweep or a "
+      "study keeps its whole rows and says how many cases ran).");
 
   bool csv = false;
   app.add_option("-f,--thrust-file", line.thrust_file, "Booster thrust file")
@@ -158,7 +159,7 @@ CommandLineOutcome parse_command_line(int argc, const char* const* argv) {
     line.command = Command::sweep;
     try {
       TurnTimes::between(line.from, line.to, line.step);
-    } catch (const std::invalid_argument& fault) {
+    } catch (const InputError& fault) {
       outcome.status = 2;
       outcome.standard_error =
           std::string("ascent-trim: sweep --from, --to, --step: ") + fault.what() + "\n";

@@ -2,6 +2,8 @@
 
 #include <sstream>
 
+#include "base/interruption.hpp"
+#include "base/runtime_error.hpp"
 #include "studies/dispersion_file.hpp"
 #include "studies/study_summary.hpp"
 #include "text/text_channel.hpp"
@@ -90,7 +92,7 @@ int run_dispersions_command(const DispersionsOptions& options, const trim::TrimS
   std::vector<CaseResult> cases;
   std::size_t in_orbit = 0;
   trim::ProgressLine progress;
-  run_study(
+  const std::size_t handed = run_study(
       setup, options.seed, options.cases, options.jobs,
       [&](const CaseResult& result) {
         if (cases_file.is_open()) {
@@ -105,9 +107,13 @@ int run_dispersions_command(const DispersionsOptions& options, const trim::TrimS
       [&](std::size_t done, std::size_t total) {
         progress.show("dispersions: " + std::to_string(done) + " of " + std::to_string(total) +
                       " cases flown, " + std::to_string(in_orbit) + " in orbit in case order");
-      });
+      },
+      [] { return pending_interruption() != 0; });
   progress.clear();
+  // The cases file holds the whole rows so far, also after a signal; a
+  // study cut short has no summary.
   if (cases_file.is_open()) cases_file.close();
+  trim::check_interrupted_after(handed, options.cases);
   const StudySummary study_summary = summary.finish();
   write_summary_table(out, study_summary, description);
   if (!report_file.empty()) {

@@ -4,6 +4,8 @@
 
 #include <cstdio>
 
+#include "base/interruption.hpp"
+
 namespace ascent::trim {
 
 ProgressLine::ProgressLine() : enabled_(isatty(fileno(stderr)) != 0), start_(Clock::now()) {}
@@ -24,6 +26,12 @@ void ProgressLine::clear() {
   std::fputs("\r\x1b[K", stderr);
   std::fflush(stderr);
   shown_ = false;
+}
+
+void check_interrupted_after(std::size_t done, std::size_t total) {
+  if (pending_interruption() == 0) return;
+  std::fprintf(stderr, "ascent-trim: interrupted after %zu of %zu cases\n", done, total);
+  check_interruption();
 }
 
 }  // namespace ascent::trim

@@ -1,8 +1,9 @@
 // A line on the standard error that says how far long work is: a trim, a
-// sweep, a dispersion study.
+// sweep, a dispersion study; and how far it got when a signal ended it.
 #pragma once
 
 #include <chrono>
+#include <cstddef>
 #include <string>
 
 namespace ascent::trim {
@@ -27,5 +28,10 @@ class ProgressLine {
   Clock::time_point start_;
   Clock::time_point last_;
 };
+
+/// When a signal ended a sweep or a study after `done` of `total` cases,
+/// says "interrupted after N of M cases" on the standard error and throws
+/// Interrupted, so the program ends by the signal; otherwise returns.
+void check_interrupted_after(std::size_t done, std::size_t total);
 
 }  // namespace ascent::trim

@@ -3,8 +3,7 @@ Carlo dispersion study. Without a client they run on every local core; with
 a dask.distributed Client their work goes to the cluster's workers in
 chunks. Each row is computed by the same function whatever the chunk it
 falls in, so the results are the same row for row and bit for bit however
-the work is spread."""
-import concurrent.futures
+the work is spread. Ctrl-C stops a study within a second: KeyboardInterrupt."""
 import contextlib
 import importlib.util
 import os
@@ -79,21 +78,17 @@ def check_workers(client, timeout=WORKER_WAIT):
 
 def on_cluster(client, function, items, chunks, **shared):
     """`function(chunk, **shared)` for each chunk of `items` on the client's
-    workers, the DataFrames put back together in order."""
+    workers, the DataFrames put back together in order. Ctrl-C while waiting
+    cancels the chunks not yet done and raises KeyboardInterrupt at once."""
     if chunks is None:
         chunks = 4 * sum(client.nthreads().values())
     futures = client.map(function, chunked(items, chunks), **shared, pure=False)
-    return pd.concat(client.gather(futures), ignore_index=True)
-
-
-def on_local_threads(function, items, chunks, **shared):
-    """`function(chunk, **shared)` for each chunk of `items` on a thread per
-    core (the flights release the GIL), the DataFrames put back together in order."""
-    threads = os.cpu_count() or 1
-    with concurrent.futures.ThreadPoolExecutor(threads) as pool:
-        parts = pool.map(lambda chunk: function(chunk, **shared),
-                         chunked(items, chunks or 4 * threads))
-        return pd.concat(list(parts), ignore_index=True)
+    try:
+        parts = client.gather(futures)
+    except KeyboardInterrupt:
+        client.cancel(futures)
+        raise
+    return pd.concat(parts, ignore_index=True)
 
 
 def sweep(turn_times, thrust, vehicle=None, client=None, target_altitude=None, tolerance=10.0,
@@ -131,9 +126,9 @@ def dispersion_set(dispersions):
     raise TypeError(f"dispersions must be Dispersions or a path, not {type(dispersions).__name__}")
 
 
-def case_rows(ks, study, seed):
-    """The rows of cases `ks` of a prepared study."""
-    return pd.DataFrame(study.fly_cases(seed, list(ks)))
+def case_rows(ks, study, seed, threads=1):
+    """The rows of cases `ks` of a prepared study, flown on `threads` threads (0: every core)."""
+    return pd.DataFrame(study.fly_cases(seed, list(ks), threads))
 
 
 def monte_carlo(n, seed=1, dispersions=None, turn_time=None, thrust=None, vehicle=None,
@@ -166,7 +161,7 @@ def monte_carlo(n, seed=1, dispersions=None, turn_time=None, thrust=None, vehicl
                                   dispersion_set(dispersions), bool(closed_loop), tolerance)
     ks = list(range(n))
     if client is None:
-        cases = on_local_threads(case_rows, ks, chunks, study=study, seed=seed)
+        cases = case_rows(ks, study, seed, threads=0)
     else:
         # Each worker unpickles the study once, trimming its nominal flight again.
         check_workers(client)

@@ -7,9 +7,10 @@
 namespace ascent::python {
 
 /// FlightError, and the translation of the library's failures into Python's
-/// exceptions: a missing file is FileNotFoundError, a thrust history that
-/// cannot be flown FlightError (a RuntimeError), a vehicle deck or a
-/// dispersion set that cannot be read ValueError (with its file, line and column).
+/// exceptions by their kind: bad input is ValueError (a vehicle deck or a
+/// dispersion set with its file, line and column), a file that cannot be
+/// opened, read or written an OSError (FileNotFoundError when missing,
+/// PermissionError), a flight that cannot be flown FlightError (a RuntimeError).
 void bind_errors(pybind11::module_& m);
 void bind_vehicle(pybind11::module_& m);
 void bind_thrust(pybind11::module_& m);

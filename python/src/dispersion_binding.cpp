@@ -15,6 +15,8 @@
 #include "bindings.hpp"
 #include "studies/columns.hpp"
 #include "number_text.hpp"
+#include "python_signals.hpp"
+#include "studies/ordered_pool.hpp"
 #include "studies/dispersion_file.hpp"
 #include "studies/study.hpp"
 #include "studies/study_summary.hpp"
@@ -99,13 +101,22 @@ Study study_from(const py::tuple& state) {
 }
 
 /// The cases `ks`, a column per quantity; a quantity a case does not have is NaN.
-py::dict fly_cases(const Study& study, std::uint64_t seed, const std::vector<std::size_t>& ks) {
+/// Flown on `threads` threads (0: one per core); Ctrl-C stops them.
+py::dict fly_cases(const Study& study, std::uint64_t seed, const std::vector<std::size_t>& ks,
+                   unsigned threads) {
   std::vector<CaseResult> cases;
   cases.reserve(ks.size());
+  PythonSignals signals;
   {
     const py::gil_scoped_release flying;
-    for (const std::size_t k : ks) cases.push_back(dispersion::fly_case(study.setup, seed, k));
+    run_in_order<CaseResult>(
+        ks.size(), threads,
+        [&](std::size_t i, const std::stop_token&) {
+          return dispersion::fly_case(study.setup, seed, ks[i]);
+        },
+        [&](CaseResult& c) { cases.push_back(std::move(c)); }, signals.stop());
   }
+  signals.rethrow();
   const auto count = static_cast<py::ssize_t>(cases.size());
   const std::vector<dispersion::Dispersion>& entries = study.setup.dispersions.entries();
   py::array_t<std::uint64_t> k(count), seeds(count);
@@ -255,8 +266,9 @@ void bind_dispersion(py::module_& m) {
       .def_property_readonly("nominal_sc_mass",
                              [](const Study& s) { return s.setup.nominal_flight.SC_M; })
       .def_property_readonly("dispersions", [](const Study& s) { return s.setup.dispersions; })
-      .def("fly_cases", &fly_cases, py::arg("seed"), py::arg("ks"),
-           "Cases ks of the study with `seed`, a column per quantity")
+      .def("fly_cases", &fly_cases, py::arg("seed"), py::arg("ks"), py::arg("threads") = 1,
+           "Cases ks of the study with `seed` on `threads` threads (0: one per core), a column "
+           "per quantity")
       .def(py::pickle(&study_state, &study_from));
 
   m.def("prepare_study", &prepare, py::arg("vehicle"), py::arg("thrust"), py::arg("turn_time"),

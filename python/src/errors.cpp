@@ -2,8 +2,6 @@
 
 #include "base/runtime_error.hpp"
 #include "bindings.hpp"
-#include "deck/deck_error.hpp"
-#include "studies/dispersion_file.hpp"
 
 namespace py = pybind11;
 
@@ -11,20 +9,29 @@ namespace ascent::python {
 
 namespace {
 
-/// The Python exception class for the library's error `code`.
-py::object exception_for(int code) {
-  switch (static_cast<ErrorCode>(code)) {
-    case ErrorCode::file_not_found:
-    case ErrorCode::path_not_found:
-      return py::reinterpret_borrow<py::object>(PyExc_FileNotFoundError);
-    case ErrorCode::access_denied:
-      return py::reinterpret_borrow<py::object>(PyExc_PermissionError);
-    case ErrorCode::too_many_open_files:
-      return py::reinterpret_borrow<py::object>(PyExc_OSError);
-    default:
-      // The data read cannot be flown: the flight's own failure.
-      return py::module_::import("ascent._ascent").attr("FlightError");
+py::object builtin(PyObject* exception) {
+  return py::reinterpret_borrow<py::object>(exception);
+}
+
+/// The Python exception class of a failure of the library, by its kind.
+py::object exception_for(const RuntimeError& failure) {
+  switch (failure.kind()) {
+    case ErrorKind::bad_input:
+      return builtin(PyExc_ValueError);  // a deck or a set: "file:line:column: why"
+    case ErrorKind::file:
+      switch (static_cast<ErrorCode>(failure.code())) {
+        case ErrorCode::file_not_found:
+        case ErrorCode::path_not_found:
+          return builtin(PyExc_FileNotFoundError);
+        case ErrorCode::access_denied:
+          return builtin(PyExc_PermissionError);
+        default:
+          return builtin(PyExc_OSError);
+      }
+    case ErrorKind::flight:
+      break;
   }
+  return py::module_::import("ascent._ascent").attr("FlightError");
 }
 
 }  // namespace
@@ -39,11 +46,7 @@ void bind_errors(py::module_& m) {
     try {
       if (failure) std::rethrow_exception(failure);
     } catch (const RuntimeError& error) {
-      PyErr_SetString(exception_for(error.code()).ptr(), error.what());
-    } catch (const DeckError& error) {
-      PyErr_SetString(PyExc_ValueError, error.what());  // "file:line:column: why"
-    } catch (const dispersion::DispersionFileError& error) {
-      PyErr_SetString(PyExc_ValueError, error.what());  // "file:line:column: why"
+      PyErr_SetString(exception_for(error).ptr(), error.what());
     }
   });
 }

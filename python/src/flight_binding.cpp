@@ -72,11 +72,9 @@ std::string_view value_unit(FlightEventKind kind) {
   }
 }
 
-/// The early end line without its "Error! " mark; "" for a flight flown to the end.
+/// Why the flight ended early; "" for a flight flown to the end.
 std::string reason_of(const FlightResult& result, const Vehicle& vehicle) {
-  constexpr std::string_view mark = "Error! ";
-  const std::string line(early_end_line(result, vehicle).view());
-  return line.starts_with(mark) ? line.substr(mark.size()) : line;
+  return std::string(early_end_reason(result, vehicle).view());
 }
 
 class Flight {

@@ -9,6 +9,7 @@
 
 #include "bindings.hpp"
 #include "number_text.hpp"
+#include "python_signals.hpp"
 #include "studies/sweep.hpp"
 #include "studies/trim_solver.hpp"
 
@@ -119,9 +120,14 @@ void bind_trim(py::module_& m) {
         for (const double t : turn_times) typed.push_back(turn_time_of(t));
         std::vector<trim::SweepRow> rows;
         rows.reserve(typed.size());
-        const py::gil_scoped_release flying;
-        trim::sweep(settings, trim::TurnTimes::listed(std::move(typed)),
-                    [&rows](const trim::SweepRow& r) { rows.push_back(r); }, threads);
+        PythonSignals signals;
+        {
+          const py::gil_scoped_release flying;
+          trim::sweep(settings, trim::TurnTimes::listed(std::move(typed)),
+                      [&rows](const trim::SweepRow& r) { rows.push_back(r); }, threads,
+                      signals.stop());
+        }
+        signals.rethrow();
         return rows;
       },
       py::arg("vehicle"), py::arg("thrust"), py::arg("turn_times"), py::arg("tolerance"),

@@ -5,7 +5,10 @@ release build."""
 import io
 import os
 import pathlib
+import signal
 import subprocess
+import threading
+import time
 
 import pandas as pd
 import pytest
@@ -54,3 +57,26 @@ def trim_tool():
 
     run.csv = csv
     return run
+
+
+@pytest.fixture
+def seconds_to_interrupt():
+    """Runs `study()`, sends this process SIGINT (Ctrl-C) `delay` seconds in,
+    expects KeyboardInterrupt, and gives the seconds from the signal to it."""
+    def measure(study, delay=1.0):
+        sent = []
+
+        def interrupt():
+            sent.append(time.monotonic())
+            os.kill(os.getpid(), signal.SIGINT)
+
+        timer = threading.Timer(delay, interrupt)
+        timer.start()
+        try:
+            with pytest.raises(KeyboardInterrupt):
+                study()
+        finally:
+            timer.cancel()
+        return time.monotonic() - sent[0]
+
+    return measure

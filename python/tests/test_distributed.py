@@ -59,3 +59,10 @@ def test_a_cluster_that_cannot_run_a_study_fails_at_once(thrust):
             ascent.studies.check_workers(client, timeout=0.5)
     with pytest.raises(RuntimeError, match="2 of 2 Dask workers cannot import ascent"):
         ascent.sweep([20], thrust=thrust, client=WorkersWithoutAscent())
+
+
+def test_ctrl_c_stops_a_study_on_the_cluster_within_a_second(client, thrust,
+                                                             seconds_to_interrupt):
+    # Last in this module: the workers finish the chunks they started.
+    assert seconds_to_interrupt(
+        lambda: ascent.monte_carlo(3000, turn_time=20, thrust=thrust, client=client)) < 1.0

@@ -96,3 +96,11 @@ def test_dispersion_sets(tmp_path):
         ascent.Dispersions.read(path)
     with pytest.raises(FileNotFoundError):
         ascent.Dispersions.read(tmp_path / "missing.toml")
+
+
+def test_ctrl_c_stops_a_study_or_a_sweep_within_a_second(sample_path, seconds_to_interrupt):
+    # Each would fly for minutes on local threads.
+    assert seconds_to_interrupt(
+        lambda: ascent.monte_carlo(3000, turn_time=20, thrust=sample_path)) < 1.0
+    assert seconds_to_interrupt(
+        lambda: ascent.sweep(np.arange(10.0, 100.0, 0.01), thrust=sample_path)) < 1.0

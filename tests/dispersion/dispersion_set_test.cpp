@@ -157,13 +157,13 @@ TEST(DispersionSet, AVehicleADeckWouldRefuseIsReportedNotFlown) {
 TEST(DispersionSet, RefusesWhatCannotBeDispersed) {
   DispersionSet set;
   set.add("core.thrust", normal(0.01, true));
-  EXPECT_THROW(set.add("core.thrust", normal(0.02, true)), std::invalid_argument);
-  EXPECT_THROW(set.add("core.thrust_vac", normal(0.01, true)), std::invalid_argument);
-  EXPECT_THROW(set.add("scales.wind", normal(0.01, true)), std::invalid_argument);
-  EXPECT_THROW(set.add("boosters.count", normal(0.01, true)), std::invalid_argument);
-  EXPECT_THROW(set.add("core.dry_mass", normal(-0.01, true)), std::invalid_argument);
-  EXPECT_THROW(set.add("core.dry_mass", uniform(0.1, -0.1, true)), std::invalid_argument);
-  EXPECT_THROW(set.add("core.dry_mass", normal(NAN, true)), std::invalid_argument);
+  EXPECT_THROW(set.add("core.thrust", normal(0.02, true)), InputError);
+  EXPECT_THROW(set.add("core.thrust_vac", normal(0.01, true)), InputError);
+  EXPECT_THROW(set.add("scales.wind", normal(0.01, true)), InputError);
+  EXPECT_THROW(set.add("boosters.count", normal(0.01, true)), InputError);
+  EXPECT_THROW(set.add("core.dry_mass", normal(-0.01, true)), InputError);
+  EXPECT_THROW(set.add("core.dry_mass", uniform(0.1, -0.1, true)), InputError);
+  EXPECT_THROW(set.add("core.dry_mass", normal(NAN, true)), InputError);
   EXPECT_EQ(set.entries().size(), 1u);
   set.add("core.dry_mass", uniform(0.0, 0.0, true));  // a point: allowed
   EXPECT_EQ(set.entries().size(), 2u);

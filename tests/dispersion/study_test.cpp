@@ -77,9 +77,9 @@ TEST(Study, AirModelScalesActOnTheFlight) {
   plan.aero = {0.0, 1.0};  // no drag: more of the energy goes into the orbit
   EXPECT_GT(fly(vehicle, thrust, plan).orbit.average_altitude, nominal.orbit.average_altitude);
   plan.aero = {-0.1, 1.0};
-  EXPECT_THROW((void)fly(vehicle, thrust, plan), std::invalid_argument);
+  EXPECT_THROW((void)fly(vehicle, thrust, plan), InputError);
   plan.aero = {1.0, INFINITY};
-  EXPECT_THROW((void)fly(vehicle, thrust, plan), std::invalid_argument);
+  EXPECT_THROW((void)fly(vehicle, thrust, plan), InputError);
 }
 
 TEST(Study, TheSameRowsOnAnyThreadsAndInAnyOrder) {

@@ -2,13 +2,18 @@
 // finished: such a flight is perigee_below_minimum, a trimmed flight that
 // burns more propellant than the stage holds is short_of_propellant, a sweep's rows
 // come as they are done with little memory held, a turn time that cannot be
-// flown ends only its row, and an interrupted sweep keeps its rows.
+// flown ends only its row, and an interrupted sweep or study keeps its whole
+// rows, says how many ran and ends by the signal within a second.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <csignal>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "hardening/hardening_support.hpp"
@@ -176,7 +181,51 @@ TEST(SweepRun, AMillionTurnTimesStreamInLittleMemoryAndAnInterruptKeepsTheRows) 
     ++rows;
   }
   EXPECT_GE(rows, 3u);
-  EXPECT_EQ(program.standard_error(), "");
+  EXPECT_EQ(program.standard_error(),
+            "ascent-trim: interrupted after " + std::to_string(rows) + " of 990001 cases\n");
+}
+
+TEST(SweepRun, ASignalEndsASweepOrAStudyWithinASecondKeepingTheWholeRows) {
+  struct Long {
+    std::vector<std::string> arguments;
+    std::string first_rows;  ///< seen once a few rows are out
+    std::string file;        ///< the rows' file ("" for the standard output)
+    std::string total;
+  };
+  const std::vector<Long> runs = {
+      {{"sweep", "--from", "10", "--to", "100", "--step", "0.01", "--csv", "-j", "2"},
+       "\n10.03,", "", "9001"},
+      {{"dispersions", "-t", "20", "-n", "3000", "-o", "cases.csv"}, "", "cases.csv", "3000"},
+  };
+  for (const Long& run : runs) {
+    SCOPED_TRACE(run.arguments.front());
+    Folder dir;
+    RunningProgram program(launch_of(ASCENT_TRIM_EXE, dir.path(), run.arguments));
+    if (run.file.empty()) {
+      ASSERT_TRUE(program.wait_for_output(run.first_rows, std::chrono::minutes(1)));
+    } else {
+      // The cases go to a file beside the old one until the study ends: once
+      // it is there the cases are being flown.
+      const auto pending = [&] {
+        for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+          if (entry.path().filename().string().starts_with("." + run.file + ".")) return true;
+        }
+        return false;
+      };
+      while (!pending()) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    }
+    const auto signalled = std::chrono::steady_clock::now();
+    program.send(SIGINT);
+    EXPECT_EQ(program.wait(), 128 + SIGINT);
+    EXPECT_LT(std::chrono::steady_clock::now() - signalled, std::chrono::seconds(1));
+    const std::string rows = run.file.empty() ? program.standard_output() : dir.read(run.file);
+    ASSERT_TRUE(rows.ends_with("\n"));
+    const auto written = std::count(rows.begin(), rows.end(), '\n') - 1;  // the header aside
+    EXPECT_EQ(program.standard_error(), "ascent-trim: interrupted after " +
+                                            std::to_string(written) + " of " + run.total +
+                                            " cases\n");
+  }
 }
 
 }  // namespace

@@ -186,6 +186,19 @@ TEST(TrimOutput, AHistoryFileThatMeetsAFullDiskEndsOnAWholeLine) {
   EXPECT_TRUE(csv.ends_with("\n"));
 }
 
+TEST(TrimOutput, AnOutputFileOnAFullDiskIsError101WithItsName) {
+  Folder dir;
+  for (const std::vector<std::string>& command :
+       {std::vector<std::string>{"history", "-t", "20", "-o", "/dev/full"},
+        std::vector<std::string>{"dispersions", "-t", "20", "-n", "4", "-o", "/dev/full"}}) {
+    SCOPED_TRACE(command.front());
+    RunningProgram program(trim_tool(dir, command));
+    EXPECT_EQ(program.wait(), 101);
+    EXPECT_EQ(program.standard_error(),
+              "ascent-trim: cannot write to \"/dev/full\": No space left on device\n");
+  }
+}
+
 TEST(TrimOutput, AReaderThatGoesAwayEndsTheSweepBySigpipe) {
   Folder dir;
   RunningProgram program(trim_tool(dir, {"sweep", "--from", "10", "--to", "40", "-j", "2"}));

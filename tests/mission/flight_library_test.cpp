@@ -101,7 +101,7 @@ TEST(FlightLibrary, EarlyEndsComeBackInTheResult) {
   EXPECT_NE(no_angle.failure, OrbitFailure::none);
   EXPECT_TRUE(no_angle.maxa_flown);
 
-  EXPECT_THROW((void)fly(Vehicle{}, sample(), {0.5, 18.0, {}}), std::invalid_argument);
+  EXPECT_THROW((void)fly(Vehicle{}, sample(), {0.5, 18.0, {}}), InputError);
 }
 
 TEST(FlightLibrary, EveryFlightHasOneOutcome) {

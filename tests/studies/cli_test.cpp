@@ -120,7 +120,7 @@ TEST(CommandLine, ThrustFileByPathAndHistoryToAFile) {
   EXPECT_GT(std::count(csv.begin(), csv.end(), '\n'), 500);
 
   const ProgramRun missing = trim_program("trim -t 20", dir);
-  EXPECT_EQ(missing.status, 1);
+  EXPECT_EQ(missing.status, 2);
   EXPECT_NE(missing.err.find("s1.dat"), std::string::npos) << missing.err;
 }
 
@@ -148,13 +148,13 @@ TEST(CommandLine, DispersionsWriteACaseRowEachAndASummary) {
   // The cases file may not be a file the program reads.
   dir.write("set.toml", "[scales]\ndrag = { sigma = 0.05 }\n");
   const ProgramRun refused = trim_program("dispersions -n 2 -t 20 --set set.toml -o set.toml", dir);
-  EXPECT_EQ(refused.status, 1);
+  EXPECT_EQ(refused.status, 2);
   EXPECT_NE(refused.err.find("dispersion set"), std::string::npos) << refused.err;
   EXPECT_EQ(dir.read("set.toml"), "[scales]\ndrag = { sigma = 0.05 }\n");
 
   dir.write("bad.toml", "[scales]\ndrag = { sigma = -0.05 }\n");
   const ProgramRun bad = trim_program("dispersions -n 2 -t 20 --set bad.toml", dir);
-  EXPECT_EQ(bad.status, 1);
+  EXPECT_EQ(bad.status, 2);
   EXPECT_NE(bad.err.find("bad.toml:2:18: scales.drag.sigma"), std::string::npos) << bad.err;
   // A study whose nominal cannot be trimmed leaves an existing cases file as it was.
   dir.write("cases.csv", "old\n");

@@ -46,9 +46,9 @@ TEST(TurnTimes, LandOnTheEndAndReadAsTyped) {
   EXPECT_EQ(TurnTimes::between(10.0, 12.5, 1.0)[2].text, "12");
   // A million turn times are counted, not made.
   EXPECT_EQ(TurnTimes::between(1.0, 1000.0, 999.0 / 999999.0).size(), 1000000u);
-  EXPECT_THROW(TurnTimes::between(1.0, 1000.0, 0.000999), std::invalid_argument);
-  EXPECT_THROW(TurnTimes::between(10.0, 20.0, 0.0), std::invalid_argument);
-  EXPECT_THROW(TurnTimes::between(20.0, 10.0, 1.0), std::invalid_argument);
+  EXPECT_THROW(TurnTimes::between(1.0, 1000.0, 0.000999), InputError);
+  EXPECT_THROW(TurnTimes::between(10.0, 20.0, 0.0), InputError);
+  EXPECT_THROW(TurnTimes::between(20.0, 10.0, 1.0), InputError);
 }
 
 TEST(Sweep, OneThreadAndAllCoresGiveIdenticalRowsInOrder) {
