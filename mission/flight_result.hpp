@@ -22,6 +22,7 @@ enum class OrbitFailure {
   fell_to_ground,          ///< the vehicle is below the ground
   mass_used_up,
   no_thrust_in_dense_air,  ///< no effective thrust while sinking
+  propellant_far_exceeded,  ///< the guided burn ran on far past the stage's propellant load
 };
 
 /// The upper stage's mass budget [kg]; every value is a whole number of

@@ -18,6 +18,8 @@ std::string_view orbit_failure_words(OrbitFailure why) {
       return "its mass is used up";
     case OrbitFailure::no_thrust_in_dense_air:
       return "the effective thrust fell to zero in dense air";
+    case OrbitFailure::propellant_far_exceeded:
+      return "the guided burn ran far past the propellant load";
     case OrbitFailure::none:
       break;
   }
