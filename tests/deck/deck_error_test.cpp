@@ -188,9 +188,9 @@ TEST(DeckError, AnImpossibleTargetOrbitIsRefusedAtItsLine) {
                  '\n')) + 2;
   const std::string at = "v.toml:" + std::to_string(perigee_line) + ":";
   EXPECT_EQ(refusal(with_target("perigee = 300000.0\napogee = 250000.0")),
-            at + "1: target.perigee = 300000 m is above the apogee (target.apogee = 250000 m)");
+            at + "11: target.perigee = 300000 m is above the apogee (target.apogee = 250000 m)");
   EXPECT_EQ(refusal(with_target("perigee = 300000.0")),
-            at + "1: target.perigee = 300000 m needs target.apogee beside it");
+            at + "11: target.perigee = 300000 m needs target.apogee beside it");
   EXPECT_EQ(refusal(with_target("perigee = 90000.0\napogee = 250000.0")),
             at + "11: target.perigee = 90000 m is out of range: it must be at least 100000 m and "
                  "at most 1000000 m (perigee altitude of the guided stage's orbit)");
