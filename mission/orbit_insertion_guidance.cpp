@@ -10,12 +10,14 @@ namespace ascent {
 
 namespace {
 
+/// [s] Below this time to go the energy decides the cutoff.
+constexpr Extended FINAL_TIME_TO_GO = 10.0L;
 /// [s] Below this time to go the steering is no longer solved but flown on:
 /// the equations grow ill-conditioned as the time to go vanishes.
-constexpr Extended FREEZE_TIME_TO_GO = 10.0L;
+constexpr Extended FREEZE_TIME_TO_GO = 4.0L;
 /// Solutions per cycle at most, and the change of the time to go [s] that ends them.
-constexpr int MAX_ITERATIONS = 8;
-constexpr Extended CONVERGED = 1e-3L;
+constexpr int MAX_ITERATIONS = 12;
+constexpr Extended CONVERGED = 1e-2L;
 /// The time to go stays below this share of tau, the time that would burn
 /// the whole mass: there the logarithm of the ideal velocity gain diverges.
 constexpr Extended LONGEST_SHARE_OF_TAU = 0.999L;
@@ -72,7 +74,7 @@ Real OrbitInsertionGuidance::balance(Real r, Real vt, Real acceleration) {
   return (MU / (r * r) - vt * vt / r) / acceleration;
 }
 
-void OrbitInsertionGuidance::solve_steering(const GuidanceInput& in, Real r, Real tau) {
+void OrbitInsertionGuidance::solve_radial(const GuidanceInput& in, Real r, Real tau) {
   const Extended T = time_to_go_;
   // Integrals of the thrust acceleration over the burn: b0 the velocity gain,
   // b1 its first moment; c0, c1 the same for the distance.
@@ -86,6 +88,11 @@ void OrbitInsertionGuidance::solve_steering(const GuidanceInput& in, Real r, Rea
   const Extended det = b0 * c1 - b1 * c0;
   A_ = (dv * c1 - b1 * dr) / det;
   B_ = (b0 * dr - c0 * dv) / det;
+}
+
+void OrbitInsertionGuidance::solve_steering(const GuidanceInput& in, Real r, Real tau) {
+  solve_radial(in, r, tau);
+  const Extended T = time_to_go_;
 
   // The time to go that supplies the missing angular momentum: the
   // horizontal thrust over the burn, with the radial share varying linearly
@@ -98,8 +105,13 @@ void OrbitInsertionGuidance::solve_steering(const GuidanceInput& in, Real r, Rea
   const Extended needed = (target_.radius * target_.horizontal_speed - r * in.vt) / mean_radius;
   const Extended supplied = horizontal_gain(in.acceleration, tau, T, fr, fr_end);
   const Extended slope = a_end * std::max(horizontal_share(fr_end), MIN_HORIZONTAL_SHARE);
-  time_to_go_ = std::clamp(T + (needed - supplied) / slope, FREEZE_TIME_TO_GO / 2.0L,
-                           LONGEST_SHARE_OF_TAU * tau);
+  // Far from the solution the slope misleads: no step changes T by more than a quarter.
+  const Extended step = std::clamp((needed - supplied) / slope, -T / 4.0L, T / 4.0L);
+  time_to_go_ = std::clamp(T + step, FREEZE_TIME_TO_GO / 4.0L, LONGEST_SHARE_OF_TAU * tau);
+}
+
+bool OrbitInsertionGuidance::in_final_seconds() const {
+  return time_to_go_ < FINAL_TIME_TO_GO;
 }
 
 PitchCommand OrbitInsertionGuidance::steer(const GuidanceInput& in, Real dt) {
@@ -112,13 +124,15 @@ PitchCommand OrbitInsertionGuidance::steer(const GuidanceInput& in, Real dt) {
     started_ = true;
   }
   if (!frozen_) {
-    for (int i = 0; i < MAX_ITERATIONS; ++i) {
+    bool converged = false;
+    for (int i = 0; i < MAX_ITERATIONS && !converged; ++i) {
       const Real before = time_to_go_;
       solve_steering(in, r, tau);
-      if (std::fabs(Extended{time_to_go_ - before}) < CONVERGED) break;
+      converged = std::fabs(Extended{time_to_go_ - before}) < CONVERGED;
     }
     frozen_for_ = 0.0L;
-    frozen_ = time_to_go_ < FREEZE_TIME_TO_GO;
+    // Only a converged time to go may end the solving.
+    frozen_ = converged && time_to_go_ < FREEZE_TIME_TO_GO;
   }
   const Extended C = balance(r, in.vt, in.acceleration);
   const Extended start = arcsine(A_ + B_ * frozen_for_ + C);

@@ -56,10 +56,15 @@ class OrbitInsertionGuidance {
 
   /// [s] the burn time still to go, as last estimated.
   [[nodiscard]] Real time_to_go() const { return time_to_go_; }
+  /// The burn is in its last seconds, where the energy decides the cutoff.
+  [[nodiscard]] bool in_final_seconds() const;
 
  private:
   /// [1] gravity less centrifugal acceleration over the thrust acceleration.
   [[nodiscard]] static Real balance(Real r, Real vt, Real acceleration);
+  /// A and B that end the burn at the target's radius and radial speed in time_to_go_.
+  void solve_radial(const GuidanceInput& in, Real r, Real tau);
+  /// The same, and the time to go that supplies the missing angular momentum.
   void solve_steering(const GuidanceInput& in, Real r, Real tau);
 
   InsertionPoint target_;

@@ -20,6 +20,8 @@ std::string_view orbit_failure_words(OrbitFailure why) {
       return "the effective thrust fell to zero in dense air";
     case OrbitFailure::propellant_far_exceeded:
       return "the guided burn ran far past the propellant load";
+    case OrbitFailure::target_orbit_missed:
+      return "the guidance missed the target orbit";
     case OrbitFailure::none:
       break;
   }
