@@ -2,6 +2,8 @@
 // says why a run ended early.
 #pragma once
 
+#include <string_view>
+
 #include "mission/flight_event.hpp"
 #include "mission/flight_result.hpp"
 #include "mission/vehicle.hpp"
@@ -17,6 +19,9 @@ namespace ascent {
 /// Writes what the table shows for `event` at `state`: the upright row on the
 /// pad and at liftoff, otherwise the event's line (two at upper-stage separation).
 void write_event_lines(TextChannel& out, const FlightEvent& event, const FlightState& state);
+
+/// Why an upper stage could not reach orbit, in a few words.
+[[nodiscard]] std::string_view orbit_failure_words(OrbitFailure why);
 
 /// The "Error! ..." line of a flight that ended before upper-stage
 /// separation; empty for a flight flown to the end.

@@ -1,6 +1,7 @@
 // ascent-trim: trims the ascent to the vehicle's target orbit, sweeps turn
 // times for the largest payload, exports the events and time history of a
-// trimmed flight, and runs dispersion studies. Every flight goes through the
+// trimmed flight, runs dispersion studies, and flies the guided upper stage
+// to a target orbit. Every flight goes through the
 // flight library, as the interactive program's do.
 #include <unistd.h>
 
@@ -98,6 +99,21 @@ int run_sweep(const CommandLine& line, std::ostream& out) {
   return flights_failed ? 1 : 0;
 }
 
+/// The guided flight to the target orbit: 0 when it is reached (short of
+/// propellant too, as a trim that is infeasible), else 1.
+int run_target(const CommandLine& line, std::ostream& out) {
+  TargetRequest request{line.settings, line.turn_time, std::nullopt, line.perigee, line.apogee};
+  if (line.maxa) request.maxa = typed_number(*line.maxa, MAXA_DECIMALS);
+  ProgressLine progress;
+  progress.show("turn time " + line.turn_time.text + " s: guided flight to the target orbit");
+  const TargetResult result = fly_to_target(request);
+  progress.clear();
+  write_target_report(out, result, line.format);
+  const bool reached = result.status == TargetStatus::reached ||
+                       result.status == TargetStatus::short_of_propellant;
+  return reached ? 0 : 1;
+}
+
 /// The work of the command; what it writes for the standard output goes to `out`.
 int run(CommandLine& line, std::ostream& out) {
   TrimSettings& settings = line.settings;
@@ -125,6 +141,8 @@ int run(CommandLine& line, std::ostream& out) {
     return ascent::dispersion::run_dispersions_command(line.dispersions, settings, line.turn_time,
                                                        guard, out);
   }
+
+  if (line.command == Command::target) return run_target(line, out);
 
   const TrimResult result = trim_with_progress(settings, line.turn_time);
   if (line.command == Command::trim) {

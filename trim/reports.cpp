@@ -132,6 +132,64 @@ void write_trim_report(std::ostream& out, const TrimResult& r, const TrimSetting
   }
 }
 
+std::string_view target_status_name(TargetStatus status) {
+  switch (status) {
+    case TargetStatus::reached:
+      return "reached";
+    case TargetStatus::short_of_propellant:
+      return "short_of_propellant";
+    case TargetStatus::cannot_reach_orbit:
+      return "cannot_reach_orbit";
+    case TargetStatus::not_flown:
+      return "not_flown";
+  }
+  return "";
+}
+
+void write_target_report(std::ostream& out, const TargetResult& r, Format format) {
+  const FlightResult& f = r.flight;
+  const bool in_orbit = r.status == TargetStatus::reached ||
+                        r.status == TargetStatus::short_of_propellant;
+  if (format == Format::csv) {
+    out << "turn_time,maxa,maxa_trimmed,target_perigee_km,target_apogee_km,status,perigee_km,"
+           "apogee_km,remaining_propellant_kg,SC_M_kg,flights,reason\n";
+    out << r.turn_time.text << ',' << r.maxa.text << ',' << (r.maxa_trimmed ? "yes" : "no") << ','
+        << fixed(r.target_perigee / 1000.0, 6) << ',' << fixed(r.target_apogee / 1000.0, 6) << ','
+        << target_status_name(r.status) << ',';
+    if (in_orbit) {
+      out << fixed(f.orbit.perigee / 1000.0, 6) << ',' << fixed(f.orbit.apogee / 1000.0, 6) << ','
+          << fixed(f.remaining_propellant, 1) << ',' << fixed(f.budget.SC_M, 0);
+    } else {
+      out << ",,,";
+    }
+    out << ',' << r.flights << ',' << csv_field(r.reason) << '\n';
+    return;
+  }
+  out << "Guided upper stage, turn time " << r.turn_time.text << " s, to "
+      << fixed(r.target_perigee / 1000.0, 3) << " x " << fixed(r.target_apogee / 1000.0, 3)
+      << " km\n";
+  const auto line = [&](std::string_view name, const std::string& value, std::string_view unit) {
+    out << "  " << left(name, 28) << right(value, 12) << (unit.empty() ? "" : " ") << unit << "\n";
+  };
+  if (!r.maxa.text.empty()) {
+    line(r.maxa_trimmed ? "maximum angle of attack (trim)" : "maximum angle of attack",
+         r.maxa.text, "deg");
+  }
+  if (in_orbit) {
+    line("perigee", fixed(f.orbit.perigee / 1000.0, 3), "km");
+    line("apogee", fixed(f.orbit.apogee / 1000.0, 3), "km");
+    line("remaining propellant", fixed(f.remaining_propellant, 0), "kg");
+    line("spacecraft mass SC_M", fixed(f.budget.SC_M, 0), "kg");
+  }
+  line("flights", std::to_string(r.flights), "");
+  if (r.status == TargetStatus::short_of_propellant) {
+    out << "Short of propellant: the upper stage burns " << fixed(-f.remaining_propellant, 0)
+        << " kg more than it holds.\n";
+  } else if (!in_orbit) {
+    out << "Target not reached: " << r.reason << "\n";
+  }
+}
+
 void write_trade_header(std::ostream& out, const TrimSettings& settings, Format format) {
   if (format == Format::csv) {
     out << TRADE_CSV_HEADER << '\n';
