@@ -50,8 +50,11 @@ Statistics Statistics::of(std::vector<double> values) {
   return s;
 }
 
-StudySummary summarize(const std::vector<CaseResult>& cases) {
+StudySummary summarize(const std::vector<CaseResult>& cases, const TargetOrbit* guided_target) {
   StudySummary summary;
+  if (guided_target != nullptr) {
+    summary.near_target = cases_near_target(cases, *guided_target, ON_TARGET);
+  }
   summary.cases = cases.size();
   std::vector<double> maxa, perigee, apogee, average, remaining, payload;
   std::vector<double> remaining_met, payload_met;

@@ -55,12 +55,21 @@ struct StudySummary {
   double remaining_propellant_met = 0.0;  ///< [kg] its 0.135 % quantile
   double SC_M_met = 0.0;  ///< [kg] its 0.135 % quantile: the payload one can promise
 
+  /// Guided: the cases in orbit with both apsides within ON_TARGET of the target's.
+  std::size_t near_target = 0;
+
   [[nodiscard]] std::size_t count(CaseStatus status) const {
     return by_status[static_cast<std::size_t>(status)];
   }
 };
 
-[[nodiscard]] StudySummary summarize(const std::vector<CaseResult>& cases);
+/// [m] How near both apsides of a guided case come to the target's to count as on target.
+inline constexpr double ON_TARGET = 2000.0;
+
+/// The summary of the cases; `guided_target`, when given, is the orbit the
+/// guided cases aim at, for near_target.
+[[nodiscard]] StudySummary summarize(const std::vector<CaseResult>& cases,
+                                     const TargetOrbit* guided_target = nullptr);
 
 /// [kg] The flight performance reserve: the upper-stage propellant beyond
 /// the nominal flight's needs that covers 99.865 % of the cases, the nominal

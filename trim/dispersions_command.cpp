@@ -31,8 +31,14 @@ CLI::App* add_dispersions_command(CLI::App& app, DispersionsOptions& options) {
   command->add_option("--seed", options.seed, "Seed of the random draws")
       ->capture_default_str()
       ->type_name("N");
-  command->add_flag("--open-loop", options.open_loop,
-                    "Fly the nominal trimmed angle in every case (default: trim every case)");
+  CLI::Option* open_loop =
+      command->add_flag("--open-loop", options.open_loop,
+                        "Fly the nominal trimmed angle in every case (default: trim every case)");
+  command
+      ->add_flag("--guided", options.guided,
+                 "Fly the nominal trimmed angle in every case, the upper stage guided to the "
+                 "target orbit (no trim per case)")
+      ->excludes(open_loop);
   command
       ->add_option("--set", options.set_file,
                    "Dispersion set in TOML (default: the built-in data/dispersions.toml)")
@@ -69,8 +75,10 @@ int run_dispersions_command(const DispersionsOptions& options, const trim::TrimS
     if (!cases_file) throw std::runtime_error(cannot_write(options.cases_file));
   }
 
-  const StudySpec setup = prepare_study(settings, turn_time, std::move(set),
-                                       options.open_loop ? LoopMode::open : LoopMode::closed);
+  const LoopMode mode = options.guided      ? LoopMode::guided
+                        : options.open_loop ? LoopMode::open
+                                            : LoopMode::closed;
+  const StudySpec setup = prepare_study(settings, turn_time, std::move(set), mode);
   description.setup = &setup;
   if (cases_file.is_open()) write_case_csv_header(cases_file, setup.dispersions);
 
@@ -100,7 +108,8 @@ int run_dispersions_command(const DispersionsOptions& options, const trim::TrimS
     cases_file.close();
     if (!cases_file) throw std::runtime_error(cannot_write(options.cases_file));
   }
-  write_summary_table(out, summarize(cases), description);
+  const TargetOrbit* target = mode == LoopMode::guided ? &setup.nominal.vehicle.target : nullptr;
+  write_summary_table(out, summarize(cases, target), description);
   return 0;
 }
 
