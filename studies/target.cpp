@@ -22,6 +22,20 @@ void check_target(const TargetOrbit& target) {
 
 }  // namespace
 
+std::string_view target_status_name(TargetStatus status) {
+  switch (status) {
+    case TargetStatus::reached:
+      return "reached";
+    case TargetStatus::short_of_propellant:
+      return "short_of_propellant";
+    case TargetStatus::cannot_reach_orbit:
+      return "cannot_reach_orbit";
+    case TargetStatus::not_flown:
+      return "not_flown";
+  }
+  return "";
+}
+
 Vehicle guided_vehicle(const Vehicle& vehicle, std::optional<double> perigee,
                        std::optional<double> apogee) {
   if (perigee.has_value() != apogee.has_value()) {

@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "studies/trim_solver.hpp"
 
@@ -36,6 +37,9 @@ struct TargetResult {
   FlightResult flight;  ///< the guided flight (empty when not flown)
   int flights = 0;      ///< flights flown: the trim's and the guided one
 };
+
+/// The status as the reports write it: "reached", "short_of_propellant", ...
+[[nodiscard]] std::string_view target_status_name(TargetStatus status);
 
 /// The vehicle of `settings` with its upper stage guided to the request's target.
 [[nodiscard]] Vehicle guided_vehicle(const Vehicle& vehicle, std::optional<double> perigee,

@@ -132,20 +132,6 @@ void write_trim_report(std::ostream& out, const TrimResult& r, const TrimSetting
   }
 }
 
-std::string_view target_status_name(TargetStatus status) {
-  switch (status) {
-    case TargetStatus::reached:
-      return "reached";
-    case TargetStatus::short_of_propellant:
-      return "short_of_propellant";
-    case TargetStatus::cannot_reach_orbit:
-      return "cannot_reach_orbit";
-    case TargetStatus::not_flown:
-      return "not_flown";
-  }
-  return "";
-}
-
 void write_target_report(std::ostream& out, const TargetResult& r, Format format) {
   const FlightResult& f = r.flight;
   const bool in_orbit = r.status == TargetStatus::reached ||

@@ -28,9 +28,6 @@ void write_trim_report(std::ostream& out, const TrimResult& result, const TrimSe
 /// propellant left and the payload; in CSV a header and one row.
 void write_target_report(std::ostream& out, const TargetResult& result, Format format);
 
-/// The words of a targeting's status: reached, short_of_propellant, ...
-std::string_view target_status_name(TargetStatus status);
-
 /// The trade table of a sweep, written as its rows come: the header, one
 /// row per turn time, and after the last row the turn time with the largest
 /// payload of the feasible ones (the readable table only).
