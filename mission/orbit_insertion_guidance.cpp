@@ -23,7 +23,7 @@ constexpr Extended CONVERGED = 1e-2L;
 constexpr Extended LONGEST_SHARE_OF_TAU = 0.999L;
 
 /// Steps of the quadrature of the horizontal velocity gain.
-constexpr int GAIN_STEPS = 16;
+constexpr int GAIN_STEPS = 8;
 /// The horizontal share of the thrust taken at the end of the burn for the
 /// Newton step on the time to go: never so small that the step runs away.
 constexpr Extended MIN_HORIZONTAL_SHARE = 0.1L;
@@ -137,10 +137,9 @@ PitchCommand OrbitInsertionGuidance::steer(const GuidanceInput& in, Real dt) {
   const Extended C = balance(r, in.vt, in.acceleration);
   const Extended start = arcsine(A_ + B_ * frozen_for_ + C);
   const Extended end = arcsine(A_ + B_ * (frozen_for_ + dt) + C);
-  if (frozen_) {
-    frozen_for_ = frozen_for_ + dt;
-    time_to_go_ = time_to_go_ - dt;
-  }
+  if (frozen_) frozen_for_ = frozen_for_ + dt;
+  // The next cycle starts from the time to go it should find.
+  time_to_go_ = time_to_go_ - dt;
   return {start, (end - start) / dt};
 }
 

@@ -158,7 +158,7 @@ void write_target_report(std::ostream& out, const TargetResult& r, Format format
     out << "  " << left(name, 28) << right(value, 12) << (unit.empty() ? "" : " ") << unit << "\n";
   };
   if (!r.maxa.text.empty()) {
-    line(r.maxa_trimmed ? "maximum angle of attack (trim)" : "maximum angle of attack",
+    line(r.maxa_trimmed ? "trimmed max. angle of attack" : "maximum angle of attack",
          r.maxa.text, "deg");
   }
   if (in_orbit) {
