@@ -4,6 +4,7 @@
 
 #include "base/number.hpp"
 #include "console/terminal.hpp"
+#include "text/run_writer.hpp"
 #include "base/runtime_error.hpp"
 
 namespace ascent {
@@ -142,7 +143,7 @@ Real Channels::prompt_real(std::string_view prompt) {
 }
 
 void Channels::echo_answer(std::string_view prompt, Real answer) {
-  if (output_to_file_) output_.write_line(Line{}.text(prompt.substr(0, MAX_TEXT_LENGTH)).fixed(answer, 6, 3));
+  if (output_to_file_) write_answer(output_, prompt, answer);
 }
 
 void Channels::flush_files() {

@@ -12,22 +12,12 @@
 #include "base/real.hpp"
 #include "text/file_guard.hpp"
 #include "text/folder_lock.hpp"
+#include "text/session_files.hpp"
 #include "text/symbols.hpp"
 #include "text/text_channel.hpp"
 #include "text/trajectory_row.hpp"
 
 namespace ascent {
-
-/// Files the program reads and writes in its working folder.
-inline constexpr std::string_view BOOSTER_THRUST_FILE = "s1.dat";
-inline constexpr std::string_view SPEED_FILE = "speed.dat";
-inline constexpr std::string_view HEIGHT_FILE = "height.dat";
-inline constexpr std::string_view ACCEL_FILE = "accel.dat";
-inline constexpr std::string_view DYNPRES_FILE = "dynpres.dat";
-inline constexpr std::string_view CONSTANTS_FILE = "const_n.hpp";
-
-/// Longest output file name and prompt text that are used; the rest is cut.
-inline constexpr std::size_t MAX_TEXT_LENGTH = 255;
 
 class Channels {
  public:

@@ -4,42 +4,14 @@
 
 #include "base/interruption.hpp"
 #include "base/runtime_error.hpp"
-#include "text/constants_file.hpp"
-#include "text/event_lines.hpp"
-#include "text/flight_summary.hpp"
+#include "text/run_writer.hpp"
+#include "text/session_files.hpp"
 #include "text/trajectory_row.hpp"
 
 namespace ascent {
 
 namespace {
-
-constexpr std::string_view TURN_TIME_PROMPT = "Turn time (s)? ";
-constexpr std::string_view MAXA_PROMPT = "Maximum angle of attack (degrees)? ";
 constexpr std::string_view TURN_TIME_ERROR = "Error! Turn time must be greater than one second.";
-
-/// Writes the table (and, with an output file, the plot files) as the flight goes.
-class TableWriter final : public FlightObserver {
- public:
-  TableWriter(Channels& io, FlightObserver* next) : io_(io), next_(next) {}
-
-  // Each step and event is a safe point: its lines are whole in every file.
-  void on_step(const FlightState& state, const StepQuantities& derived) override {
-    write_trajectory_row(io_.output(), state, derived);
-    if (io_.output_to_file()) write_plot_lines(io_.plots(), state, derived);
-    if (next_ != nullptr) next_->on_step(state, derived);
-    check_interruption();
-  }
-  void on_event(const FlightEvent& event, const FlightState& state) override {
-    write_event_lines(io_.output(), event, state);
-    if (next_ != nullptr) next_->on_event(event, state);
-    check_interruption();
-  }
-
- private:
-  Channels& io_;
-  FlightObserver* next_;
-};
-
 }  // namespace
 
 Session::Session(std::FILE* standard_input, std::FILE* standard_output,
@@ -104,24 +76,20 @@ bool Session::take_turn_time(Real turn_time, const std::function<double()>& maxa
 void Session::fly_run(Real turn_time, const std::function<double()>& maxa) {
   // The thrust file is read afresh for every run: it may be edited between runs.
   const ThrustHistory thrust = read_thrust_history();
-  TableWriter table(io, observer);
+  RunWriter table(io.output(), io.output_to_file() ? &io.plots() : nullptr, observer);
   FlightPlan plan;
   plan.turn_time = turn_time.value();
   plan.maxa_at_separation = maxa;
   const FlightResult result = fly(vehicle, thrust, plan, &table);
 
-  TextChannel& out = io.output();
   if (io.output_to_file()) maxima_.merge(result.maxima);
-  if (!result.separated()) {
-    out.write_line(early_end_line(result, vehicle));
-    return;
+  if (result.separated()) {
+    recommended_maxa_.add_run(result.maxa, result.orbit.average_altitude, vehicle.target.altitude);
   }
-  recommended_maxa_.add_run(result.maxa, result.orbit.average_altitude, vehicle.target.altitude);
-  write_summary_head(out, result, io.symbols(), io.output_to_file() ? &maxima_ : nullptr);
-  if (write_constants_file) {
-    ascent::write_constants_file(io.path_of(CONSTANTS_FILE), result.budget, vehicle);
-  }
-  write_summary_tail(out, result, recommended_maxa_.recommended(), io.symbols());
+  write_run_end(io.output(), result,
+                {vehicle, recommended_maxa_.recommended(), io.symbols(),
+                 io.output_to_file() ? &maxima_ : nullptr,
+                 write_constants_file ? io.path_of(CONSTANTS_FILE) : std::filesystem::path{}});
   io.flush_files();
 }
 
