@@ -1,5 +1,6 @@
 // Cost of whole flights: one flight of the README example (turn time 20 s,
-// 18 degrees) through the flight library with no observer, and whole
+// 18 degrees) through the flight library with no observer, the same with the
+// upper stage guided to the target orbit, and whole
 // dialogue sessions with the output channel discarded, and with every file
 // written (output file, plot files, constants file) in a scratch folder.
 #include <benchmark/benchmark.h>
@@ -57,6 +58,21 @@ void FlightThroughTheLibrary(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(FlightThroughTheLibrary)->Unit(benchmark::kMillisecond);
+
+/// The same flight with the upper stage guided to the 200 x 200 km target:
+/// the guidance's cost per flight beside the flight above.
+void GuidedFlightThroughTheLibrary(benchmark::State& state) {
+  const ascent::ThrustHistory thrust =
+      ascent::ThrustHistory::read(fs::path(ASCENT_DATA_DIR) / "s1.dat");
+  ascent::Vehicle vehicle;
+  vehicle.upper_stage.guidance = ascent::UpperStageGuidance::orbit_insertion;
+  for (auto _ : state) {
+    const ascent::FlightResult result = ascent::fly(vehicle, thrust, {20.0, 18.0, {}});
+    benchmark::DoNotOptimize(result.budget.SC_M);
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(GuidedFlightThroughTheLibrary)->Unit(benchmark::kMillisecond);
 
 void WholeRunOutputDiscarded(benchmark::State& state) {
   Folder folder;

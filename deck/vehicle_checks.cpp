@@ -87,11 +87,38 @@ std::optional<VehicleConflict> events_in_flight_order(const Vehicle& v) {
   return std::nullopt;
 }
 
+/// "group.key = value unit" of an optional field.
+std::string shown_optional(std::string_view name, const Vehicle& v) {
+  const VehicleField& f = *find_optional_vehicle_field(name);
+  return f.name() + " = " + shortest_text(f.get(v)) + " " + std::string(f.unit);
+}
+
+/// An elliptic target needs both apsides, the perigee not above the apogee.
+std::optional<VehicleConflict> target_orbit_possible(const Vehicle& v) {
+  const TargetOrbit& target = v.target;
+  if (!target.elliptic()) return std::nullopt;
+  if (target.apogee == 0.0) {
+    return VehicleConflict{"target.perigee", shown_optional("target.perigee", v) +
+                                                 " needs target.apogee beside it"};
+  }
+  if (target.perigee == 0.0) {
+    return VehicleConflict{"target.apogee", shown_optional("target.apogee", v) +
+                                                " needs target.perigee beside it"};
+  }
+  if (target.perigee > target.apogee) {
+    return VehicleConflict{"target.perigee", shown_optional("target.perigee", v) +
+                                                 " is above the apogee (" +
+                                                 shown_optional("target.apogee", v) + ")"};
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
 std::optional<VehicleConflict> vehicle_conflict(const Vehicle& vehicle) {
   if (auto conflict = nozzles_wider_than_their_stage(vehicle)) return conflict;
   if (auto conflict = areas_and_masses_within_their_whole(vehicle)) return conflict;
+  if (auto conflict = target_orbit_possible(vehicle)) return conflict;
   return events_in_flight_order(vehicle);
 }
 

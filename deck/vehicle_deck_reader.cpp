@@ -14,6 +14,7 @@
 #include "base/read_file.hpp"
 #include "base/runtime_error.hpp"
 #include "deck/field_value.hpp"
+#include "deck/guidance_names.hpp"
 #include "deck/nearest_name.hpp"
 #include "deck/shortest_text.hpp"
 #include "deck/toml_parse.hpp"
@@ -113,7 +114,12 @@ class DeckReader {
     }
     for (const auto& [entry, value] : in_file_order(*table)) {
       const std::string full = std::string(key) + "." + std::string(entry->str());
+      if (full == GUIDANCE_KEY) {
+        read_guidance(*value);
+        continue;
+      }
       const VehicleField* field = find_vehicle_field(full);
+      if (field == nullptr) field = find_optional_vehicle_field(full);
       if (field == nullptr) {
         fail(entry->source(), "unknown key " + in_quotes(full) + "; did you mean " +
                                   in_quotes(nearest_field(full)) + "?");
@@ -137,6 +143,17 @@ class DeckReader {
     if (std::string fault = field_value_fault(f, x); !fault.empty()) fail(node.source(), fault);
     f.set(vehicle_, x);
     places_.emplace(name, node.source());
+  }
+
+  void read_guidance(const toml::node& node) {
+    const auto* name = node.as_string();
+    const std::optional<UpperStageGuidance> guidance =
+        name != nullptr ? guidance_named(name->get()) : std::nullopt;
+    if (!guidance) {
+      fail(node.source(), std::string(GUIDANCE_KEY) + " must be " + guidance_names_text() +
+                              " (how the upper stage steers to its cutoff)");
+    }
+    vehicle_.upper_stage.guidance = *guidance;
   }
 
   void check_every_field_given(const toml::table& root) const {

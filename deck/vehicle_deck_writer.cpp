@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "deck/guidance_names.hpp"
 #include "deck/shortest_text.hpp"
 #include "deck/vehicle_deck.hpp"
 #include "mission/vehicle_fields.hpp"
@@ -61,14 +62,34 @@ std::string vehicle_deck_text(const Vehicle& vehicle) {
     // The unit comments of a table start in one column.
     std::vector<std::string> lines;
     std::size_t width = 0;
-    for (auto f = first; f != last; ++f) {
-      lines.push_back(std::string(f->key) + " = " + value_text(*f, f->get(vehicle)));
-      width = std::max(width, lines.back().size());
+    // The keys a deck may leave out are written only when they are set.
+    std::vector<std::string> notes;
+    const auto add = [&](std::string line, std::string note) {
+      width = std::max(width, line.size());
+      lines.push_back(std::move(line));
+      notes.push_back(std::move(note));
+    };
+    const auto add_field = [&](const VehicleField& f) {
+      std::string note = "[";
+      note += f.unit;
+      note += "] ";
+      note += f.what;
+      add(std::string(f.key) + " = " + value_text(f, f.get(vehicle)), std::move(note));
+    };
+    for (auto f = first; f != last; ++f) add_field(*f);
+    for (const VehicleField& f : optional_vehicle_fields()) {
+      if (f.group == first->group && vehicle.target.elliptic()) add_field(f);
     }
-    for (auto f = first; f != last; ++f) {
-      std::string& line = lines[static_cast<std::size_t>(f - first)];
-      line.resize(width, ' ');
-      deck += line + "  # [" + std::string(f->unit) + "] " + std::string(f->what) + "\n";
+    if (first->group == "upper_stage" &&
+        vehicle.upper_stage.guidance != UpperStageGuidance::vertical_acceleration) {
+      std::string line = "guidance = \"";
+      line += guidance_name(vehicle.upper_stage.guidance);
+      line += '"';
+      add(std::move(line), "how the mainstage steers to its cutoff");
+    }
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+      lines[i].resize(width, ' ');
+      deck += lines[i] + "  # " + notes[i] + "\n";
     }
     first = last;
   }

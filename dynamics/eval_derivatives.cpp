@@ -1,6 +1,6 @@
 // Equations of motion of a point mass in polar coordinates about a spherical,
 // rotating Earth, with thrust, aerodynamic drag and central gravity, and the
-// three steering rules that fix the thrust direction. The evaluation returns
+// four steering rules that fix the thrust direction. The evaluation returns
 // increments: derivatives already multiplied by the step size dt.
 #include <cmath>
 #include <string>
@@ -40,7 +40,8 @@ StateVector FlightDynamics::eval_derivatives(const StateVector& trial) {
     k.vr = dt * (vt * vt / r + (trial.thrust_vac / m) * thrust_direction.sin - MU / (r * r));
     return k;
   }
-  if (s.steer_mode != FLIGHT_PATH_STEERING && s.steer_mode != VERTICAL_ACCEL_LAW) {
+  if (s.steer_mode != FLIGHT_PATH_STEERING && s.steer_mode != VERTICAL_ACCEL_LAW &&
+      s.steer_mode != HORIZON_STEERING) {
     throw FlightError(
                        "steering mode " + std::to_string(s.steer_mode) + " does not exist");
   }
@@ -55,9 +56,12 @@ StateVector FlightDynamics::eval_derivatives(const StateVector& trial) {
   const Real Cd = passage.Cd * s.drag_scale;
   const Real D = Cd * (s.ref_area * Pq);
 
-  if (s.steer_mode == FLIGHT_PATH_STEERING) {
-    // Drag acts along the Earth-relative flight path.
-    const Real phi = s.steer_rel ? trial.pitch + theta : s.alpha + beta + trial.pitch;
+  if (s.steer_mode != VERTICAL_ACCEL_LAW) {
+    // Drag acts along the Earth-relative flight path. Guidance gives the
+    // thrust's angle above the local horizontal directly, as the pitch.
+    const Real phi = s.steer_mode == HORIZON_STEERING ? Extended{trial.pitch}
+                     : s.steer_rel                    ? trial.pitch + theta
+                                                      : s.alpha + beta + trial.pitch;
     const SineCosine thrust_direction = sine_cosine(phi);
     const SineCosine path_direction = sine_cosine(theta);
     k.vt = dt * ((T * thrust_direction.cos - D * path_direction.cos) / m - vr * vt / r);

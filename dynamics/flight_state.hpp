@@ -38,6 +38,7 @@ enum SteerMode : std::int32_t {
   FLIGHT_PATH_STEERING = 0,   ///< thrust along a flight-path angle plus offsets
   VERTICAL_ACCEL_LAW = 1,     ///< radial acceleration follows K*|vr|^n, |alpha| <= maxa
   VACUUM_STEERING = 2,        ///< no air, no drag, thrust at pitch above the flight path
+  HORIZON_STEERING = 3,       ///< thrust at pitch above the local horizontal, with drag
 };
 
 /// One stack of the vehicle in the maximum-force table.

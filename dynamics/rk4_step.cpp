@@ -114,6 +114,9 @@ StepQuantities FlightDynamics::rk4_step() {
                     {s.vlaw_k, s.vlaw_n, s.vt, s.vr, r, m, q.T, q.D, rel.v_rel, q.beta, s.maxa})
                     .alpha_c;
       break;
+    case HORIZON_STEERING:
+      s.alpha = s.pitch - q.beta;
+      break;
     default:
       s.alpha = 0.0L;
       break;

@@ -44,6 +44,9 @@ class AscentFlight final : private StepListener {
   void fly_booster_phase();
   void fly_core_phase();
   void fly_upper_stage_phase();
+  /// The upper stage's mainstage burns to cutoff, under the guidance the vehicle chose.
+  void burn_to_circular_speed();
+  void burn_to_target_orbit();
 
  private:
   void after_step(const FlightState& state, const StepQuantities& derived) override;

@@ -24,6 +24,8 @@ enum class OrbitFailure {
   mass_used_up,
   no_thrust_in_dense_air,  ///< no effective thrust while sinking
   escapes,                 ///< past the escape speed at separation: no closed orbit
+  propellant_far_exceeded,  ///< the guided burn ran on far past the stage's propellant load
+  target_orbit_missed,      ///< the guided burn ended more than 10 km from an apsis aimed at
 };
 
 /// The upper stage's mass budget [kg]; every value is a whole number of

@@ -1,6 +1,7 @@
 // Upper stage phase: coast after core separation, ullage burn, ignition and
-// thrust ramp, mainstage burn under the vertical-acceleration law to the
-// circular speed of the target orbit, cutoff, coast and separation.
+// thrust ramp, mainstage burn (under the vertical-acceleration law to the
+// circular speed of the target orbit, or guided to the target orbit), cutoff,
+// coast and separation.
 #include <cmath>
 #include <string>
 
@@ -10,8 +11,6 @@
 #include "mission/upper_stage_phase.hpp"
 
 namespace ascent {
-
-namespace {
 
 /// Why the mainstage burn can never reach orbit speed, or `none` while it
 /// still can. A state out of range or below the ground ends the flight in
@@ -23,8 +22,6 @@ OrbitFailure hopeless_burn(const FlightState& s) {
   return OrbitFailure::none;
 }
 
-}  // namespace
-
 Real final_burn_time(const FlightState& s, Real orbit_speed, Real exhaust_velocity) {
   const Real m = s.m_fixed + s.m_prop;
   const Real x = (orbit_speed - s.vi) / exhaust_velocity;
@@ -35,7 +32,6 @@ Real final_burn_time(const FlightState& s, Real orbit_speed, Real exhaust_veloci
 void AscentFlight::fly_upper_stage_phase() {
   const Vehicle& v = vehicle;
   const UpperStage& stage = v.upper_stage;
-  const Real orbit_speed = v.orbit_speed();
 
   // The upper stage leaves the core and what stays with it.
   s.ref_area = s.force(3).force_area;
@@ -81,6 +77,27 @@ void AscentFlight::fly_upper_stage_phase() {
   s.dt = 1.0L - (s.t - std::trunc(s.t));
   dynamics.rk4_step();
 
+  if (stage.guidance == UpperStageGuidance::orbit_insertion) {
+    burn_to_target_orbit();
+  } else {
+    burn_to_circular_speed();
+  }
+  event(FlightEventKind::upper_stage_cutoff);
+
+  s.steer_mode = VACUUM_STEERING;
+  s.exit_area = 0.0L;
+  s.thrust_vac = 0.0L;
+  s.mdot = 0.0L;
+  s.dt = 1.0L;
+  s.t_rem = 2.9L;
+  dynamics.run_for_time();
+  const Real dV_upper = s.dV - dV_at_core_separation;
+  result.upper_stage_delta_v = dV_upper.value();
+  event(FlightEventKind::upper_stage_separation, dV_upper);
+}
+
+void AscentFlight::burn_to_circular_speed() {
+  const Real orbit_speed = vehicle.orbit_speed();
   // Burn until the inertial speed passes the circular speed of the target orbit.
   s.steer_mode = VERTICAL_ACCEL_LAW;
   s.vlaw_init = true;
@@ -99,20 +116,8 @@ void AscentFlight::fly_upper_stage_phase() {
   // Last step: the burn time the rocket equation asks for the missing speed.
   // A step back that already leaves the speed reached gets a step of zero
   // length rather than one backwards in time.
-  s.dt = final_burn_time(s, orbit_speed, stage.exhaust_velocity);
+  s.dt = final_burn_time(s, orbit_speed, vehicle.upper_stage.exhaust_velocity);
   dynamics.rk4_step();
-  event(FlightEventKind::upper_stage_cutoff);
-
-  s.steer_mode = VACUUM_STEERING;
-  s.exit_area = 0.0L;
-  s.thrust_vac = 0.0L;
-  s.mdot = 0.0L;
-  s.dt = 1.0L;
-  s.t_rem = 2.9L;
-  dynamics.run_for_time();
-  const Real dV_upper = s.dV - dV_at_core_separation;
-  result.upper_stage_delta_v = dV_upper.value();
-  event(FlightEventKind::upper_stage_separation, dV_upper);
 }
 
 }  // namespace ascent

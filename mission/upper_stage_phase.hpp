@@ -2,6 +2,7 @@
 #pragma once
 
 #include "dynamics/flight_state.hpp"
+#include "mission/flight_result.hpp"
 
 namespace ascent {
 
@@ -11,5 +12,8 @@ namespace ascent {
 /// 0, never a step backwards in time.
 [[nodiscard]] Real final_burn_time(const FlightState& state, Real orbit_speed,
                                    Real exhaust_velocity);
+
+/// Why the mainstage burn can never reach orbit, or `none` while it still can.
+[[nodiscard]] OrbitFailure hopeless_burn(const FlightState& state);
 
 }  // namespace ascent

@@ -60,6 +60,12 @@ struct Fairing {
   bool operator==(const Fairing&) const = default;
 };
 
+/// How the upper stage's mainstage steers and when it cuts off.
+enum class UpperStageGuidance {
+  vertical_acceleration,  ///< the vertical-acceleration law to the target's circular speed
+  orbit_insertion,        ///< closed-loop guidance to the target orbit's perigee
+};
+
 /// The upper stage ("Stage 3") and the stack it carries.
 struct UpperStage {
   double stack_mass = 174000.0;             ///< [kg] interstage, stage, payload and fairing at liftoff
@@ -72,6 +78,7 @@ struct UpperStage {
   double dry_mass = 14515.0;                ///< [kg]
   double unusable_propellant = 2524.0;      ///< [kg]
   double ullage_and_rcs_propellant = 71.0;  ///< [kg] booked in the mass budget
+  UpperStageGuidance guidance = UpperStageGuidance::vertical_acceleration;
 
   bool operator==(const UpperStage&) const = default;
 };
@@ -95,9 +102,22 @@ struct MassBudgetRules {
   bool operator==(const MassBudgetRules&) const = default;
 };
 
+/// Lowest perigee [m] a target orbit may have: below it the air decays the orbit at once.
+inline constexpr double MINIMUM_TARGET_PERIGEE = 100000.0;
+/// Highest apogee [m] a target orbit may have, as high as target.altitude may be.
+inline constexpr double MAXIMUM_TARGET_APOGEE = 1000000.0;
+
 struct TargetOrbit {
   double altitude = 200000.0;         ///< [m] average altitude of the orbit aimed at
   double minimum_perigee = 100000.0;  ///< [m] a lower perigee is no orbit (the air brings it down)
+  /// [m] perigee and apogee altitudes of an elliptic target for the guided
+  /// stage; both 0 when the deck gives none: circular at `altitude`.
+  double perigee = 0.0;
+  double apogee = 0.0;
+
+  [[nodiscard]] bool elliptic() const { return perigee != 0.0 || apogee != 0.0; }
+  [[nodiscard]] double perigee_altitude() const { return elliptic() ? perigee : altitude; }
+  [[nodiscard]] double apogee_altitude() const { return elliptic() ? apogee : altitude; }
 
   bool operator==(const TargetOrbit&) const = default;
 };

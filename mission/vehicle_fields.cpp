@@ -81,7 +81,22 @@ const std::array FIELDS{
   field<&V::target, &TargetOrbit::altitude>("target", "altitude", "m", "average altitude of the orbit aimed at", 100000.0, 1000000.0),
   field<&V::target, &TargetOrbit::minimum_perigee>("target", "minimum_perigee", "m", "lowest perigee that is an orbit; optional: 100000 when left out", 0.0, 1000000.0, true),
 };
+
+const std::array OPTIONAL_FIELDS{
+  field<&V::target, &TargetOrbit::perigee>("target", "perigee", "m", "perigee altitude of the guided stage's orbit", MINIMUM_TARGET_PERIGEE, MAXIMUM_TARGET_APOGEE),
+  field<&V::target, &TargetOrbit::apogee>("target", "apogee", "m", "apogee altitude of the guided stage's orbit", MINIMUM_TARGET_PERIGEE, MAXIMUM_TARGET_APOGEE),
+};
 // clang-format on
+
+const VehicleField* find_in(std::span<const VehicleField> fields, std::string_view name) {
+  for (const VehicleField& f : fields) {
+    if (name.size() == f.group.size() + 1 + f.key.size() && name.starts_with(f.group) &&
+        name[f.group.size()] == '.' && name.ends_with(f.key)) {
+      return &f;
+    }
+  }
+  return nullptr;
+}
 
 }  // namespace
 
@@ -94,14 +109,12 @@ std::string VehicleField::name() const {
 
 std::span<const VehicleField> vehicle_fields() { return FIELDS; }
 
-const VehicleField* find_vehicle_field(std::string_view name) {
-  for (const VehicleField& f : FIELDS) {
-    if (name.size() == f.group.size() + 1 + f.key.size() && name.starts_with(f.group) &&
-        name[f.group.size()] == '.' && name.ends_with(f.key)) {
-      return &f;
-    }
-  }
-  return nullptr;
+const VehicleField* find_vehicle_field(std::string_view name) { return find_in(FIELDS, name); }
+
+std::span<const VehicleField> optional_vehicle_fields() { return OPTIONAL_FIELDS; }
+
+const VehicleField* find_optional_vehicle_field(std::string_view name) {
+  return find_in(OPTIONAL_FIELDS, name);
 }
 
 }  // namespace ascent

@@ -36,4 +36,11 @@ struct VehicleField {
 /// The field named "group.key", or null.
 [[nodiscard]] const VehicleField* find_vehicle_field(std::string_view name);
 
+/// Fields a deck may leave out, 0 when it does: the apsides of an elliptic
+/// target orbit for the guided upper stage.
+[[nodiscard]] std::span<const VehicleField> optional_vehicle_fields();
+
+/// The optional field named "group.key", or null.
+[[nodiscard]] const VehicleField* find_optional_vehicle_field(std::string_view name);
+
 }  // namespace ascent

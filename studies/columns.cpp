@@ -52,6 +52,19 @@ constexpr std::array TRIM{Column{"turn_time_s", "s"}, MAXA, PERIGEE, APOGEE, AVE
 constexpr std::array CASE{MAXA, PERIGEE, APOGEE, AVERAGE_ALTITUDE, REMAINING_PROPELLANT,
                           SC_MASS, FLIGHTS, STATUS, MESSAGE};
 
+constexpr std::array TARGET{Column{"turn_time_s", "s"},
+                            MAXA,
+                            Column{"maxa_trimmed", ""},
+                            Column{"target_perigee_m", "m"},
+                            Column{"target_apogee_m", "m"},
+                            PERIGEE,
+                            APOGEE,
+                            REMAINING_PROPELLANT,
+                            SC_MASS,
+                            FLIGHTS,
+                            STATUS,
+                            MESSAGE};
+
 constexpr std::array EVENTS{EVENT, T, H0, VI, BETA, THETA, PQ, MASS};
 
 constexpr std::array FLIGHT_EVENTS{EVENT, T, H0, Column{"speed_m_s", "m/s"}, MASS,
@@ -62,6 +75,7 @@ constexpr std::array FLIGHT_EVENTS{EVENT, T, H0, Column{"speed_m_s", "m/s"}, MAS
 std::span<const Column> history_columns() { return HISTORY; }
 std::span<const Column> trim_columns() { return TRIM; }
 std::span<const Column> case_columns() { return CASE; }
+std::span<const Column> target_columns() { return TARGET; }
 std::span<const Column> event_columns() { return EVENTS; }
 std::span<const Column> flight_event_columns() { return FLIGHT_EVENTS; }
 

@@ -25,6 +25,9 @@ struct Column {
 /// A case of a dispersion study, after its number, seed and drawn values.
 [[nodiscard]] std::span<const Column> case_columns();
 
+/// The guided stage flown to a target orbit: ascent-trim target's CSV.
+[[nodiscard]] std::span<const Column> target_columns();
+
 /// An event of a flight as ascent-trim's events command writes it.
 [[nodiscard]] std::span<const Column> event_columns();
 

@@ -31,7 +31,8 @@ namespace {
 
 std::string kilometres(double metres) { return typed_number(metres / 1000.0, 3).text + " km"; }
 
-/// Why a flight that separated is not in orbit, or "".
+}  // namespace
+
 std::string separated_message(const FlightResult& result, const Vehicle& vehicle) {
   switch (result.outcome) {
     case Outcome::short_of_propellant:
@@ -49,8 +50,6 @@ std::string separated_message(const FlightResult& result, const Vehicle& vehicle
       return "";
   }
 }
-
-}  // namespace
 
 FlightOutcome fly(const FlightRequest& request) {
   FlightPlan plan;

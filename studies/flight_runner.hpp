@@ -57,6 +57,9 @@ struct FlightOutcome {
   [[nodiscard]] bool in_orbit() const { return outcome == Outcome::in_orbit; }
 };
 
+/// Why a flight that separated is not in orbit, in words; "" when it is.
+[[nodiscard]] std::string separated_message(const FlightResult& result, const Vehicle& vehicle);
+
 /// Flies one run. A thrust history that cannot be flown throws FlightError.
 FlightOutcome fly(const FlightRequest& request);
 

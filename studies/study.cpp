@@ -1,8 +1,10 @@
 #include "studies/study.hpp"
 
+#include <cmath>
 #include <stdexcept>
 
 #include "base/runtime_error.hpp"
+#include "studies/target.hpp"
 
 namespace ascent::dispersion {
 
@@ -64,7 +66,26 @@ StudySpec prepare_study(trim::TrimSettings nominal, const trim::TypedNumber& tur
   }
   setup.nominal_maxa = trim.maxa;
   setup.nominal_flight = trim.flight;
+  if (mode == LoopMode::guided) {
+    setup.nominal.vehicle = trim::guided_vehicle(setup.nominal.vehicle, std::nullopt, std::nullopt);
+    trim::FlightRequest request;
+    request.vehicle = &setup.nominal.vehicle;
+    request.thrust = &setup.nominal.thrust;
+    request.turn_time = turn_time;
+    request.maxa = trim.maxa;
+    request.aero = setup.nominal.aero;
+    setup.nominal_flight = trim::fly(request);
+    if (!setup.nominal_flight.separated) {
+      throw FlightError("the guided nominal flight of turn time " + turn_time.text +
+                        " s reaches no orbit: " + setup.nominal_flight.message);
+    }
+  }
   return setup;
+}
+
+bool near_target(const CaseResult& c, const TargetOrbit& target, double tolerance) {
+  return c.flown && std::fabs(c.perigee - target.perigee_altitude()) <= tolerance &&
+         std::fabs(c.apogee - target.apogee_altitude()) <= tolerance;
 }
 
 CaseResult fly_case(const StudySpec& setup, std::uint64_t seed, std::size_t k) {
@@ -85,10 +106,10 @@ CaseResult fly_case(const StudySpec& setup, std::uint64_t seed, std::size_t k) {
     if (drawn.booster_thrust_scale != 1.0) {
       settings.thrust = setup.nominal.thrust.scaled(drawn.booster_thrust_scale);
     }
-    if (setup.mode == LoopMode::open) {
-      fly_open_loop(result, setup, settings);
-    } else {
+    if (setup.mode == LoopMode::closed) {
       fly_closed_loop(result, setup, settings);
+    } else {
+      fly_open_loop(result, setup, settings);
     }
   } catch (const RuntimeError& failure) {
     result.status = RowStatus::flight_error;

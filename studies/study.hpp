@@ -4,7 +4,9 @@
 // Open loop, every case flies the nominal trimmed angle: how far the orbit
 // disperses. Closed loop, every case is trimmed to the target average
 // altitude as the nominal was: how much upper-stage propellant remains, and
-// so the flight performance reserve and the payload one can promise.
+// so the flight performance reserve and the payload one can promise. Guided,
+// every case flies the nominal angle and its upper stage steers in closed
+// loop to the target orbit: no trim per case.
 //
 //   const StudySpec setup =
 //       prepare_study(settings, turn_time, default_dispersion_set(), LoopMode::closed);
@@ -27,6 +29,7 @@ namespace ascent::dispersion {
 enum class LoopMode {
   open,    ///< every case flies the nominal trimmed angle
   closed,  ///< every case is trimmed to the target
+  guided,  ///< every case flies the nominal angle, the upper stage guided to the target orbit
 };
 
 /// Everything a case needs: a worker that flies a chunk of cases builds it
@@ -40,8 +43,9 @@ struct StudySpec {
   trim::FlightOutcome nominal_flight;  ///< the undispersed flight at that angle
 };
 
-/// Trims the undispersed flight of `turn_time`. Throws FlightError when it
-/// cannot be trimmed or the thrust history cannot be flown.
+/// Trims the undispersed flight of `turn_time` (guided: and flies it with
+/// the guided upper stage, the nominal flight of the study). Throws
+/// FlightError when it cannot be trimmed or the thrust history cannot be flown.
 [[nodiscard]] StudySpec prepare_study(trim::TrimSettings nominal,
                                       const trim::TypedNumber& turn_time, DispersionSet dispersions,
                                       LoopMode mode);
@@ -68,6 +72,10 @@ struct CaseResult {
 
   [[nodiscard]] bool in_orbit() const { return status == RowStatus::in_orbit; }
 };
+
+/// The case flew to separation with both apsides within `tolerance` [m] of
+/// the target orbit's: how well the guidance aims, whatever the propellant.
+[[nodiscard]] bool near_target(const CaseResult& c, const TargetOrbit& target, double tolerance);
 
 /// Flies case `k` of the study with `seed`. Pure: the same arguments give
 /// the same result, bit for bit, on any thread and in any order.

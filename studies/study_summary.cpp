@@ -54,6 +54,9 @@ void SummaryBuilder::add(const CaseResult& c) {
   ++summary_.cases;
   ++summary_.by_status[static_cast<std::size_t>(c.status)];
   if (c.in_orbit()) ++summary_.in_orbit;
+  if (guided_target_ != nullptr && near_target(c, *guided_target_, ON_TARGET)) {
+    ++summary_.near_target;
+  }
   remaining_met_.push_back(c.in_orbit() ? c.remaining_propellant : NOT_MET);
   payload_met_.push_back(c.in_orbit() ? c.SC_M : NOT_MET);
   if (!c.flown) return;
@@ -78,12 +81,12 @@ StudySummary SummaryBuilder::finish() {
   summary.SC_M = Statistics::of(std::move(payload_));
   summary.remaining_propellant_met = quantile(remaining_met_, LOW_QUANTILE);
   summary.SC_M_met = quantile(payload_met_, LOW_QUANTILE);
-  *this = SummaryBuilder{};
+  *this = SummaryBuilder{guided_target_};
   return summary;
 }
 
-StudySummary summarize(const std::vector<CaseResult>& cases) {
-  SummaryBuilder builder;
+StudySummary summarize(const std::vector<CaseResult>& cases, const TargetOrbit* guided_target) {
+  SummaryBuilder builder(guided_target);
   for (const CaseResult& c : cases) builder.add(c);
   return builder.finish();
 }

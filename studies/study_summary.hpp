@@ -55,6 +55,9 @@ struct StudySummary {
   double remaining_propellant_met = 0.0;  ///< [kg] its 0.135 % quantile
   double SC_M_met = 0.0;  ///< [kg] its 0.135 % quantile: the payload one can promise
 
+  /// Guided: the cases flown to separation with both apsides within ON_TARGET of the target's.
+  std::size_t near_target = 0;
+
   [[nodiscard]] std::size_t count(RowStatus status) const {
     return by_status[static_cast<std::size_t>(status)];
   }
@@ -65,17 +68,27 @@ struct StudySummary {
 /// cases holds 64 MB here, not its whole results.
 class SummaryBuilder {
  public:
+  /// `guided_target`, when given, is the orbit guided cases aim at, for near_target.
+  explicit SummaryBuilder(const TargetOrbit* guided_target = nullptr)
+      : guided_target_(guided_target) {}
+
   void add(const CaseResult& c);
   /// The summary of the cases added; the builder is left empty.
   [[nodiscard]] StudySummary finish();
 
  private:
+  const TargetOrbit* guided_target_;
   StudySummary summary_;
   std::vector<double> maxa_, perigee_, apogee_, average_, remaining_, payload_;
   std::vector<double> remaining_met_, payload_met_;
 };
 
-[[nodiscard]] StudySummary summarize(const std::vector<CaseResult>& cases);
+/// [m] How near both apsides of a guided case come to the target's to count as on target.
+inline constexpr double ON_TARGET = 2000.0;
+
+/// The summary of the cases; `guided_target` as for SummaryBuilder.
+[[nodiscard]] StudySummary summarize(const std::vector<CaseResult>& cases,
+                                     const TargetOrbit* guided_target = nullptr);
 
 /// Why nothing is met with 99.865 % probability, when it is not.
 inline constexpr std::string_view NO_RESERVE =

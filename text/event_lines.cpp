@@ -8,24 +8,6 @@ namespace ascent {
 
 namespace {
 
-std::string_view orbit_failure_words(OrbitFailure why) {
-  switch (why) {
-    case OrbitFailure::not_finite:
-      return "the state is no longer finite";
-    case OrbitFailure::fell_to_ground:
-      return "the vehicle fell back to the ground";
-    case OrbitFailure::mass_used_up:
-      return "its mass is used up";
-    case OrbitFailure::no_thrust_in_dense_air:
-      return "the effective thrust fell to zero in dense air";
-    case OrbitFailure::escapes:
-      return "it separates past the escape speed, on no closed orbit";
-    case OrbitFailure::none:
-      break;
-  }
-  return "no reason";
-}
-
 std::string_view event_words(FlightEventKind kind) {
   switch (kind) {
     case FlightEventKind::pitch_over:
@@ -57,6 +39,28 @@ std::string_view event_words(FlightEventKind kind) {
 }
 
 }  // namespace
+
+std::string_view orbit_failure_words(OrbitFailure why) {
+  switch (why) {
+    case OrbitFailure::not_finite:
+      return "the state is no longer finite";
+    case OrbitFailure::fell_to_ground:
+      return "the vehicle fell back to the ground";
+    case OrbitFailure::mass_used_up:
+      return "its mass is used up";
+    case OrbitFailure::no_thrust_in_dense_air:
+      return "the effective thrust fell to zero in dense air";
+    case OrbitFailure::escapes:
+      return "it separates past the escape speed, on no closed orbit";
+    case OrbitFailure::propellant_far_exceeded:
+      return "the guided burn ran far past the propellant load";
+    case OrbitFailure::target_orbit_missed:
+      return "the guidance missed the target orbit";
+    case OrbitFailure::none:
+      break;
+  }
+  return "no reason";
+}
 
 Line event_line(const FlightEvent& event) {
   Line line;

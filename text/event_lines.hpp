@@ -2,6 +2,8 @@
 // says why a run ended early.
 #pragma once
 
+#include <string_view>
+
 #include "mission/flight_event.hpp"
 #include "mission/flight_result.hpp"
 #include "mission/vehicle.hpp"
@@ -21,6 +23,9 @@ void write_event_lines(TextChannel& out, const FlightEvent& event, const FlightS
 /// Why a flight ended before upper-stage separation, in the words of its
 /// "Error! ..." line without the mark; empty for a flight flown to the end.
 [[nodiscard]] Line early_end_reason(const FlightResult& result, const Vehicle& vehicle);
+
+/// Why an upper stage could not reach orbit, in a few words.
+[[nodiscard]] std::string_view orbit_failure_words(OrbitFailure why);
 
 /// The "Error! ..." line of a flight that ended before upper-stage
 /// separation; empty for a flight flown to the end.

@@ -1,6 +1,7 @@
 // ascent-trim: trims the ascent to the vehicle's target orbit, sweeps turn
 // times for the largest payload, exports the events and time history of a
-// trimmed flight, and runs dispersion studies. Every flight goes through the
+// trimmed flight, runs dispersion studies, and flies the guided upper stage
+// to a target orbit. Every flight goes through the
 // flight library, as the interactive program's do.
 #include <unistd.h>
 
@@ -145,6 +146,19 @@ int run_sweep(const CommandLine& line, std::ostream& out) {
   return flights_failed || !largest.best() ? NOT_FEASIBLE : 0;
 }
 
+/// The guided flight to the target orbit: 0 when it is reached (short of
+/// propellant too, as a trim that is infeasible), else 1.
+int run_target(const CommandLine& line, std::ostream& out) {
+  TargetRequest request{line.settings, line.turn_time, std::nullopt, line.perigee, line.apogee};
+  if (line.maxa) request.maxa = typed_number(*line.maxa, MAXA_DECIMALS);
+  ProgressLine progress;
+  progress.show("turn time " + line.turn_time.text + " s: guided flight to the target orbit");
+  const TargetResult result = fly_to_target(request);
+  progress.clear();
+  write_target_report(out, result, line.format);
+  return result.status == ascent::RowStatus::in_orbit ? 0 : NOT_FEASIBLE;
+}
+
 /// The work of the command; what it writes for the standard output goes to `out`.
 int run(CommandLine& line, std::ostream& out) {
   TrimSettings& settings = line.settings;
@@ -178,6 +192,8 @@ int run(CommandLine& line, std::ostream& out) {
                                                        guard, out, line.report_file,
                                                        report_facts(line));
   }
+
+  if (line.command == Command::target) return run_target(line, out);
 
   const TrimResult result = trim_with_progress(settings, line.turn_time);
   if (line.command == Command::trim) {

@@ -45,6 +45,7 @@ CommandLineOutcome parse_command_line(int argc, const char* const* argv) {
       "  ascent-trim history -t 20 -o flight.csv\n"
       "  ascent-trim sweep --from 10 --to 30 --csv > sweep.csv\n"
       "  ascent-trim dispersions -n 1000 --seed 1 -t 20 -o cases.csv\n"
+      "  ascent-trim target -t 20 --perigee 185000 --apogee 400000\n"
       "  ascent-trim --vehicle vehicle.toml trim -t 20 --target-altitude 300000\n"
       "Exit status: 0; 1 when no feasible result is found (a trim fails, a flight cannot be "
       "flown); 2 for bad input (a command line, thrust file, vehicle deck or dispersion set that "
@@ -141,6 +142,29 @@ CommandLineOutcome parse_command_line(int argc, const char* const* argv) {
         ->type_name("FILE.html");
   }
 
+  CLI::App* target = app.add_subcommand(
+      "target", "Flies the guided upper stage to the target orbit: its perigee and apogee");
+  add_turn_time(target);
+  double maxa = 0.0;
+  double perigee = 0.0;
+  double apogee = 0.0;
+  add_number(*target, "--maxa", maxa,
+             "[deg] Maximum angle of attack of the core stage (default: the trimmed one)")
+      ->check(number_in(0.0, settings.largest_maxa))
+      ->type_name("DEGREES");
+  const CLI::Validator apsis = number_in(MINIMUM_TARGET_PERIGEE, MAXIMUM_TARGET_APOGEE);
+  CLI::Option* perigee_option =
+      add_number(*target, "--perigee", perigee,
+                 "[m] Perigee altitude aimed at (default: the vehicle's target)")
+          ->check(apsis)
+          ->type_name("METRES");
+  CLI::Option* apogee_option =
+      add_number(*target, "--apogee", apogee, "[m] Apogee altitude aimed at, with --perigee")
+          ->check(apsis)
+          ->type_name("METRES");
+  perigee_option->needs(apogee_option);
+  apogee_option->needs(perigee_option);
+
   CommandLineOutcome outcome;
   try {
     app.parse(argc, argv);
@@ -169,7 +193,13 @@ CommandLineOutcome parse_command_line(int argc, const char* const* argv) {
     line.command = trim->parsed()          ? Command::trim
                    : events->parsed()      ? Command::events
                    : dispersions->parsed() ? Command::dispersions
+                   : target->parsed()      ? Command::target
                                            : Command::history;
+    if (target->count("--maxa") > 0) line.maxa = maxa;
+    if (perigee_option->count() > 0) {
+      line.perigee = perigee;
+      line.apogee = apogee;
+    }
     line.turn_time = TypedNumber{turn_time_text, number_value(turn_time_text)};
   }
   outcome.line = std::move(line);

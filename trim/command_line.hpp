@@ -12,7 +12,7 @@
 
 namespace ascent::trim {
 
-enum class Command { trim, events, history, sweep, dispersions };
+enum class Command { trim, events, history, sweep, dispersions, target };
 
 /// [s] The range of the turn times a sweep may take, and of its step.
 inline constexpr double SWEEP_FIRST_TURN_TIME = 1.0;
@@ -37,6 +37,9 @@ struct CommandLine {
   unsigned jobs = 0;         ///< sweep: threads, 0 for one per core
   std::string report_file;   ///< sweep, dispersions: the HTML report, or ""
   std::string command_text;  ///< the command line as typed, for the report
+  std::optional<double> maxa;     ///< [deg] target: the core stage's angle, else the trimmed one
+  std::optional<double> perigee;  ///< [m] target: instead of the vehicle's target
+  std::optional<double> apogee;   ///< [m]
 };
 
 /// The command line read, or the status to end with (0 after help, 2 for a

@@ -33,8 +33,14 @@ CLI::App* add_dispersions_command(CLI::App& app, DispersionsOptions& options) {
       ->default_str(std::to_string(options.seed))
       ->check(trim::count_in(0, LARGEST_SEED))
       ->type_name("N");
-  command->add_flag("--open-loop", options.open_loop,
-                    "Fly the nominal trimmed angle in every case (default: trim every case)");
+  CLI::Option* open_loop =
+      command->add_flag("--open-loop", options.open_loop,
+                        "Fly the nominal trimmed angle in every case (default: trim every case)");
+  command
+      ->add_flag("--guided", options.guided,
+                 "Fly the nominal trimmed angle in every case, the upper stage guided to the "
+                 "target orbit (no trim per case)")
+      ->excludes(open_loop);
   command
       ->add_option("--set", options.set_file,
                    "Dispersion set in TOML (default: the built-in data/dispersions.toml)")
@@ -68,8 +74,10 @@ int run_dispersions_command(const DispersionsOptions& options, const trim::TrimS
   }
   if (!options.cases_file.empty()) guard.claim_replacing(options.cases_file, "the cases file");
 
-  const StudySpec setup = prepare_study(settings, turn_time, std::move(set),
-                                        options.open_loop ? LoopMode::open : LoopMode::closed);
+  const LoopMode mode = options.guided      ? LoopMode::guided
+                        : options.open_loop ? LoopMode::open
+                                            : LoopMode::closed;
+  const StudySpec setup = prepare_study(settings, turn_time, std::move(set), mode);
   description.setup = &setup;
   // The cases go to a new file beside the old one, which they replace only
   // when the study is done: a study that stops (a nominal that cannot be
@@ -88,7 +96,7 @@ int run_dispersions_command(const DispersionsOptions& options, const trim::TrimS
   }
 
   // The summary keeps eight numbers a case, not the cases.
-  SummaryBuilder summary;
+  SummaryBuilder summary(mode == LoopMode::guided ? &setup.nominal.vehicle.target : nullptr);
   std::vector<CaseResult> cases;
   std::size_t in_orbit = 0;
   trim::ProgressLine progress;
@@ -121,7 +129,9 @@ int run_dispersions_command(const DispersionsOptions& options, const trim::TrimS
     write_summary_table(table, study_summary, description);
     facts.emplace_back("seed", std::to_string(options.seed));
     facts.emplace_back("cases", std::to_string(options.cases));
-    facts.emplace_back("steering", options.open_loop ? "open loop" : "closed loop");
+    facts.emplace_back("steering", mode == LoopMode::guided ? "guided upper stage"
+                                   : mode == LoopMode::open ? "open loop"
+                                                            : "closed loop");
     facts.emplace_back("dispersion set", description.set_name);
     trim::write_dispersion_report(report_file, facts, setup, cases, study_summary, table.str());
   }

@@ -17,6 +17,7 @@ struct DispersionsOptions {
   std::size_t cases = 1000;
   std::uint64_t seed = 1;
   bool open_loop = false;
+  bool guided = false;     ///< the nominal angle and the guided upper stage in every case
   std::string set_file;    ///< "" for the built-in default set
   unsigned jobs = 0;       ///< threads; 0: one per core
   std::string cases_file;  ///< the CSV of the cases; "" for none

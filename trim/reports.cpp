@@ -130,6 +130,44 @@ void write_trim_report(std::ostream& out, const TrimResult& r, const TrimSetting
   if (!r.feasible()) out << "Not in orbit: " << r.message << ".\n";
 }
 
+void write_target_report(std::ostream& out, const TargetResult& r, Format format) {
+  const FlightResult& f = r.flight;
+  const bool in_orbit = r.reached_orbit();
+  if (format == Format::csv) {
+    out << csv_header(target_columns()) << '\n';
+    out << r.turn_time.text << ',' << r.maxa.text << ',' << (r.maxa_trimmed ? "yes" : "no") << ','
+        << fixed(r.target_perigee, 3) << ',' << fixed(r.target_apogee, 3) << ',';
+    if (in_orbit) {
+      out << fixed(f.orbit.perigee, 3) << ',' << fixed(f.orbit.apogee, 3) << ','
+          << fixed(f.remaining_propellant, 1) << ',' << fixed(f.budget.SC_M, 0);
+    } else {
+      out << ",,,";
+    }
+    out << ',' << r.flights << ',' << row_status_name(r.status) << ',' << csv_field(r.reason)
+        << '\n';
+    return;
+  }
+  out << "Guided upper stage, turn time " << r.turn_time.text << " s, to "
+      << fixed(r.target_perigee / 1000.0, 3) << " x " << fixed(r.target_apogee / 1000.0, 3)
+      << " km\n";
+  const auto line = [&](std::string_view name, const std::string& value, std::string_view unit) {
+    out << "  " << left(name, 28) << right(value, 12) << (unit.empty() ? "" : " ") << unit << "\n";
+  };
+  if (!r.maxa.text.empty()) {
+    line(r.maxa_trimmed ? "trimmed max. angle of attack" : "maximum angle of attack",
+         r.maxa.text, "deg");
+  }
+  if (in_orbit) {
+    line("perigee", fixed(f.orbit.perigee / 1000.0, 3), "km");
+    line("apogee", fixed(f.orbit.apogee / 1000.0, 3), "km");
+    line("remaining propellant", fixed(f.remaining_propellant, 0), "kg");
+    line("spacecraft mass SC_M", fixed(f.budget.SC_M, 0), "kg");
+  }
+  line("flights", std::to_string(r.flights), "");
+  line("outcome", std::string(row_status_name(r.status)), "");
+  if (!r.reason.empty()) out << (in_orbit ? "Not in orbit: " : "Target not reached: ") << r.reason << ".\n";
+}
+
 void write_trade_header(std::ostream& out, const TrimSettings& settings, Format format) {
   if (format == Format::csv) {
     out << csv_header(trim_columns()) << '\n';

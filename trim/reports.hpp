@@ -10,6 +10,7 @@
 #include "studies/columns.hpp"
 #include "studies/flight_recorder.hpp"
 #include "studies/sweep.hpp"
+#include "studies/target.hpp"
 #include "studies/trim_solver.hpp"
 
 namespace ascent::trim {
@@ -26,6 +27,10 @@ std::string csv_field(std::string_view text);
 /// the one row of the trade table.
 void write_trim_report(std::ostream& out, const TrimResult& result, const TrimSettings& settings,
                        Format format);
+
+/// The guided flight to a target orbit: the orbit aimed at and reached, the
+/// propellant left and the payload; in CSV a header and one row.
+void write_target_report(std::ostream& out, const TargetResult& result, Format format);
 
 /// The trade table of a sweep, written as its rows come: the header, one
 /// row per turn time, and after the last row the turn time with the largest

@@ -33,8 +33,10 @@ std::string percent(double fraction) {
   return fixed(100.0 * fraction, 3, 0) + " %";
 }
 
-constexpr std::string_view LOOP_NAMES[] = {"open loop: every case flies the nominal angle",
-                                           "closed loop: every case trimmed to the target"};
+constexpr std::string_view LOOP_NAMES[] = {
+    "open loop: every case flies the nominal angle",
+    "closed loop: every case trimmed to the target",
+    "guided: every case flies the nominal angle, the upper stage guided to the target orbit"};
 
 }  // namespace
 
@@ -61,10 +63,11 @@ void write_case_csv_row(std::ostream& out, const CaseResult& r) {
 
 void write_summary_table(std::ostream& out, const StudySummary& s, const StudyDescription& study) {
   const StudySpec& setup = *study.setup;
-  const bool closed = setup.mode == LoopMode::closed;
+  // Trimmed or guided, each case aims at the target: the reserve covers them.
+  const bool closed = setup.mode != LoopMode::open;
   const trim::FlightOutcome& nominal = setup.nominal_flight;
   out << "Dispersion study of turn time " << setup.turn_time.text << " s: " << s.cases
-      << " cases, seed " << study.seed << ", " << LOOP_NAMES[closed ? 1 : 0] << "\n"
+      << " cases, seed " << study.seed << ", " << LOOP_NAMES[static_cast<std::size_t>(setup.mode)] << "\n"
       << "Dispersion set: " << study.set_name << " (" << setup.dispersions.entries().size()
       << " parameters)\n"
       << "Nominal flight: maxa " << setup.nominal_maxa.text << " deg, average altitude "
@@ -80,7 +83,13 @@ void write_summary_table(std::ostream& out, const StudySummary& s, const StudyDe
     out << "  " << row_status_name(status) << ": " << s.count(status) << "\n";
   }
 
-  out << "\nOver the " << s.SC_M.count << (closed ? " trimmed" : "")
+  if (setup.mode == LoopMode::guided) {
+    const TargetOrbit& target = setup.nominal.vehicle.target;
+    out << "Within " << fixed(ON_TARGET / 1000.0, 0, 0) << " km of both target apsides (" << fixed(target.perigee_altitude() / 1000.0, 3, 0)
+        << " x " << fixed(target.apogee_altitude() / 1000.0, 3, 0) << " km): " << s.near_target
+        << " of the " << s.SC_M.count << " flown to separation\n";
+  }
+  out << "\nOver the " << s.SC_M.count << (setup.mode == LoopMode::closed ? " trimmed" : "")
       << " cases flown to separation:\n"
       << "                                 mean     sigma   0.135 %    median  99.865 %\n";
   const auto row = [&](std::string_view name, const Statistics& st, double unit, int decimals) {

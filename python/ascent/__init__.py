@@ -7,6 +7,7 @@
     ascent.sweep(range(10, 31), thrust="s1.dat")          # a DataFrame
     cases = ascent.monte_carlo(500, turn_time=20, thrust="s1.dat", seed=7)
     ascent.summarize(cases)["sc_mass_met"]
+    ascent.target(20, perigee=185e3, apogee=400e3, thrust="s1.dat").perigee
 
 Lengths are in metres, masses in kilograms, angles in degrees, times in
 seconds. Flights run in C++ with the GIL released; sweeps and Monte Carlo
@@ -21,13 +22,14 @@ from ._ascent import (
     Flight,
     FlightError,
     Study,
+    TargetResult,
     ThrustHistory,
     TrimResult,
     Vehicle,
     VehicleField,
     VehicleGroup,
 )
-from .flights import Trim, fly, trim
+from .flights import Target, Trim, fly, target, trim
 from .report import report
 from .studies import local_workers, monte_carlo, summarize, sweep
 
@@ -38,6 +40,8 @@ __all__ = [
     "Flight",
     "FlightError",
     "Study",
+    "Target",
+    "TargetResult",
     "ThrustHistory",
     "Trim",
     "TrimResult",
@@ -51,6 +55,7 @@ __all__ = [
     "report",
     "summarize",
     "sweep",
+    "target",
     "trim",
 ]
 

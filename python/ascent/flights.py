@@ -69,3 +69,56 @@ def trim(turn_time, thrust, vehicle=None, target_altitude=None, tolerance=10.0):
     if result.status == "turn_too_long" and result.flight_count == 0:
         raise ValueError(result.message)
     return Trim(result, vehicle, thrust)
+
+
+class Target:
+    """The guided upper stage flown to a target orbit: `status` (reached,
+    short_of_propellant, cannot_reach_orbit or not_flown), `reason`, `maxa`
+    [deg] of the core stage and whether it was trimmed, the orbit aimed at
+    (`target_perigee`, `target_apogee` [m]) and reached (`perigee`,
+    `apogee` [m], None when not reached), `remaining_propellant` and
+    `sc_mass` [kg], and `flight` (the guided flight, with its history)."""
+
+    def __init__(self, result, vehicle, thrust):
+        self._result = result
+        self._vehicle = vehicle
+        self._thrust = thrust
+
+    def __getattr__(self, name):
+        if name.startswith("_"):
+            raise AttributeError(name)
+        return getattr(self._result, name)
+
+    @functools.cached_property
+    def flight(self):
+        """The guided flight, flown again with its history (None when not flown)."""
+        if self.maxa is None:
+            return None
+        return fly(self.turn_time, self.maxa, self._thrust, self._vehicle)
+
+    def __repr__(self):
+        text = (f"Target(turn_time={self.turn_time:g}, status={self.status}, "
+                f"target={self.target_perigee:g} x {self.target_apogee:g} m")
+        if self.perigee is not None:
+            text += f", orbit={self.perigee:.0f} x {self.apogee:.0f} m"
+        return text + (f", {self.reason})" if self.reason else ")")
+
+
+def target(turn_time, maxa=None, perigee=None, apogee=None, thrust=None, vehicle=None,
+           tolerance=10.0):
+    """Flies the vehicle's upper stage guided to the target orbit: perigee
+    and apogee [m] when given (both), else the vehicle's target. The core
+    stage flies `maxa` [deg], or the angle the trim finds for `turn_time`
+    [s] (within `tolerance` [m]). Raises ValueError for a target that cannot
+    be flown (perigee above apogee, below 100 km, above 1000 km)."""
+    if thrust is None:
+        raise TypeError("target() needs a thrust history (thrust=)")
+    vehicle = vehicle_or_default(vehicle)
+    thrust = thrust_history(thrust)
+    result = _ascent.target(vehicle, thrust, float(turn_time),
+                            None if maxa is None else float(maxa),
+                            None if perigee is None else float(perigee),
+                            None if apogee is None else float(apogee), float(tolerance))
+    guided = _ascent.guided_vehicle(vehicle, result.target_perigee, result.target_apogee)
+    return Target(result, guided, thrust)
+

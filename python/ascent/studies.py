@@ -133,13 +133,14 @@ def case_rows(ks, study, seed, threads=1):
 
 def monte_carlo(n, seed=1, dispersions=None, turn_time=None, thrust=None, vehicle=None,
                 closed_loop=True, client=None, target_altitude=None, tolerance=10.0,
-                chunks=None):
+                chunks=None, guided=False):
     """A Monte Carlo dispersion study of `n` cases about the vehicle's flight
     at `turn_time` [s], its nominal angle trimmed to the target. Each case
     draws the parameters of `dispersions` (a Dispersions, the path of a TOML
     set, or None for the built-in set) from `seed` and its number; closed
     loop, each case is trimmed to the target; open loop, each flies the
-    nominal angle.
+    nominal angle; guided, each flies the nominal angle with its upper stage
+    guided to the vehicle's target orbit (no trim per case).
 
     A DataFrame, one row per case, with the columns of ascent-trim's case
     file: case, seed, the drawn value of each parameter (by its name),
@@ -158,7 +159,8 @@ def monte_carlo(n, seed=1, dispersions=None, turn_time=None, thrust=None, vehicl
     tolerance = positive_number("tolerance", tolerance)
     vehicle = aiming_at(vehicle_or_default(vehicle), target_altitude)
     study = _ascent.prepare_study(vehicle, thrust_history(thrust), turn_time_of(turn_time),
-                                  dispersion_set(dispersions), bool(closed_loop), tolerance)
+                                  dispersion_set(dispersions), bool(closed_loop), tolerance,
+                                  bool(guided))
     ks = list(range(n))
     if client is None:
         cases = case_rows(ks, study, seed, threads=0)
@@ -168,7 +170,8 @@ def monte_carlo(n, seed=1, dispersions=None, turn_time=None, thrust=None, vehicl
         [shared_study] = client.scatter([study], broadcast=True)
         cases = on_cluster(client, case_rows, ks, chunks, study=shared_study, seed=seed)
     with_units(cases, **study.dispersions.units)
-    cases.attrs.update(turn_time=study.turn_time, closed_loop=study.closed_loop, seed=seed,
+    cases.attrs.update(turn_time=study.turn_time, closed_loop=study.closed_loop,
+                       guided=study.guided, seed=seed,
                        nominal_maxa=study.nominal_maxa,
                        nominal_remaining_propellant=study.nominal_remaining_propellant,
                        nominal_sc_mass=study.nominal_sc_mass)

@@ -76,28 +76,31 @@ std::string distribution_text(const Distribution& x) {
 struct Study {
   StudySpec setup;
   bool closed_loop() const { return setup.mode == dispersion::LoopMode::closed; }
+  bool guided() const { return setup.mode == dispersion::LoopMode::guided; }
 };
 
 Study prepare(const Vehicle& vehicle, const ThrustHistory& thrust, double turn_time,
-              const DispersionSet& set, bool closed_loop, double tolerance) {
+              const DispersionSet& set, bool closed_loop, double tolerance, bool guided) {
   trim::TrimSettings settings{vehicle, thrust};
   settings.tolerance = tolerance;
+  const dispersion::LoopMode mode = guided        ? dispersion::LoopMode::guided
+                                    : closed_loop ? dispersion::LoopMode::closed
+                                                  : dispersion::LoopMode::open;
   const py::gil_scoped_release trimming;
-  return {dispersion::prepare_study(
-      settings, turn_time_of(turn_time), set,
-      closed_loop ? dispersion::LoopMode::closed : dispersion::LoopMode::open)};
+  return {dispersion::prepare_study(settings, turn_time_of(turn_time), set, mode)};
 }
 
 py::tuple study_state(const Study& study) {
   const StudySpec& s = study.setup;
   return py::make_tuple(s.nominal.vehicle, s.nominal.thrust, s.turn_time.value,
-                        set_state(s.dispersions), study.closed_loop(), s.nominal.tolerance);
+                        set_state(s.dispersions), study.closed_loop(), s.nominal.tolerance,
+                        study.guided());
 }
 
 Study study_from(const py::tuple& state) {
   return prepare(state[0].cast<const Vehicle&>(), state[1].cast<const ThrustHistory&>(),
                  state[2].cast<double>(), set_from(state[3].cast<py::list>()),
-                 state[4].cast<bool>(), state[5].cast<double>());
+                 state[4].cast<bool>(), state[5].cast<double>(), state[6].cast<bool>());
 }
 
 /// The cases `ks`, a column per quantity; a quantity a case does not have is NaN.
@@ -258,6 +261,7 @@ void bind_dispersion(py::module_& m) {
   py::class_<Study>(m, "Study", "A dispersion study with its nominal flight trimmed")
       .def_property_readonly("turn_time", [](const Study& s) { return s.setup.turn_time.value; })
       .def_property_readonly("closed_loop", &Study::closed_loop)
+      .def_property_readonly("guided", &Study::guided)
       .def_property_readonly("nominal_maxa",
                              [](const Study& s) { return s.setup.nominal_maxa.value; })
       .def_property_readonly(
@@ -273,6 +277,7 @@ void bind_dispersion(py::module_& m) {
 
   m.def("prepare_study", &prepare, py::arg("vehicle"), py::arg("thrust"), py::arg("turn_time"),
         py::arg("dispersions"), py::arg("closed_loop"), py::arg("tolerance"),
+        py::arg("guided") = false,
         "Trims the nominal flight of a study to the vehicle's target");
   m.def("summarize", &summarize, py::arg("status"), py::arg("maxa"), py::arg("perigee"),
         py::arg("apogee"), py::arg("average_altitude"), py::arg("remaining_propellant"),

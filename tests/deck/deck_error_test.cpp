@@ -201,3 +201,36 @@ TEST(DeckError, AFileThatCannotBeReadIsRefusedUnread) {
 
 }  // namespace
 }  // namespace ascent::testing
+
+namespace ascent::testing {
+namespace {
+
+TEST(DeckError, AnImpossibleTargetOrbitIsRefusedAtItsLine) {
+  const auto with_target = [](const std::string& lines) {
+    unsigned line = 0;
+    return changed_deck("altitude = ", "altitude = 200000.0\n" + lines, line);
+  };
+  const unsigned perigee_line = static_cast<unsigned>(
+      std::count(DEFAULT_DECK.begin(), DEFAULT_DECK.begin() + DEFAULT_DECK.find("\naltitude = ") + 1,
+                 '\n')) + 2;
+  const std::string at = "v.toml:" + std::to_string(perigee_line) + ":";
+  EXPECT_EQ(refusal(with_target("perigee = 300000.0\napogee = 250000.0")),
+            at + "11: target.perigee = 300000 m is above the apogee (target.apogee = 250000 m)");
+  EXPECT_EQ(refusal(with_target("perigee = 300000.0")),
+            at + "11: target.perigee = 300000 m needs target.apogee beside it");
+  EXPECT_EQ(refusal(with_target("perigee = 90000.0\napogee = 250000.0")),
+            at + "11: target.perigee = 90000 m is out of range: it must be at least 100000 m and "
+                 "at most 1000000 m (perigee altitude of the guided stage's orbit)");
+  EXPECT_NE(refusal(with_target("perigee = 200000.0\napogee = 1000001.0")).find("target.apogee"),
+            std::string::npos);
+  unsigned line = 0;
+  const std::string named_wrongly =
+      changed_deck("dry_mass = 14515.0", "dry_mass = 14515.0\nguidance = \"peg\"", line);
+  EXPECT_EQ(refusal(named_wrongly),
+            "v.toml:" + std::to_string(line + 1) + ":12: upper_stage.guidance must be "
+            "\"vertical_acceleration\" or \"orbit_insertion\" (how the upper stage steers to its "
+            "cutoff)");
+}
+
+}  // namespace
+}  // namespace ascent::testing

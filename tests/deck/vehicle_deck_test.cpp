@@ -66,6 +66,21 @@ TEST(VehicleDeck, AWrittenDeckReadsBackBitForBit) {
   }
 }
 
+TEST(VehicleDeck, AGuidedStageAndItsEllipticTargetReadBack) {
+  Vehicle guided;
+  guided.upper_stage.guidance = UpperStageGuidance::orbit_insertion;
+  guided.target.perigee = 185000.0;
+  guided.target.apogee = 400000.0;
+  const std::string deck = vehicle_deck_text(guided);
+  EXPECT_NE(deck.find("guidance = \"orbit_insertion\""), std::string::npos);
+  EXPECT_TRUE(read_vehicle_deck_text(deck, "guided.toml") == guided);
+  // The default vehicle's deck names neither: decks written before stay as they were.
+  const std::string plain = vehicle_deck_text(Vehicle{});
+  EXPECT_EQ(plain.find("guidance"), std::string::npos);
+  EXPECT_EQ(plain.find("\nperigee ="), std::string::npos);
+  EXPECT_EQ(plain.find("\napogee ="), std::string::npos);
+}
+
 TEST(VehicleDeck, AHandWrittenDeckNeedsNoOrderAndTakesIntegersForReals) {
   std::string deck = vehicle_deck_text(Vehicle{});
   // The target table first, with an integer altitude and a dotted key.

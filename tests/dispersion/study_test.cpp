@@ -181,3 +181,29 @@ density = { sigma = 0.03 }
 
 }  // namespace
 }  // namespace ascent::dispersion
+
+namespace ascent::dispersion {
+namespace {
+
+TEST(Study, GuidedCasesFlyTheNominalAngleToTheTargetOrbit) {
+  const StudySpec setup =
+      prepare_study(sample_settings(), turn_time_20(), default_dispersion_set(), LoopMode::guided);
+  std::vector<CaseResult> cases;
+  run_study(setup, 3, 40, 2, [&](const CaseResult& c) { cases.push_back(c); });
+  std::size_t flown = 0;
+  for (const CaseResult& c : cases) {
+    EXPECT_EQ(c.flights, 1);
+    EXPECT_EQ(c.maxa, setup.nominal_maxa.value);
+    if (!c.flown) continue;
+    ++flown;
+    EXPECT_NEAR(c.perigee, 200e3, ON_TARGET) << c.k;
+    EXPECT_NEAR(c.apogee, 200e3, ON_TARGET) << c.k;
+  }
+  EXPECT_GT(flown, 30u);
+  const TargetOrbit& target = setup.nominal.vehicle.target;
+  EXPECT_EQ(summarize(cases, &target).near_target, flown);
+  EXPECT_EQ(summarize(cases).near_target, 0u);
+}
+
+}  // namespace
+}  // namespace ascent::dispersion

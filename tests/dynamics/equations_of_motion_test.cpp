@@ -1,4 +1,4 @@
-// The derivative evaluation in the three steering modes, with the
+// The derivative evaluation in the four steering modes, with the
 // calibration and the thrust and angle limits of the vertical-acceleration law.
 #include <gtest/gtest.h>
 
@@ -61,6 +61,21 @@ TEST(VacuumSteering, FullThrustAtPitchAboveTheInertialPathEvenInTheAir) {
     const ForceAcceleration f = force_acceleration(s, h.sim.eval_derivatives(s));
     EXPECT_NEAR(f.size(), 10.0, 1e-9) << pitch;
     EXPECT_NEAR(f.angle(), std::atan(150.0 / 6000.0) + pitch, 1e-12) << pitch;
+  }
+}
+
+TEST(HorizonSteering, ThrustAtPitchAboveTheLocalHorizontalWhateverThePath) {
+  FlightHarness h;
+  FlightState& s = h.state();
+  set_vacuum_burn(s);
+  s.steer_mode = HORIZON_STEERING;
+  for (const double vr : {-300.0, 0.0, 800.0}) {
+    for (const double pitch : {0.0, 0.4, -0.3}) {
+      s.vr = vr;
+      s.pitch = pitch;
+      const ForceAcceleration a = force_acceleration(s, h.sim.eval_derivatives(s));
+      EXPECT_NEAR(a.angle(), pitch, 1e-12) << vr << " " << pitch;
+    }
   }
 }
 
@@ -215,7 +230,7 @@ TEST(VerticalAccelerationLaw, DegenerateStatesGiveFiniteIncrements) {
 TEST(SteeringModes, UnknownModeIsRefused) {
   FlightHarness h;
   set_core_climb(h.state());
-  h.state().steer_mode = 3;
+  h.state().steer_mode = HORIZON_STEERING + 1;
   EXPECT_THROW((void)h.sim.eval_derivatives(h.state()), RuntimeError);
 }
 

@@ -1,0 +1,80 @@
+#include "studies/target.hpp"
+
+#include <stdexcept>
+
+#include "text/event_lines.hpp"
+
+namespace ascent::trim {
+
+namespace {
+
+void check_target(const TargetOrbit& target) {
+  const auto in_range = [](double altitude) {
+    return altitude >= MINIMUM_TARGET_PERIGEE && altitude <= MAXIMUM_TARGET_APOGEE;
+  };
+  if (!in_range(target.perigee_altitude()) || !in_range(target.apogee_altitude())) {
+    throw std::invalid_argument("the target's perigee and apogee must be from 100000 m to 1000000 m");
+  }
+  if (target.perigee_altitude() > target.apogee_altitude()) {
+    throw std::invalid_argument("the target's perigee is above its apogee");
+  }
+}
+
+}  // namespace
+
+Vehicle guided_vehicle(const Vehicle& vehicle, std::optional<double> perigee,
+                       std::optional<double> apogee) {
+  if (perigee.has_value() != apogee.has_value()) {
+    throw std::invalid_argument("give the target's perigee and apogee together");
+  }
+  Vehicle guided = vehicle;
+  guided.upper_stage.guidance = UpperStageGuidance::orbit_insertion;
+  if (perigee) {
+    guided.target.perigee = *perigee;
+    guided.target.apogee = *apogee;
+  }
+  check_target(guided.target);
+  return guided;
+}
+
+TargetResult fly_to_target(const TargetRequest& request) {
+  const Vehicle guided = guided_vehicle(request.settings.vehicle, request.perigee, request.apogee);
+  TargetResult result;
+  result.turn_time = request.turn_time;
+  result.target_perigee = guided.target.perigee_altitude();
+  result.target_apogee = guided.target.apogee_altitude();
+  if (request.maxa) {
+    result.maxa = *request.maxa;
+  } else {
+    // The core stage flies as trimmed for the vehicle's own upper stage.
+    TrimSettings unguided = request.settings;
+    unguided.vehicle.upper_stage.guidance = UpperStageGuidance::vertical_acceleration;
+    const TrimResult trimmed = trim_turn_time(unguided, request.turn_time);
+    result.flights = static_cast<int>(trimmed.flights.size());
+    if (!trimmed.trimmed()) {
+      result.status = status_of(trimmed.status, trimmed.flight);
+      result.reason = "the core stage's angle is not trimmed: " + trimmed.message;
+      return result;
+    }
+    result.maxa = trimmed.maxa;
+    result.maxa_trimmed = true;
+  }
+  FlightPlan plan{request.turn_time.value, result.maxa.value, {}, request.settings.aero};
+  result.flight = fly(guided, request.settings.thrust, plan);
+  ++result.flights;
+  result.status = row_status(result.flight.outcome);
+  switch (result.flight.end) {
+    case FlightEnd::cannot_reach_orbit:
+      result.reason = orbit_failure_words(result.flight.failure);
+      break;
+    case FlightEnd::turn_too_long:
+      result.reason = "the turn is too long: the recovery ends after booster separation";
+      break;
+    case FlightEnd::upper_stage_separated:
+      result.reason = separated_message(result.flight, guided);
+      break;
+  }
+  return result;
+}
+
+}  // namespace ascent::trim
