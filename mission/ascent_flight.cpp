@@ -58,7 +58,12 @@ void AscentFlight::book_the_flight() {
 void AscentFlight::book_the_maxima() {
   result.stage3_max_force = s.force(3).max_force.value();
   result.stage3_max_force_time = s.force(3).max_force_t.value();
-  result.maxima = {s.a_max.value(), s.a_max_t.value(), s.q_max.value(), s.q_max_t.value()};
+  result.maxima = {s.a_max.value(),
+                    s.a_max_t.value(),
+                    s.q_max.value(),
+                    s.q_max_t.value(),
+                    static_cast<double>(s.qa_max * 180.0L / PI),
+                    s.qa_max_t.value()};
 }
 
 void LoadMaxima::merge(const LoadMaxima& later) {
@@ -69,6 +74,10 @@ void LoadMaxima::merge(const LoadMaxima& later) {
   if (later.dynamic_pressure > dynamic_pressure) {
     dynamic_pressure = later.dynamic_pressure;
     dynamic_pressure_time = later.dynamic_pressure_time;
+  }
+  if (later.q_alpha > q_alpha) {
+    q_alpha = later.q_alpha;
+    q_alpha_time = later.q_alpha_time;
   }
 }
 

@@ -24,9 +24,10 @@ void set(Vehicle& v, double x) {
 
 template <auto Group, auto Key>
 constexpr VehicleField field(std::string_view group, std::string_view key, std::string_view unit,
-                             std::string_view what, double minimum, double maximum) {
+                             std::string_view what, double minimum, double maximum,
+                             bool optional = false) {
   using Stored = std::remove_cvref_t<decltype(std::declval<Vehicle>().*Group.*Key)>;
-  return {group, key, unit, what, minimum, maximum, std::is_integral_v<Stored>,
+  return {group, key, unit, what, minimum, maximum, std::is_integral_v<Stored>, optional,
           &get<Group, Key>, &set<Group, Key>};
 }
 
@@ -73,6 +74,9 @@ const std::array FIELDS{
   field<&V::mass_budget, &MassBudgetRules::reserve_fraction>("mass_budget", "reserve_fraction", "1", "share of the stage's delta-V held in reserve", 0.0, 1.0),
   field<&V::mass_budget, &MassBudgetRules::deorbit_fraction>("mass_budget", "deorbit_fraction", "kg/kg", "deorbit propellant per kg of cutoff mass", 0.0, 1.0),
   field<&V::target, &TargetOrbit::altitude>("target", "altitude", "m", "average altitude of the orbit aimed at", 100000.0, 1000000.0),
+  field<&V::limits, &LoadLimits::max_dynamic_pressure>("limits", "max_dynamic_pressure", "Pa", "largest dynamic pressure (0: none)", 0.0, BIG, true),
+  field<&V::limits, &LoadLimits::max_q_alpha>("limits", "max_q_alpha", "Pa*deg", "largest dynamic pressure times angle of attack (0: none)", 0.0, BIG, true),
+  field<&V::limits, &LoadLimits::max_axial_acceleration>("limits", "max_axial_acceleration", "m/s^2", "largest thrust over mass (0: none)", 0.0, BIG, true),
 };
 // clang-format on
 

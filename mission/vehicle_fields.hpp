@@ -20,6 +20,7 @@ struct VehicleField {
   double minimum;          ///< smallest value that can be flown
   double maximum;          ///< largest value that can be flown
   bool whole = false;      ///< a count: a whole number
+  bool optional = false;   ///< a deck may leave it out: 0, which means "none"
   /// Reads and writes the field of a vehicle.
   double (*get)(const Vehicle&);
   void (*set)(Vehicle&, double);

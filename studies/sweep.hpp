@@ -51,8 +51,11 @@ struct SweepRow {
   std::size_t flights = 0;
 
   [[nodiscard]] bool trimmed() const { return status == TrimStatus::trimmed; }
-  /// Trimmed, and the upper stage burns no more propellant than it holds.
-  [[nodiscard]] bool feasible() const { return trimmed() && flight.remaining_propellant >= 0.0; }
+  /// Trimmed, the upper stage burns no more propellant than it holds, and
+  /// the loads keep within the vehicle's limits.
+  [[nodiscard]] bool feasible() const {
+    return trimmed() && flight.remaining_propellant >= 0.0 && !flight.over_limit;
+  }
 };
 
 /// The row of a trim.

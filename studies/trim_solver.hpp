@@ -59,8 +59,11 @@ struct TrimResult {
   std::vector<TrimFlight> flights;  ///< every flight of the search, in order
 
   [[nodiscard]] bool trimmed() const { return status == TrimStatus::trimmed; }
-  /// Trimmed, and the upper stage burns no more propellant than it holds.
-  [[nodiscard]] bool feasible() const { return trimmed() && flight.remaining_propellant >= 0.0; }
+  /// Trimmed, the upper stage burns no more propellant than it holds, and
+  /// the loads keep within the vehicle's limits.
+  [[nodiscard]] bool feasible() const {
+    return trimmed() && flight.remaining_propellant >= 0.0 && !flight.over_limit;
+  }
 };
 
 /// Called after each flight of a search.

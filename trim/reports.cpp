@@ -42,11 +42,27 @@ std::string target_text(const TrimSettings& settings) {
 // The trade table: one row per turn time.
 constexpr std::string_view TRADE_CSV_HEADER =
     "turn time [s],maxa [deg],perigee [km],apogee [km],average altitude [km],"
-    "remaining propellant [kg],SC_M [kg],flights,result";
+    "remaining propellant [kg],SC_M [kg],flights,result,"
+    "max Pq [Pa],max Pq time [s],max q alpha [Pa*deg],max q alpha time [s],"
+    "max a [m/s^2],max a time [s]";
 
 /// The word for a trimmed flight: "infeasible" when the upper stage burns
-/// more propellant than it holds.
+/// more propellant than it holds or a load exceeds its limit.
 std::string_view trimmed_result(const SweepRow& r) { return r.feasible() ? "trimmed" : "infeasible"; }
+
+/// Why a trimmed flight is infeasible.
+std::string infeasible_reason(const FlightOutcome& f) {
+  return f.remaining_propellant < 0.0 ? std::string("propellant short")
+                                      : over_limit_text(*f.over_limit);
+}
+
+/// The flight's load maxima and their times, for the end of a CSV row.
+std::string load_fields(const FlightOutcome& f) {
+  const LoadMaxima& l = f.loads;
+  return fixed(l.dynamic_pressure, 1) + ',' + fixed(l.dynamic_pressure_time, 2) + ',' +
+         fixed(l.q_alpha, 1) + ',' + fixed(l.q_alpha_time, 2) + ',' + fixed(l.acceleration, 3) +
+         ',' + fixed(l.acceleration_time, 2);
+}
 
 /// Why a row is not trimmed, as its table shows it.
 std::string untrimmed_result(const SweepRow& r) {
@@ -60,15 +76,18 @@ void write_trade_csv_row(std::ostream& out, const SweepRow& r) {
     const FlightOutcome& f = r.flight;
     out << r.maxa.text << ',' << fixed(f.perigee / 1000.0, 6) << ',' << fixed(f.apogee / 1000.0, 6)
         << ',' << fixed(f.average_altitude / 1000.0, 6) << ',' << fixed(f.remaining_propellant, 1)
-        << ',' << fixed(f.SC_M, 0) << ',' << r.flights << ',' << trimmed_result(r) << '\n';
+        << ',' << fixed(f.SC_M, 0) << ',' << r.flights << ',' << trimmed_result(r) << ','
+        << load_fields(f) << '\n';
   } else {
-    out << ",,,,,," << r.flights << ',' << csv_field(untrimmed_result(r)) << '\n';
+    out << ",,,,,," << r.flights << ',' << csv_field(untrimmed_result(r)) << ",,,,,,\n";
   }
 }
 
 constexpr std::string_view TRADE_HEADER =
-    " turn time        maxa   perigee    apogee   average  propellant      SC_M  flights\n"
-    "       [s]       [deg]      [km]      [km]      [km]        [kg]      [kg]\n";
+    " turn time        maxa   perigee    apogee   average  propellant      SC_M   max Pq  max q*alpha"
+    "   max a  flights\n"
+    "       [s]       [deg]      [km]      [km]      [km]        [kg]      [kg]    [kPa]     [Pa*deg]"
+    " [m/s^2]\n";
 
 std::string trade_row(const SweepRow& r) {
   std::string row = right(r.turn_time.text, 10);
@@ -77,8 +96,9 @@ std::string trade_row(const SweepRow& r) {
     row += right(r.maxa.text, 12) + fixed(f.perigee / 1000.0, 3, 10) +
            fixed(f.apogee / 1000.0, 3, 10) + fixed(f.average_altitude / 1000.0, 3, 10) +
            fixed(f.remaining_propellant, 0, 12) + fixed(f.SC_M, 0, 10) +
-           right(std::to_string(r.flights), 9);
-    if (!r.feasible()) row += "  infeasible: propellant short";
+           fixed(f.loads.dynamic_pressure / 1000.0, 2, 9) + fixed(f.loads.q_alpha, 0, 13) +
+           fixed(f.loads.acceleration, 2, 8) + right(std::to_string(r.flights), 9);
+    if (!r.feasible()) row += "  infeasible: " + infeasible_reason(f);
   } else {
     row += "  " + untrimmed_result(r);
   }
@@ -86,6 +106,21 @@ std::string trade_row(const SweepRow& r) {
 }
 
 }  // namespace
+
+void write_report_line(std::ostream& out, std::string_view name, const std::string& value,
+                       std::string_view unit) {
+  out << "  " << left(name, 28) << right(value, 12) << (unit.empty() ? "" : " ") << unit << "\n";
+}
+
+void write_loads(std::ostream& out, const LoadMaxima& loads) {
+  const auto at = [](double time) { return " at " + fixed(time, 2) + " s"; };
+  write_report_line(out, "maximum dynamic pressure", fixed(loads.dynamic_pressure, 0),
+                    "Pa" + at(loads.dynamic_pressure_time));
+  write_report_line(out, "maximum q*alpha", fixed(loads.q_alpha, 0),
+                    "Pa*deg" + at(loads.q_alpha_time));
+  write_report_line(out, "maximum axial acceleration", fixed(loads.acceleration, 2),
+                    "m/s^2" + at(loads.acceleration_time));
+}
 
 std::string csv_field(std::string_view text) {
   if (text.find_first_of(",\"\r\n") == std::string_view::npos) return std::string(text);
@@ -117,7 +152,7 @@ void write_trim_report(std::ostream& out, const TrimResult& r, const TrimSetting
   }
   const FlightOutcome& f = r.flight;
   const auto line = [&](std::string_view name, const std::string& value, std::string_view unit) {
-    out << "  " << left(name, 28) << right(value, 12) << (unit.empty() ? "" : " ") << unit << "\n";
+    write_report_line(out, name, value, unit);
   };
   line("maximum angle of attack", r.maxa.text, "deg");
   line("perigee", fixed(f.perigee / 1000.0, 3), "km");
@@ -125,10 +160,13 @@ void write_trim_report(std::ostream& out, const TrimResult& r, const TrimSetting
   line("average altitude", fixed(f.average_altitude / 1000.0, 3), "km");
   line("remaining propellant", fixed(f.remaining_propellant, 0), "kg");
   line("spacecraft mass SC_M", fixed(f.SC_M, 0), "kg");
+  write_loads(out, f.loads);
   line("flights", std::to_string(r.flights.size()), "");
-  if (!r.feasible()) {
+  if (f.remaining_propellant < 0.0) {
     out << "Infeasible: the upper stage burns " << fixed(-f.remaining_propellant, 0)
         << " kg more propellant than it holds.\n";
+  } else if (f.over_limit) {
+    out << "Infeasible: " << over_limit_text(*f.over_limit) << ".\n";
   }
 }
 

@@ -18,6 +18,12 @@ enum class Format { table, csv };
 /// A field for a CSV line: quoted when it holds a comma, a quote or a line end.
 std::string csv_field(std::string_view text);
 
+/// One line of a readable report: the name, the value right-aligned, the unit.
+void write_report_line(std::ostream& out, std::string_view name, const std::string& value,
+                       std::string_view unit);
+/// The three load maxima of a flight, each with its time, as report lines.
+void write_loads(std::ostream& out, const LoadMaxima& loads);
+
 /// The trimmed angle and the summary of its flight; in CSV the header and
 /// the one row of the trade table.
 void write_trim_report(std::ostream& out, const TrimResult& result, const TrimSettings& settings,
