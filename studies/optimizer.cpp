@@ -1,5 +1,6 @@
 #include "studies/optimizer.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <exception>
 #include <map>
@@ -12,6 +13,8 @@ namespace ascent::trim {
 
 namespace {
 
+/// Turn times of the scan that brackets the optimum, the first and the last included.
+constexpr int SCAN_POINTS = 5;
 /// A load within this share of its limit binds.
 constexpr double BINDING_SHARE = 0.005;
 /// [kg] Remaining propellant below this: the propellant binds.
@@ -25,8 +28,8 @@ constexpr Constraint LOAD_CONSTRAINTS[] = {Constraint::dynamic_pressure, Constra
                                            Constraint::axial_acceleration};
 
 /// The search: trims on demand, each turn time once, each trim started from
-/// the angle of the nearest turn time trimmed so far (its angle is close, so
-/// the trim takes fewer flights).
+/// the angle the nearest turn times trimmed so far point to (it is close,
+/// so the trim takes fewer flights).
 class Search {
  public:
   Search(const OptimizeSettings& settings, const OptimizeProgress& progress)
@@ -40,8 +43,8 @@ class Search {
     const auto done = index_.find(typed.text);
     if (done != index_.end()) return result_.trims[done->second];
     TrimSettings settings = settings_.trim;
-    if (const TrimResult* near = nearest_trimmed(typed.value)) {
-      settings.start_maxa = near->maxa.value;
+    if (const std::optional<double> maxa = expected_maxa(typed.value)) {
+      settings.start_maxa = typed_number(*maxa, MAXA_DECIMALS).value;
     }
     result_.trims.push_back(trim_turn_time(settings, typed));
     const TrimResult& trimmed = result_.trims.back();
@@ -70,6 +73,42 @@ class Search {
     return values;
   }
 
+  /// Where a constraint holds the optimum, the last trims of the search lie
+  /// on both sides of its boundary, and the best feasible one may still be a
+  /// few tenths of a second from it. Halves the gap to the nearest trim that
+  /// carries more but breaks a constraint, until it is below `tolerance`.
+  void close_on_the_boundary(double tolerance) {
+    while (result_.best) {
+      const TrimResult& best = *result_.best;
+      const TrimResult* beyond = nullptr;
+      for (const TrimResult& r : result_.trims) {
+        if (!r.trimmed() || r.feasible() ||
+            !(r.flight.SC_M_unrounded > best.flight.SC_M_unrounded)) {
+          continue;
+        }
+        if (beyond == nullptr || gap(r, best) < gap(*beyond, best)) beyond = &r;
+      }
+      if (beyond == nullptr || gap(*beyond, best) <= tolerance) return;
+      const std::size_t before = result_.trims.size();
+      trim((best.turn_time.value + beyond->turn_time.value) / 2.0);
+      if (result_.trims.size() == before) return;  // the turn times' decimals are used up
+    }
+  }
+
+  /// The turn time of the best feasible trim so far, or else that of the
+  /// trim whose worst constraint is broken least.
+  double most_promising_turn_time() const {
+    if (result_.best) return result_.best->turn_time.value;
+    const auto worst = [&](const TrimResult& r) {
+      const std::vector<double> values = constraints(r);
+      return *std::max_element(values.begin(), values.end());
+    };
+    const auto least = std::min_element(
+        result_.trims.begin(), result_.trims.end(),
+        [&](const TrimResult& a, const TrimResult& b) { return worst(a) < worst(b); });
+    return least->turn_time.value;
+  }
+
   OptimizeResult finish() {
     if (!result_.best) return std::move(result_);
     const TrimResult& best = *result_.best;
@@ -94,16 +133,34 @@ class Search {
   }
 
  private:
-  const TrimResult* nearest_trimmed(double turn_time) const {
-    const TrimResult* nearest = nullptr;
+  /// The angle the trims so far point to for `turn_time`: interpolated (or
+  /// extrapolated) through the two nearest trimmed turn times, the nearest
+  /// one's alone, or none before the first trim.
+  std::optional<double> expected_maxa(double turn_time) const {
+    const TrimResult* first = nullptr;
+    const TrimResult* second = nullptr;
+    const auto distance = [&](const TrimResult* r) {
+      return std::fabs(r->turn_time.value - turn_time);
+    };
     for (const TrimResult& r : result_.trims) {
       if (!r.trimmed()) continue;
-      if (nearest == nullptr || std::fabs(r.turn_time.value - turn_time) <
-                                    std::fabs(nearest->turn_time.value - turn_time)) {
-        nearest = &r;
+      if (first == nullptr || distance(&r) < distance(first)) {
+        second = first;
+        first = &r;
+      } else if (second == nullptr || distance(&r) < distance(second)) {
+        second = &r;
       }
     }
-    return nearest;
+    if (first == nullptr) return std::nullopt;
+    if (second == nullptr) return first->maxa.value;
+    const double slope = (second->maxa.value - first->maxa.value) /
+                         (second->turn_time.value - first->turn_time.value);
+    const double maxa = first->maxa.value + slope * (turn_time - first->turn_time.value);
+    return maxa > 0.0 && maxa <= settings_.trim.largest_maxa ? maxa : first->maxa.value;
+  }
+
+  static double gap(const TrimResult& a, const TrimResult& b) {
+    return std::fabs(a.turn_time.value - b.turn_time.value);
   }
 
   OptimizeSettings settings_;
@@ -181,10 +238,23 @@ OptimizeResult optimize_payload(const OptimizeSettings& settings,
   // loads and the propellant) as they are, with no penalty to tune; it
   // models the problem linearly on a simplex, so it works alike with the
   // one variable of the trimmed law and with more.
+  //
+  // COBYLA is a local method, and a load that no longer changes over much of
+  // the range (the loads of every turn that outlasts the maximum dynamic
+  // pressure are the same) gives it no slope to follow back to the feasible
+  // plans. So a coarse scan first brackets the optimum: COBYLA then refines
+  // the best feasible scan point (or, with none, the one nearest to
+  // feasibility) between its neighbours.
+  const double spacing = (settings.to - settings.from) / (SCAN_POINTS - 1);
+  for (int k = 0; k < SCAN_POINTS; ++k) {
+    search.trim(k + 1 == SCAN_POINTS ? settings.to : settings.from + k * spacing);
+  }
+  const double start = search.most_promising_turn_time();
+
   nlopt::opt optimizer(nlopt::LN_COBYLA, 1);
-  optimizer.set_lower_bounds({settings.from});
-  optimizer.set_upper_bounds({settings.to});
-  optimizer.set_initial_step({(settings.to - settings.from) / 4.0});
+  optimizer.set_lower_bounds({std::max(settings.from, start - spacing)});
+  optimizer.set_upper_bounds({std::min(settings.to, start + spacing)});
+  optimizer.set_initial_step({spacing / 2.0});
   optimizer.set_xtol_abs(settings.turn_time_tolerance);
   optimizer.set_maxeval(settings.max_trims);
 
@@ -197,7 +267,7 @@ OptimizeResult optimize_payload(const OptimizeSettings& settings,
     optimizer.add_inequality_constraint(constraint_value, &data, 0.0);
   }
 
-  std::vector<double> x{(settings.from + settings.to) / 2.0};
+  std::vector<double> x{start};
   double best = 0.0;
   try {
     optimizer.optimize(x, best);
@@ -206,6 +276,7 @@ OptimizeResult optimize_payload(const OptimizeSettings& settings,
     // and the best feasible of them is the answer.
   }
   if (callbacks.failure) std::rethrow_exception(callbacks.failure);
+  search.close_on_the_boundary(settings.turn_time_tolerance / 4.0);
   return search.finish();
 }
 

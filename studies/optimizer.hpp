@@ -23,7 +23,7 @@ struct OptimizeSettings {
   double from = 20.0;  ///< [s] shortest turn time
   double to = 115.0;   ///< [s] longest turn time
   LoadLimits limits{};  ///< besides the vehicle's; the stricter of each pair holds
-  double turn_time_tolerance = 0.02;  ///< [s] the search stops when its steps are shorter
+  double turn_time_tolerance = 0.1;  ///< [s] the search stops when its steps are shorter
   int max_trims = 40;                 ///< trims before the search stops
 };
 

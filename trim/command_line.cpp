@@ -68,8 +68,9 @@ CommandLineOutcome parse_command_line(int argc, const char* const* argv) {
       "  ascent-trim history -t 20 -o flight.csv\n"
       "  ascent-trim sweep --from 10 --to 30 --csv > sweep.csv\n"
       "  ascent-trim dispersions -n 1000 --seed 1 -t 20 -o cases.csv\n"
+      "  ascent-trim optimize --from 20 --to 115 --max-dynamic-pressure 30000\n"
       "  ascent-trim --vehicle vehicle.toml trim -t 20 --target-altitude 300000\n"
-      "Exit status: 0; 1 when a trim fails or a flight cannot be flown; 2 for a bad command "
+      "Exit status: 0; 1 when a trim fails, a flight cannot be flown or no plan is feasible; 2 for a bad command "
       "line or a vehicle deck that cannot be flown; 101 when the output cannot be written; with --run-files, ascent's error number "
       "when those files cannot be written (5: another session uses the folder); 128 + N "
       "after signal N.");
@@ -153,6 +154,32 @@ CommandLineOutcome parse_command_line(int argc, const char* const* argv) {
       ->type_name("N");
   add_target_altitude(sweep_command);
 
+  CLI::App* optimize = app.add_subcommand(
+      "optimize", "The turn time of the largest payload within the load limits (NLopt's COBYLA)");
+  add_number(*optimize, "--from", line.from, "[s] Shortest turn time")
+      ->default_str("20")
+      ->check(turn_times)
+      ->type_name("SECONDS");
+  add_number(*optimize, "--to", line.to, "[s] Longest turn time")
+      ->default_str("115")
+      ->check(turn_times)
+      ->type_name("SECONDS");
+  const CLI::Validator positive = number_in(std::numeric_limits<double>::denorm_min(),
+                                            std::numeric_limits<double>::max());
+  add_number(*optimize, "--max-dynamic-pressure", line.limits.max_dynamic_pressure,
+             "[Pa] Largest dynamic pressure, besides the deck's limits.max_dynamic_pressure")
+      ->check(positive)
+      ->type_name("PA");
+  add_number(*optimize, "--max-q-alpha", line.limits.max_q_alpha,
+             "[Pa*deg] Largest dynamic pressure times angle of attack")
+      ->check(positive)
+      ->type_name("PA_DEG");
+  add_number(*optimize, "--max-acceleration", line.limits.max_axial_acceleration,
+             "[m/s^2] Largest axial acceleration (thrust over mass)")
+      ->check(positive)
+      ->type_name("M_S2");
+  add_target_altitude(optimize);
+
   CLI::App* dispersions = dispersion::add_dispersions_command(app, line.dispersions);
   add_turn_time(dispersions);
 
@@ -169,10 +196,21 @@ CommandLineOutcome parse_command_line(int argc, const char* const* argv) {
   }
 
   line.format = csv ? Format::csv : Format::table;
-  const bool target_given =
-      trim->count("--target-altitude") + sweep_command->count("--target-altitude") > 0;
+  const bool target_given = trim->count("--target-altitude") +
+                                sweep_command->count("--target-altitude") +
+                                optimize->count("--target-altitude") >
+                            0;
   if (target_given) line.target_altitude = target_altitude;
-  if (sweep_command->parsed()) {
+  if (optimize->parsed()) {
+    line.command = Command::optimize;
+    if (optimize->count("--from") == 0) line.from = 20.0;
+    if (optimize->count("--to") == 0) line.to = 115.0;
+    if (!(line.from < line.to)) {
+      outcome.status = 2;
+      outcome.standard_error = "ascent-trim: optimize --from must be before --to\n";
+      return outcome;
+    }
+  } else if (sweep_command->parsed()) {
     line.command = Command::sweep;
     try {
       TurnTimes::between(line.from, line.to, line.step);

@@ -12,7 +12,7 @@
 
 namespace ascent::trim {
 
-enum class Command { trim, events, history, sweep, dispersions };
+enum class Command { trim, events, history, sweep, dispersions, optimize };
 
 /// [s] The range of the turn times a sweep may take, and of its step.
 inline constexpr double SWEEP_FIRST_TURN_TIME = 1.0;
@@ -35,6 +35,7 @@ struct CommandLine {
   double to = 0.0;           ///< [s] sweep
   double step = 1.0;         ///< [s] sweep
   unsigned jobs = 0;         ///< sweep: threads, 0 for one per core
+  LoadLimits limits{};       ///< optimize: besides the vehicle's (0: none)
 };
 
 /// The command line read, or the status to end with (0 after help, 2 for a

@@ -70,18 +70,7 @@ std::string untrimmed_result(const SweepRow& r) {
          r.message;
 }
 
-void write_trade_csv_row(std::ostream& out, const SweepRow& r) {
-  out << r.turn_time.text << ',';
-  if (r.trimmed()) {
-    const FlightOutcome& f = r.flight;
-    out << r.maxa.text << ',' << fixed(f.perigee / 1000.0, 6) << ',' << fixed(f.apogee / 1000.0, 6)
-        << ',' << fixed(f.average_altitude / 1000.0, 6) << ',' << fixed(f.remaining_propellant, 1)
-        << ',' << fixed(f.SC_M, 0) << ',' << r.flights << ',' << trimmed_result(r) << ','
-        << load_fields(f) << '\n';
-  } else {
-    out << ",,,,,," << r.flights << ',' << csv_field(untrimmed_result(r)) << ",,,,,,\n";
-  }
-}
+void write_trade_csv_row(std::ostream& out, const SweepRow& r) { out << trade_csv_row(r) << '\n'; }
 
 constexpr std::string_view TRADE_HEADER =
     " turn time        maxa   perigee    apogee   average  propellant      SC_M   max Pq  max q*alpha"
@@ -106,6 +95,22 @@ std::string trade_row(const SweepRow& r) {
 }
 
 }  // namespace
+
+std::string_view trade_csv_header() { return TRADE_CSV_HEADER; }
+
+std::string trade_csv_row(const SweepRow& r) {
+  std::string row = r.turn_time.text + ',';
+  if (r.trimmed()) {
+    const FlightOutcome& f = r.flight;
+    row += r.maxa.text + ',' + fixed(f.perigee / 1000.0, 6) + ',' + fixed(f.apogee / 1000.0, 6) +
+           ',' + fixed(f.average_altitude / 1000.0, 6) + ',' + fixed(f.remaining_propellant, 1) +
+           ',' + fixed(f.SC_M, 0) + ',' + std::to_string(r.flights) + ',' +
+           std::string(trimmed_result(r)) + ',' + load_fields(f);
+  } else {
+    row += ",,,,,," + std::to_string(r.flights) + ',' + csv_field(untrimmed_result(r)) + ",,,,,,";
+  }
+  return row;
+}
 
 void write_report_line(std::ostream& out, std::string_view name, const std::string& value,
                        std::string_view unit) {

@@ -18,6 +18,10 @@ enum class Format { table, csv };
 /// A field for a CSV line: quoted when it holds a comma, a quote or a line end.
 std::string csv_field(std::string_view text);
 
+/// The header of the trade table's CSV, and a row of it (no line end).
+std::string_view trade_csv_header();
+std::string trade_csv_row(const SweepRow& row);
+
 /// One line of a readable report: the name, the value right-aligned, the unit.
 void write_report_line(std::ostream& out, std::string_view name, const std::string& value,
                        std::string_view unit);
