@@ -98,6 +98,8 @@ void FlightRecorder::on_step(const FlightState& state, const StepQuantities& der
       .dV = state.dV.value(),
       .perigee = state.perigee.value(),
       .apogee = state.apogee.value(),
+      .alpha_aero = degrees(derived.alpha_aero),
+      .q_alpha = degrees(derived.Pq * std::fabs(Extended{derived.alpha_aero})),
   });
 }
 

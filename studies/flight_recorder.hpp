@@ -45,6 +45,8 @@ struct StepRecord {
   double dV;       ///< [m/s] ideal delta-V so far
   double perigee;  ///< [m] of the osculating orbit
   double apogee;   ///< [m] of the osculating orbit
+  double alpha_aero;  ///< [deg] from the air-relative velocity to the thrust direction
+  double q_alpha;     ///< [Pa*deg] dynamic pressure times |alpha_aero|
 };
 
 /// The name of an event in the event table ("booster separation").

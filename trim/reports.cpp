@@ -240,7 +240,8 @@ const std::vector<std::string>& history_columns() {
       "t [s]",       "dt [s]",      "a [m/s^2]",  "vi [m/s]",    "vt [m/s]",
       "vr [m/s]",    "h0 [m]",      "r0 [m]",     "alpha [deg]", "beta [deg]",
       "theta [deg]", "Pq [Pa]",     "thrust [N]", "drag [N]",    "Cd [1]",
-      "mass [kg]",   "m_prop [kg]", "dV [m/s]",   "perigee [m]", "apogee [m]"};
+      "mass [kg]",   "m_prop [kg]", "dV [m/s]",   "perigee [m]", "apogee [m]",
+      "alpha_aero [deg]", "q alpha [Pa*deg]"};
   return columns;
 }
 
@@ -249,9 +250,10 @@ void write_history_csv(std::ostream& out, const std::vector<StepRecord>& steps) 
   for (std::size_t i = 0; i < columns.size(); ++i) out << (i == 0 ? "" : ",") << columns[i];
   out << '\n';
   for (const StepRecord& s : steps) {
-    const std::array<double, 20> values{
-        s.t,     s.dt, s.a,      s.vi,   s.vt, s.vr,   s.h0,     s.r0, s.alpha,   s.beta,
-        s.theta, s.Pq, s.thrust, s.drag, s.Cd, s.mass, s.m_prop, s.dV, s.perigee, s.apogee};
+    const std::array<double, 22> values{
+        s.t,     s.dt, s.a,      s.vi,   s.vt, s.vr,   s.h0,     s.r0,      s.alpha,   s.beta,
+        s.theta, s.Pq, s.thrust, s.drag, s.Cd, s.mass, s.m_prop, s.dV,      s.perigee, s.apogee,
+        s.alpha_aero, s.q_alpha};
     for (std::size_t i = 0; i < values.size(); ++i) out << (i == 0 ? "" : ",") << exact(values[i]);
     out << '\n';
   }

@@ -5,6 +5,7 @@
     flight.perigee, flight.history["h0 [m]"]
     ascent.trim(20, thrust="s1.dat").maxa
     ascent.sweep(range(10, 31), thrust="s1.dat")          # a DataFrame
+    ascent.optimize("s1.dat", max_q_alpha=11000).turn_time
     cases = ascent.monte_carlo(500, turn_time=20, thrust="s1.dat", seed=7)
     ascent.summarize(cases)["sc_mass_met"]
 
@@ -26,12 +27,14 @@ from ._ascent import (
     VehicleGroup,
 )
 from .flights import Trim, fly, trim
+from .optimum import Optimum, optimize
 from .studies import local_workers, monte_carlo, summarize, sweep
 
 __all__ = [
     "Dispersions",
     "Flight",
     "FlightError",
+    "Optimum",
     "Study",
     "ThrustHistory",
     "Trim",
@@ -42,6 +45,7 @@ __all__ = [
     "fly",
     "local_workers",
     "monte_carlo",
+    "optimize",
     "plot",
     "summarize",
     "sweep",

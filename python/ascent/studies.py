@@ -15,14 +15,17 @@ from . import _ascent
 from .inputs import aiming_at, thrust_history, vehicle_or_default
 
 SWEEP_COLUMNS = ["turn_time", "status", "maxa", "perigee", "apogee", "average_altitude",
-                 "remaining_propellant", "sc_mass", "flights", "message"]
+                 "remaining_propellant", "sc_mass", "flights", "message",
+                 "max_dynamic_pressure", "max_q_alpha", "max_acceleration", "over_limit"]
 
 
 def sweep_rows(turn_times, vehicle, thrust, tolerance, threads):
     """The sweep's rows for `turn_times`, trimmed on `threads` threads (0: every core)."""
     results = _ascent.sweep(vehicle, thrust, list(turn_times), tolerance, threads)
     rows = [(r.turn_time, r.status, r.maxa, r.perigee, r.apogee, r.average_altitude,
-             r.remaining_propellant, r.sc_mass, r.flight_count, r.message) for r in results]
+             r.remaining_propellant, r.sc_mass, r.flight_count, r.message,
+             r.max_dynamic_pressure, r.max_q_alpha, r.max_acceleration, r.over_limit)
+            for r in results]
     return pd.DataFrame.from_records(rows, columns=SWEEP_COLUMNS)
 
 
@@ -61,8 +64,10 @@ def sweep(turn_times, thrust, vehicle=None, client=None, target_altitude=None, t
           chunks=None):
     """Trims each turn time [s]: a DataFrame, one row per turn time, of
     turn_time [s], status, maxa [deg], perigee, apogee, average_altitude [m],
-    remaining_propellant, sc_mass [kg], flights (of the search) and message
-    (why a turn time is not trimmed). `client`: a dask.distributed Client;
+    remaining_propellant, sc_mass [kg], flights (of the search), message
+    (why a turn time is not trimmed), the load maxima max_dynamic_pressure
+    [Pa], max_q_alpha [Pa*deg], max_acceleration [m/s^2], and over_limit (the
+    load over the vehicle's limit, '' within them). `client`: a dask.distributed Client;
     `chunks`: how many tasks to cut the turn times into (default: four per
     worker thread)."""
     vehicle = aiming_at(vehicle_or_default(vehicle), target_altitude)

@@ -16,5 +16,6 @@ void bind_thrust(pybind11::module_& m);
 void bind_flight(pybind11::module_& m);
 void bind_trim(pybind11::module_& m);
 void bind_dispersion(pybind11::module_& m);
+void bind_optimize(pybind11::module_& m);
 
 }  // namespace ascent::python

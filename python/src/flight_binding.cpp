@@ -56,6 +56,8 @@ constexpr std::array STEP_COLUMNS{
   StepColumn{"dV [m/s]", &StepRecord::dV},
   StepColumn{"perigee [m]", &StepRecord::perigee},
   StepColumn{"apogee [m]", &StepRecord::apogee},
+  StepColumn{"alpha_aero [deg]", &StepRecord::alpha_aero},
+  StepColumn{"q alpha [Pa*deg]", &StepRecord::q_alpha},
 };
 // clang-format on
 
@@ -244,8 +246,23 @@ void bind_flight(py::module_& m) {
           "max_dynamic_pressure",
           [](const Flight& f) { return f.result().maxima.dynamic_pressure; }, "[Pa]")
       .def_property_readonly(
+          "max_dynamic_pressure_time",
+          [](const Flight& f) { return f.result().maxima.dynamic_pressure_time; }, "[s]")
+      .def_property_readonly(
+          "max_q_alpha", [](const Flight& f) { return f.result().maxima.q_alpha; },
+          "[Pa*deg] dynamic pressure times the aerodynamic angle of attack")
+      .def_property_readonly(
+          "max_q_alpha_time", [](const Flight& f) { return f.result().maxima.q_alpha_time; },
+          "[s]")
+      .def_property_readonly(
           "max_acceleration", [](const Flight& f) { return f.result().maxima.acceleration; },
           "[m/s^2]")
+      .def_property_readonly(
+          "max_acceleration_time",
+          [](const Flight& f) { return f.result().maxima.acceleration_time; }, "[s]")
+      .def_property_readonly(
+          "sc_mass_unrounded", [](const Flight& f) { return f.result().budget.SC_M_unrounded; },
+          "[kg] sc_mass before its rounding to whole kilograms")
       .def_property_readonly("steps", &result_field<&FlightResult::steps>,
                              "integration steps taken")
       .def_property_readonly("history", &Flight::history,

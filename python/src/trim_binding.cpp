@@ -63,7 +63,34 @@ py::class_<Row>& bind_trim_outcome(py::class_<Row>& c) {
           "remaining_propellant", [](const Row& r) { return r.flight.remaining_propellant; },
           "[kg]")
       .def_property_readonly(
-          "sc_mass", [](const Row& r) { return r.flight.SC_M; }, "[kg]");
+          "sc_mass", [](const Row& r) { return r.flight.SC_M; }, "[kg]")
+      .def_property_readonly(
+          "sc_mass_unrounded", [](const Row& r) { return r.flight.SC_M_unrounded; }, "[kg]")
+      .def_property_readonly(
+          "max_dynamic_pressure", [](const Row& r) { return r.flight.loads.dynamic_pressure; },
+          "[Pa]")
+      .def_property_readonly(
+          "max_dynamic_pressure_time",
+          [](const Row& r) { return r.flight.loads.dynamic_pressure_time; }, "[s]")
+      .def_property_readonly(
+          "max_q_alpha", [](const Row& r) { return r.flight.loads.q_alpha; }, "[Pa*deg]")
+      .def_property_readonly(
+          "max_q_alpha_time", [](const Row& r) { return r.flight.loads.q_alpha_time; }, "[s]")
+      .def_property_readonly(
+          "max_acceleration", [](const Row& r) { return r.flight.loads.acceleration; },
+          "[m/s^2]")
+      .def_property_readonly(
+          "max_acceleration_time", [](const Row& r) { return r.flight.loads.acceleration_time; },
+          "[s]")
+      .def_property_readonly(
+          "over_limit",
+          [](const Row& r) {
+            return r.flight.over_limit ? trim::over_limit_text(*r.flight.over_limit)
+                                       : std::string();
+          },
+          "the load over the vehicle's limit, by how much and when ('' within the limits)")
+      .def_property_readonly("feasible", &Row::feasible,
+                             "trimmed, propellant enough, loads within the limits");
 }
 
 trim::TrimSettings settings_of(const Vehicle& vehicle, const ThrustHistory& thrust,
@@ -105,8 +132,7 @@ py::dict flight_columns(const TrimResult& result) {
 void bind_trim(py::module_& m) {
   py::class_<trim::SweepRow> row(m, "SweepRow", "One turn time of a sweep, trimmed");
   bind_trim_outcome(row)
-      .def_readonly("flight_count", &trim::SweepRow::flights)
-      .def_property_readonly("feasible", &trim::SweepRow::feasible);
+      .def_readonly("flight_count", &trim::SweepRow::flights);
 
   py::class_<TrimResult> result(m, "TrimResult", "The search for one turn time's angle");
   bind_trim_outcome(result)
