@@ -42,9 +42,9 @@ std::string target_text(const TrimSettings& settings) {
 // The trade table: one row per turn time.
 constexpr std::string_view TRADE_CSV_HEADER =
     "turn time [s],maxa [deg],perigee [km],apogee [km],average altitude [km],"
-    "remaining propellant [kg],SC_M [kg],flights,result,"
+    "remaining propellant [kg],SC_M [kg],"
     "max Pq [Pa],max Pq time [s],max q alpha [Pa*deg],max q alpha time [s],"
-    "max a [m/s^2],max a time [s]";
+    "max a [m/s^2],max a time [s],flights,result";
 
 /// The word for a trimmed flight: "infeasible" when the upper stage burns
 /// more propellant than it holds or a load exceeds its limit.
@@ -104,10 +104,10 @@ std::string trade_csv_row(const SweepRow& r) {
     const FlightOutcome& f = r.flight;
     row += r.maxa.text + ',' + fixed(f.perigee / 1000.0, 6) + ',' + fixed(f.apogee / 1000.0, 6) +
            ',' + fixed(f.average_altitude / 1000.0, 6) + ',' + fixed(f.remaining_propellant, 1) +
-           ',' + fixed(f.SC_M, 0) + ',' + std::to_string(r.flights) + ',' +
-           std::string(trimmed_result(r)) + ',' + load_fields(f);
+           ',' + fixed(f.SC_M, 0) + ',' + load_fields(f) + ',' + std::to_string(r.flights) +
+           ',' + std::string(trimmed_result(r));
   } else {
-    row += ",,,,,," + std::to_string(r.flights) + ',' + csv_field(untrimmed_result(r)) + ",,,,,,";
+    row += ",,,,,,,,,,,," + std::to_string(r.flights) + ',' + csv_field(untrimmed_result(r));
   }
   return row;
 }
