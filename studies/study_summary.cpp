@@ -13,7 +13,40 @@ namespace {
 constexpr double NOT_A_NUMBER = std::numeric_limits<double>::quiet_NaN();
 constexpr double NOT_MET = -std::numeric_limits<double>::infinity();
 
+/// The rank of each value, from 1; equal values share their average rank.
+std::vector<Extended> ranks(const std::vector<double>& values) {
+  std::vector<std::size_t> order(values.size());
+  for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::sort(order.begin(), order.end(),
+            [&](std::size_t a, std::size_t b) { return values[a] < values[b]; });
+  std::vector<Extended> rank(values.size());
+  for (std::size_t first = 0; first < order.size();) {
+    std::size_t last = first + 1;
+    while (last < order.size() && values[order[last]] == values[order[first]]) ++last;
+    const Extended shared = static_cast<Extended>(first + last + 1) / 2.0L;
+    for (std::size_t i = first; i < last; ++i) rank[order[i]] = shared;
+    first = last;
+  }
+  return rank;
+}
+
 }  // namespace
+
+double rank_correlation(const std::vector<double>& x, const std::vector<double>& y) {
+  if (x.size() < 3 || x.size() != y.size()) return NOT_A_NUMBER;
+  const std::vector<Extended> rx = ranks(x);
+  const std::vector<Extended> ry = ranks(y);
+  // The ranks' mean is (n + 1) / 2 for both.
+  const Extended mean = static_cast<Extended>(x.size() + 1) / 2.0L;
+  Extended xy = 0.0L, xx = 0.0L, yy = 0.0L;
+  for (std::size_t i = 0; i < rx.size(); ++i) {
+    xy += (rx[i] - mean) * (ry[i] - mean);
+    xx += (rx[i] - mean) * (rx[i] - mean);
+    yy += (ry[i] - mean) * (ry[i] - mean);
+  }
+  if (xx == 0.0L || yy == 0.0L) return NOT_A_NUMBER;
+  return static_cast<double>(xy / std::sqrt(xx * yy));
+}
 
 double quantile(std::vector<double>& values, double p) {
   if (values.empty()) return NOT_A_NUMBER;
@@ -54,7 +87,10 @@ StudySummary summarize(const std::vector<CaseResult>& cases) {
   StudySummary summary;
   summary.cases = cases.size();
   std::vector<double> maxa, perigee, apogee, average, remaining, payload;
+  std::vector<double> max_q, max_q_alpha, max_a;
   std::vector<double> remaining_met, payload_met;
+  const std::size_t parameters = cases.empty() ? 0 : cases.front().values.size();
+  std::vector<std::vector<double>> drawn(parameters);
   for (const CaseResult& c : cases) {
     ++summary.by_status[static_cast<std::size_t>(c.status)];
     if (c.in_orbit()) ++summary.in_orbit;
@@ -67,6 +103,15 @@ StudySummary summarize(const std::vector<CaseResult>& cases) {
     average.push_back(c.average_altitude);
     remaining.push_back(c.remaining_propellant);
     payload.push_back(c.SC_M);
+    max_q.push_back(c.max_dynamic_pressure);
+    max_q_alpha.push_back(c.max_q_alpha);
+    max_a.push_back(c.max_acceleration);
+    for (std::size_t j = 0; j < parameters && j < c.values.size(); ++j) {
+      drawn[j].push_back(c.values[j]);
+    }
+  }
+  for (const std::vector<double>& values : drawn) {
+    summary.SC_M_rank_correlation.push_back(rank_correlation(values, payload));
   }
   summary.orbit_probability =
       cases.empty() ? NOT_A_NUMBER
@@ -77,6 +122,9 @@ StudySummary summarize(const std::vector<CaseResult>& cases) {
   summary.average_altitude = Statistics::of(std::move(average));
   summary.remaining_propellant = Statistics::of(std::move(remaining));
   summary.SC_M = Statistics::of(std::move(payload));
+  summary.max_dynamic_pressure = Statistics::of(std::move(max_q));
+  summary.max_q_alpha = Statistics::of(std::move(max_q_alpha));
+  summary.max_acceleration = Statistics::of(std::move(max_a));
   summary.remaining_propellant_met = quantile(remaining_met, LOW_QUANTILE);
   summary.SC_M_met = quantile(payload_met, LOW_QUANTILE);
   return summary;

@@ -49,6 +49,13 @@ struct StudySummary {
   Statistics average_altitude;
   Statistics remaining_propellant;
   Statistics SC_M;
+  Statistics max_dynamic_pressure;  ///< [Pa]
+  Statistics max_q_alpha;           ///< [Pa*deg]
+  Statistics max_acceleration;      ///< [m/s^2]
+  /// What drives the spread of SC_M: for each dispersed parameter, in the
+  /// set's order, the rank (Spearman) correlation of its drawn values with
+  /// SC_M over these cases; NaN below three cases or when either is constant.
+  std::vector<double> SC_M_rank_correlation;
 
   // Over every case, a case not in orbit counting as -inf: what is met with
   // 99.865 % probability. -inf when more than 0.135 % of the cases fail.
@@ -61,6 +68,11 @@ struct StudySummary {
 };
 
 [[nodiscard]] StudySummary summarize(const std::vector<CaseResult>& cases);
+
+/// The Spearman rank correlation of `x` and `y` (ties take their average
+/// rank): Pearson's correlation of the ranks. NaN below three pairs or when
+/// either is constant.
+[[nodiscard]] double rank_correlation(const std::vector<double>& x, const std::vector<double>& y);
 
 /// [kg] The flight performance reserve: the upper-stage propellant beyond
 /// the nominal flight's needs that covers 99.865 % of the cases, the nominal

@@ -107,7 +107,8 @@ def monte_carlo(n, seed=1, dispersions=None, turn_time=None, thrust=None, vehicl
 
     A DataFrame, one row per case: case, seed, the drawn value of each
     parameter (by its name), maxa [deg], perigee, apogee, average_altitude
-    [m], remaining_propellant, sc_mass [kg] (NaN when the case did not
+    [m], remaining_propellant, sc_mass [kg], max_dynamic_pressure [Pa],
+    max_q_alpha [Pa*deg], max_acceleration [m/s^2] (NaN when the case did not
     separate), flights, status ("in_orbit", ...) and message. Its attrs hold
     the nominal flight's maxa and remaining propellant, for summarize()."""
     if turn_time is None or thrust is None:
@@ -134,16 +135,21 @@ def summarize(cases, nominal_remaining_propellant=None):
     """The library's summary of a study's cases (a monte_carlo DataFrame, or
     any rows of one): counts by status, the probability of orbit, statistics
     (count, mean, standard_deviation, low = 0.135 % and high = 99.865 %
-    quantiles, median) of maxa, the orbit, remaining_propellant and sc_mass
-    over the cases that separated, what is met with 99.865 % probability
+    quantiles, median) of maxa, the orbit, remaining_propellant, sc_mass and
+    the load maxima over the cases that separated, each drawn parameter's
+    rank correlation with sc_mass over them (sc_mass_rank_correlation), what is met with 99.865 % probability
     (a failed case counting as -inf), and the flight performance reserve over
     the nominal flight's remaining propellant (from the study's attrs)."""
     if nominal_remaining_propellant is None:
         nominal_remaining_propellant = cases.attrs.get("nominal_remaining_propellant", np.nan)
     columns = {name: cases[name].to_numpy(dtype=float) for name in
                ("maxa", "perigee", "apogee", "average_altitude", "remaining_propellant",
-                "sc_mass")}
-    return _ascent.summarize(list(cases["status"]), **columns,
+                "sc_mass", "max_dynamic_pressure", "max_q_alpha", "max_acceleration")}
+    # The drawn parameters: the columns between the seed and maxa.
+    names = list(cases.columns)
+    drawn = {name: cases[name].to_numpy(dtype=float)
+             for name in names[names.index("seed") + 1:names.index("maxa")]}
+    return _ascent.summarize(list(cases["status"]), **columns, drawn=drawn,
                              nominal_remaining_propellant=float(nominal_remaining_propellant))
 
 

@@ -8,7 +8,9 @@ import ascent
 # The trim tool's case file names a column with its unit; the package's rows by name only.
 TOOL_COLUMNS = {"maxa [deg]": "maxa", "perigee [m]": "perigee", "apogee [m]": "apogee",
                 "average altitude [m]": "average_altitude",
-                "remaining propellant [kg]": "remaining_propellant", "SC_M [kg]": "sc_mass"}
+                "remaining propellant [kg]": "remaining_propellant", "SC_M [kg]": "sc_mass",
+                "max Pq [Pa]": "max_dynamic_pressure", "max q alpha [Pa*deg]": "max_q_alpha",
+                "max a [m/s^2]": "max_acceleration"}
 
 
 @pytest.fixture(scope="module")
@@ -39,7 +41,7 @@ def test_summary_recomputed_from_the_rows(study):
     assert summary["orbit_probability"] == in_orbit.mean()
     flown = study.dropna(subset=["perigee"])
     for name in ("maxa", "perigee", "apogee", "average_altitude", "remaining_propellant",
-                 "sc_mass"):
+                 "sc_mass", "max_dynamic_pressure", "max_q_alpha", "max_acceleration"):
         values = flown[name].to_numpy()
         s = summary[name]
         assert s["count"] == len(values)
