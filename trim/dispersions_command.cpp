@@ -88,7 +88,7 @@ int run_dispersions_command(const DispersionsOptions& options, const trim::TrimS
         }
         if (result.in_orbit()) ++in_orbit;
         cases.push_back(result);
-        cases.back().values.clear();  // the summary needs the outcome only
+        // The summary needs the outcome and the drawn values (for what drives SC_M).
         cases.back().message.clear();
       },
       [&](std::size_t done, std::size_t total) {
