@@ -134,7 +134,13 @@ std::size_t write_with_printf(char* out, std::size_t room, long double x, int wi
 
 std::size_t write_fixed(char* out, std::size_t room, long double x, int width, int decimals) {
   // printf rounds in the current rounding mode; the integer path knows only to-nearest.
-  if (width < 0 || decimals < 0 || decimals > MAX_FAST_DECIMALS || std::fegetround() != FE_TONEAREST) {
+  if (std::fegetround() != FE_TONEAREST) return write_with_printf(out, room, x, width, decimals);
+  return write_fixed_rounding_to_nearest(out, room, x, width, decimals);
+}
+
+std::size_t write_fixed_rounding_to_nearest(char* out, std::size_t room, long double x, int width,
+                                            int decimals) {
+  if (width < 0 || decimals < 0 || decimals > MAX_FAST_DECIMALS) {
     return write_with_printf(out, room, x, width, decimals);
   }
   const ExtendedBits bits = bits_of(x);

@@ -24,4 +24,10 @@ inline constexpr int MAX_FAST_DECIMALS = 18;
 /// cannot form at all, longer than INT_MAX).
 std::size_t write_fixed(char* out, std::size_t room, long double x, int width, int decimals);
 
+/// write_fixed for a caller that has found the rounding mode to-nearest
+/// (std::fegetround() == FE_TONEAREST) and writes several numbers in a row:
+/// reading the mode costs as much as a short number's digits.
+std::size_t write_fixed_rounding_to_nearest(char* out, std::size_t room, long double x, int width,
+                                            int decimals);
+
 }  // namespace ascent

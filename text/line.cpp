@@ -1,5 +1,6 @@
 #include "text/line.hpp"
 
+#include <cfenv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -30,8 +31,14 @@ Line& Line::text(std::string_view pieces) {
 Line& Line::byte(char raw) { return text(std::string_view(&raw, 1)); }
 
 Line& Line::fixed(Extended x, int width, int decimals) {
+  if (rounding_ == Rounding::not_read) {
+    rounding_ = std::fegetround() == FE_TONEAREST ? Rounding::to_nearest : Rounding::other;
+  }
   const std::size_t room = buffer_.size() - size_;
-  const std::size_t written = write_fixed(buffer_.data() + size_, room, x, width, decimals);
+  char* const end = buffer_.data() + size_;
+  const std::size_t written = rounding_ == Rounding::to_nearest
+                                  ? write_fixed_rounding_to_nearest(end, room, x, width, decimals)
+                                  : write_fixed(end, room, x, width, decimals);
   if (written > room) throw std::length_error("text line longer than its buffer");
   size_ += written;
   return *this;

@@ -36,6 +36,9 @@ class Line {
   // Room for ten values of the widest finite double in fixed point.
   std::array<char, 4096> buffer_;  // not cleared: only the first size_ bytes are read
   std::size_t size_ = 0;
+  /// The rounding mode, read at the line's first number: a line is written
+  /// in one go, so its numbers share the mode.
+  enum class Rounding : char { not_read, to_nearest, other } rounding_ = Rounding::not_read;
 };
 
 }  // namespace ascent

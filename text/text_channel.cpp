@@ -129,8 +129,14 @@ void TextChannel::write(std::string_view text) {
 }
 
 void TextChannel::write_line(std::string_view text) {
-  write(text);
-  write(LINE_END);
+  // A row ends in the line end: everything buffered is whole after it,
+  // without searching the row for an earlier one.
+  if (failed_) return;
+  const std::size_t size = text.size() + LINE_END.size();
+  if (buffer_.size() + size > BUFFER_SIZE && whole_ > 0) send(whole_);
+  buffer_.append(text).append(LINE_END);
+  whole_ = buffer_.size();
+  if (line_by_line_) send(whole_);
 }
 
 void TextChannel::flush() {

@@ -45,10 +45,13 @@ void write_upright_row(TextChannel& out, const FlightState& s, Extended accelera
 
 void write_plot_lines(PlotChannels& plots, const FlightState& state,
                       const StepQuantities& derived) {
-  plots.speed.write_line(Line{}.fixed(state.t, 7, 2).fixed(state.vi / 1000.0L, 6, 3));
-  plots.height.write_line(Line{}.fixed(state.t, 7, 2).fixed(state.h0 / 1000.0L, 9, 3));
-  plots.accel.write_line(Line{}.fixed(state.t, 7, 2).fixed(state.a, 8, 3));
-  plots.dynpres.write_line(Line{}.fixed(state.t, 7, 2).fixed(derived.Pq / 1000.0L, 9, 4));
+  // The time leads every plot line: its digits are formed once.
+  Line time;
+  time.fixed(state.t, 7, 2);
+  plots.speed.write_line(Line{}.text(time.view()).fixed(state.vi / 1000.0L, 6, 3));
+  plots.height.write_line(Line{}.text(time.view()).fixed(state.h0 / 1000.0L, 9, 3));
+  plots.accel.write_line(Line{}.text(time.view()).fixed(state.a, 8, 3));
+  plots.dynpres.write_line(Line{}.text(time.view()).fixed(derived.Pq / 1000.0L, 9, 4));
 }
 
 }  // namespace ascent

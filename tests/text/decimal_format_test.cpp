@@ -233,5 +233,19 @@ TEST(DecimalFormat, TextLongerThanTheRoom) {
   EXPECT_THROW(Line{}.fixed(1.0L, 5000, 2), std::length_error);
 }
 
+// A Line reads the rounding mode once, at its first number, and writes every
+// number of the line as printf does in that mode.
+TEST(DecimalFormat, LineFollowsTheRoundingModeOfItsNumbers) {
+  for (const int mode : {FE_UPWARD, FE_DOWNWARD, FE_TONEAREST}) {
+    ASSERT_EQ(std::fesetround(mode), 0);
+    Line line;
+    line.fixed(2.345L, 7, 2).fixed(-0.125L, 6, 2).rounded(2.5L, 3);
+    const std::string expected = printf_text(2.345L, 7, 2) + printf_text(-0.125L, 6, 2) +
+                                 printf_text(std::rint(2.5L) + 0.0L, 3, 0);
+    std::fesetround(FE_TONEAREST);
+    EXPECT_EQ(line.view(), expected) << "rounding mode " << mode;
+  }
+}
+
 }  // namespace
 }  // namespace ascent
