@@ -1,7 +1,8 @@
 // ascent-trim: trims the ascent to the vehicle's target orbit, sweeps turn
 // times for the largest payload, exports the events and time history of a
-// trimmed flight, runs dispersion studies, and finds the plan of the largest
-// payload within the load limits. Every flight goes through the
+// trimmed flight, runs dispersion studies, finds the plan of the largest
+// payload within the load limits, and gives the exchange ratios of the
+// vehicle's fields. Every flight goes through the
 // flight library, as the interactive program's do.
 #include <unistd.h>
 
@@ -25,8 +26,10 @@
 #include "trim/reports.hpp"
 #include "trim/run_files.hpp"
 #include "studies/optimizer.hpp"
+#include "studies/sensitivities.hpp"
 #include "studies/sweep.hpp"
 #include "trim/optimum_report.hpp"
+#include "trim/sensitivity_report.hpp"
 
 namespace {
 
@@ -142,6 +145,14 @@ int run(CommandLine& line, std::ostream& out) {
   }
   if (line.command == Command::sweep) return run_sweep(line, out);
   if (line.command == Command::optimize) return run_optimize(line, out);
+  if (line.command == Command::sensitivities) {
+    ProgressLine progress;
+    progress.show("sensitivities: two trims for each vehicle field");
+    const std::vector<ExchangeRatio> ratios = exchange_ratios(settings, line.turn_time);
+    progress.clear();
+    write_sensitivity_report(out, ratios, settings, line.turn_time, line.format);
+    return 0;
+  }
   if (line.command == Command::dispersions) {
     return ascent::dispersion::run_dispersions_command(line.dispersions, settings, line.turn_time,
                                                        guard, out);

@@ -69,6 +69,7 @@ CommandLineOutcome parse_command_line(int argc, const char* const* argv) {
       "  ascent-trim sweep --from 10 --to 30 --csv > sweep.csv\n"
       "  ascent-trim dispersions -n 1000 --seed 1 -t 20 -o cases.csv\n"
       "  ascent-trim optimize --from 20 --to 115 --max-dynamic-pressure 30000\n"
+      "  ascent-trim sensitivities -t 80\n"
       "  ascent-trim --vehicle vehicle.toml trim -t 20 --target-altitude 300000\n"
       "Exit status: 0; 1 when a trim fails, a flight cannot be flown or no plan is feasible; 2 for a bad command "
       "line or a vehicle deck that cannot be flown; 101 when the output cannot be written; with --run-files, ascent's error number "
@@ -183,6 +184,11 @@ CommandLineOutcome parse_command_line(int argc, const char* const* argv) {
   CLI::App* dispersions = dispersion::add_dispersions_command(app, line.dispersions);
   add_turn_time(dispersions);
 
+  CLI::App* sensitivities = app.add_subcommand(
+      "sensitivities",
+      "Exchange ratios: d(SC_M)/d(field) of every numeric vehicle field, from re-trimmed flights");
+  add_turn_time(sensitivities);
+
   CommandLineOutcome outcome;
   try {
     app.parse(argc, argv);
@@ -223,8 +229,9 @@ CommandLineOutcome parse_command_line(int argc, const char* const* argv) {
   } else {
     line.command = trim->parsed()          ? Command::trim
                    : events->parsed()      ? Command::events
-                   : dispersions->parsed() ? Command::dispersions
-                                           : Command::history;
+                   : dispersions->parsed()   ? Command::dispersions
+                   : sensitivities->parsed() ? Command::sensitivities
+                                             : Command::history;
     line.turn_time = TypedNumber{turn_time_text, number_value(turn_time_text)};
   }
   outcome.line = std::move(line);

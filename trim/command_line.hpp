@@ -12,7 +12,7 @@
 
 namespace ascent::trim {
 
-enum class Command { trim, events, history, sweep, dispersions, optimize };
+enum class Command { trim, events, history, sweep, dispersions, optimize, sensitivities };
 
 /// [s] The range of the turn times a sweep may take, and of its step.
 inline constexpr double SWEEP_FIRST_TURN_TIME = 1.0;
@@ -28,7 +28,7 @@ struct CommandLine {
   std::optional<double> target_altitude;   ///< [m] trim, sweep: instead of the vehicle's
   dispersion::DispersionsOptions dispersions;  ///< dispersions: the study
   Format format = Format::table;
-  TypedNumber turn_time;     ///< [s] of trim, events and history
+  TypedNumber turn_time;     ///< [s] of trim, events, history, dispersions and sensitivities
   std::string run_files;     ///< trim: the folder of the trimmed flight's files, or ""
   std::string history_file;  ///< history: the CSV file, or "" for the standard output
   double from = 0.0;         ///< [s] sweep

@@ -6,6 +6,7 @@
     ascent.trim(20, thrust="s1.dat").maxa
     ascent.sweep(range(10, 31), thrust="s1.dat")          # a DataFrame
     ascent.optimize("s1.dat", max_q_alpha=11000).turn_time
+    ascent.sensitivities(80, thrust="s1.dat")             # kg per unit of each field
     cases = ascent.monte_carlo(500, turn_time=20, thrust="s1.dat", seed=7)
     ascent.summarize(cases)["sc_mass_met"]
 
@@ -27,7 +28,7 @@ from ._ascent import (
     VehicleGroup,
 )
 from .flights import Trim, fly, trim
-from .optimum import Optimum, optimize
+from .optimum import Optimum, optimize, sensitivities
 from .studies import local_workers, monte_carlo, summarize, sweep
 
 __all__ = [
@@ -47,6 +48,7 @@ __all__ = [
     "monte_carlo",
     "optimize",
     "plot",
+    "sensitivities",
     "summarize",
     "sweep",
     "trim",

@@ -1,5 +1,8 @@
-"""The plan of the largest payload within the load limits."""
+"""The plan of the largest payload within the load limits, and the exchange
+ratios of the vehicle's fields."""
 import functools
+
+import pandas as pd
 
 from . import _ascent
 from .flights import fly
@@ -65,3 +68,17 @@ def optimize(thrust, from_=20.0, to=115.0, vehicle=None, target_altitude=None, t
                                 float(max_acceleration or 0.0))
     result = _ascent.optimize(vehicle, thrust, float(from_), float(to), float(tolerance), limits)
     return Optimum(result, vehicle, thrust)
+
+
+def sensitivities(turn_time, thrust, vehicle=None, target_altitude=None):
+    """Exchange ratios at `turn_time` [s]: a DataFrame, one row per numeric
+    vehicle field, the largest ratio first, of field, unit, value, step (of
+    the difference, in the field's unit), central (False: one-sided at an
+    end of the field's range), ratio (d sc_mass / d field, kg per the
+    field's unit, from the unrounded SC_M of flights re-trimmed to the
+    target), per_percent (kg for 1 % more of the field) and message (why a
+    ratio is NaN). As `ascent-trim sensitivities` gives them."""
+    vehicle = aiming_at(vehicle_or_default(vehicle), target_altitude)
+    rows = _ascent.sensitivities(vehicle, thrust_history(thrust), float(turn_time))
+    return pd.DataFrame.from_records(rows, columns=["field", "unit", "value", "step", "central",
+                                                    "ratio", "per_percent", "message"])

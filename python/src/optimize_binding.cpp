@@ -1,12 +1,15 @@
-// The payload optimiser: the turn time of the largest payload within the
-// load limits, searched with the GIL released.
+// The payload optimiser (the turn time of the largest payload within the
+// load limits) and the exchange ratios of the vehicle's fields, computed
+// with the GIL released.
 #include <pybind11/stl.h>
 
 #include <string>
 #include <vector>
 
 #include "bindings.hpp"
+#include "number_text.hpp"
 #include "studies/optimizer.hpp"
+#include "studies/sensitivities.hpp"
 
 namespace py = pybind11;
 
@@ -44,6 +47,25 @@ void bind_optimize(py::module_& m) {
       py::arg("vehicle"), py::arg("thrust"), py::arg("from_"), py::arg("to"),
       py::arg("tolerance"), py::arg("limits"),
       "The turn time of the largest payload from `from_` to `to` within the limits");
+
+  m.def(
+      "sensitivities",
+      [](const Vehicle& vehicle, const ThrustHistory& thrust, double turn_time) {
+        trim::TrimSettings settings{vehicle, thrust};
+        std::vector<trim::ExchangeRatio> ratios;
+        {
+          const py::gil_scoped_release flying;
+          ratios = trim::exchange_ratios(settings, turn_time_of(turn_time));
+        }
+        py::list rows;
+        for (const trim::ExchangeRatio& r : ratios) {
+          rows.append(py::make_tuple(r.field->name(), std::string(r.field->unit), r.value, r.step,
+                                     r.central, r.ratio, r.per_percent(), r.message));
+        }
+        return rows;
+      },
+      py::arg("vehicle"), py::arg("thrust"), py::arg("turn_time"),
+      "d(SC_M)/d(field) of every numeric vehicle field, the largest first");
 
   py::class_<LoadLimits>(m, "LoadLimits", "Structural limits of the loads (0: none)")
       .def(py::init([](double q, double q_alpha, double acceleration) {

@@ -73,6 +73,14 @@ TEST(CommandLine, OptimizeReportsThePlanItsLoadsAndFailsWhenNothingIsFeasible) {
   EXPECT_TRUE(none.out.starts_with("No turn time from 20 to 115 s gives a feasible")) << none.out;
   EXPECT_EQ(trim_program("optimize --from 40 --to 20").status, 2);
   EXPECT_EQ(trim_program("optimize --max-q-alpha 0").status, 2);
+
+  const ProgramRun ratios = trim_program("sensitivities -t 80 --csv");
+  EXPECT_EQ(ratios.status, 0) << ratios.err;
+  EXPECT_TRUE(ratios.out.starts_with("field,unit,value,step,difference,ratio [kg per unit],"))
+      << ratios.out;
+  EXPECT_NE(ratios.out.find("\nupper_stage.ullage_and_rcs_propellant,kg,71,0.071,central,-1,"),
+            std::string::npos)
+      << ratios.out;
 }
 
 TEST(CommandLine, TrimWritesATableOrCsvAndFailsWhenNotTrimmed) {
