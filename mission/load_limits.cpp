@@ -2,54 +2,42 @@
 
 #include <algorithm>
 #include <array>
+#include <cstddef>
 
 namespace ascent {
 
 namespace {
+
+/// Where each kind of load keeps its maximum, its time and its limit.
+struct LoadMembers {
+  double LoadMaxima::*maximum;
+  double LoadMaxima::*time;
+  double LoadLimits::*limit;
+};
+
+/// In the order of LoadKind.
+constexpr std::array<LoadMembers, 3> MEMBERS{{
+    {&LoadMaxima::dynamic_pressure, &LoadMaxima::dynamic_pressure_time,
+     &LoadLimits::max_dynamic_pressure},
+    {&LoadMaxima::q_alpha, &LoadMaxima::q_alpha_time, &LoadLimits::max_q_alpha},
+    {&LoadMaxima::acceleration, &LoadMaxima::acceleration_time,
+     &LoadLimits::max_axial_acceleration},
+}};
+
 constexpr std::array KINDS{LoadKind::dynamic_pressure, LoadKind::q_alpha,
                            LoadKind::axial_acceleration};
 
-double& limit_of(LoadLimits& limits, LoadKind kind) {
-  switch (kind) {
-    case LoadKind::dynamic_pressure:
-      return limits.max_dynamic_pressure;
-    case LoadKind::q_alpha:
-      return limits.max_q_alpha;
-    case LoadKind::axial_acceleration:
-      break;
-  }
-  return limits.max_axial_acceleration;
-}
+const LoadMembers& members(LoadKind kind) { return MEMBERS.at(static_cast<std::size_t>(kind)); }
+
 }  // namespace
 
-double load_maximum(const LoadMaxima& loads, LoadKind kind) {
-  switch (kind) {
-    case LoadKind::dynamic_pressure:
-      return loads.dynamic_pressure;
-    case LoadKind::q_alpha:
-      return loads.q_alpha;
-    case LoadKind::axial_acceleration:
-      break;
-  }
-  return loads.acceleration;
-}
+double load_maximum(const LoadMaxima& loads, LoadKind kind) { return loads.*members(kind).maximum; }
 
 double load_maximum_time(const LoadMaxima& loads, LoadKind kind) {
-  switch (kind) {
-    case LoadKind::dynamic_pressure:
-      return loads.dynamic_pressure_time;
-    case LoadKind::q_alpha:
-      return loads.q_alpha_time;
-    case LoadKind::axial_acceleration:
-      break;
-  }
-  return loads.acceleration_time;
+  return loads.*members(kind).time;
 }
 
-double load_limit(const LoadLimits& limits, LoadKind kind) {
-  LoadLimits copy = limits;
-  return limit_of(copy, kind);
-}
+double load_limit(const LoadLimits& limits, LoadKind kind) { return limits.*members(kind).limit; }
 
 std::optional<LoadBreach> load_breach(const LoadMaxima& loads, const LoadLimits& limits) {
   std::optional<LoadBreach> worst;
@@ -66,9 +54,9 @@ std::optional<LoadBreach> load_breach(const LoadMaxima& loads, const LoadLimits&
 
 LoadLimits stricter(const LoadLimits& a, const LoadLimits& b) {
   LoadLimits both = a;
-  for (const LoadKind kind : KINDS) {
-    double& x = limit_of(both, kind);
-    const double y = load_limit(b, kind);
+  for (const LoadMembers& m : MEMBERS) {
+    const double y = b.*m.limit;
+    double& x = both.*m.limit;
     if (y > 0.0) x = x > 0.0 ? std::min(x, y) : y;
   }
   return both;
