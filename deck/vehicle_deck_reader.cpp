@@ -139,7 +139,7 @@ class DeckReader {
   void check_every_field_given(const toml::table& root) const {
     for (const VehicleField& f : vehicle_fields()) {
       const std::string name = f.name();
-      if (f.optional || places_.contains(name)) continue;
+      if (places_.contains(name) || f.optional) continue;
       const toml::node* group = root.get(f.group);
       if (group == nullptr) {
         throw DeckError(DeckPlace{file_}, "missing table [" + std::string(f.group) + "]");

@@ -16,10 +16,10 @@ namespace {
 
 constexpr std::string_view DECK_HEAD =
     "# Vehicle deck of ascent: the launch vehicle, its launch site, its pitch\n"
-    "# programme and the orbit aimed at. Every key is required; its unit is in\n"
-    "# brackets in its comment. What follows from these values (areas from\n"
-    "# diameters, the ullage motors' propellant, the circular speed of the\n"
-    "# target orbit) is derived by the program and not given here.\n";
+    "# programme and the orbit aimed at. Every key is required but those marked\n"
+    "# optional; its unit is in brackets in its comment. What follows from these\n"
+    "# values (areas from diameters, the ullage motors' propellant, the circular\n"
+    "# speed of the target orbit) is derived by the program and not given here.\n";
 
 /// What each table holds, for its header line.
 constexpr std::array<std::pair<std::string_view, std::string_view>, 10> GROUP_NOTES{{
@@ -55,8 +55,12 @@ std::string value_text(const VehicleField& f, double x) {
 std::string vehicle_deck_text(const Vehicle& vehicle) {
   std::string deck(DECK_HEAD);
   const std::span<const VehicleField> fields = vehicle_fields();
-  // A field a deck may leave out is written only when it is set.
-  const auto written = [&](const VehicleField& f) { return !f.optional || f.get(vehicle) != 0.0; };
+  // An optional field whose built-in value is 0, "none" (a load limit), is
+  // written only when it is set.
+  const Vehicle built_in;
+  const auto written = [&](const VehicleField& f) {
+    return !f.optional || f.get(built_in) != 0.0 || f.get(vehicle) != 0.0;
+  };
   std::vector<VehicleField> shown;
   std::copy_if(fields.begin(), fields.end(), std::back_inserter(shown), written);
   for (auto first = shown.begin(); first != shown.end();) {

@@ -52,8 +52,11 @@ def main():
         q = s[name]
         print(f"  {name:22s} mean {q['mean']:12.1f}  sigma {q['standard_deviation']:10.1f}"
               f"  0.135 % {q['low']:12.1f}  99.865 % {q['high']:12.1f}")
-    print(f"flight performance reserve: {s['flight_performance_reserve']:.0f} kg;"
-          f" payload met with 99.865 %: {s['sc_mass_met']:.0f} kg")
+    if s["not_met_reason"]:
+        print(f"no flight performance reserve: {s['not_met_reason']}")
+    else:
+        print(f"flight performance reserve: {s['flight_performance_reserve']:.0f} kg;"
+              f" payload met with 99.865 %: {s['sc_mass_met']:.0f} kg")
     print(f"wrote {args.out / 'cases.csv'}, {args.out / 'dispersion.png'},"
           f" {args.out / 'nominal_flight.png'}")
 

@@ -32,16 +32,20 @@ def main():
     args.out.mkdir(parents=True, exist_ok=True)
     results.to_csv(args.out / "sweep.csv", index=False)
     ascent.plot.sweep(results, args.out / "sweep.png")
-    trimmed = results[results["status"] == "trimmed"]
-    print(results[["turn_time", "status", "maxa", "sc_mass", "remaining_propellant"]]
+    in_orbit = results[results["status"] == "in_orbit"]
+    print(results[["turn_time_s", "status", "maxa_deg", "sc_mass_kg", "remaining_propellant_kg"]]
           .to_string(index=False))
-    if len(trimmed):
-        best = trimmed.loc[trimmed["sc_mass"].idxmax()]
-        flight = ascent.fly(best["turn_time"], best["maxa"], thrust=args.thrust,
+    if len(in_orbit):
+        best = in_orbit.loc[in_orbit["sc_mass_kg"].idxmax()]
+        flight = ascent.fly(best["turn_time_s"], best["maxa_deg"], thrust=args.thrust,
                             vehicle=args.vehicle)
         ascent.plot.flight(flight, args.out / "best_flight.png")
-        print(f"largest payload: {best['sc_mass']:.0f} kg at turn time {best['turn_time']:g} s")
+        print(f"largest payload: {best['sc_mass_kg']:.0f} kg at turn time {best['turn_time_s']:g} s")
+    else:
+        print("no turn time is in orbit")
+        return 1
+    return 0
 
 
 if __name__ == "__main__":  # Dask's worker processes import this file
-    main()
+    raise SystemExit(main())

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <stdexcept>
 
+#include "mission/load_limits.hpp"
 #include "mission/mass_budget.hpp"
 
 namespace ascent {
@@ -43,6 +44,7 @@ FlightResult AscentFlight::fly() {
     // The result says how and when the flight ended.
   }
   book_the_maxima();
+  book_the_outcome();
   return std::move(result);
 }
 
@@ -53,6 +55,25 @@ void AscentFlight::book_the_flight() {
   result.orbit = {s.perigee.value(), s.apogee.value(), average.value(),
                   Real(s.apogee - average).value()};
   result.budget = upper_stage_mass_budget(vehicle, s, result.upper_stage_delta_v);
+}
+
+void AscentFlight::book_the_outcome() {
+  switch (result.end) {
+    case FlightEnd::upper_stage_separated:
+      result.outcome = separated_outcome(result.remaining_propellant, result.orbit.perigee,
+                                         vehicle.target.minimum_perigee);
+      // An orbit reached over a structural limit is no flight the vehicle can fly.
+      if (result.outcome == Outcome::in_orbit && load_breach(result.maxima, vehicle.limits)) {
+        result.outcome = Outcome::over_load_limit;
+      }
+      return;
+    case FlightEnd::turn_too_long:
+      result.outcome = Outcome::turn_too_long;
+      return;
+    case FlightEnd::cannot_reach_orbit:
+      result.outcome = Outcome::cannot_reach_orbit;
+      return;
+  }
 }
 
 void AscentFlight::book_the_maxima() {

@@ -44,6 +44,8 @@ class AscentFlight final : private StepListener {
   void after_step(const FlightState& state, const StepQuantities& derived) override;
   /// The orbit, the mass budget and the maxima of a flight flown to the end.
   void book_the_flight();
+  /// The flight's outcome, from how it ended and, once separated, its orbit and budget.
+  void book_the_outcome();
   void book_the_maxima();
 
   FlightObserver* observer_;

@@ -6,6 +6,7 @@
 
 #include "dynamics/flight_state.hpp"
 #include "mission/flight_event.hpp"
+#include "mission/flight_outcome.hpp"
 
 namespace ascent {
 
@@ -72,6 +73,7 @@ struct EventRecord {
 
 struct FlightResult {
   FlightEnd end = FlightEnd::upper_stage_separated;
+  Outcome outcome = Outcome::in_orbit;  ///< how the flight ended, in the clients' words
   double turn_time = 0.0;        ///< [s]
   double maxa = 0.0;             ///< [rad] the maximum angle of attack flown
   bool maxa_flown = false;       ///< the flight reached the core phase, where maxa applies
@@ -98,8 +100,8 @@ struct FlightResult {
 
   /// The upper stage reached orbit speed and separated.
   [[nodiscard]] bool separated() const { return end == FlightEnd::upper_stage_separated; }
-  /// Separated on an orbit whose perigee is above the surface.
-  [[nodiscard]] bool in_orbit() const { return separated() && orbit.perigee > 0.0; }
+  /// Separated on an orbit the vehicle can fly: the only outcome that succeeds.
+  [[nodiscard]] bool in_orbit() const { return outcome == Outcome::in_orbit; }
 };
 
 }  // namespace ascent

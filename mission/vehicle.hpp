@@ -96,7 +96,8 @@ struct MassBudgetRules {
 };
 
 struct TargetOrbit {
-  double altitude = 200000.0;  ///< [m] average altitude of the orbit aimed at
+  double altitude = 200000.0;         ///< [m] average altitude of the orbit aimed at
+  double minimum_perigee = 100000.0;  ///< [m] a lower perigee is no orbit (the air brings it down)
 
   bool operator==(const TargetOrbit&) const = default;
 };

@@ -20,7 +20,8 @@ struct VehicleField {
   double minimum;          ///< smallest value that can be flown
   double maximum;          ///< largest value that can be flown
   bool whole = false;      ///< a count: a whole number
-  bool optional = false;   ///< a deck may leave it out: 0, which means "none"
+  /// A deck may leave it out: the built-in vehicle's value then holds.
+  bool optional = false;
   /// Reads and writes the field of a vehicle.
   double (*get)(const Vehicle&);
   void (*set)(Vehicle&, double);

@@ -48,6 +48,29 @@ std::string over_limit_text(const LoadBreach& breach) {
          typed_number(breach.time, 2).text + " s";
 }
 
+namespace {
+
+std::string kilometres(double metres) { return typed_number(metres / 1000.0, 3).text + " km"; }
+
+/// Why a flight that separated is not in orbit, or "".
+std::string separated_message(const FlightResult& result, const Vehicle& vehicle) {
+  switch (result.outcome) {
+    case Outcome::short_of_propellant:
+      return "the upper stage needs " + typed_number(-result.remaining_propellant, 0).text +
+             " kg more propellant than it holds";
+    case Outcome::perigee_below_minimum:
+      return "the perigee " + kilometres(result.orbit.perigee) + " is below the minimum " +
+             kilometres(vehicle.target.minimum_perigee) +
+             (result.orbit.perigee > 0.0 ? "" : " (below the surface)");
+    case Outcome::over_load_limit:
+      return over_limit_text(*load_breach(result.maxima, vehicle.limits));
+    default:
+      return "";
+  }
+}
+
+}  // namespace
+
 FlightOutcome fly(const FlightRequest& request) {
   FlightPlan plan;
   plan.turn_time = request.turn_time.value;
@@ -56,13 +79,13 @@ FlightOutcome fly(const FlightRequest& request) {
   const FlightResult result = ascent::fly(*request.vehicle, *request.thrust, plan, request.observer);
 
   FlightOutcome outcome;
+  outcome.outcome = result.outcome;
   outcome.maxa_flown = result.maxa_flown;
   outcome.separated = result.separated();
-  outcome.in_orbit = result.in_orbit();
+  outcome.above_surface = outcome.separated && result.orbit.perigee > 0.0;
   outcome.loads = result.maxima;
-  outcome.over_limit = load_breach(result.maxima, request.vehicle->limits);
   if (!outcome.separated) {
-    outcome.abandoned = std::string(early_end_line(result, *request.vehicle).view());
+    outcome.message = std::string(early_end_line(result, *request.vehicle).view());
     return outcome;
   }
   outcome.perigee = result.orbit.perigee;
@@ -75,6 +98,7 @@ FlightOutcome fly(const FlightRequest& request) {
   RecommendedMaxa secant;
   secant.add_run(result.maxa, result.orbit.average_altitude, request.vehicle->target.altitude);
   outcome.recommended_maxa = static_cast<double>(secant.recommended() * 180.0L / PI);
+  outcome.message = separated_message(result, *request.vehicle);
   return outcome;
 }
 

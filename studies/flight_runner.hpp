@@ -34,15 +34,18 @@ struct FlightRequest {
   AeroScales aero{};                      ///< of a dispersed flight; neutral by default
 };
 
-/// What a flight gives back: the orbit and mass budget of the summary (of
-/// every flight that separated), or the line that ended the run early.
+/// What a flight gives back: its outcome, and the orbit and mass budget of
+/// the summary (of every flight that separated).
 struct FlightOutcome {
+  Outcome outcome = Outcome::cannot_reach_orbit;
   bool maxa_flown = false;  ///< the flight reached the core phase, where maxa applies
   bool separated = false;   ///< the upper stage reached orbit speed and separated
-  /// Separated on an orbit whose perigee is above the surface: a perigee
-  /// below it is no orbit, though the program's summary says "in Orbit!".
-  bool in_orbit = false;
-  std::string abandoned;    ///< the "Error! ..." line of a run that ended early
+  /// Separated with its perigee above the surface: an orbit whose altitude
+  /// the trim can measure, whatever its outcome.
+  bool above_surface = false;
+  /// Why the flight is not in orbit, in words ("" when it is): the "Error! ..."
+  /// line of a run that ended early, else what its orbit or budget lacks.
+  std::string message;
 
   double perigee = 0.0;               ///< [m]
   double apogee = 0.0;                ///< [m]
@@ -53,7 +56,8 @@ struct FlightOutcome {
   double dV = 0.0;                    ///< [m/s] ideal delta-V of the whole flight
   double recommended_maxa = 0.0;      ///< [deg] the summary's recommended maxa after this run alone
   LoadMaxima loads;                   ///< of the whole flight, however it ended
-  std::optional<LoadBreach> over_limit;  ///< the load over the vehicle's limit, if one is
+
+  [[nodiscard]] bool in_orbit() const { return outcome == Outcome::in_orbit; }
 };
 
 /// "dynamic pressure 41234 Pa over the limit of 40000 Pa by 1234 Pa at 62.3 s".

@@ -8,20 +8,13 @@ namespace ascent::dispersion {
 
 namespace {
 
-/// The orbit and budget of a flight at `maxa`, or why it has none.
+/// The outcome of a flight at `maxa`, and the orbit and budget of one that separated.
 void book_flight(CaseResult& result, const trim::FlightOutcome& flight,
                  const trim::TypedNumber& maxa) {
   result.maxa = maxa.value;
-  if (!flight.maxa_flown) {
-    result.status = CaseStatus::turn_too_long;
-    result.message = flight.abandoned;
-    return;
-  }
-  if (!flight.in_orbit) {
-    result.status = CaseStatus::no_orbit;
-    result.message = flight.abandoned;
-    return;
-  }
+  result.status = row_status(flight.outcome);
+  result.message = flight.message;
+  if (!flight.separated) return;
   result.flown = true;
   result.perigee = flight.perigee;
   result.apogee = flight.apogee;
@@ -31,12 +24,6 @@ void book_flight(CaseResult& result, const trim::FlightOutcome& flight,
   result.max_dynamic_pressure = flight.loads.dynamic_pressure;
   result.max_q_alpha = flight.loads.q_alpha;
   result.max_acceleration = flight.loads.acceleration;
-  if (flight.perigee > 0.0) {
-    result.status = CaseStatus::in_orbit;
-  } else {
-    result.status = CaseStatus::suborbital;
-    result.message = "the perigee lies below the surface";
-  }
 }
 
 void fly_open_loop(CaseResult& result, const StudySpec& setup, const trim::TrimSettings& settings) {
@@ -55,50 +42,16 @@ void fly_closed_loop(CaseResult& result, const StudySpec& setup, trim::TrimSetti
   settings.start_maxa = setup.nominal_maxa.value;
   const trim::TrimResult trim = trim::trim_turn_time(settings, setup.turn_time);
   result.flights = static_cast<int>(trim.flights.size());
-  switch (trim.status) {
-    case trim::TrimStatus::trimmed:
-      book_flight(result, trim.flight, trim.maxa);
-      return;
-    case trim::TrimStatus::turn_time_rejected:
-      result.status = CaseStatus::turn_too_long;
-      break;
-    case trim::TrimStatus::out_of_reach:
-      result.status = CaseStatus::out_of_reach;
-      break;
-    case trim::TrimStatus::not_converged:
-      result.status = CaseStatus::not_converged;
-      break;
-    case trim::TrimStatus::cannot_be_flown:  // a sweep's status: a trim throws instead
-      result.status = CaseStatus::flight_error;
-      break;
+  if (trim.trimmed()) {
+    book_flight(result, trim.flight, trim.maxa);
+    return;
   }
+  result.status = trim::status_of(trim.status, trim.flight);
   result.maxa = trim.maxa.value;
   result.message = trim.message;
 }
 
 }  // namespace
-
-std::string_view status_name(CaseStatus status) {
-  switch (status) {
-    case CaseStatus::in_orbit:
-      return "in_orbit";
-    case CaseStatus::suborbital:
-      return "suborbital";
-    case CaseStatus::turn_too_long:
-      return "turn_too_long";
-    case CaseStatus::no_orbit:
-      return "no_orbit";
-    case CaseStatus::out_of_reach:
-      return "out_of_reach";
-    case CaseStatus::not_converged:
-      return "not_converged";
-    case CaseStatus::out_of_range:
-      return "out_of_range";
-    case CaseStatus::flight_error:
-      break;
-  }
-  return "flight_error";
-}
 
 StudySpec prepare_study(trim::TrimSettings nominal, const trim::TypedNumber& turn_time,
                         DispersionSet dispersions, LoopMode mode) {
@@ -124,7 +77,7 @@ CaseResult fly_case(const StudySpec& setup, std::uint64_t seed, std::size_t k) {
   DrawnCase drawn = draw_case(setup.dispersions, setup.nominal.vehicle, seed, k);
   result.values = std::move(drawn.values);
   if (!drawn.out_of_range.empty()) {
-    result.status = CaseStatus::out_of_range;
+    result.status = RowStatus::out_of_range;
     result.message = std::move(drawn.out_of_range);
     return result;
   }
@@ -141,7 +94,7 @@ CaseResult fly_case(const StudySpec& setup, std::uint64_t seed, std::size_t k) {
       fly_closed_loop(result, setup, settings);
     }
   } catch (const RuntimeError& failure) {
-    result.status = CaseStatus::flight_error;
+    result.status = RowStatus::flight_error;
     result.message = failure.what();
   }
   return result;

@@ -47,28 +47,14 @@ struct StudySpec {
                                       const trim::TypedNumber& turn_time, DispersionSet dispersions,
                                       LoopMode mode);
 
-/// How a case ended. Only in_orbit counts as a success.
-enum class CaseStatus {
-  in_orbit,       ///< separated with the perigee above the surface
-  suborbital,     ///< separated, but the perigee is below the surface
-  turn_too_long,  ///< the turn would end after booster separation: not flown on
-  no_orbit,       ///< the upper stage cannot reach orbit speed
-  out_of_reach,   ///< closed loop: no angle reaches the target
-  not_converged,  ///< closed loop: the trim found no angle within the tolerance
-  out_of_range,   ///< a drawn value cannot be flown (a negative mass, ...): not flown
-  flight_error,   ///< the flight stopped with an error (the thrust history cannot be flown, ...)
-};
-inline constexpr std::size_t CASE_STATUS_COUNT = 8;
-
-/// The status as the case file writes it: "in_orbit", "no_orbit", ...
-[[nodiscard]] std::string_view status_name(CaseStatus status);
-
 struct CaseResult {
   std::uint64_t seed = 0;
   std::size_t k = 0;
   std::vector<double> values;  ///< the drawn value of each dispersion, in the set's order
-  CaseStatus status = CaseStatus::flight_error;
-  std::string message;  ///< why the case failed ("" in orbit)
+  /// How the case ended: its flight's outcome, or why it has none. Only
+  /// in_orbit counts as a success.
+  RowStatus status = RowStatus::flight_error;
+  std::string message;  ///< why the case is not in orbit ("" in orbit)
   int flights = 0;      ///< flown for the case (closed loop: those of the trim)
 
   /// The flight reached separation (closed loop: at a trimmed angle), so the
@@ -84,7 +70,7 @@ struct CaseResult {
   double max_q_alpha = 0.0;           ///< [Pa*deg]
   double max_acceleration = 0.0;      ///< [m/s^2] thrust over mass
 
-  [[nodiscard]] bool in_orbit() const { return status == CaseStatus::in_orbit; }
+  [[nodiscard]] bool in_orbit() const { return status == RowStatus::in_orbit; }
 };
 
 /// Flies case `k` of the study with `seed`. Pure: the same arguments give

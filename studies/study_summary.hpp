@@ -40,7 +40,7 @@ struct StudySummary {
   std::size_t cases = 0;
   std::size_t in_orbit = 0;
   double orbit_probability = 0.0;                          ///< in_orbit / cases
-  std::array<std::size_t, CASE_STATUS_COUNT> by_status{};  ///< cases by CaseStatus
+  std::array<std::size_t, ROW_STATUS_COUNT> by_status{};  ///< cases by RowStatus
 
   // Over the cases flown to separation (closed loop: at a trimmed angle).
   Statistics maxa;  ///< [deg]
@@ -62,7 +62,7 @@ struct StudySummary {
   double remaining_propellant_met = 0.0;  ///< [kg] its 0.135 % quantile
   double SC_M_met = 0.0;  ///< [kg] its 0.135 % quantile: the payload one can promise
 
-  [[nodiscard]] std::size_t count(CaseStatus status) const {
+  [[nodiscard]] std::size_t count(RowStatus status) const {
     return by_status[static_cast<std::size_t>(status)];
   }
 };
@@ -73,6 +73,9 @@ struct StudySummary {
 /// rank): Pearson's correlation of the ranks. NaN below three pairs or when
 /// either is constant.
 [[nodiscard]] double rank_correlation(const std::vector<double>& x, const std::vector<double>& y);
+/// Why nothing is met with 99.865 % probability, when it is not.
+inline constexpr std::string_view NO_RESERVE =
+    "more than 0.135 % of the cases fail, so no reserve covers them";
 
 /// [kg] The flight performance reserve: the upper-stage propellant beyond
 /// the nominal flight's needs that covers 99.865 % of the cases, the nominal

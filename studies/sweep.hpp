@@ -45,17 +45,15 @@ struct SweepRow {
   std::size_t index = 0;  ///< of the turn time in the sweep
   TypedNumber turn_time;  ///< [s]
   TrimStatus status = TrimStatus::not_converged;
-  std::string message;   ///< why it is not trimmed ("" when it is)
+  std::string message;   ///< why it is not trimmed, or its flight not in orbit ("" in orbit)
   TypedNumber maxa;      ///< [deg] the trimmed angle, or that of the closest flight
   FlightOutcome flight;  ///< the flight at `maxa`
   std::size_t flights = 0;
 
   [[nodiscard]] bool trimmed() const { return status == TrimStatus::trimmed; }
-  /// Trimmed, the upper stage burns no more propellant than it holds, and
-  /// the loads keep within the vehicle's limits.
-  [[nodiscard]] bool feasible() const {
-    return trimmed() && flight.remaining_propellant >= 0.0 && !flight.over_limit;
-  }
+  /// Trimmed, and its flight in orbit.
+  [[nodiscard]] bool feasible() const { return trimmed() && flight.in_orbit(); }
+  [[nodiscard]] RowStatus row_status() const { return status_of(status, flight); }
 };
 
 /// The row of a trim.
@@ -74,7 +72,7 @@ using SweepSink = std::function<void(const SweepRow&)>;
 std::size_t sweep(const TrimSettings& settings, const TurnTimes& turn_times, const SweepSink& sink,
                   unsigned threads = 0, const std::function<bool()>& stop = {});
 
-/// The feasible row with the largest SC_M of those offered (the first of equals).
+/// The feasible (in_orbit) row with the largest SC_M of those offered (the first of equals).
 class LargestPayload {
  public:
   void offer(const SweepRow& row);

@@ -73,7 +73,7 @@ const TrimFlight& Search::fly_at(const TypedNumber& maxa) {
   request.aero = settings_.aero;
   result_.flights.push_back({maxa, fly(request)});
   const TrimFlight& flight = result_.flights.back();
-  if (flight.outcome.in_orbit) {
+  if (flight.outcome.above_surface) {
     const auto miss = [&](const TrimFlight& f) {
       return std::abs(f.outcome.average_altitude - settings_.target_altitude());
     };
@@ -92,6 +92,8 @@ void Search::finish(TrimStatus status, std::string message) {
                                                                        : result_.flights[*closest_];
   result_.maxa = shown.maxa;
   result_.flight = shown.outcome;
+  // A trimmed flight that is not in orbit says why.
+  if (status == TrimStatus::trimmed) result_.message = shown.outcome.message;
 }
 
 std::optional<TypedNumber> Search::next_angle(const TrimFlight& flight) {
@@ -99,7 +101,7 @@ std::optional<TypedNumber> Search::next_angle(const TrimFlight& flight) {
   const double target = settings_.target_altitude();
   std::optional<double> candidate;
 
-  if (flight.outcome.in_orbit) {
+  if (flight.outcome.above_surface) {
     const double altitude = flight.outcome.average_altitude;
     const double miss = altitude - target;
     if (miss > 0.0) {
@@ -183,10 +185,10 @@ TrimResult Search::run() {
     }
     const TrimFlight& flight = fly_at(maxa);
     if (!flight.outcome.maxa_flown) {
-      finish(TrimStatus::turn_time_rejected, reason_of(flight.outcome.abandoned));
+      finish(TrimStatus::turn_time_rejected, reason_of(flight.outcome.message));
       break;
     }
-    if (flight.outcome.in_orbit && std::abs(flight.outcome.average_altitude -
+    if (flight.outcome.above_surface && std::abs(flight.outcome.average_altitude -
                                             settings_.target_altitude()) <= settings_.tolerance) {
       finish(TrimStatus::trimmed, "");
       break;
@@ -203,6 +205,22 @@ TrimResult Search::run() {
 TrimResult trim_turn_time(const TrimSettings& settings, const TypedNumber& turn_time,
                           const TrimProgress& progress) {
   return Search(settings, turn_time, progress).run();
+}
+
+RowStatus status_of(TrimStatus status, const FlightOutcome& flight) {
+  switch (status) {
+    case TrimStatus::trimmed:
+      return row_status(flight.outcome);
+    case TrimStatus::turn_time_rejected:
+      return RowStatus::turn_too_long;
+    case TrimStatus::out_of_reach:
+      return RowStatus::out_of_reach;
+    case TrimStatus::not_converged:
+      return RowStatus::not_converged;
+    case TrimStatus::cannot_be_flown:
+      break;
+  }
+  return RowStatus::flight_error;
 }
 
 }  // namespace ascent::trim

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "studies/flight_runner.hpp"
+#include "studies/row_status.hpp"
 
 namespace ascent::trim {
 
@@ -53,18 +54,19 @@ enum class TrimStatus {
 struct TrimResult {
   TypedNumber turn_time;  ///< [s]
   TrimStatus status = TrimStatus::not_converged;
-  std::string message;              ///< why it is not trimmed ("" when it is)
+  std::string message;              ///< why it is not trimmed, or its flight not in orbit ("" in orbit)
   TypedNumber maxa;                 ///< [deg] the trimmed angle, or that of the closest flight
   FlightOutcome flight;             ///< the flight at `maxa` (not in orbit when none was)
   std::vector<TrimFlight> flights;  ///< every flight of the search, in order
 
   [[nodiscard]] bool trimmed() const { return status == TrimStatus::trimmed; }
-  /// Trimmed, the upper stage burns no more propellant than it holds, and
-  /// the loads keep within the vehicle's limits.
-  [[nodiscard]] bool feasible() const {
-    return trimmed() && flight.remaining_propellant >= 0.0 && !flight.over_limit;
-  }
+  /// Trimmed, and its flight in orbit.
+  [[nodiscard]] bool feasible() const { return trimmed() && flight.in_orbit(); }
 };
+
+/// The status of a trim's row: its flight's outcome when trimmed (a turn
+/// time rejected is turn_too_long), else why it has no flight to report.
+[[nodiscard]] RowStatus status_of(TrimStatus status, const FlightOutcome& flight);
 
 /// Called after each flight of a search.
 using TrimProgress = std::function<void(const TrimFlight&)>;

@@ -39,7 +39,7 @@ void write_summary_head(TextChannel& out, const FlightResult& r, const Symbols& 
                      .text(" km"));
   // The line above keeps its words for the transcripts that look for it; an
   // orbit through the ground is none, and this says so.
-  if (!r.in_orbit()) out.write_line(BELOW_SURFACE_WARNING);
+  if (!(r.orbit.perigee > 0.0)) out.write_line(BELOW_SURFACE_WARNING);
   out.write_line(Line{}.text("Vacuum and zero gravity delta-V = ").fixed(r.delta_v, 1, 0).text(" m/s"));
   out.write_line(Line{}
                      .text("Stage 3 Maximum force = ")

@@ -48,7 +48,7 @@ TrimResult trim_with_progress(const TrimSettings& settings, const TypedNumber& t
     ++flights;
     std::string text = "turn time " + turn_time.text + " s, flight " + std::to_string(flights) +
                        ": maxa " + flight.maxa.text + " deg";
-    if (flight.outcome.in_orbit) {
+    if (flight.outcome.above_surface) {
       text += ", average altitude " +
               typed_number(flight.outcome.average_altitude / 1000.0, 3).text + " km";
     } else {
@@ -78,7 +78,8 @@ void report_not_trimmed(const TrimResult& result) {
 }
 
 /// The trade table, each row written as its turn time is done. Returns 1
-/// when a turn time's flights could not be flown, else 0.
+/// when no turn time is in orbit or a turn time's flights could not be
+/// flown, else 0.
 int run_sweep(const CommandLine& line, std::ostream& out) {
   const TurnTimes times = TurnTimes::between(line.from, line.to, line.step);
   ProgressLine progress;
@@ -101,7 +102,7 @@ int run_sweep(const CommandLine& line, std::ostream& out) {
   progress.clear();
   ascent::check_interruption();  // the rows so far are out; the last line is not written
   write_trade_footer(out, largest.best(), times.size(), line.format);
-  return flights_failed ? 1 : 0;
+  return flights_failed || !largest.best() ? 1 : 0;
 }
 
 /// The plan of the largest payload within the limits; 1 when no plan is feasible.
@@ -161,7 +162,7 @@ int run(CommandLine& line, std::ostream& out) {
   const TrimResult result = trim_with_progress(settings, line.turn_time);
   if (line.command == Command::trim) {
     write_trim_report(out, result, settings, line.format);
-    if (!result.trimmed()) return 1;
+    if (!result.feasible()) return 1;
     if (!line.run_files.empty()) {
       out.flush();
       const int status =

@@ -100,8 +100,9 @@ int run_dispersions_command(const DispersionsOptions& options, const trim::TrimS
     cases_file.close();
     if (!cases_file) throw std::runtime_error(cannot_write(options.cases_file));
   }
-  write_summary_table(out, summarize(cases), description);
-  return 0;
+  const StudySummary summary = summarize(cases);
+  write_summary_table(out, summary, description);
+  return summary.in_orbit == 0 ? 1 : 0;  // no case in orbit: nothing feasible
 }
 
 }  // namespace ascent::dispersion

@@ -26,7 +26,8 @@ CLI::App* add_dispersions_command(CLI::App& app, DispersionsOptions& options);
 
 /// Runs the study of `turn_time` on the trim settings of the command line
 /// and writes its summary to `out`. `guard` already holds the files the
-/// program reads. Returns the exit status; throws what stops the study.
+/// program reads. Returns the exit status (1 when no case is in orbit);
+/// throws what stops the study.
 int run_dispersions_command(const DispersionsOptions& options, const trim::TrimSettings& settings,
                             const trim::TypedNumber& turn_time, FileGuard& guard,
                             std::ostream& out);

@@ -28,7 +28,7 @@ void write_optimum_report(std::ostream& out, const OptimizeResult& result,
   const std::string trims = std::to_string(result.trims.size());
   const std::string flights = std::to_string(result.flights);
   if (format == Format::csv) {
-    out << trade_csv_header() << ",SC_M unrounded [kg],active,trims,total flights\n";
+    out << csv_header(trim_columns()) << ",sc_mass_unrounded_kg,active,trims,total_flights\n";
     if (!result.best) return;
     out << trade_csv_row(sweep_row(*result.best)) << ','
         << typed_number(result.best->flight.SC_M_unrounded, 3).text << ','

@@ -39,35 +39,18 @@ std::string target_text(const TrimSettings& settings) {
          typed_number(settings.tolerance, 3).text + " m)";
 }
 
-// The trade table: one row per turn time.
-constexpr std::string_view TRADE_CSV_HEADER =
-    "turn time [s],maxa [deg],perigee [km],apogee [km],average altitude [km],"
-    "remaining propellant [kg],SC_M [kg],"
-    "max Pq [Pa],max Pq time [s],max q alpha [Pa*deg],max q alpha time [s],"
-    "max a [m/s^2],max a time [s],flights,result";
-
-/// The word for a trimmed flight: "infeasible" when the upper stage burns
-/// more propellant than it holds or a load exceeds its limit.
-std::string_view trimmed_result(const SweepRow& r) { return r.feasible() ? "trimmed" : "infeasible"; }
-
-/// Why a trimmed flight is infeasible.
-std::string infeasible_reason(const FlightOutcome& f) {
-  return f.remaining_propellant < 0.0 ? std::string("propellant short")
-                                      : over_limit_text(*f.over_limit);
+/// A row's status word, with why it is not in orbit when it is not.
+std::string status_text(const SweepRow& r) {
+  const std::string word(row_status_name(r.row_status()));
+  return r.message.empty() ? word : word + ": " + r.message;
 }
 
-/// The flight's load maxima and their times, for the end of a CSV row.
+/// The flight's load maxima and their times, for a CSV row.
 std::string load_fields(const FlightOutcome& f) {
   const LoadMaxima& l = f.loads;
   return fixed(l.dynamic_pressure, 1) + ',' + fixed(l.dynamic_pressure_time, 2) + ',' +
          fixed(l.q_alpha, 1) + ',' + fixed(l.q_alpha_time, 2) + ',' + fixed(l.acceleration, 3) +
          ',' + fixed(l.acceleration_time, 2);
-}
-
-/// Why a row is not trimmed, as its table shows it.
-std::string untrimmed_result(const SweepRow& r) {
-  return (r.status == TrimStatus::cannot_be_flown ? "cannot be flown: " : "not trimmed: ") +
-         r.message;
 }
 
 void write_trade_csv_row(std::ostream& out, const SweepRow& r) { out << trade_csv_row(r) << '\n'; }
@@ -87,29 +70,33 @@ std::string trade_row(const SweepRow& r) {
            fixed(f.remaining_propellant, 0, 12) + fixed(f.SC_M, 0, 10) +
            fixed(f.loads.dynamic_pressure / 1000.0, 2, 9) + fixed(f.loads.q_alpha, 0, 13) +
            fixed(f.loads.acceleration, 2, 8) + right(std::to_string(r.flights), 9);
-    if (!r.feasible()) row += "  infeasible: " + infeasible_reason(f);
-  } else {
-    row += "  " + untrimmed_result(r);
   }
+  if (!r.feasible()) row += "  " + status_text(r);
   return row;
 }
 
 }  // namespace
 
-std::string_view trade_csv_header() { return TRADE_CSV_HEADER; }
+std::string csv_header(std::span<const Column> columns) {
+  std::string line;
+  for (const Column& c : columns) {
+    if (!line.empty()) line += ',';
+    line += c.name;
+  }
+  return line;
+}
 
 std::string trade_csv_row(const SweepRow& r) {
   std::string row = r.turn_time.text + ',';
   if (r.trimmed()) {
     const FlightOutcome& f = r.flight;
-    row += r.maxa.text + ',' + fixed(f.perigee / 1000.0, 6) + ',' + fixed(f.apogee / 1000.0, 6) +
-           ',' + fixed(f.average_altitude / 1000.0, 6) + ',' + fixed(f.remaining_propellant, 1) +
-           ',' + fixed(f.SC_M, 0) + ',' + load_fields(f) + ',' + std::to_string(r.flights) +
-           ',' + std::string(trimmed_result(r));
+    row += r.maxa.text + ',' + fixed(f.perigee, 3) + ',' + fixed(f.apogee, 3) + ',' +
+           fixed(f.average_altitude, 3) + ',' + fixed(f.remaining_propellant, 1) + ',' +
+           fixed(f.SC_M, 0) + ',' + load_fields(f) + ',' + std::to_string(r.flights);
   } else {
-    row += ",,,,,,,,,,,," + std::to_string(r.flights) + ',' + csv_field(untrimmed_result(r));
+    row += ",,,,,,,,,,,," + std::to_string(r.flights);
   }
-  return row;
+  return row + ',' + std::string(row_status_name(r.row_status())) + ',' + csv_field(r.message);
 }
 
 void write_report_line(std::ostream& out, std::string_view name, const std::string& value,
@@ -140,15 +127,16 @@ std::string csv_field(std::string_view text) {
 void write_trim_report(std::ostream& out, const TrimResult& r, const TrimSettings& settings,
                        Format format) {
   if (format == Format::csv) {
-    out << TRADE_CSV_HEADER << '\n';
+    out << csv_header(trim_columns()) << '\n';
     write_trade_csv_row(out, sweep_row(r));
     return;
   }
   out << "Trim of turn time " << r.turn_time.text << " s to an average altitude of "
       << target_text(settings) << "\n";
   if (!r.trimmed()) {
-    out << "Not trimmed: " << r.message << "\n";
-    if (r.flight.in_orbit) {
+    out << "Not trimmed (" << row_status_name(status_of(r.status, r.flight)) << "): " << r.message
+        << "\n";
+    if (r.flight.above_surface) {
       out << "Closest flight: maxa " << r.maxa.text << " deg, average altitude "
           << fixed(r.flight.average_altitude / 1000.0, 3) << " km\n";
     }
@@ -167,17 +155,13 @@ void write_trim_report(std::ostream& out, const TrimResult& r, const TrimSetting
   line("spacecraft mass SC_M", fixed(f.SC_M, 0), "kg");
   write_loads(out, f.loads);
   line("flights", std::to_string(r.flights.size()), "");
-  if (f.remaining_propellant < 0.0) {
-    out << "Infeasible: the upper stage burns " << fixed(-f.remaining_propellant, 0)
-        << " kg more propellant than it holds.\n";
-  } else if (f.over_limit) {
-    out << "Infeasible: " << over_limit_text(*f.over_limit) << ".\n";
-  }
+  line("outcome", std::string(outcome_name(f.outcome)), "");
+  if (!r.feasible()) out << "Not in orbit: " << r.message << ".\n";
 }
 
 void write_trade_header(std::ostream& out, const TrimSettings& settings, Format format) {
   if (format == Format::csv) {
-    out << TRADE_CSV_HEADER << '\n';
+    out << csv_header(trim_columns()) << '\n';
   } else {
     out << "Each turn time trimmed to an average altitude of " << target_text(settings) << "\n\n"
         << TRADE_HEADER;
@@ -197,7 +181,7 @@ void write_trade_footer(std::ostream& out, const std::optional<SweepRow>& best,
   if (format == Format::csv) return;
   out << "\n";
   if (!best) {
-    out << "No turn time could be trimmed to a feasible flight.\n";
+    out << "No turn time could be trimmed to a flight in orbit.\n";
     return;
   }
   out << "Largest payload: SC_M = " << fixed(best->flight.SC_M, 0) << " kg at turn time "
@@ -214,7 +198,7 @@ void write_trade_footer(std::ostream& out, const std::optional<SweepRow>& best,
 void write_event_table(std::ostream& out, const TrimResult& r,
                        const std::vector<EventRecord>& events, Format format) {
   if (format == Format::csv) {
-    out << "event,t [s],h0 [m],vi [m/s],beta [deg],theta [deg],Pq [Pa],mass [kg]\n";
+    out << csv_header(event_columns()) << '\n';
     for (const EventRecord& e : events) {
       out << csv_field(e.name) << ',' << fixed(e.t, 3) << ',' << fixed(e.h0, 1) << ','
           << fixed(e.vi, 2) << ',' << fixed(e.beta, 4) << ',' << fixed(e.theta, 4) << ','
@@ -235,20 +219,8 @@ void write_event_table(std::ostream& out, const TrimResult& r,
   }
 }
 
-const std::vector<std::string>& history_columns() {
-  static const std::vector<std::string> columns{
-      "t [s]",       "dt [s]",      "a [m/s^2]",  "vi [m/s]",    "vt [m/s]",
-      "vr [m/s]",    "h0 [m]",      "r0 [m]",     "alpha [deg]", "beta [deg]",
-      "theta [deg]", "Pq [Pa]",     "thrust [N]", "drag [N]",    "Cd [1]",
-      "mass [kg]",   "m_prop [kg]", "dV [m/s]",   "perigee [m]", "apogee [m]",
-      "alpha_aero [deg]", "q alpha [Pa*deg]"};
-  return columns;
-}
-
 void write_history_csv(std::ostream& out, const std::vector<StepRecord>& steps) {
-  const std::vector<std::string>& columns = history_columns();
-  for (std::size_t i = 0; i < columns.size(); ++i) out << (i == 0 ? "" : ",") << columns[i];
-  out << '\n';
+  out << csv_header(history_columns()) << '\n';
   for (const StepRecord& s : steps) {
     const std::array<double, 22> values{
         s.t,     s.dt, s.a,      s.vi,   s.vt, s.vr,   s.h0,     s.r0,      s.alpha,   s.beta,

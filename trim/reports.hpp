@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "studies/columns.hpp"
 #include "studies/flight_recorder.hpp"
 #include "studies/sweep.hpp"
 #include "studies/trim_solver.hpp"
@@ -15,11 +16,13 @@ namespace ascent::trim {
 
 enum class Format { table, csv };
 
+/// The names of `columns`, comma-separated: a CSV file's header line.
+std::string csv_header(std::span<const Column> columns);
+
 /// A field for a CSV line: quoted when it holds a comma, a quote or a line end.
 std::string csv_field(std::string_view text);
 
-/// The header of the trade table's CSV, and a row of it (no line end).
-std::string_view trade_csv_header();
+/// A row of the trade table's CSV (no line end).
 std::string trade_csv_row(const SweepRow& row);
 
 /// One line of a readable report: the name, the value right-aligned, the unit.
@@ -47,9 +50,6 @@ void write_trade_footer(std::ostream& out, const std::optional<SweepRow>& best,
 /// angles, dynamic pressure and mass at each.
 void write_event_table(std::ostream& out, const TrimResult& result,
                        const std::vector<EventRecord>& events, Format format);
-
-/// The names and units of the time-history columns, in order.
-const std::vector<std::string>& history_columns();
 
 /// One CSV line per step after the header, every value in its shortest exact form.
 void write_history_csv(std::ostream& out, const std::vector<StepRecord>& steps);

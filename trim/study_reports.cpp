@@ -60,12 +60,10 @@ void write_payload_drivers(std::ostream& out, const StudySummary& s, const Dispe
 }  // namespace
 
 void write_case_csv_header(std::ostream& out, const DispersionSet& set) {
+  // A drawn value's column is its parameter's name, as the set has it.
   out << "case,seed";
-  for (const Dispersion& d : set.entries()) {
-    out << ',' << trim::csv_field(d.name + " [" + std::string(d.unit()) + "]");
-  }
-  out << ",maxa [deg],perigee [m],apogee [m],average altitude [m],remaining propellant [kg],"
-         "SC_M [kg],max Pq [Pa],max q alpha [Pa*deg],max a [m/s^2],flights,status,message\n";
+  for (const Dispersion& d : set.entries()) out << ',' << trim::csv_field(d.name);
+  out << ',' << trim::csv_header(case_columns()) << '\n';
 }
 
 void write_case_csv_row(std::ostream& out, const CaseResult& r) {
@@ -80,7 +78,7 @@ void write_case_csv_row(std::ostream& out, const CaseResult& r) {
   } else {
     out << ",,,,,,,,";
   }
-  out << ',' << r.flights << ',' << status_name(r.status) << ',' << trim::csv_field(r.message)
+  out << ',' << r.flights << ',' << row_status_name(r.status) << ',' << trim::csv_field(r.message)
       << '\n';
 }
 
@@ -99,10 +97,10 @@ void write_summary_table(std::ostream& out, const StudySummary& s, const StudyDe
 
   out << "In orbit: " << s.in_orbit << " of " << s.cases << " (" << percent(s.orbit_probability)
       << ")\n";
-  for (std::size_t i = 0; i < CASE_STATUS_COUNT; ++i) {
-    const auto status = static_cast<CaseStatus>(i);
-    if (status == CaseStatus::in_orbit || s.count(status) == 0) continue;
-    out << "  " << status_name(status) << ": " << s.count(status) << "\n";
+  for (std::size_t i = 0; i < ROW_STATUS_COUNT; ++i) {
+    const auto status = static_cast<RowStatus>(i);
+    if (status == RowStatus::in_orbit || s.count(status) == 0) continue;
+    out << "  " << row_status_name(status) << ": " << s.count(status) << "\n";
   }
 
   out << "\nOver the " << s.SC_M.count << (closed ? " trimmed" : "")
@@ -135,7 +133,7 @@ void write_summary_table(std::ostream& out, const StudySummary& s, const StudyDe
         << "  SC_M                        " << fixed(s.SC_M_met, 0, 9) << " kg  (nominal "
         << fixed(nominal.SC_M, 0, 0) << " kg)\n";
   } else {
-    out << "  none: more than 0.135 % of the cases fail, so no reserve covers them\n";
+    out << "  none: " << NO_RESERVE << "\n";
   }
 }
 

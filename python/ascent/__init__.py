@@ -2,7 +2,7 @@
 
     import ascent
     flight = ascent.fly(20, 18, thrust="s1.dat")
-    flight.perigee, flight.history["h0 [m]"]
+    flight.perigee, flight.history["h0_m"]
     ascent.trim(20, thrust="s1.dat").maxa
     ascent.sweep(range(10, 31), thrust="s1.dat")          # a DataFrame
     ascent.optimize("s1.dat", max_q_alpha=11000).turn_time
@@ -17,6 +17,8 @@ studies run on every core, or on a Dask cluster with client=.
 import importlib
 
 from ._ascent import (
+    COLUMNS,
+    UNITS,
     Dispersions,
     Flight,
     FlightError,
@@ -32,6 +34,8 @@ from .optimum import Optimum, optimize, sensitivities
 from .studies import local_workers, monte_carlo, summarize, sweep
 
 __all__ = [
+    "COLUMNS",
+    "UNITS",
     "Dispersions",
     "Flight",
     "FlightError",

@@ -1,8 +1,6 @@
 """One flight, and the trim of one turn time."""
 import functools
 
-import pandas as pd
-
 from . import _ascent
 from .inputs import aiming_at, thrust_history, vehicle_or_default
 
@@ -33,9 +31,13 @@ class Trim:
     maxa = property(lambda self: self._result.maxa,
                     doc="[deg] the trimmed angle, or that of the closest flight")
     status = property(lambda self: self._result.status,
-                      doc="trimmed, turn_time_rejected, out_of_reach or not_converged")
-    trimmed = property(lambda self: self._result.trimmed)
-    message = property(lambda self: self._result.message, doc="why it is not trimmed")
+                      doc="the trimmed flight's outcome (in_orbit, short_of_propellant, "
+                          "perigee_below_minimum, turn_too_long, ...), else out_of_reach or "
+                          "not_converged")
+    trimmed = property(lambda self: self._result.trimmed,
+                       doc="the average altitude is on the target, whatever the outcome")
+    feasible = property(lambda self: self._result.feasible, doc="trimmed, and in orbit")
+    message = property(lambda self: self._result.message, doc="why it is not in orbit")
 
     @functools.cached_property
     def flight(self):
@@ -45,7 +47,7 @@ class Trim:
     @functools.cached_property
     def flights(self):
         """Every flight of the search, in order."""
-        return pd.DataFrame(self._result.flight_columns())
+        return self._result.flight_columns()
 
     def __repr__(self):
         text = f"Trim(turn_time={self.turn_time:g}, status={self.status}, maxa={self.maxa:g}"
@@ -59,6 +61,6 @@ def trim(turn_time, thrust, vehicle=None, target_altitude=None, tolerance=10.0):
     vehicle = aiming_at(vehicle_or_default(vehicle), target_altitude)
     thrust = thrust_history(thrust)
     result = _ascent.trim(vehicle, thrust, float(turn_time), float(tolerance))
-    if result.status == "turn_time_rejected" and result.flight_count == 0:
+    if result.status == "turn_too_long" and result.flight_count == 0:
         raise ValueError(result.message)
     return Trim(result, vehicle, thrust)

@@ -31,23 +31,23 @@ def flight(flight, path=None):
     """Speed, altitude, thrust acceleration and dynamic pressure against time,
     with the flight's main events marked."""
     history = flight.history
-    t = history["t [s]"]
+    t = history["t_s"]
     fig, axes = figure(2, 2, 11, 7, sharex=True)
-    panels = [("vi [m/s]", 1.0, "inertial speed [m/s]"), ("h0 [m]", 1e-3, "altitude [km]"),
-              ("a [m/s^2]", 1.0, "thrust acceleration [m/s²]"),
-              ("Pq [Pa]", 1e-3, "dynamic pressure [kPa]")]
+    panels = [("vi_m_s", 1.0, "inertial speed [m/s]"), ("h0_m", 1e-3, "altitude [km]"),
+              ("a_m_s2", 1.0, "thrust acceleration [m/s²]"),
+              ("pq_pa", 1e-3, "dynamic pressure [kPa]")]
     events = flight.events
-    marked = events[events["name"].isin(MARKED_EVENTS)]
+    marked = events[events["event"].isin(MARKED_EVENTS)]
     for ax, (column, scale, label) in zip(axes.flat, panels):
         ax.plot(t, history[column] * scale, lw=1.2)
         ax.set_ylabel(label)
         ax.grid(alpha=0.3)
-        for when in marked["t [s]"]:
+        for when in marked["t_s"]:
             ax.axvline(when, color="0.6", lw=0.8, ls=":")
     for ax in axes[-1]:
         ax.set_xlabel("mission time [s]")
     top = axes[0, 0]
-    for when, name in zip(marked["t [s]"], marked["name"]):
+    for when, name in zip(marked["t_s"], marked["event"]):
         top.annotate(name, (when, 1.0), xycoords=("data", "axes fraction"), rotation=90,
                      va="top", ha="right", fontsize=7, color="0.4")
     title = f"Turn time {flight.turn_time:g} s, maxa {flight.maxa:.4f}°"
@@ -61,24 +61,32 @@ def flight(flight, path=None):
 
 
 def sweep(results, path=None):
-    """The spacecraft mass and the trimmed maxa against the turn time (the
-    trimmed rows of a sweep), the largest payload marked."""
-    trimmed = results[results["status"] == "trimmed"]
+    """The spacecraft mass and the trimmed maxa against the turn time. Rows
+    in orbit are joined by a line and the largest payload among them is
+    marked; trimmed rows not in orbit (short of propellant, perigee too low)
+    are grey crosses, each labelled with its outcome in the legend."""
+    flown = results.dropna(subset=["sc_mass_kg"])
+    feasible = flown[flown["status"] == "in_orbit"]
+    infeasible = flown[flown["status"] != "in_orbit"]
     fig, axes = figure(2, 1, 8, 7, sharex=True)
     payload, angle = axes[:, 0]
-    payload.plot(trimmed["turn_time"], trimmed["sc_mass"], "o-", ms=3)
+    for ax, column, color in ((payload, "sc_mass_kg", "tab:blue"), (angle, "maxa_deg", "tab:orange")):
+        ax.plot(feasible["turn_time_s"], feasible[column], "o-", ms=3, color=color,
+                label="in_orbit")
+        for status, group in infeasible.groupby("status"):
+            ax.plot(group["turn_time_s"], group[column], "x", ms=6, color="0.55",
+                    label=f"{status} (infeasible)")
     payload.set_ylabel("spacecraft mass SC_M [kg]")
-    if len(trimmed):
-        best = trimmed.loc[trimmed["sc_mass"].idxmax()]
-        payload.plot(best["turn_time"], best["sc_mass"], "r*", ms=12,
-                     label=f"largest: {best['sc_mass']:.0f} kg at {best['turn_time']:g} s")
-        payload.legend()
-    angle.plot(trimmed["turn_time"], trimmed["maxa"], "o-", ms=3, color="tab:orange")
+    if len(feasible):
+        best = feasible.loc[feasible["sc_mass_kg"].idxmax()]
+        payload.plot(best["turn_time_s"], best["sc_mass_kg"], "r*", ms=12,
+                     label=f"largest: {best['sc_mass_kg']:.0f} kg at {best['turn_time_s']:g} s")
+    payload.legend(fontsize=8)
     angle.set_ylabel("trimmed maxa [deg]")
     angle.set_xlabel("turn time [s]")
     for ax in axes.flat:
         ax.grid(alpha=0.3)
-    fig.suptitle(f"Sweep of {len(results)} turn times, {len(trimmed)} trimmed")
+    fig.suptitle(f"Sweep of {len(results)} turn times, {len(feasible)} in orbit")
     return finish(fig, path)
 
 
@@ -90,18 +98,18 @@ def dispersion(cases, path=None, bins=30):
     from .studies import summarize
 
     summary = summarize(cases)
-    flown = cases.dropna(subset=["perigee"])
+    flown = cases.dropna(subset=["perigee_m"])
     in_orbit = flown["status"] == "in_orbit"
     fig, axes = figure(2, 2, 11, 8)
     orbit, reserve, scatter, angle = axes.flat
 
-    orbit.hist([flown["perigee"] / 1000, flown["apogee"] / 1000], bins=bins,
+    orbit.hist([flown["perigee_m"] / 1000, flown["apogee_m"] / 1000], bins=bins,
                label=["perigee", "apogee"], histtype="stepfilled", alpha=0.6)
     orbit.set_xlabel("altitude [km]")
     orbit.set_ylabel("cases")
     orbit.legend()
 
-    reserve.hist(flown["remaining_propellant"], bins=bins, color="tab:green", alpha=0.7)
+    reserve.hist(flown["remaining_propellant_kg"], bins=bins, color="tab:green", alpha=0.7)
     nominal = cases.attrs.get("nominal_remaining_propellant")
     if nominal is not None:
         reserve.axvline(nominal, color="k", ls="--", label=f"nominal {nominal:.0f} kg")
@@ -113,12 +121,12 @@ def dispersion(cases, path=None, bins=30):
     reserve.legend(fontsize=8)
 
     for status, group in flown.groupby("status"):
-        scatter.scatter(group["perigee"] / 1000, group["apogee"] / 1000, s=6, label=status)
+        scatter.scatter(group["perigee_m"] / 1000, group["apogee_m"] / 1000, s=6, label=status)
     scatter.set_xlabel("perigee [km]")
     scatter.set_ylabel("apogee [km]")
     scatter.legend(fontsize=8)
 
-    angle.hist(flown.loc[in_orbit, "maxa"], bins=bins, color="tab:purple", alpha=0.7)
+    angle.hist(flown.loc[in_orbit, "maxa_deg"], bins=bins, color="tab:purple", alpha=0.7)
     angle.set_xlabel(("trimmed " if cases.attrs.get("closed_loop") else "") + "maxa [deg]")
     angle.set_ylabel("cases")
     for ax in axes.flat:
@@ -131,6 +139,6 @@ def dispersion(cases, path=None, bins=30):
     if np.isfinite(reserve_kg):
         title += f", flight performance reserve {reserve_kg:.0f} kg"
     else:
-        title += ": no reserve covers 99.865 % of the cases"
+        title += f": {summary['not_met_reason']}"
     fig.suptitle(title)
     return finish(fig, path)

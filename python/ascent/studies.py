@@ -14,17 +14,32 @@ import pandas as pd
 from . import _ascent
 from .inputs import aiming_at, thrust_history, vehicle_or_default
 
-SWEEP_COLUMNS = ["turn_time", "status", "maxa", "perigee", "apogee", "average_altitude",
-                 "remaining_propellant", "sc_mass", "flights", "message",
-                 "max_dynamic_pressure", "max_q_alpha", "max_acceleration", "over_limit"]
+# The columns of a sweep: those of ascent-trim's trade table CSV.
+SWEEP_COLUMNS = _ascent.COLUMNS["trim"]
+
+
+def with_units(frame, **more):
+    """`frame` with the unit of each column it shares with ascent-trim's CSV
+    files (and `more` name=unit) in frame.attrs["units"]."""
+    units = {name: _ascent.UNITS[name] for name in frame.columns if name in _ascent.UNITS}
+    frame.attrs["units"] = units | more
+    return frame
 
 
 def sweep_rows(turn_times, vehicle, thrust, tolerance, threads):
-    """The sweep's rows for `turn_times`, trimmed on `threads` threads (0: every core)."""
+    """The sweep's rows for `turn_times`, trimmed on `threads` threads (0:
+    every core); a row not trimmed has no flight to show, its numbers NaN."""
     results = _ascent.sweep(vehicle, thrust, list(turn_times), tolerance, threads)
-    rows = [(r.turn_time, r.status, r.maxa, r.perigee, r.apogee, r.average_altitude,
-             r.remaining_propellant, r.sc_mass, r.flight_count, r.message,
-             r.max_dynamic_pressure, r.max_q_alpha, r.max_acceleration, r.over_limit)
+
+    def flown(r, value):
+        return value if r.trimmed else np.nan
+
+    rows = [(r.turn_time, flown(r, r.maxa), flown(r, r.perigee), flown(r, r.apogee),
+             flown(r, r.average_altitude), flown(r, r.remaining_propellant),
+             flown(r, r.sc_mass), flown(r, r.max_dynamic_pressure),
+             flown(r, r.max_dynamic_pressure_time), flown(r, r.max_q_alpha),
+             flown(r, r.max_q_alpha_time), flown(r, r.max_acceleration),
+             flown(r, r.max_acceleration_time), r.flight_count, r.status, r.message)
             for r in results]
     return pd.DataFrame.from_records(rows, columns=SWEEP_COLUMNS)
 
@@ -62,21 +77,25 @@ def on_local_threads(function, items, chunks, **shared):
 
 def sweep(turn_times, thrust, vehicle=None, client=None, target_altitude=None, tolerance=10.0,
           chunks=None):
-    """Trims each turn time [s]: a DataFrame, one row per turn time, of
-    turn_time [s], status, maxa [deg], perigee, apogee, average_altitude [m],
-    remaining_propellant, sc_mass [kg], flights (of the search), message
-    (why a turn time is not trimmed), the load maxima max_dynamic_pressure
-    [Pa], max_q_alpha [Pa*deg], max_acceleration [m/s^2], and over_limit (the
-    load over the vehicle's limit, '' within them). `client`: a dask.distributed Client;
+    """Trims each turn time [s]: a DataFrame, one row per turn time, of the
+    columns of ascent-trim's trade table CSV: turn_time_s, maxa_deg,
+    perigee_m, apogee_m, average_altitude_m, remaining_propellant_kg,
+    sc_mass_kg, the load maxima with their times (max_pq_pa, max_q_alpha_pa_deg,
+    max_a_m_s2, ..._time_s), flights (of the search), status and message (why the row is
+    not in orbit), with their units in attrs["units"]; the numbers are NaN where the turn time
+    could not be trimmed. The status is the trimmed flight's
+    outcome ("in_orbit", "short_of_propellant", "perigee_below_minimum",
+    "turn_too_long", ...), else "out_of_reach", "not_converged" or
+    "flight_error"; only "in_orbit" rows are feasible. `client`: a dask.distributed Client;
     `chunks`: how many tasks to cut the turn times into (default: four per
     worker thread)."""
     vehicle = aiming_at(vehicle_or_default(vehicle), target_altitude)
     turn_times = [float(t) for t in turn_times]
     shared = dict(vehicle=vehicle, thrust=thrust_history(thrust), tolerance=float(tolerance))
     if client is None:
-        return sweep_rows(turn_times, threads=0, **shared)
+        return with_units(sweep_rows(turn_times, threads=0, **shared))
     # One flight thread per task: the workers' threads make the parallelism.
-    return on_cluster(client, sweep_rows, turn_times, chunks, threads=1, **shared)
+    return with_units(on_cluster(client, sweep_rows, turn_times, chunks, threads=1, **shared))
 
 
 def dispersion_set(dispersions):
@@ -105,12 +124,16 @@ def monte_carlo(n, seed=1, dispersions=None, turn_time=None, thrust=None, vehicl
     loop, each case is trimmed to the target; open loop, each flies the
     nominal angle.
 
-    A DataFrame, one row per case: case, seed, the drawn value of each
-    parameter (by its name), maxa [deg], perigee, apogee, average_altitude
-    [m], remaining_propellant, sc_mass [kg], max_dynamic_pressure [Pa],
-    max_q_alpha [Pa*deg], max_acceleration [m/s^2] (NaN when the case did not
-    separate), flights, status ("in_orbit", ...) and message. Its attrs hold
-    the nominal flight's maxa and remaining propellant, for summarize()."""
+    A DataFrame, one row per case, with the columns of ascent-trim's case
+    file: case, seed, the drawn value of each parameter (by its name),
+    maxa_deg, perigee_m, apogee_m, average_altitude_m,
+    remaining_propellant_kg, sc_mass_kg, max_pq_pa, max_q_alpha_pa_deg,
+    max_a_m_s2 (NaN when the case did not separate), flights, status (the flight's outcome: "in_orbit",
+    "short_of_propellant", ...; or "out_of_reach", "not_converged",
+    "out_of_range", "flight_error" for a case with no flight to report) and
+    message (why the case is not in orbit). Its attrs hold the units of the
+    columns ("units") and the nominal flight's maxa and remaining
+    propellant, for summarize()."""
     if turn_time is None or thrust is None:
         raise TypeError("monte_carlo() needs a turn_time and a thrust history (thrust=)")
     vehicle = aiming_at(vehicle_or_default(vehicle), target_altitude)
@@ -124,6 +147,7 @@ def monte_carlo(n, seed=1, dispersions=None, turn_time=None, thrust=None, vehicl
         # Each worker unpickles the study once, trimming its nominal flight again.
         [shared_study] = client.scatter([study], broadcast=True)
         cases = on_cluster(client, case_rows, ks, chunks, study=shared_study, seed=seed)
+    with_units(cases, **study.dispersions.units)
     cases.attrs.update(turn_time=study.turn_time, closed_loop=study.closed_loop, seed=seed,
                        nominal_maxa=study.nominal_maxa,
                        nominal_remaining_propellant=study.nominal_remaining_propellant,
@@ -138,18 +162,21 @@ def summarize(cases, nominal_remaining_propellant=None):
     quantiles, median) of maxa, the orbit, remaining_propellant, sc_mass and
     the load maxima over the cases that separated, each drawn parameter's
     rank correlation with sc_mass over them (sc_mass_rank_correlation), what is met with 99.865 % probability
-    (a failed case counting as -inf), and the flight performance reserve over
-    the nominal flight's remaining propellant (from the study's attrs)."""
+    (every case not in_orbit counting as a failure), and the flight
+    performance reserve over the nominal flight's remaining propellant (from
+    the study's attrs). Where no reserve covers 99.865 % of the cases these
+    three are NaN and not_met_reason says why ("" otherwise)."""
     if nominal_remaining_propellant is None:
         nominal_remaining_propellant = cases.attrs.get("nominal_remaining_propellant", np.nan)
-    columns = {name: cases[name].to_numpy(dtype=float) for name in
-               ("maxa", "perigee", "apogee", "average_altitude", "remaining_propellant",
-                "sc_mass", "max_dynamic_pressure", "max_q_alpha", "max_acceleration")}
+    columns = [cases[name].to_numpy(dtype=float) for name in
+               ("maxa_deg", "perigee_m", "apogee_m", "average_altitude_m",
+                "remaining_propellant_kg", "sc_mass_kg", "max_pq_pa", "max_q_alpha_pa_deg",
+                "max_a_m_s2")]
     # The drawn parameters: the columns between the seed and maxa.
     names = list(cases.columns)
     drawn = {name: cases[name].to_numpy(dtype=float)
-             for name in names[names.index("seed") + 1:names.index("maxa")]}
-    return _ascent.summarize(list(cases["status"]), **columns, drawn=drawn,
+             for name in names[names.index("seed") + 1:names.index("maxa_deg")]}
+    return _ascent.summarize(list(cases["status"]), *columns, drawn,
                              nominal_remaining_propellant=float(nominal_remaining_propellant))
 
 

@@ -17,5 +17,11 @@ void bind_flight(pybind11::module_& m);
 void bind_trim(pybind11::module_& m);
 void bind_dispersion(pybind11::module_& m);
 void bind_optimize(pybind11::module_& m);
+/// COLUMNS (the names of each kind of table, in order) and UNITS (each name's unit).
+void bind_columns(pybind11::module_& m);
+
+/// A pandas DataFrame of `columns`, the units of the names it shares with
+/// ascent-trim's CSV files in its attrs["units"].
+pybind11::object data_frame(const pybind11::dict& columns);
 
 }  // namespace ascent::python

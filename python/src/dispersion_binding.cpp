@@ -8,12 +8,14 @@
 #include <map>
 #include <pybind11/stl/filesystem.h>
 
+#include <array>
 #include <cmath>
 #include <limits>
 #include <string>
 #include <vector>
 
 #include "bindings.hpp"
+#include "studies/columns.hpp"
 #include "number_text.hpp"
 #include "studies/dispersion_file.hpp"
 #include "studies/study.hpp"
@@ -26,7 +28,6 @@ namespace ascent::python {
 namespace {
 
 using dispersion::CaseResult;
-using dispersion::CaseStatus;
 using dispersion::DispersionSet;
 using dispersion::Distribution;
 using dispersion::StudySpec;
@@ -129,7 +130,7 @@ py::dict fly_cases(const Study& study, std::uint64_t seed, const std::vector<std
     max_q_alpha.mutable_at(i) = c.flown ? c.max_q_alpha : NOT_A_NUMBER;
     max_a.mutable_at(i) = c.flown ? c.max_acceleration : NOT_A_NUMBER;
     flights.mutable_at(i) = c.flights;
-    status.append(py::str(std::string(dispersion::status_name(c.status))));
+    status.append(py::str(std::string(row_status_name(c.status))));
     message.append(py::str(c.message));
   }
   py::dict columns;
@@ -139,26 +140,18 @@ py::dict fly_cases(const Study& study, std::uint64_t seed, const std::vector<std
     columns[py::str(entries[j].name)] =
         values[py::make_tuple(py::slice(0, count, 1), static_cast<py::ssize_t>(j))];
   }
-  columns["maxa"] = maxa;
-  columns["perigee"] = perigee;
-  columns["apogee"] = apogee;
-  columns["average_altitude"] = average;
-  columns["remaining_propellant"] = remaining;
-  columns["sc_mass"] = sc_mass;
-  columns["max_dynamic_pressure"] = max_q;
-  columns["max_q_alpha"] = max_q_alpha;
-  columns["max_acceleration"] = max_a;
-  columns["flights"] = flights;
-  columns["status"] = status;
-  columns["message"] = message;
+  const std::array<py::object, 12> quantities{maxa,  perigee,     apogee, average, remaining,
+                                               sc_mass, max_q, max_q_alpha, max_a,  flights,
+                                               status,  message};
+  const std::span<const Column> names = case_columns();
+  for (std::size_t i = 0; i < quantities.size(); ++i) {
+    columns[py::str(std::string(names[i].name))] = quantities[i];
+  }
   return columns;
 }
 
-CaseStatus status_named(const std::string& name) {
-  for (std::size_t i = 0; i < dispersion::CASE_STATUS_COUNT; ++i) {
-    const auto status = static_cast<CaseStatus>(i);
-    if (dispersion::status_name(status) == name) return status;
-  }
+RowStatus status_named(const std::string& name) {
+  if (const std::optional<RowStatus> status = row_status_named(name)) return *status;
   throw py::value_error("no case status \"" + name + "\"");
 }
 
@@ -199,8 +192,8 @@ py::dict summarize(const std::vector<std::string>& status, const std::vector<dou
   }
   const dispersion::StudySummary s = dispersion::summarize(cases);
   py::dict by_status;
-  for (std::size_t i = 0; i < dispersion::CASE_STATUS_COUNT; ++i) {
-    by_status[py::str(std::string(dispersion::status_name(static_cast<CaseStatus>(i))))] =
+  for (std::size_t i = 0; i < ROW_STATUS_COUNT; ++i) {
+    by_status[py::str(std::string(row_status_name(static_cast<RowStatus>(i))))] =
         s.by_status[i];
   }
   py::dict d;
@@ -221,10 +214,13 @@ py::dict summarize(const std::vector<std::string>& status, const std::vector<dou
   std::size_t j = 0;
   for (const auto& entry : drawn) correlation[py::str(entry.first)] = s.SC_M_rank_correlation[j++];
   d["sc_mass_rank_correlation"] = correlation;
-  d["remaining_propellant_met"] = s.remaining_propellant_met;
-  d["sc_mass_met"] = s.SC_M_met;
-  d["flight_performance_reserve"] =
-      dispersion::flight_performance_reserve(s, nominal_remaining_propellant);
+  // Where no reserve covers 99.865 % of the cases, NaN and the reason next to it.
+  const double reserve = dispersion::flight_performance_reserve(s, nominal_remaining_propellant);
+  const bool met = !std::isinf(reserve);
+  d["remaining_propellant_met"] = met ? s.remaining_propellant_met : NOT_A_NUMBER;
+  d["sc_mass_met"] = met ? s.SC_M_met : NOT_A_NUMBER;
+  d["flight_performance_reserve"] = met ? reserve : NOT_A_NUMBER;
+  d["not_met_reason"] = met ? std::string() : std::string(dispersion::NO_RESERVE);
   return d;
 }
 

@@ -16,6 +16,7 @@
 
 #include "base/earth.hpp"
 #include "bindings.hpp"
+#include "studies/columns.hpp"
 #include "mission/flight.hpp"
 #include "number_text.hpp"
 #include "text/event_lines.hpp"
@@ -29,37 +30,14 @@ namespace {
 
 using trim::StepRecord;
 
-struct StepColumn {
-  const char* name;
-  double StepRecord::*member;
-};
-
-// clang-format off
-constexpr std::array STEP_COLUMNS{
-  StepColumn{"t [s]", &StepRecord::t},
-  StepColumn{"dt [s]", &StepRecord::dt},
-  StepColumn{"a [m/s^2]", &StepRecord::a},
-  StepColumn{"vi [m/s]", &StepRecord::vi},
-  StepColumn{"vt [m/s]", &StepRecord::vt},
-  StepColumn{"vr [m/s]", &StepRecord::vr},
-  StepColumn{"h0 [m]", &StepRecord::h0},
-  StepColumn{"r0 [m]", &StepRecord::r0},
-  StepColumn{"alpha [deg]", &StepRecord::alpha},
-  StepColumn{"beta [deg]", &StepRecord::beta},
-  StepColumn{"theta [deg]", &StepRecord::theta},
-  StepColumn{"Pq [Pa]", &StepRecord::Pq},
-  StepColumn{"thrust [N]", &StepRecord::thrust},
-  StepColumn{"drag [N]", &StepRecord::drag},
-  StepColumn{"Cd [1]", &StepRecord::Cd},
-  StepColumn{"mass [kg]", &StepRecord::mass},
-  StepColumn{"m_prop [kg]", &StepRecord::m_prop},
-  StepColumn{"dV [m/s]", &StepRecord::dV},
-  StepColumn{"perigee [m]", &StepRecord::perigee},
-  StepColumn{"apogee [m]", &StepRecord::apogee},
-  StepColumn{"alpha_aero [deg]", &StepRecord::alpha_aero},
-  StepColumn{"q alpha [Pa*deg]", &StepRecord::q_alpha},
-};
-// clang-format on
+/// The members of a step, in the order of the history's columns.
+constexpr std::array STEP_MEMBERS{
+    &StepRecord::t,     &StepRecord::dt,     &StepRecord::a,      &StepRecord::vi,
+    &StepRecord::vt,    &StepRecord::vr,     &StepRecord::h0,     &StepRecord::r0,
+    &StepRecord::alpha, &StepRecord::beta,   &StepRecord::theta,  &StepRecord::Pq,
+    &StepRecord::thrust, &StepRecord::drag,  &StepRecord::Cd,     &StepRecord::mass,
+    &StepRecord::m_prop, &StepRecord::dV,    &StepRecord::perigee, &StepRecord::apogee,
+    &StepRecord::alpha_aero, &StepRecord::q_alpha};
 
 double degrees(double radians) {
   return static_cast<double>(radians * 180.0L / PI);
@@ -102,10 +80,6 @@ std::string reason_of(const FlightResult& result, const Vehicle& vehicle) {
   return line.starts_with(mark) ? line.substr(mark.size()) : line;
 }
 
-py::object data_frame(const py::dict& columns) {
-  return py::module_::import("pandas").attr("DataFrame")(columns);
-}
-
 class Flight {
  public:
   Flight(const Vehicle& vehicle, const ThrustHistory& thrust, const FlightPlan& plan,
@@ -128,9 +102,11 @@ class Flight {
     const auto rows = static_cast<py::ssize_t>(steps.size());
     const auto stride = static_cast<py::ssize_t>(sizeof(StepRecord));
     py::dict columns;
-    for (const StepColumn& column : STEP_COLUMNS) {
-      const double* first = steps.empty() ? nullptr : &(steps.front().*column.member);
-      columns[column.name] = py::array_t<double>({rows}, {stride}, first, self);
+    const std::span<const Column> names = history_columns();
+    for (std::size_t i = 0; i < STEP_MEMBERS.size(); ++i) {
+      const double* first = steps.empty() ? nullptr : &(steps.front().*STEP_MEMBERS[i]);
+      columns[py::str(std::string(names[i].name))] =
+          py::array_t<double>({rows}, {stride}, first, self);
     }
     return data_frame(columns);
   }
@@ -152,13 +128,11 @@ class Flight {
       value.mutable_at(i) = static_cast<double>(record.event.value);
     }
     py::dict columns;
-    columns["name"] = names;
-    columns["t [s]"] = t;
-    columns["altitude [m]"] = altitude;
-    columns["speed [m/s]"] = speed;
-    columns["mass [kg]"] = mass;
-    columns["value"] = value;
-    columns["unit"] = units;
+    const std::span<const Column> column = flight_event_columns();
+    const std::array<py::object, 7> values{names, t, altitude, speed, mass, value, units};
+    for (std::size_t i = 0; i < values.size(); ++i) {
+      columns[py::str(std::string(column[i].name))] = values[i];
+    }
     return data_frame(columns);
   }
 
@@ -216,8 +190,12 @@ void bind_flight(py::module_& m) {
                              "why the flight ended early ('' when it did not)")
       .def_property_readonly("separated", [](const Flight& f) { return f.result().separated(); })
       .def_property_readonly(
+          "outcome", [](const Flight& f) { return std::string(outcome_name(f.result().outcome)); },
+          "in_orbit, short_of_propellant, perigee_below_minimum, over_load_limit, "
+          "turn_too_long or cannot_reach_orbit")
+      .def_property_readonly(
           "in_orbit", [](const Flight& f) { return f.result().in_orbit(); },
-          "separated on an orbit whose perigee is above the surface")
+          "the outcome is in_orbit: separated on an orbit the vehicle can fly")
       .def_property_readonly(
           "perigee", [](const Flight& f) { return f.result().orbit.perigee; }, "[m]")
       .def_property_readonly(

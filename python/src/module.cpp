@@ -11,4 +11,5 @@ PYBIND11_MODULE(_ascent, m) {
   ascent::python::bind_trim(m);
   ascent::python::bind_dispersion(m);
   ascent::python::bind_optimize(m);
+  ascent::python::bind_columns(m);
 }

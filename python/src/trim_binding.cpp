@@ -19,23 +19,6 @@ namespace ascent::python {
 namespace {
 
 using trim::TrimResult;
-using trim::TrimStatus;
-
-std::string_view status_name(TrimStatus status) {
-  switch (status) {
-    case TrimStatus::trimmed:
-      return "trimmed";
-    case TrimStatus::turn_time_rejected:
-      return "turn_time_rejected";
-    case TrimStatus::out_of_reach:
-      return "out_of_reach";
-    case TrimStatus::not_converged:
-      return "not_converged";
-    case TrimStatus::cannot_be_flown:
-      return "cannot_be_flown";
-  }
-  return "";
-}
 
 /// The properties a trim and a sweep's row share: the turn time, how the
 /// search ended, and the flight at its angle.
@@ -45,14 +28,18 @@ py::class_<Row>& bind_trim_outcome(py::class_<Row>& c) {
       .def_property_readonly(
           "turn_time", [](const Row& r) { return r.turn_time.value; }, "[s]")
       .def_property_readonly(
-          "status", [](const Row& r) { return std::string(status_name(r.status)); },
-          "trimmed, turn_time_rejected, out_of_reach, not_converged or cannot_be_flown")
-      .def_property_readonly("trimmed", &Row::trimmed)
-      .def_readonly("message", &Row::message, "why it is not trimmed ('' when it is)")
+          "status",
+          [](const Row& r) { return std::string(row_status_name(status_of(r.status, r.flight))); },
+          "the trimmed flight's outcome (in_orbit, short_of_propellant, perigee_below_minimum, "
+          "turn_too_long, ...), else out_of_reach, not_converged or flight_error")
+      .def_property_readonly("trimmed", &Row::trimmed,
+                             "the average altitude is on the target, whatever the outcome")
+      .def_property_readonly("feasible", &Row::feasible, "trimmed, and in orbit")
+      .def_readonly("message", &Row::message, "why it is not in orbit ('' when it is)")
       .def_property_readonly(
           "maxa", [](const Row& r) { return r.maxa.value; },
           "[deg] the trimmed angle, or that of the closest flight")
-      .def_property_readonly("in_orbit", [](const Row& r) { return r.flight.in_orbit; })
+      .def_property_readonly("in_orbit", [](const Row& r) { return r.flight.in_orbit(); })
       .def_property_readonly(
           "perigee", [](const Row& r) { return r.flight.perigee; }, "[m]")
       .def_property_readonly(
@@ -81,16 +68,7 @@ py::class_<Row>& bind_trim_outcome(py::class_<Row>& c) {
           "[m/s^2]")
       .def_property_readonly(
           "max_acceleration_time", [](const Row& r) { return r.flight.loads.acceleration_time; },
-          "[s]")
-      .def_property_readonly(
-          "over_limit",
-          [](const Row& r) {
-            return r.flight.over_limit ? trim::over_limit_text(*r.flight.over_limit)
-                                       : std::string();
-          },
-          "the load over the vehicle's limit, by how much and when ('' within the limits)")
-      .def_property_readonly("feasible", &Row::feasible,
-                             "trimmed, propellant enough, loads within the limits");
+          "[s]");
 }
 
 trim::TrimSettings settings_of(const Vehicle& vehicle, const ThrustHistory& thrust,
@@ -101,7 +79,7 @@ trim::TrimSettings settings_of(const Vehicle& vehicle, const ThrustHistory& thru
 }
 
 /// The flights of a search, a column per quantity.
-py::dict flight_columns(const TrimResult& result) {
+py::object flight_columns(const TrimResult& result) {
   const auto count = static_cast<py::ssize_t>(result.flights.size());
   py::array_t<double> maxa(count), perigee(count), apogee(count), average(count), remaining(count),
       sc_mass(count);
@@ -109,7 +87,7 @@ py::dict flight_columns(const TrimResult& result) {
   for (py::ssize_t i = 0; i < count; ++i) {
     const trim::TrimFlight& flight = result.flights[static_cast<std::size_t>(i)];
     maxa.mutable_at(i) = flight.maxa.value;
-    in_orbit.mutable_at(i) = flight.outcome.in_orbit;
+    in_orbit.mutable_at(i) = flight.outcome.in_orbit();
     perigee.mutable_at(i) = flight.outcome.perigee;
     apogee.mutable_at(i) = flight.outcome.apogee;
     average.mutable_at(i) = flight.outcome.average_altitude;
@@ -117,14 +95,14 @@ py::dict flight_columns(const TrimResult& result) {
     sc_mass.mutable_at(i) = flight.outcome.SC_M;
   }
   py::dict columns;
-  columns["maxa"] = maxa;
+  columns["maxa_deg"] = maxa;
   columns["in_orbit"] = in_orbit;
-  columns["perigee"] = perigee;
-  columns["apogee"] = apogee;
-  columns["average_altitude"] = average;
-  columns["remaining_propellant"] = remaining;
-  columns["sc_mass"] = sc_mass;
-  return columns;
+  columns["perigee_m"] = perigee;
+  columns["apogee_m"] = apogee;
+  columns["average_altitude_m"] = average;
+  columns["remaining_propellant_kg"] = remaining;
+  columns["sc_mass_kg"] = sc_mass;
+  return data_frame(columns);
 }
 
 }  // namespace

@@ -37,14 +37,20 @@ def short_thrust_path(sample_path, tmp_path):
 
 @pytest.fixture(scope="session")
 def trim_tool():
-    """Runs ascent-trim with the sample thrust file; its CSV output as a DataFrame."""
-    def run(*arguments):
+    """Runs ascent-trim with the sample thrust file, checking that it exits
+    with `status`; its output, or its CSV output as a DataFrame."""
+    def run(*arguments, status=0):
         done = subprocess.run([str(TRIM_TOOL), "-f", str(DATA_DIR / "s1.dat"), *arguments],
-                              capture_output=True, text=True, check=True)
+                              capture_output=True, text=True)
+        assert done.returncode == status, done.stderr
         return done.stdout
 
-    def csv(*arguments):
-        return pd.read_csv(io.StringIO(run("--csv", *arguments)), float_precision="round_trip")
+    def csv(*arguments, status=0):
+        # An empty number is NaN, an empty message "" (as the package has it).
+        numbers = [c for c in ascent.COLUMNS["trim"] if c not in ("status", "message")]
+        return pd.read_csv(io.StringIO(run("--csv", *arguments, status=status)),
+                           float_precision="round_trip", keep_default_na=False,
+                           na_values={c: [""] for c in numbers})
 
     run.csv = csv
     return run

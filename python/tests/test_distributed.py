@@ -20,16 +20,16 @@ def test_sweep_on_the_cluster_is_the_local_sweep(client, thrust, trim_tool):
     assert len(set(workers.values()) - {os.getpid()}) == 2
     turn_times = [8, 12, 16, 18, 19, 20, 22, 24, 25, 150]
     local = ascent.sweep(turn_times, thrust=thrust)
-    assert list(local["turn_time"]) == turn_times
-    assert list(local["status"][-1:]) == ["turn_time_rejected"]
+    assert list(local["turn_time_s"]) == turn_times
+    assert list(local["status"][-1:]) == ["turn_too_long"]
     for chunks in (None, 3):
         spread = ascent.sweep(turn_times, thrust=thrust, client=client, chunks=chunks)
         pd.testing.assert_frame_equal(spread, local, check_exact=True)
     # And the trim tool's own sweep for the same turn times.
     tool = trim_tool.csv("sweep", "--from", "18", "--to", "20", "--step", "1")
-    rows = local.set_index("turn_time").loc[[18.0, 19.0, 20.0]]
-    assert list(rows["maxa"]) == list(tool["maxa [deg]"])
-    assert list(rows["sc_mass"]) == list(tool["SC_M [kg]"])
+    rows = local.set_index("turn_time_s").loc[[18.0, 19.0, 20.0]]
+    assert list(rows["maxa_deg"]) == list(tool["maxa_deg"])
+    assert list(rows["sc_mass_kg"]) == list(tool["sc_mass_kg"])
 
 
 def test_monte_carlo_on_the_cluster_is_the_local_study(client, thrust):

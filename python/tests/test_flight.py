@@ -7,32 +7,35 @@ import ascent
 from conftest import DATA_DIR
 
 
-@pytest.mark.parametrize("turn_time, options, arguments", [
-    (20, {}, []),
+@pytest.mark.parametrize("turn_time, options, arguments, status", [
+    (20, {}, [], 0),
     (20, {"vehicle": DATA_DIR / "vehicles/heavy_upper_stage.toml"},
-     ["--vehicle", str(DATA_DIR / "vehicles/heavy_upper_stage.toml")]),
-    (10, {"target_altitude": 300000}, ["--target-altitude", "300000"]),
+     ["--vehicle", str(DATA_DIR / "vehicles/heavy_upper_stage.toml")], 0),
+    # Trimmed, but 300 km is more than the upper stage's propellant can reach.
+    (10, {"target_altitude": 300000}, ["--target-altitude", "300000"], 1),
 ])
-def test_trim_matches_the_trim_tool(trim_tool, sample_path, turn_time, options, arguments):
-    expected = trim_tool.csv("trim", "-t", str(turn_time), *arguments).iloc[0]
+def test_trim_matches_the_trim_tool(trim_tool, sample_path, turn_time, options, arguments,
+                                    status):
+    expected = trim_tool.csv("trim", "-t", str(turn_time), *arguments, status=status).iloc[0]
     result = ascent.trim(turn_time, thrust=sample_path, **options)
     assert result.trimmed
-    assert result.maxa == expected["maxa [deg]"]
+    assert (result.status, result.message) == (expected["status"], expected["message"])
+    assert result.feasible == (status == 0)
+    assert result.maxa == expected["maxa_deg"]
     assert len(result.flights) == expected["flights"]
     flight = result.flight
-    assert flight.in_orbit
+    assert (flight.outcome, flight.in_orbit) == (expected["status"], status == 0)
     assert flight.maxa == pytest.approx(result.maxa, abs=1e-12)
-    # The tool prints kilometres to the metre and kilograms to 0.1 kg.
-    assert flight.perigee / 1000 == pytest.approx(expected["perigee [km]"], abs=5e-7)
-    assert flight.apogee / 1000 == pytest.approx(expected["apogee [km]"], abs=5e-7)
-    assert flight.average_altitude / 1000 == pytest.approx(expected["average altitude [km]"],
-                                                           abs=5e-7)
-    assert flight.remaining_propellant == pytest.approx(expected["remaining propellant [kg]"],
+    # The tool prints metres to the millimetre and kilograms to 0.1 kg.
+    assert flight.perigee == pytest.approx(expected["perigee_m"], abs=5e-4)
+    assert flight.apogee == pytest.approx(expected["apogee_m"], abs=5e-4)
+    assert flight.average_altitude == pytest.approx(expected["average_altitude_m"], abs=5e-4)
+    assert flight.remaining_propellant == pytest.approx(expected["remaining_propellant_kg"],
                                                         abs=0.05)
-    assert flight.sc_mass == expected["SC_M [kg]"]
+    assert flight.sc_mass == expected["sc_mass_kg"]
     # The last flight of the search is the trimmed one.
     last = result.flights.iloc[-1]
-    assert (last["maxa"], last["perigee"], last["sc_mass"]) == (result.maxa, flight.perigee,
+    assert (last["maxa_deg"], last["perigee_m"], last["sc_mass_kg"]) == (result.maxa, flight.perigee,
                                                                  flight.sc_mass)
 
 
@@ -50,14 +53,14 @@ def test_history_is_the_trim_tools_history(trim_tool, sample_path, tmp_path):
 def test_events_in_order_with_their_states(thrust):
     flight = ascent.fly(20, 18, thrust=thrust)
     events = flight.events
-    assert list(events["name"][:4]) == ["on the pad", "liftoff", "pitch-over", "end of turn"]
-    assert events["name"].iloc[-1] == "upper-stage separation"
-    assert np.all(np.diff(events["t [s]"]) >= 0)
-    booster = events.set_index("name").loc["booster separation"]
-    assert booster["t [s]"] == ascent.Vehicle().boosters.separation_time
+    assert list(events["event"][:4]) == ["on the pad", "liftoff", "pitch-over", "end of turn"]
+    assert events["event"].iloc[-1] == "upper-stage separation"
+    assert np.all(np.diff(events["t_s"]) >= 0)
+    booster = events.set_index("event").loc["booster separation"]
+    assert booster["t_s"] == ascent.Vehicle().boosters.separation_time
     assert booster["unit"] == "kg" and booster["value"] > 0
     # The history's last row is the state at separation.
-    assert flight.history["t [s]"].iloc[-1] == events["t [s]"].iloc[-1]
+    assert flight.history["t_s"].iloc[-1] == events["t_s"].iloc[-1]
 
 
 def test_flight_ended_early_says_why(thrust):
@@ -83,3 +86,17 @@ def test_vehicle_changes_reach_the_flight(thrust):
     standard = ascent.fly(20, 18, thrust=thrust, history=False)
     loaded = ascent.fly(20, 18, thrust=thrust, vehicle=heavy, history=False)
     assert loaded.sc_mass < standard.sc_mass
+
+
+def test_columns_have_the_trim_tools_names_and_their_units(trim_tool, sample_path):
+    rows = ascent.sweep([20], thrust=sample_path)
+    tool = trim_tool.csv("sweep", "--from", "20", "--to", "20")
+    assert list(rows.columns) == list(tool.columns) == ascent.COLUMNS["trim"]
+    assert rows.attrs["units"]["perigee_m"] == "m"
+    assert rows.attrs["units"]["turn_time_s"] == "s"
+    history = ascent.fly(20, 18, thrust=sample_path).history
+    assert set(history.attrs["units"]) == set(history.columns)
+    assert history.attrs["units"]["a_m_s2"] == "m/s^2"
+    cases = ascent.monte_carlo(2, turn_time=20, thrust=sample_path, closed_loop=False)
+    assert cases.attrs["units"]["sc_mass_kg"] == "kg"
+    assert cases.attrs["units"]["boosters.propellant"] == "kg"

@@ -8,7 +8,7 @@ def test_plots_draw_their_data_and_save(thrust, tmp_path):
     flight = ascent.fly(20, 18, thrust=thrust)
     fig = ascent.plot.flight(flight, tmp_path / "flight.png")
     speed = fig.axes[0].lines[0]
-    assert np.array_equal(speed.get_ydata(), flight.history["vi [m/s]"])
+    assert np.array_equal(speed.get_ydata(), flight.history["vi_m_s"])
     assert len(fig.axes) == 4
 
     results = ascent.sweep([18, 20, 150], thrust=thrust)

@@ -84,6 +84,10 @@ TEST(DeckError, AMissingKeyIsNamedAtItsTable) {
                                "of the upper stage");
   const std::string without_target = DEFAULT_DECK.substr(0, DEFAULT_DECK.find("[target]"));
   EXPECT_EQ(refusal(without_target), "v.toml: missing table [target]");
+  // An optional key left out takes the built-in vehicle's value.
+  const Vehicle without_minimum =
+      read_vehicle_deck_text(changed_deck("minimum_perigee = ", "", removed), "v.toml");
+  EXPECT_EQ(without_minimum, Vehicle{});
 }
 
 TEST(DeckError, AValueOfTheWrongTypeSaysTheTypeExpected) {
@@ -118,6 +122,12 @@ TEST(DeckError, AValueOutOfItsRangeSaysTheRange) {
     EXPECT_NE(message.find("at least 100000 m and at most 1000000 m"), std::string::npos)
         << message;
   }
+}
+
+TEST(DeckError, AMinimumPerigeeBelowTheSurfaceIsRefused) {
+  expect_refused({"minimum_perigee = ", "minimum_perigee = -1", 19,
+                  "target.minimum_perigee = -1 m is out of range: it must be at least 0 m and at "
+                  "most 1000000 m (lowest perigee that is an orbit; optional: 100000 when left out)"});
 }
 
 TEST(DeckError, ValuesThatContradictEachOtherAreNamed) {

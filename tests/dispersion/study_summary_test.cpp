@@ -27,17 +27,18 @@ TEST(StudySummary, QuantilesInterpolateBetweenOrderStatistics) {
 
 /// Case k of a made-up study: in orbit with values that follow k, except
 /// the cases listed as failed.
-CaseResult made_up_case(std::size_t k, CaseStatus status) {
+CaseResult made_up_case(std::size_t k, RowStatus status) {
   CaseResult c;
   c.k = k;
   c.status = status;
-  c.flown = status == CaseStatus::in_orbit || status == CaseStatus::suborbital;
+  c.flown = status == RowStatus::in_orbit || status == RowStatus::perigee_below_minimum ||
+            status == RowStatus::short_of_propellant;
   const double x = static_cast<double>((k * 37) % 101);
   c.maxa = 15.0 + 0.01 * x;
-  c.perigee = status == CaseStatus::suborbital ? -1000.0 : 150000.0 + 100.0 * x;
+  c.perigee = status == RowStatus::perigee_below_minimum ? -1000.0 : 150000.0 + 100.0 * x;
   c.apogee = 250000.0 - 100.0 * x;
   c.average_altitude = (c.perigee + c.apogee) / 2.0;
-  c.remaining_propellant = 300.0 - 7.0 * x;
+  c.remaining_propellant = status == RowStatus::short_of_propellant ? -50.0 : 300.0 - 7.0 * x;
   c.SC_M = 97000.0 + 3.0 * x;
   return c;
 }
@@ -45,25 +46,27 @@ CaseResult made_up_case(std::size_t k, CaseStatus status) {
 TEST(StudySummary, AgreesWithASimpleComputationOverTheRows) {
   std::vector<CaseResult> cases;
   for (std::size_t k = 0; k < 1000; ++k) {
-    const CaseStatus status = k == 10   ? CaseStatus::out_of_reach
-                              : k == 20 ? CaseStatus::suborbital
-                              : k == 30 ? CaseStatus::no_orbit
-                                        : CaseStatus::in_orbit;
+    const RowStatus status = k == 10   ? RowStatus::out_of_reach
+                             : k == 20 ? RowStatus::perigee_below_minimum
+                             : k == 30 ? RowStatus::cannot_reach_orbit
+                             : k == 40 ? RowStatus::short_of_propellant
+                                       : RowStatus::in_orbit;
     cases.push_back(made_up_case(k, status));
   }
   const StudySummary s = summarize(cases);
   EXPECT_EQ(s.cases, 1000u);
-  EXPECT_EQ(s.in_orbit, 997u);
-  EXPECT_EQ(s.orbit_probability, 0.997);
-  EXPECT_EQ(s.count(CaseStatus::out_of_reach), 1u);
-  EXPECT_EQ(s.count(CaseStatus::suborbital), 1u);
-  EXPECT_EQ(s.count(CaseStatus::no_orbit), 1u);
-  EXPECT_EQ(s.count(CaseStatus::in_orbit), 997u);
+  EXPECT_EQ(s.in_orbit, 996u);
+  EXPECT_EQ(s.orbit_probability, 0.996);
+  for (const RowStatus once : {RowStatus::out_of_reach, RowStatus::perigee_below_minimum,
+                               RowStatus::cannot_reach_orbit, RowStatus::short_of_propellant}) {
+    EXPECT_EQ(s.count(once), 1u) << row_status_name(once);
+  }
+  EXPECT_EQ(s.count(RowStatus::in_orbit), 996u);
 
   // The flown cases: all but the two that never reached separation.
   std::vector<double> perigee;
   for (const CaseResult& c : cases) {
-    if (c.status != CaseStatus::out_of_reach && c.status != CaseStatus::no_orbit) {
+    if (c.status != RowStatus::out_of_reach && c.status != RowStatus::cannot_reach_orbit) {
       perigee.push_back(c.perigee);
     }
   }
@@ -83,7 +86,7 @@ TEST(StudySummary, AgreesWithASimpleComputationOverTheRows) {
   EXPECT_NEAR(s.perigee.high, perigee[995] + 0.65405 * (perigee[996] - perigee[995]), 1e-6);
   EXPECT_EQ(s.SC_M.count, 998u);
 
-  // Met with 99.865 %: the three failed cases sort first as not met, so the
+  // Met with 99.865 %: the four failed cases (two of them flown) sort first as not met, so the
   // 0.135 % quantile (between the second and third least) is not met either.
   EXPECT_EQ(s.SC_M_met, -INFINITY);
   EXPECT_EQ(flight_performance_reserve(s, 300.0), INFINITY);
@@ -92,7 +95,7 @@ TEST(StudySummary, AgreesWithASimpleComputationOverTheRows) {
 TEST(StudySummary, OneFailureInAThousandIsStillCovered) {
   std::vector<CaseResult> cases;
   for (std::size_t k = 0; k < 1000; ++k) {
-    cases.push_back(made_up_case(k, k == 500 ? CaseStatus::flight_error : CaseStatus::in_orbit));
+    cases.push_back(made_up_case(k, k == 500 ? RowStatus::flight_error : RowStatus::in_orbit));
   }
   const StudySummary s = summarize(cases);
   std::vector<double> remaining{-INFINITY};
@@ -104,7 +107,21 @@ TEST(StudySummary, OneFailureInAThousandIsStillCovered) {
   const double expected = remaining[1] + 0.34865 * (remaining[2] - remaining[1]);
   EXPECT_NEAR(s.remaining_propellant_met, expected, 1e-9);
   EXPECT_NEAR(flight_performance_reserve(s, 300.0), 300.0 - expected, 1e-9);
-  EXPECT_EQ(s.count(CaseStatus::flight_error), 1u);
+  EXPECT_EQ(s.count(RowStatus::flight_error), 1u);
+}
+
+TEST(RowStatus, AFlightsStatusIsItsOutcomesWordAndEveryWordReadsBack) {
+  for (std::size_t i = 0; i < OUTCOME_COUNT; ++i) {
+    const auto outcome = static_cast<Outcome>(i);
+    EXPECT_EQ(row_status_name(row_status(outcome)), outcome_name(outcome));
+  }
+  for (std::size_t i = 0; i < ROW_STATUS_COUNT; ++i) {
+    const auto status = static_cast<RowStatus>(i);
+    EXPECT_EQ(row_status_named(row_status_name(status)), status);
+  }
+  EXPECT_EQ(row_status_name(RowStatus::out_of_reach), "out_of_reach");
+  EXPECT_EQ(row_status_name(RowStatus::flight_error), "flight_error");
+  EXPECT_EQ(row_status_named("suborbital"), std::nullopt);
 }
 
 TEST(StudySummary, RankCorrelationsSayWhatDrivesThePayload) {
@@ -120,7 +137,7 @@ TEST(StudySummary, RankCorrelationsSayWhatDrivesThePayload) {
   for (int i = 0; i < 40; ++i) {
     CaseResult c;
     c.flown = true;
-    c.status = CaseStatus::in_orbit;
+    c.status = RowStatus::in_orbit;
     c.values = {static_cast<double>(i), static_cast<double>((i * 7) % 11)};
     c.SC_M = 98000.0 - 3.0 * i;
     cases.push_back(c);

@@ -145,17 +145,29 @@ density = { sigma = 0.03 }
   run_study(setup, 1, 20, 0, [&](const CaseResult& c) { cases.push_back(c); });
   ASSERT_EQ(cases.size(), 20u);
 
-  std::vector<double> remaining;
+  // Every case is trimmed; some need more upper-stage propellant than the
+  // stage holds, which no reserve covers.
+  std::size_t short_of_propellant = 0;
   for (const CaseResult& c : cases) {
-    ASSERT_TRUE(c.in_orbit()) << c.k << ": " << c.message;
     EXPECT_LE(std::abs(c.average_altitude - settings.target_altitude()), settings.tolerance);
-    remaining.push_back(c.remaining_propellant);
+    EXPECT_EQ(c.status, c.remaining_propellant >= 0.0 ? RowStatus::in_orbit
+                                                      : RowStatus::short_of_propellant)
+        << c.k;
+    if (c.status == RowStatus::short_of_propellant) ++short_of_propellant;
   }
+  EXPECT_GT(short_of_propellant, 0u);
+  EXPECT_LT(short_of_propellant, 10u);
+  EXPECT_EQ(summarize(cases).remaining_propellant_met, -INFINITY);
+  // The cases in orbit alone are covered.
+  std::erase_if(cases, [](const CaseResult& c) { return !c.in_orbit(); });
+  std::vector<double> remaining;
+  for (const CaseResult& c : cases) remaining.push_back(c.remaining_propellant);
   const StudySummary summary = summarize(cases);
   EXPECT_EQ(summary.orbit_probability, 1.0);
-  // 20 cases: the 0.135 % quantile lies 0.02565 of the way from the least to the next.
+  // n cases: the 0.135 % quantile lies (n - 1) 0.00135 of the way from the least to the next.
   std::sort(remaining.begin(), remaining.end());
-  const double expected_low = remaining[0] + 19 * 0.00135 * (remaining[1] - remaining[0]);
+  const double h = static_cast<double>(remaining.size() - 1) * 0.00135;
+  const double expected_low = remaining[0] + h * (remaining[1] - remaining[0]);
   EXPECT_NEAR(summary.remaining_propellant_met, expected_low, 1e-9);
   const double reserve =
       flight_performance_reserve(summary, setup.nominal_flight.remaining_propellant);

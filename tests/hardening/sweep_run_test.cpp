@@ -1,6 +1,6 @@
 // Flights whose perigee is below the surface, and sweeps that keep what they
-// finished: such a flight is no orbit for the tool, a trimmed flight that
-// burns more propellant than the stage holds is infeasible, a sweep's rows
+// finished: such a flight is perigee_below_minimum, a trimmed flight that
+// burns more propellant than the stage holds is short_of_propellant, a sweep's rows
 // come as they are done with little memory held, a turn time that cannot be
 // flown ends only its row, and an interrupted sweep keeps its rows.
 #include <gtest/gtest.h>
@@ -78,7 +78,9 @@ TEST(PerigeeBelowTheSurface, IsNoOrbitForTheFlightInterface) {
                               *trim::typed_number("15"), nullptr};
   const trim::FlightOutcome outcome = trim::fly(request);
   EXPECT_TRUE(outcome.separated);
-  EXPECT_FALSE(outcome.in_orbit);
+  EXPECT_FALSE(outcome.in_orbit());
+  EXPECT_EQ(outcome.outcome, Outcome::perigee_below_minimum);
+  EXPECT_NE(outcome.message.find("(below the surface)"), std::string::npos) << outcome.message;
   EXPECT_LT(outcome.perigee, 0.0);
 }
 
@@ -95,15 +97,17 @@ TEST(PerigeeBelowTheSurface, TheTrimTakesItAsTooLowAndTheSweepMarksItsRows) {
   const ToolRun table = run_tool(dir, {"sweep", "--from", "5", "--to", "30", "--step", "5"});
   EXPECT_EQ(table.status, 0) << table.err;
   EXPECT_NE(
-      line_starting(table.out, "         5  not trimmed: ").find("perigee is below the surface"),
+      line_starting(table.out, "         5  not_converged: ").find("perigee is below the surface"),
       std::string::npos)
       << table.out;
-  // 10 and 15 s run the upper stage dry: trimmed, but infeasible.
+  // 10 and 15 s run the upper stage dry: trimmed, but short of propellant.
   for (const char* turn : {"        10 ", "        15 "}) {
-    EXPECT_TRUE(line_starting(table.out, turn).ends_with("  infeasible: propellant short"))
+    const std::string row = line_starting(table.out, turn);
+    EXPECT_NE(row.find("  short_of_propellant: the upper stage needs "), std::string::npos)
         << table.out;
+    EXPECT_TRUE(row.ends_with(" kg more propellant than it holds")) << row;
   }
-  EXPECT_FALSE(line_starting(table.out, "        20 ").ends_with("infeasible: propellant short"));
+  EXPECT_EQ(line_starting(table.out, "        20 ").find("short_of_propellant"), std::string::npos);
   EXPECT_TRUE(line_starting(table.out, "Largest payload: ")
                   .ends_with(" at turn time 30 s (maxa 19.461161 deg), the last turn time swept: a "
                              "longer one may carry "
@@ -112,8 +116,10 @@ TEST(PerigeeBelowTheSurface, TheTrimTakesItAsTooLowAndTheSweepMarksItsRows) {
 
   const ToolRun csv =
       run_tool(dir, {"sweep", "--from", "10", "--to", "20", "--step", "5", "--csv"});
-  EXPECT_TRUE(line_starting(csv.out, "10,").ends_with(",infeasible")) << csv.out;
-  EXPECT_TRUE(line_starting(csv.out, "20,").ends_with(",trimmed")) << csv.out;
+  EXPECT_TRUE(line_starting(csv.out, "10,").ends_with(
+      ",9,short_of_propellant,the upper stage needs 1324 kg more propellant than it holds"))
+      << csv.out;
+  EXPECT_TRUE(line_starting(csv.out, "20,").ends_with(",in_orbit,")) << csv.out;
 }
 
 TEST(SweepRun, TheLargestPayloadAtTheFirstTurnTimeSaysSo) {
@@ -123,7 +129,7 @@ TEST(SweepRun, TheLargestPayloadAtTheFirstTurnTimeSaysSo) {
   EXPECT_TRUE(line_starting(run.out, "Largest payload: ")
                   .ends_with(", the first turn time swept: a shorter one may carry more."))
       << run.out;
-  EXPECT_NE(line_starting(run.out, "       121  not trimmed: Turn time too long"), "");
+  EXPECT_NE(line_starting(run.out, "       121  turn_too_long: Turn time too long"), "");
 }
 
 TEST(SweepRun, ATurnTimeThatCannotBeFlownGetsItsReasonAndTheSweepGoesOn) {
@@ -136,11 +142,11 @@ TEST(SweepRun, ATurnTimeThatCannotBeFlownGetsItsReasonAndTheSweepGoesOn) {
   EXPECT_EQ(run.status, 1);
   for (const char* turn : {"        10  ", "        11  ", "        12  "}) {
     const std::string row = line_starting(run.out, turn);
-    EXPECT_NE(row.find("cannot be flown: the booster thrust file \"cut.dat\" ends after record "),
+    EXPECT_NE(row.find("flight_error: the booster thrust file \"cut.dat\" ends after record "),
               std::string::npos)
         << run.out;
   }
-  EXPECT_NE(run.out.find("No turn time could be trimmed to a feasible flight."), std::string::npos);
+  EXPECT_NE(run.out.find("No turn time could be trimmed to a flight in orbit."), std::string::npos);
 }
 
 TEST(SweepRun, AMillionTurnTimesStreamInLittleMemoryAndAnInterruptKeepsTheRows) {
@@ -161,7 +167,7 @@ TEST(SweepRun, AMillionTurnTimesStreamInLittleMemoryAndAnInterruptKeepsTheRows) 
   std::istringstream lines(out);
   std::string line;
   std::getline(lines, line);
-  EXPECT_TRUE(line.starts_with("turn time [s],")) << line;
+  EXPECT_TRUE(line.starts_with("turn_time_s,")) << line;
   std::size_t rows = 0;
   while (std::getline(lines, line)) {
     EXPECT_TRUE(line.starts_with(

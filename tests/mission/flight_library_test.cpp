@@ -3,7 +3,9 @@
 // thrust history read once and met only where the flight needs it.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
+#include <set>
 #include <stdexcept>
 #include <thread>
 #include <vector>
@@ -89,6 +91,47 @@ TEST(FlightLibrary, EarlyEndsComeBackInTheResult) {
   EXPECT_TRUE(no_angle.maxa_flown);
 
   EXPECT_THROW((void)fly(Vehicle{}, sample(), {0.5, 18.0, {}}), std::invalid_argument);
+}
+
+TEST(FlightLibrary, EveryFlightHasOneOutcome) {
+  EXPECT_EQ(fly(Vehicle{}, sample(), {20.0, 18.0, {}}).outcome, Outcome::in_orbit);
+  EXPECT_EQ(fly(Vehicle{}, sample(), {150.0, 18.0, {}}).outcome, Outcome::turn_too_long);
+  EXPECT_EQ(fly(Vehicle{}, sample(), {20.0, 0.0, {}}).outcome, Outcome::cannot_reach_orbit);
+  // Separated, but the upper stage burned more propellant than it holds.
+  const FlightResult dry = fly(Vehicle{}, sample(), {10.0, 14.549857, {}});
+  EXPECT_LT(dry.remaining_propellant, 0.0);
+  EXPECT_EQ(dry.outcome, Outcome::short_of_propellant);
+  // Separated on an orbit through the ground.
+  const FlightResult low = fly(Vehicle{}, sample(), {20.0, 15.0, {}});
+  EXPECT_LT(low.orbit.perigee, 0.0);
+  EXPECT_EQ(low.outcome, Outcome::perigee_below_minimum);
+  EXPECT_FALSE(low.in_orbit());
+  // The deck's minimum perigee decides: the 20 s flight's is about 140 km.
+  Vehicle demanding;
+  demanding.target.minimum_perigee = 150000.0;
+  const FlightResult above = fly(demanding, sample(), {20.0, 17.959326, {}});
+  EXPECT_NEAR(above.orbit.perigee, 140174.0, 1.0);
+  EXPECT_EQ(above.outcome, Outcome::perigee_below_minimum);
+  demanding.target.minimum_perigee = 140000.0;
+  EXPECT_TRUE(fly(demanding, sample(), {20.0, 17.959326, {}}).in_orbit());
+}
+
+TEST(FlightOutcome, PropellantFirstThenThePerigeeAndOneWordEach) {
+  EXPECT_EQ(separated_outcome(-1.0, -5.0, 100.0), Outcome::short_of_propellant);
+  EXPECT_EQ(separated_outcome(0.0, 100.0, 100.0), Outcome::in_orbit);
+  EXPECT_EQ(separated_outcome(0.0, 99.0, 100.0), Outcome::perigee_below_minimum);
+  EXPECT_EQ(separated_outcome(0.0, 0.0, 0.0), Outcome::perigee_below_minimum);  // at the surface
+  EXPECT_EQ(separated_outcome(0.0, NAN, 0.0), Outcome::perigee_below_minimum);
+  EXPECT_EQ(separated_outcome(NAN, 1e5, 0.0), Outcome::short_of_propellant);
+  std::set<std::string_view> words;
+  for (std::size_t i = 0; i < OUTCOME_COUNT; ++i) {
+    const auto outcome = static_cast<Outcome>(i);
+    words.insert(outcome_name(outcome));
+    EXPECT_EQ(outcome_named(outcome_name(outcome)), outcome);
+  }
+  EXPECT_EQ(words.size(), OUTCOME_COUNT);
+  EXPECT_EQ(outcome_name(Outcome::over_load_limit), "over_load_limit");
+  EXPECT_EQ(outcome_named("trimmed"), std::nullopt);
 }
 
 TEST(FlightLibrary, AThrustHistoryIsMetOnlyAsFarAsTheFlightNeedsIt) {

@@ -46,6 +46,14 @@ TEST(Loads, TheUnroundedSpacecraftMassFollowsAFractionOfAKilogram) {
   EXPECT_NEAR(base.budget.SC_M, base.budget.SC_M_unrounded, 2.5);
 }
 
+TEST(LoadLimits, AnOrbitReachedOverALimitIsOverTheLoadLimit) {
+  Vehicle limited;
+  limited.limits.max_q_alpha = 20000.0;
+  ASSERT_EQ(fly_sample(limited, 80.0).outcome, Outcome::in_orbit);
+  limited.limits.max_q_alpha = 10000.0;
+  EXPECT_EQ(fly_sample(limited, 80.0).outcome, Outcome::over_load_limit);
+}
+
 TEST(LoadLimits, TheBreachIsTheLoadFurthestOverItsLimit) {
   const LoadMaxima loads{40.0, 400.0, 30000.0, 60.0, 12000.0, 40.0};
   EXPECT_FALSE(load_breach(loads, LoadLimits{}));  // 0: no limit

@@ -51,11 +51,13 @@ TEST(VehicleFields, EveryFieldByItsNameWithinItsRange) {
     EXPECT_EQ(f.get(changed), value + 1.0) << name;
     EXPECT_FALSE(changed == defaults) << name;
   }
-  EXPECT_EQ(names.size(), 43u);
+  EXPECT_EQ(names.size(), 44u);
   EXPECT_EQ(find_vehicle_field("boosters"), nullptr);
   EXPECT_EQ(find_vehicle_field("boosters.propellantx"), nullptr);
   EXPECT_EQ(find_vehicle_field("core.propellant")->unit, "kg");
   EXPECT_TRUE(find_vehicle_field("boosters.count")->whole);
+  EXPECT_TRUE(find_vehicle_field("target.minimum_perigee")->optional);
+  EXPECT_FALSE(find_vehicle_field("target.altitude")->optional);
 }
 
 }  // namespace

@@ -65,7 +65,7 @@ TEST(CommandLine, OptimizeReportsThePlanItsLoadsAndFailsWhenNothingIsFeasible) {
   }
   const ProgramRun csv = trim_program("optimize --from 20 --to 40 --csv");
   EXPECT_EQ(csv.status, 0) << csv.err;
-  EXPECT_NE(csv.out.find(",active,trims,total flights\n40,"), std::string::npos) << csv.out;
+  EXPECT_NE(csv.out.find(",active,trims,total_flights\n40,"), std::string::npos) << csv.out;
   EXPECT_NE(csv.out.find(",longest turn time,"), std::string::npos) << csv.out;
 
   const ProgramRun none = trim_program("optimize --max-dynamic-pressure 10000");
@@ -97,13 +97,43 @@ TEST(CommandLine, TrimWritesATableOrCsvAndFailsWhenNotTrimmed) {
   std::string row;
   std::getline(lines, header);
   std::getline(lines, row);
-  EXPECT_TRUE(header.starts_with("turn time [s],maxa [deg],")) << header;
+  EXPECT_TRUE(header.starts_with("turn_time_s,maxa_deg,perigee_m,")) << header;
   EXPECT_TRUE(row.starts_with("20," + trimmed_at_20s().maxa.text + ",")) << row;
-  EXPECT_TRUE(row.ends_with(",trimmed")) << row;
+  EXPECT_TRUE(row.ends_with(",in_orbit,")) << row;
 
   const ProgramRun refused = trim_program("trim -t 121");
   EXPECT_EQ(refused.status, 1);
-  EXPECT_NE(refused.out.find("Not trimmed: Turn time too long"), std::string::npos);
+  EXPECT_NE(refused.out.find("Not trimmed (turn_too_long): Turn time too long"), std::string::npos);
+}
+
+TEST(CommandLine, TrimReportsItsFlightsOutcomeAndFailsWhenNotInOrbit) {
+  const ProgramRun in_orbit = trim_program("trim -t 20");
+  EXPECT_NE(in_orbit.out.find("  outcome                         in_orbit\n"), std::string::npos)
+      << in_orbit.out;
+
+  // Trimmed to the target, but the upper stage runs dry.
+  const ProgramRun dry = trim_program("trim -t 10");
+  EXPECT_EQ(dry.status, 1);
+  EXPECT_NE(dry.out.find("  outcome                     short_of_propellant\n"
+                         "Not in orbit: the upper stage needs 1324 kg more propellant than it "
+                         "holds.\n"),
+            std::string::npos)
+      << dry.out;
+
+  // The 20 s flight's perigee (140 km) under a deck's minimum of 150 km.
+  TempDir dir;
+  install_sample_thrust_file(dir);
+  std::string deck = read_file(std::filesystem::path(ASCENT_DATA_DIR) / "vehicle.toml");
+  const std::size_t at = deck.find("minimum_perigee = 100000.0");
+  ASSERT_NE(at, std::string::npos);
+  deck.replace(at, 26, "minimum_perigee = 150000.0");
+  dir.write("high.toml", deck);
+  const ProgramRun low = trim_program("--vehicle high.toml trim -t 20 --csv", dir);
+  EXPECT_EQ(low.status, 1);
+  EXPECT_NE(low.out.find(",6,perigee_below_minimum,the perigee 140.174 km is below the minimum "
+                         "150 km\n"),
+            std::string::npos)
+      << low.out;
 }
 
 TEST(CommandLine, ThrustFileByPathAndHistoryToAFile) {
@@ -113,7 +143,7 @@ TEST(CommandLine, ThrustFileByPathAndHistoryToAFile) {
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_TRUE(run.out.empty());
   const std::string csv = dir.read("flight.csv");
-  EXPECT_TRUE(csv.starts_with("t [s],dt [s],")) << csv.substr(0, 80);
+  EXPECT_TRUE(csv.starts_with("t_s,dt_s,a_m_s2,")) << csv.substr(0, 80);
   EXPECT_GT(std::count(csv.begin(), csv.end(), '\n'), 500);
 
   const ProgramRun missing = trim_program("trim -t 20", dir);
@@ -124,15 +154,23 @@ TEST(CommandLine, ThrustFileByPathAndHistoryToAFile) {
 TEST(CommandLine, DispersionsWriteACaseRowEachAndASummary) {
   TempDir dir;
   install_sample_thrust_file(dir);
+  // Open loop at the nominal angle, no case of these keeps its orbit: exit 1.
   const ProgramRun run =
-      trim_program("dispersions -n 6 --seed 3 -t 20 --open-loop -j 2 -o cases.csv", dir);
-  EXPECT_EQ(run.status, 0) << run.err;
-  EXPECT_NE(run.out.find("6 cases, seed 3, open loop"), std::string::npos) << run.out;
-  EXPECT_NE(run.out.find("In orbit: "), std::string::npos) << run.out;
+      trim_program("dispersions -n 6 --seed 1 -t 20 --open-loop -j 2 -o cases.csv", dir);
+  EXPECT_EQ(run.status, 1) << run.err;
+  EXPECT_NE(run.out.find("6 cases, seed 1, open loop"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("In orbit: 0 of 6 (0.000 %)\n  short_of_propellant: 3\n"
+                         "  perigee_below_minimum: 2\n  cannot_reach_orbit: 1\n"),
+            std::string::npos)
+      << run.out;
   const std::string csv = dir.read("cases.csv");
-  EXPECT_TRUE(csv.starts_with("case,seed,boosters.propellant [kg],")) << csv.substr(0, 80);
+  EXPECT_TRUE(csv.starts_with("case,seed,boosters.propellant,")) << csv.substr(0, 80);
   EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 7);
-  EXPECT_NE(csv.find("\n5,3,"), std::string::npos);
+  EXPECT_NE(csv.find("\n5,1,"), std::string::npos);
+  for (const char* word : {",short_of_propellant,the upper stage needs ",
+                           ",perigee_below_minimum,the perigee ", ",cannot_reach_orbit,"}) {
+    EXPECT_NE(csv.find(word), std::string::npos) << word;
+  }
 
   // The cases file may not be a file the program reads.
   dir.write("set.toml", "[scales]\ndrag = { sigma = 0.05 }\n");
@@ -156,7 +194,9 @@ TEST(CommandLine, AVehicleDeckAndATargetAltitude) {
   decks += (sample_thrust_path().parent_path() / "vehicles/").string();
   // The deck's target, and the same target given on the command line.
   const ProgramRun from_deck = trim_program("--vehicle " + decks + "target_300km.toml' trim -t 10");
-  EXPECT_EQ(from_deck.status, 0) << from_deck.err;  // trimmed to within 10 m
+  // Trimmed to within 10 m, but short of propellant: 300 km is out of the stage's reach.
+  EXPECT_EQ(from_deck.status, 1) << from_deck.err;
+  EXPECT_NE(from_deck.out.find("short_of_propellant"), std::string::npos) << from_deck.out;
   EXPECT_TRUE(from_deck.out.starts_with("Trim of turn time 10 s to an average altitude of 300 km"))
       << from_deck.out;
   EXPECT_EQ(trim_program("trim -t 10 --target-altitude 300000").out, from_deck.out);
@@ -179,7 +219,7 @@ TEST(CommandLine, AVehicleDeckAndATargetAltitude) {
     return field;
   };
   std::size_t sc_m = 0;
-  while (sc_m < 20 && !column(header, sc_m).starts_with("SC_M")) ++sc_m;
+  while (sc_m < 20 && column(header, sc_m) != "sc_mass_kg") ++sc_m;
   EXPECT_LT(std::stod(column(row, sc_m)), trimmed_at_20s().flight.SC_M - 1000.0) << row;
 
   TempDir dir;

@@ -15,10 +15,12 @@ namespace {
 
 const std::string PNG_SIGNATURE = "\x89PNG\r\n\x1a\n";
 
-/// Runs a script of tools/ with gnuplot; the exit status of the command.
-int gnuplot(const std::string& script, const std::string& variables) {
-  const std::string command =
-      "'" GNUPLOT_EXE "' -e \"" + variables + "\" '" ASCENT_TOOLS_DIR "/" + script + "' 2>&1";
+/// Runs a script of tools/ with gnuplot, what it prints going to `log`; the
+/// exit status of the command.
+int gnuplot(const std::string& script, const std::string& variables,
+            const std::string& log = "/dev/stdout") {
+  const std::string command = "'" GNUPLOT_EXE "' -e \"" + variables + "\" '" ASCENT_TOOLS_DIR
+                              "/" + script + "' > '" + log + "' 2>&1";
   return std::system(command.c_str());
 }
 
@@ -49,14 +51,12 @@ TEST(Plots, RunFilesBecomeOnePng) {
   expect_png(png);
 }
 
-TEST(Plots, SweepCsvBecomesOnePng) {
-  skip_without_gnuplot();
-  if (::testing::Test::IsSkipped()) return;
-  TempDir dir;
-  // A refused turn time leaves empty fields, which the plot skips.
+/// The trade table of `turn_times` as a CSV file in `dir`, and gnuplot's
+/// sweep plot of it; what the script prints (its titles).
+std::string plot_sweep(const TempDir& dir, const trim::TrimSettings& settings,
+                       std::initializer_list<const char*> turn_times) {
   std::vector<trim::TypedNumber> times;
-  for (const char* t : {"10", "20", "121"}) times.push_back(*trim::typed_number(t));
-  const trim::TrimSettings settings = sample_settings();
+  for (const char* t : turn_times) times.push_back(*trim::typed_number(t));
   {
     std::ofstream csv(dir.path() / "sweep.csv");
     trim::write_trade_header(csv, settings, trim::Format::csv);
@@ -65,10 +65,35 @@ TEST(Plots, SweepCsvBecomesOnePng) {
     });
   }
   const std::filesystem::path png = dir.path() / "sweep.png";
-  ASSERT_EQ(gnuplot("plot_sweep.gp", "data='" + (dir.path() / "sweep.csv").string() + "'; out='" +
-                                         png.string() + "'"),
+  std::filesystem::remove(png);
+  const std::filesystem::path log = dir.path() / "titles.txt";
+  EXPECT_EQ(gnuplot("plot_sweep.gp",
+                    "data='" + (dir.path() / "sweep.csv").string() + "'; out='" + png.string() + "'",
+                    log.string()),
             0);
   expect_png(png);
+  return read_file(log);
+}
+
+TEST(Plots, SweepCsvBecomesOnePngThatMarksOnlyARowInOrbit) {
+  skip_without_gnuplot();
+  if (::testing::Test::IsSkipped()) return;
+  TempDir dir;
+  // 10 s is trimmed but short of propellant, 121 s refused (empty fields).
+  trim::TrimSettings settings = sample_settings();
+  const std::string titles = plot_sweep(dir, settings, {"10", "20", "121"});
+  EXPECT_NE(titles.find("Turn times trimmed to a 200 km orbit\n"), std::string::npos) << titles;
+  EXPECT_NE(titles.find("(largest in orbit: 97332 kg at 20 s)\n"), std::string::npos) << titles;
+
+  // Aimed at 300 km, 10 s is trimmed but no row is in orbit: no best, no placeholder.
+  settings.vehicle.target.altitude = 300000.0;
+  const std::string none = plot_sweep(dir, settings, {"10", "121"});
+  EXPECT_NE(none.find("Turn times trimmed to a 300 km orbit\n"), std::string::npos) << none;
+  EXPECT_NE(none.find("(no turn time in orbit)\n"), std::string::npos) << none;
+  EXPECT_EQ(none.find("NaN"), std::string::npos) << none;
+
+  EXPECT_NE(plot_sweep(dir, settings, {"121"}).find("Turn times swept: none trimmed\n"),
+            std::string::npos);
 }
 
 }  // namespace

@@ -85,9 +85,9 @@ TEST(Sweep, LargestPayloadIsTheBestFeasibleRow) {
     rows[i].index = i;
     rows[i].status = trim::TrimStatus::trimmed;
     rows[i].flight.SC_M = payloads[i];
-    rows[i].flight.remaining_propellant = 10.0;
+    rows[i].flight.outcome = Outcome::in_orbit;
   }
-  rows[1].flight.remaining_propellant = -1.0;  // burns more than it holds: no answer
+  rows[1].flight.outcome = Outcome::short_of_propellant;  // trimmed, but no answer
   for (const SweepRow& row : rows) largest.offer(row);
   ASSERT_TRUE(largest.best());
   EXPECT_EQ(largest.best()->index, 3u);  // the first of equals

@@ -71,14 +71,14 @@ TEST(Trim, StartsWithTheProgramsRecommendedAngle) {
   const trim::TrimResult& r = trimmed_at_20s();
   ASSERT_GE(r.flights.size(), 2u);
   const trim::FlightOutcome& first = r.flights[0].outcome;
-  ASSERT_TRUE(first.in_orbit);
+  ASSERT_TRUE(first.above_surface);
   EXPECT_EQ(r.flights[0].maxa.value, 20.0);
   EXPECT_NEAR(r.flights[1].maxa.value, first.recommended_maxa, 0.5e-6);
   // The answer is the last flight, and only it is within the tolerance.
   EXPECT_EQ(r.maxa.text, r.flights.back().maxa.text);
   for (std::size_t i = 0; i + 1 < r.flights.size(); ++i) {
     const trim::FlightOutcome& f = r.flights[i].outcome;
-    EXPECT_FALSE(f.in_orbit && std::abs(f.average_altitude - 200000.0) <= 10.0) << i;
+    EXPECT_FALSE(f.above_surface && std::abs(f.average_altitude - 200000.0) <= 10.0) << i;
   }
 }
 
@@ -118,7 +118,7 @@ TEST(TrimSafeguards, AToleranceFinerThanTheAngleStepEndsAtTheJump) {
   ASSERT_EQ(r.status, TrimStatus::not_converged);
   EXPECT_NE(r.message.find("jumps across"), std::string::npos) << r.message;
   // The closest flight is reported, within a millionth of a degree of the jump.
-  EXPECT_TRUE(r.flight.in_orbit);
+  EXPECT_TRUE(r.flight.above_surface);
   EXPECT_NEAR(r.flight.average_altitude, 200000.0, 10.0);
   EXPECT_LT(r.flights.size(), static_cast<std::size_t>(settings.max_flights));
 }

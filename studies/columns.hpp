@@ -1,0 +1,34 @@
+// The names of the columns that ascent-trim's CSV files and the Python
+// package's DataFrames share: one name and one unit per quantity, in snake
+// case with the unit as a suffix (perigee_m, t_s, sc_mass_kg; a pure number
+// has none). Such a name is a Python identifier, so pandas reads it as
+// df.perigee_m, in query() strings and as a keyword without quoting, and it
+// needs no quotes in a CSV header either.
+#pragma once
+
+#include <span>
+#include <string_view>
+
+namespace ascent {
+
+struct Column {
+  std::string_view name;  ///< "perigee_m"
+  std::string_view unit;  ///< "m"; "1" for a pure number, "" for a word
+};
+
+/// A step of a flight's history, in the order of trim::StepRecord's members.
+[[nodiscard]] std::span<const Column> history_columns();
+
+/// A trimmed turn time: the trade table's CSV and a sweep's DataFrame.
+[[nodiscard]] std::span<const Column> trim_columns();
+
+/// A case of a dispersion study, after its number, seed and drawn values.
+[[nodiscard]] std::span<const Column> case_columns();
+
+/// An event of a flight as ascent-trim's events command writes it.
+[[nodiscard]] std::span<const Column> event_columns();
+
+/// An event of a flight as the Python package's Flight.events has it.
+[[nodiscard]] std::span<const Column> flight_event_columns();
+
+}  // namespace ascent
