@@ -15,6 +15,9 @@ constexpr std::string_view STANDARD_INPUT = "standard input";
 constexpr std::string_view FILE_NAME_PROMPT = "Enter output filename (return is standard output): ";
 constexpr std::string_view OUTPUT_FILE = "the output file";
 constexpr std::string_view PLOT_FILE = "a plot file";
+constexpr std::string_view NUMBER_ADVICE =
+    "Answer with a number such as 20, 17.5 or 1.5e1; a unit must be separated from the number "
+    "by a space (\"20 s\").";
 }  // namespace
 
 Channels::Channels(std::FILE* standard_input, std::FILE* standard_output,
@@ -77,6 +80,8 @@ std::string Channels::refusal(const std::string& name) const {
 
 void Channels::open_channels(const std::filesystem::path& booster_thrust_file) {
   guard_session_files(booster_thrust_file);
+  // Only the dialogue has a person to answer; a run without asking has none.
+  on_terminal_ = is_terminal(standard_output_);
   console_ = TextChannel::borrow(standard_output_, std::string(STANDARD_OUTPUT));
   for (;;) {
     console_.write(FILE_NAME_PROMPT);
@@ -98,9 +103,8 @@ void Channels::bind_output(const std::string& name,
   }
   output_filename_ = name;
   output_to_file_ = !output_filename_.empty();
-  symbols_ = output_to_file_                        ? LATIN1_SYMBOLS
-             : is_utf8_terminal(standard_output_) ? UTF8_SYMBOLS
-                                                  : CP437_SYMBOLS;
+  console_symbols_ = is_utf8_terminal(standard_output_) ? UTF8_SYMBOLS : CP437_SYMBOLS;
+  symbols_ = output_to_file_ ? LATIN1_SYMBOLS : console_symbols_;
   if (!output_to_file_) return;
   // Every claim before any file is opened: a refusal empties nothing.
   for (const std::string_view plot : {SPEED_FILE, HEIGHT_FILE, ACCEL_FILE, DYNPRES_FILE}) {
@@ -118,28 +122,34 @@ Real Channels::prompt_real(std::string_view prompt) {
   prompt = prompt.substr(0, MAX_TEXT_LENGTH);
   // The user may read the files while the program waits for the answer.
   flush_files();
-  console_.write(prompt);
-  console_.flush();
-  const NumberToken token = read_number_token(standard_input_, STANDARD_INPUT);
-  if (token.end_of_input) {
-    EndOfInput end("the standard input ended at the prompt \"" + std::string(prompt) + "\"");
-    end.advise("The answers ended in the middle of a run: give the maximum angle of attack after "
-               "each turn time, and a negative turn time to end the session.");
-    throw end;
-  }
-  skip_rest_of_line(standard_input_, STANDARD_INPUT);
-  const std::optional<double> value = parse_decimal_real(token.text);
-  if (!value) {
+  for (;;) {
+    console_.write(prompt);
+    console_.flush();
+    const NumberToken token = read_number_token(standard_input_, STANDARD_INPUT);
+    if (token.end_of_input) {
+      EndOfInput end("the standard input ended at the prompt \"" + std::string(prompt) + "\"");
+      end.advise("The answers ended in the middle of a run: give the maximum angle of attack after "
+                 "each turn time, and a negative turn time to end the session.");
+      throw end;
+    }
+    skip_rest_of_line(standard_input_, STANDARD_INPUT);
+    if (const std::optional<double> value = parse_decimal_real(token.text)) {
+      const Real answer = *value;
+      echo_answer(prompt, answer);
+      return answer;
+    }
+    // A person at a terminal retypes a typo; a script's answers end the session.
+    if (on_terminal_) {
+      console_.write_line("Error! " + quoted_token(token.text) + " is not a number. " +
+                          std::string(NUMBER_ADVICE));
+      continue;
+    }
     RuntimeError invalid(ErrorCode::invalid_numeric_format,
                          "invalid number " + quoted_token(token.text) + " in the answer to \"" +
                              std::string(prompt) + "\"");
-    invalid.advise("Answer with a number such as 20, 17.5 or 1.5e1; a unit must be separated "
-                   "from the number by a space (\"20 s\").");
+    invalid.advise(std::string(NUMBER_ADVICE));
     throw invalid;
   }
-  const Real answer = *value;
-  echo_answer(prompt, answer);
-  return answer;
 }
 
 void Channels::echo_answer(std::string_view prompt, Real answer) {

@@ -48,7 +48,8 @@ class Channels {
 
   /// Prompts on the console, reads one number from the standard input,
   /// drops the rest of its line and echoes the answer. Throws EndOfInput
-  /// when the input has ended, RuntimeError 106 for an answer that is not a number.
+  /// when the input has ended, RuntimeError 106 for an answer that is not a
+  /// number; on a terminal such an answer gets a hint and the prompt again.
   Real prompt_real(std::string_view prompt);
   /// With an output file, writes the prompt and the answer (6:3) there, as a
   /// record of the dialogue beside the table.
@@ -76,6 +77,11 @@ class Channels {
   /// ISO 8859-1 in a named file; on the console UTF-8 when it is a UTF-8
   /// terminal, else code page 437 (as saved transcripts have it).
   [[nodiscard]] const Symbols& symbols() const { return symbols_; }
+  /// The special characters of the console, whatever the output channel.
+  [[nodiscard]] const Symbols& console_symbols() const { return console_symbols_; }
+  /// The output goes to a file while someone reads the terminal: what ends
+  /// a run is shown on the screen too.
+  [[nodiscard]] bool screen_misses_output() const { return output_to_file_ && on_terminal_; }
 
  private:
   std::string read_output_filename();
@@ -98,6 +104,8 @@ class Channels {
   TextChannel console_;
   PlotChannels plots_;
   Symbols symbols_ = CP437_SYMBOLS;
+  Symbols console_symbols_ = CP437_SYMBOLS;
+  bool on_terminal_ = false;
 };
 
 }  // namespace ascent

@@ -65,6 +65,7 @@ bool Session::take_turn_time(Real turn_time, const std::function<double()>& maxa
   if (turn_time < 0.0L) return false;
   if (turn_time < 1.0L) {
     io.output().write_line(TURN_TIME_ERROR);
+    if (io.screen_misses_output()) io.console().write_line(TURN_TIME_ERROR);
     return true;
   }
   if (turn_time != previous_turn_time_) recommended_maxa_.restart();
@@ -86,10 +87,15 @@ void Session::fly_run(Real turn_time, const std::function<double()>& maxa) {
   if (result.separated()) {
     recommended_maxa_.add_run(result.maxa, result.orbit.average_altitude, vehicle.target.altitude);
   }
-  write_run_end(io.output(), result,
-                {vehicle, recommended_maxa_.recommended(), io.symbols(),
-                 io.output_to_file() ? &maxima_ : nullptr,
-                 write_constants_file ? io.path_of(CONSTANTS_FILE) : std::filesystem::path{}});
+  const RunEnd end{vehicle, recommended_maxa_.recommended(), io.symbols(),
+                   io.output_to_file() ? &maxima_ : nullptr,
+                   write_constants_file ? io.path_of(CONSTANTS_FILE) : std::filesystem::path{}};
+  write_run_end(io.output(), result, end);
+  // The table goes to a file: a person at the terminal still sees how the run ended.
+  if (io.screen_misses_output()) {
+    write_run_outcome(io.console(), result,
+                      {vehicle, end.recommended_maxa, io.console_symbols(), nullptr, {}});
+  }
   io.flush_files();
 }
 

@@ -33,9 +33,13 @@ bool names_utf8(std::string_view codeset) {
 
 }  // namespace
 
-bool is_utf8_terminal(std::FILE* stream) {
+bool is_terminal(std::FILE* stream) {
   const int descriptor = ::fileno(stream);
-  if (descriptor < 0 || ::isatty(descriptor) == 0) return false;
+  return descriptor >= 0 && ::isatty(descriptor) != 0;
+}
+
+bool is_utf8_terminal(std::FILE* stream) {
+  if (!is_terminal(stream)) return false;
   // language_territory.codeset@modifier
   std::string_view locale = character_locale();
   const auto dot = locale.find('.');

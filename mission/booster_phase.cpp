@@ -162,8 +162,10 @@ void BoosterPhase::separate_boosters() {
                                                                    (rec_t_ - prev_t_)) /
                                                 v_.boosters.exhaust_velocity;
   const Real residual = v_.boosters.propellant - booster_prop_used_;
-  s_.m_prop = s_.m_prop - v_.boosters.count * residual;
+  // The event holds the state the step landed on: the boosters still carry
+  // their residual propellant, which leaves with them.
   flight_.event(FlightEventKind::booster_separation, residual);
+  s_.m_prop = s_.m_prop - v_.boosters.count * residual;
   // What stays is the core's propellant; the records' count and the flight
   // agree on it unless the thrust law was shifted.
   if (!(s_.m_prop > 0.0L)) {

@@ -45,7 +45,8 @@ constexpr std::array HISTORY{T,
                              PERIGEE,
                              APOGEE,
                              Column{"alpha_aero_deg", "deg"},
-                             Column{"q_alpha_pa_deg", "Pa*deg"}};
+                             Column{"q_alpha_pa_deg", "Pa*deg"},
+                             Column{"search_step", ""}};
 
 constexpr Column MAX_PQ{"max_pq_pa", "Pa"};
 constexpr Column MAX_Q_ALPHA{"max_q_alpha_pa_deg", "Pa*deg"};

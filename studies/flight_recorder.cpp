@@ -61,17 +61,14 @@ EventRecord FlightRecorder::at_last_step(std::string name, std::string line,
   record.beta = degrees(last_.beta);
   record.theta = degrees(last_.theta);
   record.Pq = last_.Pq.value();
-  // The mass of the last row: an event line may come after a mass change
-  // that the next step completes (the boosters' residual propellant is gone
-  // before their separation line, their dry mass only at the next step).
-  record.mass = last_mass_;
+  // What a stage drops goes after its event: this is the mass of the last row.
+  record.mass = static_cast<double>(state.mass());
   return record;
 }
 
 void FlightRecorder::on_step(const FlightState& state, const StepQuantities& derived) {
   ++step_count_;
   last_ = derived;
-  last_mass_ = static_cast<double>(state.mass());
   if (!have_max_q_ || derived.Pq > max_q_.Pq) {
     max_q_ = at_last_step("maximum dynamic pressure", "", state);
     have_max_q_ = true;
@@ -101,6 +98,15 @@ void FlightRecorder::on_step(const FlightState& state, const StepQuantities& der
       .alpha_aero = degrees(derived.alpha_aero),
       .q_alpha = degrees(derived.Pq * std::fabs(Extended{derived.alpha_aero})),
   });
+  if (state.dt < 0.0L) mark_step_back();
+}
+
+void FlightRecorder::mark_step_back() {
+  StepRecord& back = steps_.back();
+  back.search_step = true;
+  for (auto step = steps_.rbegin() + 1; step != steps_.rend() && step->t > back.t; ++step) {
+    step->search_step = true;
+  }
 }
 
 void FlightRecorder::on_event(const FlightEvent& event, const FlightState& state) {

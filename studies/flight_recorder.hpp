@@ -47,6 +47,10 @@ struct StepRecord {
   double apogee;   ///< [m] of the osculating orbit
   double alpha_aero;  ///< [deg] from the air-relative velocity to the thrust direction
   double q_alpha;     ///< [Pa*deg] dynamic pressure times |alpha_aero|
+  /// A step of a search that a later step back undoes (the pitch-over
+  /// search, the upper stage's last second), or such a step back: without
+  /// these rows the time only grows.
+  bool search_step = false;
 };
 
 /// The name of an event in the event table ("booster separation").
@@ -68,6 +72,8 @@ class FlightRecorder : public FlightObserver {
 
  private:
   EventRecord at_last_step(std::string name, std::string line, const FlightState& state) const;
+  /// Marks a step back and the kept steps it goes back over.
+  void mark_step_back();
   void record_liftoff(const FlightState& state);
 
   bool keep_steps_;
@@ -77,7 +83,6 @@ class FlightRecorder : public FlightObserver {
   EventRecord max_q_;
   bool have_max_q_ = false;
   StepQuantities last_;
-  double last_mass_ = 0.0;
 };
 
 }  // namespace ascent::trim

@@ -12,6 +12,31 @@ constexpr std::string_view BELOW_SURFACE_WARNING =
     "Warning! The perigee is below the Earth's surface: the upper stage is not in orbit.";
 
 Extended degrees(Extended radians) { return radians * 180.0L / PI; }
+
+Line propellant_line(const FlightResult& r) {
+  return Line{}
+      .text("Upper Stage in Orbit! Remaining propellant = ")
+      .fixed(r.remaining_propellant, 1, 0)
+      .text(" kg.");
+}
+
+Line orbit_line(const FlightResult& r, const Symbols& symbols) {
+  return Line{}
+      .text("Perigee = ")
+      .fixed(r.orbit.perigee / 1000.0L, 5, 1)
+      .text(" km, Apogee = ")
+      .fixed(r.orbit.apogee / 1000.0L, 5, 1)
+      .text(" km, Average Altitude = ")
+      .fixed(r.orbit.average_altitude / 1000.0L, 5, 1)
+      .text(symbols.plusminus)
+      .fixed(r.orbit.altitude_deviation / 1000.0L, 3, 1)
+      .text(" km");
+}
+
+Line recommended_maxa_line(Real recommended_maxa, const Symbols& symbols) {
+  return Line{}.text("Recommended maxa = ").fixed(degrees(recommended_maxa), 7, 4).text(symbols.degree);
+}
+
 }  // namespace
 
 void write_summary_head(TextChannel& out, const FlightResult& r, const Symbols& symbols,
@@ -23,23 +48,7 @@ void write_summary_head(TextChannel& out, const FlightResult& r, const Symbols& 
                      .text(" s, Maximum angle of attack = ")
                      .fixed(degrees(r.maxa), 7, 4)
                      .text(symbols.degree));
-  out.write_line(Line{}
-                     .text("Upper Stage in Orbit! Remaining propellant = ")
-                     .fixed(r.remaining_propellant, 1, 0)
-                     .text(" kg."));
-  out.write_line(Line{}
-                     .text("Perigee = ")
-                     .fixed(r.orbit.perigee / 1000.0L, 5, 1)
-                     .text(" km, Apogee = ")
-                     .fixed(r.orbit.apogee / 1000.0L, 5, 1)
-                     .text(" km, Average Altitude = ")
-                     .fixed(r.orbit.average_altitude / 1000.0L, 5, 1)
-                     .text(symbols.plusminus)
-                     .fixed(r.orbit.altitude_deviation / 1000.0L, 3, 1)
-                     .text(" km"));
-  // The line above keeps its words for the transcripts that look for it; an
-  // orbit through the ground is none, and this says so.
-  if (!(r.orbit.perigee > 0.0)) out.write_line(BELOW_SURFACE_WARNING);
+  write_orbit_lines(out, r, symbols);
   out.write_line(Line{}.text("Vacuum and zero gravity delta-V = ").fixed(r.delta_v, 1, 0).text(" m/s"));
   out.write_line(Line{}
                      .text("Stage 3 Maximum force = ")
@@ -83,11 +92,22 @@ void write_summary_tail(TextChannel& out, const FlightResult& r, Real recommende
                         const Symbols& symbols) {
   out.write_line(Line{}.text("  SC_M    = ").fixed(r.budget.SC_M, 7, 0).text("; {kg, Spacecraft mass}"));
   out.write_line("");
-  out.write_line(Line{}
-                     .text("Recommended maxa = ")
-                     .fixed(degrees(recommended_maxa), 7, 4)
-                     .text(symbols.degree));
+  out.write_line(recommended_maxa_line(recommended_maxa, symbols));
   out.write_line("");
+}
+
+void write_orbit_lines(TextChannel& out, const FlightResult& r, const Symbols& symbols) {
+  out.write_line(propellant_line(r));
+  out.write_line(orbit_line(r, symbols));
+  // The line above keeps its words for the transcripts that look for it; an
+  // orbit through the ground is none, and this says so.
+  if (!(r.orbit.perigee > 0.0)) out.write_line(BELOW_SURFACE_WARNING);
+}
+
+void write_orbit_outcome(TextChannel& out, const FlightResult& r, Real recommended_maxa,
+                       const Symbols& symbols) {
+  write_orbit_lines(out, r, symbols);
+  out.write_line(recommended_maxa_line(recommended_maxa, symbols));
 }
 
 }  // namespace ascent

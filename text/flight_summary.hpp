@@ -20,4 +20,12 @@ void write_summary_head(TextChannel& out, const FlightResult& result, const Symb
 void write_summary_tail(TextChannel& out, const FlightResult& result, Real recommended_maxa,
                         const Symbols& symbols);
 
+/// The remaining propellant and the orbit lines of the summary head (with
+/// the warning for an orbit through the ground).
+void write_orbit_lines(TextChannel& out, const FlightResult& result, const Symbols& symbols);
+
+/// The orbit lines and the recommended maxa [rad]: a run's outcome in brief.
+void write_orbit_outcome(TextChannel& out, const FlightResult& result, Real recommended_maxa,
+                       const Symbols& symbols);
+
 }  // namespace ascent

@@ -37,4 +37,12 @@ void write_run_end(TextChannel& out, const FlightResult& result, const RunEnd& e
   write_summary_tail(out, result, end.recommended_maxa, end.symbols);
 }
 
+void write_run_outcome(TextChannel& out, const FlightResult& result, const RunEnd& end) {
+  if (!result.separated()) {
+    out.write_line(early_end_line(result, end.vehicle));
+    return;
+  }
+  write_orbit_outcome(out, result, end.recommended_maxa, end.symbols);
+}
+
 }  // namespace ascent

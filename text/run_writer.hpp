@@ -48,4 +48,8 @@ struct RunEnd {
 /// one flown to the end with the constants file between its two parts.
 void write_run_end(TextChannel& out, const FlightResult& result, const RunEnd& end);
 
+/// The run's end in brief, for a screen whose table goes to a file: the line
+/// that ended it early, or its orbit lines and the recommended maxa.
+void write_run_outcome(TextChannel& out, const FlightResult& result, const RunEnd& end);
+
 }  // namespace ascent

@@ -17,6 +17,7 @@ packages=(
   python3-dev pybind11-dev python3-pybind11   # the Python package's extension module
   python3-numpy python3-pandas python3-matplotlib python3-distributed  # its studies, plots and Dask runs
   python3-pytest                     # its tests
+  chromium                           # the study reports opened in a headless browser (tests)
 )
 
 missing=()

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <filesystem>
 #include <iostream>
+#include <sstream>
 #include <string>
 
 #include "base/interruption.hpp"
@@ -21,6 +22,7 @@
 #include "text/file_guard.hpp"
 #include "text/folder_lock.hpp"
 #include "trim/command_line.hpp"
+#include "trim/html_reports.hpp"
 #include "studies/flight_recorder.hpp"
 #include "trim/progress_line.hpp"
 #include "trim/reports.hpp"
@@ -77,6 +79,25 @@ void report_not_trimmed(const TrimResult& result) {
             << " s not trimmed: " << result.message << "\n";
 }
 
+/// What a report says was run: the command, its vehicle and thrust history.
+ReportFacts report_facts(const CommandLine& line) {
+  return {{"command", line.command_text},
+          {"vehicle deck", line.vehicle_file.empty() ? "the built-in vehicle" : line.vehicle_file},
+          {"booster thrust file", line.thrust_file},
+          {"target average altitude",
+           typed_number(line.settings.vehicle.target.altitude, 0).text + " m"}};
+}
+
+/// The trade table of `rows`, as the sweep printed it.
+std::string trade_table(const CommandLine& line, const std::vector<SweepRow>& rows,
+                        const std::optional<SweepRow>& best, std::size_t turn_times) {
+  std::ostringstream table;
+  write_trade_header(table, line.settings, Format::table);
+  for (const SweepRow& row : rows) write_trade_row(table, row, Format::table);
+  write_trade_footer(table, best, turn_times, Format::table);
+  return table.str();
+}
+
 /// The trade table, each row written as its turn time is done. Returns 1
 /// when no turn time is in orbit or a turn time's flights could not be
 /// flown, else 0.
@@ -85,6 +106,7 @@ int run_sweep(const CommandLine& line, std::ostream& out) {
   ProgressLine progress;
   LargestPayload largest;
   bool flights_failed = false;
+  std::vector<SweepRow> rows;  // kept for the report only
   write_trade_header(out, line.settings, line.format);
   out.flush();
   sweep(
@@ -93,6 +115,7 @@ int run_sweep(const CommandLine& line, std::ostream& out) {
         progress.clear();
         write_trade_row(out, row, line.format);
         out.flush();
+        if (!line.report_file.empty()) rows.push_back(row);
         largest.offer(row);
         flights_failed = flights_failed || row.status == TrimStatus::cannot_be_flown;
         progress.show("sweep: " + std::to_string(row.index + 1) + " of " +
@@ -102,6 +125,10 @@ int run_sweep(const CommandLine& line, std::ostream& out) {
   progress.clear();
   ascent::check_interruption();  // the rows so far are out; the last line is not written
   write_trade_footer(out, largest.best(), times.size(), line.format);
+  if (!line.report_file.empty()) {
+    write_sweep_report(line.report_file, report_facts(line), rows,
+                       trade_table(line, rows, largest.best(), times.size()));
+  }
   return flights_failed || !largest.best() ? 1 : 0;
 }
 
@@ -134,6 +161,7 @@ int run(CommandLine& line, std::ostream& out) {
   guard.add_read_file(line.thrust_file, "the booster thrust file");
   if (!line.vehicle_file.empty()) guard.add_read_file(line.vehicle_file, "the vehicle deck");
   if (!line.history_file.empty()) guard.claim(line.history_file, "the history file");
+  if (!line.report_file.empty()) guard.claim(line.report_file, "the report");
   if (!line.run_files.empty()) {
     std::filesystem::create_directories(line.run_files);
     try {
@@ -156,7 +184,8 @@ int run(CommandLine& line, std::ostream& out) {
   }
   if (line.command == Command::dispersions) {
     return ascent::dispersion::run_dispersions_command(line.dispersions, settings, line.turn_time,
-                                                       guard, out);
+                                                       guard, out, line.report_file,
+                                                       report_facts(line));
   }
 
   const TrimResult result = trim_with_progress(settings, line.turn_time);

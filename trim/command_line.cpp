@@ -52,6 +52,12 @@ CLI::Option* add_number(CLI::App& app, const std::string& name, Value& value,
 
 CommandLineOutcome parse_command_line(int argc, const char* const* argv) {
   CommandLine line;
+  line.command_text = "ascent-trim";
+  for (int i = 1; i < argc; ++i) {
+    const std::string word = argv[i];
+    const bool plain = !word.empty() && word.find_first_of(" \t'\"$\\") == std::string::npos;
+    line.command_text += " " + (plain ? word : "'" + word + "'");
+  }
   TrimSettings& settings = line.settings;
   CLI::App app{
       "Trims the launch vehicle's ascent to its target orbit (200 km for the built-in vehicle): "
@@ -183,6 +189,11 @@ CommandLineOutcome parse_command_line(int argc, const char* const* argv) {
 
   CLI::App* dispersions = dispersion::add_dispersions_command(app, line.dispersions);
   add_turn_time(dispersions);
+  for (CLI::App* study : {sweep_command, dispersions}) {
+    study->add_option("--report", line.report_file,
+                      "Also write the study as one HTML page: what was run, its table and figures")
+        ->type_name("FILE.html");
+  }
 
   CLI::App* sensitivities = app.add_subcommand(
       "sensitivities",

@@ -36,6 +36,8 @@ struct CommandLine {
   double step = 1.0;         ///< [s] sweep
   unsigned jobs = 0;         ///< sweep: threads, 0 for one per core
   LoadLimits limits{};       ///< optimize: besides the vehicle's (0: none)
+  std::string report_file;   ///< sweep, dispersions: the HTML report, or ""
+  std::string command_text;  ///< the command line as typed, for the report
 };
 
 /// The command line read, or the status to end with (0 after help, 2 for a

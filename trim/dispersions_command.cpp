@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fstream>
+#include <sstream>
 #include <stdexcept>
 
 #include "studies/dispersion_file.hpp"
@@ -49,7 +50,8 @@ CLI::App* add_dispersions_command(CLI::App& app, DispersionsOptions& options) {
 
 int run_dispersions_command(const DispersionsOptions& options, const trim::TrimSettings& settings,
                             const trim::TypedNumber& turn_time, FileGuard& guard,
-                            std::ostream& out) {
+                            std::ostream& out, const std::string& report_file,
+                            trim::ReportFacts facts) {
   StudyDescription description;
   description.seed = options.seed;
   DispersionSet set;
@@ -102,6 +104,15 @@ int run_dispersions_command(const DispersionsOptions& options, const trim::TrimS
   }
   const StudySummary summary = summarize(cases);
   write_summary_table(out, summary, description);
+  if (!report_file.empty()) {
+    std::ostringstream table;
+    write_summary_table(table, summary, description);
+    facts.emplace_back("seed", std::to_string(options.seed));
+    facts.emplace_back("cases", std::to_string(options.cases));
+    facts.emplace_back("steering", options.open_loop ? "open loop" : "closed loop");
+    facts.emplace_back("dispersion set", description.set_name);
+    trim::write_dispersion_report(report_file, facts, setup, cases, summary, table.str());
+  }
   return summary.in_orbit == 0 ? 1 : 0;  // no case in orbit: nothing feasible
 }
 

@@ -9,6 +9,7 @@
 
 #include "text/file_guard.hpp"
 #include "studies/trim_solver.hpp"
+#include "trim/html_reports.hpp"
 
 namespace ascent::dispersion {
 
@@ -26,10 +27,12 @@ CLI::App* add_dispersions_command(CLI::App& app, DispersionsOptions& options);
 
 /// Runs the study of `turn_time` on the trim settings of the command line
 /// and writes its summary to `out`. `guard` already holds the files the
-/// program reads. Returns the exit status (1 when no case is in orbit);
-/// throws what stops the study.
+/// program reads. With a `report_file`, the study is also written there as
+/// a page that opens with `facts`. Returns the exit status (1 when no case
+/// is in orbit); throws what stops the study.
 int run_dispersions_command(const DispersionsOptions& options, const trim::TrimSettings& settings,
                             const trim::TypedNumber& turn_time, FileGuard& guard,
-                            std::ostream& out);
+                            std::ostream& out, const std::string& report_file = "",
+                            trim::ReportFacts facts = {});
 
 }  // namespace ascent::dispersion

@@ -227,7 +227,7 @@ void write_history_csv(std::ostream& out, const std::vector<StepRecord>& steps) 
         s.theta, s.Pq, s.thrust, s.drag, s.Cd, s.mass, s.m_prop, s.dV,      s.perigee, s.apogee,
         s.alpha_aero, s.q_alpha};
     for (std::size_t i = 0; i < values.size(); ++i) out << (i == 0 ? "" : ",") << exact(values[i]);
-    out << '\n';
+    out << ',' << (s.search_step ? "true" : "false") << '\n';
   }
 }
 

@@ -31,6 +31,7 @@ from ._ascent import (
 )
 from .flights import Trim, fly, trim
 from .optimum import Optimum, optimize, sensitivities
+from .report import report
 from .studies import local_workers, monte_carlo, summarize, sweep
 
 __all__ = [
@@ -53,6 +54,7 @@ __all__ = [
     "optimize",
     "plot",
     "sensitivities",
+    "report",
     "summarize",
     "sweep",
     "trim",

@@ -6,6 +6,7 @@ falls in, so the results are the same row for row and bit for bit however
 the work is spread."""
 import concurrent.futures
 import contextlib
+import importlib.util
 import os
 
 import numpy as np
@@ -56,6 +57,29 @@ def chunked(items, count):
     return chunks
 
 
+WORKER_WAIT = 30.0  # [s] for a first worker to join the scheduler
+
+
+def check_workers(client, timeout=WORKER_WAIT):
+    """Raises RuntimeError within `timeout` seconds when the cluster has no
+    worker or a worker cannot import ascent: tasks would otherwise wait for
+    ever for a worker that can run them."""
+    try:
+        client.wait_for_workers(1, timeout=timeout)
+        # find_spec comes from the standard library: a worker without ascent can run it.
+        specs = client.run(importlib.util.find_spec, "ascent")
+    except TimeoutError as error:
+        raise RuntimeError(f"no Dask worker joined the scheduler {client.scheduler.address} "
+                           f"within {timeout:g} s: start workers that can import ascent "
+                           f"(cmake --install build/release installs it)") from error
+    failed = [worker for worker, spec in specs.items() if spec is None]
+    if failed:
+        raise RuntimeError(
+            f"{len(failed)} of {len(specs)} Dask workers cannot import ascent ({failed[0]}): "
+            f"install the package (cmake --install build/release) or start the workers with "
+            f"PYTHONPATH=build/release/python")
+
+
 def on_cluster(client, function, items, chunks, **shared):
     """`function(chunk, **shared)` for each chunk of `items` on the client's
     workers, the DataFrames put back together in order."""
@@ -95,6 +119,7 @@ def sweep(turn_times, thrust, vehicle=None, client=None, target_altitude=None, t
     if client is None:
         return with_units(sweep_rows(turn_times, threads=0, **shared))
     # One flight thread per task: the workers' threads make the parallelism.
+    check_workers(client)
     return with_units(on_cluster(client, sweep_rows, turn_times, chunks, threads=1, **shared))
 
 
@@ -145,6 +170,7 @@ def monte_carlo(n, seed=1, dispersions=None, turn_time=None, thrust=None, vehicl
         cases = on_local_threads(case_rows, ks, chunks, study=study, seed=seed)
     else:
         # Each worker unpickles the study once, trimming its nominal flight again.
+        check_workers(client)
         [shared_study] = client.scatter([study], broadcast=True)
         cases = on_cluster(client, case_rows, ks, chunks, study=shared_study, seed=seed)
     with_units(cases, **study.dispersions.units)

@@ -108,6 +108,11 @@ class Flight {
       columns[py::str(std::string(names[i].name))] =
           py::array_t<double>({rows}, {stride}, first, self);
     }
+    py::array_t<bool> search_step(rows);
+    for (py::ssize_t i = 0; i < rows; ++i) {
+      search_step.mutable_at(i) = steps[static_cast<std::size_t>(i)].search_step;
+    }
+    columns["search_step"] = search_step;
     return data_frame(columns);
   }
 

@@ -12,4 +12,5 @@ PYBIND11_MODULE(_ascent, m) {
   ascent::python::bind_dispersion(m);
   ascent::python::bind_optimize(m);
   ascent::python::bind_columns(m);
+  ascent::python::bind_report(m);
 }

@@ -39,3 +39,23 @@ def test_monte_carlo_on_the_cluster_is_the_local_study(client, thrust):
                                     chunks=chunks)
         pd.testing.assert_frame_equal(spread, local, check_exact=True)
         assert spread.attrs == local.attrs
+
+
+class WorkersWithoutAscent:
+    """A client whose two workers answer that ascent cannot be found."""
+    scheduler = type("Scheduler", (), {"address": "tcp://127.0.0.1:8786"})()
+
+    def wait_for_workers(self, n, timeout):
+        pass
+
+    def run(self, function, *args):
+        return {"tcp://127.0.0.1:1": function("no_such_package_here"), "tcp://127.0.0.1:2": None}
+
+
+def test_a_cluster_that_cannot_run_a_study_fails_at_once(thrust):
+    with distributed.LocalCluster(n_workers=0, host="127.0.0.1", dashboard_address=":0") as empty, \
+            distributed.Client(empty) as client:
+        with pytest.raises(RuntimeError, match="no Dask worker joined"):
+            ascent.studies.check_workers(client, timeout=0.5)
+    with pytest.raises(RuntimeError, match="2 of 2 Dask workers cannot import ascent"):
+        ascent.sweep([20], thrust=thrust, client=WorkersWithoutAscent())

@@ -61,6 +61,21 @@ def test_events_in_order_with_their_states(thrust):
     assert booster["unit"] == "kg" and booster["value"] > 0
     # The history's last row is the state at separation.
     assert flight.history["t_s"].iloc[-1] == events["t_s"].iloc[-1]
+    # Without the search steps and steps back, time only grows.
+    kept = flight.history[~flight.history["search_step"]]
+    assert np.all(np.diff(kept["t_s"]) > 0)
+    assert 0 < flight.history["search_step"].sum() < 20
+
+
+def test_events_have_the_states_the_trim_tool_gives(trim_tool, sample_path):
+    tool = trim_tool.csv("events", "-t", "20").set_index("event")
+    events = ascent.trim(20, thrust=sample_path).flight.events.set_index("event")
+    shared = tool.index.intersection(events.index)
+    assert "booster separation" in shared and len(shared) == len(tool) - 1  # all but max q
+    for column, tool_column, digits in (("t_s", "t_s", 3), ("mass_kg", "mass_kg", 1),
+                                        ("h0_m", "h0_m", 1)):
+        np.testing.assert_allclose(events.loc[shared, column], tool.loc[shared, tool_column],
+                                   rtol=0, atol=0.51 * 10.0 ** -digits, err_msg=column)
 
 
 def test_flight_ended_early_says_why(thrust):

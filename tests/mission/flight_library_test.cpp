@@ -42,14 +42,20 @@ TEST(FlightLibrary, FlightsOnManyThreadsAreThoseFlownOneByOne) {
 
 /// What an observer is told, in order.
 struct Journal : FlightObserver {
-  void on_step(const FlightState&, const StepQuantities&) override { ++steps; }
+  void on_step(const FlightState& state, const StepQuantities&) override {
+    ++steps;
+    step_mass = state.mass().value();
+  }
   void on_event(const FlightEvent& event, const FlightState& state) override {
     kinds.push_back(event.kind);
     times.push_back(state.t.value());
+    masses_after_step.push_back(step_mass);
   }
   long steps = 0;
+  double step_mass = 0.0;
   std::vector<FlightEventKind> kinds;
   std::vector<double> times;
+  std::vector<double> masses_after_step;  ///< of the step that landed on each event
 };
 
 TEST(FlightLibrary, TheObserverSeesEveryStepAndTheEventsInOrder) {
@@ -71,6 +77,11 @@ TEST(FlightLibrary, TheObserverSeesEveryStepAndTheEventsInOrder) {
   EXPECT_EQ(journal.steps, result.steps);
   ASSERT_EQ(result.events.size(), expected.size());
   EXPECT_EQ(result.events[4].state.t.value(), journal.times[4]);
+  // Each event after liftoff holds the mass of the step that landed on it:
+  // what a stage drops goes after its event.
+  for (std::size_t i = 2; i < expected.size(); ++i) {
+    EXPECT_EQ(result.events[i].state.mass().value(), journal.masses_after_step[i]) << i;
+  }
   // The angle is asked once, at booster separation, and flown.
   EXPECT_EQ(asked, 1);
   EXPECT_NEAR(asked_after, 128.4, 1e-9);

@@ -1,5 +1,6 @@
 // The console as a person meets it: the special characters on a UTF-8
-// terminal, and an output file that can be read while the program waits.
+// terminal, a screen that shows how each run ended and asks again after a
+// typo, and an output file that can be read while the program waits.
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <pty.h>
@@ -56,6 +57,26 @@ TEST(Terminal, SpecialCharactersInUtf8OnAUtf8TerminalAndCodePage437Elsewhere) {
   EXPECT_NE(plain.find("  sec    m/s\xFD  m/s"), std::string::npos) << plain;
   // Not a terminal: the bytes saved transcripts have, whatever the locale.
   EXPECT_NE(run_program(dir, "\n-1\n").standard_output.find("m/s\xFD"), std::string::npos);
+}
+
+TEST(Terminal, ShowsEachRunsOrbitAndAsksAgainAfterATypo) {
+  TempDir dir;
+  install_sample_thrust_file(dir);
+  const std::string shown =
+      on_a_terminal(dir, "C.UTF-8", "run.txt\n20s\n20\nabout 18\n18\n-1\n");
+  EXPECT_NE(shown.find("Error! \"20s\" is not a number. Answer with a number"), std::string::npos)
+      << shown;
+  EXPECT_NE(shown.find("Error! \"about\" is not a number."), std::string::npos) << shown;
+  const auto orbit = shown.find("Perigee = 142.8 km, Apogee = 260.4 km, Average Altitude = "
+                                "201.6\xC2\xB1" "58.8 km");
+  ASSERT_NE(orbit, std::string::npos) << shown;
+  EXPECT_NE(shown.find("Recommended maxa = 17.8576\xC2\xB0", orbit), std::string::npos) << shown;
+  // The file holds what a script's session writes: only the answers taken.
+  const std::string on_screen_run = dir.read("run.txt");
+  ASSERT_EQ(run_program(dir, "run.txt\n20\n18\n-1\n").status, 0);
+  EXPECT_EQ(on_screen_run, dir.read("run.txt"));
+  // Not a terminal: a typo still ends the session with error 106.
+  EXPECT_EQ(run_program(dir, "\n20s\n").status, 106);
 }
 
 TEST(OutputFile, HoldsTheWholeRunWhileTheProgramWaitsForTheNextAnswer) {

@@ -121,7 +121,7 @@ TEST_F(TrimmedFlight, HistoryHasOneCsvRowPerStepOfTheTable) {
     std::string suffix(c.unit);
     for (char& ch : suffix) ch = ch == '/' || ch == '*' ? '_' : static_cast<char>(std::tolower(ch));
     std::erase(suffix, '^');
-    if (c.unit != "1") {
+    if (c.unit != "1" && !c.unit.empty()) {
       EXPECT_TRUE(c.name.ends_with("_" + suffix)) << c.name;
     }
     if (!expected_header.empty()) expected_header += ',';
@@ -134,11 +134,17 @@ TEST_F(TrimmedFlight, HistoryHasOneCsvRowPerStepOfTheTable) {
   ASSERT_GT(table.size(), 2u);
   const std::size_t steps = table.size() - 2;
   std::vector<std::vector<double>> values;
+  std::vector<std::string> search_steps;
   for (std::string line; std::getline(in, line);) {
     std::vector<double> fields;
     std::istringstream cells(line);
-    for (std::string cell; std::getline(cells, cell, ',');) fields.push_back(std::stod(cell));
-    ASSERT_EQ(fields.size(), columns.size()) << line;
+    std::string cell;
+    for (std::size_t i = 0; i + 1 < columns.size() && std::getline(cells, cell, ','); ++i) {
+      fields.push_back(std::stod(cell));
+    }
+    ASSERT_EQ(fields.size(), columns.size() - 1) << line;
+    std::getline(cells, cell);
+    search_steps.push_back(cell);
     values.push_back(fields);
   }
   ASSERT_EQ(values.size(), steps);
@@ -153,7 +159,26 @@ TEST_F(TrimmedFlight, HistoryHasOneCsvRowPerStepOfTheTable) {
     // Every value reads back exactly.
     ASSERT_EQ(values[i][0], step.t);
     ASSERT_EQ(values[i][19], step.apogee);
+    ASSERT_EQ(search_steps[i], step.search_step ? "true" : "false") << "step " << i;
   }
+}
+
+TEST_F(TrimmedFlight, WithoutItsSearchStepsTheHistoryMovesForwardInTime) {
+  double last_kept = -1.0;
+  std::vector<double> marked;
+  for (const trim::StepRecord& step : recorder_->steps()) {
+    if (step.search_step) {
+      marked.push_back(step.t);
+    } else {
+      EXPECT_GT(step.t, last_kept);
+      last_kept = step.t;
+    }
+  }
+  // The pitch-over search near 6.6 s and the upper stage's last second.
+  ASSERT_GE(marked.size(), 4u);
+  EXPECT_LT(marked.front(), 10.0);
+  EXPECT_GT(marked.back(), 500.0);
+  EXPECT_EQ(last_kept, recorder_->steps().back().t);
 }
 
 TEST(CsvField, QuotesOnlyWhatNeedsIt) {

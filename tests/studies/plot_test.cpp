@@ -1,6 +1,7 @@
 // The gnuplot scripts turn a run's plot files and a sweep's CSV into PNGs.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 
@@ -9,6 +10,7 @@
 #include "trim/run_files.hpp"
 #include "studies/sweep.hpp"
 #include "studies/trim_testing.hpp"
+#include "support/session.hpp"
 
 namespace ascent::testing {
 namespace {
@@ -48,6 +50,28 @@ TEST(Plots, RunFilesBecomeOnePng) {
   const std::filesystem::path png = dir.path() / "run.png";
   ASSERT_EQ(gnuplot("plot_run.gp", "dir='" + dir.path().string() + "'; out='" + png.string() + "'"),
             0);
+  expect_png(png);
+}
+
+TEST(Plots, EachRunOfASessionIsItsOwnCurveNamedByItsTurnTime) {
+  skip_without_gnuplot();
+  if (::testing::Test::IsSkipped()) return;
+  TempDir dir;
+  install_sample_thrust_file(dir);
+  // Two runs, an answer of no run between them, and a turn too long for the boosters.
+  ASSERT_EQ(run_program(dir, "run.txt\n20\n18\n0.5\n25\n19\n150\n-1\n").status, 0);
+  const std::filesystem::path png = dir.path() / "runs.png";
+  const std::string command = "'" GNUPLOT_EXE "' -e \"dir='" + dir.path().string() + "'; out='" +
+                              png.string() + "'; runs='" + (dir.path() / "run.txt").string() +
+                              "'\" '" ASCENT_TOOLS_DIR "/plot_run.gp' -e "
+                              "'print run_count, \"|\", label(1), \"|\", label(3)' 2>&1";
+  FILE* gnuplot_output = popen(command.c_str(), "r");
+  ASSERT_NE(gnuplot_output, nullptr);
+  std::string printed;
+  char buffer[256];
+  while (fgets(buffer, sizeof buffer, gnuplot_output) != nullptr) printed += buffer;
+  ASSERT_EQ(pclose(gnuplot_output), 0) << printed;
+  EXPECT_EQ(printed, "3 | turn 20 s | turn 150 s\n");
   expect_png(png);
 }
 

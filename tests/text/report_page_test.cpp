@@ -1,0 +1,76 @@
+// A report page and its SVG charts: every value given is drawn, gaps stay
+// gaps, text is escaped, and the page needs nothing from outside itself.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+#include "text/html_report.hpp"
+#include "text/svg_chart.hpp"
+
+namespace ascent::testing {
+namespace {
+
+std::size_t count(const std::string& text, const std::string& what) {
+  std::size_t n = 0;
+  for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+  return n;
+}
+
+constexpr double GAP = NAN;
+
+TEST(SvgChart, DrawsEveryFiniteValueAndBreaksLinesAtGaps) {
+  Chart chart{ChartKind::lines, "Speed <inertial>", "time [s]", "speed [km/s]",
+              {{"a", {0, 1, 2, 3, 4}, {1, 2, GAP, 4, 5}}, {"b", {0, 1}, {3, 3}}},
+              {{2.0, "pitch-over"}, {99.0, "beyond the axis"}}, {}};
+  const std::string lines = svg_chart(chart);
+  EXPECT_EQ(count(lines, "<polyline"), 3u);  // a in two pieces, and b
+  EXPECT_NE(lines.find("Speed &lt;inertial&gt;"), std::string::npos);
+  EXPECT_NE(lines.find(">pitch-over<"), std::string::npos);
+  EXPECT_EQ(lines.find("beyond the axis"), std::string::npos);
+  EXPECT_NE(lines.find(">b<"), std::string::npos) << "two series have a legend";
+
+  chart.kind = ChartKind::points;
+  EXPECT_EQ(count(svg_chart(chart), "<circle"), 6u);
+
+  // Values that differ in their last bits get ticks of their own size.
+  const std::string flat = svg_chart(
+      {ChartKind::lines, "flat", "x", "y", {{"", {0, 1}, {97332.0, 97332.000000001}}}, {}, {}});
+  EXPECT_NE(flat.find(">100000<"), std::string::npos) << flat;
+
+  // Ten values in shared bins: the bars' heights add up to the count.
+  Chart histogram{ChartKind::histogram, "h", "x", "", {{"", {}, {1, 1, 1, 2, 2, 3, 4, 5, 5, GAP}}},
+                  {}, {}};
+  const std::string bars = svg_chart(histogram);
+  EXPECT_NE(bars.find(">count<"), std::string::npos);
+  EXPECT_GE(count(bars, "fill-opacity=\"0.65\""), 4u);
+
+  Chart drivers{ChartKind::bars, "d", "r", "", {{"", {}, {-0.5, 0.25}}}, {}, {"drag", "thrust"}};
+  const std::string driven = svg_chart(drivers);
+  EXPECT_NE(driven.find(">drag<"), std::string::npos);
+  EXPECT_NE(driven.find(">thrust<"), std::string::npos);
+  EXPECT_NE(driven.find("fill=\"#d62728\""), std::string::npos) << "a negative bar in red";
+}
+
+TEST(HtmlReport, IsOnePageThatFetchesNothing) {
+  HtmlReport page("Study & review");
+  page.add_facts({{"command", "ascent-trim sweep --from 10 --to 30 --report \"r.html\""}});
+  page.add_table({"turn time", "status"}, {{"20", "trimmed"}, {"1e3", "<none>"}});
+  page.add_chart({ChartKind::lines, "one", "x", "y", {{"", {0, 1}, {0, 1}}}, {}, {}});
+  page.add_chart({ChartKind::lines, "two", "x", "y", {{"", {0, 1}, {1, 0}}}, {}, {}});
+  page.add_preformatted("a  b\n1  2");
+  const std::string html = page.page();
+  EXPECT_EQ(html.rfind("<!DOCTYPE html>", 0), 0u);
+  EXPECT_NE(html.find("<title>Study &amp; review</title>"), std::string::npos);
+  EXPECT_NE(html.find("--report &quot;r.html&quot;"), std::string::npos);
+  EXPECT_NE(html.find("<td class=\"n\">1e3</td><td>&lt;none&gt;</td>"), std::string::npos);
+  EXPECT_NE(html.find("data-charts=\"2\""), std::string::npos);
+  EXPECT_EQ(count(html, "<div class=\"charts\">"), 1u) << "charts in a row share it";
+  EXPECT_EQ(count(html, "<svg "), 2u);
+  for (const char* outside : {"src=", "href=", "url(", "@import"}) {
+    EXPECT_EQ(html.find(outside), std::string::npos) << outside;
+  }
+}
+
+}  // namespace
+}  // namespace ascent::testing

@@ -1,0 +1,46 @@
+// Charts drawn as inline SVG for a report page: lines or points against an
+// axis, a histogram of values, and horizontal bars by name. Self-contained:
+// no script, font file or network is needed to show them.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace ascent {
+
+struct ChartSeries {
+  std::string name;
+  std::vector<double> x;  ///< a histogram or bar chart takes only y
+  std::vector<double> y;  ///< NaN leaves a gap
+};
+
+/// A vertical line at `x` with its label: an event of a flight, a nominal value.
+struct ChartMark {
+  double x = 0.0;
+  std::string label;
+};
+
+enum class ChartKind {
+  lines,      ///< each series a curve, x against y
+  points,     ///< each series a scatter of x against y
+  histogram,  ///< the y values of each series counted in shared bins
+  bars,       ///< one horizontal bar per category: series[0].y[i] for categories[i]
+};
+
+struct Chart {
+  ChartKind kind = ChartKind::lines;
+  std::string title;
+  std::string x_label;
+  std::string y_label;
+  std::vector<ChartSeries> series;
+  std::vector<ChartMark> marks;
+  std::vector<std::string> categories;  ///< bars only
+};
+
+/// The chart as one <svg> element, `width` by `height` pixels.
+[[nodiscard]] std::string svg_chart(const Chart& chart, int width = 560, int height = 340);
+
+/// `text` with &, <, >, " and ' as XML entities.
+[[nodiscard]] std::string xml_escaped(const std::string& text);
+
+}  // namespace ascent
