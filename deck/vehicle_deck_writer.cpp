@@ -2,6 +2,7 @@
 // vehicle_fields(), in the shortest text that reads back to the same double.
 #include <algorithm>
 #include <array>
+#include <iterator>
 #include <utility>
 #include <vector>
 
@@ -22,7 +23,7 @@ constexpr std::string_view DECK_HEAD =
     "# speed of the target orbit) is derived by the program and not given here.\n";
 
 /// What each table holds, for its header line.
-constexpr std::array<std::pair<std::string_view, std::string_view>, 9> GROUP_NOTES{{
+constexpr std::array<std::pair<std::string_view, std::string_view>, 10> GROUP_NOTES{{
     {"launch_site", "the pad, carried east by the Earth's rotation"},
     {"pitch_program", "vertical rise, kick, hold of the turn time, recovery"},
     {"boosters", "the strap-on solid boosters; their thrust comes from the thrust file"},
@@ -32,6 +33,7 @@ constexpr std::array<std::pair<std::string_view, std::string_view>, 9> GROUP_NOT
     {"ullage", "the motors that settle stage 3's propellant before ignition"},
     {"mass_budget", "how stage 3's mass budget books what the flight does not fly"},
     {"target", "the orbit aimed at"},
+    {"limits", "the structural limits of the loads; a limit left out is none"},
 }};
 
 std::string_view group_note(std::string_view group) {
@@ -54,8 +56,16 @@ std::string value_text(const VehicleField& f, double x) {
 std::string vehicle_deck_text(const Vehicle& vehicle) {
   std::string deck(DECK_HEAD);
   const std::span<const VehicleField> fields = vehicle_fields();
-  for (auto first = fields.begin(); first != fields.end();) {
-    const auto last = std::find_if(first, fields.end(),
+  // An optional field whose built-in value is 0, "none" (a load limit), is
+  // written only when it is set.
+  const Vehicle built_in;
+  const auto written = [&](const VehicleField& f) {
+    return !f.optional || f.get(built_in) != 0.0 || f.get(vehicle) != 0.0;
+  };
+  std::vector<VehicleField> shown;
+  std::copy_if(fields.begin(), fields.end(), std::back_inserter(shown), written);
+  for (auto first = shown.begin(); first != shown.end();) {
+    const auto last = std::find_if(first, shown.end(),
                                    [&](const VehicleField& f) { return f.group != first->group; });
     deck +=
         "\n[" + std::string(first->group) + "]  # " + std::string(group_note(first->group)) + "\n";

@@ -88,6 +88,8 @@ struct FlightState : StateVector {
   Real a_max_t;  ///< [s]
   Real q_max;    ///< [Pa]
   Real q_max_t;  ///< [s]
+  Real qa_max;   ///< [Pa*rad] largest dynamic pressure times |aerodynamic angle of attack|
+  Real qa_max_t; ///< [s]
 
   // Maximum-force table, entries numbered from 1 (see force()).
   std::int16_t force_count = 0;

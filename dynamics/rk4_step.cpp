@@ -1,7 +1,8 @@
 // One step of the classical fourth-order Runge-Kutta method, and everything
 // brought up to date after it, in this order: speed, flight-path angles,
-// thrust acceleration and dynamic pressure; the maximum-force table; the run
-// maxima; the held steering angle; the osculating orbit; the listener.
+// thrust acceleration and dynamic pressure; the maximum-force table; the held
+// steering angle; the aerodynamic angle and the run maxima; the osculating
+// orbit; the listener.
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -30,7 +31,8 @@ void raise_maximum_forces(FlightState& s, const StepQuantities& q, Real m) {
   }
 }
 
-/// Largest thrust acceleration and dynamic pressure of the flight so far.
+/// Largest thrust acceleration, dynamic pressure and dynamic pressure times
+/// the aerodynamic angle of attack of the flight so far.
 void raise_run_maxima(FlightState& s, const StepQuantities& q) {
   if (s.a > s.a_max) {
     s.a_max = s.a;
@@ -40,6 +42,20 @@ void raise_run_maxima(FlightState& s, const StepQuantities& q) {
     s.q_max = q.Pq;
     s.q_max_t = s.t;
   }
+  const Real q_alpha = q.Pq * std::fabs(Extended{q.alpha_aero});
+  if (q_alpha > s.qa_max) {
+    s.qa_max = q_alpha;
+    s.qa_max_t = s.t;
+  }
+}
+
+/// The angle from the air-relative velocity (at theta) to the thrust: the
+/// thrust points alpha above the inertial path beta, plus the pitch offset of
+/// flight-path steering. Its product with the dynamic pressure is the
+/// bending load on the airframe.
+Real aerodynamic_angle(const FlightState& s, const StepQuantities& q) {
+  const Real offset = s.steer_mode == FLIGHT_PATH_STEERING ? s.pitch : Real{};
+  return s.alpha + q.beta + offset - q.theta;
 }
 
 /// Semi-major axis, eccentricity, perigee and apogee of the two-body orbit
@@ -102,7 +118,6 @@ StepQuantities FlightDynamics::rk4_step() {
 
   raise_maximum_forces(s, q, m);
   q.D = s.ref_area * (q.Cd * q.Pq);
-  raise_run_maxima(s, q);
 
   // The held steering angle that the next steps and the table take up.
   switch (s.steer_mode) {
@@ -121,6 +136,8 @@ StepQuantities FlightDynamics::rk4_step() {
       s.alpha = 0.0L;
       break;
   }
+  q.alpha_aero = aerodynamic_angle(s, q);
+  raise_run_maxima(s, q);
 
   update_osculating_orbit(s);
   if (listener_ != nullptr) listener_->after_step(s, q);

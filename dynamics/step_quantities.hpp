@@ -13,6 +13,7 @@ struct StepQuantities {
   Real T;      ///< [N] effective thrust after back-pressure loss
   Real Cd;     ///< [1] drag coefficient (0 in vacuum steering)
   Real D;      ///< [N] drag
+  Real alpha_aero;  ///< [rad] from the air-relative velocity to the thrust direction
 };
 
 }  // namespace ascent

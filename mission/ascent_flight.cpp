@@ -3,6 +3,7 @@
 #include <cmath>
 #include <stdexcept>
 
+#include "mission/load_limits.hpp"
 #include "mission/mass_budget.hpp"
 
 namespace ascent {
@@ -69,8 +70,8 @@ FlightResult AscentFlight::fly() {
   } catch (const FlightEnded&) {
     // The result says how and when the flight ended.
   }
-  book_the_outcome();
   book_the_maxima();
+  book_the_outcome();
   return std::move(result);
 }
 
@@ -90,6 +91,10 @@ void AscentFlight::book_the_outcome() {
     case FlightEnd::upper_stage_separated:
       result.outcome = separated_outcome(result.remaining_propellant, result.budget.SC_M,
                                          result.orbit.perigee, vehicle.target.minimum_perigee);
+      // An orbit reached over a structural limit is no flight the vehicle can fly.
+      if (result.outcome == Outcome::in_orbit && load_breach(result.maxima, vehicle.limits)) {
+        result.outcome = Outcome::over_load_limit;
+      }
       return;
     case FlightEnd::turn_too_long:
       result.outcome = Outcome::turn_too_long;
@@ -103,7 +108,12 @@ void AscentFlight::book_the_outcome() {
 void AscentFlight::book_the_maxima() {
   result.stage3_max_force = s.force(3).max_force.value();
   result.stage3_max_force_time = s.force(3).max_force_t.value();
-  result.maxima = {s.a_max.value(), s.a_max_t.value(), s.q_max.value(), s.q_max_t.value()};
+  result.maxima = {s.a_max.value(),
+                    s.a_max_t.value(),
+                    s.q_max.value(),
+                    s.q_max_t.value(),
+                    static_cast<double>(s.qa_max * 180.0L / PI),
+                    s.qa_max_t.value()};
 }
 
 void LoadMaxima::merge(const LoadMaxima& later) {
@@ -114,6 +124,10 @@ void LoadMaxima::merge(const LoadMaxima& later) {
   if (later.dynamic_pressure > dynamic_pressure) {
     dynamic_pressure = later.dynamic_pressure;
     dynamic_pressure_time = later.dynamic_pressure_time;
+  }
+  if (later.q_alpha > q_alpha) {
+    q_alpha = later.q_alpha;
+    q_alpha_time = later.q_alpha_time;
   }
 }
 

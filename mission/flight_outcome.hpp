@@ -13,7 +13,7 @@ enum class Outcome {
   in_orbit,               ///< separated on an orbit the vehicle can fly: the only success
   short_of_propellant,    ///< the upper stage needs more main propellant than it holds, or leaves no spacecraft mass
   perigee_below_minimum,  ///< the perigee is under target.minimum_perigee (or under the surface)
-  over_load_limit,        ///< a load exceeds the vehicle's limit (no limit is checked yet)
+  over_load_limit,        ///< in orbit, but a load exceeded the vehicle's limit (mission/load_limits.hpp)
   turn_too_long,          ///< the recovery would end after booster separation: not flown on
   cannot_reach_orbit,     ///< the upper stage can never reach orbit speed (FlightResult::failure says why)
 };

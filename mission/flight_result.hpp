@@ -40,6 +40,9 @@ struct MassBudget {
   double total_propellant = 0.0;
   double S3_U_Mp = 0.0;             ///< ullage and RCS propellant
   double SC_M = 0.0;                ///< spacecraft mass the stage can carry
+  /// [kg] SC_M before it is rounded to whole kilograms: it follows every
+  /// change of the flight, where SC_M moves in steps.
+  double SC_M_unrounded = 0.0;
 };
 
 /// The osculating orbit after upper-stage separation [m above the sphere].
@@ -56,6 +59,10 @@ struct LoadMaxima {
   double acceleration_time = 0.0;      ///< [s]
   double dynamic_pressure = 0.0;       ///< [Pa]
   double dynamic_pressure_time = 0.0;  ///< [s]
+  /// [Pa*deg] dynamic pressure times the aerodynamic angle of attack, the
+  /// angle between the thrust direction and the air-relative velocity
+  double q_alpha = 0.0;
+  double q_alpha_time = 0.0;  ///< [s]
 
   /// Takes each maximum of `later` (a flight flown after these) that is
   /// larger; on a tie the earlier one stays.

@@ -122,6 +122,16 @@ struct TargetOrbit {
   bool operator==(const TargetOrbit&) const = default;
 };
 
+/// The structural limits of the ascent's loads; 0 is no limit, and a deck
+/// may leave any of them out.
+struct LoadLimits {
+  double max_dynamic_pressure = 0.0;    ///< [Pa]
+  double max_q_alpha = 0.0;             ///< [Pa*deg] dynamic pressure times the aerodynamic angle
+  double max_axial_acceleration = 0.0;  ///< [m/s^2] thrust over mass
+
+  bool operator==(const LoadLimits&) const = default;
+};
+
 struct Vehicle {
   LaunchSite launch_site;
   PitchProgram pitch_program;
@@ -132,6 +142,7 @@ struct Vehicle {
   UllageMotors ullage;
   MassBudgetRules mass_budget;
   TargetOrbit target;
+  LoadLimits limits;
 
   // Derived quantities.
   [[nodiscard]] Real stack_area() const;         ///< [m^2] of the stage-3 stack

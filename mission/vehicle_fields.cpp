@@ -80,6 +80,9 @@ const std::array FIELDS{
   field<&V::mass_budget, &MassBudgetRules::deorbit_fraction>("mass_budget", "deorbit_fraction", "kg/kg", "deorbit propellant per kg of cutoff mass", 0.0, 1.0),
   field<&V::target, &TargetOrbit::altitude>("target", "altitude", "m", "average altitude of the orbit aimed at", 100000.0, 1000000.0),
   field<&V::target, &TargetOrbit::minimum_perigee>("target", "minimum_perigee", "m", "lowest perigee that is an orbit; optional: 100000 when left out", 0.0, 1000000.0, true),
+  field<&V::limits, &LoadLimits::max_dynamic_pressure>("limits", "max_dynamic_pressure", "Pa", "largest dynamic pressure (0: none)", 0.0, BIG, true),
+  field<&V::limits, &LoadLimits::max_q_alpha>("limits", "max_q_alpha", "Pa*deg", "largest dynamic pressure times angle of attack (0: none)", 0.0, BIG, true),
+  field<&V::limits, &LoadLimits::max_axial_acceleration>("limits", "max_axial_acceleration", "m/s^2", "largest thrust over mass (0: none)", 0.0, BIG, true),
 };
 
 const std::array OPTIONAL_FIELDS{

@@ -44,13 +44,34 @@ constexpr std::array HISTORY{T,
                              Column{"dv_m_s", "m/s"},
                              PERIGEE,
                              APOGEE,
+                             Column{"alpha_aero_deg", "deg"},
+                             Column{"q_alpha_pa_deg", "Pa*deg"},
                              Column{"search_step", ""}};
 
-constexpr std::array TRIM{Column{"turn_time_s", "s"}, MAXA, PERIGEE, APOGEE, AVERAGE_ALTITUDE,
-                          REMAINING_PROPELLANT, SC_MASS, FLIGHTS, STATUS, MESSAGE};
+constexpr Column MAX_PQ{"max_pq_pa", "Pa"};
+constexpr Column MAX_Q_ALPHA{"max_q_alpha_pa_deg", "Pa*deg"};
+constexpr Column MAX_A{"max_a_m_s2", "m/s^2"};
 
-constexpr std::array CASE{MAXA, PERIGEE, APOGEE, AVERAGE_ALTITUDE, REMAINING_PROPELLANT,
-                          SC_MASS, FLIGHTS, STATUS, MESSAGE};
+constexpr std::array TRIM{Column{"turn_time_s", "s"},
+                          MAXA,
+                          PERIGEE,
+                          APOGEE,
+                          AVERAGE_ALTITUDE,
+                          REMAINING_PROPELLANT,
+                          SC_MASS,
+                          MAX_PQ,
+                          Column{"max_pq_time_s", "s"},
+                          MAX_Q_ALPHA,
+                          Column{"max_q_alpha_time_s", "s"},
+                          MAX_A,
+                          Column{"max_a_time_s", "s"},
+                          FLIGHTS,
+                          STATUS,
+                          MESSAGE};
+
+constexpr std::array CASE{MAXA,    PERIGEE,     APOGEE, AVERAGE_ALTITUDE, REMAINING_PROPELLANT,
+                          SC_MASS, MAX_PQ,      MAX_Q_ALPHA, MAX_A,       FLIGHTS,
+                          STATUS,  MESSAGE};
 
 constexpr std::array TARGET{Column{"turn_time_s", "s"},
                             MAXA,

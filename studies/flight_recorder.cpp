@@ -95,6 +95,8 @@ void FlightRecorder::on_step(const FlightState& state, const StepQuantities& der
       .dV = state.dV.value(),
       .perigee = state.perigee.value(),
       .apogee = state.apogee.value(),
+      .alpha_aero = degrees(derived.alpha_aero),
+      .q_alpha = degrees(derived.Pq * std::fabs(Extended{derived.alpha_aero})),
   });
   if (state.dt < 0.0L) mark_step_back();
 }

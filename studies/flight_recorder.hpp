@@ -45,6 +45,8 @@ struct StepRecord {
   double dV;       ///< [m/s] ideal delta-V so far
   double perigee;  ///< [m] of the osculating orbit
   double apogee;   ///< [m] of the osculating orbit
+  double alpha_aero;  ///< [deg] from the air-relative velocity to the thrust direction
+  double q_alpha;     ///< [Pa*deg] dynamic pressure times |alpha_aero|
   /// A step of a search that a later step back undoes (the pitch-over
   /// search, the upper stage's last second), or such a step back: without
   /// these rows the time only grows.

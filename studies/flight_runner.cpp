@@ -1,6 +1,7 @@
 #include "studies/flight_runner.hpp"
 
 #include <cstdio>
+#include <utility>
 
 #include "base/earth.hpp"
 #include "base/number.hpp"
@@ -27,6 +28,26 @@ TypedNumber typed_number(double value, int decimals) {
   return *typed_number(text);
 }
 
+std::string over_limit_text(const LoadBreach& breach) {
+  const auto [name, unit] = [&]() -> std::pair<std::string_view, std::string_view> {
+    switch (breach.kind) {
+      case LoadKind::dynamic_pressure:
+        return {"dynamic pressure", "Pa"};
+      case LoadKind::q_alpha:
+        return {"dynamic pressure times angle of attack", "Pa*deg"};
+      case LoadKind::axial_acceleration:
+        break;
+    }
+    return {"axial acceleration", "m/s^2"};
+  }();
+  const auto number = [&](double x, int decimals) {
+    return typed_number(x, decimals).text + " " + std::string(unit);
+  };
+  return std::string(name) + " " + number(breach.maximum, 1) + " over the limit of " +
+         number(breach.limit, 1) + " by " + number(breach.excess(), 1) + " at " +
+         typed_number(breach.time, 2).text + " s";
+}
+
 namespace {
 
 std::string kilometres(double metres) { return typed_number(metres / 1000.0, 3).text + " km"; }
@@ -46,6 +67,8 @@ std::string separated_message(const FlightResult& result, const Vehicle& vehicle
       return "the perigee " + kilometres(result.orbit.perigee) + " is below the minimum " +
              kilometres(vehicle.target.minimum_perigee) +
              (result.orbit.perigee > 0.0 ? "" : " (below the surface)");
+    case Outcome::over_load_limit:
+      return over_limit_text(*load_breach(result.maxima, vehicle.limits));
     default:
       return "";
   }
@@ -63,6 +86,7 @@ FlightOutcome fly(const FlightRequest& request) {
   outcome.maxa_flown = result.maxa_flown;
   outcome.separated = result.separated();
   outcome.above_surface = outcome.separated && result.orbit.perigee > 0.0;
+  outcome.loads = result.maxima;
   if (!outcome.separated) {
     outcome.message = std::string(early_end_reason(result, *request.vehicle).view());
     return outcome;
@@ -72,6 +96,7 @@ FlightOutcome fly(const FlightRequest& request) {
   outcome.average_altitude = result.orbit.average_altitude;
   outcome.remaining_propellant = result.remaining_propellant;
   outcome.SC_M = result.budget.SC_M;
+  outcome.SC_M_unrounded = result.budget.SC_M_unrounded;
   outcome.dV = result.delta_v;
   RecommendedMaxa secant;
   secant.add_run(result.maxa, result.orbit.average_altitude, request.vehicle->target.altitude);

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "mission/flight.hpp"
+#include "mission/load_limits.hpp"
 
 namespace ascent::trim {
 
@@ -51,14 +52,19 @@ struct FlightOutcome {
   double average_altitude = 0.0;      ///< [m]
   double remaining_propellant = 0.0;  ///< [kg] upper-stage main propellant left
   double SC_M = 0.0;                  ///< [kg] spacecraft mass the stage can carry
+  double SC_M_unrounded = 0.0;        ///< [kg] SC_M before its rounding to whole kilograms
   double dV = 0.0;                    ///< [m/s] ideal delta-V of the whole flight
   double recommended_maxa = 0.0;      ///< [deg] the summary's recommended maxa after this run alone
+  LoadMaxima loads;                   ///< of the whole flight, however it ended
 
   [[nodiscard]] bool in_orbit() const { return outcome == Outcome::in_orbit; }
 };
 
 /// Why a flight that separated is not in orbit, in words; "" when it is.
 [[nodiscard]] std::string separated_message(const FlightResult& result, const Vehicle& vehicle);
+
+/// "dynamic pressure 41234 Pa over the limit of 40000 Pa by 1234 Pa at 62.3 s".
+std::string over_limit_text(const LoadBreach& breach);
 
 /// Flies one run. A thrust history that cannot be flown throws FlightError.
 FlightOutcome fly(const FlightRequest& request);

@@ -23,6 +23,9 @@ void book_flight(CaseResult& result, const trim::FlightOutcome& flight,
   result.average_altitude = flight.average_altitude;
   result.remaining_propellant = flight.remaining_propellant;
   result.SC_M = flight.SC_M;
+  result.max_dynamic_pressure = flight.loads.dynamic_pressure;
+  result.max_q_alpha = flight.loads.q_alpha;
+  result.max_acceleration = flight.loads.acceleration;
 }
 
 void fly_open_loop(CaseResult& result, const StudySpec& setup, const trim::TrimSettings& settings) {

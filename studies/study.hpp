@@ -69,6 +69,9 @@ struct CaseResult {
   double average_altitude = 0.0;      ///< [m]
   double remaining_propellant = 0.0;  ///< [kg] upper-stage main propellant left at cutoff
   double SC_M = 0.0;                  ///< [kg] spacecraft mass the stage can carry
+  double max_dynamic_pressure = 0.0;  ///< [Pa]
+  double max_q_alpha = 0.0;           ///< [Pa*deg]
+  double max_acceleration = 0.0;      ///< [m/s^2] thrust over mass
 
   [[nodiscard]] bool in_orbit() const { return status == RowStatus::in_orbit; }
 };

@@ -13,7 +13,40 @@ namespace {
 constexpr double NOT_A_NUMBER = std::numeric_limits<double>::quiet_NaN();
 constexpr double NOT_MET = -std::numeric_limits<double>::infinity();
 
+/// The rank of each value, from 1; equal values share their average rank.
+std::vector<Extended> ranks(const std::vector<double>& values) {
+  std::vector<std::size_t> order(values.size());
+  for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::sort(order.begin(), order.end(),
+            [&](std::size_t a, std::size_t b) { return values[a] < values[b]; });
+  std::vector<Extended> rank(values.size());
+  for (std::size_t first = 0; first < order.size();) {
+    std::size_t last = first + 1;
+    while (last < order.size() && values[order[last]] == values[order[first]]) ++last;
+    const Extended shared = static_cast<Extended>(first + last + 1) / 2.0L;
+    for (std::size_t i = first; i < last; ++i) rank[order[i]] = shared;
+    first = last;
+  }
+  return rank;
+}
+
 }  // namespace
+
+double rank_correlation(const std::vector<double>& x, const std::vector<double>& y) {
+  if (x.size() < 3 || x.size() != y.size()) return NOT_A_NUMBER;
+  const std::vector<Extended> rx = ranks(x);
+  const std::vector<Extended> ry = ranks(y);
+  // The ranks' mean is (n + 1) / 2 for both.
+  const Extended mean = static_cast<Extended>(x.size() + 1) / 2.0L;
+  Extended xy = 0.0L, xx = 0.0L, yy = 0.0L;
+  for (std::size_t i = 0; i < rx.size(); ++i) {
+    xy += (rx[i] - mean) * (ry[i] - mean);
+    xx += (rx[i] - mean) * (rx[i] - mean);
+    yy += (ry[i] - mean) * (ry[i] - mean);
+  }
+  if (xx == 0.0L || yy == 0.0L) return NOT_A_NUMBER;
+  return static_cast<double>(xy / std::sqrt(xx * yy));
+}
 
 double quantile(std::vector<double>& values, double p) {
   if (values.empty()) return NOT_A_NUMBER;
@@ -66,6 +99,13 @@ void SummaryBuilder::add(const CaseResult& c) {
   average_.push_back(c.average_altitude);
   remaining_.push_back(c.remaining_propellant);
   payload_.push_back(c.SC_M);
+  max_q_.push_back(c.max_dynamic_pressure);
+  max_q_alpha_.push_back(c.max_q_alpha);
+  max_a_.push_back(c.max_acceleration);
+  if (drawn_.empty()) drawn_.resize(c.values.size());
+  for (std::size_t j = 0; j < drawn_.size() && j < c.values.size(); ++j) {
+    drawn_[j].push_back(c.values[j]);
+  }
 }
 
 StudySummary SummaryBuilder::finish() {
@@ -73,12 +113,18 @@ StudySummary SummaryBuilder::finish() {
   summary.orbit_probability = summary.cases == 0 ? NOT_A_NUMBER
                                                  : static_cast<double>(summary.in_orbit) /
                                                        static_cast<double>(summary.cases);
+  for (const std::vector<double>& values : drawn_) {
+    summary.SC_M_rank_correlation.push_back(rank_correlation(values, payload_));
+  }
   summary.maxa = Statistics::of(std::move(maxa_));
   summary.perigee = Statistics::of(std::move(perigee_));
   summary.apogee = Statistics::of(std::move(apogee_));
   summary.average_altitude = Statistics::of(std::move(average_));
   summary.remaining_propellant = Statistics::of(std::move(remaining_));
   summary.SC_M = Statistics::of(std::move(payload_));
+  summary.max_dynamic_pressure = Statistics::of(std::move(max_q_));
+  summary.max_q_alpha = Statistics::of(std::move(max_q_alpha_));
+  summary.max_acceleration = Statistics::of(std::move(max_a_));
   summary.remaining_propellant_met = quantile(remaining_met_, LOW_QUANTILE);
   summary.SC_M_met = quantile(payload_met_, LOW_QUANTILE);
   *this = SummaryBuilder{guided_target_};

@@ -49,6 +49,13 @@ struct StudySummary {
   Statistics average_altitude;
   Statistics remaining_propellant;
   Statistics SC_M;
+  Statistics max_dynamic_pressure;  ///< [Pa]
+  Statistics max_q_alpha;           ///< [Pa*deg]
+  Statistics max_acceleration;      ///< [m/s^2]
+  /// What drives the spread of SC_M: for each dispersed parameter, in the
+  /// set's order, the rank (Spearman) correlation of its drawn values with
+  /// SC_M over these cases; NaN below three cases or when either is constant.
+  std::vector<double> SC_M_rank_correlation;
 
   // Over every case, a case not in orbit counting as -inf: what is met with
   // 99.865 % probability. -inf when more than 0.135 % of the cases fail.
@@ -64,8 +71,7 @@ struct StudySummary {
 };
 
 /// The summary built one case at a time, keeping only the numbers it sorts
-/// (eight per case, not the case's draws and messages): a study of a million
-/// cases holds 64 MB here, not its whole results.
+/// and ranks (eleven per case and its drawn values, not its messages).
 class SummaryBuilder {
  public:
   /// `guided_target`, when given, is the orbit guided cases aim at, for near_target.
@@ -80,7 +86,9 @@ class SummaryBuilder {
   const TargetOrbit* guided_target_;
   StudySummary summary_;
   std::vector<double> maxa_, perigee_, apogee_, average_, remaining_, payload_;
+  std::vector<double> max_q_, max_q_alpha_, max_a_;
   std::vector<double> remaining_met_, payload_met_;
+  std::vector<std::vector<double>> drawn_;  ///< each dispersed parameter's values, for the ranks
 };
 
 /// [m] How near both apsides of a guided case come to the target's to count as on target.
@@ -90,6 +98,10 @@ inline constexpr double ON_TARGET = 2000.0;
 [[nodiscard]] StudySummary summarize(const std::vector<CaseResult>& cases,
                                      const TargetOrbit* guided_target = nullptr);
 
+/// The Spearman rank correlation of `x` and `y` (ties take their average
+/// rank): Pearson's correlation of the ranks. NaN below three pairs or when
+/// either is constant.
+[[nodiscard]] double rank_correlation(const std::vector<double>& x, const std::vector<double>& y);
 /// Why nothing is met with 99.865 % probability, when it is not.
 inline constexpr std::string_view NO_RESERVE =
     "the 0.135 % quantile falls on a failed case, so no reserve covers them";

@@ -9,6 +9,7 @@ packages=(
   libbenchmark-dev                   # benchmarks
   libcli11-dev                       # command line of ascent-trim
   libtomlplusplus-dev                # vehicle decks and dispersion sets (TOML, header-only)
+  libnlopt-cxx-dev pkg-config        # the payload optimiser (NLopt's COBYLA)
   gnuplot-nox                        # plots of a run and of a sweep
   clang libclang-rt-14-dev           # libFuzzer targets
   valgrind                           # leak check of a whole session

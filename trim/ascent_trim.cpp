@@ -1,7 +1,8 @@
 // ascent-trim: trims the ascent to the vehicle's target orbit, sweeps turn
 // times for the largest payload, exports the events and time history of a
-// trimmed flight, runs dispersion studies, and flies the guided upper stage
-// to a target orbit. Every flight goes through the
+// trimmed flight, runs dispersion studies, flies the guided upper stage to a
+// target orbit, finds the plan of the largest payload within the load
+// limits, and gives the exchange ratios of the vehicle's fields. Every flight goes through the
 // flight library, as the interactive program's do.
 #include <unistd.h>
 
@@ -27,7 +28,11 @@
 #include "trim/progress_line.hpp"
 #include "trim/reports.hpp"
 #include "trim/run_files.hpp"
+#include "studies/optimizer.hpp"
+#include "studies/sensitivities.hpp"
 #include "studies/sweep.hpp"
+#include "trim/optimum_report.hpp"
+#include "trim/sensitivity_report.hpp"
 
 namespace {
 
@@ -159,6 +164,23 @@ int run_target(const CommandLine& line, std::ostream& out) {
   return result.status == ascent::RowStatus::in_orbit ? 0 : NOT_FEASIBLE;
 }
 
+/// The plan of the largest payload within the limits; 1 when no plan is feasible.
+int run_optimize(const CommandLine& line, std::ostream& out) {
+  OptimizeSettings settings;
+  settings.trim = line.settings;
+  settings.from = line.from;
+  settings.to = line.to;
+  settings.limits = line.limits;
+  ProgressLine progress;
+  const OptimizeResult result = optimize_payload(settings, [&](const TrimResult& trimmed) {
+    ascent::check_interruption();
+    progress.show("optimize: turn time " + trimmed.turn_time.text + " s trimmed");
+  });
+  progress.clear();
+  write_optimum_report(out, result, settings, line.format);
+  return result.best ? 0 : 1;
+}
+
 /// The work of the command; what it writes for the standard output goes to `out`.
 int run(CommandLine& line, std::ostream& out) {
   TrimSettings& settings = line.settings;
@@ -187,6 +209,15 @@ int run(CommandLine& line, std::ostream& out) {
     }
   }
   if (line.command == Command::sweep) return run_sweep(line, out);
+  if (line.command == Command::optimize) return run_optimize(line, out);
+  if (line.command == Command::sensitivities) {
+    ProgressLine progress;
+    progress.show("sensitivities: two trims for each vehicle field");
+    const std::vector<ExchangeRatio> ratios = exchange_ratios(settings, line.turn_time);
+    progress.clear();
+    write_sensitivity_report(out, ratios, settings, line.turn_time, line.format);
+    return 0;
+  }
   if (line.command == Command::dispersions) {
     return ascent::dispersion::run_dispersions_command(line.dispersions, settings, line.turn_time,
                                                        guard, out, line.report_file,

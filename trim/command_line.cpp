@@ -46,13 +46,15 @@ CommandLineOutcome parse_command_line(int argc, const char* const* argv) {
       "  ascent-trim sweep --from 10 --to 30 --csv > sweep.csv\n"
       "  ascent-trim dispersions -n 1000 --seed 1 -t 20 -o cases.csv\n"
       "  ascent-trim target -t 20 --perigee 185000 --apogee 400000\n"
+      "  ascent-trim optimize --from 20 --to 115 --max-dynamic-pressure 30000\n"
+      "  ascent-trim sensitivities -t 80\n"
       "  ascent-trim --vehicle vehicle.toml trim -t 20 --target-altitude 300000\n"
       "Exit status: 0; 1 when no feasible result is found (a trim fails, a flight cannot be "
-      "flown); 2 for bad input (a command line, thrust file, vehicle deck or dispersion set that "
-      "cannot be used, or an output that is a file read); 101 when an output cannot be written "
-      "(a full disk); with --run-files, ascent's error number when those files cannot be "
-      "written (5: another session uses the folder); 128 + N after signal N (a sweep or a "
-      "study keeps its whole rows and says how many cases ran).");
+      "flown, no plan is feasible); 2 for bad input (a command line, thrust file, vehicle deck "
+      "or dispersion set that cannot be used, or an output that is a file read); 101 when an "
+      "output cannot be written (a full disk); with --run-files, ascent's error number when "
+      "those files cannot be written (5: another session uses the folder); 128 + N after "
+      "signal N (a sweep or a study keeps its whole rows and says how many cases ran).");
 
   bool csv = false;
   app.add_option("-f,--thrust-file", line.thrust_file, "Booster thrust file")
@@ -134,6 +136,31 @@ CommandLineOutcome parse_command_line(int argc, const char* const* argv) {
       ->check(count_in(0, MOST_JOBS))
       ->type_name("N");
 
+  CLI::App* optimize = app.add_subcommand(
+      "optimize", "The turn time of the largest payload within the load limits (NLopt's COBYLA)");
+  add_number(*optimize, "--from", line.from, "[s] Shortest turn time")
+      ->default_str("20")
+      ->check(turn_times)
+      ->type_name("SECONDS");
+  add_number(*optimize, "--to", line.to, "[s] Longest turn time")
+      ->default_str("115")
+      ->check(turn_times)
+      ->type_name("SECONDS");
+  const CLI::Validator positive = number_in(std::numeric_limits<double>::denorm_min(),
+                                            std::numeric_limits<double>::max());
+  add_number(*optimize, "--max-dynamic-pressure", line.limits.max_dynamic_pressure,
+             "[Pa] Largest dynamic pressure, besides the deck's limits.max_dynamic_pressure")
+      ->check(positive)
+      ->type_name("PA");
+  add_number(*optimize, "--max-q-alpha", line.limits.max_q_alpha,
+             "[Pa*deg] Largest dynamic pressure times angle of attack")
+      ->check(positive)
+      ->type_name("PA_DEG");
+  add_number(*optimize, "--max-acceleration", line.limits.max_axial_acceleration,
+             "[m/s^2] Largest axial acceleration (thrust over mass)")
+      ->check(positive)
+      ->type_name("M_S2");
+
   CLI::App* dispersions = dispersion::add_dispersions_command(app, line.dispersions);
   add_turn_time(dispersions);
   for (CLI::App* study : {sweep_command, dispersions}) {
@@ -164,6 +191,10 @@ CommandLineOutcome parse_command_line(int argc, const char* const* argv) {
           ->type_name("METRES");
   perigee_option->needs(apogee_option);
   apogee_option->needs(perigee_option);
+  CLI::App* sensitivities = app.add_subcommand(
+      "sensitivities",
+      "Exchange ratios: d(SC_M)/d(field) of every numeric vehicle field, from re-trimmed flights");
+  add_turn_time(sensitivities);
 
   CommandLineOutcome outcome;
   try {
@@ -179,7 +210,16 @@ CommandLineOutcome parse_command_line(int argc, const char* const* argv) {
 
   line.format = csv ? Format::csv : Format::table;
   if (target_option->count() > 0) line.target_altitude = target_altitude;
-  if (sweep_command->parsed()) {
+  if (optimize->parsed()) {
+    line.command = Command::optimize;
+    if (optimize->count("--from") == 0) line.from = 20.0;
+    if (optimize->count("--to") == 0) line.to = 115.0;
+    if (!(line.from < line.to)) {
+      outcome.status = 2;
+      outcome.standard_error = "ascent-trim: optimize --from must be before --to\n";
+      return outcome;
+    }
+  } else if (sweep_command->parsed()) {
     line.command = Command::sweep;
     try {
       TurnTimes::between(line.from, line.to, line.step);
@@ -192,9 +232,10 @@ CommandLineOutcome parse_command_line(int argc, const char* const* argv) {
   } else {
     line.command = trim->parsed()          ? Command::trim
                    : events->parsed()      ? Command::events
-                   : dispersions->parsed() ? Command::dispersions
-                   : target->parsed()      ? Command::target
-                                           : Command::history;
+                   : dispersions->parsed()   ? Command::dispersions
+                   : target->parsed()        ? Command::target
+                   : sensitivities->parsed() ? Command::sensitivities
+                                             : Command::history;
     if (target->count("--maxa") > 0) line.maxa = maxa;
     if (perigee_option->count() > 0) {
       line.perigee = perigee;

@@ -12,7 +12,7 @@
 
 namespace ascent::trim {
 
-enum class Command { trim, events, history, sweep, dispersions, target };
+enum class Command { trim, events, history, sweep, dispersions, target, optimize, sensitivities };
 
 /// [s] The range of the turn times a sweep may take, and of its step.
 inline constexpr double SWEEP_FIRST_TURN_TIME = 1.0;
@@ -28,13 +28,14 @@ struct CommandLine {
   std::optional<double> target_altitude;   ///< [m] trim, sweep: instead of the vehicle's
   dispersion::DispersionsOptions dispersions;  ///< dispersions: the study
   Format format = Format::table;
-  TypedNumber turn_time;     ///< [s] of trim, events and history
+  TypedNumber turn_time;     ///< [s] of trim, events, history, dispersions and sensitivities
   std::string run_files;     ///< trim: the folder of the trimmed flight's files, or ""
   std::string history_file;  ///< history: the CSV file, or "" for the standard output
   double from = 0.0;         ///< [s] sweep
   double to = 0.0;           ///< [s] sweep
   double step = 1.0;         ///< [s] sweep
   unsigned jobs = 0;         ///< sweep: threads, 0 for one per core
+  LoadLimits limits{};       ///< optimize: besides the vehicle's (0: none)
   std::string report_file;   ///< sweep, dispersions: the HTML report, or ""
   std::string command_text;  ///< the command line as typed, for the report
   std::optional<double> maxa;     ///< [deg] target: the core stage's angle, else the trimmed one

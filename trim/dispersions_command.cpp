@@ -95,7 +95,7 @@ int run_dispersions_command(const DispersionsOptions& options, const trim::TrimS
     write_out();
   }
 
-  // The summary keeps eight numbers a case, not the cases.
+  // The summary keeps the numbers it sorts and ranks, not the cases.
   SummaryBuilder summary(mode == LoopMode::guided ? &setup.nominal.vehicle.target : nullptr);
   std::vector<CaseResult> cases;
   std::size_t in_orbit = 0;

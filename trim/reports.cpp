@@ -45,22 +45,21 @@ std::string status_text(const SweepRow& r) {
   return r.message.empty() ? word : word + ": " + r.message;
 }
 
-void write_trade_csv_row(std::ostream& out, const SweepRow& r) {
-  out << r.turn_time.text << ',';
-  if (r.trimmed()) {
-    const FlightOutcome& f = r.flight;
-    out << r.maxa.text << ',' << fixed(f.perigee, 3) << ',' << fixed(f.apogee, 3) << ','
-        << fixed(f.average_altitude, 3) << ',' << fixed(f.remaining_propellant, 1)
-        << ',' << fixed(f.SC_M, 0) << ',' << r.flights;
-  } else {
-    out << ",,,,,," << r.flights;
-  }
-  out << ',' << row_status_name(r.row_status()) << ',' << csv_field(r.message) << '\n';
+/// The flight's load maxima and their times, for a CSV row.
+std::string load_fields(const FlightOutcome& f) {
+  const LoadMaxima& l = f.loads;
+  return fixed(l.dynamic_pressure, 1) + ',' + fixed(l.dynamic_pressure_time, 2) + ',' +
+         fixed(l.q_alpha, 1) + ',' + fixed(l.q_alpha_time, 2) + ',' + fixed(l.acceleration, 3) +
+         ',' + fixed(l.acceleration_time, 2);
 }
 
+void write_trade_csv_row(std::ostream& out, const SweepRow& r) { out << trade_csv_row(r) << '\n'; }
+
 constexpr std::string_view TRADE_HEADER =
-    " turn time        maxa   perigee    apogee   average  propellant      SC_M  flights\n"
-    "       [s]       [deg]      [km]      [km]      [km]        [kg]      [kg]\n";
+    " turn time        maxa   perigee    apogee   average  propellant      SC_M   max Pq  max q*alpha"
+    "   max a  flights\n"
+    "       [s]       [deg]      [km]      [km]      [km]        [kg]      [kg]    [kPa]     [Pa*deg]"
+    " [m/s^2]\n";
 
 std::string trade_row(const SweepRow& r) {
   std::string row = right(r.turn_time.text, 10);
@@ -69,7 +68,8 @@ std::string trade_row(const SweepRow& r) {
     row += right(r.maxa.text, 12) + fixed(f.perigee / 1000.0, 3, 10) +
            fixed(f.apogee / 1000.0, 3, 10) + fixed(f.average_altitude / 1000.0, 3, 10) +
            fixed(f.remaining_propellant, 0, 12) + fixed(f.SC_M, 0, 10) +
-           right(std::to_string(r.flights), 9);
+           fixed(f.loads.dynamic_pressure / 1000.0, 2, 9) + fixed(f.loads.q_alpha, 0, 13) +
+           fixed(f.loads.acceleration, 2, 8) + right(std::to_string(r.flights), 9);
   }
   if (!r.feasible()) row += "  " + status_text(r);
   return row;
@@ -84,6 +84,34 @@ std::string csv_header(std::span<const Column> columns) {
     line += c.name;
   }
   return line;
+}
+
+std::string trade_csv_row(const SweepRow& r) {
+  std::string row = r.turn_time.text + ',';
+  if (r.trimmed()) {
+    const FlightOutcome& f = r.flight;
+    row += r.maxa.text + ',' + fixed(f.perigee, 3) + ',' + fixed(f.apogee, 3) + ',' +
+           fixed(f.average_altitude, 3) + ',' + fixed(f.remaining_propellant, 1) + ',' +
+           fixed(f.SC_M, 0) + ',' + load_fields(f) + ',' + std::to_string(r.flights);
+  } else {
+    row += ",,,,,,,,,,,," + std::to_string(r.flights);
+  }
+  return row + ',' + std::string(row_status_name(r.row_status())) + ',' + csv_field(r.message);
+}
+
+void write_report_line(std::ostream& out, std::string_view name, const std::string& value,
+                       std::string_view unit) {
+  out << "  " << left(name, 28) << right(value, 12) << (unit.empty() ? "" : " ") << unit << "\n";
+}
+
+void write_loads(std::ostream& out, const LoadMaxima& loads) {
+  const auto at = [](double time) { return " at " + fixed(time, 2) + " s"; };
+  write_report_line(out, "maximum dynamic pressure", fixed(loads.dynamic_pressure, 0),
+                    "Pa" + at(loads.dynamic_pressure_time));
+  write_report_line(out, "maximum q*alpha", fixed(loads.q_alpha, 0),
+                    "Pa*deg" + at(loads.q_alpha_time));
+  write_report_line(out, "maximum axial acceleration", fixed(loads.acceleration, 2),
+                    "m/s^2" + at(loads.acceleration_time));
 }
 
 std::string csv_field(std::string_view text) {
@@ -117,7 +145,7 @@ void write_trim_report(std::ostream& out, const TrimResult& r, const TrimSetting
   }
   const FlightOutcome& f = r.flight;
   const auto line = [&](std::string_view name, const std::string& value, std::string_view unit) {
-    out << "  " << left(name, 28) << right(value, 12) << (unit.empty() ? "" : " ") << unit << "\n";
+    write_report_line(out, name, value, unit);
   };
   line("maximum angle of attack", r.maxa.text, "deg");
   line("perigee", fixed(f.perigee / 1000.0, 3), "km");
@@ -125,6 +153,7 @@ void write_trim_report(std::ostream& out, const TrimResult& r, const TrimSetting
   line("average altitude", fixed(f.average_altitude / 1000.0, 3), "km");
   line("remaining propellant", fixed(f.remaining_propellant, 0), "kg");
   line("spacecraft mass SC_M", fixed(f.SC_M, 0), "kg");
+  write_loads(out, f.loads);
   line("flights", std::to_string(r.flights.size()), "");
   line("outcome", std::string(outcome_name(f.outcome)), "");
   if (!r.feasible()) out << "Not in orbit: " << r.message << ".\n";
@@ -231,9 +260,10 @@ void write_event_table(std::ostream& out, const TrimResult& r,
 void write_history_csv(std::ostream& out, const std::vector<StepRecord>& steps) {
   out << csv_header(history_columns()) << '\n';
   for (const StepRecord& s : steps) {
-    const std::array<double, 20> values{
-        s.t,     s.dt, s.a,      s.vi,   s.vt, s.vr,   s.h0,     s.r0, s.alpha,   s.beta,
-        s.theta, s.Pq, s.thrust, s.drag, s.Cd, s.mass, s.m_prop, s.dV, s.perigee, s.apogee};
+    const std::array<double, 22> values{
+        s.t,     s.dt, s.a,      s.vi,   s.vt, s.vr,   s.h0,     s.r0,      s.alpha,   s.beta,
+        s.theta, s.Pq, s.thrust, s.drag, s.Cd, s.mass, s.m_prop, s.dV,      s.perigee, s.apogee,
+        s.alpha_aero, s.q_alpha};
     for (std::size_t i = 0; i < values.size(); ++i) out << (i == 0 ? "" : ",") << exact(values[i]);
     out << ',' << (s.search_step ? "true" : "false") << '\n';
   }

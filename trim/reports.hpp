@@ -23,6 +23,15 @@ std::string csv_header(std::span<const Column> columns);
 /// A field for a CSV line: quoted when it holds a comma, a quote or a line end.
 std::string csv_field(std::string_view text);
 
+/// A row of the trade table's CSV (no line end).
+std::string trade_csv_row(const SweepRow& row);
+
+/// One line of a readable report: the name, the value right-aligned, the unit.
+void write_report_line(std::ostream& out, std::string_view name, const std::string& value,
+                       std::string_view unit);
+/// The three load maxima of a flight, each with its time, as report lines.
+void write_loads(std::ostream& out, const LoadMaxima& loads);
+
 /// The trimmed angle and the summary of its flight; in CSV the header and
 /// the one row of the trade table.
 void write_trim_report(std::ostream& out, const TrimResult& result, const TrimSettings& settings,

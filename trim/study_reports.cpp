@@ -1,5 +1,6 @@
 #include "trim/study_reports.hpp"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -38,6 +39,26 @@ constexpr std::string_view LOOP_NAMES[] = {
     "closed loop: every case trimmed to the target",
     "guided: every case flies the nominal angle, the upper stage guided to the target orbit"};
 
+/// Each dispersed parameter's rank correlation with SC_M, the strongest
+/// first: what drives the payload's spread.
+void write_payload_drivers(std::ostream& out, const StudySummary& s, const DispersionSet& set) {
+  const std::vector<Dispersion>& entries = set.entries();
+  std::vector<std::size_t> order;
+  for (std::size_t j = 0; j < entries.size() && j < s.SC_M_rank_correlation.size(); ++j) {
+    if (std::isfinite(s.SC_M_rank_correlation[j])) order.push_back(j);
+  }
+  if (order.empty()) return;
+  std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+    return std::fabs(s.SC_M_rank_correlation[a]) > std::fabs(s.SC_M_rank_correlation[b]);
+  });
+  out << "\nWhat drives SC_M (rank correlation with each parameter, the strongest first):\n";
+  for (const std::size_t j : order) {
+    const std::string& name = entries[j].name;
+    out << "  " << name << std::string(name.size() < 36 ? 36 - name.size() : 1, ' ')
+        << fixed(s.SC_M_rank_correlation[j], 3, 7) << "\n";
+  }
+}
+
 }  // namespace
 
 void write_case_csv_header(std::ostream& out, const DispersionSet& set) {
@@ -53,9 +74,11 @@ void write_case_csv_row(std::ostream& out, const CaseResult& r) {
   out << ',' << (r.flights > 0 ? exact(r.maxa) : "");
   if (r.flown) {
     out << ',' << exact(r.perigee) << ',' << exact(r.apogee) << ',' << exact(r.average_altitude)
-        << ',' << exact(r.remaining_propellant) << ',' << exact(r.SC_M);
+        << ',' << exact(r.remaining_propellant) << ',' << exact(r.SC_M) << ','
+        << exact(r.max_dynamic_pressure) << ',' << exact(r.max_q_alpha) << ','
+        << exact(r.max_acceleration);
   } else {
-    out << ",,,,,";
+    out << ",,,,,,,,";
   }
   out << ',' << r.flights << ',' << row_status_name(r.status) << ',' << trim::csv_field(r.message)
       << '\n';
@@ -103,6 +126,10 @@ void write_summary_table(std::ostream& out, const StudySummary& s, const StudyDe
   row("average altitude [km]", s.average_altitude, 1000.0, 3);
   row("remaining propellant [kg]", s.remaining_propellant, 1.0, 0);
   row("SC_M [kg]", s.SC_M, 1.0, 0);
+  row("max Pq [kPa]", s.max_dynamic_pressure, 1000.0, 3);
+  row("max q*alpha [Pa*deg]", s.max_q_alpha, 1.0, 0);
+  row("max a [m/s^2]", s.max_acceleration, 1.0, 3);
+  write_payload_drivers(out, s, setup.dispersions);
   if (!closed) return;
 
   // Closed loop: what covers 99.865 % of the cases, a failed case uncovered.

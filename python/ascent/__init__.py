@@ -5,6 +5,8 @@
     flight.perigee, flight.history["h0_m"]
     ascent.trim(20, thrust="s1.dat").maxa
     ascent.sweep(range(10, 31), thrust="s1.dat")          # a DataFrame
+    ascent.optimize("s1.dat", max_q_alpha=11000).turn_time
+    ascent.sensitivities(80, thrust="s1.dat")             # kg per unit of each field
     cases = ascent.monte_carlo(500, turn_time=20, thrust="s1.dat", seed=7)
     ascent.summarize(cases)["sc_mass_met"]
     ascent.target(20, perigee=185e3, apogee=400e3, thrust="s1.dat").perigee
@@ -30,6 +32,7 @@ from ._ascent import (
     VehicleGroup,
 )
 from .flights import Target, Trim, fly, target, trim
+from .optimum import Optimum, optimize, sensitivities
 from .report import report
 from .studies import local_workers, monte_carlo, summarize, sweep
 
@@ -39,6 +42,7 @@ __all__ = [
     "Dispersions",
     "Flight",
     "FlightError",
+    "Optimum",
     "Study",
     "Target",
     "TargetResult",
@@ -51,7 +55,9 @@ __all__ = [
     "fly",
     "local_workers",
     "monte_carlo",
+    "optimize",
     "plot",
+    "sensitivities",
     "report",
     "summarize",
     "sweep",

@@ -37,7 +37,11 @@ def sweep_rows(turn_times, vehicle, thrust, tolerance, threads):
 
     rows = [(r.turn_time, flown(r, r.maxa), flown(r, r.perigee), flown(r, r.apogee),
              flown(r, r.average_altitude), flown(r, r.remaining_propellant),
-             flown(r, r.sc_mass), r.flight_count, r.status, r.message) for r in results]
+             flown(r, r.sc_mass), flown(r, r.max_dynamic_pressure),
+             flown(r, r.max_dynamic_pressure_time), flown(r, r.max_q_alpha),
+             flown(r, r.max_q_alpha_time), flown(r, r.max_acceleration),
+             flown(r, r.max_acceleration_time), r.flight_count, r.status, r.message)
+            for r in results]
     return pd.DataFrame.from_records(rows, columns=SWEEP_COLUMNS)
 
 
@@ -96,7 +100,8 @@ def sweep(turn_times, thrust, vehicle=None, client=None, target_altitude=None, t
     """Trims each turn time [s]: a DataFrame, one row per turn time, of the
     columns of ascent-trim's trade table CSV: turn_time_s, maxa_deg,
     perigee_m, apogee_m, average_altitude_m, remaining_propellant_kg,
-    sc_mass_kg, flights (of the search), status and message (why the row is
+    sc_mass_kg, the load maxima with their times (max_pq_pa, max_q_alpha_pa_deg,
+    max_a_m_s2, ..._time_s), flights (of the search), status and message (why the row is
     not in orbit), with their units in attrs["units"]; the numbers are NaN where the turn time
     could not be trimmed. The status is the trimmed flight's
     outcome ("in_orbit", "short_of_propellant", "perigee_below_minimum",
@@ -145,8 +150,8 @@ def monte_carlo(n, seed=1, dispersions=None, turn_time=None, thrust=None, vehicl
     A DataFrame, one row per case, with the columns of ascent-trim's case
     file: case, seed, the drawn value of each parameter (by its name),
     maxa_deg, perigee_m, apogee_m, average_altitude_m,
-    remaining_propellant_kg, sc_mass_kg (NaN when the case did not
-    separate), flights, status (the flight's outcome: "in_orbit",
+    remaining_propellant_kg, sc_mass_kg, max_pq_pa, max_q_alpha_pa_deg,
+    max_a_m_s2 (NaN when the case did not separate), flights, status (the flight's outcome: "in_orbit",
     "short_of_propellant", ...; or "out_of_reach", "not_converged",
     "out_of_range", "flight_error" for a case with no flight to report) and
     message (why the case is not in orbit). Its attrs hold the units of the
@@ -182,8 +187,9 @@ def summarize(cases, nominal_remaining_propellant=None):
     """The library's summary of a study's cases (a monte_carlo DataFrame, or
     any rows of one): counts by status, the probability of orbit, statistics
     (count, mean, standard_deviation, low = 0.135 % and high = 99.865 %
-    quantiles, median) of maxa, the orbit, remaining_propellant and sc_mass
-    over the cases that separated, what is met with 99.865 % probability
+    quantiles, median) of maxa, the orbit, remaining_propellant, sc_mass and
+    the load maxima over the cases that separated, each drawn parameter's
+    rank correlation with sc_mass over them (sc_mass_rank_correlation), what is met with 99.865 % probability
     (every case not in_orbit counting as a failure), and the flight
     performance reserve over the nominal flight's remaining propellant (from
     the study's attrs). Where no reserve covers 99.865 % of the cases these
@@ -192,8 +198,13 @@ def summarize(cases, nominal_remaining_propellant=None):
         nominal_remaining_propellant = cases.attrs.get("nominal_remaining_propellant", np.nan)
     columns = [cases[name].to_numpy(dtype=float) for name in
                ("maxa_deg", "perigee_m", "apogee_m", "average_altitude_m",
-                "remaining_propellant_kg", "sc_mass_kg")]
-    return _ascent.summarize(list(cases["status"]), *columns,
+                "remaining_propellant_kg", "sc_mass_kg", "max_pq_pa", "max_q_alpha_pa_deg",
+                "max_a_m_s2")]
+    # The drawn parameters: the columns between the seed and maxa.
+    names = list(cases.columns)
+    drawn = {name: cases[name].to_numpy(dtype=float)
+             for name in names[names.index("seed") + 1:names.index("maxa_deg")]}
+    return _ascent.summarize(list(cases["status"]), *columns, drawn,
                              nominal_remaining_propellant=float(nominal_remaining_propellant))
 
 

@@ -4,6 +4,8 @@
 // may fly anywhere and in any order.
 #include <pybind11/numpy.h>
 #include <pybind11/stl.h>
+
+#include <map>
 #include <pybind11/stl/filesystem.h>
 
 #include <array>
@@ -126,7 +128,7 @@ py::dict fly_cases(const Study& study, std::uint64_t seed, const std::vector<std
   py::array_t<std::int64_t> flights(count);
   py::array_t<double> values({count, static_cast<py::ssize_t>(entries.size())});
   py::array_t<double> maxa(count), perigee(count), apogee(count), average(count), remaining(count),
-      sc_mass(count);
+      sc_mass(count), max_q(count), max_q_alpha(count), max_a(count);
   py::list status, message;
   for (py::ssize_t i = 0; i < count; ++i) {
     const CaseResult& c = cases[static_cast<std::size_t>(i)];
@@ -141,6 +143,9 @@ py::dict fly_cases(const Study& study, std::uint64_t seed, const std::vector<std
     average.mutable_at(i) = c.flown ? c.average_altitude : NOT_A_NUMBER;
     remaining.mutable_at(i) = c.flown ? c.remaining_propellant : NOT_A_NUMBER;
     sc_mass.mutable_at(i) = c.flown ? c.SC_M : NOT_A_NUMBER;
+    max_q.mutable_at(i) = c.flown ? c.max_dynamic_pressure : NOT_A_NUMBER;
+    max_q_alpha.mutable_at(i) = c.flown ? c.max_q_alpha : NOT_A_NUMBER;
+    max_a.mutable_at(i) = c.flown ? c.max_acceleration : NOT_A_NUMBER;
     flights.mutable_at(i) = c.flights;
     status.append(py::str(std::string(row_status_name(c.status))));
     message.append(py::str(c.message));
@@ -152,8 +157,9 @@ py::dict fly_cases(const Study& study, std::uint64_t seed, const std::vector<std
     columns[py::str(entries[j].name)] =
         values[py::make_tuple(py::slice(0, count, 1), static_cast<py::ssize_t>(j))];
   }
-  const std::array<py::object, 9> quantities{maxa,    perigee, apogee, average, remaining,
-                                              sc_mass, flights, status,  message};
+  const std::array<py::object, 12> quantities{maxa,  perigee,     apogee, average, remaining,
+                                               sc_mass, max_q, max_q_alpha, max_a,  flights,
+                                               status,  message};
   const std::span<const Column> names = case_columns();
   for (std::size_t i = 0; i < quantities.size(); ++i) {
     columns[py::str(std::string(names[i].name))] = quantities[i];
@@ -181,7 +187,10 @@ py::dict statistics(const dispersion::Statistics& s) {
 py::dict summarize(const std::vector<std::string>& status, const std::vector<double>& maxa,
                    const std::vector<double>& perigee, const std::vector<double>& apogee,
                    const std::vector<double>& average, const std::vector<double>& remaining,
-                   const std::vector<double>& sc_mass, double nominal_remaining_propellant) {
+                   const std::vector<double>& sc_mass, const std::vector<double>& max_q,
+                   const std::vector<double>& max_q_alpha, const std::vector<double>& max_a,
+                   const std::map<std::string, std::vector<double>>& drawn,
+                   double nominal_remaining_propellant) {
   std::vector<CaseResult> cases(status.size());
   for (std::size_t i = 0; i < cases.size(); ++i) {
     CaseResult& c = cases[i];
@@ -193,6 +202,10 @@ py::dict summarize(const std::vector<std::string>& status, const std::vector<dou
     c.average_altitude = average.at(i);
     c.remaining_propellant = remaining.at(i);
     c.SC_M = sc_mass.at(i);
+    c.max_dynamic_pressure = max_q.at(i);
+    c.max_q_alpha = max_q_alpha.at(i);
+    c.max_acceleration = max_a.at(i);
+    for (const auto& [name, values] : drawn) c.values.push_back(values.at(i));
   }
   const dispersion::StudySummary s = dispersion::summarize(cases);
   py::dict by_status;
@@ -211,6 +224,13 @@ py::dict summarize(const std::vector<std::string>& status, const std::vector<dou
   d["average_altitude"] = statistics(s.average_altitude);
   d["remaining_propellant"] = statistics(s.remaining_propellant);
   d["sc_mass"] = statistics(s.SC_M);
+  d["max_dynamic_pressure"] = statistics(s.max_dynamic_pressure);
+  d["max_q_alpha"] = statistics(s.max_q_alpha);
+  d["max_acceleration"] = statistics(s.max_acceleration);
+  py::dict correlation;
+  std::size_t j = 0;
+  for (const auto& entry : drawn) correlation[py::str(entry.first)] = s.SC_M_rank_correlation[j++];
+  d["sc_mass_rank_correlation"] = correlation;
   // Where no reserve covers 99.865 % of the cases, NaN and the reason next to it.
   const double reserve = dispersion::flight_performance_reserve(s, nominal_remaining_propellant);
   const bool met = !std::isinf(reserve);
@@ -281,7 +301,8 @@ void bind_dispersion(py::module_& m) {
         "Trims the nominal flight of a study to the vehicle's target");
   m.def("summarize", &summarize, py::arg("status"), py::arg("maxa"), py::arg("perigee"),
         py::arg("apogee"), py::arg("average_altitude"), py::arg("remaining_propellant"),
-        py::arg("sc_mass"), py::arg("nominal_remaining_propellant"),
+        py::arg("sc_mass"), py::arg("max_dynamic_pressure"), py::arg("max_q_alpha"),
+        py::arg("max_acceleration"), py::arg("drawn"), py::arg("nominal_remaining_propellant"),
         "The library's summary of cases given as columns, with the flight performance reserve "
         "over the nominal flight's remaining propellant");
 }

@@ -36,7 +36,8 @@ constexpr std::array STEP_MEMBERS{
     &StepRecord::vt,    &StepRecord::vr,     &StepRecord::h0,     &StepRecord::r0,
     &StepRecord::alpha, &StepRecord::beta,   &StepRecord::theta,  &StepRecord::Pq,
     &StepRecord::thrust, &StepRecord::drag,  &StepRecord::Cd,     &StepRecord::mass,
-    &StepRecord::m_prop, &StepRecord::dV,    &StepRecord::perigee, &StepRecord::apogee};
+    &StepRecord::m_prop, &StepRecord::dV,    &StepRecord::perigee, &StepRecord::apogee,
+    &StepRecord::alpha_aero, &StepRecord::q_alpha};
 
 double degrees(double radians) {
   return static_cast<double>(radians * 180.0L / PI);
@@ -226,8 +227,23 @@ void bind_flight(py::module_& m) {
           "max_dynamic_pressure",
           [](const Flight& f) { return f.result().maxima.dynamic_pressure; }, "[Pa]")
       .def_property_readonly(
+          "max_dynamic_pressure_time",
+          [](const Flight& f) { return f.result().maxima.dynamic_pressure_time; }, "[s]")
+      .def_property_readonly(
+          "max_q_alpha", [](const Flight& f) { return f.result().maxima.q_alpha; },
+          "[Pa*deg] dynamic pressure times the aerodynamic angle of attack")
+      .def_property_readonly(
+          "max_q_alpha_time", [](const Flight& f) { return f.result().maxima.q_alpha_time; },
+          "[s]")
+      .def_property_readonly(
           "max_acceleration", [](const Flight& f) { return f.result().maxima.acceleration; },
           "[m/s^2]")
+      .def_property_readonly(
+          "max_acceleration_time",
+          [](const Flight& f) { return f.result().maxima.acceleration_time; }, "[s]")
+      .def_property_readonly(
+          "sc_mass_unrounded", [](const Flight& f) { return f.result().budget.SC_M_unrounded; },
+          "[kg] sc_mass before its rounding to whole kilograms")
       .def_property_readonly("steps", &result_field<&FlightResult::steps>,
                              "integration steps taken")
       .def_property_readonly("history", &Flight::history,

@@ -10,6 +10,7 @@ PYBIND11_MODULE(_ascent, m) {
   ascent::python::bind_flight(m);
   ascent::python::bind_trim(m);
   ascent::python::bind_dispersion(m);
+  ascent::python::bind_optimize(m);
   ascent::python::bind_columns(m);
   ascent::python::bind_report(m);
   ascent::python::bind_target(m);

@@ -51,7 +51,25 @@ py::class_<Row>& bind_trim_outcome(py::class_<Row>& c) {
           "remaining_propellant", [](const Row& r) { return r.flight.remaining_propellant; },
           "[kg]")
       .def_property_readonly(
-          "sc_mass", [](const Row& r) { return r.flight.SC_M; }, "[kg]");
+          "sc_mass", [](const Row& r) { return r.flight.SC_M; }, "[kg]")
+      .def_property_readonly(
+          "sc_mass_unrounded", [](const Row& r) { return r.flight.SC_M_unrounded; }, "[kg]")
+      .def_property_readonly(
+          "max_dynamic_pressure", [](const Row& r) { return r.flight.loads.dynamic_pressure; },
+          "[Pa]")
+      .def_property_readonly(
+          "max_dynamic_pressure_time",
+          [](const Row& r) { return r.flight.loads.dynamic_pressure_time; }, "[s]")
+      .def_property_readonly(
+          "max_q_alpha", [](const Row& r) { return r.flight.loads.q_alpha; }, "[Pa*deg]")
+      .def_property_readonly(
+          "max_q_alpha_time", [](const Row& r) { return r.flight.loads.q_alpha_time; }, "[s]")
+      .def_property_readonly(
+          "max_acceleration", [](const Row& r) { return r.flight.loads.acceleration; },
+          "[m/s^2]")
+      .def_property_readonly(
+          "max_acceleration_time", [](const Row& r) { return r.flight.loads.acceleration_time; },
+          "[s]");
 }
 
 trim::TrimSettings settings_of(const Vehicle& vehicle, const ThrustHistory& thrust,

@@ -7,7 +7,8 @@ import ascent
 
 # The numbers of the trim tool's case file that a case without a flight leaves empty.
 FLIGHT_COLUMNS = ["maxa_deg", "perigee_m", "apogee_m", "average_altitude_m",
-                  "remaining_propellant_kg", "sc_mass_kg"]
+                  "remaining_propellant_kg", "sc_mass_kg", "max_pq_pa", "max_q_alpha_pa_deg",
+                  "max_a_m_s2"]
 
 
 @pytest.fixture(scope="module")
@@ -37,7 +38,8 @@ def test_summary_recomputed_from_the_rows(study):
     assert summary["orbit_probability"] == in_orbit.mean()
     flown = study.dropna(subset=["perigee_m"])
     for name, column in zip(("maxa", "perigee", "apogee", "average_altitude",
-                             "remaining_propellant", "sc_mass"), FLIGHT_COLUMNS):
+                             "remaining_propellant", "sc_mass", "max_dynamic_pressure",
+                             "max_q_alpha", "max_acceleration"), FLIGHT_COLUMNS):
         values = flown[column].to_numpy()
         s = summary[name]
         assert s["count"] == len(values)

@@ -92,6 +92,29 @@ TEST(VehicleDeck, AHandWrittenDeckNeedsNoOrderAndTakesIntegersForReals) {
   EXPECT_EQ(read_vehicle_deck_text(deck, "hand.toml"), expected);
 }
 
+TEST(VehicleDeck, LoadLimitsMayBeLeftOutAndOnlyThoseSetAreWritten) {
+  const std::string plain = vehicle_deck_text(Vehicle{});
+  EXPECT_EQ(plain.find("[limits]"), std::string::npos);
+
+  const std::string deck = plain + "\n[limits]\nmax_q_alpha = 11000\n";
+  Vehicle expected;
+  expected.limits.max_q_alpha = 11000.0;
+  const Vehicle limited = read_vehicle_deck_text(deck, "limited.toml");
+  EXPECT_EQ(limited, expected);
+  const std::string written = vehicle_deck_text(limited);
+  EXPECT_NE(written.find("\n[limits]"), std::string::npos);
+  EXPECT_NE(written.find("\nmax_q_alpha = 11000.0"), std::string::npos);
+  EXPECT_EQ(written.find("max_dynamic_pressure"), std::string::npos);
+  EXPECT_EQ(read_vehicle_deck_text(written, "again.toml"), limited);
+
+  try {
+    (void)read_vehicle_deck_text(plain + "\n[limits]\nmax_q_alpha = -1\n", "negative.toml");
+    ADD_FAILURE() << "a negative limit was read";
+  } catch (const DeckError& refusal) {
+    EXPECT_NE(std::string(refusal.what()).find("limits.max_q_alpha"), std::string::npos);
+  }
+}
+
 TEST(VehicleDeck, EachExampleDeckChangesOneValueOfTheBuiltInVehicle) {
   struct Example {
     const char* file;

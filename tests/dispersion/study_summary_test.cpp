@@ -124,5 +124,32 @@ TEST(RowStatus, AFlightsStatusIsItsOutcomesWordAndEveryWordReadsBack) {
   EXPECT_EQ(row_status_named("suborbital"), std::nullopt);
 }
 
+TEST(StudySummary, RankCorrelationsSayWhatDrivesThePayload) {
+  // Ties share their average rank; a monotonic relation of any shape is 1.
+  EXPECT_DOUBLE_EQ(rank_correlation({1, 2, 3, 4}, {1, 8, 27, 64}), 1.0);
+  EXPECT_DOUBLE_EQ(rank_correlation({1, 2, 3, 4}, {9, 7, 7, 1}), -std::sqrt(0.9));
+  EXPECT_TRUE(std::isnan(rank_correlation({1, 2}, {1, 2})));
+  EXPECT_TRUE(std::isnan(rank_correlation({1, 1, 1}, {1, 2, 3})));
+
+  // The payload falls with the first parameter alone; the second is noise
+  // in a fixed pattern that does not follow it; only flown cases count.
+  std::vector<CaseResult> cases;
+  for (int i = 0; i < 40; ++i) {
+    CaseResult c;
+    c.flown = true;
+    c.status = RowStatus::in_orbit;
+    c.values = {static_cast<double>(i), static_cast<double>((i * 7) % 11)};
+    c.SC_M = 98000.0 - 3.0 * i;
+    cases.push_back(c);
+  }
+  CaseResult failed;
+  failed.values = {100.0, 0.0};
+  cases.push_back(failed);
+  const StudySummary s = summarize(cases);
+  ASSERT_EQ(s.SC_M_rank_correlation.size(), 2u);
+  EXPECT_DOUBLE_EQ(s.SC_M_rank_correlation[0], -1.0);
+  EXPECT_LT(std::fabs(s.SC_M_rank_correlation[1]), 0.3);
+}
+
 }  // namespace
 }  // namespace ascent::dispersion

@@ -35,6 +35,40 @@ TEST(StepOfZeroLength, KeepsTheStateAndRecomputesEverythingElse) {
   EXPECT_EQ(h.file("flight.txt").size(), 79u);  // one row of 77 characters and CR LF
 }
 
+TEST(AerodynamicAngle, DynamicPressureTimesTheAngleFromTheAirPathToTheThrust) {
+  // A held angle from the inertial path plus a pitch offset: the thrust is
+  // at alpha + beta + pitch, the air-relative velocity at theta.
+  FlightHarness h(Output::discard);
+  FlightState& s = h.state();
+  set_core_climb(s);
+  s.steer_rel = false;
+  s.alpha = 0.05;
+  s.pitch = 0.01;
+  s.t = 80.0;
+  s.dt = 0.0;
+  h.sim.rk4_step();
+  const double vt_rel = 1600.0 - 408.0 * (30000.0 + R) / R;
+  const double angle = 0.05 + std::atan(450.0 / 1600.0) + 0.01 - std::atan(450.0 / vt_rel);
+  EXPECT_GT(s.q_max.value(), 1000.0);
+  EXPECT_NEAR(s.qa_max.value(), s.q_max.value() * std::fabs(angle), 1e-9 * s.qa_max.value());
+  EXPECT_EQ(s.qa_max_t.value(), 80.0);
+
+  // Following the Earth-relative path, only the pitch offset is left; in
+  // vacuum there is no dynamic pressure and so no load.
+  FlightHarness relative(Output::discard);
+  FlightState& r = relative.state();
+  set_core_climb(r);
+  r.pitch = -0.02;
+  r.dt = 0.0;
+  relative.sim.rk4_step();
+  EXPECT_NEAR(r.qa_max.value(), r.q_max.value() * 0.02, 1e-12 * r.qa_max.value());
+  FlightHarness vacuum(Output::discard);
+  set_vacuum_burn(vacuum.state());
+  vacuum.state().alpha = 0.3;
+  vacuum.sim.rk4_step();
+  EXPECT_EQ(vacuum.state().qa_max.value(), 0.0);
+}
+
 TEST(StepBackwards, ReturnsToTheEarlierTimeAndState) {
   FlightHarness h(Output::file);
   FlightState& s = h.state();

@@ -51,7 +51,7 @@ TEST(VehicleFields, EveryFieldByItsNameWithinItsRange) {
     EXPECT_EQ(f.get(changed), value + 1.0) << name;
     EXPECT_FALSE(changed == defaults) << name;
   }
-  EXPECT_EQ(names.size(), 41u);
+  EXPECT_EQ(names.size(), 44u);
   EXPECT_EQ(find_vehicle_field("boosters"), nullptr);
   EXPECT_EQ(find_vehicle_field("boosters.propellantx"), nullptr);
   EXPECT_EQ(find_vehicle_field("core.propellant")->unit, "kg");

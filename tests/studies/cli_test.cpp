@@ -56,6 +56,33 @@ TEST(CommandLine, BadOptionsAndValuesAreUsageErrors) {
   }
 }
 
+TEST(CommandLine, OptimizeReportsThePlanItsLoadsAndFailsWhenNothingIsFeasible) {
+  const ProgramRun table = trim_program("optimize --from 20 --to 40 --max-q-alpha 11000");
+  EXPECT_EQ(table.status, 0) << table.err;
+  for (const char* line : {"Largest payload for turn times from 20 to 40 s",
+                           "maximum q*alpha", "active constraints          q*alpha limit"}) {
+    EXPECT_NE(table.out.find(line), std::string::npos) << line << "\n" << table.out;
+  }
+  const ProgramRun csv = trim_program("optimize --from 20 --to 40 --csv");
+  EXPECT_EQ(csv.status, 0) << csv.err;
+  EXPECT_NE(csv.out.find(",active,trims,total_flights\n40,"), std::string::npos) << csv.out;
+  EXPECT_NE(csv.out.find(",longest turn time,"), std::string::npos) << csv.out;
+
+  const ProgramRun none = trim_program("optimize --max-dynamic-pressure 10000");
+  EXPECT_EQ(none.status, 1);
+  EXPECT_TRUE(none.out.starts_with("No turn time from 20 to 115 s gives a feasible")) << none.out;
+  EXPECT_EQ(trim_program("optimize --from 40 --to 20").status, 2);
+  EXPECT_EQ(trim_program("optimize --max-q-alpha 0").status, 2);
+
+  const ProgramRun ratios = trim_program("sensitivities -t 80 --csv");
+  EXPECT_EQ(ratios.status, 0) << ratios.err;
+  EXPECT_TRUE(ratios.out.starts_with("field,unit,value,step,difference,ratio [kg per unit],"))
+      << ratios.out;
+  EXPECT_NE(ratios.out.find("\nupper_stage.ullage_and_rcs_propellant,kg,71,0.071,central,-1,"),
+            std::string::npos)
+      << ratios.out;
+}
+
 TEST(CommandLine, TrimWritesATableOrCsvAndFailsWhenNotTrimmed) {
   const ProgramRun table = trim_program("trim -t 20");
   EXPECT_EQ(table.status, 0) << table.err;

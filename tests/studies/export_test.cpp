@@ -119,7 +119,7 @@ TEST_F(TrimmedFlight, HistoryHasOneCsvRowPerStepOfTheTable) {
   for (const Column& c : columns) {
     // Snake case, the unit as a suffix: "a_m_s2" for m/s^2; a pure number has none.
     std::string suffix(c.unit);
-    for (char& ch : suffix) ch = ch == '/' ? '_' : static_cast<char>(std::tolower(ch));
+    for (char& ch : suffix) ch = ch == '/' || ch == '*' ? '_' : static_cast<char>(std::tolower(ch));
     std::erase(suffix, '^');
     if (c.unit != "1" && !c.unit.empty()) {
       EXPECT_TRUE(c.name.ends_with("_" + suffix)) << c.name;

@@ -1,0 +1,84 @@
+"""The plan of the largest payload within the load limits, and the exchange
+ratios of the vehicle's fields."""
+import functools
+
+import pandas as pd
+
+from . import _ascent
+from .flights import fly
+from .inputs import aiming_at, thrust_history, vehicle_or_default
+
+
+class Optimum:
+    """The search for the largest payload: `feasible`, and for a feasible
+    plan `turn_time` [s], `maxa` [deg], `sc_mass` and `sc_mass_unrounded`
+    [kg], `loads` (each maximum and its time), `active` (the constraints that
+    bind) and `flight` (the plan flown again, with its history); `trims` and
+    `flights` say what the search flew."""
+
+    def __init__(self, result, vehicle, thrust):
+        self._result = result
+        self._best = result.best
+        self._vehicle = vehicle
+        self._thrust = thrust
+
+    feasible = property(lambda self: self._best is not None,
+                        doc="a plan keeps to every limit and has the propellant")
+    active = property(lambda self: list(self._result.active))
+    trims = property(lambda self: self._result.trim_count)
+    flights = property(lambda self: self._result.flight_count)
+
+    def _plan(self, name):
+        if self._best is None:
+            raise ValueError("no plan is feasible: no turn time keeps to the limits")
+        return getattr(self._best, name)
+
+    turn_time = property(lambda self: self._plan("turn_time"), doc="[s]")
+    maxa = property(lambda self: self._plan("maxa"), doc="[deg]")
+    sc_mass = property(lambda self: self._plan("sc_mass"), doc="[kg]")
+    sc_mass_unrounded = property(lambda self: self._plan("sc_mass_unrounded"), doc="[kg]")
+
+    @property
+    def loads(self):
+        """Each load maximum of the plan and its time: Pa, Pa*deg, m/s^2, s."""
+        names = ["max_dynamic_pressure", "max_q_alpha", "max_acceleration"]
+        return {key: self._plan(key) for name in names for key in (name, name + "_time")}
+
+    @functools.cached_property
+    def flight(self):
+        """The plan flown again, with its history."""
+        return fly(self.turn_time, self.maxa, self._thrust, self._vehicle)
+
+    def __repr__(self):
+        if self._best is None:
+            return f"Optimum(feasible=False, trims={self.trims}, flights={self.flights})"
+        return (f"Optimum(turn_time={self.turn_time:g}, maxa={self.maxa:g}, "
+                f"sc_mass={self.sc_mass:g}, active={self.active}, flights={self.flights})")
+
+
+def optimize(thrust, from_=20.0, to=115.0, vehicle=None, target_altitude=None, tolerance=10.0,
+             max_dynamic_pressure=None, max_q_alpha=None, max_acceleration=None):
+    """The turn time from `from_` to `to` [s] whose trimmed flight carries
+    the largest spacecraft mass, within the vehicle's load limits and those
+    given here: `max_dynamic_pressure` [Pa], `max_q_alpha` [Pa*deg],
+    `max_acceleration` [m/s^2]. As `ascent-trim optimize` finds it."""
+    vehicle = aiming_at(vehicle_or_default(vehicle), target_altitude)
+    thrust = thrust_history(thrust)
+    limits = _ascent.LoadLimits(float(max_dynamic_pressure or 0.0), float(max_q_alpha or 0.0),
+                                float(max_acceleration or 0.0))
+    result = _ascent.optimize(vehicle, thrust, float(from_), float(to), float(tolerance), limits)
+    return Optimum(result, vehicle, thrust)
+
+
+def sensitivities(turn_time, thrust, vehicle=None, target_altitude=None):
+    """Exchange ratios at `turn_time` [s]: a DataFrame, one row per numeric
+    vehicle field, the largest ratio first, of field, unit, value, step (of
+    the difference, in the field's unit), central (False: one-sided at an
+    end of the field's range), ratio (d sc_mass / d field, kg per the
+    field's unit, from the unrounded SC_M of flights re-trimmed to the
+    target), per_percent (kg for 1 % more of the field) and message (why a
+    ratio is NaN). As `ascent-trim sensitivities` gives them."""
+    vehicle = aiming_at(vehicle_or_default(vehicle), target_altitude)
+    rows = _ascent.sensitivities(vehicle, thrust_history(thrust), float(turn_time))
+    return pd.DataFrame.from_records(rows, columns=["field", "unit", "value", "step", "central",
+                                                    "ratio", "per_percent", "message"])

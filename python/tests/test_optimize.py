@@ -1,0 +1,49 @@
+"""Loads, the payload optimiser and the exchange ratios through the package,
+against ascent-trim's."""
+import math
+
+import pytest
+
+import ascent
+
+
+def test_a_flight_and_a_sweep_carry_their_loads(sample_path, trim_tool):
+    flight = ascent.fly(80, 22, thrust=sample_path)
+    # Through the hold the thrust stays the kick's 0.5 deg above the air path.
+    assert flight.max_q_alpha == pytest.approx(0.5 * flight.max_dynamic_pressure, rel=1e-6)
+    assert flight.max_q_alpha_time == flight.max_dynamic_pressure_time
+    history = flight.history
+    assert history["q_alpha_pa_deg"].max() == flight.max_q_alpha
+    assert abs(flight.sc_mass - flight.sc_mass_unrounded) <= 2.5
+
+    rows = ascent.sweep([20, 30], thrust=sample_path)
+    tool = trim_tool.csv("sweep", "--from", "20", "--to", "30", "--step", "10")
+    assert list(rows["max_q_alpha_pa_deg"].round(1)) == list(tool["max_q_alpha_pa_deg"])
+    assert list(rows["status"]) == ["in_orbit", "in_orbit"]
+
+
+def test_optimize_is_ascent_trims_and_never_offers_an_infeasible_plan(sample_path, trim_tool):
+    optimum = ascent.optimize(sample_path, 20, 40, max_q_alpha=11000)
+    tool = trim_tool.csv("optimize", "--from", "20", "--to", "40", "--max-q-alpha", "11000")
+    assert optimum.turn_time == tool["turn_time_s"][0]
+    assert optimum.sc_mass == tool["sc_mass_kg"][0]
+    assert optimum.active == ["q*alpha limit"] == [tool["active"][0]]
+    assert optimum.flights == tool["total_flights"][0]
+    assert optimum.loads["max_q_alpha"] <= 11000
+    assert optimum.flight.max_q_alpha == optimum.loads["max_q_alpha"]
+
+    none = ascent.optimize(sample_path, max_dynamic_pressure=10000)
+    assert not none.feasible and none.trims >= 5
+    with pytest.raises(ValueError, match="no plan is feasible"):
+        none.turn_time
+
+
+def test_sensitivities_are_ascent_trims(sample_path, trim_tool):
+    ratios = ascent.sensitivities(80, thrust=sample_path)
+    tool = trim_tool.csv("sensitivities", "-t", "80")
+    assert list(ratios["field"]) == list(tool["field"])
+    sizes = ratios["ratio"].abs().to_list()
+    assert sizes == sorted(sizes, reverse=True)
+    ullage = ratios.set_index("field").loc["upper_stage.ullage_and_rcs_propellant"]
+    assert math.isclose(ullage["ratio"], -1.0, rel_tol=1e-6)
+    assert ullage["per_percent"] == pytest.approx(-0.71, rel=1e-6)

@@ -1,0 +1,283 @@
+#include "studies/optimizer.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <exception>
+#include <map>
+#include <nlopt.hpp>
+#include <string>
+
+#include "studies/flight_runner.hpp"
+
+namespace ascent::trim {
+
+namespace {
+
+/// Turn times of the scan that brackets the optimum, the first and the last included.
+constexpr int SCAN_POINTS = 5;
+/// A load within this share of its limit binds.
+constexpr double BINDING_SHARE = 0.005;
+/// [kg] Remaining propellant below this: the propellant binds.
+constexpr double BINDING_PROPELLANT = 1.0;
+/// [kg] The scale of the propellant constraint, near that of the loads' (a share).
+constexpr double PROPELLANT_SCALE = 100.0;
+
+constexpr LoadKind LOAD_KINDS[] = {LoadKind::dynamic_pressure, LoadKind::q_alpha,
+                                   LoadKind::axial_acceleration};
+constexpr Constraint LOAD_CONSTRAINTS[] = {Constraint::dynamic_pressure, Constraint::q_alpha,
+                                           Constraint::axial_acceleration};
+
+/// The search: trims on demand, each turn time once, each trim started from
+/// the angle the nearest turn times trimmed so far point to (it is close,
+/// so the trim takes fewer flights).
+class Search {
+ public:
+  Search(const OptimizeSettings& settings, const OptimizeProgress& progress)
+      : settings_(settings), progress_(progress) {
+    settings_.trim.vehicle.limits = stricter(settings.trim.vehicle.limits, settings.limits);
+    result_.limits = settings_.trim.vehicle.limits;
+  }
+
+  const TrimResult& trim(double turn_time) {
+    const TypedNumber typed = typed_number(turn_time, OPTIMUM_TURN_TIME_DECIMALS);
+    const auto done = index_.find(typed.text);
+    if (done != index_.end()) return result_.trims[done->second];
+    TrimSettings settings = settings_.trim;
+    if (const std::optional<double> maxa = expected_maxa(typed.value)) {
+      settings.start_maxa = typed_number(*maxa, MAXA_DECIMALS).value;
+    }
+    result_.trims.push_back(trim_turn_time(settings, typed));
+    const TrimResult& trimmed = result_.trims.back();
+    index_.emplace(typed.text, result_.trims.size() - 1);
+    result_.flights += trimmed.flights.size();
+    if (trimmed.feasible() && (!result_.best || trimmed.flight.SC_M_unrounded >
+                                                    result_.best->flight.SC_M_unrounded)) {
+      result_.best = trimmed;
+    }
+    if (progress_) progress_(trimmed);
+    return trimmed;
+  }
+
+  /// Each constraint as a value that is at most 0 where it holds: the
+  /// propellant's shortfall and each load over its limit, as a share of it.
+  /// A turn time that cannot be trimmed breaks every one.
+  std::vector<double> constraints(const TrimResult& r) const {
+    std::vector<double> values;
+    const LoadLimits& limits = result_.limits;
+    values.push_back(r.trimmed() ? -r.flight.remaining_propellant / PROPELLANT_SCALE : 1.0);
+    for (const LoadKind kind : LOAD_KINDS) {
+      const double limit = load_limit(limits, kind);
+      if (limit <= 0.0) continue;
+      values.push_back(r.trimmed() ? load_maximum(r.flight.loads, kind) / limit - 1.0 : 1.0);
+    }
+    return values;
+  }
+
+  /// Where a constraint holds the optimum, the last trims of the search lie
+  /// on both sides of its boundary, and the best feasible one may still be a
+  /// few tenths of a second from it. Halves the gap to the nearest trim that
+  /// carries more but breaks a constraint, until it is below `tolerance`.
+  void close_on_the_boundary(double tolerance) {
+    while (result_.best) {
+      const TrimResult& best = *result_.best;
+      const TrimResult* beyond = nullptr;
+      for (const TrimResult& r : result_.trims) {
+        if (!r.trimmed() || r.feasible() ||
+            !(r.flight.SC_M_unrounded > best.flight.SC_M_unrounded)) {
+          continue;
+        }
+        if (beyond == nullptr || gap(r, best) < gap(*beyond, best)) beyond = &r;
+      }
+      if (beyond == nullptr || gap(*beyond, best) <= tolerance) return;
+      const std::size_t before = result_.trims.size();
+      trim((best.turn_time.value + beyond->turn_time.value) / 2.0);
+      if (result_.trims.size() == before) return;  // the turn times' decimals are used up
+    }
+  }
+
+  /// The turn time of the best feasible trim so far, or else that of the
+  /// trim whose worst constraint is broken least.
+  double most_promising_turn_time() const {
+    if (result_.best) return result_.best->turn_time.value;
+    const auto worst = [&](const TrimResult& r) {
+      const std::vector<double> values = constraints(r);
+      return *std::max_element(values.begin(), values.end());
+    };
+    const auto least = std::min_element(
+        result_.trims.begin(), result_.trims.end(),
+        [&](const TrimResult& a, const TrimResult& b) { return worst(a) < worst(b); });
+    return least->turn_time.value;
+  }
+
+  OptimizeResult finish() {
+    if (!result_.best) return std::move(result_);
+    const TrimResult& best = *result_.best;
+    const double t = best.turn_time.value;
+    if (t - settings_.from <= settings_.turn_time_tolerance) {
+      result_.active.push_back(Constraint::shortest_turn_time);
+    }
+    if (settings_.to - t <= settings_.turn_time_tolerance) {
+      result_.active.push_back(Constraint::longest_turn_time);
+    }
+    if (best.flight.remaining_propellant < BINDING_PROPELLANT) {
+      result_.active.push_back(Constraint::propellant);
+    }
+    for (std::size_t k = 0; k < std::size(LOAD_KINDS); ++k) {
+      const double limit = load_limit(result_.limits, LOAD_KINDS[k]);
+      if (limit > 0.0 && load_maximum(best.flight.loads, LOAD_KINDS[k]) >=
+                             limit * (1.0 - BINDING_SHARE)) {
+        result_.active.push_back(LOAD_CONSTRAINTS[k]);
+      }
+    }
+    return std::move(result_);
+  }
+
+ private:
+  /// The angle the trims so far point to for `turn_time`: interpolated (or
+  /// extrapolated) through the two nearest trimmed turn times, the nearest
+  /// one's alone, or none before the first trim.
+  std::optional<double> expected_maxa(double turn_time) const {
+    const TrimResult* first = nullptr;
+    const TrimResult* second = nullptr;
+    const auto distance = [&](const TrimResult* r) {
+      return std::fabs(r->turn_time.value - turn_time);
+    };
+    for (const TrimResult& r : result_.trims) {
+      if (!r.trimmed()) continue;
+      if (first == nullptr || distance(&r) < distance(first)) {
+        second = first;
+        first = &r;
+      } else if (second == nullptr || distance(&r) < distance(second)) {
+        second = &r;
+      }
+    }
+    if (first == nullptr) return std::nullopt;
+    if (second == nullptr) return first->maxa.value;
+    const double slope = (second->maxa.value - first->maxa.value) /
+                         (second->turn_time.value - first->turn_time.value);
+    const double maxa = first->maxa.value + slope * (turn_time - first->turn_time.value);
+    return maxa > 0.0 && maxa <= settings_.trim.largest_maxa ? maxa : first->maxa.value;
+  }
+
+  static double gap(const TrimResult& a, const TrimResult& b) {
+    return std::fabs(a.turn_time.value - b.turn_time.value);
+  }
+
+  OptimizeSettings settings_;
+  const OptimizeProgress& progress_;
+  OptimizeResult result_;
+  std::map<std::string, std::size_t> index_;  ///< of each turn time's trim, by its text
+};
+
+/// What the NLopt callbacks share: the search and the first exception of a
+/// trim, which NLopt cannot carry through its C interface.
+struct Callbacks {
+  Search* search;
+  nlopt::opt* optimizer;
+  std::exception_ptr failure;
+  std::size_t constraint = 0;  ///< of the constraint callback
+};
+
+const TrimResult* trim_or_stop(Callbacks& c, double turn_time) {
+  if (c.failure) return nullptr;
+  try {
+    return &c.search->trim(turn_time);
+  } catch (...) {
+    c.failure = std::current_exception();
+    c.optimizer->force_stop();
+    return nullptr;
+  }
+}
+
+double spacecraft_mass(const std::vector<double>& x, std::vector<double>& /*gradient*/,
+                       void* data) {
+  Callbacks& c = *static_cast<Callbacks*>(data);
+  const TrimResult* r = trim_or_stop(c, x[0]);
+  // A turn time that cannot be trimmed carries nothing.
+  return r != nullptr && r->trimmed() ? r->flight.SC_M_unrounded : 0.0;
+}
+
+struct ConstraintData {
+  Callbacks* callbacks;
+  std::size_t index;
+};
+
+double constraint_value(const std::vector<double>& x, std::vector<double>& /*gradient*/,
+                        void* data) {
+  const ConstraintData& d = *static_cast<ConstraintData*>(data);
+  const TrimResult* r = trim_or_stop(*d.callbacks, x[0]);
+  return r != nullptr ? d.callbacks->search->constraints(*r)[d.index] : 1.0;
+}
+
+}  // namespace
+
+std::string_view constraint_name(Constraint constraint) {
+  switch (constraint) {
+    case Constraint::shortest_turn_time:
+      return "shortest turn time";
+    case Constraint::longest_turn_time:
+      return "longest turn time";
+    case Constraint::propellant:
+      return "upper-stage propellant";
+    case Constraint::dynamic_pressure:
+      return "dynamic pressure limit";
+    case Constraint::q_alpha:
+      return "q*alpha limit";
+    case Constraint::axial_acceleration:
+      break;
+  }
+  return "axial acceleration limit";
+}
+
+OptimizeResult optimize_payload(const OptimizeSettings& settings,
+                                const OptimizeProgress& progress) {
+  Search search(settings, progress);
+  // COBYLA: derivative-free (the objective is a trimmed flight, known only to
+  // the trim's tolerance, so finite differences would follow its noise), it
+  // keeps to the bounds and takes nonlinear inequality constraints (the
+  // loads and the propellant) as they are, with no penalty to tune; it
+  // models the problem linearly on a simplex, so it works alike with the
+  // one variable of the trimmed law and with more.
+  //
+  // COBYLA is a local method, and a load that no longer changes over much of
+  // the range (the loads of every turn that outlasts the maximum dynamic
+  // pressure are the same) gives it no slope to follow back to the feasible
+  // plans. So a coarse scan first brackets the optimum: COBYLA then refines
+  // the best feasible scan point (or, with none, the one nearest to
+  // feasibility) between its neighbours.
+  const double spacing = (settings.to - settings.from) / (SCAN_POINTS - 1);
+  for (int k = 0; k < SCAN_POINTS; ++k) {
+    search.trim(k + 1 == SCAN_POINTS ? settings.to : settings.from + k * spacing);
+  }
+  const double start = search.most_promising_turn_time();
+
+  nlopt::opt optimizer(nlopt::LN_COBYLA, 1);
+  optimizer.set_lower_bounds({std::max(settings.from, start - spacing)});
+  optimizer.set_upper_bounds({std::min(settings.to, start + spacing)});
+  optimizer.set_initial_step({spacing / 2.0});
+  optimizer.set_xtol_abs(settings.turn_time_tolerance);
+  optimizer.set_maxeval(settings.max_trims);
+
+  Callbacks callbacks{&search, &optimizer, nullptr};
+  optimizer.set_max_objective(spacecraft_mass, &callbacks);
+  const std::size_t constraint_count = search.constraints(TrimResult{}).size();
+  std::vector<ConstraintData> constraint_data;
+  for (std::size_t k = 0; k < constraint_count; ++k) constraint_data.push_back({&callbacks, k});
+  for (ConstraintData& data : constraint_data) {
+    optimizer.add_inequality_constraint(constraint_value, &data, 0.0);
+  }
+
+  std::vector<double> x{start};
+  double best = 0.0;
+  try {
+    optimizer.optimize(x, best);
+  } catch (const std::runtime_error&) {
+    // Stopped (by a failed trim, or by rounding): the trims so far stand,
+    // and the best feasible of them is the answer.
+  }
+  if (callbacks.failure) std::rethrow_exception(callbacks.failure);
+  search.close_on_the_boundary(settings.turn_time_tolerance / 4.0);
+  return search.finish();
+}
+
+}  // namespace ascent::trim

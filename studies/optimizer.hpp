@@ -1,0 +1,63 @@
+// The plan that carries the largest payload: the turn time (within bounds)
+// whose trimmed flight gives the largest spacecraft mass, subject to the
+// upper stage's propellant and to the structural limits of the loads.
+//
+// Each point of the search is a trim, as a sweep's row is: the default
+// steering law reaches the target average altitude only through the trimmed
+// maximum angle of attack. The objective is the unrounded spacecraft mass,
+// which moves with every change of the flight where the budget's SC_M moves
+// in whole kilograms.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "studies/trim_solver.hpp"
+
+namespace ascent::trim {
+
+struct OptimizeSettings {
+  TrimSettings trim;  ///< vehicle (with its load limits), thrust history, target, tolerance
+  double from = 20.0;  ///< [s] shortest turn time
+  double to = 115.0;   ///< [s] longest turn time
+  LoadLimits limits{};  ///< besides the vehicle's; the stricter of each pair holds
+  double turn_time_tolerance = 0.1;  ///< [s] the search stops when its steps are shorter
+  int max_trims = 40;                 ///< trims before the search stops
+};
+
+/// Decimals of the turn times the search flies.
+inline constexpr int OPTIMUM_TURN_TIME_DECIMALS = 3;
+
+/// What holds the optimum where it is.
+enum class Constraint {
+  shortest_turn_time,
+  longest_turn_time,
+  propellant,  ///< the upper stage burns all it holds
+  dynamic_pressure,
+  q_alpha,
+  axial_acceleration,
+};
+
+/// "dynamic pressure limit", "shortest turn time", ...
+[[nodiscard]] std::string_view constraint_name(Constraint constraint);
+
+struct OptimizeResult {
+  /// The best feasible trim of the search; none when no point was feasible.
+  std::optional<TrimResult> best;
+  std::vector<Constraint> active;  ///< the constraints that bind at the optimum
+  std::vector<TrimResult> trims;   ///< every trim of the search, in order
+  std::size_t flights = 0;         ///< flown in all the trims
+  LoadLimits limits{};             ///< the limits the search kept to
+};
+
+/// Called after each trim of the search.
+using OptimizeProgress = std::function<void(const TrimResult&)>;
+
+/// Searches the turn time of the largest payload. Throws what a trim
+/// throws; an exception from `progress` ends the search and is thrown here.
+[[nodiscard]] OptimizeResult optimize_payload(const OptimizeSettings& settings,
+                                              const OptimizeProgress& progress = {});
+
+}  // namespace ascent::trim
