@@ -67,15 +67,15 @@ def check_workers(client, timeout=WORKER_WAIT):
     try:
         client.wait_for_workers(1, timeout=timeout)
         # find_spec comes from the standard library: a worker without ascent can run it.
-        specs = client.run(importlib.util.find_spec, "ascent")
+        found = client.run(importlib.util.find_spec, "ascent")
     except TimeoutError as error:
         raise RuntimeError(f"no Dask worker joined the scheduler {client.scheduler.address} "
                            f"within {timeout:g} s: start workers that can import ascent "
                            f"(cmake --install build/release installs it)") from error
-    failed = [worker for worker, spec in specs.items() if spec is None]
+    failed = [worker for worker, where in found.items() if where is None]
     if failed:
         raise RuntimeError(
-            f"{len(failed)} of {len(specs)} Dask workers cannot import ascent ({failed[0]}): "
+            f"{len(failed)} of {len(found)} Dask workers cannot import ascent ({failed[0]}): "
             f"install the package (cmake --install build/release) or start the workers with "
             f"PYTHONPATH=build/release/python")
 

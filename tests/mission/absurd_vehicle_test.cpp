@@ -14,15 +14,10 @@
 #include <vector>
 
 #include "mission/flight.hpp"
+#include "mission/sample_thrust.hpp"
 
 namespace ascent::testing {
 namespace {
-
-const ThrustHistory& sample() {
-  static const ThrustHistory thrust =
-      ThrustHistory::read(std::filesystem::path(ASCENT_DATA_DIR) / "s1.dat");
-  return thrust;
-}
 
 /// Checks every step an observer is shown.
 struct StepCheck : FlightObserver {

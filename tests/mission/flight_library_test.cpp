@@ -11,16 +11,11 @@
 #include <vector>
 
 #include "mission/flight.hpp"
+#include "mission/sample_thrust.hpp"
 #include "support/session.hpp"
 
 namespace ascent::testing {
 namespace {
-
-const ThrustHistory& sample() {
-  static const ThrustHistory thrust =
-      ThrustHistory::read(std::filesystem::path(ASCENT_DATA_DIR) / "s1.dat");
-  return thrust;
-}
 
 TEST(FlightLibrary, FlightsOnManyThreadsAreThoseFlownOneByOne) {
   const Vehicle vehicle;

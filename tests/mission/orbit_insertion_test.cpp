@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "mission/flight.hpp"
+#include "mission/sample_thrust.hpp"
 #include "mission/guided_burn.hpp"
 
 namespace ascent::testing {
@@ -15,12 +16,6 @@ namespace {
 /// trajectory, and from states at ignition far off it.
 constexpr double APSIS_TOLERANCE = 500.0;
 constexpr double DISPERSED_APSIS_TOLERANCE = 1000.0;
-
-const ThrustHistory& sample() {
-  static const ThrustHistory thrust =
-      ThrustHistory::read(std::filesystem::path(ASCENT_DATA_DIR) / "s1.dat");
-  return thrust;
-}
 
 Vehicle guided(double perigee, double apogee) {
   Vehicle v;
