@@ -5,6 +5,8 @@
 #include <limits>
 #include <stdexcept>
 
+#include "base/runtime_error.hpp"
+
 namespace ascent::trim {
 
 namespace {
@@ -59,8 +61,8 @@ std::vector<ExchangeRatio> exchange_ratios(const TrimSettings& settings,
                                            const TypedNumber& turn_time) {
   const TrimResult nominal = trim_turn_time(settings, turn_time);
   if (!nominal.trimmed()) {
-    throw std::runtime_error("the flight of turn time " + turn_time.text +
-                             " s cannot be trimmed: " + nominal.message);
+    throw FlightError("the flight of turn time " + turn_time.text + " s cannot be trimmed: " +
+                      nominal.message);
   }
   std::vector<ExchangeRatio> ratios;
   for (const VehicleField& field : vehicle_fields()) {

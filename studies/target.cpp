@@ -1,7 +1,6 @@
 #include "studies/target.hpp"
 
-#include <stdexcept>
-
+#include "base/runtime_error.hpp"
 #include "text/event_lines.hpp"
 
 namespace ascent::trim {
@@ -13,10 +12,11 @@ void check_target(const TargetOrbit& target) {
     return altitude >= MINIMUM_TARGET_PERIGEE && altitude <= MAXIMUM_TARGET_APOGEE;
   };
   if (!in_range(target.perigee_altitude()) || !in_range(target.apogee_altitude())) {
-    throw std::invalid_argument("the target's perigee and apogee must be from 100000 m to 1000000 m");
+    throw InputError(ErrorCode::range_check,
+                     "the target's perigee and apogee must be from 100000 m to 1000000 m");
   }
   if (target.perigee_altitude() > target.apogee_altitude()) {
-    throw std::invalid_argument("the target's perigee is above its apogee");
+    throw InputError(ErrorCode::range_check, "the target's perigee is above its apogee");
   }
 }
 
@@ -25,7 +25,7 @@ void check_target(const TargetOrbit& target) {
 Vehicle guided_vehicle(const Vehicle& vehicle, std::optional<double> perigee,
                        std::optional<double> apogee) {
   if (perigee.has_value() != apogee.has_value()) {
-    throw std::invalid_argument("give the target's perigee and apogee together");
+    throw InputError(ErrorCode::range_check, "give the target's perigee and apogee together");
   }
   Vehicle guided = vehicle;
   guided.upper_stage.guidance = UpperStageGuidance::orbit_insertion;

@@ -41,7 +41,7 @@ struct TargetResult {
 [[nodiscard]] Vehicle guided_vehicle(const Vehicle& vehicle, std::optional<double> perigee,
                                      std::optional<double> apogee);
 
-/// Flies the guided stage for the request. Throws std::invalid_argument for
+/// Flies the guided stage for the request. Throws InputError for
 /// a target that cannot be flown (perigee above apogee, or out of range),
 /// and the library's RuntimeError when the thrust history cannot be flown.
 TargetResult fly_to_target(const TargetRequest& request);

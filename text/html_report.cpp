@@ -6,6 +6,8 @@
 #include <stdexcept>
 #include <string_view>
 
+#include "base/runtime_error.hpp"
+
 namespace ascent {
 
 namespace {
@@ -105,8 +107,9 @@ void HtmlReport::write(const std::filesystem::path& path) const {
   out << page();
   out.close();
   if (!out) {
-    throw std::runtime_error("cannot write the report \"" + path.string() +
-                             "\": " + std::strerror(errno != 0 ? errno : EIO));
+    throw FileError(ErrorCode::write_error, FileUse::output,
+                    "cannot write the report \"" + path.string() +
+                        "\": " + std::strerror(errno != 0 ? errno : EIO));
   }
 }
 

@@ -96,11 +96,16 @@ TEST(TrimCommandLine, CountsAndFileNamesAreCheckedLikeEveryOtherValue) {
     return all;
   };
   const std::vector<std::pair<std::vector<std::string>, std::string>> refused = {
-      {with({"--seed", "-1"}), "--seed"},     {with({"--seed", ""}), "--seed"},
-      {with({"--seed", "0x10"}), "--seed"},   {with({"--seed", "1e3"}), "--seed"},
-      {with({"-n", "0x10"}), "--cases"},      {with({"-n", ""}), "--cases"},
-      {with({"-n", "1000001"}), "--cases"},   {with({"-j", "-1"}), "--jobs"},
-      {with({"-o", ""}), "--output"},         {with({"--set", ""}), "--set"},
+      {with({"--seed", "-1"}), "--seed"},
+      {with({"--seed", ""}), "--seed"},
+      {with({"--seed", "0x10"}), "--seed"},
+      {with({"--seed", "1e3"}), "--seed"},
+      {with({"-n", "0x10"}), "--cases"},
+      {with({"-n", ""}), "--cases"},
+      {with({"-n", "1000001"}), "--cases"},
+      {with({"-j", "-1"}), "--jobs"},
+      {with({"-o", ""}), "--output"},
+      {with({"--set", ""}), "--set"},
       {{"--vehicle", "", "trim", "-t", "20"}, "--vehicle"},
       {{"history", "-t", "20", "-o", ""}, "--output"},
       {{"trim", "-t", "20", "--run-files", ""}, "--run-files"},
@@ -197,6 +202,20 @@ TEST(TrimOutput, AnOutputFileOnAFullDiskIsError101WithItsName) {
     EXPECT_EQ(program.standard_error(),
               "ascent-trim: cannot write to \"/dev/full\": No space left on device\n");
   }
+  RunningProgram report(
+      trim_tool(dir, {"sweep", "--from", "10", "--to", "11", "--report", "/dev/full"}));
+  EXPECT_EQ(report.wait(), 101);
+  EXPECT_EQ(report.standard_error(),
+            "ascent-trim: cannot write the report \"/dev/full\": No space left on device\n");
+}
+
+// A target the deck reader would refuse is bad input wherever it is given.
+TEST(TrimOutput, AnImpossibleTargetOnTheCommandLineIsStatus2) {
+  Folder dir;
+  RunningProgram program(
+      trim_tool(dir, {"target", "-t", "20", "--perigee", "300000", "--apogee", "200000"}));
+  EXPECT_EQ(program.wait(), 2);
+  EXPECT_EQ(program.standard_error(), "ascent-trim: the target's perigee is above its apogee\n");
 }
 
 TEST(TrimOutput, AReaderThatGoesAwayEndsTheSweepBySigpipe) {

@@ -34,10 +34,10 @@ TEST(Target, TheCoreFliesTheTrimmedAngleAndTheStageReachesTheTarget) {
 }
 
 TEST(Target, AnImpossibleTargetIsRefusedAndOneOutOfReachSaysWhy) {
-  EXPECT_THROW((void)trim::fly_to_target(request_at_20(300e3, 200e3)), std::invalid_argument);
-  EXPECT_THROW((void)trim::fly_to_target(request_at_20(90e3, 200e3)), std::invalid_argument);
+  EXPECT_THROW((void)trim::fly_to_target(request_at_20(300e3, 200e3)), InputError);
+  EXPECT_THROW((void)trim::fly_to_target(request_at_20(90e3, 200e3)), InputError);
   EXPECT_THROW((void)trim::fly_to_target(request_at_20(200e3, std::nullopt)),
-               std::invalid_argument);
+               InputError);
   trim::TargetRequest far = request_at_20(900e3, 1000e3);
   far.maxa = *trim::typed_number("18");
   const trim::TargetResult r = trim::fly_to_target(far);
