@@ -40,8 +40,10 @@ std::string over_limit_text(const LoadBreach& breach) {
     }
     return {"axial acceleration", "m/s^2"};
   }();
-  const auto number = [&](double x, int decimals) {
-    return typed_number(x, decimals).text + " " + std::string(unit);
+  std::string in_unit(1, ' ');
+  in_unit += unit;
+  const auto number = [&in_unit](double x, int decimals) {
+    return typed_number(x, decimals).text + in_unit;
   };
   return std::string(name) + " " + number(breach.maximum, 1) + " over the limit of " +
          number(breach.limit, 1) + " by " + number(breach.excess(), 1) + " at " +
