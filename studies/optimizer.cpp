@@ -16,6 +16,13 @@ namespace {
 
 /// Turn times of the scan that brackets the optimum, the first and the last included.
 constexpr int SCAN_POINTS = 5;
+/// Of a guided search, whose points are single flights: the turn times of
+/// its scan, the angles at each, [deg] their spacing about the trimmed
+/// angle, and how many of the best scanned turn times start a refinement.
+constexpr int GUIDED_SCAN_TURN_TIMES = 17;
+constexpr int GUIDED_SCAN_ANGLES = 7;
+constexpr double GUIDED_ANGLE_STEP = 1.0;
+constexpr std::size_t GUIDED_STARTS = 3;
 /// A load within this share of its limit binds.
 constexpr double BINDING_SHARE = 0.005;
 /// [kg] Remaining propellant below this: the propellant binds.
@@ -70,6 +77,18 @@ class Search {
                                      : TrimStatus::turn_time_rejected;
     r.message = r.flight.message;
     return record(key, std::move(r));
+  }
+
+  /// The angle the default law trims `turn_time` to, or none: a guided
+  /// stage's best angle lies near it. Its flights count in the search's.
+  std::optional<double> trimmed_maxa(double turn_time) {
+    TrimSettings unguided = settings_.trim;
+    unguided.vehicle.upper_stage.guidance = UpperStageGuidance::vertical_acceleration;
+    const TrimResult r =
+        trim_turn_time(unguided, typed_number(turn_time, OPTIMUM_TURN_TIME_DECIMALS));
+    result_.flights += r.flights.size();
+    if (!r.trimmed()) return std::nullopt;
+    return r.maxa.value;
   }
 
   /// A point of the plan: the turn time, and the angle of a guided search.
@@ -337,32 +356,50 @@ OptimizeResult optimize_payload(const OptimizeSettings& settings,
   // the best feasible scan point (or, with none, the one nearest to
   // feasibility) between its neighbours.
   //
-  // A guided search scans the angle too, from 0 to the largest, at each
-  // turn time of the scan: one flight per point.
+  // A guided search's points are single flights, so its scan is denser:
+  // at each turn time, angles about the one the default law trims it to
+  // (the guided stage's payload peaks within a degree or two of it, and its
+  // feasible band under a load limit is as narrow), or from 0 to the
+  // largest where the turn time cannot be trimmed.
   const bool guided = searches_maxa(settings);
-  const double spacing = (settings.to - settings.from) / (SCAN_POINTS - 1);
-  const double maxa_spacing = settings.trim.largest_maxa / (SCAN_POINTS - 1);
-  for (int k = 0; k < SCAN_POINTS; ++k) {
-    const double turn_time = k + 1 == SCAN_POINTS ? settings.to : settings.from + k * spacing;
+  const int turn_times = guided ? GUIDED_SCAN_TURN_TIMES : SCAN_POINTS;
+  const double spacing = (settings.to - settings.from) / (turn_times - 1);
+  const double largest = settings.trim.largest_maxa;
+  std::vector<std::size_t> rows{0};  // where each scanned turn time's points begin
+  for (int k = 0; k < turn_times; ++k) {
+    const double turn_time = k + 1 == turn_times ? settings.to : settings.from + k * spacing;
     if (!guided) {
       search.trim(turn_time);
       continue;
     }
-    for (int j = 0; j < SCAN_POINTS; ++j) search.fly_guided(turn_time, j * maxa_spacing);
+    const std::optional<double> middle = search.trimmed_maxa(turn_time);
+    for (int j = 0; j < GUIDED_SCAN_ANGLES; ++j) {
+      const double maxa = middle ? *middle + (j - GUIDED_SCAN_ANGLES / 2) * GUIDED_ANGLE_STEP
+                                 : j * largest / (GUIDED_SCAN_ANGLES - 1);
+      search.fly_guided(turn_time, std::clamp(maxa, 0.0, largest));
+    }
+    rows.push_back(search.size());
   }
+  if (!guided) rows.push_back(search.size());
   // The payload of a guided stage hardly changes with the turn time once
   // the turn outlasts the maximum dynamic pressure, but it ripples by a
-  // few kilograms: each turn time of the scan starts a refinement from
-  // its best angle, so that a local method does not stop on one ripple.
+  // few kilograms: the best angles of the best scanned turn times each
+  // start a refinement, so that a local method does not stop on one ripple.
+  std::vector<const TrimResult*> bests;
+  for (std::size_t k = 0; k + 1 < rows.size(); ++k) {
+    const TrimResult& r = search.most_promising(rows[k], rows[k + 1]);
+    if (r.feasible()) bests.push_back(&r);
+  }
+  std::sort(bests.begin(), bests.end(), [](const TrimResult* a, const TrimResult* b) {
+    return a->flight.SC_M_unrounded > b->flight.SC_M_unrounded;
+  });
   std::vector<std::vector<double>> starts;
-  const std::size_t row = guided ? SCAN_POINTS : search.size();
-  for (std::size_t first = 0; first < search.size(); first += row) {
-    const TrimResult& r = search.most_promising(first, first + row);
-    if (r.feasible()) starts.push_back(plan_of(r, guided));
+  for (std::size_t k = 0; k < std::min(bests.size(), GUIDED_STARTS); ++k) {
+    starts.push_back(plan_of(*bests[k], guided));
   }
   if (starts.empty()) starts.push_back(plan_of(search.most_promising(0, search.size()), guided));
   for (const std::vector<double>& start : starts) {
-    refine(search, settings, start, {spacing, maxa_spacing});
+    refine(search, settings, start, {spacing, guided ? GUIDED_ANGLE_STEP : 0.0});
   }
   // The boundary closing bisects the turn time alone: a guided search's
   // COBYLA steps already end within the tolerances of both variables.

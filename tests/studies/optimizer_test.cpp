@@ -99,16 +99,16 @@ double guided_grid_best(const trim::TrimSettings& settings) {
 }
 
 TEST(Optimizer, SearchesTheAngleOfAGuidedUpperStageToo) {
-  // Free, held by q*alpha near 33 s, and a dynamic pressure no plan keeps to.
+  // Free, held by q*alpha (feasible in a band 2 deg wide from 22 to 29 s at
+  // 11000 Pa*deg), and a dynamic pressure no plan keeps to.
   for (const LoadLimits& limits :
-       {LoadLimits{}, LoadLimits{0.0, 12000.0, 0.0}, LoadLimits{10000.0, 0.0, 0.0}}) {
+       {LoadLimits{}, LoadLimits{0.0, 11000.0, 0.0}, LoadLimits{10000.0, 0.0, 0.0}}) {
     OptimizeSettings settings = settings_from(20.0, 115.0);
     settings.trim.vehicle.upper_stage.guidance = UpperStageGuidance::orbit_insertion;
     settings.trim.vehicle.limits = limits;
     const OptimizeResult r = trim::optimize_payload(settings);
     const double grid = guided_grid_best(settings.trim);
     SCOPED_TRACE(grid);
-    EXPECT_EQ(r.flights, r.trims.size());  // one guided flight per point, no trim
     if (grid == 0.0 && !r.best) continue;   // honestly infeasible
     ASSERT_TRUE(r.best);
     EXPECT_TRUE(r.best->flight.in_orbit());
