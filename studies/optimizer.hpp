@@ -2,16 +2,17 @@
 // whose trimmed flight gives the largest spacecraft mass, subject to the
 // upper stage's propellant and to the structural limits of the loads.
 //
-// A guided upper stage (orbit_insertion) reaches the target orbit by itself,
-// so the core stage's maximum angle of attack is free: the plan then has two
-// variables, the turn time and the angle (from 0 to the largest), and each
-// point of the search is one guided flight, feasible when it is in orbit.
-//
 // Each point of the search is a trim, as a sweep's row is: the default
 // steering law reaches the target average altitude only through the trimmed
 // maximum angle of attack. The objective is the unrounded spacecraft mass,
 // which moves with every change of the flight where the budget's SC_M moves
 // in whole kilograms.
+//
+// A guided upper stage (orbit_insertion) reaches the target orbit by itself,
+// so the core stage's maximum angle of attack is free: the plan then has two
+// variables, the turn time and the angle (from 0 to the largest, scanned
+// about the angle the default law trims the turn time to), and each
+// point of the search is one guided flight, feasible when it is in orbit.
 #pragma once
 
 #include <functional>
@@ -29,7 +30,7 @@ struct OptimizeSettings {
   double to = 115.0;   ///< [s] longest turn time
   LoadLimits limits{};  ///< besides the vehicle's; the stricter of each pair holds
   double turn_time_tolerance = 0.1;  ///< [s] the search stops when its steps are shorter
-  int max_trims = 40;                 ///< trims (guided flights) of the refinement after the scan
+  int max_trims = 40;                 ///< trims (guided flights) of each refinement after the scan
   double maxa_tolerance = 0.01;       ///< [deg] of a guided search's angle
 };
 
@@ -67,8 +68,8 @@ struct OptimizeResult {
 using OptimizeProgress = std::function<void(const TrimResult&)>;
 
 /// Searches the turn time (and for a guided stage the angle) of the largest
-/// payload. Throws what a trim
-/// throws; an exception from `progress` ends the search and is thrown here.
+/// payload. Throws what a trim or a flight throws; an exception from
+/// `progress` ends the search and is thrown here.
 [[nodiscard]] OptimizeResult optimize_payload(const OptimizeSettings& settings,
                                               const OptimizeProgress& progress = {});
 
