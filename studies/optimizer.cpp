@@ -1,6 +1,7 @@
 #include "studies/optimizer.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <exception>
 #include <map>
@@ -15,6 +16,13 @@ namespace {
 
 /// Turn times of the scan that brackets the optimum, the first and the last included.
 constexpr int SCAN_POINTS = 5;
+/// Of a guided search, whose points are single flights: the turn times of
+/// its scan, the angles at each, [deg] their spacing about the trimmed
+/// angle, and how many of the best scanned turn times start a refinement.
+constexpr int GUIDED_SCAN_TURN_TIMES = 17;
+constexpr int GUIDED_SCAN_ANGLES = 7;
+constexpr double GUIDED_ANGLE_STEP = 1.0;
+constexpr std::size_t GUIDED_STARTS = 3;
 /// A load within this share of its limit binds.
 constexpr double BINDING_SHARE = 0.005;
 /// [kg] Remaining propellant below this: the propellant binds.
@@ -46,16 +54,46 @@ class Search {
     if (const std::optional<double> maxa = expected_maxa(typed.value)) {
       settings.start_maxa = typed_number(*maxa, MAXA_DECIMALS).value;
     }
-    result_.trims.push_back(trim_turn_time(settings, typed));
-    const TrimResult& trimmed = result_.trims.back();
-    index_.emplace(typed.text, result_.trims.size() - 1);
-    result_.flights += trimmed.flights.size();
-    if (trimmed.feasible() && (!result_.best || trimmed.flight.SC_M_unrounded >
-                                                    result_.best->flight.SC_M_unrounded)) {
-      result_.best = trimmed;
-    }
-    if (progress_) progress_(trimmed);
-    return trimmed;
+    return record(typed.text, trim_turn_time(settings, typed));
+  }
+
+  /// One guided flight of the plan (turn time, angle).
+  const TrimResult& fly_guided(double turn_time, double maxa) {
+    const TypedNumber t = typed_number(turn_time, OPTIMUM_TURN_TIME_DECIMALS);
+    const TypedNumber a = typed_number(maxa, MAXA_DECIMALS);
+    const std::string key = t.text + " " + a.text;
+    const auto done = index_.find(key);
+    if (done != index_.end()) return result_.trims[done->second];
+    const TrimSettings& s = settings_.trim;
+    TrimResult r;
+    r.turn_time = t;
+    r.maxa = a;
+    r.flight = fly(FlightRequest{&s.vehicle, &s.thrust, t, a, nullptr, s.aero});
+    r.flights.push_back({a, r.flight});
+    // Reaching the orbit, even short of propellant, gives the plan a budget
+    // to weigh; a run that ends before it has none.
+    r.status = r.flight.separated    ? TrimStatus::trimmed
+               : r.flight.maxa_flown ? TrimStatus::out_of_reach
+                                     : TrimStatus::turn_time_rejected;
+    r.message = r.flight.message;
+    return record(key, std::move(r));
+  }
+
+  /// The angle the default law trims `turn_time` to, or none: a guided
+  /// stage's best angle lies near it. Its flights count in the search's.
+  std::optional<double> trimmed_maxa(double turn_time) {
+    TrimSettings unguided = settings_.trim;
+    unguided.vehicle.upper_stage.guidance = UpperStageGuidance::vertical_acceleration;
+    const TrimResult r =
+        trim_turn_time(unguided, typed_number(turn_time, OPTIMUM_TURN_TIME_DECIMALS));
+    result_.flights += r.flights.size();
+    if (!r.trimmed()) return std::nullopt;
+    return r.maxa.value;
+  }
+
+  /// A point of the plan: the turn time, and the angle of a guided search.
+  const TrimResult& evaluate(const std::vector<double>& x) {
+    return x.size() == 2 ? fly_guided(x[0], x[1]) : trim(x[0]);
   }
 
   /// Each constraint as a value that is at most 0 where it holds: the
@@ -95,19 +133,24 @@ class Search {
     }
   }
 
-  /// The turn time of the best feasible trim so far, or else that of the
-  /// trim whose worst constraint is broken least.
-  double most_promising_turn_time() const {
-    if (result_.best) return result_.best->turn_time.value;
+  /// Among the trims from `first` to `last`: the best feasible one, or
+  /// else the one whose worst constraint is broken least.
+  const TrimResult& most_promising(std::size_t first, std::size_t last) const {
     const auto worst = [&](const TrimResult& r) {
       const std::vector<double> values = constraints(r);
       return *std::max_element(values.begin(), values.end());
     };
-    const auto least = std::min_element(
-        result_.trims.begin(), result_.trims.end(),
-        [&](const TrimResult& a, const TrimResult& b) { return worst(a) < worst(b); });
-    return least->turn_time.value;
+    const auto less_promising = [&](const TrimResult& a, const TrimResult& b) {
+      if (a.feasible() != b.feasible()) return b.feasible();
+      if (a.feasible()) return a.flight.SC_M_unrounded < b.flight.SC_M_unrounded;
+      return worst(a) > worst(b);
+    };
+    const auto begin = result_.trims.begin();
+    return *std::max_element(begin + static_cast<long>(first), begin + static_cast<long>(last),
+                             less_promising);
   }
+
+  [[nodiscard]] std::size_t size() const { return result_.trims.size(); }
 
   OptimizeResult finish() {
     if (!result_.best) return std::move(result_);
@@ -133,6 +176,19 @@ class Search {
   }
 
  private:
+  const TrimResult& record(const std::string& key, TrimResult&& evaluated) {
+    result_.trims.push_back(std::move(evaluated));
+    const TrimResult& r = result_.trims.back();
+    index_.emplace(key, result_.trims.size() - 1);
+    result_.flights += r.flights.size();
+    if (r.feasible() &&
+        (!result_.best || r.flight.SC_M_unrounded > result_.best->flight.SC_M_unrounded)) {
+      result_.best = r;
+    }
+    if (progress_) progress_(r);
+    return r;
+  }
+
   /// The angle the trims so far point to for `turn_time`: interpolated (or
   /// extrapolated) through the two nearest trimmed turn times, the nearest
   /// one's alone, or none before the first trim.
@@ -166,7 +222,8 @@ class Search {
   OptimizeSettings settings_;
   const OptimizeProgress& progress_;
   OptimizeResult result_;
-  std::map<std::string, std::size_t> index_;  ///< of each turn time's trim, by its text
+  /// Of each point's trim or flight, by the text of its turn time (and angle).
+  std::map<std::string, std::size_t> index_;
 };
 
 /// What the NLopt callbacks share: the search and the first exception of a
@@ -178,10 +235,10 @@ struct Callbacks {
   std::size_t constraint = 0;  ///< of the constraint callback
 };
 
-const TrimResult* trim_or_stop(Callbacks& c, double turn_time) {
+const TrimResult* evaluate_or_stop(Callbacks& c, const std::vector<double>& x) {
   if (c.failure) return nullptr;
   try {
-    return &c.search->trim(turn_time);
+    return &c.search->evaluate(x);
   } catch (...) {
     c.failure = std::current_exception();
     c.optimizer->force_stop();
@@ -192,7 +249,7 @@ const TrimResult* trim_or_stop(Callbacks& c, double turn_time) {
 double spacecraft_mass(const std::vector<double>& x, std::vector<double>& /*gradient*/,
                        void* data) {
   Callbacks& c = *static_cast<Callbacks*>(data);
-  const TrimResult* r = trim_or_stop(c, x[0]);
+  const TrimResult* r = evaluate_or_stop(c, x);
   // A turn time that cannot be trimmed carries nothing.
   return r != nullptr && r->trimmed() ? r->flight.SC_M_unrounded : 0.0;
 }
@@ -205,8 +262,57 @@ struct ConstraintData {
 double constraint_value(const std::vector<double>& x, std::vector<double>& /*gradient*/,
                         void* data) {
   const ConstraintData& d = *static_cast<ConstraintData*>(data);
-  const TrimResult* r = trim_or_stop(*d.callbacks, x[0]);
+  const TrimResult* r = evaluate_or_stop(*d.callbacks, x);
   return r != nullptr ? d.callbacks->search->constraints(*r)[d.index] : 1.0;
+}
+
+/// The plan of a trim as COBYLA's variables: the turn time, and the angle
+/// of a guided search.
+std::vector<double> plan_of(const TrimResult& r, bool guided) {
+  if (guided) return {r.turn_time.value, r.maxa.value};
+  return {r.turn_time.value};
+}
+
+/// COBYLA from the plan `x`, within one scan spacing of it (`spacings`: of
+/// the turn time and of the angle) and the bounds.
+void refine(Search& search, const OptimizeSettings& settings, std::vector<double> x,
+            const std::array<double, 2>& spacings) {
+  const double spacing = spacings[0];
+  std::vector<double> lower{std::max(settings.from, x[0] - spacing)};
+  std::vector<double> upper{std::min(settings.to, x[0] + spacing)};
+  std::vector<double> step{spacing / 2.0};
+  std::vector<double> tolerance{settings.turn_time_tolerance};
+  if (x.size() == 2) {
+    lower.push_back(std::max(0.0, x[1] - spacings[1]));
+    upper.push_back(std::min(settings.trim.largest_maxa, x[1] + spacings[1]));
+    step.push_back(spacings[1] / 2.0);
+    tolerance.push_back(settings.maxa_tolerance);
+  }
+
+  nlopt::opt optimizer(nlopt::LN_COBYLA, static_cast<unsigned>(x.size()));
+  optimizer.set_lower_bounds(lower);
+  optimizer.set_upper_bounds(upper);
+  optimizer.set_initial_step(step);
+  optimizer.set_xtol_abs(tolerance);
+  optimizer.set_maxeval(settings.max_trims);
+
+  Callbacks callbacks{&search, &optimizer, nullptr};
+  optimizer.set_max_objective(spacecraft_mass, &callbacks);
+  const std::size_t constraint_count = search.constraints(TrimResult{}).size();
+  std::vector<ConstraintData> constraint_data;
+  for (std::size_t k = 0; k < constraint_count; ++k) constraint_data.push_back({&callbacks, k});
+  for (ConstraintData& data : constraint_data) {
+    optimizer.add_inequality_constraint(constraint_value, &data, 0.0);
+  }
+
+  double best = 0.0;
+  try {
+    optimizer.optimize(x, best);
+  } catch (const std::runtime_error&) {
+    // Stopped (by a failed trim, or by rounding): the trims so far stand,
+    // and the best feasible of them is the answer.
+  }
+  if (callbacks.failure) std::rethrow_exception(callbacks.failure);
 }
 
 }  // namespace
@@ -229,6 +335,10 @@ std::string_view constraint_name(Constraint constraint) {
   return "axial acceleration limit";
 }
 
+bool searches_maxa(const OptimizeSettings& settings) {
+  return settings.trim.vehicle.upper_stage.guidance == UpperStageGuidance::orbit_insertion;
+}
+
 OptimizeResult optimize_payload(const OptimizeSettings& settings,
                                 const OptimizeProgress& progress) {
   Search search(settings, progress);
@@ -245,38 +355,55 @@ OptimizeResult optimize_payload(const OptimizeSettings& settings,
   // plans. So a coarse scan first brackets the optimum: COBYLA then refines
   // the best feasible scan point (or, with none, the one nearest to
   // feasibility) between its neighbours.
-  const double spacing = (settings.to - settings.from) / (SCAN_POINTS - 1);
-  for (int k = 0; k < SCAN_POINTS; ++k) {
-    search.trim(k + 1 == SCAN_POINTS ? settings.to : settings.from + k * spacing);
+  //
+  // A guided search's points are single flights, so its scan is denser:
+  // at each turn time, angles about the one the default law trims it to
+  // (the guided stage's payload peaks within a degree or two of it, and its
+  // feasible band under a load limit is as narrow), or from 0 to the
+  // largest where the turn time cannot be trimmed.
+  const bool guided = searches_maxa(settings);
+  const int turn_times = guided ? GUIDED_SCAN_TURN_TIMES : SCAN_POINTS;
+  const double spacing = (settings.to - settings.from) / (turn_times - 1);
+  const double largest = settings.trim.largest_maxa;
+  std::vector<std::size_t> rows{0};  // where each scanned turn time's points begin
+  for (int k = 0; k < turn_times; ++k) {
+    const double turn_time = k + 1 == turn_times ? settings.to : settings.from + k * spacing;
+    if (!guided) {
+      search.trim(turn_time);
+      continue;
+    }
+    const std::optional<double> middle = search.trimmed_maxa(turn_time);
+    for (int j = 0; j < GUIDED_SCAN_ANGLES; ++j) {
+      const double maxa = middle ? *middle + (j - GUIDED_SCAN_ANGLES / 2) * GUIDED_ANGLE_STEP
+                                 : j * largest / (GUIDED_SCAN_ANGLES - 1);
+      search.fly_guided(turn_time, std::clamp(maxa, 0.0, largest));
+    }
+    rows.push_back(search.size());
   }
-  const double start = search.most_promising_turn_time();
-
-  nlopt::opt optimizer(nlopt::LN_COBYLA, 1);
-  optimizer.set_lower_bounds({std::max(settings.from, start - spacing)});
-  optimizer.set_upper_bounds({std::min(settings.to, start + spacing)});
-  optimizer.set_initial_step({spacing / 2.0});
-  optimizer.set_xtol_abs(settings.turn_time_tolerance);
-  optimizer.set_maxeval(settings.max_trims);
-
-  Callbacks callbacks{&search, &optimizer, nullptr};
-  optimizer.set_max_objective(spacecraft_mass, &callbacks);
-  const std::size_t constraint_count = search.constraints(TrimResult{}).size();
-  std::vector<ConstraintData> constraint_data;
-  for (std::size_t k = 0; k < constraint_count; ++k) constraint_data.push_back({&callbacks, k});
-  for (ConstraintData& data : constraint_data) {
-    optimizer.add_inequality_constraint(constraint_value, &data, 0.0);
+  if (!guided) rows.push_back(search.size());
+  // The payload of a guided stage hardly changes with the turn time once
+  // the turn outlasts the maximum dynamic pressure, but it ripples by a
+  // few kilograms: the best angles of the best scanned turn times each
+  // start a refinement, so that a local method does not stop on one ripple.
+  std::vector<const TrimResult*> bests;
+  for (std::size_t k = 0; k + 1 < rows.size(); ++k) {
+    const TrimResult& r = search.most_promising(rows[k], rows[k + 1]);
+    if (r.feasible()) bests.push_back(&r);
   }
-
-  std::vector<double> x{start};
-  double best = 0.0;
-  try {
-    optimizer.optimize(x, best);
-  } catch (const std::runtime_error&) {
-    // Stopped (by a failed trim, or by rounding): the trims so far stand,
-    // and the best feasible of them is the answer.
+  std::sort(bests.begin(), bests.end(), [](const TrimResult* a, const TrimResult* b) {
+    return a->flight.SC_M_unrounded > b->flight.SC_M_unrounded;
+  });
+  std::vector<std::vector<double>> starts;
+  for (std::size_t k = 0; k < std::min(bests.size(), GUIDED_STARTS); ++k) {
+    starts.push_back(plan_of(*bests[k], guided));
   }
-  if (callbacks.failure) std::rethrow_exception(callbacks.failure);
-  search.close_on_the_boundary(settings.turn_time_tolerance / 4.0);
+  if (starts.empty()) starts.push_back(plan_of(search.most_promising(0, search.size()), guided));
+  for (const std::vector<double>& start : starts) {
+    refine(search, settings, start, {spacing, guided ? GUIDED_ANGLE_STEP : 0.0});
+  }
+  // The boundary closing bisects the turn time alone: a guided search's
+  // COBYLA steps already end within the tolerances of both variables.
+  if (!guided) search.close_on_the_boundary(settings.turn_time_tolerance / 4.0);
   return search.finish();
 }
 

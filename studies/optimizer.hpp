@@ -7,6 +7,12 @@
 // maximum angle of attack. The objective is the unrounded spacecraft mass,
 // which moves with every change of the flight where the budget's SC_M moves
 // in whole kilograms.
+//
+// A guided upper stage (orbit_insertion) reaches the target orbit by itself,
+// so the core stage's maximum angle of attack is free: the plan then has two
+// variables, the turn time and the angle (from 0 to the largest, scanned
+// about the angle the default law trims the turn time to), and each
+// point of the search is one guided flight, feasible when it is in orbit.
 #pragma once
 
 #include <functional>
@@ -24,8 +30,12 @@ struct OptimizeSettings {
   double to = 115.0;   ///< [s] longest turn time
   LoadLimits limits{};  ///< besides the vehicle's; the stricter of each pair holds
   double turn_time_tolerance = 0.1;  ///< [s] the search stops when its steps are shorter
-  int max_trims = 40;                 ///< trims before the search stops
+  int max_trims = 40;                 ///< trims (guided flights) of each refinement after the scan
+  double maxa_tolerance = 0.01;       ///< [deg] of a guided search's angle
 };
+
+/// The vehicle's upper stage guides itself to the orbit: the search varies the angle too.
+[[nodiscard]] bool searches_maxa(const OptimizeSettings& settings);
 
 /// Decimals of the turn times the search flies.
 inline constexpr int OPTIMUM_TURN_TIME_DECIMALS = 3;
@@ -45,9 +55,11 @@ enum class Constraint {
 
 struct OptimizeResult {
   /// The best feasible trim of the search; none when no point was feasible.
+  /// In a guided search, each "trim" is one guided flight at its plan's
+  /// angle, counted trimmed when its stage reached the orbit.
   std::optional<TrimResult> best;
   std::vector<Constraint> active;  ///< the constraints that bind at the optimum
-  std::vector<TrimResult> trims;   ///< every trim of the search, in order
+  std::vector<TrimResult> trims;   ///< every trim (or guided flight) of the search, in order
   std::size_t flights = 0;         ///< flown in all the trims
   LoadLimits limits{};             ///< the limits the search kept to
 };
@@ -55,8 +67,9 @@ struct OptimizeResult {
 /// Called after each trim of the search.
 using OptimizeProgress = std::function<void(const TrimResult&)>;
 
-/// Searches the turn time of the largest payload. Throws what a trim
-/// throws; an exception from `progress` ends the search and is thrown here.
+/// Searches the turn time (and for a guided stage the angle) of the largest
+/// payload. Throws what a trim or a flight throws; an exception from
+/// `progress` ends the search and is thrown here.
 [[nodiscard]] OptimizeResult optimize_payload(const OptimizeSettings& settings,
                                               const OptimizeProgress& progress = {});
 

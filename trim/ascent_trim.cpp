@@ -174,7 +174,9 @@ int run_optimize(const CommandLine& line, std::ostream& out) {
   ProgressLine progress;
   const OptimizeResult result = optimize_payload(settings, [&](const TrimResult& trimmed) {
     ascent::check_interruption();
-    progress.show("optimize: turn time " + trimmed.turn_time.text + " s trimmed");
+    progress.show("optimize: turn time " + trimmed.turn_time.text +
+                  (searches_maxa(settings) ? " s, maxa " + trimmed.maxa.text + " deg flown"
+                                           : " s trimmed"));
   });
   progress.clear();
   write_optimum_report(out, result, settings, line.format);

@@ -21,6 +21,12 @@ std::string range_text(const OptimizeSettings& settings) {
   return typed_number(settings.from, 6).text + " to " + typed_number(settings.to, 6).text + " s";
 }
 
+/// "turn times from 20 to 115 s and max. angles of attack from 0 to 90 deg"
+std::string guided_range_text(const OptimizeSettings& settings) {
+  return "turn times from " + range_text(settings) + " and max. angles of attack from 0 to " +
+         typed_number(settings.trim.largest_maxa, 6).text + " deg";
+}
+
 }  // namespace
 
 void write_optimum_report(std::ostream& out, const OptimizeResult& result,
@@ -35,6 +41,12 @@ void write_optimum_report(std::ostream& out, const OptimizeResult& result,
         << csv_field(active_text(result, "; ")) << ',' << trims << ',' << flights << '\n';
     return;
   }
+  const bool guided = searches_maxa(settings);
+  if (!result.best && guided) {
+    out << "No plan for " << guided_range_text(settings)
+        << " gives a guided flight in orbit within the limits (" << flights << " flights).\n";
+    return;
+  }
   if (!result.best) {
     out << "No turn time from " << range_text(settings)
         << " gives a feasible trimmed flight within the limits (" << trims << " trims, "
@@ -42,8 +54,16 @@ void write_optimum_report(std::ostream& out, const OptimizeResult& result,
     return;
   }
   const TrimResult& best = *result.best;
-  out << "Largest payload for turn times from " << range_text(settings) << "\n";
-  write_trim_report(out, best, settings.trim, Format::table);
+  if (guided) {
+    // The guided stage flies to the orbit at the plan's angle: no trim.
+    const TargetOrbit& target = settings.trim.vehicle.target;
+    out << "Largest payload for " << guided_range_text(settings) << "\n";
+    write_guided_heading(out, best.turn_time, target.perigee_altitude(), target.apogee_altitude());
+    write_plan_lines(out, best);
+  } else {
+    out << "Largest payload for turn times from " << range_text(settings) << "\n";
+    write_trim_report(out, best, settings.trim, Format::table);
+  }
   write_report_line(out, "unrounded SC_M", typed_number(best.flight.SC_M_unrounded, 3).text,
                     "kg");
   write_report_line(out, "active constraints", active_text(result, ", "), "");

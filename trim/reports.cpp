@@ -143,6 +143,10 @@ void write_trim_report(std::ostream& out, const TrimResult& r, const TrimSetting
     out << "Flights: " << r.flights.size() << "\n";
     return;
   }
+  write_plan_lines(out, r);
+}
+
+void write_plan_lines(std::ostream& out, const TrimResult& r) {
   const FlightOutcome& f = r.flight;
   const auto line = [&](std::string_view name, const std::string& value, std::string_view unit) {
     write_report_line(out, name, value, unit);
@@ -157,6 +161,12 @@ void write_trim_report(std::ostream& out, const TrimResult& r, const TrimSetting
   line("flights", std::to_string(r.flights.size()), "");
   line("outcome", std::string(outcome_name(f.outcome)), "");
   if (!r.feasible()) out << "Not in orbit: " << r.message << ".\n";
+}
+
+void write_guided_heading(std::ostream& out, const TypedNumber& turn_time, double perigee,
+                          double apogee) {
+  out << "Guided upper stage, turn time " << turn_time.text << " s, to "
+      << fixed(perigee / 1000.0, 3) << " x " << fixed(apogee / 1000.0, 3) << " km\n";
 }
 
 void write_target_report(std::ostream& out, const TargetResult& r, Format format) {
@@ -176,9 +186,7 @@ void write_target_report(std::ostream& out, const TargetResult& r, Format format
         << '\n';
     return;
   }
-  out << "Guided upper stage, turn time " << r.turn_time.text << " s, to "
-      << fixed(r.target_perigee / 1000.0, 3) << " x " << fixed(r.target_apogee / 1000.0, 3)
-      << " km\n";
+  write_guided_heading(out, r.turn_time, r.target_perigee, r.target_apogee);
   const auto line = [&](std::string_view name, const std::string& value, std::string_view unit) {
     out << "  " << left(name, 28) << right(value, 12) << (unit.empty() ? "" : " ") << unit << "\n";
   };

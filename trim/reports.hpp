@@ -37,6 +37,13 @@ void write_loads(std::ostream& out, const LoadMaxima& loads);
 void write_trim_report(std::ostream& out, const TrimResult& result, const TrimSettings& settings,
                        Format format);
 
+/// The angle of a trimmed (or guided) plan and the summary of its flight.
+void write_plan_lines(std::ostream& out, const TrimResult& result);
+
+/// "Guided upper stage, turn time 20 s, to 200.000 x 200.000 km".
+void write_guided_heading(std::ostream& out, const TypedNumber& turn_time, double perigee,
+                          double apogee);
+
 /// The guided flight to a target orbit: the orbit aimed at and reached, the
 /// propellant left and the payload; in CSV a header and one row.
 void write_target_report(std::ostream& out, const TargetResult& result, Format format);

@@ -37,6 +37,11 @@ def test_optimize_is_ascent_trims_and_never_offers_an_infeasible_plan(sample_pat
     with pytest.raises(ValueError, match="no plan is feasible"):
         none.turn_time
 
+    # Guided, the angle is the plan's own and its flight, flown again, is the guided one.
+    guided = ascent.optimize(sample_path, 20, 40, max_q_alpha=12000, guided=True)
+    assert guided.feasible and guided.loads["max_q_alpha"] <= 12000
+    assert guided.flight.sc_mass_unrounded == guided.sc_mass_unrounded
+
 
 def test_sensitivities_are_ascent_trims(sample_path, trim_tool):
     ratios = ascent.sensitivities(80, thrust=sample_path)

@@ -1,5 +1,6 @@
-// The payload optimiser against a brute-force grid of trims, with and
-// without a load limit that binds, and with limits no plan can keep.
+// The payload optimiser against a brute-force grid of trims (of guided
+// flights for a guided upper stage), with and without a load limit that
+// binds, and with limits no plan can keep.
 #include "studies/optimizer.hpp"
 
 #include <gtest/gtest.h>
@@ -80,6 +81,44 @@ TEST(Optimizer, NeverOffersAnInfeasiblePlan) {
   EXPECT_TRUE(none.active.empty());
   EXPECT_GE(none.trims.size(), 5u);
   for (const trim::TrimResult& r : none.trims) EXPECT_FALSE(r.feasible()) << r.turn_time.text;
+}
+
+/// The largest unrounded SC_M of the guided flights in orbit every 5 s and
+/// every 0.5 deg from 14 to 30 deg (below, no flight is in orbit; above
+/// 25 deg the steering no longer reaches the angle); 0 when none is.
+double guided_grid_best(const trim::TrimSettings& settings) {
+  double best = 0.0;
+  for (double t = 20.0; t <= 115.0; t += 5.0) {
+    for (double a = 14.0; a <= 30.0; a += 0.5) {
+      const trim::FlightOutcome f = trim::fly(
+          {&settings.vehicle, &settings.thrust, trim::typed_number(t, 3), trim::typed_number(a, 6)});
+      if (f.in_orbit()) best = std::max(best, f.SC_M_unrounded);
+    }
+  }
+  return best;
+}
+
+TEST(Optimizer, SearchesTheAngleOfAGuidedUpperStageToo) {
+  // Free, held by q*alpha (feasible in a band 2 deg wide from 22 to 29 s at
+  // 11000 Pa*deg), and a dynamic pressure no plan keeps to.
+  for (const LoadLimits& limits :
+       {LoadLimits{}, LoadLimits{0.0, 11000.0, 0.0}, LoadLimits{10000.0, 0.0, 0.0}}) {
+    OptimizeSettings settings = settings_from(20.0, 115.0);
+    settings.trim.vehicle.upper_stage.guidance = UpperStageGuidance::orbit_insertion;
+    settings.trim.vehicle.limits = limits;
+    const OptimizeResult r = trim::optimize_payload(settings);
+    const double grid = guided_grid_best(settings.trim);
+    SCOPED_TRACE(grid);
+    if (grid == 0.0 && !r.best) continue;   // honestly infeasible
+    ASSERT_TRUE(r.best);
+    EXPECT_TRUE(r.best->flight.in_orbit());
+    EXPECT_GE(r.best->flight.remaining_propellant, 0.0);
+    EXPECT_GE(r.best->flight.SC_M_unrounded, grid);
+    EXPECT_LE(r.best->flight.loads.q_alpha, limits.max_q_alpha > 0.0 ? limits.max_q_alpha : 1e9);
+    // The plan's angle is searched, not the trimmed one of its turn time.
+    EXPECT_NE(r.best->maxa.value,
+              trim::trim_turn_time(sample_settings(), r.best->turn_time).maxa.value);
+  }
 }
 
 TEST(Optimizer, AnExceptionFromTheProgressEndsTheSearch) {
