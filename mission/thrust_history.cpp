@@ -29,14 +29,15 @@ std::string record_fault(const ThrustRecord& record, const std::vector<ThrustRec
                                     : fixed_text(start, 2) + " s of " + record_text(number - 1);
     return "the time " + fixed_text(record.t, 2) + " s does not come after " + limit;
   }
-  if (!std::isfinite(record.thrust.value())) return "the thrust is not a finite number";
-  if (record.thrust < 0.0L) return "the thrust " + fixed_text(record.thrust, 0) + " N is negative";
+  // The time's faults before the thrust's: a record is refused for its leftmost fault.
   if (record.t - start > MAX_RECORD_INTERVAL) {
     const std::string after = first ? std::string("0 s") : record_text(number - 1);
     return "the time " + fixed_text(record.t, 2) + " s lies " + fixed_text(record.t - start, 2) +
            " s after " + after + "; records more than " + fixed_text(MAX_RECORD_INTERVAL, 0) +
            " s apart cannot be flown";
   }
+  if (!std::isfinite(record.thrust.value())) return "the thrust is not a finite number";
+  if (record.thrust < 0.0L) return "the thrust " + fixed_text(record.thrust, 0) + " N is negative";
   return "";
 }
 

@@ -124,6 +124,23 @@ TEST(DeckError, AValueOutOfItsRangeSaysTheRange) {
   }
 }
 
+TEST(DeckError, OfTwoFaultsOnOneLineTheLeftmostIsNamed) {
+  // An inline table puts two keys on one line, here against their
+  // alphabetical order: the reading goes by the file, column by column.
+  const std::string table = DEFAULT_DECK.substr(DEFAULT_DECK.find("[pitch_program]"));
+  const std::string without_table =
+      DEFAULT_DECK.substr(0, DEFAULT_DECK.find("[pitch_program]")) + table.substr(table.find("\n["));
+  const std::string faults[][2] = {
+      {"turn_rate = -1.0", "pitch_program.turn_rate = -1 deg/s is out of range"},
+      {"turn_rate = \"fast\"", "pitch_program.turn_rate must be a number"}};
+  for (const auto& [first, message] : faults) {
+    const std::string line = "pitch_program = { " + first + ", pitch_over_altitude = -5.0 }";
+    const std::string column = std::to_string(line.find(" = ", line.find("turn_rate")) + 4);
+    const std::string refused = refusal(line + "\n" + without_table);
+    EXPECT_TRUE(refused.starts_with("v.toml:1:" + column + ": " + message)) << refused;
+  }
+}
+
 TEST(DeckError, AMinimumPerigeeBelowTheSurfaceIsRefused) {
   expect_refused({"minimum_perigee = ", "minimum_perigee = -1", 19,
                   "target.minimum_perigee = -1 m is out of range: it must be at least 0 m and at "

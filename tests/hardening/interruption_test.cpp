@@ -1,11 +1,13 @@
 // Signals and a reader that goes away: whenever the program is asked to end,
 // every file it wrote ends on a whole line and holds everything written up
 // to then, the constants file is whole, no temporary file is left, and the
-// program ends by the signal, as a shell expects.
+// program ends by the signal, as a shell expects (by the first, when two come).
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <csignal>
 #include <string>
+#include <utility>
 
 #include "hardening/hardening_support.hpp"
 #include "hardening/running_program.hpp"
@@ -22,23 +24,50 @@ Launch ascent_in(const TempDir& dir) {
 }
 
 TEST(Interruption, AtAPromptTheSessionEndsByTheSignalWithWholeFiles) {
-  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
-    SCOPED_TRACE(signal);
+  // One signal, sent while the program sleeps in its read of the answer:
+  // the read is not resumed after the handler, so the session ends at once,
+  // every time.
+  for (int round = 0; round < 2; ++round) {
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+      SCOPED_TRACE(signal);
+      Folder dir;
+      RunningProgram program(ascent_in(dir));
+      program.answer("run.txt\n20\n");
+      ASSERT_TRUE(program.wait_for_output(ANGLE_PROMPT));
+      ASSERT_TRUE(program.wait_until_sleeping_in("pipe_read"));
+      program.send(signal);
+      EXPECT_EQ(program.wait(std::chrono::seconds(2)), 128 + signal);
+      EXPECT_TRUE(program.signalled());
+      // The prompt that got no answer is ended; no failure report.
+      EXPECT_TRUE(program.standard_output().ends_with(std::string(ANGLE_PROMPT) + "\r\n"))
+          << program.standard_output();
+      EXPECT_EQ(program.standard_error(), "");
+      // The booster phase's rows, every one of them.
+      EXPECT_GT(step_rows(dir.read("run.txt")), 100u);
+      expect_whole_files(dir, "run.txt");
+      EXPECT_FALSE(dir.exists("const_n.hpp"));
+    }
+  }
+}
+
+TEST(Interruption, OfTwoSignalsTheFirstReceivedDecidesHowTheProgramEnds) {
+  // The first ends the wait for an answer; the second comes while the
+  // program ends, its last write held up by a reader that stopped reading.
+  const std::pair<int, int> orders[] = {{SIGTERM, SIGINT}, {SIGINT, SIGTERM}, {SIGHUP, SIGINT}};
+  for (const auto& [first, second] : orders) {
+    SCOPED_TRACE(std::to_string(first) + " then " + std::to_string(second));
     Folder dir;
     RunningProgram program(ascent_in(dir));
     program.answer("run.txt\n20\n");
     ASSERT_TRUE(program.wait_for_output(ANGLE_PROMPT));
-    program.interrupt(signal);
-    EXPECT_EQ(program.wait(), 128 + signal);
+    ASSERT_TRUE(program.wait_until_sleeping_in("pipe_read"));
+    program.fill_output_pipe();
+    program.send(first);
+    ASSERT_TRUE(program.wait_until_sleeping_in("pipe_write", std::chrono::seconds(2)));
+    program.send(second);
+    EXPECT_EQ(program.wait(std::chrono::seconds(2)), 128 + first);
     EXPECT_TRUE(program.signalled());
-    // The prompt that got no answer is ended; no failure report.
-    EXPECT_TRUE(program.standard_output().ends_with(std::string(ANGLE_PROMPT) + "\r\n"))
-        << program.standard_output();
-    EXPECT_EQ(program.standard_error(), "");
-    // The booster phase's rows, every one of them.
-    EXPECT_GT(step_rows(dir.read("run.txt")), 100u);
     expect_whole_files(dir, "run.txt");
-    EXPECT_FALSE(dir.exists("const_n.hpp"));
   }
 }
 

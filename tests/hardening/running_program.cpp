@@ -7,7 +7,9 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <fstream>
 #include <stdexcept>
+#include <thread>
 
 namespace ascent::testing {
 
@@ -162,10 +164,37 @@ bool RunningProgram::wait_for_output(std::string_view text, std::chrono::millise
   return true;
 }
 
-int RunningProgram::wait() {
+bool RunningProgram::wait_until_sleeping_in(std::string_view kernel_wait,
+                                            std::chrono::milliseconds timeout) const {
+  const std::string path = "/proc/" + std::to_string(pid_) + "/wchan";
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  while (std::chrono::steady_clock::now() < deadline) {
+    std::string wchan;
+    std::getline(std::ifstream(path), wchan);
+    if (wchan.find(kernel_wait) != std::string::npos) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  return false;
+}
+
+void RunningProgram::fill_output_pipe() const {
+  // The program's own descriptor, opened again: a second writer of the same pipe.
+  const std::string path = "/proc/" + std::to_string(pid_) + "/fd/1";
+  const int pipe = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+  if (pipe < 0) throw std::runtime_error("cannot open " + path);
+  // Pages while they fit, then single bytes until the last page is full too.
+  const std::string page(4096, '.');
+  for (const std::size_t size : {page.size(), std::size_t{1}}) {
+    while (::write(pipe, page.data(), size) > 0) {
+    }
+  }
+  ::close(pipe);
+}
+
+int RunningProgram::wait(std::chrono::milliseconds limit) {
   if (ended_) return status_;
-  // A program that does not end by itself within two minutes hangs: killed.
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(2);
+  // A program that does not end by itself within the limit hangs: killed.
+  const auto deadline = std::chrono::steady_clock::now() + limit;
   while (output_pipe_ >= 0 || error_pipe_ >= 0) {
     read_some(std::chrono::milliseconds(100));
     if (std::chrono::steady_clock::now() > deadline) ::kill(pid_, SIGKILL);

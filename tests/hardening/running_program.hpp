@@ -53,10 +53,20 @@ class RunningProgram {
   /// instant between the program's look at its note and its wait for an
   /// answer is acted on at the next one.
   void interrupt(int signal);
+  /// Waits until the program sleeps in the kernel in a function whose name
+  /// holds `kernel_wait`, as /proc shows it: "pipe_read" while it waits for an
+  /// answer, "pipe_write" while it waits for room in a full pipe. False when
+  /// `timeout` passed first.
+  [[nodiscard]] bool wait_until_sleeping_in(
+      std::string_view kernel_wait,
+      std::chrono::milliseconds timeout = std::chrono::seconds(60)) const;
+  /// Fills the pipe behind the standard output, as a reader that stopped
+  /// reading leaves it: the program's next write to it waits.
+  void fill_output_pipe() const;
   /// Waits for the end, reading both streams; the exit status as a shell
   /// shows it (128 + the signal's number when a signal ended it). A program
-  /// still running after two minutes is killed.
-  int wait();
+  /// still running after `limit` is killed (status 128 + SIGKILL).
+  int wait(std::chrono::milliseconds limit = std::chrono::minutes(2));
   /// True when a signal ended the program (valid after wait()).
   [[nodiscard]] bool signalled() const { return signalled_; }
 

@@ -112,6 +112,22 @@ TEST(ThrustFile, FilesThatCannotBeFlownEndTheProgramNamingTheRecord) {
   }
 }
 
+TEST(ThrustFile, ARecordWithTwoFaultsIsRefusedForItsLeftmost) {
+  struct Case {
+    const char* record;  ///< record 11, after ten good ones
+    const char* message;
+  };
+  const Case cases[] = {
+      {"1.2.3 x", "record 11: the time \"1.2.3\" is not a valid number"},
+      {"9.5 -1", "record 11: the time 9.50 s does not come after 10.00 s of record 10"},
+      {"40 -1", "record 11: the time 40.00 s lies 30.00 s after record 10"},
+  };
+  for (const Case& c : cases) {
+    const Outcome o = fly_with(sample_head(10) + c.record + "\n");
+    EXPECT_NE(cause(o.result).find(c.message), std::string::npos) << c.record << ": " << cause(o.result);
+  }
+}
+
 TEST(ThrustFile, ARecordOfExactlyZeroNewtonsIsTakenAndNaNIsNot) {
   // A motor that has burned out thrusts 0 N; a thrust that is no number is no record.
   constexpr long double NOT_A_NUMBER = std::numeric_limits<long double>::quiet_NaN();
