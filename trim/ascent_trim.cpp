@@ -180,7 +180,16 @@ int run_optimize(const CommandLine& line, std::ostream& out) {
   });
   progress.clear();
   write_optimum_report(out, result, settings, line.format);
-  return result.best ? 0 : 1;
+  if (!line.report_file.empty()) {
+    std::ostringstream table;
+    write_optimum_report(table, result, settings, Format::table);
+    const std::optional<FlightRecorder> best_flight =
+        result.best ? std::optional(record_trimmed_flight(line.settings, *result.best, true))
+                    : std::nullopt;
+    write_optimum_page(line.report_file, report_facts(line), table.str(),
+                         best_flight ? &*best_flight : nullptr);
+  }
+  return result.best ? 0 : NOT_FEASIBLE;
 }
 
 /// The work of the command; what it writes for the standard output goes to `out`.

@@ -163,7 +163,7 @@ CommandLineOutcome parse_command_line(int argc, const char* const* argv) {
 
   CLI::App* dispersions = dispersion::add_dispersions_command(app, line.dispersions);
   add_turn_time(dispersions);
-  for (CLI::App* study : {sweep_command, dispersions}) {
+  for (CLI::App* study : {sweep_command, dispersions, optimize}) {
     study->add_option("--report", line.report_file,
                       "Also write the study as one HTML page: what was run, its table and figures")
         ->type_name("FILE.html");

@@ -67,4 +67,26 @@ void write_dispersion_report(const std::filesystem::path& path, const ReportFact
   page.write(path);
 }
 
+void write_optimum_page(const std::filesystem::path& path, const ReportFacts& facts,
+                        const std::string& table, const FlightRecorder* best_flight) {
+  HtmlReport page = opened("Payload optimisation", facts, table);
+  if (best_flight != nullptr) {
+    report::FlightColumns flight;
+    // The search steps go back in time: the figures follow the flight's path.
+    for (const StepRecord& step : best_flight->steps()) {
+      if (step.search_step) continue;
+      flight.t.push_back(step.t);
+      flight.altitude.push_back(step.h0);
+      flight.speed.push_back(step.vi);
+      flight.Pq.push_back(step.Pq);
+      flight.acceleration.push_back(step.a);
+    }
+    for (const EventRecord& event : best_flight->events()) {
+      if (event.name != "liftoff") flight.events.push_back({event.t, event.name});
+    }
+    for (const Chart& chart : report::flight_charts(flight)) page.add_chart(chart);
+  }
+  page.write(path);
+}
+
 }  // namespace ascent::trim

@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "studies/flight_recorder.hpp"
 #include "studies/study.hpp"
 #include "studies/study_summary.hpp"
 #include "studies/sweep.hpp"
@@ -27,5 +28,10 @@ void write_dispersion_report(const std::filesystem::path& path, const ReportFact
                              const dispersion::StudySpec& study,
                              const std::vector<dispersion::CaseResult>& cases,
                              const dispersion::StudySummary& summary, const std::string& table);
+
+/// The plan of an optimisation: the report printed for it and, when a plan
+/// was found, its flight (altitude, speed, loads and events against time).
+void write_optimum_page(const std::filesystem::path& path, const ReportFacts& facts,
+                        const std::string& table, const FlightRecorder* best_flight);
 
 }  // namespace ascent::trim

@@ -17,9 +17,10 @@ trap 'rm -rf "$work"' EXIT
 cd "$work"
 cp "$data/s1.dat" .
 
-pages=(sweep.html dispersions.html)
+pages=(sweep.html dispersions.html optimize.html)
 "$trim" sweep --from 15 --to 25 --step 5 --report sweep.html > /dev/null
 "$trim" dispersions -t 20 -n 40 --report dispersions.html > /dev/null
+"$trim" optimize --from 20 --to 40 --report optimize.html > /dev/null
 if [[ -n "$package" ]]; then
   PYTHONPATH="$package" /usr/bin/python3 -c '
 import ascent
