@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <sstream>
 #include <string>
 #include <string_view>
@@ -40,6 +41,14 @@ void check_settings(const ascent::trim::CommandLine& line) {
     const TurnTimes times = TurnTimes::between(line.from, line.to, line.step);
     check(times.size() >= 1 && static_cast<double>(times.size()) <= MAX_TURN_TIMES);
     check(std::isfinite(times[times.size() - 1].value));
+  } else if (line.command == Command::optimize) {
+    // The turn times searched, and limits that are none (0) or positive.
+    check(within(line.from, SWEEP_FIRST_TURN_TIME, SWEEP_LAST_TURN_TIME));
+    check(within(line.to, line.from, SWEEP_LAST_TURN_TIME) && line.from < line.to);
+    for (const double limit : {line.limits.max_dynamic_pressure, line.limits.max_q_alpha,
+                               line.limits.max_axial_acceleration}) {
+      check(within(limit, 0.0, std::numeric_limits<double>::max()));
+    }
   } else {
     check(std::isfinite(line.turn_time.value) && line.turn_time.value >= 1.0);
   }
