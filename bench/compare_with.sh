@@ -1,11 +1,15 @@
 #!/usr/bin/env bash
-# Whole-process timings of this build side by side with a build of another
-# revision (default: the previous main), in the same run on the same machine:
+# This build side by side with a build of another revision (default: the
+# previous main), in the same run on the same machine:
 #   bench/compare_with.sh [REVISION]
-# Builds REVISION in a scratch worktree, then times with hyperfine
-#   - a scripted 5-run session of ascent with an output file,
-#   - ascent-trim sweep --from 10 --to 30 --step 0.5 -j 2,
-# and runs the library benchmark of one flight where both builds have it.
+# Builds REVISION in a scratch worktree, then for both builds
+#   - times a scripted 5-run session of ascent with an output file (hyperfine)
+#     and counts its instructions (callgrind counts the same on a loaded machine),
+#   - times ascent-trim sweep --from 10 --to 30 --step 0.5 -j 2,
+#   - times a 1000-case closed-loop study at 20 s on one thread and on two,
+#   - runs the Google Benchmark of one flight through the library, the two
+#     programs taking turns so that both see the same load.
+# Every pair of outputs is compared byte for byte.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 revision=${1:-HEAD~1}
@@ -13,32 +17,59 @@ scratch=$(mktemp -d)
 trap 'git worktree remove --force "$scratch/tree" >/dev/null 2>&1 || true; rm -rf "$scratch"' EXIT
 
 git worktree add --detach "$scratch/tree" "$revision" >/dev/null
-cmake -S "$scratch/tree" -B "$scratch/build" -DCMAKE_BUILD_TYPE=Release -DASCENT_BUILD_TESTS=OFF >/dev/null
-cmake --build "$scratch/build" -j2 --target ascent ascent-trim >/dev/null
+cmake -S "$scratch/tree" -B "$scratch/build" -DCMAKE_BUILD_TYPE=Release -DASCENT_BUILD_TESTS=OFF \
+  -DASCENT_BUILD_PYTHON=OFF >/dev/null
+cmake --build "$scratch/build" -j2 --target ascent ascent-trim mission_bench >/dev/null
 cmake --build --preset release --target ascent ascent-trim mission_bench >/dev/null
 
 find_program() { find "$1" -name "$2" -type f -perm -u+x | head -n 1; }
-old_ascent=$(find_program "$scratch/build" ascent)
-old_trim=$(find_program "$scratch/build" ascent-trim)
-new_ascent=build/release/ascent
-new_trim=build/release/ascent-trim
+declare -A ascent trim bench
+ascent[old]=$(find_program "$scratch/build" ascent)
+trim[old]=$(find_program "$scratch/build" ascent-trim)
+bench[old]=$(find_program "$scratch/build" mission_bench)
+ascent[new]=$PWD/build/release/ascent
+trim[new]=$PWD/build/release/ascent-trim
+bench[new]=$PWD/build/release/bench/mission_bench
 
 work="$scratch/work"
-mkdir -p "$work/old" "$work/new"
-cp data/s1.dat "$work/old/" && cp data/s1.dat "$work/new/"
+for build in old new; do
+  mkdir -p "$work/$build"
+  cp data/s1.dat "$work/$build/"
+done
 printf 'run.txt\n20\n18\n20\n17.86\n25\n19\n15\n16.6\n30\n19.5\n-1\n' > "$work/five.in"
+same() { cmp -s "$work/old/$1" "$work/new/$1" && echo "(the same $1, byte for byte)" ||
+  { echo "DIFFERENT $1"; exit 1; }; }
+in_both() {  # in_both NAME COMMAND-WITH-%s: hyperfine over both builds
+  local name=$1 command=$2 runs=$3
+  hyperfine --warmup 1 --runs "$runs" \
+    -n "$revision: $name" "cd $work/old && $(printf "$command" "${trim[old]}" "${ascent[old]}")" \
+    -n "this build: $name" "cd $work/new && $(printf "$command" "${trim[new]}" "${ascent[new]}")"
+}
 
-echo "== 5-run session with an output file: $revision against this build"
-hyperfine --warmup 3 --runs 20 \
-  -n "$revision" "cd $work/old && $old_ascent < ../five.in > /dev/null" \
-  -n "this build" "cd $work/new && $PWD/$new_ascent < ../five.in > /dev/null"
-cmp "$work/old/run.txt" "$work/new/run.txt" && echo "(the same output file, byte for byte)"
+echo "== 5-run session with an output file"
+in_both "5-run session" "%2\$s < ../five.in > /dev/null" 20
+same run.txt
+for build in old new; do
+  (cd "$work/$build" && valgrind --tool=callgrind --callgrind-out-file=/dev/null \
+    "${ascent[$build]}" < ../five.in 2>&1 >/dev/null | sed -n "s/.*Collected : /$build: instructions /p")
+done
 
 echo "== ascent-trim sweep --from 10 --to 30 --step 0.5 -j 2"
-hyperfine --warmup 1 --runs 5 \
-  -n "$revision" "cd $work/old && $old_trim sweep --from 10 --to 30 --step 0.5 -j 2 > sweep.txt" \
-  -n "this build" "cd $work/new && $PWD/$new_trim sweep --from 10 --to 30 --step 0.5 -j 2 > sweep.txt"
+in_both "sweep" "%s sweep --from 10 --to 30 --step 0.5 -j 2 > sweep.txt" 5
+same sweep.txt
 
-echo "== one flight through the library (this build)"
-build/release/bench/mission_bench --benchmark_filter=FlightThroughTheLibrary \
-  --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+for jobs in 1 2; do
+  echo "== ascent-trim dispersions -n 1000 --seed 1 -t 20 -j $jobs"
+  in_both "study -j $jobs" "%s dispersions -n 1000 --seed 1 -t 20 -j $jobs -o cases.csv > study.txt" 3
+  same study.txt
+  same cases.csv
+done
+
+echo "== one flight through the library, the two programs taking turns"
+for round in 1 2 3; do
+  for build in old new; do
+    echo -n "$build: "
+    "${bench[$build]}" --benchmark_filter=FlightThroughTheLibrary --benchmark_repetitions=3 \
+      --benchmark_report_aggregates_only=true 2>/dev/null | grep median
+  done
+done

@@ -161,11 +161,13 @@ void TextChannel::send(std::size_t count) {
     std::size_t written = 0;
     while (written < count) {
       const ssize_t n = ::write(descriptor_, buffer_.data() + written, count - written);
-      if (n > 0) {
-        written += static_cast<std::size_t>(n);
-        continue;
-      }
-      const int error_number = n == 0 ? EIO : errno;
+      if (n > 0) written += static_cast<std::size_t>(n);
+      // A signal that breaks off a blocked write once the reader has taken
+      // part of it leaves a short count, not EINTR: the program was asked to
+      // end, so it does not wait for the reader to take the rest.
+      const bool cut_short = n > 0 && written < count && pending_interruption() != 0;
+      if (n > 0 && !cut_short) continue;
+      const int error_number = cut_short ? EINTR : n == 0 ? EIO : errno;
       if (error_number == EINTR && pending_interruption() == 0) continue;
       if (error_number == EAGAIN || error_number == EWOULDBLOCK) {
         // A descriptor another program left non-blocking: wait until it takes more.

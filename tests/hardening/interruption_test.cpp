@@ -7,6 +7,7 @@
 #include <chrono>
 #include <csignal>
 #include <string>
+#include <thread>
 #include <utility>
 
 #include "hardening/hardening_support.hpp"
@@ -69,6 +70,26 @@ TEST(Interruption, OfTwoSignalsTheFirstReceivedDecidesHowTheProgramEnds) {
     EXPECT_TRUE(program.signalled());
     expect_whole_files(dir, "run.txt");
   }
+}
+
+TEST(Interruption, ASignalEndsAWriteThatASlowReaderHasTakenPartOf) {
+  // The table goes to a pipe in large blocks. A block the reader has taken
+  // part of is cut short by the signal: the program ends without waiting
+  // for the reader to take the rest.
+  Folder dir;
+  RunningProgram program(ascent_in(dir));
+  program.answer("\n");
+  ASSERT_TRUE(program.wait_for_output(TURN_PROMPT));
+  ASSERT_TRUE(program.wait_until_sleeping_in("pipe_read"));
+  program.fill_output_pipe();
+  program.answer("20\n18\n");
+  ASSERT_TRUE(program.wait_until_sleeping_in("pipe_write"));
+  program.take_output(8192);
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  ASSERT_TRUE(program.wait_until_sleeping_in("pipe_write"));
+  program.send(SIGINT);
+  EXPECT_TRUE(program.ends_unread(std::chrono::seconds(2)));
+  EXPECT_EQ(program.wait(), 128 + SIGINT);
 }
 
 TEST(Interruption, DuringTheRunsTheFilesHoldEveryLineWrittenUpToThen) {

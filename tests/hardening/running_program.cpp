@@ -191,6 +191,27 @@ void RunningProgram::fill_output_pipe() const {
   ::close(pipe);
 }
 
+void RunningProgram::take_output(std::size_t bytes) {
+  std::string part(bytes, '\0');
+  const ssize_t n = ::read(output_pipe_, part.data(), bytes);
+  if (n > 0) output_.append(part, 0, static_cast<std::size_t>(n));
+}
+
+bool RunningProgram::ends_unread(std::chrono::milliseconds limit) {
+  const auto deadline = std::chrono::steady_clock::now() + limit;
+  while (std::chrono::steady_clock::now() < deadline) {
+    int raw = 0;
+    if (::waitpid(pid_, &raw, WNOHANG) == pid_) {
+      ended_ = true;
+      signalled_ = WIFSIGNALED(raw);
+      status_ = signalled_ ? 128 + WTERMSIG(raw) : WEXITSTATUS(raw);
+      return true;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return false;
+}
+
 int RunningProgram::wait(std::chrono::milliseconds limit) {
   if (ended_) return status_;
   // A program that does not end by itself within the limit hangs: killed.

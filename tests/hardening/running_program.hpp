@@ -63,6 +63,11 @@ class RunningProgram {
   /// Fills the pipe behind the standard output, as a reader that stopped
   /// reading leaves it: the program's next write to it waits.
   void fill_output_pipe() const;
+  /// Reads at most `bytes` of the standard output, as a slow reader takes them.
+  void take_output(std::size_t bytes);
+  /// Waits at most `limit` for the end without reading its output: true
+  /// when the program ended (its status then comes from wait()).
+  [[nodiscard]] bool ends_unread(std::chrono::milliseconds limit);
   /// Waits for the end, reading both streams; the exit status as a shell
   /// shows it (128 + the signal's number when a signal ended it). A program
   /// still running after `limit` is killed (status 128 + SIGKILL).
