@@ -164,11 +164,11 @@ std::vector<Extended> angle_edges() {
   return edges;
 }
 
-/// Ends of the table cells (16 to a binade from 2^-6 to 2^6), the tiny and the huge.
+/// Ends of the table cells (32 to a binade from 2^-7 to 2^7), the tiny and the huge.
 std::vector<Extended> arctangent_edges() {
   std::vector<Extended> edges;
-  for (int k = 16 * -6; k <= 16 * 6; ++k) {
-    const Extended p = std::ldexp(1.0L + (k & 15) / 16.0L, k >> 4);
+  for (int k = 32 * -7; k <= 32 * 7; ++k) {
+    const Extended p = std::ldexp(1.0L + (k & 31) / 32.0L, k >> 5);
     for (const Extended x : with_neighbours({p, -p})) edges.push_back(x);
   }
   for (const Extended x :
@@ -214,7 +214,7 @@ TEST(ExtendedMath, ExponentialWithinOneUlpOfTheLibrary) {
   expect_within_one_ulp("exp", exponential, LIBRARY_EXP, uniform(-650.0L, 650.0L, 5));
   expect_within_one_ulp("exp", exponential, LIBRARY_EXP,
                         with_neighbours({0.0L, 650.0L, -650.0L, 1e-30L, -1e-30L,
-                                         std::numbers::ln2_v<Extended> / 256}));
+                                         std::numbers::ln2_v<Extended> / 1024}));
 }
 
 TEST(ExtendedMath, SineAndCosineWithinTheirBoundOfTheExactValue) {
@@ -231,7 +231,7 @@ TEST(ExtendedMath, ExponentialWithinItsBoundOfTheExactValue) {
        {uniform(-45.0L, 30.0L, 13, REFERENCE_ARGUMENTS),
         uniform(-650.0L, 650.0L, 14, REFERENCE_ARGUMENTS),
         with_neighbours({0.0L, 650.0L, -650.0L, 1e-30L, -1e-30L,
-                         std::numbers::ln2_v<Extended> / 256})}) {
+                         std::numbers::ln2_v<Extended> / 1024})}) {
     expect_within_the_bound("exp", exponential, expq, xs);
   }
 }
@@ -250,7 +250,7 @@ TEST(ExtendedMath, LogarithmWithinItsBoundOfTheExactValue) {
   for (const std::vector<Extended>& xs :
        {log_uniform(1e-12L, 1e12L, false, 16, REFERENCE_ARGUMENTS),
         uniform(0.5L, 2.0L, 17, REFERENCE_ARGUMENTS),
-        with_neighbours({1.0L + 1.0L / 128, 1.0L - 1.0L / 256, 0x1p-1000L, 0x1p1000L,
+        with_neighbours({1.0L + 1.0L / 256, 1.0L - 1.0L / 512, 0x1p-1000L, 0x1p1000L,
                          0.70710678118654752440L, 1.41421356237309504880L})}) {
     expect_within_the_bound("log", logarithm, logq, xs);
   }
@@ -261,7 +261,7 @@ TEST(ExtendedMath, LogarithmWithinOneUlpOfTheLibrary) {
   expect_within_one_ulp("log", logarithm, LIBRARY_LOG, log_uniform(1e-12L, 1e12L, false, 6));
   expect_within_one_ulp("log", logarithm, LIBRARY_LOG, uniform(0.5L, 2.0L, 7));
   expect_within_one_ulp("log", logarithm, LIBRARY_LOG,
-                        with_neighbours({1.0L, 2.0L, 0.5L, 1.0L + 1.0L / 128, 1.0L - 1.0L / 256,
+                        with_neighbours({1.0L, 2.0L, 0.5L, 1.0L + 1.0L / 256, 1.0L - 1.0L / 512,
                                          0x1p-1000L, 0x1p1000L, 1e-4000L, 1e4000L}));
   EXPECT_EQ(logarithm(1.0L), 0.0L);
   EXPECT_FALSE(std::signbit(logarithm(1.0L)));
