@@ -118,7 +118,7 @@ constexpr Extended short_form(Extended c) {
 }
 
 // Taylor coefficients, rounded by the compiler. The bounds say where the
-// first term left out stays below 2^-73 of the result.
+// first term left out stays below 2^-72 of the result.
 
 /// (sin d - d) / d^3 in powers of d^2; |d| <= pi/256.
 constexpr std::array<Extended, 4> SINE_TAIL = {-1.0L / 6, short_form(1.0L / 120),
