@@ -266,9 +266,11 @@ Extended logarithm(Extended x) {
   const int e = static_cast<int>(bits >> FRACTION_BITS) - DOUBLE_BIAS;
   static_assert(tables::LOG_CELLS == 256);
   const tables::LogRow& row = tables::LOGARITHM[(bits >> (FRACTION_BITS - 8)) & 255];
-  const double reciprocal = row.reciprocal * power_of_two(-e);
-  const Pair xs = split(x);  // both parts times the 10-bit reciprocal are exact
-  const Extended z = (xs.head * reciprocal - 1.0L) + xs.tail * reciprocal;
+  const double scale = power_of_two(-e);
+  // Both parts times the 10-bit reciprocal are exact, and so are their scalings.
+  const Pair xs = split(x);
+  const Extended z =
+      (xs.head * row.reciprocal * scale - 1.0L) + xs.tail * row.reciprocal * scale;
 
   // e LN2_1 - log c has no rounding: both are multiples of 2^-42 below 2^10.
   // The low parts of e ln2 and -log c first: they cancel exactly just below 1.
