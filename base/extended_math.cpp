@@ -9,9 +9,9 @@
 // plus a product of 32-bit factors) and their reduced arguments as head and
 // tail, so every other rounding is 2^-70 of the result or less: they are
 // correctly rounded unless the exact value lies within 2^-7 ulp of a halfway
-// point. Exponential and arctangent round their reduced argument and one
-// product or quotient, each 2^-67 of the result at most: within 0.54 ulp, for
-// speed.
+// point. Exponential and arctangent round their reduced argument and a
+// product, a sum or a quotient, each 2^-68 of the result at most: within
+// 0.54 ulp, for speed.
 #include "base/extended_math.hpp"
 
 #include <array>
@@ -118,7 +118,7 @@ constexpr Extended short_form(Extended c) {
 }
 
 // Taylor coefficients, rounded by the compiler. The bounds say where the
-// first term left out stays below 2^-75 of the result.
+// first term left out stays below 2^-72 of the result.
 
 /// (sin d - d) / d^3 in powers of d^2; |d| <= pi/256.
 constexpr std::array<Extended, 4> SINE_TAIL = {-1.0L / 6, short_form(1.0L / 120),
@@ -126,27 +126,22 @@ constexpr std::array<Extended, 4> SINE_TAIL = {-1.0L / 6, short_form(1.0L / 120)
 /// (cos d - 1) / d^2 in powers of d^2; |d| <= pi/256.
 constexpr std::array<Extended, 4> COSINE_TAIL = {-1.0L / 2, short_form(1.0L / 24),
                                                  short_form(-1.0L / 720), short_form(1.0L / 40320)};
-/// (e^r - 1 - r) / r^2; |r| <= ln2/256.
-constexpr std::array<Extended, 6> EXPONENTIAL_TAIL = {1.0L / 2,
-                                                      short_form(1.0L / 6),
+/// (e^r - 1 - r) / r^2; |r| <= ln2/1024.
+constexpr std::array<Extended, 4> EXPONENTIAL_TAIL = {1.0L / 2, short_form(1.0L / 6),
                                                       short_form(1.0L / 24),
-                                                      short_form(1.0L / 120),
-                                                      short_form(1.0L / 720),
-                                                      short_form(1.0L / 5040)};
-/// (log(1 + z) - z) / z^2; |z| < 2^-7.
-constexpr std::array<Extended, 9> LOGARITHM_TAIL = {-1.0L / 2,
+                                                      short_form(1.0L / 120)};
+/// (log(1 + z) - z) / z^2; |z| <= 2^-8.
+constexpr std::array<Extended, 8> LOGARITHM_TAIL = {-1.0L / 2,
                                                     1.0L / 3,
                                                     short_form(-1.0L / 4),
                                                     short_form(1.0L / 5),
                                                     short_form(-1.0L / 6),
                                                     short_form(1.0L / 7),
                                                     short_form(-1.0L / 8),
-                                                    short_form(1.0L / 9),
-                                                    short_form(-1.0L / 10)};
-/// (atan u - u) / u^3 in powers of u^2; |u| <= 2^-6.
-constexpr std::array<Extended, 5> ARCTANGENT_TAIL = {-1.0L / 3, short_form(1.0L / 5),
-                                                     short_form(-1.0L / 7), short_form(1.0L / 9),
-                                                     short_form(-1.0L / 11)};
+                                                    short_form(1.0L / 9)};
+/// (atan u - u) / u^3 in powers of u^2; |u| <= 2^-7.
+constexpr std::array<Extended, 4> ARCTANGENT_TAIL = {-1.0L / 3, short_form(1.0L / 5),
+                                                     short_form(-1.0L / 7), short_form(1.0L / 9)};
 
 /// Below this magnitude sin x and atan x round to x, and cos x to 1.
 constexpr Extended TINY = 0x1p-32L;
@@ -185,25 +180,25 @@ SineCosine sine_cosine_near(const tables::SineCosineRow& row, Pair d) {
   return {sin_head.head + sin_tail, cos_head.head + cos_tail};
 }
 
-/// base + atan u, for base = head + tail and |u| <= 2^-6 below |base| or with base 0.
+/// base + atan u, for base = head + tail and |u| <= 2^-7 below |base| or with base 0.
 Extended plus_arctangent(double base_head, double base_tail, Extended u) {
   const Extended u2 = u * u;
   const Pair head = fast_two_sum(base_head, u);
   return head.head + ((head.tail + base_tail) + u * u2 * polynomial(u2, ARCTANGENT_TAIL));
 }
 
-/// atan of x >= 2^-6: atan x = atan a + atan u with the table point a nearest
-/// x and u = (x - a) / (1 + a x), or atan x = pi/2 + atan(-1/x) from 2^6 on.
-/// The rounding of u, 2^-63 of it at most, is 2^-67 of the result at most.
+/// atan of x >= 2^-7: atan x = atan a + atan u with the table point a nearest
+/// x and u = (x - a) / (1 + a x), or atan x = pi/2 + atan(-1/x) from 2^7 on.
+/// The rounding of u, 2^-63 of it at most, is 2^-68 of the result at most.
 Extended arctangent_of_magnitude(Extended x) {
   // The double nearest x tells the binade and the leading fraction bits.
   const std::uint64_t bits = bits_of(static_cast<double>(x));
-  if (bits >= bits_of(0x1p6)) {
+  if (bits >= bits_of(0x1p7)) {
     return plus_arctangent(tables::HALF_PI_HEAD, tables::HALF_PI_TAIL, -1.0L / x);
   }
   constexpr int shift = FRACTION_BITS - tables::ATAN_CELL_BITS;
-  static_assert(std::size(tables::ARCTANGENT) == (bits_of(0x1p6) - bits_of(0x1p-6)) >> shift);
-  const tables::ArctangentRow& row = tables::ARCTANGENT[(bits - bits_of(0x1p-6)) >> shift];
+  static_assert(std::size(tables::ARCTANGENT) == (bits_of(0x1p7) - bits_of(0x1p-7)) >> shift);
+  const tables::ArctangentRow& row = tables::ARCTANGENT[(bits - bits_of(0x1p-7)) >> shift];
   // x - a is exact: a is within a factor 2 of x.
   return plus_arctangent(row.head, row.tail, (x - row.centre) / (1.0L + row.centre * x));
 }
@@ -242,19 +237,22 @@ Extended sine(Extended x) {
 Extended exponential(Extended x) {
   if (!(std::fabs(x) <= LARGEST_FAST_EXPONENT)) return std::exp(x);
 
-  // x = (128 m + j) ln2/128 + r, |r| <= ln2/256: e^x = 2^m 2^(j/128) e^r.
+  // x = (512 m + j) ln2/512 + r, |r| <= ln2/1024: e^x = 2^m 2^(j/512) e^r.
   const Nearest k = nearest_integer(x * tables::STEPS_PER_LN2);
   const Extended r = (x - k.value * tables::LN2_STEP_1)  // exact: within a factor 2
                      - k.value * tables::LN2_STEP_2;
-  static_assert(tables::EXP_STEPS == 128);
-  const tables::PowerOfTwoRow& row = tables::POWER_OF_TWO[k.integer & 127];
-  const double scale = power_of_two(static_cast<int>(k.integer >> 7));
-  const Extended t_head = row.head * scale;  // T = 2^m 2^(j/128), scaled exactly
+  static_assert(tables::EXP_STEPS == 512);
+  const tables::PowerOfTwoRow& row = tables::POWER_OF_TWO[k.integer & 511];
+  const double scale = power_of_two(static_cast<int>(k.integer >> 9));
+  const Extended t_head = row.head * scale;  // T = 2^m 2^(j/512), scaled exactly
   const Extended t_tail = row.tail * scale;
-  const Extended p = r + r * r * polynomial(r, EXPONENTIAL_TAIL);  // e^r - 1
+  const Extended t = t_head + t_tail;
 
-  // T e^r = T_h + [T_t + T p]: the roundings of r, p and T p are 2^-72 of the result each.
-  return t_head + (t_tail + (t_head + t_tail) * p);
+  // T e^r = T_h + [(T_t + T r) + T r^2 Q(r)]: the bracket's parts wait only
+  // for r while the polynomial Q is evaluated, and its one product with Q
+  // comes last. The roundings of r, T r and the inner sum are 2^-74 of the
+  // result each.
+  return t_head + ((t_tail + t * r) + (t * (r * r)) * polynomial(r, EXPONENTIAL_TAIL));
 }
 
 Extended logarithm(Extended x) {
@@ -266,10 +264,13 @@ Extended logarithm(Extended x) {
   // binade, z is still within the bounds of that cell.
   const std::uint64_t bits = bits_of(static_cast<double>(x));
   const int e = static_cast<int>(bits >> FRACTION_BITS) - DOUBLE_BIAS;
-  const tables::LogRow& row = tables::LOGARITHM[(bits >> (FRACTION_BITS - 7)) & 127];
-  const double reciprocal = row.reciprocal * power_of_two(-e);
-  const Pair xs = split(x);  // both parts times the 9-bit reciprocal are exact
-  const Extended z = (xs.head * reciprocal - 1.0L) + xs.tail * reciprocal;
+  static_assert(tables::LOG_CELLS == 256);
+  const tables::LogRow& row = tables::LOGARITHM[(bits >> (FRACTION_BITS - 8)) & 255];
+  const double scale = power_of_two(-e);
+  // Both parts times the 10-bit reciprocal are exact, and so are their scalings.
+  const Pair xs = split(x);
+  const Extended z =
+      (xs.head * row.reciprocal * scale - 1.0L) + xs.tail * row.reciprocal * scale;
 
   // e LN2_1 - log c has no rounding: both are multiples of 2^-42 below 2^10.
   // The low parts of e ln2 and -log c first: they cancel exactly just below 1.
@@ -282,7 +283,7 @@ Extended logarithm(Extended x) {
 Extended arctangent(Extended x) {
   const Extended magnitude = std::fabs(x);
   if (!(magnitude <= std::numeric_limits<Extended>::max())) return std::atan(x);
-  if (magnitude < 0x1p-6L) {
+  if (magnitude < 0x1p-7L) {
     // atan x = x + x^3 (-1/3 + ...), below 2^-32 just x.
     if (magnitude < TINY) return x;
     const Extended x2 = x * x;

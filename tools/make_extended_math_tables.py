@@ -8,7 +8,7 @@ to a double (a double loads into the x87 unit much faster than a long double):
 - a "head" keeps 32 significant bits, so that its product with the 32-bit
   head of a split extended number is exact; the "tail" is the rest, rounded
   to 53 bits: head + tail carries 85 bits;
-- reduction constants (pi/128, ln2/128, ln2) come in parts, the leading ones
+- reduction constants (pi/128, ln2/512, ln2) come in parts, the leading ones
   with as few bits as the largest multiplier needs for an exact product.
 
 Run with Debian's python3 (python3-mpmath):
@@ -95,7 +95,7 @@ print("};")
 print()
 
 # --- exponential -----------------------------------------------------------
-EXP_STEPS = 128
+EXP_STEPS = 512
 step = log(2) / EXP_STEPS
 l1, l2 = parts(step, [43, 53])
 print(f"/// ln2/{EXP_STEPS} in two parts; the first has 43 bits, so k times it is exact for |k| < 2^21.")
@@ -115,12 +115,13 @@ print("};")
 print()
 
 # --- logarithm -------------------------------------------------------------
-# A significand y in [1, 2) falls in cell i = floor(128 (y - 1)). The cell's
-# reciprocal c = K/256 (K an integer of 8 or 9 bits) makes z = y c - 1 exact in
-# long double, with |z| < 2^-7 (the bound is the open end of cell 0); c = 1 and
+# A significand y in [1, 2) falls in cell i = floor(256 (y - 1)). The cell's
+# reciprocal c = K/512 (K an integer of 9 or 10 bits) makes z = y c - 1 exact in
+# long double, with |z| <= 2^-8 (the bound is the open end of cell 0); c = 1 and
 # c = 1/2 in the cells at either side of 1, so that log is 0 at 1 and the
 # parts cancel exactly just below 1.
-LOG_CELLS = 128
+LOG_CELLS = 256
+RECIPROCAL_DENOMINATOR = 2 * LOG_CELLS
 FRACTION = 42
 ln2_head, ln2_head_value = fixed(log(2), FRACTION)
 print(f"/// ln2 in two parts; the first a multiple of 2^-{FRACTION}, so e times it is exact in a")
@@ -137,29 +138,29 @@ print(f"inline constexpr LogRow LOGARITHM[{LOG_CELLS}] = {{")
 largest_z = mpf(0)
 for i in range(LOG_CELLS):
     if i == 0:
-        k = 256
+        k = RECIPROCAL_DENOMINATOR
     elif i == LOG_CELLS - 1:
-        k = 128
+        k = RECIPROCAL_DENOMINATOR // 2
     else:
         centre = 1 + (mpf(i) + mpf(0.5)) / LOG_CELLS
-        k = int(nint(256 / centre))
-    c = mpf(k) / 256
+        k = int(nint(RECIPROCAL_DENOMINATOR / centre))
+    c = mpf(k) / RECIPROCAL_DENOMINATOR
     low, high = 1 + mpf(i) / LOG_CELLS, 1 + mpf(i + 1) / LOG_CELLS
     largest_z = max(largest_z, abs(low * c - 1), abs(high * c - 1))
     head, head_value = fixed(-log(c), FRACTION)
     tail = rounded(-log(c) - head_value, 53)[0]
-    print(f"    {{0x{k:X}p-8, {head}, {tail}}},")
+    print(f"    {{0x{k:X}p-9, {head}, {tail}}},")
 print("};")
-assert largest_z <= mpf(2) ** -7, largest_z
+assert largest_z <= mpf(2) ** -8, largest_z
 print(f"/// |z| < {mp.nstr(largest_z, 6)} in every cell.")
 print()
 
 # --- arctangent ------------------------------------------------------------
-# x in [2^-6, 2^6) falls in a cell of its binade by the 4 leading fraction
-# bits; a is the cell's centre (6 significant bits), and
-# u = (x - a) / (1 + a x) has |u| <= 2^-6 there.
-CELL_BITS = 4
-LOWEST, HIGHEST = -6, 6
+# x in [2^-7, 2^7) falls in a cell of its binade by the 5 leading fraction
+# bits; a is the cell's centre (7 significant bits), and
+# u = (x - a) / (1 + a x) has |u| <= 2^-7 there.
+CELL_BITS = 5
+LOWEST, HIGHEST = -7, 7
 print(f"/// Per cell of [2^{LOWEST}, 2^{HIGHEST}): {2 ** CELL_BITS} cells in each binade, by the leading")
 print("/// fraction bits; the cell's centre a and atan(a) as a head and a tail.")
 print("struct ArctangentRow {")
@@ -181,7 +182,7 @@ for binade in range(LOWEST, HIGHEST):
         h, t = head_tail(atan(a), 53)
         print(f"    {{{a_literal}, {h}, {t}}},")
 print("};")
-assert largest_u <= mpf(2) ** -6, largest_u
+assert largest_u <= mpf(2) ** -7, largest_u
 print(f"/// |u| <= {mp.nstr(largest_u, 6)} in every cell.")
 h, t = head_tail(pi / 2, 53)
 constant("HALF_PI_HEAD", h)
