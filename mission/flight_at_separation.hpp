@@ -23,6 +23,9 @@ class FlightAtSeparation {
   /// thrust history that cannot be flown, is kept for `fly_on` to give.
   FlightAtSeparation(const Vehicle& vehicle, const ThrustHistory& thrust, double turn_time,
                      const AeroScales& aero = {});
+  // Kept by reference: no temporaries.
+  FlightAtSeparation(const Vehicle&&, const ThrustHistory&, double, const AeroScales& = {}) = delete;
+  FlightAtSeparation(const Vehicle&, const ThrustHistory&&, double, const AeroScales& = {}) = delete;
 
   /// The flight at `maxa` [deg]: the same result, to the last bit, as `fly`
   /// with this vehicle, thrust history, turn time, scales and angle, and the

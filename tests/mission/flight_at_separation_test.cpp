@@ -50,10 +50,11 @@ TEST(FlightAtSeparation, ContinuedFlightsAreTheWholeFlightsToTheLastBit) {
 }
 
 TEST(FlightAtSeparation, AnObserverIsToldWhatAWholeFlightTellsIt) {
-  const FlightAtSeparation at_separation(Vehicle{}, sample(), 20.0);
+  const Vehicle vehicle;
+  const FlightAtSeparation at_separation(vehicle, sample(), 20.0);
   CallLog continued;
   CallLog whole;
-  EXPECT_EQ(at_separation.fly_on(18.0, &continued), fly(Vehicle{}, sample(), {20.0, 18.0, {}}, &whole));
+  EXPECT_EQ(at_separation.fly_on(18.0, &continued), fly(vehicle, sample(), {20.0, 18.0, {}}, &whole));
   EXPECT_GT(whole.calls.size(), 100U);
   EXPECT_EQ(continued.calls, whole.calls);
 }
@@ -61,7 +62,8 @@ TEST(FlightAtSeparation, AnObserverIsToldWhatAWholeFlightTellsIt) {
 TEST(FlightAtSeparation, FailuresAreThoseOfTheWholeFlight) {
   const std::vector<ThrustRecord> first(sample().records().begin(), sample().records().begin() + 60);
   const ThrustHistory cut = ThrustHistory::from_records(first, "cut");
-  const FlightAtSeparation at_separation(Vehicle{}, cut, 20.0);
+  const Vehicle vehicle;
+  const FlightAtSeparation at_separation(vehicle, cut, 20.0);
   const auto failure = [](const auto& flight) -> std::string {
     try {
       (void)flight();
@@ -70,14 +72,14 @@ TEST(FlightAtSeparation, FailuresAreThoseOfTheWholeFlight) {
     }
     return "flown";
   };
-  const std::string whole = failure([&] { return fly(Vehicle{}, cut, {20.0, 18.0, {}}); });
+  const std::string whole = failure([&] { return fly(vehicle, cut, {20.0, 18.0, {}}); });
   EXPECT_NE(whole, "flown");
   EXPECT_EQ(failure([&] { return at_separation.fly_on(18.0); }), whole);
   EXPECT_EQ(failure([&] { return at_separation.fly_on(25.0); }), whole);
 
-  EXPECT_THROW(FlightAtSeparation(Vehicle{}, sample(), 0.5), InputError);
-  EXPECT_THROW(FlightAtSeparation(Vehicle{}, sample(), 20.0, {-1.0, 1.0}), InputError);
-  EXPECT_THROW((void)FlightAtSeparation(Vehicle{}, sample(), 20.0).fly_on(NAN), InputError);
+  EXPECT_THROW(FlightAtSeparation(vehicle, sample(), 0.5), InputError);
+  EXPECT_THROW(FlightAtSeparation(vehicle, sample(), 20.0, {-1.0, 1.0}), InputError);
+  EXPECT_THROW((void)FlightAtSeparation(vehicle, sample(), 20.0).fly_on(NAN), InputError);
 }
 
 }  // namespace
