@@ -24,8 +24,10 @@ class FlightAtSeparation {
   FlightAtSeparation(const Vehicle& vehicle, const ThrustHistory& thrust, double turn_time,
                      const AeroScales& aero = {});
   // Kept by reference: no temporaries.
-  FlightAtSeparation(const Vehicle&&, const ThrustHistory&, double, const AeroScales& = {}) = delete;
-  FlightAtSeparation(const Vehicle&, const ThrustHistory&&, double, const AeroScales& = {}) = delete;
+  FlightAtSeparation(const Vehicle&&, const ThrustHistory&, double,
+                     const AeroScales& = {}) = delete;
+  FlightAtSeparation(const Vehicle&, const ThrustHistory&&, double,
+                     const AeroScales& = {}) = delete;
 
   /// The flight at `maxa` [deg]: the same result, to the last bit, as `fly`
   /// with this vehicle, thrust history, turn time, scales and angle, and the
@@ -43,7 +45,7 @@ class FlightAtSeparation {
   /// The flight so far; when it ended before separation, its whole result.
   FlightResult result_;
   bool separated_ = false;
-  FlightState state_;                  ///< at booster separation
+  FlightState state_;                   ///< at booster separation
   std::optional<FlightError> failure_;  ///< why the booster phase cannot be flown
 };
 

@@ -1,4 +1,6 @@
 // Flights continued from booster separation are the flights flown whole.
+#include "mission/flight_at_separation.hpp"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -6,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "mission/flight_at_separation.hpp"
 #include "mission/sample_thrust.hpp"
 
 namespace ascent::testing {
@@ -18,7 +19,8 @@ struct CallLog : FlightObserver {
     calls.push_back({-1, state.t.value(), derived.T.value()});
   }
   void on_event(const FlightEvent& event, const FlightState& state) override {
-    calls.push_back({static_cast<int>(event.kind), state.t.value(), static_cast<double>(event.value)});
+    calls.push_back(
+        {static_cast<int>(event.kind), state.t.value(), static_cast<double>(event.value)});
   }
   struct Call {
     int kind;  ///< -1 for a step
@@ -54,13 +56,15 @@ TEST(FlightAtSeparation, AnObserverIsToldWhatAWholeFlightTellsIt) {
   const FlightAtSeparation at_separation(vehicle, sample(), 20.0);
   CallLog continued;
   CallLog whole;
-  EXPECT_EQ(at_separation.fly_on(18.0, &continued), fly(vehicle, sample(), {20.0, 18.0, {}}, &whole));
+  EXPECT_EQ(at_separation.fly_on(18.0, &continued),
+            fly(vehicle, sample(), {20.0, 18.0, {}}, &whole));
   EXPECT_GT(whole.calls.size(), 100U);
   EXPECT_EQ(continued.calls, whole.calls);
 }
 
 TEST(FlightAtSeparation, FailuresAreThoseOfTheWholeFlight) {
-  const std::vector<ThrustRecord> first(sample().records().begin(), sample().records().begin() + 60);
+  const std::vector<ThrustRecord> first(sample().records().begin(),
+                                        sample().records().begin() + 60);
   const ThrustHistory cut = ThrustHistory::from_records(first, "cut");
   const Vehicle vehicle;
   const FlightAtSeparation at_separation(vehicle, cut, 20.0);
