@@ -31,6 +31,8 @@ struct StateVector {
       &StateVector::vt,     &StateVector::vr,   &StateVector::h0,
       &StateVector::r0,     &StateVector::pitch, &StateVector::m_prop,
       &StateVector::mdot,   &StateVector::thrust_vac, &StateVector::dV};
+
+  bool operator==(const StateVector&) const = default;
 };
 
 /// Steering modes of the equations of motion.
@@ -47,6 +49,8 @@ struct ForceEntry {
   Real force_area;   ///< [m^2] drag area of the stack
   Real max_force;    ///< [N] largest force seen on the stack
   Real max_force_t;  ///< [s] time of max_force
+
+  bool operator==(const ForceEntry&) const = default;
 };
 
 struct FlightState : StateVector {
@@ -106,6 +110,8 @@ struct FlightState : StateVector {
   Real dt;      ///< [s] size of the next step; negative steps integrate backwards
   Real t_rem;   ///< [s] time still to fly
   Real h_stop;  ///< [m] altitude limit of run_to_altitude
+
+  bool operator==(const FlightState&) const = default;
 };
 
 }  // namespace ascent

@@ -61,15 +61,31 @@ void AscentFlight::give_up(OrbitFailure why) {
 }
 
 FlightResult AscentFlight::fly() {
+  return fly_to_booster_separation() ? fly_from_booster_separation() : finish();
+}
+
+bool AscentFlight::fly_to_booster_separation() {
   result.turn_time = plan.turn_time;
   try {
     fly_booster_phase();
+    return true;
+  } catch (const FlightEnded&) {
+    return false;
+  }
+}
+
+FlightResult AscentFlight::fly_from_booster_separation() {
+  try {
     fly_core_phase();
     fly_upper_stage_phase();
     book_the_flight();
   } catch (const FlightEnded&) {
     // The result says how and when the flight ended.
   }
+  return finish();
+}
+
+FlightResult AscentFlight::finish() {
   book_the_maxima();
   book_the_outcome();
   return std::move(result);
@@ -131,20 +147,32 @@ void LoadMaxima::merge(const LoadMaxima& later) {
   }
 }
 
-FlightResult fly(const Vehicle& vehicle, const ThrustHistory& thrust, const FlightPlan& plan,
-                 FlightObserver* observer) {
-  if (!(plan.turn_time >= 1.0)) {
+void check_turn_time(double turn_time) {
+  if (!(turn_time >= 1.0)) {
     throw InputError(ErrorCode::range_check, "the turn time must be at least 1 s");
   }
+}
+
+void check_maxa(double maxa) {
   // An infinite angle is the unlimited one; NaN is no angle at all.
-  if (std::isnan(plan.maxa)) {
+  if (std::isnan(maxa)) {
     throw InputError(ErrorCode::range_check, "the maximum angle of attack is not a number");
   }
+}
+
+void check_aero(const AeroScales& aero) {
   const auto neutral_or_finite = [](double scale) { return scale >= 0.0 && std::isfinite(scale); };
-  if (!neutral_or_finite(plan.aero.drag) || !neutral_or_finite(plan.aero.density)) {
+  if (!neutral_or_finite(aero.drag) || !neutral_or_finite(aero.density)) {
     throw InputError(ErrorCode::range_check,
                      "the drag and density scales must be finite and not negative");
   }
+}
+
+FlightResult fly(const Vehicle& vehicle, const ThrustHistory& thrust, const FlightPlan& plan,
+                 FlightObserver* observer) {
+  check_turn_time(plan.turn_time);
+  check_maxa(plan.maxa);
+  check_aero(plan.aero);
   return AscentFlight(vehicle, thrust, plan, observer).fly();
 }
 

@@ -20,7 +20,15 @@ class AscentFlight final : private StepListener {
   AscentFlight(const AscentFlight&) = delete;
   AscentFlight& operator=(const AscentFlight&) = delete;
 
+  /// Flies all three phases.
   FlightResult fly();
+  /// Flies the booster phase; false when the flight ended in it (`finish` then
+  /// gives its result).
+  bool fly_to_booster_separation();
+  /// Flies the core and upper stage phases from the state at booster separation.
+  FlightResult fly_from_booster_separation();
+  /// The result of a flight that has ended, its maxima and outcome booked.
+  FlightResult finish();
 
   // What the phases share.
   const Vehicle& vehicle;
@@ -58,5 +66,10 @@ class AscentFlight final : private StepListener {
 
   FlightObserver* observer_;
 };
+
+// The checks of a plan that `fly` makes before it flies, each throwing InputError.
+void check_turn_time(double turn_time);
+void check_maxa(double maxa);
+void check_aero(const AeroScales& aero);
 
 }  // namespace ascent

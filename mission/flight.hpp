@@ -4,6 +4,9 @@
 //
 //   const ascent::ThrustHistory thrust = ascent::ThrustHistory::read("s1.dat");
 //   const ascent::FlightResult result = ascent::fly(ascent::Vehicle{}, thrust, {20.0, 18.0});
+//
+// Flights that differ only in the maximum angle of attack can share their
+// booster phase: mission/flight_at_separation.hpp.
 #pragma once
 
 #include <functional>

@@ -34,6 +34,8 @@ struct FlightEvent {
   ///  upper_stage_separation: [m/s] ideal delta-V of the upper stage;
   ///  0 for the others.
   Extended value = 0.0L;
+
+  bool operator==(const FlightEvent&) const = default;
 };
 
 /// Follows a flight. Every call receives the state at that moment; the state

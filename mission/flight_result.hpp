@@ -43,6 +43,8 @@ struct MassBudget {
   /// [kg] SC_M before it is rounded to whole kilograms: it follows every
   /// change of the flight, where SC_M moves in steps.
   double SC_M_unrounded = 0.0;
+
+  bool operator==(const MassBudget&) const = default;
 };
 
 /// The osculating orbit after upper-stage separation [m above the sphere].
@@ -51,6 +53,8 @@ struct Orbit {
   double apogee = 0.0;
   double average_altitude = 0.0;    ///< (perigee + apogee) / 2
   double altitude_deviation = 0.0;  ///< apogee - average altitude
+
+  bool operator==(const Orbit&) const = default;
 };
 
 /// The largest loads of a flight, or of the runs of a session.
@@ -67,11 +71,15 @@ struct LoadMaxima {
   /// Takes each maximum of `later` (a flight flown after these) that is
   /// larger; on a tie the earlier one stays.
   void merge(const LoadMaxima& later);
+
+  bool operator==(const LoadMaxima&) const = default;
 };
 
 struct EventRecord {
   FlightEvent event;
   FlightState state;
+
+  bool operator==(const EventRecord&) const = default;
 };
 
 struct FlightResult {
@@ -105,6 +113,8 @@ struct FlightResult {
   [[nodiscard]] bool separated() const { return end == FlightEnd::upper_stage_separated; }
   /// Separated on an orbit the vehicle can fly: the only outcome that succeeds.
   [[nodiscard]] bool in_orbit() const { return outcome == Outcome::in_orbit; }
+
+  bool operator==(const FlightResult&) const = default;
 };
 
 }  // namespace ascent

@@ -76,13 +76,10 @@ std::string separated_message(const FlightResult& result, const Vehicle& vehicle
   }
 }
 
-FlightOutcome fly(const FlightRequest& request) {
-  FlightPlan plan;
-  plan.turn_time = request.turn_time.value;
-  plan.maxa = request.maxa.value;
-  plan.aero = request.aero;
-  const FlightResult result = ascent::fly(*request.vehicle, *request.thrust, plan, request.observer);
+namespace {
 
+/// What the trim tool takes from a flight of `vehicle`.
+FlightOutcome outcome_of(const FlightResult& result, const Vehicle& vehicle) {
   FlightOutcome outcome;
   outcome.outcome = result.outcome;
   outcome.maxa_flown = result.maxa_flown;
@@ -90,7 +87,7 @@ FlightOutcome fly(const FlightRequest& request) {
   outcome.above_surface = outcome.separated && result.orbit.perigee > 0.0;
   outcome.loads = result.maxima;
   if (!outcome.separated) {
-    outcome.message = std::string(early_end_reason(result, *request.vehicle).view());
+    outcome.message = std::string(early_end_reason(result, vehicle).view());
     return outcome;
   }
   outcome.perigee = result.orbit.perigee;
@@ -101,10 +98,25 @@ FlightOutcome fly(const FlightRequest& request) {
   outcome.SC_M_unrounded = result.budget.SC_M_unrounded;
   outcome.dV = result.delta_v;
   RecommendedMaxa secant;
-  secant.add_run(result.maxa, result.orbit.average_altitude, request.vehicle->target.altitude);
+  secant.add_run(result.maxa, result.orbit.average_altitude, vehicle.target.altitude);
   outcome.recommended_maxa = static_cast<double>(secant.recommended() * 180.0L / PI);
-  outcome.message = separated_message(result, *request.vehicle);
+  outcome.message = separated_message(result, vehicle);
   return outcome;
+}
+
+}  // namespace
+
+FlightOutcome fly(const FlightRequest& request) {
+  FlightPlan plan;
+  plan.turn_time = request.turn_time.value;
+  plan.maxa = request.maxa.value;
+  plan.aero = request.aero;
+  return outcome_of(ascent::fly(*request.vehicle, *request.thrust, plan, request.observer),
+                    *request.vehicle);
+}
+
+FlightOutcome fly_on(const FlightAtSeparation& at_separation, const TypedNumber& maxa) {
+  return outcome_of(at_separation.fly_on(maxa.value), at_separation.vehicle());
 }
 
 }  // namespace ascent::trim

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "mission/flight.hpp"
+#include "mission/flight_at_separation.hpp"
 #include "mission/load_limits.hpp"
 
 namespace ascent::trim {
@@ -68,5 +69,9 @@ std::string over_limit_text(const LoadBreach& breach);
 
 /// Flies one run. A thrust history that cannot be flown throws FlightError.
 FlightOutcome fly(const FlightRequest& request);
+
+/// Flies on from booster separation at `maxa`: the outcome `fly` gives for
+/// the same vehicle, thrust history, turn time, scales and angle.
+FlightOutcome fly_on(const FlightAtSeparation& at_separation, const TypedNumber& maxa);
 
 }  // namespace ascent::trim

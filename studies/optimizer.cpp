@@ -68,7 +68,10 @@ class Search {
     TrimResult r;
     r.turn_time = t;
     r.maxa = a;
-    r.flight = fly(FlightRequest{&s.vehicle, &s.thrust, t, a, nullptr, s.aero});
+    // The angles of one turn time share its booster phase.
+    const FlightAtSeparation& at_separation =
+        separations_.try_emplace(t.text, s.vehicle, s.thrust, t.value, s.aero).first->second;
+    r.flight = fly_on(at_separation, a);
     r.flights.push_back({a, r.flight});
     // Reaching the orbit, even short of propellant, gives the plan a budget
     // to weigh; a run that ends before it has none.
@@ -224,6 +227,8 @@ class Search {
   OptimizeResult result_;
   /// Of each point's trim or flight, by the text of its turn time (and angle).
   std::map<std::string, std::size_t> index_;
+  /// Of the guided flights, by the text of their turn time.
+  std::map<std::string, FlightAtSeparation> separations_;
 };
 
 /// What the NLopt callbacks share: the search and the first exception of a

@@ -56,16 +56,16 @@ class Search {
   double last_miss_ = std::numeric_limits<double>::infinity();
 
   std::optional<std::size_t> closest_;  ///< in-orbit flight with the smallest miss
+  std::optional<FlightAtSeparation> at_separation_;  ///< of the turn time, once flown
 };
 
 const TrimFlight& Search::fly_at(const TypedNumber& maxa) {
-  FlightRequest request;
-  request.vehicle = &settings_.vehicle;
-  request.thrust = &settings_.thrust;
-  request.turn_time = result_.turn_time;
-  request.maxa = maxa;
-  request.aero = settings_.aero;
-  result_.flights.push_back({maxa, fly(request)});
+  // Every flight of the search flies the same booster phase: the first flies it.
+  if (!at_separation_) {
+    at_separation_.emplace(settings_.vehicle, settings_.thrust, result_.turn_time.value,
+                           settings_.aero);
+  }
+  result_.flights.push_back({maxa, fly_on(*at_separation_, maxa)});
   const TrimFlight& flight = result_.flights.back();
   if (flight.outcome.above_surface) {
     const auto miss = [&](const TrimFlight& f) {
