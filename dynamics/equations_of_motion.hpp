@@ -1,7 +1,7 @@
 // Pieces of the equations of motion that the derivative evaluation and the
 // post-step update share: the motion relative to the air, the effective
-// thrust, the drag components, and the vertical-acceleration law of steering
-// mode 1 with its one-shot calibration.
+// thrust, the drag components, and the formulas of the vertical-acceleration
+// law with its one-shot calibration.
 //
 // Every named quantity is a Real (rounded to 64 bits when stored); the
 // formulas run in extended precision, in the order in which they are written.
