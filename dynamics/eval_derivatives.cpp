@@ -12,8 +12,7 @@
 namespace ascent {
 
 template <class Law>
-Accelerations FlightDynamics::accelerations(Law& law, const StateVector& trial, Real r, Real m,
-                                            Real beta) {
+Accelerations FlightDynamics::accelerations(Law& law, const StateVector& trial, Real r, Real m) {
   const StageParameters& stage = state.stage;
   SteeringInputs in{};
   in.vt = trial.vt;
@@ -22,7 +21,7 @@ Accelerations FlightDynamics::accelerations(Law& law, const StateVector& trial, 
   in.m = m;
   in.pitch = trial.pitch;
   in.thrust_vac = trial.thrust_vac;
-  in.beta = beta;
+  if constexpr (Law::reads_flight_path_angle) in.beta = flight_path_angle(trial.vt, trial.vr);
   in.alpha = state.steering.alpha;
   in.maxa = state.steering.maxa;
   if constexpr (Law::flies_in_air) {
@@ -47,7 +46,6 @@ StateVector FlightDynamics::eval_derivatives(const StateVector& trial) {
 
   const Real r = trial.h0 + R_EARTH;
   const Real m = stage.m_fixed + trial.m_prop;
-  const Real beta = flight_path_angle(vt, vr);
 
   StateVector k;
   k.h0 = dt * vr;
@@ -59,7 +57,7 @@ StateVector FlightDynamics::eval_derivatives(const StateVector& trial) {
   k.dV = dt * trial.thrust_vac / m;
 
   const Accelerations a = std::visit(
-      [&](auto& law) { return accelerations(law, trial, r, m, beta); }, state.steering.law);
+      [&](auto& law) { return accelerations(law, trial, r, m); }, state.steering.law);
   k.vt = dt * a.vt;
   k.vr = dt * a.vr;
   return k;

@@ -54,7 +54,7 @@ class FlightDynamics {
  private:
   /// The accelerations of vt and vr that the law gives at a trial state.
   template <class Law>
-  Accelerations accelerations(Law& law, const StateVector& trial, Real r, Real m, Real beta);
+  Accelerations accelerations(Law& law, const StateVector& trial, Real r, Real m);
 
   // The update after a step and the next step's first stage look at the
   // same state: what depends on the state alone is computed once for it.

@@ -9,8 +9,9 @@
 namespace ascent {
 
 /// The state as the steering sees it, at a trial state of a Runge-Kutta step
-/// or at the state after it. A law that does not fly in the air is given no
-/// air data: theta, vt_rel, v_rel, T and D are then 0 during the step.
+/// or at the state after it. At a trial state a law that does not fly in the
+/// air is given no air data (theta, vt_rel, v_rel, T and D are 0), and a law
+/// that does not read the flight-path angle no beta.
 struct SteeringInputs {
   Real vt;          ///< [m/s] inertial horizontal velocity
   Real vr;          ///< [m/s] radial velocity

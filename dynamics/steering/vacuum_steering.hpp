@@ -8,6 +8,7 @@ namespace ascent {
 
 struct VacuumSteering {
   static constexpr bool flies_in_air = false;
+  static constexpr bool reads_flight_path_angle = true;
 
   Accelerations accelerations(const SteeringInputs& in) const {
     const Real phi = in.pitch + in.beta;
