@@ -80,6 +80,15 @@ struct VerticalLawInputs {
   Real maxa;   ///< [rad] largest |alpha| allowed
 };
 
+/// Whether the law would see the same inputs, bit for bit. The radial
+/// velocity, which differs between the stages of a step, is compared first.
+inline bool same_bits(const VerticalLawInputs& a, const VerticalLawInputs& b) {
+  return same_bits(a.vr, b.vr) && same_bits(a.vt, b.vt) && same_bits(a.r, b.r) &&
+         same_bits(a.m, b.m) && same_bits(a.T, b.T) && same_bits(a.D, b.D) &&
+         same_bits(a.v_rel, b.v_rel) && same_bits(a.beta, b.beta) && same_bits(a.K, b.K) &&
+         same_bits(a.n, b.n) && same_bits(a.maxa, b.maxa);
+}
+
 /// Thrust direction chosen by the vertical-acceleration law.
 struct VerticalLawSteering {
   Real a_des;    ///< [m/s^2] radial acceleration demanded by the law

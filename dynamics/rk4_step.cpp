@@ -120,7 +120,7 @@ StepQuantities FlightDynamics::rk4_step() {
   const SteeringInputs after{s.vt,     s.vr,       r,        m,   s.pitch, s.thrust_vac,   q.beta,
                              q.theta,  rel.vt_rel, rel.v_rel, q.T, q.D,     steering.alpha, steering.maxa};
   const Real offset = std::visit(
-      [&](const auto& law) {
+      [&](auto& law) {
         steering.alpha = law.held_angle(after);
         return law.aerodynamic_offset(after);
       },

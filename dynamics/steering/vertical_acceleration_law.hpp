@@ -18,6 +18,16 @@ struct VerticalAccelerationLaw {
   Real K{};                 ///< [m/s^2 per (m/s)^n] coefficient of the law
   bool calibrated = false;  ///< K is set; else the next evaluation scales it
 
+  /// The steering the update after a step found, with its inputs. The next
+  /// step's first stage looks at the same state and usually finds the same
+  /// inputs: it takes the kept steering instead of the law's exponential,
+  /// logarithm and arctangent again.
+  struct KeptSteering {
+    VerticalLawInputs in{};
+    VerticalLawSteering out{};
+    bool valid = false;
+  } kept{};
+
   /// The first evaluation after a phase chose the law scales K to the radial
   /// acceleration that the held angle gives now: the law takes over smoothly.
   Accelerations accelerations(const SteeringInputs& in) {
@@ -26,7 +36,9 @@ struct VerticalAccelerationLaw {
                                  n);
       calibrated = true;
     }
-    const VerticalLawSteering law = steer(in);
+    const VerticalLawInputs inputs = law_inputs(in);
+    const VerticalLawSteering law =
+        kept.valid && same_bits(kept.in, inputs) ? kept.out : steer_vertical_law(inputs);
     if (law.limited) {
       const Real phi = law.alpha_c + in.beta;
       const SineCosine thrust_direction = sine_cosine(phi);
@@ -40,13 +52,17 @@ struct VerticalAccelerationLaw {
                 in.vr * in.vt / in.r,
             Extended{law.a_des}};
   }
-  Real held_angle(const SteeringInputs& in) const { return steer(in).alpha_c; }
+  Real held_angle(const SteeringInputs& in) {
+    kept.in = law_inputs(in);
+    kept.out = steer_vertical_law(kept.in);
+    kept.valid = true;
+    return kept.out.alpha_c;
+  }
   Real aerodynamic_offset(const SteeringInputs&) const { return 0.0L; }
 
  private:
-  VerticalLawSteering steer(const SteeringInputs& in) const {
-    return steer_vertical_law(
-        {K, n, in.vt, in.vr, in.r, in.m, in.T, in.D, in.v_rel, in.beta, in.maxa});
+  VerticalLawInputs law_inputs(const SteeringInputs& in) const {
+    return {K, n, in.vt, in.vr, in.r, in.m, in.T, in.D, in.v_rel, in.beta, in.maxa};
   }
 };
 
