@@ -194,6 +194,29 @@ TEST(HeldSteeringAngle, LawIsCalibratedAtTheStartOfTheStep) {
   EXPECT_EQ(law.K.value(), std::get<VerticalAccelerationLaw>(alone.state().steering.law).K.value());
 }
 
+TEST(HeldSteeringAngle, KeptLawSteeringServesOnlyTheSameInputs) {
+  // The update after a step keeps the law's steering for the next step's
+  // first stage; a stage that changed in between (a lighter vehicle, more
+  // back-pressure loss) must get the law's own answer for the new inputs.
+  FlightHarness stepped;
+  FlightState& s = stepped.state();
+  set_core_climb(s);
+  s.steering = {VerticalAccelerationLaw{.n = 2.0, .K = 2.5e-6, .calibrated = true}, 0.1, 1.2};
+  stepped.sim.rk4_step();
+  for (const auto change : {+[](FlightState&) {},
+                            +[](FlightState& x) { x.stage.m_fixed = x.stage.m_fixed - 50000.0L; },
+                            +[](FlightState& x) { x.stage.exit_area = 20.0; }}) {
+    FlightHarness fresh;
+    change(s);
+    fresh.state() = s;
+    std::get<VerticalAccelerationLaw>(fresh.state().steering.law).kept.valid = false;
+    const StateVector with_kept = stepped.sim.eval_derivatives(s);
+    const StateVector without = fresh.sim.eval_derivatives(fresh.state());
+    EXPECT_EQ(with_kept.vt.value(), without.vt.value());
+    EXPECT_EQ(with_kept.vr.value(), without.vr.value());
+  }
+}
+
 TEST(SteeringLaws, EveryRegisteredLawFliesItsOwnStep) {
   // Each law flies a step through the air at 30 km with finite results, in
   // a direction of its own; only the laws that fly in the air meet its drag.
