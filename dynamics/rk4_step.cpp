@@ -117,8 +117,9 @@ StepQuantities FlightDynamics::rk4_step() {
   // above the inertial path beta plus the law's offset. Its product with the
   // dynamic pressure is the bending load on the airframe.
   Steering& steering = s.steering;
-  const SteeringInputs after{s.vt,     s.vr,       r,        m,   s.pitch, s.thrust_vac,   q.beta,
-                             q.theta,  rel.vt_rel, rel.v_rel, q.T, q.D,     steering.alpha, steering.maxa};
+  const SteeringInputs after{
+      s.vt,    s.vr,       r,         m,   s.pitch, s.thrust_vac,   q.beta,
+      q.theta, rel.vt_rel, rel.v_rel, q.T, q.D,     steering.alpha, steering.maxa};
   const Real offset = std::visit(
       [&](auto& law) {
         steering.alpha = law.held_angle(after);

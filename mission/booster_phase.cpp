@@ -99,7 +99,8 @@ void BoosterPhase::lift_off() {
   // Thrust less back-pressure loss equals the weight: a quadratic in time.
   const Real a = -SURFACE_GRAVITY * s_.stage.mdot_rate / 2.0L;
   const Real b = -SURFACE_GRAVITY * s_.mdot + s_.stage.thrust_rate;
-  const Real c = (s_.thrust_vac - sea_level_loss_) - (s_.stage.m_fixed + s_.m_prop) * SURFACE_GRAVITY;
+  const Real c =
+      (s_.thrust_vac - sea_level_loss_) - (s_.stage.m_fixed + s_.m_prop) * SURFACE_GRAVITY;
   const Real t = (std::sqrt(b * b - 4.0L * a * c) - b) / (2.0L * a);
   if (!(t > 0.0L && t <= rec_t_)) {
     throw FlightError(

@@ -33,9 +33,10 @@ void write_trajectory_row(TextChannel& out, const FlightState& state,
                           const StepQuantities& derived) {
   // Radians to degrees: 180 divided by pi, once per row.
   const Real factor = 180.0L / PI;
-  out.write_line(trajectory_row_line(
-      {state.t, state.a, state.vi, state.h0, state.r0, state.steering.alpha * factor, derived.beta * factor,
-       derived.theta * factor, derived.Pq, state.stage.m_fixed + state.m_prop}));
+  out.write_line(trajectory_row_line({state.t, state.a, state.vi, state.h0, state.r0,
+                                      state.steering.alpha * factor, derived.beta * factor,
+                                      derived.theta * factor, derived.Pq,
+                                      state.stage.m_fixed + state.m_prop}));
 }
 
 void write_upright_row(TextChannel& out, const FlightState& s, Extended acceleration) {

@@ -41,8 +41,8 @@ inline Accelerations thrust_at_angle_in_air(Real phi, const SteeringInputs& in) 
   const SineCosine thrust_direction = sine_cosine(phi);
   const SineCosine path_direction = sine_cosine(in.theta);
   return {(in.T * thrust_direction.cos - in.D * path_direction.cos) / in.m - in.vr * in.vt / in.r,
-          (in.T * thrust_direction.sin - in.D * path_direction.sin) / in.m +
-              in.vt * in.vt / in.r - MU / (in.r * in.r)};
+          (in.T * thrust_direction.sin - in.D * path_direction.sin) / in.m + in.vt * in.vt / in.r -
+              MU / (in.r * in.r)};
 }
 
 }  // namespace ascent

@@ -13,9 +13,9 @@ struct VacuumSteering {
   Accelerations accelerations(const SteeringInputs& in) const {
     const Real phi = in.pitch + in.beta;
     const SineCosine thrust_direction = sine_cosine(phi);
-    return {(in.thrust_vac / in.m) * thrust_direction.cos - in.vr * in.vt / in.r,
-            in.vt * in.vt / in.r + (in.thrust_vac / in.m) * thrust_direction.sin -
-                MU / (in.r * in.r)};
+    return {
+        (in.thrust_vac / in.m) * thrust_direction.cos - in.vr * in.vt / in.r,
+        in.vt * in.vt / in.r + (in.thrust_vac / in.m) * thrust_direction.sin - MU / (in.r * in.r)};
   }
   /// No angle is held from vacuum flight.
   Real held_angle(const SteeringInputs&) const { return 0.0L; }

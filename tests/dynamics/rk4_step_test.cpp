@@ -29,7 +29,8 @@ TEST(StepOfZeroLength, KeepsTheStateAndRecomputesEverythingElse) {
   EXPECT_GT(s.sma.value(), 0.0);
   EXPECT_GE(s.ecc.value(), 0.0);
   const double vt_rel = 1600.0 - 408.0 * (30000.0 + R) / R;
-  EXPECT_NEAR(s.steering.alpha.value(), std::atan(450.0 / vt_rel) - std::atan(450.0 / 1600.0), 1e-15);
+  EXPECT_NEAR(s.steering.alpha.value(), std::atan(450.0 / vt_rel) - std::atan(450.0 / 1600.0),
+              1e-15);
   EXPECT_EQ(s.a_max.value(), s.a.value());
   EXPECT_EQ(s.a_max_t.value(), 150.0);
   EXPECT_EQ(h.file("flight.txt").size(), 79u);  // one row of 77 characters and CR LF
