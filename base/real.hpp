@@ -9,6 +9,9 @@
 // would keep the unrounded extended value).
 #pragma once
 
+#include <bit>
+#include <cstdint>
+
 namespace ascent {
 
 /// Extended-precision evaluation type of all formulas.
@@ -32,5 +35,11 @@ class Real {
  private:
   double stored_ = 0.0;
 };
+
+/// Whether two stored values are the same bit for bit: +0 and -0 differ,
+/// as they can lead to angles of either sign.
+constexpr bool same_bits(Real a, Real b) {
+  return std::bit_cast<std::uint64_t>(a.value()) == std::bit_cast<std::uint64_t>(b.value());
+}
 
 }  // namespace ascent

@@ -39,15 +39,17 @@ done
 printf 'run.txt\n20\n18\n20\n17.86\n25\n19\n15\n16.6\n30\n19.5\n-1\n' > "$work/five.in"
 same() { cmp -s "$work/old/$1" "$work/new/$1" && echo "(the same $1, byte for byte)" ||
   { echo "DIFFERENT $1"; exit 1; }; }
-in_both() {  # in_both NAME COMMAND-WITH-%s: hyperfine over both builds
-  local name=$1 command=$2 runs=$3
+in_both() {  # in_both NAME COMMAND RUNS: hyperfine over both builds; COMMAND names TRIM or ASCENT
+  local name=$1 command=$2 runs=$3 old new
+  old=${command//TRIM/${trim[old]}}
+  new=${command//TRIM/${trim[new]}}
   hyperfine --warmup 1 --runs "$runs" \
-    -n "$revision: $name" "cd $work/old && $(printf "$command" "${trim[old]}" "${ascent[old]}")" \
-    -n "this build: $name" "cd $work/new && $(printf "$command" "${trim[new]}" "${ascent[new]}")"
+    -n "$revision: $name" "cd $work/old && ${old//ASCENT/${ascent[old]}}" \
+    -n "this build: $name" "cd $work/new && ${new//ASCENT/${ascent[new]}}"
 }
 
 echo "== 5-run session with an output file"
-in_both "5-run session" "%2\$s < ../five.in > /dev/null" 20
+in_both "5-run session" "ASCENT < ../five.in > /dev/null" 20
 same run.txt
 for build in old new; do
   (cd "$work/$build" && valgrind --tool=callgrind --callgrind-out-file=/dev/null \
@@ -55,12 +57,12 @@ for build in old new; do
 done
 
 echo "== ascent-trim sweep --from 10 --to 30 --step 0.5 -j 2"
-in_both "sweep" "%s sweep --from 10 --to 30 --step 0.5 -j 2 > sweep.txt" 5
+in_both "sweep" "TRIM sweep --from 10 --to 30 --step 0.5 -j 2 > sweep.txt" 5
 same sweep.txt
 
 for jobs in 1 2; do
   echo "== ascent-trim dispersions -n 1000 --seed 1 -t 20 -j $jobs"
-  in_both "study -j $jobs" "%s dispersions -n 1000 --seed 1 -t 20 -j $jobs -o cases.csv > study.txt" 3
+  in_both "study -j $jobs" "TRIM dispersions -n 1000 --seed 1 -t 20 -j $jobs -o cases.csv > study.txt" 3
   same study.txt
   same cases.csv
 done

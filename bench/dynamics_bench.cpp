@@ -14,23 +14,20 @@ namespace {
 
 using ascent::FlightState;
 /// The core stage climbing through 30 km.
-FlightState core_climb(std::int32_t mode) {
+FlightState core_climb(const ascent::SteeringLaw& law) {
   FlightState s;
-  s.steer_mode = mode;
-  s.steer_rel = true;
+  s.steering.law = law;
   s.h0 = 30000.0;
   s.vt = 1600.0;
   s.vr = 450.0;
-  s.v_earth = 408.0;
-  s.m_fixed = 300000.0;
+  s.stage.v_earth = 408.0;
+  s.stage.m_fixed = 300000.0;
   s.m_prop = 600000.0;
   s.mdot = -2100.0;
   s.thrust_vac = 9282548.16;
-  s.exit_area = 16.67;
-  s.ref_area = 57.58;
-  s.vlaw_k = 2.5e-6;
-  s.vlaw_n = 2.0;
-  s.maxa = 0.7;
+  s.stage.exit_area = 16.67;
+  s.stage.ref_area = 57.58;
+  s.steering.maxa = 0.7;
   s.force_count = 3;
   s.force(1) = {2700000.0, 67.0, 2.6e7, 0.0};
   s.force(2) = {1250000.0, 57.6, 1.2e7, 0.0};
@@ -41,9 +38,9 @@ FlightState core_climb(std::int32_t mode) {
 
 /// Steps of 10 ms; every 1000 steps (10 s of flight) the state starts over,
 /// so that the flight stays in the same regime however long the run.
-void rk4_step(benchmark::State& bench, std::int32_t mode) {
+void rk4_step(benchmark::State& bench, const ascent::SteeringLaw& law) {
   ascent::FlightDynamics dynamics;
-  const FlightState start = core_climb(mode);
+  const FlightState start = core_climb(law);
   dynamics.state = start;
   int steps = 0;
   for (auto _ : bench) {
@@ -57,18 +54,18 @@ void rk4_step(benchmark::State& bench, std::int32_t mode) {
 }
 
 void BM_rk4_step_flight_path(benchmark::State& bench) {
-  rk4_step(bench, ascent::FLIGHT_PATH_STEERING);
+  rk4_step(bench, ascent::RelativePathSteering{});
 }
 void BM_rk4_step_vertical_law(benchmark::State& bench) {
-  rk4_step(bench, ascent::VERTICAL_ACCEL_LAW);
+  rk4_step(bench, ascent::VerticalAccelerationLaw{.n = 2.0, .K = 2.5e-6, .calibrated = true});
 }
 void BM_rk4_step_vacuum(benchmark::State& bench) {
-  rk4_step(bench, ascent::VACUUM_STEERING);
+  rk4_step(bench, ascent::VacuumSteering{});
 }
 
 void BM_trajectory_row(benchmark::State& bench) {
   ascent::FlightDynamics dynamics;
-  dynamics.state = core_climb(ascent::FLIGHT_PATH_STEERING);
+  dynamics.state = core_climb(ascent::RelativePathSteering{});
   const ascent::StepQuantities derived = dynamics.rk4_step();
   ascent::TextChannel out = ascent::TextChannel::create("/dev/null");
   for (auto _ : bench) ascent::write_trajectory_row(out, dynamics.state, derived);

@@ -2,31 +2,23 @@
 // the passage through the air. The update after a step and the next step's
 // first stage look at the same state, so each is kept for the last state
 // asked about and given again while the state is the same, bit for bit.
-#include <bit>
-#include <cstdint>
-
 #include "atmosphere/drag_coefficient.hpp"
 #include "base/extended_math.hpp"
 #include "dynamics/flight_dynamics.hpp"
 
 namespace ascent {
 
-namespace {
-/// Compared bit for bit: +0 and -0 lead to angles of either sign.
-std::uint64_t bits(double x) { return std::bit_cast<std::uint64_t>(x); }
-}  // namespace
-
 Real FlightDynamics::flight_path_angle(Real vt, Real vr) {
-  const bool same = angle_memo_.valid && bits(angle_memo_.vt) == bits(vt.value()) &&
-                    bits(angle_memo_.vr) == bits(vr.value());
+  const bool same =
+      angle_memo_.valid && same_bits(angle_memo_.vt, vt) && same_bits(angle_memo_.vr, vr);
   if (!same) angle_memo_ = {vt.value(), vr.value(), arctangent(vr / vt), true};
   return angle_memo_.beta;
 }
 
 const AirPassage& FlightDynamics::air_passage(Real h0, Real vt, Real vr, Real v_earth) {
-  const bool same = air_memo_.valid && bits(air_memo_.h0) == bits(h0.value()) &&
-                    bits(air_memo_.vt) == bits(vt.value()) && bits(air_memo_.vr) == bits(vr.value()) &&
-                    bits(air_memo_.v_earth) == bits(v_earth.value());
+  const bool same = air_memo_.valid && same_bits(air_memo_.h0, h0) &&
+                    same_bits(air_memo_.vt, vt) && same_bits(air_memo_.vr, vr) &&
+                    same_bits(air_memo_.v_earth, v_earth);
   if (!same) {
     AirPassage& p = air_memo_.passage;
     p.rel = air_relative_motion(vt, vr, h0 + R_EARTH, v_earth);

@@ -1,7 +1,7 @@
 // Pieces of the equations of motion that the derivative evaluation and the
 // post-step update share: the motion relative to the air, the effective
-// thrust, the drag components, and the vertical-acceleration law of steering
-// mode 1 with its one-shot calibration.
+// thrust, the drag components, and the formulas of the vertical-acceleration
+// law with its one-shot calibration.
 //
 // Every named quantity is a Real (rounded to 64 bits when stored); the
 // formulas run in extended precision, in the order in which they are written.
@@ -78,7 +78,17 @@ struct VerticalLawInputs {
   Real v_rel;  ///< [m/s] speed relative to the air
   Real beta;   ///< [rad] inertial flight-path angle
   Real maxa;   ///< [rad] largest |alpha| allowed
+  bool operator==(const VerticalLawInputs&) const = default;
 };
+
+/// Whether the law would see the same inputs, bit for bit. The radial
+/// velocity, which differs between the stages of a step, is compared first.
+inline bool same_bits(const VerticalLawInputs& a, const VerticalLawInputs& b) {
+  return same_bits(a.vr, b.vr) && same_bits(a.vt, b.vt) && same_bits(a.r, b.r) &&
+         same_bits(a.m, b.m) && same_bits(a.T, b.T) && same_bits(a.D, b.D) &&
+         same_bits(a.v_rel, b.v_rel) && same_bits(a.beta, b.beta) && same_bits(a.K, b.K) &&
+         same_bits(a.n, b.n) && same_bits(a.maxa, b.maxa);
+}
 
 /// Thrust direction chosen by the vertical-acceleration law.
 struct VerticalLawSteering {
@@ -86,6 +96,7 @@ struct VerticalLawSteering {
   Real Ty;       ///< [N] radial thrust, within the thrust limit
   Real alpha_c;  ///< [rad] angle from the inertial flight path, within +-maxa
   bool limited;  ///< the angle was cut to +-maxa: the law is not met
+  bool operator==(const VerticalLawSteering&) const = default;
 };
 
 /// The law a_des = K |vr|^n (with the sign of vr), the radial thrust it needs,

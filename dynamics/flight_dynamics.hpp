@@ -42,14 +42,20 @@ class FlightDynamics {
   [[nodiscard]] StateVector eval_derivatives(const StateVector& trial);
   /// One classical Runge-Kutta step of size dt and its derived quantities.
   StepQuantities rk4_step();
-  /// Flies t_rem seconds in steps of dt, the last one shortened.
-  void run_for_time();
-  /// Steps until h0 > h_stop, then takes the last step back.
-  void run_to_altitude();
+  /// Flies `span` seconds in steps of dt, the last one shortened: dt is left
+  /// at its length.
+  void run_for_time(Real span);
+  /// Steps until h0 > h_stop, then takes the last step back; returns `span`
+  /// less the time flown.
+  [[nodiscard]] Real run_to_altitude(Real h_stop, Real span);
 
   [[nodiscard]] const Atmosphere& air() const { return air_; }
 
  private:
+  /// The accelerations of vt and vr that the law gives at a trial state.
+  template <class Law>
+  Accelerations accelerations(Law& law, const StateVector& trial, Real r, Real m);
+
   // The update after a step and the next step's first stage look at the
   // same state: what depends on the state alone is computed once for it.
   /// [rad] inertial flight-path angle, atan(vr / vt).

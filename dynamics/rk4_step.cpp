@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <variant>
 
 #include "atmosphere/drag_coefficient.hpp"
 #include "base/extended_math.hpp"
@@ -49,15 +50,6 @@ void raise_run_maxima(FlightState& s, const StepQuantities& q) {
   }
 }
 
-/// The angle from the air-relative velocity (at theta) to the thrust: the
-/// thrust points alpha above the inertial path beta, plus the pitch offset of
-/// flight-path steering. Its product with the dynamic pressure is the
-/// bending load on the airframe.
-Real aerodynamic_angle(const FlightState& s, const StepQuantities& q) {
-  const Real offset = s.steer_mode == FLIGHT_PATH_STEERING ? s.pitch : Real{};
-  return s.alpha + q.beta + offset - q.theta;
-}
-
 /// Semi-major axis, eccentricity, perigee and apogee of the two-body orbit
 /// through the present position and inertial velocity (vis-viva and the
 /// angular momentum r vt).
@@ -96,47 +88,45 @@ StepQuantities FlightDynamics::rk4_step() {
 
   // Quantities of the new state.
   StepQuantities q;
+  const StageParameters& stage = s.stage;
   const Real r = s.h0 + R_EARTH;
   s.vi = std::sqrt(s.vt * s.vt + s.vr * s.vr);
-  const Real m = s.m_fixed + s.m_prop;
+  const Real m = stage.m_fixed + s.m_prop;
   q.beta = flight_path_angle(s.vt, s.vr);
-  const AirPassage& passage = air_passage(s.h0, s.vt, s.vr, s.v_earth);
+  const AirPassage& passage = air_passage(s.h0, s.vt, s.vr, stage.v_earth);
   const AirRelativeMotion& rel = passage.rel;
   q.theta = rel.theta;
-  if (s.steer_mode == VACUUM_STEERING) {
+  if (!flies_in_air(s.steering.law)) {
     q.Pq = 0.0L;
     q.T = s.thrust_vac;
     s.a = s.thrust_vac / m;
     q.Cd = 0.0L;
   } else {
     const AirData& ambient = passage.ambient;
-    q.Pq = rel.v_rel * (ambient.density * s.density_scale) * rel.v_rel / 2.0L;
-    q.T = effective_thrust(s.thrust_vac, ambient.pressure, s.exit_area);
+    q.Pq = rel.v_rel * (ambient.density * stage.density_scale) * rel.v_rel / 2.0L;
+    q.T = effective_thrust(s.thrust_vac, ambient.pressure, stage.exit_area);
     s.a = q.T / m;
-    q.Cd = passage.Cd * s.drag_scale;
+    q.Cd = passage.Cd * stage.drag_scale;
   }
 
   raise_maximum_forces(s, q, m);
-  q.D = s.ref_area * (q.Cd * q.Pq);
+  q.D = stage.ref_area * (q.Cd * q.Pq);
 
-  // The held steering angle that the next steps and the table take up.
-  switch (s.steer_mode) {
-    case FLIGHT_PATH_STEERING:
-      if (s.steer_rel) s.alpha = q.theta - q.beta;
-      break;
-    case VERTICAL_ACCEL_LAW:
-      s.alpha = steer_vertical_law(
-                    {s.vlaw_k, s.vlaw_n, s.vt, s.vr, r, m, q.T, q.D, rel.v_rel, q.beta, s.maxa})
-                    .alpha_c;
-      break;
-    case HORIZON_STEERING:
-      s.alpha = s.pitch - q.beta;
-      break;
-    default:
-      s.alpha = 0.0L;
-      break;
-  }
-  q.alpha_aero = aerodynamic_angle(s, q);
+  // The held steering angle that the next steps and the table take up, and
+  // the angle from the air-relative velocity (at theta) to the thrust: alpha
+  // above the inertial path beta plus the law's offset. Its product with the
+  // dynamic pressure is the bending load on the airframe.
+  Steering& steering = s.steering;
+  const SteeringInputs after{
+      s.vt,    s.vr,       r,         m,   s.pitch, s.thrust_vac,   q.beta,
+      q.theta, rel.vt_rel, rel.v_rel, q.T, q.D,     steering.alpha, steering.maxa};
+  const Real offset = std::visit(
+      [&](auto& law) {
+        steering.alpha = law.held_angle(after);
+        return law.aerodynamic_offset(after);
+      },
+      steering.law);
+  q.alpha_aero = steering.alpha + q.beta + offset - q.theta;
   raise_run_maxima(s, q);
 
   update_osculating_orbit(s);

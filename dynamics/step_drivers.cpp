@@ -18,44 +18,42 @@ std::string describe(const char* pattern, double a, double b) {
 
 }  // namespace
 
-void FlightDynamics::run_for_time() {
+void FlightDynamics::run_for_time(Real span) {
   FlightState& s = state;
-  // Whole steps count t_rem down only when dt is positive and not lost in the
-  // rounding of t_rem; otherwise the loop would never end.
-  if (s.t_rem > s.dt && !(Real(s.t_rem - s.dt) < s.t_rem)) {
-    throw FlightError(
-                       describe("cannot fly %g s in steps of %g s", s.t_rem.value(), s.dt.value()));
+  // Whole steps count the span down only when dt is positive and not lost in
+  // its rounding; otherwise the loop would never end.
+  if (span > s.dt && !(Real(span - s.dt) < span)) {
+    throw FlightError(describe("cannot fly %g s in steps of %g s", span.value(), s.dt.value()));
   }
-  while (s.t_rem > s.dt) {
+  while (span > s.dt) {
     rk4_step();
-    s.t_rem = s.t_rem - s.dt;
+    span = span - s.dt;
   }
-  // The last step, of the remainder; dt and t_rem are both left at its length.
-  s.dt = s.t_rem;
+  // The last step, of the remainder.
+  s.dt = span;
   rk4_step();
 }
 
-void FlightDynamics::run_to_altitude() {
+Real FlightDynamics::run_to_altitude(Real h_stop, Real span) {
   FlightState& s = state;
   if (!(s.dt > 0.0L)) {
-    throw FlightError(describe("cannot climb to %.1f m with steps of %g s",
-                                                        s.h_stop.value(), s.dt.value()));
+    throw FlightError(describe("cannot climb to %.1f m with steps of %g s", h_stop.value(),
+                               s.dt.value()));
   }
   int steps = 0;
   do {
     if (steps == MAX_CLIMB_STEPS) {
-      throw FlightError(
-                         describe("the altitude of %.1f m was not passed by t = %.2f s",
-                                  s.h_stop.value(), s.t.value()));
+      throw FlightError(describe("the altitude of %.1f m was not passed by t = %.2f s",
+                                 h_stop.value(), s.t.value()));
     }
     rk4_step();
     ++steps;
-    s.t_rem = s.t_rem - s.dt;
-  } while (!(s.h0 > s.h_stop));
+    span = span - s.dt;
+  } while (!(s.h0 > h_stop));
   // One step of the same length back, to the last state below the limit.
   s.dt = -s.dt;
   rk4_step();
-  s.t_rem = s.t_rem - s.dt;
+  return span - s.dt;
 }
 
 }  // namespace ascent

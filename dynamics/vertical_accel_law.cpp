@@ -1,4 +1,4 @@
-// The vertical-acceleration law of steering mode 1: the radial acceleration
+// The vertical-acceleration law's formulas: the radial acceleration
 // follows K |vr|^n and the thrust angle that achieves it is held within
 // +-maxa of the inertial flight path.
 #include <cmath>

@@ -24,7 +24,8 @@ bool finite_step(const FlightState& s, const StepQuantities& q) {
   for (Real StateVector::*x : StateVector::components) {
     if (!std::isfinite((s.*x).value())) return false;
   }
-  for (const Real& x : {s.t, s.a, s.vi, s.alpha, s.m_fixed, q.beta, q.theta, q.Pq, q.T, q.D}) {
+  for (const Real& x :
+       {s.t, s.a, s.vi, s.steering.alpha, s.stage.m_fixed, q.beta, q.theta, q.Pq, q.T, q.D}) {
     if (!std::isfinite(x.value())) return false;
   }
   return true;

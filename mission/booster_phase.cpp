@@ -30,13 +30,13 @@ class BoosterPhase {
   void set_up_on_pad();
   void lift_off();
   void climb_to_pitch_over();
-  void find_pitch_over_point();
+  [[nodiscard]] Real find_pitch_over_point();
   void check_turn_fits_before_separation() const;
   void separate_boosters();
 
   void read_booster_record();
   void check_propellant_lasts() const;
-  void run_booster_to_time();
+  void run_booster_to_time(Real span);
   void step();
   [[noreturn]] void refuse_shifted_thrust_law(const std::string& what) const;
   [[nodiscard]] std::string file_text() const { return "the booster thrust file \"" + thrust_.name() + "\""; }
@@ -68,18 +68,18 @@ void BoosterPhase::set_up_on_pad() {
     s_.force(k).max_force_t = 0.0L;
   }
 
-  s_.ref_area = s_.force(1).force_area;
-  s_.exit_area = v_.liftoff_exit_area();
-  sea_level_loss_ = s_.exit_area * P_SEA_LEVEL;
+  s_.stage.ref_area = s_.force(1).force_area;
+  s_.stage.exit_area = v_.liftoff_exit_area();
+  sea_level_loss_ = s_.stage.exit_area * P_SEA_LEVEL;
   s_.m_prop = v_.pad_propellant();
-  s_.m_fixed = s_.force(1).force_mass - s_.m_prop;
+  s_.stage.m_fixed = s_.force(1).force_mass - s_.m_prop;
   s_.t = 0.0L;
-  s_.v_earth = v_.surface_speed();
-  s_.drag_scale = flight_.plan.aero.drag;
-  s_.density_scale = flight_.plan.aero.density;
-  s_.vt = s_.v_earth;
+  s_.stage.v_earth = v_.surface_speed();
+  s_.stage.drag_scale = flight_.plan.aero.drag;
+  s_.stage.density_scale = flight_.plan.aero.density;
+  s_.vt = s_.stage.v_earth;
   s_.h0 = s_.vr = s_.r0 = s_.pitch = 0.0L;
-  s_.mdot_rate = s_.thrust_rate = s_.dV = 0.0L;
+  s_.stage.mdot_rate = s_.stage.thrust_rate = s_.dV = 0.0L;
   s_.thrust_vac = v_.core.thrust;
   s_.mdot = -v_.core.thrust / v_.core.exhaust_velocity;
 
@@ -91,15 +91,16 @@ void BoosterPhase::lift_off() {
   rec_t_ = first.t;
   rec_thrust_ = first.thrust;
   s_.dt = rec_t_;
-  s_.thrust_rate = rec_thrust_ * 2.0L / s_.dt;
-  s_.mdot_rate = -s_.thrust_rate / v_.boosters.exhaust_velocity;
+  s_.stage.thrust_rate = rec_thrust_ * 2.0L / s_.dt;
+  s_.stage.mdot_rate = -s_.stage.thrust_rate / v_.boosters.exhaust_velocity;
   booster_prop_used_ = rec_thrust_ * 0.5L * s_.dt / v_.boosters.exhaust_velocity;
   check_propellant_lasts();
 
   // Thrust less back-pressure loss equals the weight: a quadratic in time.
-  const Real a = -SURFACE_GRAVITY * s_.mdot_rate / 2.0L;
-  const Real b = -SURFACE_GRAVITY * s_.mdot + s_.thrust_rate;
-  const Real c = (s_.thrust_vac - sea_level_loss_) - (s_.m_fixed + s_.m_prop) * SURFACE_GRAVITY;
+  const Real a = -SURFACE_GRAVITY * s_.stage.mdot_rate / 2.0L;
+  const Real b = -SURFACE_GRAVITY * s_.mdot + s_.stage.thrust_rate;
+  const Real c =
+      (s_.thrust_vac - sea_level_loss_) - (s_.stage.m_fixed + s_.m_prop) * SURFACE_GRAVITY;
   const Real t = (std::sqrt(b * b - 4.0L * a * c) - b) / (2.0L * a);
   if (!(t > 0.0L && t <= rec_t_)) {
     throw FlightError(
@@ -107,15 +108,14 @@ void BoosterPhase::lift_off() {
                            fixed_text(rec_t_, 2) + " s");
   }
   s_.t = t;
-  s_.m_prop = s_.m_prop + s_.mdot * s_.t + s_.mdot_rate * s_.t * s_.t / 2.0L;
-  s_.thrust_vac = s_.thrust_vac + s_.thrust_rate * s_.t;
-  s_.mdot = s_.mdot + s_.mdot_rate * s_.t;
+  s_.m_prop = s_.m_prop + s_.mdot * s_.t + s_.stage.mdot_rate * s_.t * s_.t / 2.0L;
+  s_.thrust_vac = s_.thrust_vac + s_.stage.thrust_rate * s_.t;
+  s_.mdot = s_.mdot + s_.stage.mdot_rate * s_.t;
   flight_.event(FlightEventKind::liftoff, (s_.thrust_vac - sea_level_loss_) / s_.mass());
 
   s_.dt = s_.dt - s_.t;
-  s_.pitch_rate = 0.0L;
-  s_.steer_mode = FLIGHT_PATH_STEERING;
-  s_.steer_rel = true;
+  s_.stage.pitch_rate = 0.0L;
+  s_.steering.law = RelativePathSteering{};
   step();
   const Real liftoff_thrust = s_.thrust_vac - sea_level_loss_;
   flight_.result.liftoff_thrust = liftoff_thrust.value();
@@ -139,15 +139,18 @@ void BoosterPhase::climb_to_pitch_over() {
   flight_.ground_ends_flight = true;
 }
 
-void BoosterPhase::find_pitch_over_point() {
+/// Back to the record before the altitude was passed, then forward in tenths
+/// and hundredths of the record interval; returns the time from the point
+/// found to the next record.
+Real BoosterPhase::find_pitch_over_point() {
   s_.dt = -s_.dt;
   step();
-  s_.t_rem = -s_.dt;
+  const Real h_stop = v_.pitch_program.pitch_over_altitude;
+  Real to_record = -s_.dt;
   s_.dt = -s_.dt / 10.0L;
-  s_.h_stop = v_.pitch_program.pitch_over_altitude;
-  flight_.dynamics.run_to_altitude();
+  to_record = flight_.dynamics.run_to_altitude(h_stop, to_record);
   s_.dt = -s_.dt / 10.0L;
-  flight_.dynamics.run_to_altitude();
+  return flight_.dynamics.run_to_altitude(h_stop, to_record);
 }
 
 void BoosterPhase::check_turn_fits_before_separation() const {
@@ -181,42 +184,40 @@ void BoosterPhase::fly() {
   set_up_on_pad();
   lift_off();
   climb_to_pitch_over();
-  find_pitch_over_point();
+  const Real to_record = find_pitch_over_point();
   check_turn_fits_before_separation();
 
   // Kick: one second pitching down at the turn rate, split at the record time inside it.
   flight_.event(FlightEventKind::pitch_over);
-  s_.pitch_rate = -v_.turn_rate();
-  s_.dt = s_.t_rem;
+  s_.stage.pitch_rate = -v_.turn_rate();
+  s_.dt = to_record;
   step();
-  s_.t_rem = 1.0L - s_.dt;
+  const Real kick_rest = 1.0L - s_.dt;
   read_booster_record();
-  s_.dt = s_.t_rem;
+  s_.dt = kick_rest;
   step();
 
   // Hold the offset for the turn time.
-  s_.pitch_rate = 0.0L;
+  s_.stage.pitch_rate = 0.0L;
   s_.dt = 1.0L - s_.dt;
   step();
-  s_.t_rem = flight_.plan.turn_time - s_.dt;
-  run_booster_to_time();
+  run_booster_to_time(flight_.plan.turn_time - s_.dt);
 
   // Recovery: one second pitching back up at the turn rate.
-  s_.pitch_rate = v_.turn_rate();
+  s_.stage.pitch_rate = v_.turn_rate();
   step();
-  s_.t_rem = 1.0L - s_.dt;
+  const Real recovery_rest = 1.0L - s_.dt;
   read_booster_record();
-  s_.dt = s_.t_rem;
+  s_.dt = recovery_rest;
   step();
   s_.pitch = 0.0L;
   flight_.event(FlightEventKind::end_of_turn);
 
   // Booster burn to separation.
-  s_.pitch_rate = 0.0L;
+  s_.stage.pitch_rate = 0.0L;
   s_.dt = 1.0L - s_.dt;
   step();
-  s_.t_rem = v_.boosters.separation_time - s_.t;
-  run_booster_to_time();
+  run_booster_to_time(v_.boosters.separation_time - s_.t);
   separate_boosters();
 }
 
@@ -228,8 +229,8 @@ void BoosterPhase::read_booster_record() {
   rec_thrust_ = record.thrust;
   s_.dt = rec_t_ - prev_t_;
   if (s_.dt > 1.0L) flight_.event(FlightEventKind::long_record_interval, s_.dt);
-  s_.thrust_rate = (rec_thrust_ - prev_thrust_) * 2.0L / s_.dt;
-  s_.mdot_rate = -s_.thrust_rate / v_.boosters.exhaust_velocity;
+  s_.stage.thrust_rate = (rec_thrust_ - prev_thrust_) * 2.0L / s_.dt;
+  s_.stage.mdot_rate = -s_.stage.thrust_rate / v_.boosters.exhaust_velocity;
   booster_prop_used_ = booster_prop_used_ + (rec_thrust_ + prev_thrust_) * 0.5L * s_.dt /
                                                 v_.boosters.exhaust_velocity;
   check_propellant_lasts();
@@ -272,16 +273,16 @@ void BoosterPhase::check_propellant_lasts() const {
   }
 }
 
-void BoosterPhase::run_booster_to_time() {
+void BoosterPhase::run_booster_to_time(Real span) {
   read_booster_record();
-  s_.t_rem = s_.t_rem - s_.dt;
-  while (s_.t_rem > 0.0L) {
+  span = span - s_.dt;
+  while (span > 0.0L) {
     step();
     read_booster_record();
-    s_.t_rem = s_.t_rem - s_.dt;
+    span = span - s_.dt;
   }
   const Real full = s_.dt;
-  s_.dt = s_.dt + s_.t_rem;
+  s_.dt = s_.dt + span;
   step();
   s_.dt = full - s_.dt;
 }

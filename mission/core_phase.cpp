@@ -21,57 +21,52 @@ constexpr Extended UNLIMITED_ANGLE = 360.0L;
 void AscentFlight::fly_core_phase() {
   const Vehicle& v = vehicle;
   const Real maxa_degrees = plan.maxa_at_separation ? plan.maxa_at_separation() : plan.maxa;
-  s.maxa = std::clamp(Extended{maxa_degrees}, -UNLIMITED_ANGLE, UNLIMITED_ANGLE) * PI / 180.0L;
-  result.maxa = s.maxa.value();
+  s.steering.maxa =
+      std::clamp(Extended{maxa_degrees}, -UNLIMITED_ANGLE, UNLIMITED_ANGLE) * PI / 180.0L;
+  result.maxa = s.steering.maxa.value();
   result.maxa_flown = true;
 
   // The core stage with the stage-3 stack on top; the boosters' dry mass is gone.
-  s.ref_area = s.force(2).force_area;
-  s.exit_area = v.core.exit_area;
+  s.stage.ref_area = s.force(2).force_area;
+  s.stage.exit_area = v.core.exit_area;
   s.thrust_vac = v.core.thrust;
   s.mdot = -s.thrust_vac / v.core.exhaust_velocity;
-  s.m_fixed = s.force(3).force_mass + v.core.dry_mass;
-  s.pitch_rate = 0.0L;
-  s.thrust_rate = 0.0L;
-  s.mdot_rate = 0.0L;
+  s.stage.m_fixed = s.force(3).force_mass + v.core.dry_mass;
+  s.stage.pitch_rate = 0.0L;
+  s.stage.thrust_rate = 0.0L;
+  s.stage.mdot_rate = 0.0L;
   dynamics.rk4_step();  // the rest of the booster record interval
 
-  s.steer_mode = VERTICAL_ACCEL_LAW;
-  s.vlaw_init = true;
-  s.vlaw_n = 2.0L;
-  s.t_rem = v.fairing.jettison_time - s.t;
+  s.steering.law = VerticalAccelerationLaw{.n = 2.0L};
   s.dt = 1.0L;
-  dynamics.run_for_time();
+  dynamics.run_for_time(v.fairing.jettison_time - s.t);
 
   event(FlightEventKind::fairing_jettison);
-  s.m_fixed = s.m_fixed - v.fairing.mass;
+  s.stage.m_fixed = s.stage.m_fixed - v.fairing.mass;
   s.force(3).force_mass = s.force(3).force_mass - v.fairing.mass;
 
-  s.t_rem = -s.m_prop / s.mdot;
   s.dt = 1.0L;
-  dynamics.run_for_time();
+  dynamics.run_for_time(-s.m_prop / s.mdot);
 
   // Tail-off: the thrust falls linearly to zero while the last propellant
   // burns, the thrust held at the angle the steering law last set.
   s.m_prop = v.core.tail_off_propellant;
-  s.m_fixed = s.m_fixed - v.core.tail_off_propellant;
-  s.t_rem = v.tail_off_time();
-  s.thrust_rate = -s.thrust_vac / s.t_rem;
-  s.mdot_rate = -s.thrust_rate / v.core.exhaust_velocity;
+  s.stage.m_fixed = s.stage.m_fixed - v.core.tail_off_propellant;
+  const Real tail_off = v.tail_off_time();
+  s.stage.thrust_rate = -s.thrust_vac / tail_off;
+  s.stage.mdot_rate = -s.stage.thrust_rate / v.core.exhaust_velocity;
   s.dt = 1.0L;
-  s.steer_mode = FLIGHT_PATH_STEERING;
-  s.steer_rel = false;
-  dynamics.run_for_time();
+  s.steering.law = HeldAngleSteering{};
+  dynamics.run_for_time(tail_off);
   event(FlightEventKind::core_cutoff);
 
   // The coast to separation, in steps of at most a second like every phase:
   // a long coast flown as one step would leave the orbit far off.
-  s.exit_area = 0.0L;
-  s.thrust_rate = 0.0L;
-  s.mdot_rate = 0.0L;
-  s.t_rem = v.core.separation_coast;
+  s.stage.exit_area = 0.0L;
+  s.stage.thrust_rate = 0.0L;
+  s.stage.mdot_rate = 0.0L;
   s.dt = 1.0L;
-  dynamics.run_for_time();
+  dynamics.run_for_time(v.core.separation_coast);
   dV_at_core_separation = s.dV;
   event(FlightEventKind::core_separation, s.dV);
 }

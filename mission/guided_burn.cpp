@@ -30,13 +30,13 @@ OrbitFailure burn_to_target_orbit(FlightDynamics& dynamics, const Vehicle& vehic
   OrbitInsertionGuidance guidance(target, stage.exhaust_velocity);
   const auto energy = [&] { return orbital_energy(s.vt, s.vr, s.h0); };
 
-  s.steer_mode = HORIZON_STEERING;
+  s.steering.law = HorizonSteering{};
   s.dt = 1.0L;
   do {
     const PitchCommand command =
         guidance.steer({s.vt, s.vr, s.h0, s.thrust_vac / s.mass()}, s.dt);
     s.pitch = command.pitch;
-    s.pitch_rate = command.pitch_rate;
+    s.stage.pitch_rate = command.pitch_rate;
     dynamics.rk4_step();
     const OrbitFailure reason = hopeless_burn(s);
     if (reason != OrbitFailure::none) return reason;
@@ -57,7 +57,7 @@ OrbitFailure burn_to_target_orbit(FlightDynamics& dynamics, const Vehicle& vehic
   const Real short_of = energy();
   s.dt = (target.energy - short_of) / (passed - short_of);
   dynamics.rk4_step();
-  s.pitch_rate = 0.0L;
+  s.stage.pitch_rate = 0.0L;
   const TargetOrbit& aimed = vehicle.target;
   if (std::fabs(s.perigee - aimed.perigee_altitude()) > MISSED_BY ||
       std::fabs(s.apogee - aimed.apogee_altitude()) > MISSED_BY) {

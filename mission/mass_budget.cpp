@@ -31,7 +31,7 @@ BudgetTerms budget_terms(const Vehicle& v, const FlightState& s, Real dV_upper,
   BudgetTerms t;
   t.S3_Mi = book(stack.max_force * rules.interstage_per_newton);
   t.S3_Mp = book(stage.propellant_load - s.m_prop);
-  const Real m = s.m_prop + s.m_fixed;
+  const Real m = s.m_prop + s.stage.m_fixed;
   const Real x = dV_upper * rules.reserve_fraction / stage.exhaust_velocity;
   t.reserve = book(propellant_for_speed_gain(m, x));
   t.deorbit = book((t.reserve + v.stage_base_mass()) * rules.deorbit_fraction);

@@ -23,7 +23,7 @@ OrbitFailure hopeless_burn(const FlightState& s) {
 }
 
 Real final_burn_time(const FlightState& s, Real orbit_speed, Real exhaust_velocity) {
-  const Real m = s.m_fixed + s.m_prop;
+  const Real m = s.stage.m_fixed + s.m_prop;
   const Real x = (orbit_speed - s.vi) / exhaust_velocity;
   if (!(x > 0.0L)) return 0.0L;
   return -propellant_for_speed_gain(m, x) / s.mdot;
@@ -34,44 +34,41 @@ void AscentFlight::fly_upper_stage_phase() {
   const UpperStage& stage = v.upper_stage;
 
   // The upper stage leaves the core and what stays with it.
-  s.ref_area = s.force(3).force_area;
-  s.exit_area = 0.0L;
+  s.stage.ref_area = s.force(3).force_area;
+  s.stage.exit_area = 0.0L;
   s.m_prop = 0.0L;
-  s.m_fixed = s.force(3).force_mass - stage.left_with_core;
-  s.pitch_rate = 0.0L;
-  s.thrust_rate = 0.0L;
-  s.mdot_rate = 0.0L;
+  s.stage.m_fixed = s.force(3).force_mass - stage.left_with_core;
+  s.stage.pitch_rate = 0.0L;
+  s.stage.thrust_rate = 0.0L;
+  s.stage.mdot_rate = 0.0L;
   s.dt = 0.2L;
-  s.steer_mode = FLIGHT_PATH_STEERING;
-  s.steer_rel = false;
+  s.steering.law = HeldAngleSteering{};
   dynamics.rk4_step();
 
   // Ullage motors settle the propellant.
-  s.exit_area = v.ullage.exit_area;
+  s.stage.exit_area = v.ullage.exit_area;
   s.m_prop = s.m_prop + v.ullage_propellant();
-  s.m_fixed = s.m_fixed - v.ullage_propellant();
+  s.stage.m_fixed = s.stage.m_fixed - v.ullage_propellant();
   s.thrust_vac = v.ullage.thrust;
   s.mdot = -s.thrust_vac / v.ullage.exhaust_velocity;
-  s.t_rem = v.ullage.burn_before_ignition;
   s.dt = 1.0L;
-  dynamics.run_for_time();
+  dynamics.run_for_time(v.ullage.burn_before_ignition);
   event(FlightEventKind::upper_stage_ignition);
 
   // Ignition: the main engine's thrust ramps up while the ullage motors burn on.
-  s.exit_area = s.exit_area + stage.exit_area;
+  s.stage.exit_area = s.stage.exit_area + stage.exit_area;
   s.m_prop = stage.propellant_load + s.m_prop;
-  s.m_fixed = s.m_fixed - stage.propellant_load;
-  s.thrust_rate = v.ignition_rate();
-  s.mdot_rate = -s.thrust_rate / stage.exhaust_velocity;
-  s.t_rem = stage.ignition_ramp;
+  s.stage.m_fixed = s.stage.m_fixed - stage.propellant_load;
+  s.stage.thrust_rate = v.ignition_rate();
+  s.stage.mdot_rate = -s.stage.thrust_rate / stage.exhaust_velocity;
   s.dt = 1.0L;
-  dynamics.run_for_time();
+  dynamics.run_for_time(stage.ignition_ramp);
   event(FlightEventKind::upper_stage_mainstage);
 
   // Mainstage, first step up to the next whole second.
-  s.thrust_rate = 0.0L;
-  s.mdot_rate = 0.0L;
-  s.exit_area = stage.exit_area;
+  s.stage.thrust_rate = 0.0L;
+  s.stage.mdot_rate = 0.0L;
+  s.stage.exit_area = stage.exit_area;
   s.thrust_vac = stage.thrust;
   s.mdot = -s.thrust_vac / stage.exhaust_velocity;
   s.dt = 1.0L - (s.t - std::trunc(s.t));
@@ -84,13 +81,12 @@ void AscentFlight::fly_upper_stage_phase() {
   }
   event(FlightEventKind::upper_stage_cutoff);
 
-  s.steer_mode = VACUUM_STEERING;
-  s.exit_area = 0.0L;
+  s.steering.law = VacuumSteering{};
+  s.stage.exit_area = 0.0L;
   s.thrust_vac = 0.0L;
   s.mdot = 0.0L;
   s.dt = 1.0L;
-  s.t_rem = 2.9L;
-  dynamics.run_for_time();
+  dynamics.run_for_time(2.9L);
   const Real dV_upper = s.dV - dV_at_core_separation;
   result.upper_stage_delta_v = dV_upper.value();
   event(FlightEventKind::upper_stage_separation, dV_upper);
@@ -99,9 +95,7 @@ void AscentFlight::fly_upper_stage_phase() {
 void AscentFlight::burn_to_circular_speed() {
   const Real orbit_speed = vehicle.orbit_speed();
   // Burn until the inertial speed passes the circular speed of the target orbit.
-  s.steer_mode = VERTICAL_ACCEL_LAW;
-  s.vlaw_init = true;
-  s.vlaw_n = 1.0L;
+  s.steering.law = VerticalAccelerationLaw{.n = 1.0L};
   s.dt = 1.0L;
   do {
     dynamics.rk4_step();

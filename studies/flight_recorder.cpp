@@ -83,7 +83,7 @@ void FlightRecorder::on_step(const FlightState& state, const StepQuantities& der
       .vr = state.vr.value(),
       .h0 = state.h0.value(),
       .r0 = state.r0.value(),
-      .alpha = degrees(state.alpha),
+      .alpha = degrees(state.steering.alpha),
       .beta = degrees(derived.beta),
       .theta = degrees(derived.theta),
       .Pq = derived.Pq.value(),

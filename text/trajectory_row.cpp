@@ -33,14 +33,15 @@ void write_trajectory_row(TextChannel& out, const FlightState& state,
                           const StepQuantities& derived) {
   // Radians to degrees: 180 divided by pi, once per row.
   const Real factor = 180.0L / PI;
-  out.write_line(trajectory_row_line(
-      {state.t, state.a, state.vi, state.h0, state.r0, state.alpha * factor, derived.beta * factor,
-       derived.theta * factor, derived.Pq, state.m_fixed + state.m_prop}));
+  out.write_line(trajectory_row_line({state.t, state.a, state.vi, state.h0, state.r0,
+                                      state.steering.alpha * factor, derived.beta * factor,
+                                      derived.theta * factor, derived.Pq,
+                                      state.stage.m_fixed + state.m_prop}));
 }
 
 void write_upright_row(TextChannel& out, const FlightState& s, Extended acceleration) {
   out.write_line(trajectory_row_line(
-      {s.t, acceleration, s.v_earth, s.h0, s.r0, 90.0L, 0.0L, 90.0L, 0.0L, s.mass()}));
+      {s.t, acceleration, s.stage.v_earth, s.h0, s.r0, 90.0L, 0.0L, 90.0L, 0.0L, s.mass()}));
 }
 
 void write_plot_lines(PlotChannels& plots, const FlightState& state,

@@ -1,4 +1,4 @@
-// The derivative evaluation in the four steering modes, with the
+// The derivative evaluation under each steering law, with the
 // calibration and the thrust and angle limits of the vertical-acceleration law.
 #include <gtest/gtest.h>
 
@@ -9,7 +9,6 @@
 #include "atmosphere/drag_coefficient.hpp"
 #include "base/earth.hpp"
 #include "dynamics/flight_harness.hpp"
-#include "base/runtime_error.hpp"
 
 namespace ascent::testing {
 namespace {
@@ -26,6 +25,10 @@ struct ForceAcceleration {
   double angle() const { return std::atan2(radial, horizontal); }
 };
 
+VerticalAccelerationLaw& vertical_law(FlightState& s) {
+  return std::get<VerticalAccelerationLaw>(s.steering.law);
+}
+
 ForceAcceleration force_acceleration(const FlightState& s, const StateVector& k) {
   const double r = s.h0.value() + R;
   const double vt = s.vt.value();
@@ -37,17 +40,15 @@ ForceAcceleration force_acceleration(const FlightState& s, const StateVector& k)
 /// An upper stage at 150 km (6000 m/s eastward, 10 m/s^2 of thrust) under
 /// the vertical-acceleration law, without drag or back-pressure loss.
 void set_law_in_vacuum(FlightState& s, double K, double n, double vr) {
-  s.steer_mode = VERTICAL_ACCEL_LAW;
+  s.steering.law = VerticalAccelerationLaw{.n = n, .K = K, .calibrated = true};
   s.h0 = 150000.0;
   s.vt = 6000.0;
   s.vr = vr;
-  s.v_earth = 408.0;
-  s.m_fixed = 5000.0;
+  s.stage.v_earth = 408.0;
+  s.stage.m_fixed = 5000.0;
   s.m_prop = 15000.0;
   s.thrust_vac = 200000.0;
-  s.vlaw_k = K;
-  s.vlaw_n = n;
-  s.maxa = 60.0 * DEG;
+  s.steering.maxa = 60.0 * DEG;
   s.dt = 1.0;
 }
 
@@ -68,7 +69,7 @@ TEST(HorizonSteering, ThrustAtPitchAboveTheLocalHorizontalWhateverThePath) {
   FlightHarness h;
   FlightState& s = h.state();
   set_vacuum_burn(s);
-  s.steer_mode = HORIZON_STEERING;
+  s.steering.law = HorizonSteering{};
   for (const double vr : {-300.0, 0.0, 800.0}) {
     for (const double pitch : {0.0, 0.4, -0.3}) {
       s.vr = vr;
@@ -134,17 +135,15 @@ TEST(VerticalAccelerationLaw, CalibrationContinuesTheRadialAccelerationOfTheHeld
     FlightState& s = h.state();
     set_core_climb(s);
     s.vr = vr;
-    s.steer_rel = false;
-    s.alpha = 0.15;
-    s.maxa = 3.0;
-    s.vlaw_n = 2.0;
+    s.steering.law = HeldAngleSteering{};
+    s.steering.alpha = 0.15;
+    s.steering.maxa = 3.0;
     const double before = h.sim.eval_derivatives(s).vr.value();
-    s.steer_mode = VERTICAL_ACCEL_LAW;
-    s.vlaw_init = true;
+    s.steering.law = VerticalAccelerationLaw{.n = 2.0};
     const double after = h.sim.eval_derivatives(s).vr.value();
-    EXPECT_FALSE(s.vlaw_init);
+    EXPECT_TRUE(vertical_law(s).calibrated);
     EXPECT_NEAR(after, vr > 0.0 ? before : -before, 1e-12 * std::fabs(before)) << vr;
-    s.alpha = 0.4;  // calibrated once: the held angle no longer matters
+    s.steering.alpha = 0.4;  // calibrated once: the held angle no longer matters
     EXPECT_EQ(h.sim.eval_derivatives(s).vr.value(), after) << vr;
   }
 }
@@ -156,12 +155,12 @@ TEST(VerticalAccelerationLaw, DemandBeyondTheThrustPointsStraightUpOrDown) {
     set_law_in_vacuum(s, K, 1.0, 200.0);
     // Within maxa the law counts as met: the demand is applied radially and
     // no thrust is left for the horizontal.
-    s.maxa = 100.0 * DEG;
+    s.steering.maxa = 100.0 * DEG;
     StateVector k = h.sim.eval_derivatives(s);
     EXPECT_NEAR(k.vr.value(), K * 200.0, 1e-12) << K;
     EXPECT_NEAR(force_acceleration(s, k).horizontal, 0.0, 1e-12) << K;
     // Beyond maxa the thrust is held at maxa from the inertial path.
-    s.maxa = 30.0 * DEG;
+    s.steering.maxa = 30.0 * DEG;
     const ForceAcceleration f = force_acceleration(s, h.sim.eval_derivatives(s));
     EXPECT_NEAR(f.size(), 10.0, 1e-9) << K;
     EXPECT_NEAR(f.angle(), std::atan(200.0 / 6000.0) + std::copysign(30.0 * DEG, K), 1e-12) << K;
@@ -172,18 +171,18 @@ TEST(VerticalAccelerationLaw, AngleEqualToMaxaIsNotLimited) {
   FlightHarness h;
   FlightState& s = h.state();
   set_law_in_vacuum(s, 0.01, 1.0, 200.0);
-  s.maxa = 3.0;
+  s.steering.maxa = 3.0;
   const StateVector met = h.sim.eval_derivatives(s);
   s.dt = 0.0;  // a step of zero length stores the law's angle in alpha
   h.sim.rk4_step();
-  const double alpha_c = s.alpha.value();
+  const double alpha_c = s.steering.alpha.value();
   ASSERT_GT(alpha_c, 0.3);
   s.dt = 1.0;
-  s.maxa = alpha_c;
+  s.steering.maxa = alpha_c;
   EXPECT_EQ(h.sim.eval_derivatives(s).vr.value(), met.vr.value());
   // One unit in the last place less: the limited branch reaches the same
   // direction through sin and cos, so the last bits differ.
-  s.maxa = std::nextafter(alpha_c, 0.0);
+  s.steering.maxa = std::nextafter(alpha_c, 0.0);
   EXPECT_NE(h.sim.eval_derivatives(s).vr.value(), met.vr.value());
 }
 
@@ -199,12 +198,12 @@ TEST(VerticalAccelerationLaw, DegenerateStatesGiveFiniteIncrements) {
     FlightHarness h;
     FlightState& s = h.state();
     set_law_in_vacuum(s, 0.01, 1.0, c.vr);
-    s.ref_area = 57.0;
-    s.exit_area = 5.0;
+    s.stage.ref_area = 57.0;
+    s.stage.exit_area = 5.0;
     s.h0 = c.h0;
     s.thrust_vac = c.thrust_vac;
     s.vt = c.vt;
-    s.vlaw_init = true;
+    vertical_law(s).calibrated = false;
     std::feclearexcept(FE_ALL_EXCEPT);
     const StateVector k = h.sim.eval_derivatives(s);
     for (Real StateVector::*x : StateVector::components) {
@@ -212,26 +211,19 @@ TEST(VerticalAccelerationLaw, DegenerateStatesGiveFiniteIncrements) {
     }
     EXPECT_FALSE(std::fetestexcept(FE_INVALID | FE_DIVBYZERO)) << c.name;
     if (c.vr == 0.0) {
-      EXPECT_EQ(s.vlaw_k.value(), 0.0) << c.name;  // no |vr|^n to scale by
+      EXPECT_EQ(vertical_law(s).K.value(), 0.0) << c.name;  // no |vr|^n to scale by
     }
   }
-  // Without thrust the law cannot be met: the vehicle coasts as in mode 0.
+  // Without thrust the law cannot be met: the vehicle coasts as at a held angle.
   FlightHarness h;
   FlightState& s = h.state();
   set_law_in_vacuum(s, 0.01, 1.0, 200.0);
-  s.ref_area = 57.0;
+  s.stage.ref_area = 57.0;
   s.h0 = 60000.0;
   s.thrust_vac = 0.0;
   const double law = h.sim.eval_derivatives(s).vr.value();
-  s.steer_mode = FLIGHT_PATH_STEERING;
+  s.steering.law = HeldAngleSteering{};
   EXPECT_NEAR(law, h.sim.eval_derivatives(s).vr.value(), 1e-12);
-}
-
-TEST(SteeringModes, UnknownModeIsRefused) {
-  FlightHarness h;
-  set_core_climb(h.state());
-  h.state().steer_mode = HORIZON_STEERING + 1;
-  EXPECT_THROW((void)h.sim.eval_derivatives(h.state()), RuntimeError);
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 #include <stdexcept>
+#include <utility>
+#include <variant>
 
 namespace ascent::testing {
 
@@ -79,11 +81,11 @@ std::string FlightHarness::file(std::string_view name) {
 }
 
 void set_coast(FlightState& s, double h0, double vt, double vr) {
-  s.steer_mode = VACUUM_STEERING;
+  s.steering.law = VacuumSteering{};
   s.h0 = h0;
   s.vt = vt;
   s.vr = vr;
-  s.m_fixed = 1000.0;
+  s.stage.m_fixed = 1000.0;
   s.m_prop = 0.0;
   s.thrust_vac = 0.0;
   s.mdot = 0.0;
@@ -91,36 +93,41 @@ void set_coast(FlightState& s, double h0, double vt, double vr) {
 }
 
 void set_vacuum_burn(FlightState& s) {
-  s.steer_mode = VACUUM_STEERING;
+  s.steering.law = VacuumSteering{};
   s.h0 = 180000.0;
   s.vt = 6000.0;
   s.vr = 150.0;
   s.pitch = 0.05;
-  s.pitch_rate = 0.002;
-  s.m_fixed = 4000.0;
+  s.stage.pitch_rate = 0.002;
+  s.stage.m_fixed = 4000.0;
   s.m_prop = 16000.0;
   s.mdot = -60.0;
-  s.mdot_rate = 0.05;
+  s.stage.mdot_rate = 0.05;
   s.thrust_vac = 200000.0;
-  s.thrust_rate = -400.0;
-  s.v_earth = 408.0;
+  s.stage.thrust_rate = -400.0;
+  s.stage.v_earth = 408.0;
   s.dt = 1.0;
 }
 
 void set_core_climb(FlightState& s) {
-  s.steer_mode = FLIGHT_PATH_STEERING;
-  s.steer_rel = true;
+  s.steering.law = RelativePathSteering{};
   s.h0 = 30000.0;
   s.vt = 1600.0;
   s.vr = 450.0;
-  s.v_earth = 408.0;
-  s.m_fixed = 300000.0;
+  s.stage.v_earth = 408.0;
+  s.stage.m_fixed = 300000.0;
   s.m_prop = 600000.0;
   s.mdot = -2100.0;
   s.thrust_vac = 9282548.16;
-  s.exit_area = 16.67;
-  s.ref_area = 57.58;
+  s.stage.exit_area = 16.67;
+  s.stage.ref_area = 57.58;
   s.dt = 1.0;
+}
+
+std::vector<SteeringLaw> every_steering_law() {
+  return []<std::size_t... I>(std::index_sequence<I...>) {
+    return std::vector<SteeringLaw>{SteeringLaw{std::in_place_index<I>}...};
+  }(std::make_index_sequence<std::variant_size_v<SteeringLaw>>{});
 }
 
 std::vector<double> integrated(const FlightState& s) {

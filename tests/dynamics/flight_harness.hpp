@@ -82,6 +82,9 @@ void set_vacuum_burn(FlightState& s);
 /// 9.3 MN vacuum thrust on a 900 t vehicle, Earth-relative steering.
 void set_core_climb(FlightState& s);
 
+/// Every registered steering law, each as its default value.
+std::vector<SteeringLaw> every_steering_law();
+
 /// The components of the state vector and t, for comparing states exactly.
 std::vector<double> integrated(const FlightState& s);
 

@@ -20,7 +20,7 @@ TEST(StepOfZeroLength, KeepsTheStateAndRecomputesEverythingElse) {
   set_core_climb(s);
   s.t = 150.0;
   s.dt = 0.0;
-  s.vi = s.a = s.sma = s.ecc = s.alpha = -1.0;
+  s.vi = s.a = s.sma = s.ecc = s.steering.alpha = -1.0;
   const std::vector<double> before = integrated(s);
   h.sim.rk4_step();
   EXPECT_EQ(integrated(s), before);
@@ -29,7 +29,8 @@ TEST(StepOfZeroLength, KeepsTheStateAndRecomputesEverythingElse) {
   EXPECT_GT(s.sma.value(), 0.0);
   EXPECT_GE(s.ecc.value(), 0.0);
   const double vt_rel = 1600.0 - 408.0 * (30000.0 + R) / R;
-  EXPECT_NEAR(s.alpha.value(), std::atan(450.0 / vt_rel) - std::atan(450.0 / 1600.0), 1e-15);
+  EXPECT_NEAR(s.steering.alpha.value(), std::atan(450.0 / vt_rel) - std::atan(450.0 / 1600.0),
+              1e-15);
   EXPECT_EQ(s.a_max.value(), s.a.value());
   EXPECT_EQ(s.a_max_t.value(), 150.0);
   EXPECT_EQ(h.file("flight.txt").size(), 79u);  // one row of 77 characters and CR LF
@@ -41,8 +42,8 @@ TEST(AerodynamicAngle, DynamicPressureTimesTheAngleFromTheAirPathToTheThrust) {
   FlightHarness h(Output::discard);
   FlightState& s = h.state();
   set_core_climb(s);
-  s.steer_rel = false;
-  s.alpha = 0.05;
+  s.steering.law = HeldAngleSteering{};
+  s.steering.alpha = 0.05;
   s.pitch = 0.01;
   s.t = 80.0;
   s.dt = 0.0;
@@ -64,7 +65,7 @@ TEST(AerodynamicAngle, DynamicPressureTimesTheAngleFromTheAirPathToTheThrust) {
   EXPECT_NEAR(r.qa_max.value(), r.q_max.value() * 0.02, 1e-12 * r.qa_max.value());
   FlightHarness vacuum(Output::discard);
   set_vacuum_burn(vacuum.state());
-  vacuum.state().alpha = 0.3;
+  vacuum.state().steering.alpha = 0.3;
   vacuum.sim.rk4_step();
   EXPECT_EQ(vacuum.state().qa_max.value(), 0.0);
 }
@@ -163,22 +164,20 @@ TEST(RunMaxima, RaisedByEveryStepAndKeptOnATie) {
 }
 
 TEST(HeldSteeringAngle, LawAngleReproducesTheLawsThrustDirection) {
-  // The held angle of the law, flown with the inertial rule of mode 0, gives
+  // The held angle of the law, flown at a held angle from the inertial path, gives
   // the radial acceleration that the law demands: drag included.
   FlightHarness h;
   FlightState& s = h.state();
   set_core_climb(s);
-  s.steer_mode = VERTICAL_ACCEL_LAW;
-  s.vlaw_k = 2.5e-6;  // 0.51 m/s^2 at 450 m/s, within the thrust
-  s.vlaw_n = 2.0;
-  s.maxa = 1.2;
+  // K = 2.5e-6 gives 0.51 m/s^2 at 450 m/s, within the thrust.
+  s.steering.law = VerticalAccelerationLaw{.n = 2.0, .K = 2.5e-6, .calibrated = true};
+  s.steering.maxa = 1.2;
   s.dt = 0.0;
   h.sim.rk4_step();
   s.dt = 1.0;
   const double law = h.sim.eval_derivatives(s).vr.value();
   ASSERT_NEAR(law, 2.5e-6 * 450.0 * 450.0, 1e-12);
-  s.steer_mode = FLIGHT_PATH_STEERING;
-  s.steer_rel = false;
+  s.steering.law = HeldAngleSteering{};
   EXPECT_NEAR(h.sim.eval_derivatives(s).vr.value(), law, 1e-12);
 }
 
@@ -187,16 +186,55 @@ TEST(HeldSteeringAngle, LawIsCalibratedAtTheStartOfTheStep) {
   FlightHarness alone;
   for (FlightHarness* h : {&stepped, &alone}) {
     set_core_climb(h->state());
-    h->state().alpha = 0.1;
-    h->state().maxa = 0.7;
-    h->state().steer_mode = VERTICAL_ACCEL_LAW;
-    h->state().vlaw_n = 2.0;
-    h->state().vlaw_init = true;
+    h->state().steering = {VerticalAccelerationLaw{.n = 2.0}, 0.1, 0.7};
   }
   stepped.sim.rk4_step();
   (void)alone.sim.eval_derivatives(alone.state());
-  EXPECT_FALSE(stepped.state().vlaw_init);
-  EXPECT_EQ(stepped.state().vlaw_k.value(), alone.state().vlaw_k.value());
+  const auto& law = std::get<VerticalAccelerationLaw>(stepped.state().steering.law);
+  EXPECT_TRUE(law.calibrated);
+  EXPECT_EQ(law.K.value(), std::get<VerticalAccelerationLaw>(alone.state().steering.law).K.value());
+}
+
+TEST(HeldSteeringAngle, KeptLawSteeringServesOnlyTheSameInputs) {
+  // The update after a step keeps the law's steering for the next step's
+  // first stage; a stage that changed in between (a lighter vehicle, more
+  // back-pressure loss) must get the law's own answer for the new inputs.
+  FlightHarness stepped;
+  FlightState& s = stepped.state();
+  set_core_climb(s);
+  s.steering = {VerticalAccelerationLaw{.n = 2.0, .K = 2.5e-6, .calibrated = true}, 0.1, 1.2};
+  stepped.sim.rk4_step();
+  for (const auto change : {+[](FlightState&) {},
+                            +[](FlightState& x) { x.stage.m_fixed = x.stage.m_fixed - 50000.0L; },
+                            +[](FlightState& x) { x.stage.exit_area = 20.0; }}) {
+    FlightHarness fresh;
+    change(s);
+    fresh.state() = s;
+    std::get<VerticalAccelerationLaw>(fresh.state().steering.law).kept.valid = false;
+    const StateVector with_kept = stepped.sim.eval_derivatives(s);
+    const StateVector without = fresh.sim.eval_derivatives(fresh.state());
+    EXPECT_EQ(with_kept.vt.value(), without.vt.value());
+    EXPECT_EQ(with_kept.vr.value(), without.vr.value());
+  }
+}
+
+TEST(SteeringLaws, EveryRegisteredLawFliesItsOwnStep) {
+  // Each law flies a step through the air at 30 km with finite results, in
+  // a direction of its own; only the laws that fly in the air meet its drag.
+  std::vector<double> vt_after;
+  for (const SteeringLaw& law : every_steering_law()) {
+    FlightHarness h(Output::discard);
+    FlightState& s = h.state();
+    set_core_climb(s);
+    s.steering = {law, 0.1, 0.5};
+    const StepQuantities q = h.sim.rk4_step();
+    for (const double x : integrated(s)) EXPECT_TRUE(std::isfinite(x)) << law.index();
+    EXPECT_TRUE(std::isfinite(s.steering.alpha.value())) << law.index();
+    EXPECT_TRUE(std::isfinite(q.alpha_aero.value())) << law.index();
+    EXPECT_EQ(q.Pq > 0.0L, flies_in_air(law)) << law.index();
+    for (const double other : vt_after) EXPECT_NE(s.vt.value(), other) << law.index();
+    vt_after.push_back(s.vt.value());
+  }
 }
 
 }  // namespace

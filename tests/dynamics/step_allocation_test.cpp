@@ -34,17 +34,15 @@ namespace {
 TEST(StepAllocation, NoneInAnySteeringMode) {
   FlightHarness h(Output::file);
   FlightState& s = h.state();
-  for (const std::int32_t mode : {FLIGHT_PATH_STEERING, VERTICAL_ACCEL_LAW, VACUUM_STEERING}) {
+  for (const SteeringLaw& law : every_steering_law()) {
     set_core_climb(s);
-    s.steer_mode = mode;
-    s.vlaw_n = 2.0;
-    s.vlaw_init = true;
-    s.maxa = 0.5;
+    s.steering.law = law;
+    s.steering.maxa = 0.5;
     s.force_count = 3;
     h.sim.rk4_step();  // the first write may give the streams their buffers
     const long before = allocations();
     for (int i = 0; i < 10; ++i) h.sim.rk4_step();
-    EXPECT_EQ(allocations(), before) << "steering mode " << mode;
+    EXPECT_EQ(allocations(), before) << "steering law " << law.index();
   }
 }
 

@@ -21,8 +21,8 @@ std::string written_row(double vi, double h0, double r0) {
   s.vi = vi;
   s.h0 = h0;
   s.r0 = r0;
-  s.alpha = 0.5;
-  s.m_fixed = 1000.0;
+  s.steering.alpha = 0.5;
+  s.stage.m_fixed = 1000.0;
   s.m_prop = 234.5;
   StepQuantities q;
   q.beta = -0.25;

@@ -22,8 +22,8 @@ namespace {
 /// Checks every step an observer is shown.
 struct StepCheck : FlightObserver {
   void on_step(const FlightState& s, const StepQuantities& q) override {
-    for (const Real& x : {s.t, s.a, s.vi, s.h0, s.r0, s.alpha, s.m_fixed, s.m_prop, q.beta,
-                          q.theta, q.Pq}) {
+    for (const Real& x : {s.t, s.a, s.vi, s.h0, s.r0, s.steering.alpha, s.stage.m_fixed, s.m_prop,
+                          q.beta, q.theta, q.Pq}) {
       if (!std::isfinite(x.value())) ++not_finite;
     }
     if (std::fabs(s.t.value() - last_t) > 1.0 + 1e-9) ++long_steps;

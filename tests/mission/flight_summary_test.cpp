@@ -30,7 +30,7 @@ FlightState worked_example(Real& dV_upper) {
   s.force(3).force_mass = 164293.0L;
   s.force(3).max_force = 3752.0L / V.mass_budget.interstage_per_newton;
   s.m_prop = V.upper_stage.propellant_load - 45500.0L;
-  s.m_fixed = 20000.0L - s.m_prop;
+  s.stage.m_fixed = 20000.0L - s.m_prop;
   // The delta-V for which 1 % of it costs this 20 t stage 650 kg.
   dV_upper = -std::log(1.0L - 650.0L / 20000.0L) * V.upper_stage.exhaust_velocity /
              V.mass_budget.reserve_fraction;
@@ -169,7 +169,7 @@ TEST(FinalBurn, NeverRunsBackwards) {
   const Real speed = V.orbit_speed();
   const Real ve = V.upper_stage.exhaust_velocity;
   FlightState s;
-  s.m_fixed = 100000.0L;
+  s.stage.m_fixed = 100000.0L;
   s.mdot = -V.upper_stage.thrust / ve;
   s.vi = speed - 10.0L;
   // 10 m/s from a 100 t stage: about m dv / F.

@@ -187,7 +187,7 @@ TEST_F(ExampleFlight, UpperStageMassOnlyChangesByWhatBurns) {
   EXPECT_DOUBLE_EQ(r.steps[coast].state.mass().value(), 174000.0 - 9707.0 - 3752.0);
   // Moving the ullage and main propellant into m_prop leaves the dry part.
   const FlightState& end = r.steps.back().state;
-  EXPECT_NEAR(end.m_fixed.value(),
+  EXPECT_NEAR(end.stage.m_fixed.value(),
               174000.0 - 9707.0 - 3752.0 - V.ullage_propellant().value() - V.upper_stage.propellant_load, 1e-9);
   // Between consecutive steps the mass falls by no more than the burn allows.
   for (std::size_t i = coast + 1; i < r.steps.size(); ++i) {

@@ -73,8 +73,8 @@ TEST(OrbitInsertion, TheGuidanceConvergesFromDispersedStatesAtIgnition) {
         s.vt = s.vt + dvt;
         s.vr = s.vr + dvr;
         s.h0 = s.h0 + dh;
-        s.thrust_rate = 0.0L;
-        s.mdot_rate = 0.0L;
+        s.stage.thrust_rate = 0.0L;
+        s.stage.mdot_rate = 0.0L;
         s.thrust_vac = v.upper_stage.thrust;
         s.mdot = -s.thrust_vac / v.upper_stage.exhaust_velocity;
         ASSERT_EQ(burn_to_target_orbit(dynamics, v), OrbitFailure::none) << dvt << dvr << dh;

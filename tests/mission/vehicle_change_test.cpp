@@ -16,7 +16,7 @@ class StepLog : public FlightObserver {
  public:
   void on_step(const FlightState& s, const StepQuantities& /*derived*/) override {
     rows.push_back({s.t.value(), s.a.value(), s.vi.value(), s.h0.value(), s.r0.value(),
-                    s.alpha.value(), s.m_fixed.value(), s.m_prop.value()});
+                    s.steering.alpha.value(), s.stage.m_fixed.value(), s.m_prop.value()});
   }
   std::vector<std::vector<double>> rows;
 };
