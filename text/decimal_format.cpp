@@ -31,7 +31,7 @@ constexpr std::array<std::uint64_t, POWERS_IN_64_BITS> POWERS_OF_TEN = [] {
   return powers;
 }();
 
-/// "00" "01" ... "99": two digits per division by 100.
+/// "00" "01" ... "99": the digits of a number two at a time.
 constexpr std::array<char, 200> DIGIT_PAIRS = [] {
   std::array<char, 200> pairs{};
   for (std::size_t i = 0; i < 100; ++i) {
@@ -82,16 +82,35 @@ std::optional<FixedDigits> round_exactly(ExtendedBits bits, int decimals) {
   if (shift >= 125) return FixedDigits{0, 0};
 
   const std::uint64_t scale = POWERS_OF_TEN[static_cast<std::size_t>(decimals)];
-  std::uint64_t whole = shift < 64 ? bits.significand >> shift : 0;
+  const bool below_one = shift >= 64;
+  std::uint64_t whole = below_one ? 0 : bits.significand >> shift;
   const std::uint64_t fraction_bits =
-      shift < 64 ? bits.significand & ((std::uint64_t{1} << shift) - 1) : bits.significand;
+      below_one ? bits.significand : bits.significand & ((std::uint64_t{1} << shift) - 1);
+  // The fraction's bits times 10^decimals, one 64 x 64 -> 128-bit product,
+  // split at the binary point into the fraction's digits and the bits below
+  // them (the tail, its top bit the one worth half a unit of the last digit).
   const Wide scaled = Wide{fraction_bits} * scale;
-  std::uint64_t fraction = static_cast<std::uint64_t>(scaled >> shift);
-  const Wide rest = scaled & ((Wide{1} << shift) - 1);
-  const Wide half = Wide{1} << (shift - 1);
+  const auto high = static_cast<std::uint64_t>(scaled >> 64);
+  const auto low = static_cast<std::uint64_t>(scaled);
+  std::uint64_t fraction = 0;
+  std::uint64_t tail = 0;
+  if (!below_one) {
+    fraction = high << (64 - shift) | low >> shift;
+    tail = low << (64 - shift);
+  } else if (shift == 64) {
+    fraction = high;
+    tail = low;
+  } else {
+    const int high_shift = shift - 64;  // 1 to 60: the product is below 2^124
+    fraction = high >> high_shift;
+    tail = high << (64 - high_shift) | low >> high_shift;
+    // Bits below the tail's word only break a tie: they go in its last bit.
+    if ((low << (64 - high_shift)) != 0) tail |= 1;
+  }
+  constexpr std::uint64_t HALF = std::uint64_t{1} << 63;
   // A tie goes to the even last digit: of the fraction, or of the whole part with no decimals.
   const std::uint64_t last_digit_holder = decimals == 0 ? whole : fraction;
-  if (rest > half || (rest == half && (last_digit_holder & 1) != 0)) {
+  if (tail > HALF || (tail == HALF && (last_digit_holder & 1) != 0)) {
     if (++fraction == scale) {
       fraction = 0;
       ++whole;
@@ -107,14 +126,77 @@ int digit_count(std::uint64_t v) {
   return static_cast<int>(estimate) + (odd >= POWERS_OF_TEN[estimate] ? 1 : 0);
 }
 
-/// Writes the last `count` decimal digits of v so that they end just before `end`.
-void put_digits(char* end, std::uint64_t v, int count) {
+/// Digits formed by multiplications alone: v * LEADING_SCALES[count] holds
+/// v's leading digit (an odd count) or pair above bit 57 and the rest of v as a
+/// binary fraction below it, which each multiplication by 100 shifts a pair up.
+/// With the scales rounded up, the error stays below the fraction's unit of the
+/// last pair while v < 10^8.
+constexpr int SHORT_DIGITS = 8;
+constexpr int PAIR_POINT = 57;
+constexpr std::array<std::uint64_t, SHORT_DIGITS + 1> LEADING_SCALES = [] {
+  std::array<std::uint64_t, SHORT_DIGITS + 1> scales{};
+  for (std::size_t count = 1; count <= SHORT_DIGITS; ++count) {
+    // The leading piece's unit: 10^(count - 1) for a digit, 10^(count - 2) for a pair.
+    scales[count] = (std::uint64_t{1} << PAIR_POINT) / POWERS_OF_TEN[(count - 1) & ~std::size_t{1}] + 1;
+  }
+  return scales;
+}();
+
+void put_pair(char* at, std::uint64_t pair) { std::memcpy(at, &DIGIT_PAIRS[pair * 2], 2); }
+
+/// put_digits for more than SHORT_DIGITS digits, by divisions by 100: only
+/// numbers of 10^8 and more need it, rare in a table.
+[[gnu::noinline]] void put_many_digits(char* end, std::uint64_t v, int count) {
   for (; count >= 2; count -= 2) {
     end -= 2;
-    std::memcpy(end, &DIGIT_PAIRS[static_cast<std::size_t>(v % 100 * 2)], 2);
+    put_pair(end, v % 100);
     v /= 100;
   }
   if (count == 1) *--end = static_cast<char>('0' + v % 10);
+}
+
+/// Writes the `count` (at least 1) decimal digits of v < 10^count, leading
+/// zeros included, so that they end just before `end`.
+void put_digits(char* end, std::uint64_t v, int count) {
+  if (count > SHORT_DIGITS) {
+    put_many_digits(end, v, count);
+    return;
+  }
+  constexpr std::uint64_t BELOW_PAIR = (std::uint64_t{1} << PAIR_POINT) - 1;
+  char* next = end - count;
+  std::uint64_t scaled = v * LEADING_SCALES[static_cast<std::size_t>(count)];
+  if ((count & 1) != 0) {
+    *next++ = static_cast<char>('0' + (scaled >> PAIR_POINT));
+  } else {
+    put_pair(next, scaled >> PAIR_POINT);
+    next += 2;
+  }
+  for (; next < end; next += 2) {
+    scaled = (scaled & BELOW_PAIR) * 100;
+    put_pair(next, scaled >> PAIR_POINT);
+  }
+}
+
+/// Fills out[0..count) with spaces. A field's padding is mostly a few bytes:
+/// two overlapping word stores cost less than a call to memset.
+void put_spaces(char* out, std::size_t count) {
+  constexpr std::uint64_t EIGHT_SPACES = 0x2020202020202020;
+  constexpr std::uint32_t FOUR_SPACES = 0x20202020;
+  constexpr std::uint16_t TWO_SPACES = 0x2020;
+  if (count < 2) {
+    if (count == 1) *out = ' ';
+  } else if (count < 4) {
+    std::memcpy(out, &TWO_SPACES, 2);
+    std::memcpy(out + count - 2, &TWO_SPACES, 2);
+  } else if (count < 8) {
+    std::memcpy(out, &FOUR_SPACES, 4);
+    std::memcpy(out + count - 4, &FOUR_SPACES, 4);
+  } else if (count <= 16) {
+    std::memcpy(out, &EIGHT_SPACES, 8);
+    std::memcpy(out + count - 8, &EIGHT_SPACES, 8);
+  } else {
+    std::memset(out, ' ', count);
+  }
 }
 
 std::size_t write_with_printf(char* out, std::size_t room, long double x, int width, int decimals) {
@@ -163,7 +245,7 @@ std::size_t write_fixed_rounding_to_nearest(char* out, std::size_t room, long do
   put_digits(end, digits->whole, whole_digits);
   end -= whole_digits;
   if (negative) *--end = '-';
-  std::memset(out, ' ', static_cast<std::size_t>(end - out));
+  put_spaces(out, static_cast<std::size_t>(end - out));
   return padded;
 }
 
