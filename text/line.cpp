@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "text/decimal_format.hpp"
+#include "text/fixed_digits.hpp"
 
 namespace ascent {
 
@@ -36,9 +37,11 @@ Line& Line::fixed(Extended x, int width, int decimals) {
   }
   const std::size_t room = buffer_.size() - size_;
   char* const end = buffer_.data() + size_;
-  const std::size_t written = rounding_ == Rounding::to_nearest
-                                  ? write_fixed_rounding_to_nearest(end, room, x, width, decimals)
-                                  : write_fixed(end, room, x, width, decimals);
+  // The table's numbers take the inline integer path; the rest goes through write_fixed.
+  const bool fast = rounding_ == Rounding::to_nearest && width >= 0 && decimals >= 0 &&
+                    decimals <= MAX_FAST_DECIMALS;
+  std::size_t written = fast ? fixed_digits::write(end, room, x, width, decimals) : 0;
+  if (written == 0) written = write_fixed(end, room, x, width, decimals);
   if (written > room) throw std::length_error("text line longer than its buffer");
   size_ += written;
   return *this;
