@@ -52,6 +52,11 @@ Line& Line::rounded(Extended x, int width) {
   return fixed(std::rint(x) + 0.0L, width, 0);
 }
 
+Line& Line::keep(std::size_t size) {
+  if (size < size_) size_ = size;
+  return *this;
+}
+
 Line& Line::integer(long long value, int width) { return format("%*lld", width, value); }
 
 }  // namespace ascent

@@ -26,6 +26,9 @@ class Line {
   Line& fixed(Extended x, int width, int decimals);
   Line& rounded(Extended x, int width);
   Line& integer(long long value, int width);
+  /// Keeps the first `size` bytes (at most the line's size) and drops the
+  /// rest: lines that share a start are written one after the other.
+  Line& keep(std::size_t size);
 
   [[nodiscard]] std::string_view view() const { return {buffer_.data(), size_}; }
 

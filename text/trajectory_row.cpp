@@ -46,13 +46,14 @@ void write_upright_row(TextChannel& out, const FlightState& s, Extended accelera
 
 void write_plot_lines(PlotChannels& plots, const FlightState& state,
                       const StepQuantities& derived) {
-  // The time leads every plot line: its digits are formed once.
-  Line time;
-  time.fixed(state.t, 7, 2);
-  plots.speed.write_line(Line{}.text(time.view()).fixed(state.vi / 1000.0L, 6, 3));
-  plots.height.write_line(Line{}.text(time.view()).fixed(state.h0 / 1000.0L, 9, 3));
-  plots.accel.write_line(Line{}.text(time.view()).fixed(state.a, 8, 3));
-  plots.dynpres.write_line(Line{}.text(time.view()).fixed(derived.Pq / 1000.0L, 9, 4));
+  // The time leads every plot line: its digits are formed once, and the
+  // line keeps them while each plot's value takes the place of the last.
+  Line line;
+  const std::size_t time = line.fixed(state.t, 7, 2).view().size();
+  plots.speed.write_line(line.fixed(state.vi / 1000.0L, 6, 3));
+  plots.height.write_line(line.keep(time).fixed(state.h0 / 1000.0L, 9, 3));
+  plots.accel.write_line(line.keep(time).fixed(state.a, 8, 3));
+  plots.dynpres.write_line(line.keep(time).fixed(derived.Pq / 1000.0L, 9, 4));
 }
 
 }  // namespace ascent
