@@ -72,16 +72,21 @@ inline std::optional<FixedDigits> round_exactly(ExtendedBits bits, int decimals)
   constexpr int BIAS_AND_BINARY_POINT = 16383 + 63;
   const int exponent = bits.sign_exponent & EXPONENT_ALL_ONES;
   const bool integer_bit = (bits.significand >> 63) != 0;
-  // Canonical finite values have the integer bit set exactly when the exponent is not zero.
-  if (exponent == EXPONENT_ALL_ONES || integer_bit != (exponent != 0)) return std::nullopt;
-
-  // |x| = significand / 2^shift; subnormals share the exponent of the smallest normals.
-  const int shift = BIAS_AND_BINARY_POINT - (exponent == 0 ? 1 : exponent);
-  if (shift < 0) return std::nullopt;
-  if (shift == 0) return FixedDigits{bits.significand, 0};
-  // The scaled fraction stays below 2^64 * 10^18 < 2^124, so from a shift of 125
-  // (|x| < 2^-61) it is under half a unit of the last decimal: zero.
-  if (shift >= 125) return FixedDigits{0, 0};
+  // |x| = significand / 2^shift.
+  int shift = BIAS_AND_BINARY_POINT - exponent;
+  // Normal values from 2^-61 up to 2^63, a table's numbers, take one test;
+  // the scaled fraction below stays under 2^64 * 10^18 < 2^124.
+  if (!integer_bit || static_cast<unsigned>(shift - 1) >= 124U) [[unlikely]] {
+    // Canonical finite values have the integer bit set exactly when the exponent is not zero.
+    if (exponent == EXPONENT_ALL_ONES || integer_bit != (exponent != 0)) return std::nullopt;
+    // Subnormals share the exponent of the smallest normals.
+    if (exponent == 0) shift = BIAS_AND_BINARY_POINT - 1;
+    if (shift < 0) return std::nullopt;
+    if (shift == 0) return FixedDigits{bits.significand, 0};
+    // From a shift of 125 (|x| < 2^-61) the scaled fraction is under half a
+    // unit of the last decimal: zero.
+    return FixedDigits{0, 0};
+  }
 
   const std::uint64_t scale = POWERS_OF_TEN[static_cast<std::size_t>(decimals)];
   const bool below_one = shift >= 64;
