@@ -233,6 +233,31 @@ TEST(DecimalFormat, TextLongerThanTheRoom) {
   EXPECT_THROW(Line{}.fixed(1.0L, 5000, 2), std::length_error);
 }
 
+// A Line writes its numbers on its own inline path: field by field as printf
+// does, at every width (short and long paddings) and on both sides of the
+// integer path's range, while keep() cuts the line back to a shared start.
+TEST(DecimalFormat, LineFieldsMatchPrintfAfterASharedStart) {
+  RandomExtended random(-70, 70, 13);
+  std::mt19937_64 choice(17);
+  Line line;
+  line.fixed(12.5L, 7, 2);
+  const std::string start = printf_text(12.5L, 7, 2);
+  std::size_t compared = 0;
+  for (int i = 0; i < 100'000; ++i) {
+    const long double x = random();
+    const int width = static_cast<int>(choice() % 41);
+    const int decimals = static_cast<int>(choice() % (MAX_FAST_DECIMALS + 2));
+    const std::string expected = start + printf_text(x, width, decimals);
+    line.keep(start.size()).fixed(x, width, decimals);
+    if (line.view() != expected) {
+      ADD_FAILURE() << "\"" << line.view() << "\" instead of \"" << expected << "\"";
+      break;
+    }
+    ++compared;
+  }
+  EXPECT_EQ(compared, 100'000U);
+}
+
 // A Line reads the rounding mode once, at its first number, and writes every
 // number of the line as printf does in that mode.
 TEST(DecimalFormat, LineFollowsTheRoundingModeOfItsNumbers) {
