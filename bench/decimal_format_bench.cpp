@@ -1,5 +1,6 @@
 // Cost per value of the fixed-point text of the trajectory table: write_fixed
-// against snprintf("%*.*Lf"), which it replaces, on the columns of a row.
+// against snprintf("%*.*Lf"), which it replaces, on the columns of a row, and
+// the rows as the table writes them, ten fields to a Line.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "text/decimal_format.hpp"
+#include "text/line.hpp"
 
 namespace {
 
@@ -43,6 +45,12 @@ std::vector<Field> trajectory_fields() {
   return fields;
 }
 
+/// Seconds per value, shown with its SI prefix ("25n" is 25 ns).
+benchmark::Counter per_value(std::size_t values) {
+  return benchmark::Counter(static_cast<double>(values),
+                            benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
 template <typename Writer>
 void run_over_fields(benchmark::State& state, Writer write) {
   const std::vector<Field> fields = trajectory_fields();
@@ -53,9 +61,7 @@ void run_over_fields(benchmark::State& state, Writer write) {
       benchmark::ClobberMemory();
     }
   }
-  // Seconds per value, shown with its SI prefix ("25n" is 25 ns).
-  state.counters["time_per_value"] = benchmark::Counter(
-      static_cast<double>(fields.size()), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+  state.counters["time_per_value"] = per_value(fields.size());
 }
 
 void BM_WriteFixed(benchmark::State& state) {
@@ -64,6 +70,23 @@ void BM_WriteFixed(benchmark::State& state) {
   });
 }
 BENCHMARK(BM_WriteFixed);
+
+void BM_LineRows(benchmark::State& state) {
+  const std::vector<Field> fields = trajectory_fields();
+  constexpr std::size_t FIELDS_PER_ROW = 10;
+  for (auto _ : state) {
+    for (std::size_t row = 0; row < fields.size(); row += FIELDS_PER_ROW) {
+      ascent::Line line;
+      for (std::size_t column = row; column < row + FIELDS_PER_ROW; ++column) {
+        line.fixed(fields[column].x, fields[column].width, fields[column].decimals);
+      }
+      benchmark::DoNotOptimize(line.view().data());
+      benchmark::ClobberMemory();
+    }
+  }
+  state.counters["time_per_value"] = per_value(fields.size());
+}
+BENCHMARK(BM_LineRows);
 
 void BM_Snprintf(benchmark::State& state) {
   run_over_fields(state, [](char* text, std::size_t room, const Field& f) {
