@@ -47,8 +47,9 @@ std::vector<Field> trajectory_fields() {
 
 /// Seconds per value, shown with its SI prefix ("25n" is 25 ns).
 benchmark::Counter per_value(std::size_t values) {
-  return benchmark::Counter(static_cast<double>(values),
-                            benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+  return benchmark::Counter(
+      static_cast<double>(values),
+      benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
 template <typename Writer>

@@ -144,12 +144,15 @@ inline constexpr std::array<std::uint64_t, SHORT_DIGITS + 1> LEADING_SCALES = []
   std::array<std::uint64_t, SHORT_DIGITS + 1> scales{};
   for (std::size_t count = 1; count <= SHORT_DIGITS; ++count) {
     // The leading piece's unit: 10^(count - 1) for a digit, 10^(count - 2) for a pair.
-    scales[count] = (std::uint64_t{1} << PAIR_POINT) / POWERS_OF_TEN[(count - 1) & ~std::size_t{1}] + 1;
+    scales[count] =
+        (std::uint64_t{1} << PAIR_POINT) / POWERS_OF_TEN[(count - 1) & ~std::size_t{1}] + 1;
   }
   return scales;
 }();
 
-inline void put_pair(char* at, std::uint64_t pair) { std::memcpy(at, &DIGIT_PAIRS[pair * 2], 2); }
+inline void put_pair(char* at, std::uint64_t pair) {
+  std::memcpy(at, &DIGIT_PAIRS[pair * 2], 2);
+}
 
 /// put_digits for more than SHORT_DIGITS digits, by divisions by 100: only
 /// numbers of 10^8 and more need it, rare in a table.
