@@ -212,8 +212,10 @@ inline void put_spaces(char* out, std::size_t count) {
 /// write_fixed_rounding_to_nearest for a width and decimals it takes
 /// (0 <= decimals <= MAX_FAST_DECIMALS, width >= 0): the length of the text,
 /// or 0 for a value the integer path does not cover, left to snprintf.
-inline std::size_t write(char* out, std::size_t room, long double x, int width, int decimals) {
-  const ExtendedBits bits = bits_of(x);
+/// It takes x's bits: a caller that reads the rounding mode first keeps them
+/// in integer registers across the call, where x itself would be stored as 80
+/// bits and read back as 64 and 16, a load that waits for the store.
+inline std::size_t write(char* out, std::size_t room, ExtendedBits bits, int width, int decimals) {
   const std::optional<FixedDigits> digits = round_exactly(bits, decimals);
   if (!digits) return 0;
 

@@ -40,7 +40,7 @@ Line& Line::fixed(Extended x, int width, int decimals) {
   // The table's numbers take the inline integer path; the rest goes through write_fixed.
   const bool fast = rounding_ == Rounding::to_nearest && width >= 0 && decimals >= 0 &&
                     decimals <= MAX_FAST_DECIMALS;
-  std::size_t written = fast ? fixed_digits::write(end, room, x, width, decimals) : 0;
+  std::size_t written = fast ? fixed_digits::write(end, room, fixed_digits::bits_of(x), width, decimals) : 0;
   if (written == 0) written = write_fixed(end, room, x, width, decimals);
   if (written > room) throw std::length_error("text line longer than its buffer");
   size_ += written;
