@@ -2,7 +2,7 @@
 // snprintf(out, n, "%*.*Lf", width, decimals, x) writes, without its cost.
 //
 // The digits come from the exact binary value of x, rounded half to even in
-// 128-bit integer arithmetic. Values that integer path does not cover (NaN,
+// integer arithmetic (text/fixed_digits.hpp). Values that integer path does not cover (NaN,
 // infinities, |x| >= 2^64, more than MAX_FAST_DECIMALS decimals, a negative
 // width or precision, non-canonical x87 encodings, a rounding mode other than
 // to-nearest) are handed to snprintf itself, so the text is exact everywhere.
