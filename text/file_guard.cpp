@@ -57,12 +57,16 @@ void FileGuard::add_standard_streams(std::FILE* input, std::FILE* output) {
   add_standard_streams(::fileno(input), ::fileno(output));
 }
 
-bool FileGuard::reaches(const Entry& entry, const fs::path& absolute) {
-  const std::optional<Identity> identity = identity_of(absolute);
+bool FileGuard::reaches(const Entry& entry, Candidate& candidate) {
+  const std::optional<Identity>& identity = candidate.identity;
   if (entry.absolute.empty()) return identity && identity == entry.identity;
-  if (identity && identity == identity_of(entry.absolute)) return true;  // a hard link too
+  const std::optional<Identity> entry_identity = identity_of(entry.absolute);
+  // Two files that exist are the same file exactly when stat, which follows
+  // every link, finds the same one (a hard link too).
+  if (identity && entry_identity) return identity == entry_identity;
   // Files not there yet: the names they resolve to, dangling links followed.
-  return resolved_path(absolute) == resolved_path(entry.absolute);
+  if (!candidate.resolved) candidate.resolved = resolved_path(candidate.absolute);
+  return *candidate.resolved == resolved_path(entry.absolute);
 }
 
 bool FileGuard::same_registration(const Entry& entry, const fs::path& absolute,
@@ -73,10 +77,11 @@ bool FileGuard::same_registration(const Entry& entry, const fs::path& absolute,
 
 const FileGuard::Entry* FileGuard::first_reached(const fs::path& absolute,
                                                  std::optional<std::string_view> writer) const {
+  Candidate candidate{absolute, identity_of(absolute), std::nullopt};
   const auto reached = std::find_if(entries_.begin(), entries_.end(), [&](const Entry& entry) {
-    if (!writer) return entry.written && reaches(entry, absolute);
+    if (!writer) return entry.written && reaches(entry, candidate);
     // A writer that names its own file again, for a later run, is no conflict.
-    return !same_registration(entry, absolute, *writer, true) && reaches(entry, absolute);
+    return !same_registration(entry, absolute, *writer, true) && reaches(entry, candidate);
   });
   return reached == entries_.end() ? nullptr : &*reached;
 }

@@ -81,8 +81,16 @@ class FileGuard {
     bool written = false;
   };
 
+  /// The path a check looks at: its file and the name it resolves to are
+  /// looked up once for all the entries it is compared with.
+  struct Candidate {
+    std::filesystem::path absolute;
+    std::optional<Identity> identity;
+    std::optional<std::filesystem::path> resolved;  ///< looked up when first needed
+  };
+
   static std::optional<Identity> identity_of(const std::filesystem::path& path);
-  static bool reaches(const Entry& entry, const std::filesystem::path& absolute);
+  static bool reaches(const Entry& entry, Candidate& candidate);
   static bool same_registration(const Entry& entry, const std::filesystem::path& absolute,
                                 std::string_view what, bool written);
   void add_descriptor(int descriptor, std::string what, bool written);
