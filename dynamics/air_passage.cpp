@@ -1,5 +1,5 @@
 // What a flight computes once per state: the inertial flight-path angle and
-// the passage through the air. The update after a step and the next step's
+// the passage through the air (its path angle only when asked for). The update after a step and the next step's
 // first stage look at the same state, so each is kept for the last state
 // asked about and given again while the state is the same, bit for bit.
 #include "atmosphere/drag_coefficient.hpp"
@@ -15,7 +15,8 @@ Real FlightDynamics::flight_path_angle(Real vt, Real vr) {
   return angle_memo_.beta;
 }
 
-const AirPassage& FlightDynamics::air_passage(Real h0, Real vt, Real vr, Real v_earth) {
+const AirPassage& FlightDynamics::air_passage(Real h0, Real vt, Real vr, Real v_earth,
+                                              bool with_path_angle) {
   const bool same = air_memo_.valid && same_bits(air_memo_.h0, h0) &&
                     same_bits(air_memo_.vt, vt) && same_bits(air_memo_.vr, vr) &&
                     same_bits(air_memo_.v_earth, v_earth);
@@ -29,6 +30,11 @@ const AirPassage& FlightDynamics::air_passage(Real h0, Real vt, Real vr, Real v_
     air_memo_.vr = vr.value();
     air_memo_.v_earth = v_earth.value();
     air_memo_.valid = true;
+    air_memo_.path_angle_known = false;
+  }
+  if (with_path_angle && !air_memo_.path_angle_known) {
+    air_memo_.passage.rel.theta = earth_relative_path_angle(air_memo_.passage.rel, vr);
+    air_memo_.path_angle_known = true;
   }
   return air_memo_.passage;
 }

@@ -27,13 +27,19 @@ struct AirRelativeMotion {
 };
 
 /// The air at radius `r` [m] moves east at v_earth scaled by r / R_EARTH.
+/// The path angle theta is left to earth_relative_path_angle: an arctangent
+/// that not every steering law reads.
 inline AirRelativeMotion air_relative_motion(Real vt, Real vr, Real r, Real v_earth) {
   AirRelativeMotion air;
   air.vt_rel = vt - r * v_earth / R_EARTH;
   air.v_rel = std::sqrt(air.vt_rel * air.vt_rel + vr * vr);
-  // A westward or vanishing relative motion counts as straight up: no obtuse angles.
-  air.theta = air.vt_rel < STEER_THRESHOLD ? HALF_PI : arctangent(vr / air.vt_rel);
   return air;
+}
+
+/// [rad] the Earth-relative flight-path angle of the motion `air` with radial velocity `vr`.
+inline Real earth_relative_path_angle(const AirRelativeMotion& air, Real vr) {
+  // A westward or vanishing relative motion counts as straight up: no obtuse angles.
+  return air.vt_rel < STEER_THRESHOLD ? Extended{HALF_PI} : arctangent(vr / air.vt_rel);
 }
 
 /// [N] vacuum thrust less the back-pressure loss on the nozzle exits, not below 0.

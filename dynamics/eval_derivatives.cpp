@@ -25,8 +25,9 @@ Accelerations FlightDynamics::accelerations(Law& law, const StateVector& trial, 
   in.alpha = state.steering.alpha;
   in.maxa = state.steering.maxa;
   if constexpr (Law::flies_in_air) {
-    const AirPassage& passage = air_passage(trial.h0, trial.vt, trial.vr, stage.v_earth);
-    in.theta = passage.rel.theta;
+    const AirPassage& passage =
+        air_passage(trial.h0, trial.vt, trial.vr, stage.v_earth, Law::reads_air_path_angle);
+    if constexpr (Law::reads_air_path_angle) in.theta = passage.rel.theta;
     in.vt_rel = passage.rel.vt_rel;
     in.v_rel = passage.rel.v_rel;
     const AirData& ambient = passage.ambient;

@@ -60,7 +60,8 @@ class FlightDynamics {
   // same state: what depends on the state alone is computed once for it.
   /// [rad] inertial flight-path angle, atan(vr / vt).
   Real flight_path_angle(Real vt, Real vr);
-  const AirPassage& air_passage(Real h0, Real vt, Real vr, Real v_earth);
+  /// The passage at a state; its path angle theta only `with_path_angle`.
+  const AirPassage& air_passage(Real h0, Real vt, Real vr, Real v_earth, bool with_path_angle);
 
   const Atmosphere& air_;
   StepListener* listener_;
@@ -73,6 +74,7 @@ class FlightDynamics {
     double h0 = 0.0, vt = 0.0, vr = 0.0, v_earth = 0.0;
     AirPassage passage;
     bool valid = false;
+    bool path_angle_known = false;
   } air_memo_;
 };
 

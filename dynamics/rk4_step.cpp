@@ -93,7 +93,7 @@ StepQuantities FlightDynamics::rk4_step() {
   s.vi = std::sqrt(s.vt * s.vt + s.vr * s.vr);
   const Real m = stage.m_fixed + s.m_prop;
   q.beta = flight_path_angle(s.vt, s.vr);
-  const AirPassage& passage = air_passage(s.h0, s.vt, s.vr, stage.v_earth);
+  const AirPassage& passage = air_passage(s.h0, s.vt, s.vr, stage.v_earth, true);
   const AirRelativeMotion& rel = passage.rel;
   q.theta = rel.theta;
   if (!flies_in_air(s.steering.law)) {

@@ -9,6 +9,7 @@ namespace ascent {
 struct RelativePathSteering {
   static constexpr bool flies_in_air = true;
   static constexpr bool reads_flight_path_angle = false;
+  static constexpr bool reads_air_path_angle = true;
 
   Accelerations accelerations(const SteeringInputs& in) const {
     return thrust_at_angle_in_air(in.pitch + in.theta, in);

@@ -11,7 +11,7 @@ namespace ascent {
 /// The state as the steering sees it, at a trial state of a Runge-Kutta step
 /// or at the state after it. At a trial state a law that does not fly in the
 /// air is given no air data (theta, vt_rel, v_rel, T and D are 0), and a law
-/// that does not read the flight-path angle no beta.
+/// that does not read the flight-path angles no beta or no theta.
 struct SteeringInputs {
   Real vt;          ///< [m/s] inertial horizontal velocity
   Real vr;          ///< [m/s] radial velocity

@@ -1,8 +1,9 @@
 // The steering of a flight: the law the phase chose, and the angle the laws
-// hand on to each other. Every law is a value with the same five members:
+// hand on to each other. Every law is a value with the same six members:
 //   flies_in_air            whether the air acts (else no drag, vacuum thrust)
 //   reads_flight_path_angle whether accelerations() reads beta (else it is
 //                           not computed at the trial states: an arctangent)
+//   reads_air_path_angle    the same for theta, the Earth-relative path angle
 //   accelerations(in)       the accelerations of vt and vr at a trial state
 //   held_angle(in)          the angle alpha it leaves after a step
 //   aerodynamic_offset(in)  what it adds to alpha + beta - theta in the

@@ -9,6 +9,7 @@ namespace ascent {
 struct VacuumSteering {
   static constexpr bool flies_in_air = false;
   static constexpr bool reads_flight_path_angle = true;
+  static constexpr bool reads_air_path_angle = false;
 
   Accelerations accelerations(const SteeringInputs& in) const {
     const Real phi = in.pitch + in.beta;

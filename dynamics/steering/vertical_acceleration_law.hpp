@@ -13,6 +13,7 @@ namespace ascent {
 struct VerticalAccelerationLaw {
   static constexpr bool flies_in_air = true;
   static constexpr bool reads_flight_path_angle = true;
+  static constexpr bool reads_air_path_angle = false;
 
   Real n;                   ///< [1] exponent of the law
   Real K{};                 ///< [m/s^2 per (m/s)^n] coefficient of the law
