@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cmath>
+#include <optional>
 
 #include "base/earth.hpp"
 #include "base/extended_math.hpp"
@@ -82,7 +83,7 @@ struct VerticalLawInputs {
   Real T;      ///< [N] effective thrust
   Real D;      ///< [N] drag
   Real v_rel;  ///< [m/s] speed relative to the air
-  Real beta;   ///< [rad] inertial flight-path angle
+  Real beta;   ///< [rad] inertial flight-path angle, atan(vr / vt)
   Real maxa;   ///< [rad] largest |alpha| allowed
   bool operator==(const VerticalLawInputs&) const = default;
 };
@@ -96,7 +97,9 @@ inline bool same_bits(const VerticalLawInputs& a, const VerticalLawInputs& b) {
          same_bits(a.n, b.n) && same_bits(a.maxa, b.maxa);
 }
 
-/// Thrust direction chosen by the vertical-acceleration law.
+/// Thrust direction chosen by the vertical-acceleration law. Where the angle
+/// is limited the thrust flies at the limit and reads neither a_des nor Ty:
+/// both are 0 when the bound below settled the limit.
 struct VerticalLawSteering {
   Real a_des;    ///< [m/s^2] radial acceleration demanded by the law
   Real Ty;       ///< [N] radial thrust, within the thrust limit
@@ -105,8 +108,24 @@ struct VerticalLawSteering {
   bool operator==(const VerticalLawSteering&) const = default;
 };
 
+/// The sine and cosine of the limit maxa to double precision. With them the
+/// law first evaluates itself in double precision with a bound on its error,
+/// and an angle beyond the limit beyond doubt is set to the limit without the
+/// extended exponential, logarithm and arctangent: the same result, which
+/// reads only the side of the limit. Most steps of a trimmed ascent fly there.
+struct LimitSines {
+  double maxa;  ///< [rad] the limit they belong to
+  double sine;
+  double cosine;
+  static LimitSines of(Real maxa) {
+    return {maxa.value(), std::sin(maxa.value()), std::cos(maxa.value())};
+  }
+  bool operator==(const LimitSines&) const = default;
+};
+
 /// The law a_des = K |vr|^n (with the sign of vr), the radial thrust it needs,
 /// the thrust limit, and the steering angle with its limit to +-maxa.
-VerticalLawSteering steer_vertical_law(const VerticalLawInputs& in);
+VerticalLawSteering steer_vertical_law(const VerticalLawInputs& in,
+                                       const std::optional<LimitSines>& limit = std::nullopt);
 
 }  // namespace ascent

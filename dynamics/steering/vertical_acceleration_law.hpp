@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cmath>
+#include <optional>
 
 #include "dynamics/equations_of_motion.hpp"
 #include "dynamics/steering/steering_inputs.hpp"
@@ -30,6 +31,9 @@ struct VerticalAccelerationLaw {
     bool operator==(const KeptSteering&) const = default;
   } kept{};
 
+  /// The sines of the limit the law last saw: the limit seldom changes.
+  std::optional<LimitSines> limit{};
+
   /// The first evaluation after a phase chose the law scales K to the radial
   /// acceleration that the held angle gives now: the law takes over smoothly.
   Accelerations accelerations(const SteeringInputs& in) {
@@ -40,7 +44,7 @@ struct VerticalAccelerationLaw {
     }
     const VerticalLawInputs inputs = law_inputs(in);
     const VerticalLawSteering law =
-        kept.valid && same_bits(kept.in, inputs) ? kept.out : steer_vertical_law(inputs);
+        kept.valid && same_bits(kept.in, inputs) ? kept.out : steer(inputs);
     if (law.limited) {
       const Real phi = law.alpha_c + in.beta;
       const SineCosine thrust_direction = sine_cosine(phi);
@@ -56,7 +60,7 @@ struct VerticalAccelerationLaw {
   }
   Real held_angle(const SteeringInputs& in) {
     kept.in = law_inputs(in);
-    kept.out = steer_vertical_law(kept.in);
+    kept.out = steer(kept.in);
     kept.valid = true;
     return kept.out.alpha_c;
   }
@@ -67,6 +71,10 @@ struct VerticalAccelerationLaw {
  private:
   VerticalLawInputs law_inputs(const SteeringInputs& in) const {
     return {K, n, in.vt, in.vr, in.r, in.m, in.T, in.D, in.v_rel, in.beta, in.maxa};
+  }
+  VerticalLawSteering steer(const VerticalLawInputs& inputs) {
+    if (!limit || !same_bits(limit->maxa, inputs.maxa)) limit = LimitSines::of(inputs.maxa);
+    return steer_vertical_law(inputs, limit);
   }
 };
 

@@ -5,9 +5,11 @@
 #include <cfenv>
 #include <cmath>
 #include <numbers>
+#include <random>
 
 #include "atmosphere/drag_coefficient.hpp"
 #include "base/earth.hpp"
+#include "base/extended_math.hpp"
 #include "dynamics/flight_harness.hpp"
 
 namespace ascent::testing {
@@ -184,6 +186,59 @@ TEST(VerticalAccelerationLaw, AngleEqualToMaxaIsNotLimited) {
   // direction through sin and cos, so the last bits differ.
   s.steering.maxa = std::nextafter(alpha_c, 0.0);
   EXPECT_NE(h.sim.eval_derivatives(s).vr.value(), met.vr.value());
+}
+
+TEST(VerticalAccelerationLaw, TheBoundOnTheLimitGivesTheLawsOwnAngle) {
+  // Random states over an ascent's range, with limits anywhere and at the
+  // law's own angle to the last bit: where the bound settles the limit the
+  // angle must be the one the law gives without it.
+  std::mt19937_64 random(20261207);
+  const auto uniform = [&](double lo, double hi) {
+    return std::uniform_real_distribution<double>(lo, hi)(random);
+  };
+  int limited = 0;
+  int settled = 0;
+  for (int i = 0; i < 100000; ++i) {
+    VerticalLawInputs in{};
+    in.n = i % 3 == 0 ? 2.0 : i % 3 == 1 ? 1.0 : uniform(0.5, 3.0);
+    in.vt = uniform(1.0, 8000.0);
+    in.vr = uniform(-1500.0, 1500.0);
+    in.r = R + uniform(0.0, 400000.0);
+    in.m = uniform(1e3, 5e5);
+    in.T = in.m * uniform(0.0, 40.0);
+    in.D = uniform(0.0, 0.3) * in.T;
+    in.v_rel = i % 50 == 0 ? 0.0 : uniform(0.0, 3000.0);
+    in.K = uniform(-30.0, 30.0) / std::pow(std::fabs(in.vr.value()), in.n.value());
+    in.beta = arctangent(in.vr / in.vt);
+    in.maxa = 4.0;  // beyond any angle: the law's own
+    const Real own = std::fabs(Extended{steer_vertical_law(in).alpha_c});
+    switch (i % 4) {
+      case 0:
+        in.maxa = uniform(0.0, 1.6);
+        break;
+      case 1:
+        in.maxa = own;
+        break;
+      case 2:
+        in.maxa = std::nextafter(own.value(), 0.0);
+        break;
+      default:
+        in.maxa = own * (1.0L - 1e-14L);
+        break;
+    }
+    const VerticalLawSteering law = steer_vertical_law(in);
+    const VerticalLawSteering bounded = steer_vertical_law(in, LimitSines::of(in.maxa));
+    ASSERT_EQ(bounded.limited, law.limited) << i;
+    ASSERT_TRUE(same_bits(bounded.alpha_c, law.alpha_c)) << i;
+    if (!law.limited) {
+      ASSERT_EQ(bounded, law) << i;
+    }
+    const bool free_limit = i % 4 == 0 && std::fabs(law.Ty / in.T) < 0.99L;
+    limited += free_limit && law.limited;
+    settled += free_limit && law.limited && bounded.Ty == 0.0L;
+  }
+  // The bound settles every limited angle but those at the limit itself.
+  EXPECT_GT(settled, limited * 99 / 100) << settled << " of " << limited;
 }
 
 TEST(VerticalAccelerationLaw, DegenerateStatesGiveFiniteIncrements) {
