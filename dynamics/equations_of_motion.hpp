@@ -101,10 +101,10 @@ inline bool same_bits(const VerticalLawInputs& a, const VerticalLawInputs& b) {
 /// is limited the thrust flies at the limit and reads neither a_des nor Ty:
 /// both are 0 when the bound below settled the limit.
 struct VerticalLawSteering {
-  Real a_des;    ///< [m/s^2] radial acceleration demanded by the law
-  Real Ty;       ///< [N] radial thrust, within the thrust limit
-  Real alpha_c;  ///< [rad] angle from the inertial flight path, within +-maxa
-  bool limited;  ///< the angle was cut to +-maxa: the law is not met
+  Real a_des;            ///< [m/s^2] radial acceleration demanded by the law
+  Real Ty;               ///< [N] radial thrust, within the thrust limit
+  Real alpha_c;          ///< [rad] angle from the inertial flight path, within +-maxa
+  bool limited = false;  ///< the angle was cut to +-maxa: the law is not met
   bool operator==(const VerticalLawSteering&) const = default;
 };
 
