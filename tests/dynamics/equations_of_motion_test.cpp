@@ -4,6 +4,7 @@
 
 #include <cfenv>
 #include <cmath>
+#include <limits>
 #include <numbers>
 #include <random>
 
@@ -239,6 +240,41 @@ TEST(VerticalAccelerationLaw, TheBoundOnTheLimitGivesTheLawsOwnAngle) {
   }
   // The bound settles every limited angle but those at the limit itself.
   EXPECT_GT(settled, limited * 99 / 100) << settled << " of " << limited;
+}
+
+TEST(VerticalAccelerationLaw, TheBoundLeavesAbsurdStatesToTheLaw) {
+  // Magnitudes from 1e-300 to 1e300 of either sign, infinities and NaN: the
+  // bound may settle a limit only where the law gives the same angle.
+  std::mt19937_64 random(7);
+  const auto any = [&] {
+    const double magnitude =
+        std::pow(10.0, std::uniform_real_distribution<double>(-300, 300)(random));
+    switch (random() % 16) {
+      case 0:
+        return std::numeric_limits<double>::quiet_NaN();
+      case 1:
+        return std::numeric_limits<double>::infinity();
+      case 2:
+        return 0.0;
+      default:
+        return random() % 4 == 0 ? -magnitude : magnitude;
+    }
+  };
+  int settled = 0;
+  for (int i = 0; i < 100000; ++i) {
+    VerticalLawInputs in{
+        any(), i % 2 == 0 ? 2.0 : any(), any(), any(), any(), any(), any(), any(), any(),
+        0.0,   std::fabs(any())};
+    in.beta = arctangent(in.vr / in.vt);
+    const VerticalLawSteering law = steer_vertical_law(in);
+    const VerticalLawSteering bounded = steer_vertical_law(in, LimitSines::of(in.maxa));
+    ASSERT_EQ(bounded.limited, law.limited) << i;
+    ASSERT_TRUE(same_bits(bounded.alpha_c, law.alpha_c) ||
+                (std::isnan(bounded.alpha_c.value()) && std::isnan(law.alpha_c.value())))
+        << i;
+    settled += law.limited && bounded.Ty == 0.0L && law.Ty != 0.0L;
+  }
+  EXPECT_GT(settled, 10);  // some absurd states are still clearly beyond the limit
 }
 
 TEST(VerticalAccelerationLaw, DegenerateStatesGiveFiniteIncrements) {
