@@ -18,6 +18,7 @@ namespace ascent {
 struct SineCosine {
   Extended sin;
   Extended cos;
+  bool operator==(const SineCosine&) const = default;
 };
 
 /// sin and cos of x [rad]; own evaluation for |x| <= 1000.

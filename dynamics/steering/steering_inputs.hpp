@@ -35,16 +35,23 @@ struct Accelerations {
   Extended vr;
 };
 
+/// Thrust and drag along their directions (the sines and cosines of their
+/// angles above the local horizontal), gravity and the terms of the turning
+/// frame.
+inline Accelerations thrust_and_drag(const SineCosine& thrust_direction,
+                                     const SineCosine& drag_direction, const SteeringInputs& in) {
+  return {(in.T * thrust_direction.cos - in.D * drag_direction.cos) / in.m - in.vr * in.vt / in.r,
+          (in.T * thrust_direction.sin - in.D * drag_direction.sin) / in.m + in.vt * in.vt / in.r -
+              MU / (in.r * in.r)};
+}
+
 /// Thrust at phi above the local horizontal, drag along the Earth-relative
-/// path, gravity and the terms of the turning frame. Thrust along the path
-/// (the boosters' gravity turn without a pitch offset) shares its directions.
+/// path. Thrust along the path (the boosters' gravity turn without a pitch
+/// offset) shares its directions.
 inline Accelerations thrust_at_angle_in_air(Real phi, const SteeringInputs& in) {
   const SineCosine path_direction = sine_cosine(in.theta);
-  const SineCosine thrust_direction =
-      same_bits(phi, in.theta) ? path_direction : sine_cosine(phi);
-  return {(in.T * thrust_direction.cos - in.D * path_direction.cos) / in.m - in.vr * in.vt / in.r,
-          (in.T * thrust_direction.sin - in.D * path_direction.sin) / in.m + in.vt * in.vt / in.r -
-              MU / (in.r * in.r)};
+  return thrust_and_drag(same_bits(phi, in.theta) ? path_direction : sine_cosine(phi),
+                         path_direction, in);
 }
 
 }  // namespace ascent
