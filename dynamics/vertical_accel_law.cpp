@@ -37,13 +37,13 @@ constexpr double LARGEST_BOUNDED_ANGLE = 1.5;
 /// The law in double precision gives Ty within Ty_error of the value the law
 /// forms in extended precision: a few roundings of 2^-53 of each term, taken
 /// sixteen-fold, against 2^-64 of the law's own (its |vr|^n included), and
-/// what underflow may take from terms near 2^-1074. The
-/// thrust is then at asin(Ty / T) above the horizontal, beyond beta + maxa
-/// where Ty / T exceeds sin(beta + maxa) = sin(beta) cos(maxa) +
-/// cos(beta) sin(maxa), with sin(beta) = vr / v and cos(beta) = vt / v.
-/// The margin covers those sines' roundings, the law's arcsine, which is
-/// within 1e-15 rad for |Ty / T| <= 0.999, and the rounding of the angle to
-/// a double, which must not fall back onto maxa.
+/// what underflow may take from terms near 2^-1074. The thrust is then at
+/// asin(Ty / T) above the horizontal, beyond beta + maxa where Ty / T
+/// exceeds sin(beta + maxa) = sin(beta) cos(maxa) + cos(beta) sin(maxa),
+/// with sin(beta) = vr / v and cos(beta) = vt / v. The margin covers those
+/// sines' roundings, the law's arcsine, which is within 1e-15 rad for
+/// |Ty / T| <= 0.999, and the rounding of the angle to a double, which must
+/// not fall back onto maxa.
 int limit_beyond_doubt(const VerticalLawInputs& in, const LimitSines& limit) {
   const double T = in.T.value();
   const double vt = in.vt.value();
