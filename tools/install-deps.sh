@@ -10,6 +10,10 @@ packages=(
   libcli11-dev                       # command line of ascent-trim
   libtomlplusplus-dev                # vehicle decks and dispersion sets (TOML, header-only)
   libnlopt-cxx-dev pkg-config        # the payload optimiser (NLopt's COBYLA)
+  libeigen3-dev                      # vectors and matrices of the three-dimensional flight
+  libgeographiclib-dev               # geodetic coordinates of the ground track
+  coinor-libipopt-dev                # the sparse NLP solver of the optimal ascent
+  ccache                             # compiler cache: rebuilds of an unchanged file are free
   gnuplot-nox                        # plots of a run and of a sweep
   clang libclang-rt-14-dev           # libFuzzer targets
   valgrind                           # leak check of a whole session
@@ -17,6 +21,7 @@ packages=(
   python3-dev pybind11-dev python3-pybind11   # the Python package's extension module
   python3-numpy python3-pandas python3-matplotlib python3-distributed  # its studies, plots and Dask runs
   python3-pytest                     # its tests
+  python3-fastkml                    # reads the KML exports back in the tests
   chromium                           # the study reports opened in a headless browser (tests)
 )
 
