@@ -16,7 +16,8 @@ struct Column {
   std::string_view unit;  ///< "m"; "1" for a pure number, "" for a word
 };
 
-/// A step of a flight's history, in the order of trim::StepRecord's members.
+/// A step of a flight's history, in the order of trim::StepRecord's members,
+/// then where it is over the ground.
 [[nodiscard]] std::span<const Column> history_columns();
 
 /// A trimmed turn time: the trade table's CSV and a sweep's DataFrame.
@@ -33,5 +34,9 @@ struct Column {
 
 /// An event of a flight as the Python package's Flight.events has it.
 [[nodiscard]] std::span<const Column> flight_event_columns();
+
+/// Where an element dropped by a flight comes down (time and place at
+/// jettison, and no downrange or speed, when it reaches orbit).
+[[nodiscard]] std::span<const Column> impact_columns();
 
 }  // namespace ascent

@@ -1,6 +1,7 @@
 #include "studies/flight_ground.hpp"
 
 #include <chrono>
+#include <cstdio>
 #include <numbers>
 
 #include "dynamics/sidereal_time.hpp"
@@ -104,6 +105,33 @@ OrbitEphemeris FlightGround::ephemeris(const std::vector<StepRecord>& steps,
         {epoch, turned_about_z(s.position, turn), turned_about_z(s.velocity, turn)});
   }
   return ephemeris;
+}
+
+std::string impact_description(const ImpactRecord& impact) {
+  char text[128];
+  if (impact.reaches_orbit) {
+    std::snprintf(text, sizeof text, "reaches orbit at %.1f s", impact.t);
+  } else {
+    std::snprintf(text, sizeof text, "impact at %.1f s, %.1f km downrange, %.0f m/s", impact.t,
+                  impact.downrange / 1000.0, impact.speed);
+  }
+  return text;
+}
+
+KmlDocument FlightGround::map(const std::vector<StepRecord>& steps,
+                              const std::vector<ImpactRecord>& impacts) const {
+  KmlDocument document{"ascent flight", {{"ascent", {}}}, {}, {}};
+  std::vector<Geodetic>& track = document.tracks.front().points;
+  for (const StepRecord& step : steps) {
+    if (step.search_step) continue;
+    const CartesianState s = inertial(step.t, step.h0, step.r0, step.vt, step.vr);
+    track.push_back(world_.ground.geodetic(s.position, step.t));
+  }
+  for (const ImpactRecord& impact : impacts) {
+    document.places.push_back({impact.element, impact_description(impact),
+                               {impact.latitude * DEGREE, impact.longitude * DEGREE, 0.0}});
+  }
+  return document;
 }
 
 }  // namespace ascent::trim

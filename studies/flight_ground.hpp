@@ -13,6 +13,7 @@
 #include "mission/planar_embedding.hpp"
 #include "mission/vehicle.hpp"
 #include "studies/flight_recorder.hpp"
+#include "text/kml_document.hpp"
 #include "text/orbit_ephemeris.hpp"
 
 namespace ascent::trim {
@@ -45,6 +46,10 @@ struct ImpactRecord {
   double speed = 0.0;      ///< [m/s] relative to the ground
 };
 
+/// The description of an impact on a map: "impact at 412.3 s, 631.2 km
+/// downrange, 88 m/s", or "reaches orbit at 612.0 s".
+[[nodiscard]] std::string impact_description(const ImpactRecord& impact);
+
 class FlightGround {
  public:
   FlightGround(const Vehicle& vehicle, const GroundSettings& settings);
@@ -71,6 +76,12 @@ class FlightGround {
   /// ephemeris in TEME, for a launch at `launch`.
   [[nodiscard]] OrbitEphemeris ephemeris(const std::vector<StepRecord>& steps,
                                          const UtcTime& launch) const;
+
+  /// The map of the flight: its track (steps of a search left out) at its
+  /// altitude, and where its elements come down (elements that reach orbit
+  /// marked where they leave the vehicle).
+  [[nodiscard]] KmlDocument map(const std::vector<StepRecord>& steps,
+                                const std::vector<ImpactRecord>& impacts) const;
 
  private:
   Vehicle vehicle_;
