@@ -17,11 +17,13 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "studies/dispersion_set.hpp"
+#include "studies/flight_ground.hpp"
 #include "studies/trim_solver.hpp"
 
 namespace ascent::dispersion {
@@ -41,6 +43,9 @@ struct StudySpec {
   LoopMode mode = LoopMode::closed;
   trim::TypedNumber nominal_maxa;      ///< [deg] trimmed angle of the undispersed flight
   trim::FlightOutcome nominal_flight;  ///< the undispersed flight at that angle
+  /// When set, where each case's dropped elements come down (closed loop:
+  /// one more flight per case, at its trimmed angle).
+  std::optional<trim::GroundSettings> ground;
 };
 
 /// Trims the undispersed flight of `turn_time` (guided: and flies it with
@@ -72,6 +77,8 @@ struct CaseResult {
   double max_dynamic_pressure = 0.0;  ///< [Pa]
   double max_q_alpha = 0.0;           ///< [Pa*deg]
   double max_acceleration = 0.0;      ///< [m/s^2] thrust over mass
+  /// Where its elements came down, when the study asks (of the flight at `maxa`).
+  std::vector<trim::ImpactRecord> impacts;
 
   [[nodiscard]] bool in_orbit() const { return status == RowStatus::in_orbit; }
 };

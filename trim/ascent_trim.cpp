@@ -232,6 +232,8 @@ int run(CommandLine& line, std::ostream& out) {
     return 0;
   }
   if (line.command == Command::dispersions) {
+    line.dispersions.kml_file = line.kml_file;
+    line.dispersions.ground = line.ground;
     return ascent::dispersion::run_dispersions_command(line.dispersions, settings, line.turn_time,
                                                        guard, out, line.report_file,
                                                        report_facts(line));

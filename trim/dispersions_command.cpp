@@ -5,6 +5,8 @@
 #include "base/interruption.hpp"
 #include "base/runtime_error.hpp"
 #include "studies/dispersion_file.hpp"
+#include "studies/flight_runner.hpp"
+#include "studies/impact_dispersion.hpp"
 #include "studies/study_summary.hpp"
 #include "text/text_channel.hpp"
 #include "trim/option_checks.hpp"
@@ -54,6 +56,12 @@ CLI::App* add_dispersions_command(CLI::App& app, DispersionsOptions& options) {
   command->add_option("-o,--output", options.cases_file, "CSV file of the cases, a row per case")
       ->check(trim::file_name())
       ->type_name("FILE");
+  command
+      ->add_option("--impacts", options.impacts_file,
+                   "CSV file of where each case's dropped elements come down; the summary then "
+                   "gives each element's impact ellipses")
+      ->check(trim::file_name())
+      ->type_name("FILE");
   return command;
 }
 
@@ -73,11 +81,16 @@ int run_dispersions_command(const DispersionsOptions& options, const trim::TrimS
     description.set_name = options.set_file;
   }
   if (!options.cases_file.empty()) guard.claim_replacing(options.cases_file, "the cases file");
+  if (!options.impacts_file.empty()) {
+    guard.claim_replacing(options.impacts_file, "the impact points file");
+  }
+  const bool impacts_asked = !options.impacts_file.empty() || !options.kml_file.empty();
 
   const LoopMode mode = options.guided      ? LoopMode::guided
                         : options.open_loop ? LoopMode::open
                                             : LoopMode::closed;
-  const StudySpec setup = prepare_study(settings, turn_time, std::move(set), mode);
+  StudySpec setup = prepare_study(settings, turn_time, std::move(set), mode);
+  if (impacts_asked) setup.ground = options.ground;
   description.setup = &setup;
   // The cases go to a new file beside the old one, which they replace only
   // when the study is done: a study that stops (a nominal that cannot be
@@ -94,6 +107,16 @@ int run_dispersions_command(const DispersionsOptions& options, const trim::TrimS
     write_case_csv_header(row, setup.dispersions);
     write_out();
   }
+  TextChannel impacts_file;
+  if (!options.impacts_file.empty()) {
+    impacts_file = TextChannel::replace(options.impacts_file);
+    write_impact_csv_header(row);
+    impacts_file.write(row.str());
+    row.str("");
+  }
+  const trim::FlightGround nominal_ground(setup.nominal.vehicle, options.ground);
+  ImpactDispersionBuilder impact_spread(nominal_ground);
+  CaseImpacts case_impacts;  // kept for the map only
 
   // The summary keeps the numbers it sorts and ranks, not the cases.
   SummaryBuilder summary(mode == LoopMode::guided ? &setup.nominal.vehicle.target : nullptr);
@@ -107,6 +130,13 @@ int run_dispersions_command(const DispersionsOptions& options, const trim::TrimS
           write_case_csv_row(row, result);
           write_out();
         }
+        if (impacts_file.is_open()) {
+          write_impact_csv_rows(row, result);
+          impacts_file.write(row.str());
+          row.str("");
+        }
+        impact_spread.add(result.k, result.impacts);
+        if (!options.kml_file.empty()) case_impacts.emplace_back(result.k, result.impacts);
         if (result.in_orbit()) ++in_orbit;
         summary.add(result);
         // The report draws the cases; without one, none is kept.
@@ -121,9 +151,20 @@ int run_dispersions_command(const DispersionsOptions& options, const trim::TrimS
   // The cases file holds the whole rows so far, also after a signal; a
   // study cut short has no summary.
   if (cases_file.is_open()) cases_file.close();
+  if (impacts_file.is_open()) impacts_file.close();
   trim::check_interrupted_after(handed, options.cases);
   const StudySummary study_summary = summary.finish();
   write_summary_table(out, study_summary, description);
+  const std::vector<ImpactDispersion> spreads =
+      impacts_asked ? impact_spread.finish() : std::vector<ImpactDispersion>{};
+  if (impacts_asked) write_impact_summary(out, spreads);
+  if (!options.kml_file.empty()) {
+    trim::FlightRecorder nominal(true);
+    trim::FlightRequest request{&setup.nominal.vehicle, &setup.nominal.thrust, setup.turn_time,
+                                setup.nominal_maxa, &nominal, setup.nominal.aero};
+    (void)trim::fly(request);
+    write_kml(options.kml_file, impact_map(nominal_ground, nominal.steps(), case_impacts, spreads));
+  }
   if (!report_file.empty()) {
     std::ostringstream table;
     write_summary_table(table, study_summary, description);

@@ -7,6 +7,7 @@
 #include <ostream>
 #include <string>
 
+#include "studies/flight_ground.hpp"
 #include "text/file_guard.hpp"
 #include "studies/trim_solver.hpp"
 #include "trim/html_reports.hpp"
@@ -21,6 +22,9 @@ struct DispersionsOptions {
   std::string set_file;    ///< "" for the built-in default set
   unsigned jobs = 0;       ///< threads; 0: one per core
   std::string cases_file;  ///< the CSV of the cases; "" for none
+  std::string impacts_file;   ///< the CSV of the impact points, a row per case and element; ""
+  std::string kml_file;       ///< the KML map of the nominal track and the impacts; ""
+  trim::GroundSettings ground;  ///< where the pad is, on what figure
 };
 
 /// Adds "dispersions" with its options to `app`; the caller adds the turn time.
