@@ -7,9 +7,8 @@ std::vector<ElementImpact> impact_points(const std::vector<Jettison>& jettisons,
   std::vector<ElementImpact> impacts;
   impacts.reserve(jettisons.size());
   for (const Jettison& jettison : jettisons) {
-    impacts.push_back({jettison.element,
-                       ballistic_fall({jettison.state.mass, jettison.drag}, jettison.time,
-                                      jettison.state, world)});
+    impacts.push_back({jettison.element, ballistic_fall({jettison.state.mass, jettison.drag},
+                                                        jettison.time, jettison.state, world)});
   }
   return impacts;
 }

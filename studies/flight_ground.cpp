@@ -21,7 +21,8 @@ FallWorld world_of(const Vehicle& vehicle, const GroundSettings& settings) {
   const EarthFigure figure =
       settings.wgs84 ? EarthFigure::wgs84() : EarthFigure::sphere(earth.equatorial_radius);
   const GroundFrame ground(figure, earth.rotation_rate);
-  const Geodetic pad{vehicle.launch_site.latitude * DEGREE, settings.launch_longitude * DEGREE, 0.0};
+  const Geodetic pad{vehicle.launch_site.latitude * DEGREE, settings.launch_longitude * DEGREE,
+                     0.0};
   return {earth, AirModel::us1976(), ground, pad};
 }
 
@@ -53,7 +54,9 @@ std::vector<Jettison> FlightGround::jettisons(const std::vector<EventRecord>& ev
   std::vector<Jettison> dropped;
   const auto drop = [&](const EventRecord& at, std::string element, double mass, double area) {
     const CartesianState s = inertial(at.t, at.h0, at.r0, at.vt, at.vr);
-    dropped.push_back({std::move(element), at.t, {s.position, s.velocity, mass},
+    dropped.push_back({std::move(element),
+                       at.t,
+                       {s.position, s.velocity, mass},
                        {area, DEFAULT_FALL_DRAG_COEFFICIENT, {}}});
   };
   for (const EventRecord& event : events) {
@@ -96,8 +99,8 @@ OrbitEphemeris FlightGround::ephemeris(const std::vector<StepRecord>& steps,
   for (const StepRecord& step : steps) {
     const UtcTime epoch = launch.plus(step.t);
     // A search's steps go back in time; an epoch must also follow the last one's microsecond.
-    if (step.search_step ||
-        (!ephemeris.states.empty() && epoch.microseconds <= ephemeris.states.back().epoch.microseconds)) {
+    if (step.search_step || (!ephemeris.states.empty() &&
+                             epoch.microseconds <= ephemeris.states.back().epoch.microseconds)) {
       continue;
     }
     const CartesianState s = inertial(step.t, step.h0, step.r0, step.vt, step.vr);
@@ -128,7 +131,8 @@ KmlDocument FlightGround::map(const std::vector<StepRecord>& steps,
     track.push_back(world_.ground.geodetic(s.position, step.t));
   }
   for (const ImpactRecord& impact : impacts) {
-    document.places.push_back({impact.element, impact_description(impact),
+    document.places.push_back({impact.element,
+                               impact_description(impact),
                                {impact.latitude * DEGREE, impact.longitude * DEGREE, 0.0}});
   }
   return document;

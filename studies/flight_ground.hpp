@@ -57,7 +57,8 @@ class FlightGround {
   [[nodiscard]] const FallWorld& world() const { return world_; }
 
   /// The inertial state of a classic state at mission time `t`.
-  [[nodiscard]] CartesianState inertial(double t, double h0, double r0, double vt, double vr) const {
+  [[nodiscard]] CartesianState inertial(double t, double h0, double r0, double vt,
+                                        double vr) const {
     return embedding_.state(t, h0, r0, vt, vr);
   }
   [[nodiscard]] GroundPoint point(const StepRecord& step) const;

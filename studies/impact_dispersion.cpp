@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <string>
 #include <numbers>
+#include <string>
 
 namespace ascent::dispersion {
 

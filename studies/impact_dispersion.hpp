@@ -16,15 +16,15 @@ namespace ascent::dispersion {
 
 struct ImpactDispersion {
   std::string element;
-  std::size_t impacts = 0;   ///< cases where it came down
-  std::size_t in_orbit = 0;  ///< cases where it reached orbit
-  Geodetic mean;             ///< the mean impact point (altitude 0)
-  double mean_downrange = 0.0;  ///< [m] of the mean point from the pad
+  std::size_t impacts = 0;           ///< cases where it came down
+  std::size_t in_orbit = 0;          ///< cases where it reached orbit
+  Geodetic mean;                     ///< the mean impact point (altitude 0)
+  double mean_downrange = 0.0;       ///< [m] of the mean point from the pad
   DispersionEllipse ellipse_99;      ///< holds 99 % of a normal law, east and north of `mean` [m]
   DispersionEllipse ellipse_3sigma;  ///< three standard deviations along each principal axis
   std::size_t farthest_case = 0;     ///< the case whose impact lies farthest from the mean
   double farthest_distance = 0.0;    ///< [m] its distance from the mean
-  std::vector<Geodetic> outline_99;      ///< on the ground, a closed ring (empty without scatter)
+  std::vector<Geodetic> outline_99;  ///< on the ground, a closed ring (empty without scatter)
   std::vector<Geodetic> outline_3sigma;  ///< on the ground, a closed ring
 };
 

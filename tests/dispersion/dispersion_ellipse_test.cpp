@@ -2,6 +2,8 @@
 // drawn from a known 2-D normal law gives its semi-axes, orientation and
 // share of points inside, and the chi-square scale of 2 degrees of freedom;
 // the impact points of a study's elements, summed up per element.
+#include "studies/dispersion_ellipse.hpp"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -9,7 +11,6 @@
 #include <random>
 #include <vector>
 
-#include "studies/dispersion_ellipse.hpp"
 #include "studies/impact_dispersion.hpp"
 
 namespace ascent::testing {
@@ -105,7 +106,8 @@ TEST(GroundOutline, IsAClosedRingAtTheEllipsesDistanceFromItsCenter) {
   const std::vector<Geodetic> ring = ground_outline(e, plane, 36);
   ASSERT_EQ(ring.size(), 37u);
   EXPECT_EQ(ring.front().latitude, ring.back().latitude);
-  EXPECT_NEAR(ground.surface_distance(origin, ring[0]), e.semi_major, 1e-3);  // along the major axis
+  EXPECT_NEAR(ground.surface_distance(origin, ring[0]), e.semi_major,
+              1e-3);  // along the major axis
   EXPECT_NEAR(ground.surface_distance(origin, ring[9]), e.semi_minor, 1e-3);  // a quarter turn on
   // The major axis points 60 degrees east of north: its end lies north-east of the centre.
   EXPECT_GT(ring[0].latitude, origin.latitude);
@@ -125,15 +127,15 @@ TEST(ImpactDispersion, OfImpactsDrawnAboutAPointGivesItTheLawsEllipseAndTheOutli
   // about a point 3600 km downrange; one case far off; boosters always in one place.
   const Geodetic center{23.0 * PI / 180.0, -45.0 * PI / 180.0, 0.0};
   const TangentPlane plane(frame, center);
-  const auto points = normal_sample(20000, Eigen::Vector2d::Zero(), 40.0e3, 6.0e3,
-                                    100.0 * PI / 180.0, 5);
+  const auto points =
+      normal_sample(20000, Eigen::Vector2d::Zero(), 40.0e3, 6.0e3, 100.0 * PI / 180.0, 5);
   dispersion::ImpactDispersionBuilder builder(ground);
   for (std::size_t k = 0; k < points.size(); ++k) {
     const Eigen::Vector2d at = k == 777 ? Eigen::Vector2d(400.0e3, 0.0) : points[k];
     const Geodetic g = plane.to_ground(at);
     builder.add(k, {{"boosters", false, 360.0, 28.4, -78.2, 236.0e3, 450.0},
-                    {"core stage", false, 1000.0, g.latitude * 180.0 / PI,
-                     g.longitude * 180.0 / PI, 0.0, 190.0},
+                    {"core stage", false, 1000.0, g.latitude * 180.0 / PI, g.longitude * 180.0 / PI,
+                     0.0, 190.0},
                     {"upper stage", true, 936.0, 21.7, -41.8, 0.0, 0.0}});
   }
   const std::vector<dispersion::ImpactDispersion> spreads = builder.finish();
@@ -157,8 +159,9 @@ TEST(ImpactDispersion, OfImpactsDrawnAboutAPointGivesItTheLawsEllipseAndTheOutli
   ASSERT_EQ(core.outline_99.size(), 73u);
 
   // Its map: every impact, each element's mean, and two rings per element that scatters.
-  const dispersion::CaseImpacts cases{{0, {{"core stage", false, 1000.0, 23.0, -45.0, 3.6e6, 190.0}}},
-                                      {1, {{"upper stage", true, 936.0, 21.7, -41.8, 0.0, 0.0}}}};
+  const dispersion::CaseImpacts cases{
+      {0, {{"core stage", false, 1000.0, 23.0, -45.0, 3.6e6, 190.0}}},
+      {1, {{"upper stage", true, 936.0, 21.7, -41.8, 0.0, 0.0}}}};
   const KmlDocument map = dispersion::impact_map(ground, {}, cases, spreads);
   EXPECT_EQ(map.places.size(), 1u + 2u);  // one impact, the means of the boosters and core
   ASSERT_EQ(map.areas.size(), 2u);

@@ -55,7 +55,8 @@ TEST(PlanarEmbedding, StartsOnThePadAtRestOverTheGroundInADueEastPlane) {
   EXPECT_NEAR(s.position.norm(), earth.equatorial_radius + 150.0e3, 1e-6);
   EXPECT_NEAR(s.velocity.norm(), std::hypot(6500.0, 420.0), 1e-9);
   EXPECT_NEAR(s.position.normalized().dot(s.velocity), 420.0, 1e-9);
-  const OrbitalElements orbit = orbital_elements(earth.gravitational_parameter, s.position, s.velocity);
+  const OrbitalElements orbit =
+      orbital_elements(earth.gravitational_parameter, s.position, s.velocity);
   EXPECT_NEAR(orbit.inclination, latitude, 1e-12);
 }
 
@@ -98,8 +99,9 @@ TEST(FlightGround, DroppedElementsFallInOrderAndTheUpperStageKeepsTheFlightsOrbi
   EXPECT_TRUE(impacts[3].reaches_orbit);
   // The upper stage's orbit in three dimensions is the planar flight's.
   const std::vector<Jettison> dropped = ground.jettisons(events);
-  const OrbitalElements orbit = orbital_elements(
-      ground.world().earth.gravitational_parameter, dropped[3].state.position, dropped[3].state.velocity);
+  const OrbitalElements orbit =
+      orbital_elements(ground.world().earth.gravitational_parameter, dropped[3].state.position,
+                       dropped[3].state.velocity);
   EXPECT_NEAR(orbit.perigee_radius() - ground.world().earth.equatorial_radius,
               trimmed_at_20s().flight.perigee, 1.0);
   EXPECT_NEAR(orbit.apogee_radius() - ground.world().earth.equatorial_radius,
@@ -121,7 +123,9 @@ TEST(FlightGround, TheEphemerisTurnsThePathIntoTemeAtTheLaunchEpoch) {
   const double right_ascension = greenwich_mean_sidereal_time(launch) +
                                  trim::DEFAULT_LAUNCH_LONGITUDE * DEGREE +
                                  ground.world().earth.rotation_rate * steps.front().t;
-  EXPECT_NEAR(std::remainder(std::atan2(pad.y(), pad.x()) - right_ascension, 2.0 * std::numbers::pi), 0.0, 1e-6);
+  EXPECT_NEAR(
+      std::remainder(std::atan2(pad.y(), pad.x()) - right_ascension, 2.0 * std::numbers::pi), 0.0,
+      1e-6);
   EXPECT_NEAR(pad.norm(), ground.world().earth.equatorial_radius + steps.front().h0, 1e-3);
   EXPECT_EQ(ephemeris.states.front().epoch, launch.plus(steps.front().t));
 }
