@@ -97,8 +97,8 @@ constexpr std::array IMPACTS{Column{"element", ""},    Column{"reaches_orbit", "
                              LATITUDE,                 LONGITUDE,
                              Column{"downrange_m", "m"}, Column{"speed_m_s", "m/s"}};
 
-constexpr std::array FLIGHT_EVENTS{EVENT, T, H0, Column{"speed_m_s", "m/s"}, MASS,
-                                   Column{"value", ""}, Column{"unit", ""}};
+constexpr std::array FLIGHT_EVENTS{EVENT,     T,         H0, Column{"speed_m_s", "m/s"}, MASS,
+                                   Column{"value", ""}, Column{"unit", ""}, LATITUDE, LONGITUDE};
 
 }  // namespace
 

@@ -39,14 +39,8 @@ FlightGround::FlightGround(const Vehicle& vehicle, const GroundSettings& setting
                  static_cast<double>(R_EARTH), static_cast<double>(vehicle.surface_speed())),
       world_(world_of(vehicle, settings)) {}
 
-GroundPoint FlightGround::point(const StepRecord& step) const {
-  const CartesianState s = inertial(step.t, step.h0, step.r0, step.vt, step.vr);
-  return in_degrees(world_.ground.geodetic(s.position, step.t));
-}
-
-GroundPoint FlightGround::point(const EventRecord& event) const {
-  const CartesianState s = inertial(event.t, event.h0, event.r0, event.vt, event.vr);
-  return in_degrees(world_.ground.geodetic(s.position, event.t));
+GroundPoint FlightGround::point(double t, double h0, double r0, double vt, double vr) const {
+  return in_degrees(world_.ground.geodetic(inertial(t, h0, r0, vt, vr).position, t));
 }
 
 std::vector<Jettison> FlightGround::jettisons(const std::vector<EventRecord>& events) const {

@@ -61,8 +61,14 @@ class FlightGround {
                                         double vr) const {
     return embedding_.state(t, h0, r0, vt, vr);
   }
-  [[nodiscard]] GroundPoint point(const StepRecord& step) const;
-  [[nodiscard]] GroundPoint point(const EventRecord& event) const;
+  /// Where the classic state at mission time `t` is over the ground.
+  [[nodiscard]] GroundPoint point(double t, double h0, double r0, double vt, double vr) const;
+  [[nodiscard]] GroundPoint point(const StepRecord& s) const {
+    return point(s.t, s.h0, s.r0, s.vt, s.vr);
+  }
+  [[nodiscard]] GroundPoint point(const EventRecord& e) const {
+    return point(e.t, e.h0, e.r0, e.vt, e.vr);
+  }
 
   /// The elements dropped at the recorded events: the boosters, the fairing,
   /// the core stage with what stays on it, and the upper stage with the

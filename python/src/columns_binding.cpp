@@ -16,12 +16,13 @@ namespace {
 
 using ColumnList = std::span<const Column> (*)();
 
-constexpr std::array<std::pair<const char*, ColumnList>, 5> LISTS{{
+constexpr std::array<std::pair<const char*, ColumnList>, 6> LISTS{{
     {"history", &history_columns},
     {"trim", &trim_columns},
     {"case", &case_columns},
     {"event", &event_columns},
     {"flight_event", &flight_event_columns},
+    {"impact", &impact_columns},
 }};
 
 /// Every column's unit by its name.

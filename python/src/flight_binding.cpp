@@ -4,6 +4,7 @@
 // Python code runs per step.
 #include <pybind11/numpy.h>
 #include <pybind11/stl.h>
+#include <pybind11/stl/filesystem.h>
 
 #include <array>
 #include <cmath>
@@ -20,7 +21,10 @@
 #include "mission/flight.hpp"
 #include "number_text.hpp"
 #include "text/event_lines.hpp"
+#include "studies/flight_ground.hpp"
 #include "studies/flight_recorder.hpp"
+#include "text/kml_document.hpp"
+#include "text/orbit_ephemeris.hpp"
 
 namespace py = pybind11;
 
@@ -81,9 +85,9 @@ std::string reason_of(const FlightResult& result, const Vehicle& vehicle) {
 class Flight {
  public:
   Flight(const Vehicle& vehicle, const ThrustHistory& thrust, const FlightPlan& plan,
-         bool keep_steps) {
-    if (keep_steps) recorder_.emplace(true);
-    result_ = fly(vehicle, thrust, plan, recorder_ ? &*recorder_ : nullptr);
+         bool keep_steps, const trim::GroundSettings& ground)
+      : recorder_(keep_steps), kept_steps_(keep_steps), ground_(vehicle, ground) {
+    result_ = fly(vehicle, thrust, plan, &recorder_);
     reason_ = reason_of(result_, vehicle);
   }
 
@@ -93,10 +97,7 @@ class Flight {
   /// One row per step, a column per quantity; `self` owns the steps the columns view.
   static py::object history(const py::object& self) {
     const Flight& flight = self.cast<const Flight&>();
-    if (!flight.recorder_) {
-      throw py::value_error("the flight was flown without its history (history=False)");
-    }
-    const std::vector<StepRecord>& steps = flight.recorder_->steps();
+    const std::vector<StepRecord>& steps = flight.steps();
     const auto rows = static_cast<py::ssize_t>(steps.size());
     const auto stride = static_cast<py::ssize_t>(sizeof(StepRecord));
     py::dict columns;
@@ -111,7 +112,59 @@ class Flight {
       search_step.mutable_at(i) = steps[static_cast<std::size_t>(i)].search_step;
     }
     columns["search_step"] = search_step;
+    py::array_t<double> latitude(rows), longitude(rows), altitude(rows);
+    for (py::ssize_t i = 0; i < rows; ++i) {
+      const trim::GroundPoint where = flight.ground_.point(steps[static_cast<std::size_t>(i)]);
+      latitude.mutable_at(i) = where.latitude;
+      longitude.mutable_at(i) = where.longitude;
+      altitude.mutable_at(i) = where.altitude;
+    }
+    const std::array<py::array_t<double>, 3> place{latitude, longitude, altitude};
+    for (std::size_t i = 0; i < place.size(); ++i) {
+      columns[py::str(std::string(names[STEP_MEMBERS.size() + 1 + i].name))] = place[i];
+    }
     return data_frame(columns);
+  }
+
+  /// Where the elements it dropped come down, one row per element.
+  [[nodiscard]] py::object impacts() const {
+    const std::vector<trim::ImpactRecord> impacts = ground_.impacts(recorder_.events());
+    py::list element;
+    py::list reaches_orbit;
+    const auto count = static_cast<py::ssize_t>(impacts.size());
+    py::array_t<double> t(count), latitude(count), longitude(count), downrange(count), speed(count);
+    for (py::ssize_t i = 0; i < count; ++i) {
+      const trim::ImpactRecord& impact = impacts[static_cast<std::size_t>(i)];
+      element.append(impact.element);
+      reaches_orbit.append(impact.reaches_orbit);
+      t.mutable_at(i) = impact.t;
+      latitude.mutable_at(i) = impact.latitude;
+      longitude.mutable_at(i) = impact.longitude;
+      downrange.mutable_at(i) = impact.reaches_orbit ? NAN : impact.downrange;
+      speed.mutable_at(i) = impact.reaches_orbit ? NAN : impact.speed;
+    }
+    py::dict columns;
+    const std::span<const Column> names = impact_columns();
+    const std::array<py::object, 7> values{element,  reaches_orbit, t,    latitude,
+                                           longitude, downrange,    speed};
+    for (std::size_t i = 0; i < values.size(); ++i) {
+      columns[py::str(std::string(names[i].name))] = values[i];
+    }
+    return data_frame(columns);
+  }
+
+  /// The map of the flight: its track at its altitude and its impact points.
+  void write_kml(const std::filesystem::path& path) const {
+    const KmlDocument map = ground_.map(steps(), ground_.impacts(recorder_.events()));
+    const py::gil_scoped_release writing;
+    ascent::write_kml(path, map);
+  }
+
+  /// The path as a CCSDS orbit ephemeris in TEME, for a liftoff at `launch_epoch` (UTC).
+  void write_oem(const std::filesystem::path& path, const std::string& launch_epoch) const {
+    const OrbitEphemeris ephemeris = ground_.ephemeris(steps(), UtcTime::parse(launch_epoch));
+    const py::gil_scoped_release writing;
+    ascent::write_oem(path, ephemeris);
   }
 
   /// One row per event of the flight, in order.
@@ -119,6 +172,7 @@ class Flight {
     py::list names, units;
     const auto count = static_cast<py::ssize_t>(result_.events.size());
     py::array_t<double> t(count), altitude(count), speed(count), mass(count), value(count);
+    py::array_t<double> latitude(count), longitude(count);
     for (py::ssize_t i = 0; i < count; ++i) {
       const EventRecord& record = result_.events[static_cast<std::size_t>(i)];
       const FlightState& state = record.state;
@@ -126,13 +180,19 @@ class Flight {
       units.append(py::str(std::string(value_unit(record.event.kind))));
       t.mutable_at(i) = state.t.value();
       altitude.mutable_at(i) = state.h0.value();
+      const trim::GroundPoint where = ground_.point(state.t.value(), state.h0.value(),
+                                                   state.r0.value(), state.vt.value(),
+                                                   state.vr.value());
+      latitude.mutable_at(i) = where.latitude;
+      longitude.mutable_at(i) = where.longitude;
       speed.mutable_at(i) = static_cast<double>(std::hypot(Extended{state.vt}, Extended{state.vr}));
       mass.mutable_at(i) = static_cast<double>(state.mass());
       value.mutable_at(i) = static_cast<double>(record.event.value);
     }
     py::dict columns;
     const std::span<const Column> column = flight_event_columns();
-    const std::array<py::object, 7> values{names, t, altitude, speed, mass, value, units};
+    const std::array<py::object, 9> values{names, t,     altitude, speed,    mass,
+                                           value, units, latitude, longitude};
     for (std::size_t i = 0; i < values.size(); ++i) {
       columns[py::str(std::string(column[i].name))] = values[i];
     }
@@ -140,9 +200,18 @@ class Flight {
   }
 
  private:
+  [[nodiscard]] const std::vector<StepRecord>& steps() const {
+    if (!kept_steps_) {
+      throw py::value_error("the flight was flown without its history (history=False)");
+    }
+    return recorder_.steps();
+  }
+
   FlightResult result_;
   std::string reason_;
-  std::optional<trim::FlightRecorder> recorder_;
+  trim::FlightRecorder recorder_;
+  bool kept_steps_;
+  trim::FlightGround ground_;
 };
 
 py::dict budget_of(const MassBudget& b) {
@@ -249,18 +318,31 @@ void bind_flight(py::module_& m) {
       .def_property_readonly("history", &Flight::history,
                              "DataFrame, one row per step, a column per quantity (SI units named)")
       .def_property_readonly("events", &Flight::events,
-                             "DataFrame, one row per event: name, t, altitude, speed, mass, value")
+                             "DataFrame, one row per event: name, t, altitude, speed, mass, "
+                             "value, latitude, longitude")
+      .def_property_readonly("impacts", &Flight::impacts,
+                             "DataFrame, one row per element dropped: where and when it comes "
+                             "down (or that it reaches orbit), its downrange distance and speed")
+      .def("write_kml", &Flight::write_kml, py::arg("path"),
+           "Writes the track and the impact points as KML, whole or not at all")
+      .def("write_oem", &Flight::write_oem, py::arg("path"), py::arg("launch_epoch"),
+           "Writes the path as a CCSDS OEM 2.0 ephemeris (TEME) for a liftoff at launch_epoch "
+           "(UTC, as 2026-12-08T14:30:00Z)")
       .def("__repr__", &flight_text);
 
   m.def(
       "fly",
       [](Vehicle vehicle, const ThrustHistory& thrust, double turn_time, double maxa,
-         bool history) {
+         bool history, double launch_longitude, bool wgs84) {
         const py::gil_scoped_release flying;
-        return std::make_unique<Flight>(vehicle, thrust, FlightPlan{turn_time, maxa, {}}, history);
+        return std::make_unique<Flight>(vehicle, thrust, FlightPlan{turn_time, maxa, {}}, history,
+                                        trim::GroundSettings{launch_longitude, wgs84});
       },
       py::arg("vehicle"), py::arg("thrust"), py::arg("turn_time"), py::arg("maxa"),
-      py::arg("history"), "One flight of the library, its steps recorded when `history`");
+      py::arg("history"), py::arg("launch_longitude") = trim::DEFAULT_LAUNCH_LONGITUDE,
+      py::arg("wgs84") = false,
+      "One flight of the library, its steps recorded when `history`; the ground under it from "
+      "the pad's longitude [deg], on WGS84 or the flight's sphere");
 }
 
 }  // namespace ascent::python

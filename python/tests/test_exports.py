@@ -118,3 +118,37 @@ def test_trim_tool_map_holds_the_history_track_and_the_impacts(trim_tool, tmp_pa
                                atol=1e-3, rtol=0)
     np.testing.assert_allclose(np.linalg.norm(data[:, 3:], axis=1), path.vi_m_s, atol=1e-6,
                                rtol=0)
+
+
+def test_a_flights_impacts_and_exports_are_the_trim_tools(trim_tool, thrust, tmp_path):
+    flight = ascent.trim(20, thrust=thrust).flight
+    impacts = flight.impacts
+    table = pd.read_csv(io.StringIO(trim_tool("impacts", "-t", "20", "--csv")))
+    assert list(impacts.element) == list(table.element)
+    assert list(impacts.reaches_orbit) == list(table.reaches_orbit)
+    np.testing.assert_allclose(impacts.latitude_deg, table.latitude_deg, atol=1e-6)
+    np.testing.assert_allclose(impacts.longitude_deg, table.longitude_deg, atol=1e-6)
+    np.testing.assert_allclose(impacts.downrange_m, table.downrange_m, atol=0.1)
+    assert impacts.attrs["units"]["downrange_m"] == "m"
+
+    events = flight.events
+    liftoff = events[events.event == "liftoff"].iloc[0]
+    assert (liftoff.latitude_deg, liftoff.longitude_deg) == pytest.approx((28.45, -80.6), abs=1e-6)
+    east = ascent.fly(20, flight.maxa, thrust=thrust, launch_longitude=-70.6, history=False)
+    assert east.impacts.longitude_deg[0] == pytest.approx(impacts.longitude_deg[0] + 10.0)
+    with pytest.raises(ValueError, match="history=False"):
+        east.write_kml(tmp_path / "none.kml")
+
+    mine, theirs = tmp_path / "mine.oem", tmp_path / "theirs.oem"
+    flight.write_oem(mine, "2026-12-08T14:30:00Z")
+    trim_tool("history", "-t", "20", "-o", str(tmp_path / "h.csv"), "--oem", str(theirs),
+              "--launch-epoch", "2026-12-08T14:30:00Z")
+    def without_creation(path):
+        return [line for line in path.read_text().splitlines()
+                if not line.startswith("CREATION_DATE")]
+    assert without_creation(mine) == without_creation(theirs)
+    flight.write_kml(tmp_path / "mine.kml")
+    _, marks = placemarks(tmp_path / "mine.kml")
+    path = flight.history[~flight.history.search_step]
+    coords = np.array(marks["ascent"].geometry.coords)
+    np.testing.assert_allclose(coords[:, 1], path.latitude_deg, atol=1e-8)
