@@ -4,7 +4,9 @@
 // control. Its equations are two defects of each segment (the Hermite
 // midpoint and the Simpson quadrature), the control's length at each point
 // when it is a direction, its duration, and its link to the phase before.
-// The terminal conditions come last.
+// The terminal conditions come last. Equations between fixed times only
+// (a duration, a start at the end before) are left out: a row of no
+// variables would make the programme's Jacobian singular.
 #pragma once
 
 #include <vector>
@@ -36,14 +38,20 @@ class CollocationLayout {
   /// The length equation of a point's control (phases with a direction).
   [[nodiscard]] int control_length(int phase, int point) const;
   [[nodiscard]] int duration(int phase) const;
-  /// The first of the states + 1 link equations (phases after the first).
+  /// The phase has a duration equation: one of its times is free.
+  [[nodiscard]] bool has_duration(int phase) const { return phases_[index(phase)].free_time; }
+  /// The first of the link equations (phases after the first): the states,
+  /// then the start time when it or the end before is free.
   [[nodiscard]] int link(int phase) const;
+  [[nodiscard]] bool has_time_link(int phase) const { return phases_[index(phase)].time_link; }
   [[nodiscard]] int condition(int condition) const { return first_condition_ + condition; }
 
  private:
   struct PhaseLayout {
     int segments;
     bool unit_control;
+    bool free_time;
+    bool time_link;
     int first_variable;
     int first_equation;
   };

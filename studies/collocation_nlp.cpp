@@ -78,10 +78,17 @@ void CollocationProgramme::unscale(const Number* x) {
   for (std::size_t i = 0; i < physical_.size(); ++i) physical_[i] = x[i] * variable_scale_[i];
 }
 
-void CollocationProgramme::evaluate_rates(const Number* x, bool new_x) {
-  if (new_x) rates_valid_ = jacobians_valid_ = false;
-  if (rates_valid_) return;
+// IPOPT says a point is new in the first call at it, whichever that is.
+void CollocationProgramme::accept(const Number* x, bool new_x) {
+  if (!new_x && unscaled_) return;
   unscale(x);
+  unscaled_ = true;
+  rates_valid_ = jacobians_valid_ = false;
+}
+
+void CollocationProgramme::evaluate_rates(const Number* x, bool new_x) {
+  accept(x, new_x);
+  if (rates_valid_) return;
   const std::size_t nx = size(states_);
   for (int p = 0; p < layout_.phases(); ++p) {
     const Rates& rates = problem_.phases[size(p)].rates;
@@ -122,9 +129,9 @@ bool CollocationProgramme::get_nlp_info(Index& n, Index& m, Index& nnz_jac_g, In
   nnz_h_lag = 0;
   for (int p = 0; p < layout_.phases(); ++p) {
     const Phase& phase = problem_.phases[size(p)];
-    nnz_jac_g += per_segment * phase.segments + 2;
+    nnz_jac_g += per_segment * phase.segments + (layout_.has_duration(p) ? 2 : 0);
     if (phase.unit_control) nnz_jac_g += layout_.points(p) * problem_.controls;
-    if (p > 0) nnz_jac_g += 2 * (states_ + 1);
+    if (p > 0) nnz_jac_g += 2 * states_ + (layout_.has_time_link(p) ? 2 : 0);
     nnz_h_lag += per_point * layout_.points(p);
   }
   nnz_jac_g += static_cast<Index>(problem_.conditions.size()) * (states_ + 1);
@@ -155,9 +162,9 @@ bool CollocationProgramme::get_bounds_info(Index, Number* x_l, Number* x_u, Inde
       if (phase.unit_control) equation(layout_.control_length(p, j), 1.0, 1.0);
     }
     for (int row = layout_.defects(p, 0); row < layout_.defects(p, phase.segments); ++row) equation(row, 0.0, 0.0);
-    equation(layout_.duration(p), 0.0, UNBOUNDED);
+    if (layout_.has_duration(p)) equation(layout_.duration(p), 0.0, UNBOUNDED);
     if (p > 0)
-      for (int i = 0; i <= states_; ++i) equation(layout_.link(p) + i, 0.0, 0.0);
+      for (int i = 0; i < states_ + (layout_.has_time_link(p) ? 1 : 0); ++i) equation(layout_.link(p) + i, 0.0, 0.0);
   }
   for (std::size_t c = 0; c < problem_.conditions.size(); ++c) {
     const TerminalCondition& condition = problem_.conditions[c];
@@ -194,18 +201,18 @@ double CollocationProgramme::terminal_value(const Terminal& value, std::span<con
   return value(final_point.first(size(states_)), final_point.back());
 }
 
-bool CollocationProgramme::eval_f(Index, const Number* x, bool, Number& obj_value) {
+bool CollocationProgramme::eval_f(Index, const Number* x, bool new_x, Number& obj_value) {
   return guarded([&] {
-    unscale(x);
+    accept(x, new_x);
     std::vector<double> arguments;
     final_arguments(arguments);
     obj_value = terminal_value(problem_.objective, arguments) / problem_.objective_scale;
   });
 }
 
-bool CollocationProgramme::eval_grad_f(Index n, const Number* x, bool, Number* grad_f) {
+bool CollocationProgramme::eval_grad_f(Index n, const Number* x, bool new_x, Number* grad_f) {
   return guarded([&] {
-    unscale(x);
+    accept(x, new_x);
     std::fill(grad_f, grad_f + n, 0.0);
     std::vector<double> arguments;
     final_arguments(arguments);
@@ -258,14 +265,15 @@ bool CollocationProgramme::eval_g(Index, const Number* x, bool new_x, Index, Num
           for (int c = 0; c < problem_.controls; ++c) length_squared += control[c] * control[c];
           g[layout_.control_length(p, j)] = length_squared;
         }
-      g[layout_.duration(p)] = (end - start) / problem_.time_scale;
+      if (layout_.has_duration(p)) g[layout_.duration(p)] = (end - start) / problem_.time_scale;
       if (p > 0) {
         const double* first = &physical_[size(layout_.point(p, 0))];
         const double* last = &physical_[size(layout_.point(p - 1, layout_.points(p - 1) - 1))];
         for (std::size_t i = 0; i < nx; ++i)
           g[layout_.link(p) + static_cast<int>(i)] =
               (first[i] - last[i] - (phase.jump.empty() ? 0.0 : phase.jump[i])) / problem_.state_scale[i];
-        g[layout_.link(p) + states_] = (start - physical_[size(layout_.end_time(p - 1))]) / problem_.time_scale;
+        if (layout_.has_time_link(p))
+          g[layout_.link(p) + states_] = (start - physical_[size(layout_.end_time(p - 1))]) / problem_.time_scale;
       }
     }
     std::vector<double> arguments;
@@ -343,8 +351,10 @@ bool CollocationProgramme::eval_jac_g(Index, const Number* x, bool new_x, Index,
           for (int c = 0; c < problem_.controls; ++c)
             put(layout_.control_length(p, j), first + c, structure ? 0.0 : 2.0 * physical_[size(first + c)]);
         }
-      put(layout_.duration(p), layout_.start_time(p), -1.0);
-      put(layout_.duration(p), layout_.end_time(p), 1.0);
+      if (layout_.has_duration(p)) {
+        put(layout_.duration(p), layout_.start_time(p), -1.0);
+        put(layout_.duration(p), layout_.end_time(p), 1.0);
+      }
       if (p > 0) {
         const int first = layout_.point(p, 0);
         const int last = layout_.point(p - 1, layout_.points(p - 1) - 1);
@@ -352,8 +362,10 @@ bool CollocationProgramme::eval_jac_g(Index, const Number* x, bool new_x, Index,
           put(layout_.link(p) + i, first + i, 1.0);
           put(layout_.link(p) + i, last + i, -1.0);
         }
-        put(layout_.link(p) + states_, layout_.start_time(p), 1.0);
-        put(layout_.link(p) + states_, layout_.end_time(p - 1), -1.0);
+        if (layout_.has_time_link(p)) {
+          put(layout_.link(p) + states_, layout_.start_time(p), 1.0);
+          put(layout_.link(p) + states_, layout_.end_time(p - 1), -1.0);
+        }
       }
     }
     std::vector<double> arguments;

@@ -48,6 +48,7 @@ class CollocationProgramme : public Ipopt::TNLP {
 
  private:
   void unscale(const Ipopt::Number* x);
+  void accept(const Ipopt::Number* x, bool new_x);
   void evaluate_rates(const Ipopt::Number* x, bool new_x);
   void evaluate_jacobians(const Ipopt::Number* x, bool new_x);
   [[nodiscard]] double time(int phase, int point) const;
@@ -67,6 +68,7 @@ class CollocationProgramme : public Ipopt::TNLP {
   std::vector<std::size_t> first_point_; ///< index of each phase's first point among all points
   std::vector<double> rates_;           ///< states values at each point
   std::vector<double> jacobians_;       ///< states x point_size at each point
+  bool unscaled_ = false;  ///< physical_ holds the current point
   bool rates_valid_ = false;
   bool jacobians_valid_ = false;
   std::exception_ptr failure_;

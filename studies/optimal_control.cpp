@@ -3,6 +3,7 @@
 #include <IpIpoptApplication.hpp>
 #include <IpSolveStatistics.hpp>
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "base/interruption.hpp"
@@ -74,6 +75,7 @@ Solution solve_once(const Problem& problem, const SolveSettings& settings) {
   options.SetIntegerValue("max_iter", settings.max_iterations);
   options.SetNumericValue("max_cpu_time", settings.max_seconds);
   options.SetStringValue("mu_strategy", "adaptive");
+  options.SetNumericValue("mu_init", settings.initial_barrier);
   options.SetStringValue("hessian_approximation", settings.exact_hessian ? "exact" : "limited-memory");
   if (application->Initialize() != Ipopt::Solve_Succeeded)
     throw std::runtime_error("optimal control: IPOPT did not start");
@@ -102,6 +104,21 @@ Solution solve(const Problem& problem, const SolveSettings& settings) {
   for (const TerminalCondition& condition : problem.conditions)
     solution.least_misses.push_back(miss(condition.value(final_state, last.times.back()), condition.bounds));
   return solution;
+}
+
+Guess guess_from(const PhaseSolution& phase, int states, int controls) {
+  return [phase, states, controls](double time, std::span<double> state, std::span<double> control) {
+    const std::vector<double>& times = phase.times;
+    const auto after = std::upper_bound(times.begin() + 1, times.end() - 1, time);
+    const auto j = static_cast<std::size_t>(after - times.begin()) - 1;
+    const double f = std::clamp((time - times[j]) / (times[j + 1] - times[j]), 0.0, 1.0);
+    const auto blend = [f, j](const std::vector<double>& values, std::span<double> out) {
+      const std::size_t n = out.size();
+      for (std::size_t i = 0; i < n; ++i) out[i] = (1.0 - f) * values[j * n + i] + f * values[(j + 1) * n + i];
+    };
+    blend(phase.states, state.first(static_cast<std::size_t>(states)));
+    blend(phase.controls, control.first(static_cast<std::size_t>(controls)));
+  };
 }
 
 std::string status_name(SolveStatus status) {

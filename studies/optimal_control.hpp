@@ -76,6 +76,7 @@ struct SolveSettings {
   double max_seconds = 60.0;   ///< of processor time
   bool exact_hessian = true;   ///< second differences, else IPOPT's quasi-Newton update
   int print_level = 0;         ///< IPOPT's own progress lines on the standard output
+  double initial_barrier = 0.1;  ///< IPOPT's mu_init: smaller from a guess near the optimum
 };
 
 enum class SolveStatus {
@@ -104,6 +105,10 @@ struct Solution {
   int iterations = 0;
   double solve_seconds = 0.0;      ///< processor time in the solver
 };
+
+/// A phase's guess from a solution of it: states and controls interpolated
+/// linearly in time between its points (a coarser mesh's answer).
+[[nodiscard]] Guess guess_from(const PhaseSolution& phase, int states, int controls);
 
 /// Solves the problem from the phases' guesses. Throws std::invalid_argument
 /// for a problem whose sizes do not agree, Interrupted when a signal asks the
