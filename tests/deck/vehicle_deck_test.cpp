@@ -71,6 +71,7 @@ TEST(VehicleDeck, AGuidedStageAndItsEllipticTargetReadBack) {
   guided.upper_stage.guidance = UpperStageGuidance::orbit_insertion;
   guided.target.perigee = 185000.0;
   guided.target.apogee = 400000.0;
+  guided.target.altitude = 292500.0;  // the mean of the apsides, as a deck must have it
   const std::string deck = vehicle_deck_text(guided);
   EXPECT_NE(deck.find("guidance = \"orbit_insertion\""), std::string::npos);
   EXPECT_TRUE(read_vehicle_deck_text(deck, "guided.toml") == guided);
