@@ -139,7 +139,8 @@ int run_dispersions_command(const DispersionsOptions& options, const trim::TrimS
       },
       [&](std::size_t done, std::size_t total) {
         progress.show("dispersions: " + std::to_string(done) + " of " + std::to_string(total) +
-                      " cases flown, " + std::to_string(in_orbit) + " in orbit in case order");
+                          " cases flown, " + std::to_string(in_orbit) + " in orbit in case order",
+                      done, total);
       },
       [] { return pending_interruption() != 0; });
   progress.clear();

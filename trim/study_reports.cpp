@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "studies/sensitivities.hpp"
 #include "trim/reports.hpp"
 
 namespace ascent::dispersion {
@@ -52,11 +53,18 @@ void write_payload_drivers(std::ostream& out, const StudySummary& s, const Dispe
     return std::fabs(s.SC_M_rank_correlation[a]) > std::fabs(s.SC_M_rank_correlation[b]);
   });
   out << "\nWhat drives SC_M (rank correlation with each parameter, the strongest first):\n";
+  std::string_view caveats;
   for (const std::size_t j : order) {
     const std::string& name = entries[j].name;
     out << "  " << name << std::string(name.size() < 36 ? 36 - name.size() : 1, ' ')
-        << fixed(s.SC_M_rank_correlation[j], 3, 7) << "\n";
+        << fixed(s.SC_M_rank_correlation[j], 3, 7);
+    if (const std::string_view caveat = trim::ratio_caveat(name); !caveat.empty()) {
+      out << "  (*)";
+      caveats = caveat;
+    }
+    out << "\n";
   }
+  if (!caveats.empty()) out << "  (*) " << caveats << ".\n";
 }
 
 }  // namespace

@@ -6,10 +6,8 @@ falls in, so the results are the same row for row and bit for bit however
 the work is spread. Ctrl-C stops a study within a second: KeyboardInterrupt."""
 import contextlib
 import importlib.util
+import math
 import os
-
-import numpy as np
-import pandas as pd
 
 from . import _ascent
 from .inputs import (aiming_at, positive_number, real_number, thrust_history, turn_time_of,
@@ -33,7 +31,7 @@ def sweep_rows(turn_times, vehicle, thrust, tolerance, threads):
     results = _ascent.sweep(vehicle, thrust, list(turn_times), tolerance, threads)
 
     def flown(r, value):
-        return value if r.trimmed else np.nan
+        return value if r.trimmed else math.nan
 
     rows = [(r.turn_time, flown(r, r.maxa), flown(r, r.perigee), flown(r, r.apogee),
              flown(r, r.average_altitude), flown(r, r.remaining_propellant),
@@ -42,6 +40,8 @@ def sweep_rows(turn_times, vehicle, thrust, tolerance, threads):
              flown(r, r.max_q_alpha_time), flown(r, r.max_acceleration),
              flown(r, r.max_acceleration_time), r.flight_count, r.status, r.message)
             for r in results]
+    import pandas as pd  # only when used: `import ascent` stays quick
+
     return pd.DataFrame.from_records(rows, columns=SWEEP_COLUMNS)
 
 
@@ -92,6 +92,8 @@ def on_cluster(client, function, items, chunks, **shared):
     except KeyboardInterrupt:
         client.cancel(futures)
         raise
+    import pandas as pd
+
     return pd.concat(parts, ignore_index=True)
 
 
@@ -133,6 +135,8 @@ def dispersion_set(dispersions):
 
 def case_rows(ks, study, seed, threads=1):
     """The rows of cases `ks` of a prepared study, flown on `threads` threads (0: every core)."""
+    import pandas as pd
+
     return pd.DataFrame(study.fly_cases(seed, list(ks), threads))
 
 
@@ -220,7 +224,7 @@ def summarize(cases, nominal_remaining_propellant=None):
     the study's attrs). Where no reserve covers 99.865 % of the cases these
     three are NaN and not_met_reason says why ("" otherwise)."""
     if nominal_remaining_propellant is None:
-        nominal_remaining_propellant = cases.attrs.get("nominal_remaining_propellant", np.nan)
+        nominal_remaining_propellant = cases.attrs.get("nominal_remaining_propellant", math.nan)
     columns = [cases[name].to_numpy(dtype=float) for name in
                ("maxa_deg", "perigee_m", "apogee_m", "average_altitude_m",
                 "remaining_propellant_kg", "sc_mass_kg", "max_pq_pa", "max_q_alpha_pa_deg",

@@ -69,6 +69,13 @@ TEST(DeckError, UnknownKeysAndTablesNameTheNearestKnownOne) {
   // A key in the wrong table is nearest to the field of that key.
   expect_refused({"altitude = ", "latitude = 300000.0", 1,
                   "unknown key \"target.latitude\"; did you mean \"launch_site.latitude\"?"});
+  // A misspelt key of a table is one of that table's, its optional keys included.
+  expect_refused({"altitude = ", "perigee_km = 300000.0", 1,
+                  "unknown key \"target.perigee_km\"; did you mean \"target.perigee\"?"});
+  expect_refused({"altitude = ", "max_q_alpha = 3.0", 1,
+                  "unknown key \"target.max_q_alpha\"; did you mean \"limits.max_q_alpha\"?"});
+  expect_refused({"dry_mass = 14515.0", "guidanse = 1", 1,
+                  "unknown key \"upper_stage.guidanse\"; did you mean \"upper_stage.guidance\"?"});
   EXPECT_EQ(refusal("lattitude = 5.2\n" + DEFAULT_DECK),
             "v.toml:1:1: unknown key \"lattitude\" outside every table; did you mean "
             "\"launch_site.latitude\"?");
