@@ -101,7 +101,8 @@ void write_summary_table(std::ostream& out, const StudySummary& s, const StudyDe
       << " cases, seed " << study.seed << ", " << LOOP_NAMES[static_cast<std::size_t>(setup.mode)] << "\n"
       << "Dispersion set: " << study.set_name << " (" << setup.dispersions.entries().size()
       << " parameters)\n"
-      << "Nominal flight: maxa " << setup.nominal_maxa.text << " deg, average altitude "
+      << "Nominal flight: maxa " << setup.nominal_maxa.text
+      << (setup.maxa_trimmed ? " deg" : " deg (the plan's)") << ", average altitude "
       << fixed(nominal.average_altitude / 1000.0, 3, 0) << " km, remaining propellant "
       << fixed(nominal.remaining_propellant, 0, 0) << " kg, SC_M " << fixed(nominal.SC_M, 0, 0)
       << " kg\n\n";
