@@ -48,6 +48,8 @@ CommandLineOutcome parse_command_line(int argc, const char* const* argv) {
       "2026-12-08T14:30:00Z\n"
       "  ascent-trim sweep --from 10 --to 30 --csv > sweep.csv\n"
       "  ascent-trim dispersions -n 1000 --seed 1 -t 20 -o cases.csv\n"
+      "  ascent-trim --vehicle guided.toml optimize --csv > plan.csv\n"
+      "  ascent-trim --vehicle guided.toml dispersions --plan plan.csv -n 400\n"
       "  ascent-trim target -t 20 --perigee 185000 --apogee 400000\n"
       "  ascent-trim optimize --from 20 --to 115 --max-dynamic-pressure 30000\n"
       "  ascent-trim sensitivities -t 80\n"
@@ -110,7 +112,7 @@ CommandLineOutcome parse_command_line(int argc, const char* const* argv) {
 
   std::string turn_time_text;
   const auto add_turn_time = [&](CLI::App* command) {
-    command->add_option("-t,--turn-time", turn_time_text, "[s] Turn time, at least 1")
+    return command->add_option("-t,--turn-time", turn_time_text, "[s] Turn time, at least 1")
         ->required()
         ->check(number_in(1.0, std::numeric_limits<double>::infinity()))
         ->type_name("SECONDS");
@@ -199,7 +201,9 @@ CommandLineOutcome parse_command_line(int argc, const char* const* argv) {
       ->type_name("M_S2");
 
   CLI::App* dispersions = dispersion::add_dispersions_command(app, line.dispersions);
-  add_turn_time(dispersions);
+  // A plan gives the study its turn time.
+  CLI::Option* plan_option = dispersions->get_option("--plan");
+  add_turn_time(dispersions)->required(false)->excludes(plan_option);
   for (CLI::App* mapped : {history, dispersions}) {
     mapped->add_option("--kml", line.kml_file,
                        "Also write a KML map: the track, the impact points (and their ellipses)")
@@ -291,7 +295,14 @@ CommandLineOutcome parse_command_line(int argc, const char* const* argv) {
       line.perigee = perigee;
       line.apogee = apogee;
     }
-    line.turn_time = TypedNumber{turn_time_text, number_value(turn_time_text)};
+    if (dispersions->parsed() && turn_time_text.empty() && plan_option->count() == 0) {
+      outcome.status = 2;
+      outcome.standard_error = "ascent-trim: dispersions needs a turn time (-t) or a plan (--plan)\n";
+      return outcome;
+    }
+    if (!turn_time_text.empty()) {
+      line.turn_time = TypedNumber{turn_time_text, number_value(turn_time_text)};
+    }
   }
   outcome.line = std::move(line);
   return outcome;

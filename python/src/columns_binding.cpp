@@ -21,7 +21,7 @@ constexpr std::array<std::pair<const char*, ColumnList>, 6> LISTS{{
     {"trim", &trim_columns},
     {"case", &case_columns},
     {"event", &event_columns},
-    {"flight_event", &flight_event_columns},
+    {"sensitivity", &sensitivity_columns},
     {"impact", &impact_columns},
 }};
 

@@ -32,6 +32,7 @@ namespace ascent::python {
 
 namespace {
 
+using trim::EventRecord;
 using trim::StepRecord;
 
 /// The members of a step, in the order of the history's columns.
@@ -57,24 +58,6 @@ std::string_view end_name(FlightEnd end) {
       return "cannot_reach_orbit";
   }
   return "";
-}
-
-/// The unit of an event's number (see FlightEvent::value).
-std::string_view value_unit(FlightEventKind kind) {
-  switch (kind) {
-    case FlightEventKind::on_pad:
-    case FlightEventKind::liftoff:
-      return "m/s^2";
-    case FlightEventKind::long_record_interval:
-      return "s";
-    case FlightEventKind::booster_separation:
-      return "kg";
-    case FlightEventKind::core_separation:
-    case FlightEventKind::upper_stage_separation:
-      return "m/s";
-    default:
-      return "";
-  }
 }
 
 /// Why the flight ended early; "" for a flight flown to the end.
@@ -167,34 +150,32 @@ class Flight {
     ascent::write_oem(path, ephemeris);
   }
 
-  /// One row per event of the flight, in order.
+  /// One row per event of the flight, in order: the table of ascent-trim events.
   [[nodiscard]] py::object events() const {
-    py::list names, units;
-    const auto count = static_cast<py::ssize_t>(result_.events.size());
-    py::array_t<double> t(count), altitude(count), speed(count), mass(count), value(count);
-    py::array_t<double> latitude(count), longitude(count);
+    const std::vector<EventRecord> events = recorder_.events();
+    const auto count = static_cast<py::ssize_t>(events.size());
+    py::list names;
+    constexpr std::array MEMBERS{&EventRecord::t,    &EventRecord::h0,    &EventRecord::vi,
+                                 &EventRecord::beta, &EventRecord::theta, &EventRecord::Pq,
+                                 &EventRecord::mass};
+    // Then where each is over the ground.
+    std::array<py::array_t<double>, MEMBERS.size() + 2> values;
+    for (py::array_t<double>& column : values) column = py::array_t<double>(count);
     for (py::ssize_t i = 0; i < count; ++i) {
-      const EventRecord& record = result_.events[static_cast<std::size_t>(i)];
-      const FlightState& state = record.state;
-      names.append(py::str(std::string(trim::event_name(record.event.kind))));
-      units.append(py::str(std::string(value_unit(record.event.kind))));
-      t.mutable_at(i) = state.t.value();
-      altitude.mutable_at(i) = state.h0.value();
-      const trim::GroundPoint where = ground_.point(state.t.value(), state.h0.value(),
-                                                   state.r0.value(), state.vt.value(),
-                                                   state.vr.value());
-      latitude.mutable_at(i) = where.latitude;
-      longitude.mutable_at(i) = where.longitude;
-      speed.mutable_at(i) = static_cast<double>(std::hypot(Extended{state.vt}, Extended{state.vr}));
-      mass.mutable_at(i) = static_cast<double>(state.mass());
-      value.mutable_at(i) = static_cast<double>(record.event.value);
+      const EventRecord& record = events[static_cast<std::size_t>(i)];
+      names.append(py::str(record.name));
+      for (std::size_t j = 0; j < MEMBERS.size(); ++j) {
+        values[j].mutable_at(i) = record.*MEMBERS[j];
+      }
+      const trim::GroundPoint where = ground_.point(record);
+      values[MEMBERS.size()].mutable_at(i) = where.latitude;
+      values[MEMBERS.size() + 1].mutable_at(i) = where.longitude;
     }
     py::dict columns;
-    const std::span<const Column> column = flight_event_columns();
-    const std::array<py::object, 9> values{names, t,     altitude, speed,    mass,
-                                           value, units, latitude, longitude};
-    for (std::size_t i = 0; i < values.size(); ++i) {
-      columns[py::str(std::string(column[i].name))] = values[i];
+    const std::span<const Column> column = event_columns();
+    columns[py::str(std::string(column[0].name))] = names;
+    for (std::size_t j = 0; j < values.size(); ++j) {
+      columns[py::str(std::string(column[j + 1].name))] = values[j];
     }
     return data_frame(columns);
   }
@@ -318,8 +299,9 @@ void bind_flight(py::module_& m) {
       .def_property_readonly("history", &Flight::history,
                              "DataFrame, one row per step, a column per quantity (SI units named)")
       .def_property_readonly("events", &Flight::events,
-                             "DataFrame, one row per event: name, t, altitude, speed, mass, "
-                             "value, latitude, longitude")
+                             "DataFrame, one row per event, as ascent-trim events gives them: "
+                             "event, t_s, h0_m, vi_m_s, beta_deg, theta_deg, pq_pa, mass_kg, "
+                             "latitude_deg, longitude_deg")
       .def_property_readonly("impacts", &Flight::impacts,
                              "DataFrame, one row per element dropped: where and when it comes "
                              "down (or that it reaches orbit), its downrange distance and speed")
