@@ -169,6 +169,9 @@ int run_target(const CommandLine& line, std::ostream& out) {
 int run_optimize(const CommandLine& line, std::ostream& out) {
   OptimizeSettings settings;
   settings.trim = line.settings;
+  if (line.guided) {
+    settings.trim.vehicle = guided_vehicle(settings.trim.vehicle, line.perigee, line.apogee);
+  }
   settings.from = line.from;
   settings.to = line.to;
   settings.limits = line.limits;
@@ -185,7 +188,7 @@ int run_optimize(const CommandLine& line, std::ostream& out) {
     std::ostringstream table;
     write_optimum_report(table, result, settings, Format::table);
     const std::optional<FlightRecorder> best_flight =
-        result.best ? std::optional(record_trimmed_flight(line.settings, *result.best, true))
+        result.best ? std::optional(record_trimmed_flight(settings.trim, *result.best, true))
                     : std::nullopt;
     write_optimum_page(line.report_file, report_facts(line), table.str(),
                          best_flight ? &*best_flight : nullptr);
