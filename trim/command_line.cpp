@@ -164,11 +164,6 @@ CommandLineOutcome parse_command_line(int argc, const char* const* argv) {
 
   CLI::App* dispersions = dispersion::add_dispersions_command(app, line.dispersions);
   add_turn_time(dispersions);
-  for (CLI::App* study : {sweep_command, dispersions, optimize}) {
-    study->add_option("--report", line.report_file,
-                      "Also write the study as one HTML page: what was run, its table and figures")
-        ->type_name("FILE.html");
-  }
 
   CLI::App* target = app.add_subcommand(
       "target", "Flies the guided upper stage to the target orbit: its perigee and apogee");
@@ -205,6 +200,13 @@ CommandLineOutcome parse_command_line(int argc, const char* const* argv) {
       "sensitivities",
       "Exchange ratios: d(SC_M)/d(field) of every numeric vehicle field, from re-trimmed flights");
   add_turn_time(sensitivities);
+
+  for (CLI::App* command : {trim, sweep_command, dispersions, optimize, target, sensitivities}) {
+    command->add_option("--report", line.report_file,
+                        "Also write the result as one HTML page: what was run, its tables and "
+                        "figures")
+        ->type_name("FILE.html");
+  }
 
   CommandLineOutcome outcome;
   try {
