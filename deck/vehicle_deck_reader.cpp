@@ -27,6 +27,9 @@ namespace ascent {
 
 namespace {
 
+/// The target's average altitude, which an elliptic target may leave out.
+constexpr std::string_view TARGET_ALTITUDE = "target.altitude";
+
 std::string in_quotes(std::string_view name) {
   std::string quoted = "\"";  // appended: g++ 12 warns wrongly on "\"" + name
   quoted += name;
@@ -169,7 +172,15 @@ class DeckReader {
     vehicle_.upper_stage.guidance = *guidance;
   }
 
-  void check_every_field_given(const toml::table& root) const {
+  /// Every required field is given; an elliptic target's average altitude,
+  /// when left out, is the mean of its apsides.
+  void check_every_field_given(const toml::table& root) {
+    if (!places_.contains(std::string(TARGET_ALTITUDE)) && places_.contains("target.perigee") &&
+        places_.contains("target.apogee")) {
+      TargetOrbit& target = vehicle_.target;
+      target.altitude = (target.perigee + target.apogee) / 2.0;
+      places_.emplace(TARGET_ALTITUDE, places_.at("target.apogee"));
+    }
     for (const VehicleField& f : vehicle_fields()) {
       const std::string name = f.name();
       if (places_.contains(name) || f.optional) continue;

@@ -114,6 +114,7 @@ int run_sweep(const CommandLine& line, std::ostream& out) {
   ProgressLine progress;
   LargestPayload largest;
   bool flights_failed = false;
+  check_trimmable(line.settings.vehicle);  // refused before the table's header
   std::vector<SweepRow> rows;  // kept for the report only
   write_trade_header(out, line.settings, line.format);
   out.flush();

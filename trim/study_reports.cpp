@@ -97,7 +97,8 @@ void write_summary_table(std::ostream& out, const StudySummary& s, const StudyDe
       << " cases, seed " << study.seed << ", " << report::loop_words(setup.mode) << "\n"
       << "Dispersion set: " << study.set_name << " (" << setup.dispersions.entries().size()
       << " parameters)\n"
-      << "Nominal flight: maxa " << setup.nominal_maxa.text << " deg, average altitude "
+      << "Nominal flight: maxa " << setup.nominal_maxa.text
+      << (setup.maxa_trimmed ? " deg" : " deg (the plan's)") << ", average altitude "
       << fixed(nominal.average_altitude / 1000.0, 3, 0) << " km, remaining propellant "
       << fixed(nominal.remaining_propellant, 0, 0) << " kg, SC_M " << fixed(nominal.SC_M, 0, 0)
       << " kg\n\n";

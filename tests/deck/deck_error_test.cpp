@@ -229,6 +229,29 @@ TEST(DeckError, AFileThatCannotBeReadIsRefusedUnread) {
 namespace ascent::testing {
 namespace {
 
+TEST(DeckError, AnEllipticTargetsAverageAltitudeIsTheMeanOfItsApsides) {
+  unsigned line = 0;
+  // 200 km is not the mean of 185 x 400 km (292.5 km): refused at the altitude's line.
+  const std::string contradicting = changed_deck(
+      "altitude = ", "altitude = 200000.0\nperigee = 185000.0\napogee = 400000.0", line);
+  EXPECT_EQ(refusal(contradicting),
+            "v.toml:" + std::to_string(line) +
+                ":12: target.altitude = 200000 m contradicts target.perigee = 185000 m and "
+                "target.apogee = 400000 m, whose average altitude is 292500 m (leave "
+                "target.altitude out to take that)");
+  // Left out, it is derived; given as the mean, it is read.
+  for (const std::string altitude : {"", "altitude = 292500.0\n"}) {
+    const Vehicle v = read_vehicle_deck_text(
+        changed_deck("altitude = ", altitude + "perigee = 185000.0\napogee = 400000.0", line),
+        "v.toml");
+    EXPECT_EQ(v.target.altitude, (v.target.perigee + v.target.apogee) / 2.0) << altitude;
+    EXPECT_EQ(v.target.perigee, 185000.0);
+  }
+  // A circular target still needs its altitude.
+  EXPECT_NE(refusal(changed_deck("altitude = ", "", line)).find("missing key \"target.altitude\""),
+            std::string::npos);
+}
+
 TEST(DeckError, AnImpossibleTargetOrbitIsRefusedAtItsLine) {
   const auto with_target = [](const std::string& lines) {
     unsigned line = 0;

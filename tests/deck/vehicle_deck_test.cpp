@@ -50,15 +50,16 @@ TEST(VehicleDeck, TheOptionalKeysShowCommentedAndTakeEffectUncommented) {
     deck.replace(at + 1, end - at - 1, line + " = " + value);
   };
   uncomment("guidance", "\"orbit_insertion\"");
-  uncomment("perigee", "185000.0");
-  uncomment("apogee", "400000.0");
+  // About the deck's average altitude of 200 km, as an elliptic target must be.
+  uncomment("perigee", "150000.0");
+  uncomment("apogee", "250000.0");
   uncomment("max_dynamic_pressure", "35000.0");
   uncomment("max_q_alpha", "11000.0");
   uncomment("max_axial_acceleration", "45.0");
   const Vehicle read = read_vehicle_deck_text(deck, "v.toml");
   EXPECT_EQ(read.upper_stage.guidance, UpperStageGuidance::orbit_insertion);
-  EXPECT_EQ(read.target.perigee, 185000.0);
-  EXPECT_EQ(read.target.apogee, 400000.0);
+  EXPECT_EQ(read.target.perigee, 150000.0);
+  EXPECT_EQ(read.target.apogee, 250000.0);
   EXPECT_EQ(read.limits, (LoadLimits{35000.0, 11000.0, 45.0}));
   // Set, they are written as keys, and the deck reads back.
   for (const char* key : {"guidance", "perigee", "apogee", "max_q_alpha"}) {
@@ -97,6 +98,7 @@ TEST(VehicleDeck, AGuidedStageAndItsEllipticTargetReadBack) {
   guided.upper_stage.guidance = UpperStageGuidance::orbit_insertion;
   guided.target.perigee = 185000.0;
   guided.target.apogee = 400000.0;
+  guided.target.altitude = 292500.0;  // the mean of the apsides, as a deck must have it
   const std::string deck = vehicle_deck_text(guided);
   EXPECT_NE(deck.find("guidance = \"orbit_insertion\""), std::string::npos);
   EXPECT_TRUE(read_vehicle_deck_text(deck, "guided.toml") == guided);
