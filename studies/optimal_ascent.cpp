@@ -79,14 +79,12 @@ double q_alpha(const AscentProblem& a, const BurnPhase&, const PointMassState& s
   return flow.dynamic_pressure * std::atan2(direction.cross(along).norm(), direction.dot(along));
 }
 
+// As the flight's loads count it: the effective thrust over the mass.
 double axial_acceleration(const AscentProblem& a, const BurnPhase& burn, const PointMassState& s,
                           const Vector3& direction) {
   const Airflow flow = airflow(a.earth, a.air, s.position, s.velocity);
-  const double thrust = effective_thrust({direction, burn.vacuum_thrust, burn.mass_flow, burn.exit_area},
-                                         flow.air.pressure);
-  if (!(flow.air_speed > 0.0)) return thrust / s.mass;
-  const double drag = flow.dynamic_pressure * burn.drag.reference_area * burn.drag.coefficient(flow.mach);
-  return (thrust - drag * direction.dot(flow.air_velocity / flow.air_speed)) / s.mass;
+  return effective_thrust({direction, burn.vacuum_thrust, burn.mass_flow, burn.exit_area}, flow.air.pressure) /
+         s.mass;
 }
 
 std::vector<Limit> limits_of(const PathLimits& limits) {

@@ -41,7 +41,7 @@ struct TargetOrbit {
 struct PathLimits {
   std::optional<double> dynamic_pressure;    ///< [Pa]
   std::optional<double> q_alpha;             ///< [Pa rad] dynamic pressure times the angle of attack
-  std::optional<double> axial_acceleration;  ///< [m/s^2] thrust less drag along the thrust, per mass
+  std::optional<double> axial_acceleration;  ///< [m/s^2] effective thrust over mass
 };
 
 struct AscentProblem {
