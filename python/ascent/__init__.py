@@ -23,6 +23,8 @@ from ._ascent import (
     Dispersions,
     Flight,
     FlightError,
+    StagedFlight,
+    StagedVehicle,
     Study,
     TargetResult,
     ThrustHistory,
@@ -30,6 +32,7 @@ from ._ascent import (
     Vehicle,
     VehicleField,
     VehicleGroup,
+    fly_staged,
 )
 from .flights import Target, Trim, fly, target, trim
 from .optimum import Optimum, optimize, sensitivities
@@ -43,6 +46,8 @@ __all__ = [
     "Flight",
     "FlightError",
     "Optimum",
+    "StagedFlight",
+    "StagedVehicle",
     "Study",
     "Target",
     "TargetResult",
@@ -53,6 +58,7 @@ __all__ = [
     "VehicleField",
     "VehicleGroup",
     "fly",
+    "fly_staged",
     "local_workers",
     "monte_carlo",
     "optimize",
