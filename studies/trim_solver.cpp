@@ -5,6 +5,8 @@
 #include <limits>
 #include <optional>
 
+#include "base/runtime_error.hpp"
+
 namespace ascent::trim {
 
 namespace {
@@ -196,8 +198,18 @@ TrimResult Search::run() {
 
 }  // namespace
 
+void check_trimmable(const Vehicle& vehicle) {
+  if (vehicle.upper_stage.guidance != UpperStageGuidance::orbit_insertion) return;
+  throw InputError(ErrorCode::range_check,
+                   "the upper stage is guided to its target orbit (upper_stage.guidance = "
+                   "\"orbit_insertion\"), which it reaches from any core angle near the right "
+                   "one: there is no angle to trim; `target` flies a plan (turn time, maxa) and "
+                   "`optimize` finds the one of the largest payload");
+}
+
 TrimResult trim_turn_time(const TrimSettings& settings, const TypedNumber& turn_time,
                           const TrimProgress& progress) {
+  check_trimmable(settings.vehicle);
   return Search(settings, turn_time, progress).run();
 }
 

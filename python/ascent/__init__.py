@@ -34,6 +34,7 @@ from ._ascent import (
     VehicleGroup,
     fly_staged,
 )
+from .exports import write_kml, write_oem
 from .flights import Target, Trim, fly, target, trim
 from .optimum import Optimum, optimize, sensitivities
 from .report import report
@@ -69,6 +70,8 @@ __all__ = [
     "sweep",
     "target",
     "trim",
+    "write_kml",
+    "write_oem",
 ]
 
 

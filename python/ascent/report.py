@@ -3,10 +3,8 @@ to hand on to a review: what was run, its result table and its figures.
 The page and its charts are written by the library, as `ascent-trim
 --report` writes them."""
 import math
+import numbers
 import sys
-
-import numpy as np
-import pandas as pd
 
 from . import _ascent
 from .flights import Trim
@@ -21,7 +19,7 @@ SERIES = {"maxa": "maxa_deg", "perigee": "perigee_m", "apogee": "apogee_m",
 
 def cell(value):
     """A table cell: numbers to a sensible precision, anything else as text."""
-    if isinstance(value, (float, np.floating)):
+    if isinstance(value, numbers.Real) and not isinstance(value, (bool, numbers.Integral)):
         if math.isnan(value):
             return ""
         # Masses and distances to a tenth, as the program's table has them.
@@ -75,6 +73,8 @@ def dispersion_page(page, cases):
     page.add_facts([(name, cell(summary[name])) for name in
                     ("cases", "in_orbit", "orbit_probability", "sc_mass_met",
                      "remaining_propellant_met", "flight_performance_reserve") if name in summary])
+    import pandas as pd  # only when used: `import ascent` stays quick
+
     stats = pd.DataFrame({q: summary[q] for q in SUMMARY_QUANTITIES if q in summary}).T
     add_frame(page, stats.reset_index(names="quantity"))
     page.add_heading("Figures")
@@ -101,6 +101,8 @@ def report(subject, path, title=None, facts=None):
     monte_carlo() DataFrame (its summary, the orbit spread, the propellant
     left, the payload and the parameters that drive it). `facts`: a dict of
     what was run (deck, thrust file, seed...), shown first with the script."""
+    import pandas as pd
+
     what = [("script", " ".join(sys.argv) or "(interactive)")] + list((facts or {}).items())
     if isinstance(subject, Trim):
         what.append(("trimmed maxa", f"{subject.maxa:.6f} deg"))

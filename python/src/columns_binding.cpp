@@ -22,9 +22,9 @@ constexpr std::array<std::pair<const char*, ColumnList>, 7> LISTS{{
     {"trim", &trim_columns},
     {"case", &case_columns},
     {"event", &event_columns},
-    {"flight_event", &flight_event_columns},
     {"staged_history", &staged_history_columns},
     {"staged_event", &staged_event_columns},
+    {"sensitivity", &sensitivity_columns},
 }};
 
 /// Every column's unit by its name.

@@ -13,6 +13,7 @@ PYBIND11_MODULE(_ascent, m) {
   ascent::python::bind_optimize(m);
   ascent::python::bind_columns(m);
   ascent::python::bind_report(m);
+  ascent::python::bind_export(m);
   ascent::python::bind_target(m);
   ascent::python::bind_staged(m);
 }
