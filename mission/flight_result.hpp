@@ -27,6 +27,8 @@ enum class OrbitFailure {
   propellant_far_exceeded,  ///< the guided burn ran on far past the stage's propellant load
   target_orbit_missed,      ///< the guided burn ended more than 10 km from an apsis aimed at
   skims_atmosphere,         ///< after core separation, in air of a dynamic pressure the stage is not built for
+  no_liftoff,               ///< the thrust never outweighs the weight on the pad
+  flight_time_exceeded,     ///< the flight sequence did not end within its time limit
 };
 
 /// [Pa] The largest dynamic pressure the upper stage may meet after core

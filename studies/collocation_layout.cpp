@@ -9,9 +9,12 @@ CollocationLayout::CollocationLayout(const Problem& problem)
     const Phase& phase = problem.phases[p];
     const bool free_time = free(phase.start_time) || free(phase.end_time);
     const bool time_link = p > 0 && (free(phase.start_time) || free(problem.phases[p - 1].end_time));
-    phases_.push_back({phase.segments, phase.unit_control, free_time, time_link, variables_, equations_});
-    variables_ += 2 + (2 * phase.segments + 1) * point_size_;
-    equations_ += 2 * states_ * phase.segments + (phase.unit_control ? 2 * phase.segments + 1 : 0) +
+    const int path_constraints = static_cast<int>(phase.path.size());
+    phases_.push_back(
+        {phase.segments, phase.unit_control, path_constraints, free_time, time_link, variables_, equations_});
+    const int points = 2 * phase.segments + 1;
+    variables_ += 2 + points * point_size_;
+    equations_ += 2 * states_ * phase.segments + (phase.unit_control ? points : 0) + points * path_constraints +
                   (free_time ? 1 : 0) + (p > 0 ? states_ : 0) + (time_link ? 1 : 0);
   }
   first_condition_ = equations_;
@@ -26,9 +29,12 @@ int CollocationLayout::control_length(int phase, int point) const {
   return defects(phase, segments(phase)) + point;
 }
 
-int CollocationLayout::duration(int phase) const {
-  return defects(phase, segments(phase)) + (phases_[index(phase)].unit_control ? points(phase) : 0);
+int CollocationLayout::path(int phase, int point, int constraint) const {
+  return defects(phase, segments(phase)) + (phases_[index(phase)].unit_control ? points(phase) : 0) +
+         point * phases_[index(phase)].path_constraints + constraint;
 }
+
+int CollocationLayout::duration(int phase) const { return path(phase, points(phase), 0); }
 
 int CollocationLayout::link(int phase) const { return duration(phase) + (has_duration(phase) ? 1 : 0); }
 

@@ -3,7 +3,8 @@
 // its variables are its start and end times, then each point's state and
 // control. Its equations are two defects of each segment (the Hermite
 // midpoint and the Simpson quadrature), the control's length at each point
-// when it is a direction, its duration, and its link to the phase before.
+// when it is a direction, its path constraints at each point, its duration,
+// and its link to the phase before.
 // The terminal conditions come last. Equations between fixed times only
 // (a duration, a start at the end before) are left out: a row of no
 // variables would make the programme's Jacobian singular.
@@ -37,6 +38,8 @@ class CollocationLayout {
   [[nodiscard]] int defects(int phase, int segment) const;
   /// The length equation of a point's control (phases with a direction).
   [[nodiscard]] int control_length(int phase, int point) const;
+  /// The equation of a path constraint at a point.
+  [[nodiscard]] int path(int phase, int point, int constraint) const;
   [[nodiscard]] int duration(int phase) const;
   /// The phase has a duration equation: one of its times is free.
   [[nodiscard]] bool has_duration(int phase) const { return phases_[index(phase)].free_time; }
@@ -50,6 +53,7 @@ class CollocationLayout {
   struct PhaseLayout {
     int segments;
     bool unit_control;
+    int path_constraints;
     bool free_time;
     bool time_link;
     int first_variable;

@@ -53,6 +53,12 @@ CollocationProgramme::CollocationProgramme(const Problem& problem, Solution& sol
   jacobians_.resize(points * size(states_ * point_size_));
 }
 
+std::function<double(std::span<const double>)> CollocationProgramme::point_function(
+    const PointFunction& value) const {
+  const std::size_t nx = size(states_);
+  return [&value, nx](std::span<const double> z) { return value(z.first(nx), z.subspan(nx)); };
+}
+
 template <class Evaluation>
 bool CollocationProgramme::guarded(Evaluation&& evaluation) {
   try {
@@ -131,6 +137,7 @@ bool CollocationProgramme::get_nlp_info(Index& n, Index& m, Index& nnz_jac_g, In
     const Phase& phase = problem_.phases[size(p)];
     nnz_jac_g += per_segment * phase.segments + (layout_.has_duration(p) ? 2 : 0);
     if (phase.unit_control) nnz_jac_g += layout_.points(p) * problem_.controls;
+    nnz_jac_g += layout_.points(p) * static_cast<int>(phase.path.size()) * point_size_;
     if (p > 0) nnz_jac_g += 2 * states_ + (layout_.has_time_link(p) ? 2 : 0);
     nnz_h_lag += per_point * layout_.points(p);
   }
@@ -160,6 +167,11 @@ bool CollocationProgramme::get_bounds_info(Index, Number* x_l, Number* x_u, Inde
       for (int i = 0; i < states_; ++i) bound(first + i, state[size(i)]);
       for (int c = 0; c < problem_.controls; ++c) bound(first + states_ + c, phase.control[size(c)]);
       if (phase.unit_control) equation(layout_.control_length(p, j), 1.0, 1.0);
+      for (std::size_t c = 0; c < phase.path.size(); ++c) {
+        const PathConstraint& path = phase.path[c];
+        equation(layout_.path(p, j, static_cast<int>(c)), path.bounds.lower / path.scale,
+                 path.bounds.upper / path.scale);
+      }
     }
     for (int row = layout_.defects(p, 0); row < layout_.defects(p, phase.segments); ++row) equation(row, 0.0, 0.0);
     if (layout_.has_duration(p)) equation(layout_.duration(p), 0.0, UNBOUNDED);
@@ -265,6 +277,12 @@ bool CollocationProgramme::eval_g(Index, const Number* x, bool new_x, Index, Num
           for (int c = 0; c < problem_.controls; ++c) length_squared += control[c] * control[c];
           g[layout_.control_length(p, j)] = length_squared;
         }
+      for (int j = 0; j < layout_.points(p); ++j) {
+        const double* z = &physical_[size(layout_.point(p, j))];
+        for (std::size_t c = 0; c < phase.path.size(); ++c)
+          g[layout_.path(p, j, static_cast<int>(c))] =
+              phase.path[c].value({z, nx}, {z + nx, size(problem_.controls)}) / phase.path[c].scale;
+      }
       if (layout_.has_duration(p)) g[layout_.duration(p)] = (end - start) / problem_.time_scale;
       if (p > 0) {
         const double* first = &physical_[size(layout_.point(p, 0))];
@@ -351,6 +369,19 @@ bool CollocationProgramme::eval_jac_g(Index, const Number* x, bool new_x, Index,
           for (int c = 0; c < problem_.controls; ++c)
             put(layout_.control_length(p, j), first + c, structure ? 0.0 : 2.0 * physical_[size(first + c)]);
         }
+      std::vector<double> gradient(n);
+      for (int j = 0; j < layout_.points(p); ++j) {
+        const int first = layout_.point(p, j);
+        for (std::size_t c = 0; c < phase.path.size(); ++c) {
+          const PathConstraint& path = phase.path[c];
+          if (!structure)
+            central_gradient(point_function(path.value), {&physical_[size(first)], n},
+                             {&variable_scale_[size(first)], n}, gradient);
+          for (std::size_t a = 0; a < n; ++a)
+            put(layout_.path(p, j, static_cast<int>(c)), first + static_cast<int>(a),
+                gradient[a] * variable_scale_[size(first) + a] / path.scale);
+        }
+      }
       if (layout_.has_duration(p)) {
         put(layout_.duration(p), layout_.start_time(p), -1.0);
         put(layout_.duration(p), layout_.end_time(p), 1.0);
@@ -409,6 +440,7 @@ bool CollocationProgramme::eval_h(Index, const Number* x, bool new_x, Number obj
     const std::size_t n = size(point_size_);
     std::vector<double> weight(nx);
     std::vector<double> hessian(n * (n + 1) / 2);
+    std::vector<double> path_hessian(hessian.size());
     for (int p = 0; p < layout_.phases(); ++p) {
       const Phase& phase = problem_.phases[size(p)];
       const double segments = phase.segments;
@@ -434,14 +466,27 @@ bool CollocationProgramme::eval_h(Index, const Number* x, bool new_x, Number obj
                            problem_.state_scale[i];
           }
           weighted_hessian(f, {&physical_[size(first)], n}, {&variable_scale_[size(first)], n}, weight, hessian);
+          if (!phase.path.empty()) {
+            scalar_hessian(
+                [&](std::span<const double> z) {
+                  double sum = 0.0;
+                  for (std::size_t c = 0; c < phase.path.size(); ++c)
+                    sum += lambda[layout_.path(p, j, static_cast<int>(c))] *
+                           point_function(phase.path[c].value)(z) / phase.path[c].scale;
+                  return sum;
+                },
+                {&physical_[size(first)], n}, {&variable_scale_[size(first)], n}, path_hessian);
+          }
         }
         const double length_multiplier = structure || !phase.unit_control ? 0.0 : lambda[layout_.control_length(p, j)];
         for (std::size_t a = 0; a < n; ++a)
           for (std::size_t b = 0; b <= a; ++b) {
             double value = 0.0;
             if (!structure) {
-              value = length * hessian[a * (a + 1) / 2 + b] * variable_scale_[size(first) + a] *
-                      variable_scale_[size(first) + b];
+              // The rates' part scales with the segment's length, the path's does not.
+              const std::size_t e = a * (a + 1) / 2 + b;
+              value = (length * hessian[e] + (phase.path.empty() ? 0.0 : path_hessian[e])) *
+                      variable_scale_[size(first) + a] * variable_scale_[size(first) + b];
               if (a == b && a >= nx) value += 2.0 * length_multiplier;
             }
             put(first + static_cast<int>(a), first + static_cast<int>(b), value);

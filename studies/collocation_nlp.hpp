@@ -8,6 +8,8 @@
 #include <IpTNLP.hpp>
 
 #include <exception>
+#include <functional>
+#include <span>
 #include <vector>
 
 #include "studies/collocation_layout.hpp"
@@ -55,6 +57,8 @@ class CollocationProgramme : public Ipopt::TNLP {
   [[nodiscard]] std::size_t at(int phase, int point) const;
   [[nodiscard]] double terminal_value(const Terminal& value, std::span<const double> final_point) const;
   void final_arguments(std::vector<double>& arguments) const;
+  /// The function of a point's state and control as a function of the point's variables.
+  [[nodiscard]] std::function<double(std::span<const double>)> point_function(const PointFunction& value) const;
   template <class Evaluation>
   bool guarded(Evaluation&& evaluation);
 

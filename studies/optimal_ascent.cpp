@@ -14,6 +14,9 @@ namespace {
 
 constexpr double TWO_PI = 2.0 * std::numbers::pi;
 
+// A limit within this fraction of the largest value holds the optimum.
+constexpr double ACTIVE_LIMIT = 1e-4;
+
 // Segments of each phase in the first solve from the rough guess.
 constexpr int COARSE_SEGMENTS = 4;
 
@@ -57,6 +60,42 @@ double difference(const Element& element, double value) {
   return element.angle ? std::remainder(d, TWO_PI) : d;
 }
 
+/// A limited quantity at a point of a phase, its name and the limit asked.
+struct Limit {
+  const char* name;
+  double limit;
+  double (*of)(const AscentProblem&, const BurnPhase&, const PointMassState&, const Vector3& direction);
+};
+
+double dynamic_pressure(const AscentProblem& a, const BurnPhase&, const PointMassState& s, const Vector3&) {
+  return airflow(a.earth, a.air, s.position, s.velocity).dynamic_pressure;
+}
+
+// q alpha, with the angle between the thrust and the air-relative velocity.
+double q_alpha(const AscentProblem& a, const BurnPhase&, const PointMassState& s, const Vector3& direction) {
+  const Airflow flow = airflow(a.earth, a.air, s.position, s.velocity);
+  if (!(flow.air_speed > 0.0)) return 0.0;
+  const Vector3 along = flow.air_velocity / flow.air_speed;
+  return flow.dynamic_pressure * std::atan2(direction.cross(along).norm(), direction.dot(along));
+}
+
+// As the flight's loads count it: the effective thrust over the mass.
+double axial_acceleration(const AscentProblem& a, const BurnPhase& burn, const PointMassState& s,
+                          const Vector3& direction) {
+  const Airflow flow = airflow(a.earth, a.air, s.position, s.velocity);
+  return effective_thrust({direction, burn.vacuum_thrust, burn.mass_flow, burn.exit_area}, flow.air.pressure) /
+         s.mass;
+}
+
+std::vector<Limit> limits_of(const PathLimits& limits) {
+  std::vector<Limit> asked;
+  if (limits.dynamic_pressure) asked.push_back({"dynamic pressure", *limits.dynamic_pressure, dynamic_pressure});
+  if (limits.q_alpha) asked.push_back({"q alpha", *limits.q_alpha, q_alpha});
+  if (limits.axial_acceleration)
+    asked.push_back({"axial acceleration", *limits.axial_acceleration, axial_acceleration});
+  return asked;
+}
+
 void check(const AscentProblem& ascent) {
   if (ascent.phases.empty()) throw std::invalid_argument("optimal ascent: no burn phase");
   if (!(ascent.liftoff_mass > 0.0)) throw std::invalid_argument("optimal ascent: the liftoff mass is not positive");
@@ -67,6 +106,9 @@ void check(const AscentProblem& ascent) {
     mass -= phase.dropped_mass + phase.mass_flow * phase.duration;
     if (!(mass > 0.0)) throw std::invalid_argument("optimal ascent: phase \"" + phase.name + "\" ends with no mass");
   }
+  for (const Limit& limit : limits_of(ascent.limits))
+    if (!(limit.limit > 0.0))
+      throw std::invalid_argument(std::string("optimal ascent: the ") + limit.name + " limit is not positive");
   const auto elements = elements_of(ascent.target);
   if (std::none_of(elements.begin(), elements.end(), [](const Element& e) { return e.target.has_value(); }))
     throw std::invalid_argument("optimal ascent: no element of the target orbit");
@@ -88,14 +130,12 @@ PointMassState launch_state(const AscentProblem& ascent) {
 constexpr double VERTICAL_RISE = 10.0;  // [s]
 constexpr double GUESS_STEP = 0.5;      // [s] of the guessing flight
 
-Vector3 guess_direction(const AscentProblem& ascent, double azimuth, double pitch_end, const Vector3& position,
-                        double time) {
+Vector3 guess_direction(double azimuth, double pitch_end, const Vector3& position, double time) {
   const Vector3 up = position.normalized();
   const Vector3 east = Vector3::UnitZ().cross(up).normalized();
   const Vector3 north = up.cross(east);
   const double fraction = std::clamp((time - VERTICAL_RISE) / (pitch_end - VERTICAL_RISE), 0.0, 1.0);
   const double pitch = (1.0 - fraction) * std::numbers::pi / 2.0;
-  (void)ascent;
   return std::sin(pitch) * up + std::cos(pitch) * (std::sin(azimuth) * east + std::cos(azimuth) * north);
 }
 
@@ -124,14 +164,14 @@ GuessFlight fly_guess(const AscentProblem& ascent, const PointMassState& start) 
     const int steps = std::max(1, static_cast<int>(std::ceil(burn.duration / GUESS_STEP)));
     const double dt = burn.duration / steps;
     const auto rates = [&](double t, const PointMassState& trial) {
-      const ThrustSetting thrust{guess_direction(ascent, azimuth, pitch_end, trial.position, t),
+      const ThrustSetting thrust{guess_direction(azimuth, pitch_end, trial.position, t),
                                  burn.vacuum_thrust, burn.mass_flow, burn.exit_area};
       return point_mass_rates(trial, ascent.earth, ascent.air, thrust, burn.drag);
     };
     for (int k = 0; k <= steps; ++k) {
       flight.times.push_back(time + k * dt);
       flight.states.push_back(state);
-      flight.directions.push_back(guess_direction(ascent, azimuth, pitch_end, state.position, time + k * dt));
+      flight.directions.push_back(guess_direction(azimuth, pitch_end, state.position, time + k * dt));
       if (k < steps) state = rk4_step(state, time + k * dt, dt, rates);
     }
     time += burn.duration;
@@ -183,6 +223,18 @@ Problem ascent_collocation(const AscentProblem& ascent) {
       phase.jump[6] = -burn.dropped_mass;
     }
     phase.unit_control = true;
+    for (const Limit& limit : limits_of(ascent.limits)) {
+      // q alpha bounded as its square, smooth where the angle is zero.
+      const bool squared = limit.of == q_alpha;
+      phase.path.push_back(
+          {limit.name,
+           [ascent, burn, of = limit.of, squared](std::span<const double> state, std::span<const double> control) {
+             const double value = of(ascent, burn, point_mass(state), {control[0], control[1], control[2]});
+             return squared ? value * value : value;
+           },
+           {-UNBOUNDED, squared ? limit.limit * limit.limit : limit.limit},
+           squared ? limit.limit * limit.limit : limit.limit});
+    }
     mass -= burn.dropped_mass;
     phase.guess = [guess, phase_start](double time, std::span<double> state, std::span<double> control) {
       // The guessing flight's record of this phase: past the phase's first
@@ -222,9 +274,11 @@ Problem ascent_collocation(const AscentProblem& ascent) {
 }
 
 AscentOptimum optimize_ascent(const AscentProblem& ascent, const SolveSettings& settings) {
-  // First on a coarse mesh from the rough guess, then on the asked mesh from the coarse answer.
+  // First on a coarse mesh from the rough guess without the path limits,
+  // then on the asked mesh from the coarse answer.
   AscentProblem coarse_ascent = ascent;
   for (BurnPhase& phase : coarse_ascent.phases) phase.segments = std::min(phase.segments, COARSE_SEGMENTS);
+  coarse_ascent.limits = {};
   const Solution coarse = solve(ascent_collocation(coarse_ascent), settings);
   Problem problem = ascent_collocation(ascent);
   SolveSettings refine = settings;
@@ -246,6 +300,24 @@ AscentOptimum optimize_ascent(const AscentProblem& ascent, const SolveSettings& 
   for (const PhaseSolution& phase : solution.phases) optimum.phase_ends.push_back(phase.times.back());
   const PointMassState end = point_mass({last.states.end() - ASCENT_STATES, last.states.end()});
   const OrbitalElements reached = orbital_elements(ascent.earth.gravitational_parameter, end.position, end.velocity);
+  for (const Limit& limit : limits_of(ascent.limits)) {
+    PathPeak peak{limit.name, -UNBOUNDED, 0.0, limit.limit, false};
+    for (std::size_t p = 0; p < solution.phases.size(); ++p) {
+      const PhaseSolution& phase = solution.phases[p];
+      for (std::size_t j = 0; j < phase.times.size(); ++j) {
+        const double* u = &phase.controls[3 * j];
+        const double value = limit.of(ascent, ascent.phases[p],
+                                      point_mass({&phase.states[ASCENT_STATES * j], ASCENT_STATES}),
+                                      {u[0], u[1], u[2]});
+        if (value > peak.largest) {
+          peak.largest = value;
+          peak.time = phase.times[j];
+        }
+      }
+    }
+    peak.active = peak.largest > (1.0 - ACTIVE_LIMIT) * limit.limit;
+    optimum.limits.push_back(peak);
+  }
   double largest = 0.0;
   std::size_t condition = 0;
   for (const Element& element : elements_of(ascent.target)) {

@@ -37,6 +37,13 @@ struct TargetOrbit {
   std::optional<double> argument_of_perigee;  ///< [rad]
 };
 
+/// Limits that hold at every point of the flight.
+struct PathLimits {
+  std::optional<double> dynamic_pressure;    ///< [Pa]
+  std::optional<double> q_alpha;             ///< [Pa rad] dynamic pressure times the angle of attack
+  std::optional<double> axial_acceleration;  ///< [m/s^2] effective thrust over mass
+};
+
 struct AscentProblem {
   EarthModel earth;
   AirModel air;
@@ -46,6 +53,7 @@ struct AscentProblem {
   double liftoff_mass = 0.0;  ///< [kg]
   std::vector<BurnPhase> phases;  ///< the last one's end is free
   TargetOrbit target;
+  PathLimits limits;
 };
 
 /// One element of the orbit reached against its target.
@@ -56,12 +64,22 @@ struct ElementMiss {
   double miss;       ///< value less target, angles wrapped to (-pi, pi]
 };
 
+/// The largest value of a limited quantity over the optimum's points.
+struct PathPeak {
+  std::string name;     ///< "dynamic pressure", "q alpha", "axial acceleration"
+  double largest;       ///< [Pa], [Pa rad] or [m/s^2]
+  double time;          ///< [s] where it is largest
+  double limit;
+  bool active;          ///< the limit holds the optimum: the peak is at it
+};
+
 struct AscentOptimum {
   Solution solution;               ///< the collocation's points, iterations and time
   double final_mass = 0.0;         ///< [kg]
   double final_time = 0.0;         ///< [s]
   std::vector<double> phase_ends;  ///< [s] of each phase
   std::vector<ElementMiss> elements;
+  std::vector<PathPeak> limits;  ///< one for each limit asked
   /// The element that cannot be met (when the solve failed): its name and
   /// the least miss that can be reached, or none.
   std::optional<ElementMiss> unmet;

@@ -35,6 +35,17 @@ using Guess = std::function<void(double time, std::span<double> state, std::span
 /// A function of the final state and time of the last phase.
 using Terminal = std::function<double(std::span<const double> state, double time)>;
 
+/// A function of a point's state and control.
+using PointFunction = std::function<double(std::span<const double> state, std::span<const double> control)>;
+
+/// A bound that holds at every point of a phase (a dynamic pressure limit).
+struct PathConstraint {
+  std::string name;
+  PointFunction value;
+  Bounds bounds;
+  double scale = 1.0;  ///< a typical size of the value's unit
+};
+
 struct Phase {
   Rates rates;
   int segments = 20;  ///< collocation segments of equal length
@@ -47,6 +58,7 @@ struct Phase {
   std::vector<Bounds> initial_state;
   std::vector<double> jump;  ///< added to the state across the phase's start (a dropped mass)
   bool unit_control = false;  ///< the control is a direction: |u| = 1 at every point
+  std::vector<PathConstraint> path;
   Guess guess;
   double guess_start = 0.0;  ///< [s]
   double guess_end = 0.0;    ///< [s]

@@ -39,5 +39,63 @@ TEST(DeltaIII, FinalMassIsThePublishedOptimumAndItsFlightReachesTheOrbit) {
   EXPECT_NEAR(flight.end.mass, optimum.final_mass, 1.0);
 }
 
+TEST(DeltaIII, PathLimitsBelowTheFreePeaksHoldAtEveryPointAndCostMass) {
+  // Limits asked far above the free optimum's peaks report them unbound.
+  AscentProblem problem = delta3(10);
+  problem.limits = {1e9, 1e9, 1e9};
+  const AscentOptimum free = optimize_ascent(problem);
+  ASSERT_EQ(free.solution.status, SolveStatus::solved);
+  ASSERT_EQ(free.limits.size(), 3U);
+  for (const PathPeak& peak : free.limits) EXPECT_FALSE(peak.active) << peak.name;
+
+  const double q_limit = 50000.0;      // [Pa]
+  const double q_alpha_limit = 7000.0;  // [Pa rad]
+  ASSERT_GT(free.limits[0].largest, q_limit);
+  ASSERT_GT(free.limits[1].largest, q_alpha_limit);
+  problem.limits = {q_limit, {}, {}};
+  const AscentOptimum q = optimize_ascent(problem);
+  ASSERT_EQ(q.solution.status, SolveStatus::solved);
+  EXPECT_TRUE(q.limits[0].active);
+  EXPECT_LE(q.limits[0].largest, q_limit * (1.0 + 1e-6));
+  EXPECT_LT(q.final_mass, free.final_mass);
+  for (const ElementMiss& element : q.elements) EXPECT_LT(std::abs(element.miss), 1e-6) << element.name;
+
+  problem.limits = {{}, q_alpha_limit, {}};
+  const AscentOptimum q_alpha = optimize_ascent(problem);
+  ASSERT_EQ(q_alpha.solution.status, SolveStatus::solved);
+  EXPECT_TRUE(q_alpha.limits[0].active);
+  EXPECT_LE(q_alpha.limits[0].largest, q_alpha_limit * (1.0 + 1e-6));
+  EXPECT_LT(q_alpha.final_mass, free.final_mass);
+}
+
+TEST(DeltaIII, AProblemThatCannotBePosedIsRefused) {
+  AscentProblem problem = delta3(4);
+  problem.limits.dynamic_pressure = -1.0;
+  EXPECT_THROW((void)optimize_ascent(problem), std::invalid_argument);
+  problem = delta3(4);
+  problem.target = {};
+  EXPECT_THROW((void)optimize_ascent(problem), std::invalid_argument);
+  problem = delta3(4);
+  problem.phases[2].mass_flow = 0.0;
+  EXPECT_THROW((void)optimize_ascent(problem), std::invalid_argument);
+  problem = delta3(4);
+  problem.phases[3].duration = 2000.0;  // more propellant than the stage holds: no mass left
+  EXPECT_THROW((void)optimize_ascent(problem), std::invalid_argument);
+}
+
+TEST(DeltaIII, AnOrbitBeyondTheVehicleNamesTheElementItCannotReach) {
+  // The second stage allowed 200 s of burning, where the optimum burns it
+  // for 663 s: the orbit's energy is out of reach.
+  AscentProblem problem = delta3(4);
+  problem.phases[3].duration = 200.0;
+  SolveSettings settings;
+  settings.max_iterations = 200;
+  const AscentOptimum optimum = optimize_ascent(problem, settings);
+  EXPECT_NE(optimum.solution.status, SolveStatus::solved);
+  ASSERT_TRUE(optimum.unmet.has_value());
+  EXPECT_EQ(optimum.unmet->name, "semi-major axis");
+  EXPECT_LT(optimum.unmet->miss, -1e6);  // [m] short of it
+}
+
 }  // namespace
 }  // namespace ascent::optimal

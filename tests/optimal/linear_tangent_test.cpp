@@ -9,6 +9,7 @@
 #include <array>
 #include <cmath>
 #include <csignal>
+#include <cstdlib>
 
 #include "base/interruption.hpp"
 #include "studies/optimal_control.hpp"
@@ -231,15 +232,20 @@ TEST(LinearTangent, AProblemWithoutItsPartsIsRefused) {
   EXPECT_THROW((void)solve(problem), std::invalid_argument);
 }
 
+// In a child process: the signal's note stays for the rest of a process.
 TEST(LinearTangent, ASignalEndsTheSolveWithItsInterruption) {
-  install_interruption_handlers();
-  std::raise(SIGINT);
-  try {
-    (void)solve(fastest_climb(30));
-    ADD_FAILURE() << "the solve went on after the signal";
-  } catch (const Interrupted& interrupted) {
-    EXPECT_EQ(interrupted.signal(), SIGINT);
-  }
+  EXPECT_EXIT(
+      {
+        install_interruption_handlers();
+        std::raise(SIGINT);
+        try {
+          (void)solve(fastest_climb(30));
+        } catch (const Interrupted& interrupted) {
+          std::_Exit(interrupted.signal() == SIGINT ? 3 : 1);
+        }
+        std::_Exit(0);
+      },
+      ::testing::ExitedWithCode(3), "");
 }
 
 }  // namespace
