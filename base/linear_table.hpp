@@ -4,6 +4,7 @@
 // points may share an x: the table jumps there, taking the first value at x.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <utility>
 #include <vector>
@@ -30,10 +31,11 @@ class LinearTable {
     if (points_.empty()) return 0.0;
     if (!(x > points_.front().x)) return points_.front().y;
     if (!(x < points_.back().x)) return points_.back().y;
-    std::size_t hi = 1;
-    while (points_[hi].x < x) ++hi;
-    const TablePoint& a = points_[hi - 1];
-    const TablePoint& b = points_[hi];
+    // The first point not left of x: at a jump, x takes the value before it.
+    const auto hi = std::lower_bound(points_.begin(), points_.end(), x,
+                                     [](const TablePoint& p, double v) { return p.x < v; });
+    const TablePoint& a = *(hi - 1);
+    const TablePoint& b = *hi;
     return a.y + (b.y - a.y) * (x - a.x) / (b.x - a.x);
   }
 

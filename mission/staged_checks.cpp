@@ -186,14 +186,16 @@ std::optional<double> fixed_time(const Trigger& t, const Schedule& s, std::size_
 Fault check_jettison_order(const StagedVehicle& v) {
   const std::size_t n = v.elements.size();
   Schedule s{std::vector<std::array<std::optional<double>, 3>>(n)};
+  std::vector<std::optional<double>> burns;
+  for (const Element& e : v.elements) burns.push_back(burn_duration(e));
   // No rings (checked before): 3 n rounds settle every chain.
   for (std::size_t round = 0; round < 3 * n; ++round) {
     for (std::size_t i = 0; i < n; ++i) {
       const Element& e = v.elements[i];
       s.at[i][0] = e.propulsive() ? fixed_time(e.ignition, s, i) : std::nullopt;
       std::optional<double> off = fixed_time(e.shutdown, s, i);
-      if (e.shutdown.kind == Trigger::Kind::depletion && s.at[i][0]) {
-        if (const auto burn = burn_duration(e)) off = *s.at[i][0] + *burn;
+      if (e.shutdown.kind == Trigger::Kind::depletion && s.at[i][0] && burns[i]) {
+        off = *s.at[i][0] + *burns[i];
       }
       s.at[i][1] = off;
       s.at[i][2] = fixed_time(e.jettison, s, i);

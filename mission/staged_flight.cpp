@@ -112,6 +112,7 @@ class StagedFlight {
   [[nodiscard]] const DragModel& drag() const;
   [[nodiscard]] PointMassState rates(double t, const PointMassState& x) const;
   [[nodiscard]] PointMassState step(double dt) const;
+  [[nodiscard]] double earliest_due() const;
   [[nodiscard]] double next_break() const;
   [[nodiscard]] bool lift_off();
   void take_step();
@@ -138,6 +139,10 @@ class StagedFlight {
   double offset_ = 0.0;
   std::optional<PhaseSteering> steering_;
   Vector3 last_direction_ = Vector3::UnitZ();
+
+  /// [s] the earliest time a trigger waits for, as of the last firing: no
+  /// trigger is due before it, as only a firing makes new ones due.
+  double next_due_ = -NEVER;
 
   double t_ = 0.0;
   PointMassState x_{};
@@ -296,6 +301,7 @@ void StagedFlight::fire(Waiter& w) {
 }
 
 void StagedFlight::fire_due_events() {
+  if (t_ + SAME_MOMENT < next_due_) return;
   bool fired = true;
   while (fired && !ended_) {
     fired = false;
@@ -318,6 +324,7 @@ void StagedFlight::fire_due_events() {
       fired = true;
     }
   }
+  next_due_ = earliest_due();
 }
 
 void StagedFlight::end_phase() {
@@ -386,27 +393,45 @@ PointMassState StagedFlight::step(double dt) const {
   return rk4_step(x_, t_, dt, [this](double t, const PointMassState& x) { return rates(t, x); });
 }
 
-double StagedFlight::next_break() const {
+double StagedFlight::earliest_due() const {
   double next = NEVER;
-  const auto consider = [&](double at) {
-    if (at > t_ + SAME_MOMENT && at < next) next = at;
+  const auto consider = [&](std::optional<double> at) {
+    if (at && *at < next) next = *at;
   };
   for (const Waiter& w : waiters_) {
-    if (!active(w)) continue;
-    if (const auto at = waiter_due(w)) consider(*at);
+    if (active(w)) consider(waiter_due(w));
   }
-  if (const auto at = due(phases_[phase_].end, 0)) consider(*at);
-  if (plan_.final_time) consider(*plan_.final_time);
+  consider(due(phases_[phase_].end, 0));
+  consider(plan_.final_time);
+  return next;
+}
+
+namespace {
+
+/// The first of the increasing `times` (shifted by `offset`) after `t`.
+template <class Times, class Time>
+double first_after(const Times& times, Time time_of, double offset, double t) {
+  const auto it = std::upper_bound(times.begin(), times.end(), t - offset,
+                                   [&](double x, const auto& p) { return x < time_of(p); });
+  return it == times.end() ? NEVER : offset + time_of(*it);
+}
+
+}  // namespace
+
+double StagedFlight::next_break() const {
+  const double after = t_ + SAME_MOMENT;
+  double next = next_due_ > after ? next_due_ : NEVER;
   // Nodes of the thrust tables of burning engines and of the phase's steering tables.
+  const auto x_of = [](const TablePoint& p) { return p.x; };
   for (std::size_t i = 0; i < runs_.size(); ++i) {
     const ElementRun& run = runs_[i];
     if (!run.ignition || run.burnout || run.jettison) continue;
-    for (const TablePoint& p : v_.elements[i].thrust_table.points()) consider(*run.ignition + p.x);
+    next = std::min(next, first_after(v_.elements[i].thrust_table.points(), x_of, *run.ignition, after));
   }
   const StagedSteering& steering = phases_[phase_].steering;
-  for (const TablePoint& p : steering.pitch.points()) consider(p.x);
-  for (const TablePoint& p : steering.yaw.points()) consider(p.x);
-  for (double at : steering.directions.times) consider(at);
+  next = std::min(next, first_after(steering.pitch.points(), x_of, 0.0, after));
+  next = std::min(next, first_after(steering.yaw.points(), x_of, 0.0, after));
+  next = std::min(next, first_after(steering.directions.times, [](double x) { return x; }, 0.0, after));
   return next;
 }
 
@@ -542,7 +567,10 @@ void StagedFlight::after_step() {
     end_phase();
     fired = true;
   }
-  if (fired) fire_due_events();
+  if (fired) {
+    next_due_ = -NEVER;  // a firing may make other triggers due now
+    fire_due_events();
+  }
 }
 
 bool StagedFlight::hopeless() const {
@@ -578,7 +606,8 @@ void StagedFlight::finish() {
     if (!runs_[i].ignition || runs_[i].jettison) continue;
     const double r = remaining(i, t_);
     left += r;
-    if (r < 0.0) rubber_tank_short = true;
+    // Only a stage that burns to the cutoff can need more than it holds.
+    if (r < 0.0 && v_.elements[i].shutdown.kind == Trigger::Kind::cutoff) rubber_tank_short = true;
   }
   result_.remaining_propellant = left;
   if (result_.outcome != Outcome::in_orbit) return;

@@ -11,8 +11,8 @@ namespace ascent {
 /// [kg] propellant one unit of `e` burns in the first `burning` [s] after ignition.
 [[nodiscard]] double propellant_burned(const Element& e, double burning);
 
-/// [s] from ignition until one unit's propellant is used up; none when its
-/// thrust falls to zero first and stays there.
+/// [s] from ignition until one unit's propellant is used up, or until its
+/// thrust table ends at no thrust; none for an engine without thrust.
 [[nodiscard]] std::optional<double> burn_duration(const Element& e);
 
 }  // namespace ascent

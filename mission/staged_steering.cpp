@@ -10,22 +10,24 @@ namespace ascent {
 
 namespace {
 
-/// The flight plane's vertical at a position: its forward horizontal
-/// direction, the inertial speeds along it and up, and the path angle beta.
+/// The flight plane's vertical at a position: the local up, the forward
+/// horizontal direction in the plane, and the inertial speeds along them.
 struct PlaneOfMotion {
-  LocalFrame frame;
+  Vector3 up;
   Vector3 forward;
-  double vt;    ///< [m/s] forward inertial speed
-  double vr;    ///< [m/s] radial speed
-  double beta;  ///< [rad]
+  double vt;  ///< [m/s] forward inertial speed
+  double vr;  ///< [m/s] radial speed
+
+  /// [rad] the inertial path angle.
+  [[nodiscard]] double beta() const { return std::atan2(vr, vt); }
 };
 
 PlaneOfMotion plane_of_motion(const PointMassState& x, const Vector3& normal) {
-  PlaneOfMotion p{LocalFrame::at(x.position), Vector3::Zero(), 0.0, 0.0, 0.0};
-  p.forward = normal.cross(p.frame.up).normalized();
-  p.vr = x.velocity.dot(p.frame.up);
+  PlaneOfMotion p;
+  p.up = x.position.normalized();
+  p.forward = normal.cross(p.up).normalized();
+  p.vr = x.velocity.dot(p.up);
   p.vt = x.velocity.dot(p.forward);
-  p.beta = std::atan2(p.vr, p.vt);
   return p;
 }
 
@@ -33,10 +35,10 @@ Vector3 at_elevation(const Vector3& forward, const Vector3& up, double angle) {
   return std::cos(angle) * forward + std::sin(angle) * up;
 }
 
-VerticalLawInputs law_inputs(const PlaneOfMotion& p, const SteeringView& at, double K, double n,
-                             double maxa) {
+VerticalLawInputs law_inputs(const PlaneOfMotion& p, double beta, const SteeringView& at, double K,
+                             double n, double maxa) {
   return {K, n, p.vt, p.vr, at.state.position.norm(), at.state.mass, at.thrust, at.drag,
-          at.flow.air_speed, p.beta, maxa};
+          at.flow.air_speed, beta, maxa};
 }
 
 }  // namespace
@@ -55,10 +57,6 @@ Vector3 LocalFrame::heading(double azimuth) const {
   return std::sin(azimuth) * east + std::cos(azimuth) * north;
 }
 
-double elevation(const LocalFrame& frame, const Vector3& direction) {
-  return std::asin(std::clamp(direction.normalized().dot(frame.up), -1.0, 1.0));
-}
-
 PhaseSteering::PhaseSteering(const StagedSteering& steering, const Vector3& plane_normal,
                              double start, double offset, const SteeringView& first,
                              const Vector3& last_direction)
@@ -67,14 +65,16 @@ PhaseSteering::PhaseSteering(const StagedSteering& steering, const Vector3& plan
       start_(start),
       offset_(steering.pitch_offset.value_or(offset)) {
   const PlaneOfMotion p = plane_of_motion(first.state, normal_);
-  const double alpha = elevation(p.frame, last_direction) - p.beta;
+  const double beta = p.beta();
+  const double alpha = std::asin(std::clamp(last_direction.normalized().dot(p.up), -1.0, 1.0)) - beta;
   held_alpha_ = alpha;
   if (steering_.kind == StagedSteering::Kind::vertical_law) {
     // Scaled to the radial acceleration the thrust gives now: no jump when the law takes over.
-    law_K_ = calibrate_vertical_law(first.thrust, alpha, p.beta, first.drag, p.vr,
+    law_K_ = calibrate_vertical_law(first.thrust, alpha, beta, first.drag, p.vr,
                                     first.flow.air_speed, first.state.mass, p.vt,
                                     first.state.position.norm(), steering_.law_exponent)
                  .value();
+    limit_ = LimitSines::of(steering_.maxa);
   }
 }
 
@@ -84,7 +84,7 @@ double PhaseSteering::pitch_offset(double t) const {
 
 Vector3 PhaseSteering::in_plane_of_motion(const SteeringView& at, double angle_from_path) const {
   const PlaneOfMotion p = plane_of_motion(at.state, normal_);
-  return at_elevation(p.forward, p.frame.up, p.beta + angle_from_path);
+  return at_elevation(p.forward, p.up, p.beta() + angle_from_path);
 }
 
 Vector3 PhaseSteering::along_air_path(const SteeringView& at) const {
@@ -94,15 +94,16 @@ Vector3 PhaseSteering::along_air_path(const SteeringView& at) const {
   const Vector3& air = at.flow.air_velocity;
   const double forward = air.dot(p.forward);
   const double path = forward < STEER_THRESHOLD ? std::numbers::pi / 2.0
-                                                : std::atan2(air.dot(p.frame.up), forward);
-  return at_elevation(p.forward, p.frame.up, path + pitch_offset(at.t));
+                                                : std::atan2(air.dot(p.up), forward);
+  return at_elevation(p.forward, p.up, path + pitch_offset(at.t));
 }
 
 Vector3 PhaseSteering::vertical_law(const SteeringView& at) const {
   const PlaneOfMotion p = plane_of_motion(at.state, normal_);
+  const double beta = p.beta();
   const VerticalLawSteering law = steer_vertical_law(
-      law_inputs(p, at, law_K_, steering_.law_exponent, steering_.maxa));
-  return at_elevation(p.forward, p.frame.up, p.beta + law.alpha_c.value());
+      law_inputs(p, beta, at, law_K_, steering_.law_exponent, steering_.maxa), limit_);
+  return at_elevation(p.forward, p.up, beta + law.alpha_c.value());
 }
 
 Vector3 PhaseSteering::direction(const SteeringView& at) const {
@@ -115,9 +116,10 @@ Vector3 PhaseSteering::direction(const SteeringView& at) const {
       return in_plane_of_motion(at, held_alpha_);
     case StagedSteering::Kind::pitch_yaw_table: {
       const PlaneOfMotion p = plane_of_motion(at.state, normal_);
-      const Vector3 heading =
-          steering_.yaw.empty() ? p.forward : p.frame.heading(steering_.yaw.at(at.t));
-      return at_elevation(heading, p.frame.up, steering_.pitch.at(at.t));
+      const Vector3 heading = steering_.yaw.empty()
+                                  ? p.forward
+                                  : LocalFrame::at(at.state.position).heading(steering_.yaw.at(at.t));
+      return at_elevation(heading, p.up, steering_.pitch.at(at.t));
     }
     case StagedSteering::Kind::direction_table:
       return steering_.directions.at(at.t);

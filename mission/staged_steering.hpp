@@ -10,6 +10,9 @@
 // flight does.
 #pragma once
 
+#include <optional>
+
+#include "dynamics/equations_of_motion.hpp"
 #include "dynamics/point_mass_motion.hpp"
 #include "mission/staged_vehicle.hpp"
 
@@ -22,9 +25,6 @@ struct LocalFrame {
   /// The horizontal unit vector of `azimuth` [rad] from north, eastward positive.
   [[nodiscard]] Vector3 heading(double azimuth) const;
 };
-
-/// [rad] elevation of a direction above the local horizontal.
-[[nodiscard]] double elevation(const LocalFrame& frame, const Vector3& direction);
 
 /// What the steering reads at a trial state.
 struct SteeringView {
@@ -61,6 +61,7 @@ class PhaseSteering {
   double offset_;
   double held_alpha_ = 0.0;  ///< [rad] held_angle: from the inertial path
   double law_K_ = 0.0;       ///< the vertical-acceleration law's coefficient
+  std::optional<LimitSines> limit_;  ///< the law's limit, for its bound beyond doubt
 };
 
 }  // namespace ascent
