@@ -18,6 +18,7 @@
 #include "base/interruption.hpp"
 #include "base/runtime_error.hpp"
 #include "base/standard_descriptors.hpp"
+#include "deck/staged_deck.hpp"
 #include "deck/vehicle_deck.hpp"
 #include "text/channel_stream.hpp"
 #include "text/file_guard.hpp"
@@ -195,8 +196,39 @@ int run_optimize(const CommandLine& line, std::ostream& out) {
   return result.best ? 0 : NOT_FEASIBLE;
 }
 
+/// A staged deck's flight: its events or its history. 1 when it does not
+/// reach orbit (the events and history are written all the same).
+int run_staged(const CommandLine& line, std::ostream& out) {
+  if (line.command != Command::events && line.command != Command::history) {
+    throw ascent::InputError(ascent::ErrorCode::range_check,
+                             "a staged vehicle deck flies with the events and history commands");
+  }
+  const ascent::StagedVehicle vehicle = ascent::read_staged_deck(line.vehicle_file);
+  ascent::FileGuard guard;
+  guard.add_standard_streams(stdin, stdout);
+  guard.add_read_file(line.vehicle_file, "the vehicle deck");
+  if (!line.history_file.empty()) guard.claim(line.history_file, "the history file");
+  ascent::StagedPlan plan;
+  plan.keep_history = line.command == Command::history;
+  const ascent::StagedResult result = ascent::fly_staged(vehicle, plan);
+  if (line.command == Command::events) {
+    write_staged_events(out, vehicle, result, line.format);
+  } else if (line.history_file.empty()) {
+    write_staged_history_csv(out, vehicle, result);
+  } else {
+    TextChannel file = TextChannel::create(line.history_file);
+    ChannelStream csv(file);
+    write_staged_history_csv(csv, vehicle, result);
+    file.close();
+  }
+  return result.in_orbit() ? 0 : NOT_FEASIBLE;
+}
+
 /// The work of the command; what it writes for the standard output goes to `out`.
 int run(CommandLine& line, std::ostream& out) {
+  if (!line.vehicle_file.empty() && ascent::is_staged_deck(line.vehicle_file)) {
+    return run_staged(line, out);
+  }
   TrimSettings& settings = line.settings;
   if (!line.vehicle_file.empty()) settings.vehicle = ascent::read_vehicle_deck(line.vehicle_file);
   if (line.target_altitude) settings.vehicle.target.altitude = *line.target_altitude;
@@ -321,7 +353,9 @@ int main(int argc, char** argv) {
   if (!parsed.line) return parsed.status;
   CommandLine& line = *parsed.line;
 
-  if (!std::filesystem::is_regular_file(line.thrust_file)) {
+  // A staged deck names its own thrust files.
+  const bool staged = !line.vehicle_file.empty() && ascent::is_staged_deck(line.vehicle_file);
+  if (!staged && !std::filesystem::is_regular_file(line.thrust_file)) {
     std::cerr << "ascent-trim: there is no booster thrust file \"" << line.thrust_file
               << "\" (name one with --thrust-file)\n";
     return BAD_INPUT;

@@ -1,5 +1,7 @@
 #include "trim/command_line.hpp"
 
+#include "deck/staged_deck.hpp"
+
 #include <CLI/CLI.hpp>
 #include <limits>
 #include <sstream>
@@ -112,9 +114,9 @@ CommandLineOutcome parse_command_line(int argc, const char* const* argv) {
           ->type_name("UTC");
 
   std::string turn_time_text;
-  const auto add_turn_time = [&](CLI::App* command) {
+  const auto add_turn_time = [&](CLI::App* command, bool required = true) {
     return command->add_option("-t,--turn-time", turn_time_text, "[s] Turn time, at least 1")
-        ->required()
+        ->required(required)
         ->check(number_in(1.0, std::numeric_limits<double>::infinity()))
         ->type_name("SECONDS");
   };
@@ -138,15 +140,18 @@ CommandLineOutcome parse_command_line(int argc, const char* const* argv) {
       ->check(file_name())
       ->type_name("FOLDER");
 
-  CLI::App* events = app.add_subcommand("events", "The events of the trimmed flight");
-  add_turn_time(events);
+  // A staged vehicle deck flies its own flight sequence: no turn time.
+  CLI::App* events = app.add_subcommand(
+      "events", "The events of the trimmed flight (of the flight of a staged --vehicle deck)");
+  add_turn_time(events, false);
 
   CLI::App* impacts = app.add_subcommand(
       "impacts", "Where the elements the trimmed flight drops come down, or that they reach orbit");
   add_turn_time(impacts);
 
-  CLI::App* history = app.add_subcommand("history", "The trimmed flight step by step, as CSV");
-  add_turn_time(history);
+  CLI::App* history = app.add_subcommand(
+      "history", "The trimmed flight step by step, as CSV (the flight of a staged --vehicle deck)");
+  add_turn_time(history, false);
   history->add_option("-o,--output", line.history_file, "CSV file (default: the standard output)")
       ->check(file_name())
       ->type_name("FILE");
@@ -315,6 +320,15 @@ CommandLineOutcome parse_command_line(int argc, const char* const* argv) {
     if (dispersions->parsed() && turn_time_text.empty() && plan_option->count() == 0) {
       outcome.status = 2;
       outcome.standard_error = "ascent-trim: dispersions needs a turn time (-t) or a plan (--plan)\n";
+      return outcome;
+    }
+    const bool without_turn_time = events->parsed() || history->parsed();
+    if (without_turn_time && turn_time_text.empty() &&
+        (line.vehicle_file.empty() || !is_staged_deck(line.vehicle_file))) {
+      std::ostringstream out;
+      std::ostringstream err;
+      outcome.status = app.exit(CLI::RequiredError("--turn-time"), out, err) == 0 ? 0 : 2;
+      outcome.standard_error = err.str();
       return outcome;
     }
     if (!turn_time_text.empty()) {

@@ -10,6 +10,7 @@
 #include "studies/columns.hpp"
 #include "studies/flight_ground.hpp"
 #include "studies/flight_recorder.hpp"
+#include "studies/staged_history.hpp"
 #include "studies/sweep.hpp"
 #include "studies/target.hpp"
 #include "studies/trim_solver.hpp"
@@ -73,5 +74,13 @@ void write_impact_table(std::ostream& out, const TrimResult& result,
 /// form, ending with where the step is over `ground`.
 void write_history_csv(std::ostream& out, const std::vector<StepRecord>& steps,
                        const FlightGround& ground);
+
+/// The events of a staged flight and how it ended; in CSV one row per event.
+void write_staged_events(std::ostream& out, const StagedVehicle& vehicle,
+                         const StagedResult& result, Format format);
+
+/// The time history of a staged flight (CSV), one row per step.
+void write_staged_history_csv(std::ostream& out, const StagedVehicle& vehicle,
+                              const StagedResult& result);
 
 }  // namespace ascent::trim
