@@ -5,10 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <stdexcept>
 #include <sys/wait.h>
 
+#include "studies/flight_recorder.hpp"
 #include "studies/trim_testing.hpp"
 
 namespace ascent::testing {
@@ -65,6 +67,38 @@ TEST(Target, TheCommandLineGivesTheLibrarysOrbit) {
                 r.flight.orbit.perigee, r.flight.orbit.apogee, r.flight.remaining_propellant,
                 r.flight.budget.SC_M, r.flights, std::string(row_status_name(r.status)).c_str());
   EXPECT_NE(dir.read("out.txt").find(expected), std::string::npos) << dir.read("out.txt");
+}
+
+TEST(Target, AStageSkimmingTheAtmosphereAfterCoreSeparationReachesNoOrbit) {
+  // At 102.265 s a core angle of 14 deg cuts the core off so low that the
+  // guided stage flies through the air before it climbs; 15 deg does not.
+  trim::TrimSettings settings = sample_settings();
+  settings.vehicle.upper_stage.guidance = UpperStageGuidance::orbit_insertion;
+  for (const double maxa : {14.0, 15.0}) {
+    trim::FlightRecorder recorder(true);
+    const FlightResult r = fly(settings.vehicle, settings.thrust, {102.265, maxa, {}, {}}, &recorder);
+    ASSERT_TRUE(r.separated());
+    // The recorded steps after core separation, against what the flight booked.
+    double core_separation = 0.0;
+    for (const EventRecord& e : r.events) {
+      if (e.event.kind == FlightEventKind::core_separation) core_separation = e.state.t.value();
+    }
+    double largest = 0.0;
+    for (const trim::StepRecord& step : recorder.steps()) {
+      if (step.t > core_separation) largest = std::max(largest, step.Pq);
+    }
+    EXPECT_NEAR(r.upper_stage_max_dynamic_pressure, largest, 1e-6 * largest + 1e-9) << maxa;
+    if (maxa == 14.0) {
+      EXPECT_GT(largest, SKIMMING_DYNAMIC_PRESSURE);
+      EXPECT_EQ(r.outcome, Outcome::cannot_reach_orbit);
+      EXPECT_EQ(r.failure, OrbitFailure::skims_atmosphere);
+      EXPECT_NE(separated_message(r, settings.vehicle).find("skims the atmosphere"),
+                std::string::npos);
+    } else {
+      EXPECT_LT(largest, SKIMMING_DYNAMIC_PRESSURE);
+      EXPECT_EQ(r.outcome, Outcome::short_of_propellant);
+    }
+  }
 }
 
 }  // namespace
