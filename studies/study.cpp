@@ -54,10 +54,6 @@ void fly_closed_loop(CaseResult& result, const StudySpec& setup, trim::TrimSetti
   result.message = trim.message;
 }
 
-}  // namespace
-
-namespace {
-
 /// The nominal angle of the study: the plan's, or the one its nominal trim
 /// finds (closed loop: starting from the plan's).
 void choose_nominal_angle(StudySpec& setup, const std::optional<trim::TypedNumber>& maxa) {

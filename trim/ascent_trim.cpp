@@ -238,6 +238,29 @@ int run_staged(const CommandLine& line, std::ostream& out) {
   return result.in_orbit() ? 0 : NOT_FEASIBLE;
 }
 
+/// The plan whose flight the command shows: a guided stage's (turn time,
+/// --maxa or the angle target flies), else the trim of the turn time.
+TrimResult plan_flown(const CommandLine& line) {
+  const bool shows_a_flight = line.command == Command::events || line.command == Command::history;
+  if (!shows_a_flight || !guided(line.settings.vehicle)) {
+    if (line.maxa) {
+      throw ascent::InputError(ascent::ErrorCode::range_check,
+                               "--maxa flies a guided upper stage's plan: the deck's upper stage "
+                               "follows the default law, whose angle is trimmed");
+    }
+    return trim_with_progress(line.settings, line.turn_time);
+  }
+  TargetRequest request{line.settings, line.turn_time, std::nullopt, std::nullopt, std::nullopt};
+  if (line.maxa) request.maxa = typed_number(*line.maxa, MAXA_DECIMALS);
+  const TargetResult flown = fly_to_target(request);
+  TrimResult plan;
+  plan.turn_time = flown.turn_time;
+  plan.maxa = flown.maxa;
+  plan.status = flown.maxa.text.empty() ? TrimStatus::out_of_reach : TrimStatus::trimmed;
+  plan.message = flown.reason;
+  return plan;
+}
+
 /// The work of the command; what it writes for the standard output goes to `out`.
 int run(CommandLine& line, std::ostream& out) {
   if (!line.vehicle_file.empty() && ascent::is_staged_deck(line.vehicle_file)) {
@@ -295,7 +318,7 @@ int run(CommandLine& line, std::ostream& out) {
 
   if (line.command == Command::target) return run_target(line, out);
 
-  const TrimResult result = trim_with_progress(settings, line.turn_time);
+  const TrimResult result = plan_flown(line);
   if (line.command == Command::trim) {
     write_trim_report(out, result, settings, line.format);
     if (!line.report_file.empty()) {

@@ -184,6 +184,14 @@ CommandLineOutcome parse_command_line(int argc, const char* const* argv) {
              "[deg] Maximum angle of attack of the core stage (default: the trimmed one)")
       ->check(number_in(0.0, settings.largest_maxa))
       ->type_name("DEGREES");
+  // A guided deck's flight is its plan's: the angle given, as target flies it.
+  for (CLI::App* command : {events, history}) {
+    add_number(*command, "--maxa", maxa,
+               "[deg] With a guided upper stage: the core stage's maximum angle of attack "
+               "(default: as target flies it)")
+        ->check(number_in(0.0, settings.largest_maxa))
+        ->type_name("DEGREES");
+  }
   // The orbit of the guided stage, for the flight to it and for the plan of
   // the largest payload.
   const CLI::Validator apsis = number_in(MINIMUM_TARGET_PERIGEE, MAXIMUM_TARGET_APOGEE);
@@ -271,7 +279,9 @@ CommandLineOutcome parse_command_line(int argc, const char* const* argv) {
                    : target->parsed()        ? Command::target
                    : sensitivities->parsed() ? Command::sensitivities
                                              : Command::history;
-    if (target->count("--maxa") > 0) line.maxa = maxa;
+    if (target->count("--maxa") + events->count("--maxa") + history->count("--maxa") > 0) {
+      line.maxa = maxa;
+    }
     if (target->count("--perigee") > 0) {
       line.perigee = perigee;
       line.apogee = apogee;

@@ -42,7 +42,7 @@ struct CommandLine {
   bool guided = false;       ///< optimize: the upper stage guided to the target orbit
   std::string report_file;   ///< sweep, dispersions: the HTML report, or ""
   std::string command_text;  ///< the command line as typed, for the report
-  std::optional<double> maxa;     ///< [deg] target: the core stage's angle, else the trimmed one
+  std::optional<double> maxa;     ///< [deg] target, events, history: the core stage's angle
   std::optional<double> perigee;  ///< [m] target, optimize: instead of the vehicle's target
   std::optional<double> apogee;   ///< [m]
 };

@@ -10,6 +10,7 @@
 #include <stdexcept>
 #include <sys/wait.h>
 
+#include "deck/vehicle_deck.hpp"
 #include "studies/flight_recorder.hpp"
 #include "studies/trim_testing.hpp"
 
@@ -99,6 +100,37 @@ TEST(Target, AStageSkimmingTheAtmosphereAfterCoreSeparationReachesNoOrbit) {
       EXPECT_EQ(r.outcome, Outcome::short_of_propellant);
     }
   }
+}
+
+TEST(Target, TheEventsOfAGuidedDeckAreThoseOfItsPlan) {
+  Vehicle guided;
+  guided.upper_stage.guidance = UpperStageGuidance::orbit_insertion;
+  TempDir dir;
+  install_sample_thrust_file(dir);
+  dir.write("guided.toml", vehicle_deck_text(guided));
+  const auto events = [&](const std::string& arguments) {
+    const std::string command = "cd '" + dir.path().string() + "' && '" ASCENT_TRIM_EXE
+                                "' --vehicle guided.toml --csv events -t 102.265 " + arguments +
+                                " > events.csv 2> err.txt";
+    const int status = WEXITSTATUS(std::system(command.c_str()));
+    return std::pair{status, dir.read(status == 0 ? "events.csv" : "err.txt")};
+  };
+  // The plan's angle, flown by the library with the guided stage: its
+  // separation is the last event's line.
+  const FlightResult flown = fly(guided, ThrustHistory::read(sample_thrust_path()),
+                                 {102.265, 21.190517, {}, {}});
+  ASSERT_TRUE(flown.in_orbit());
+  const FlightState& separation = flown.events.back().state;
+  char expected[96];
+  std::snprintf(expected, sizeof expected, "upper-stage separation,%.3f,%.1f,",
+                static_cast<double>(separation.t.value()), static_cast<double>(separation.h0.value()));
+  const auto [status, text] = events("--maxa 21.190517");
+  ASSERT_EQ(status, 0) << text;
+  EXPECT_NE(text.find(expected), std::string::npos) << text;
+  // Without the angle, the one target flies; the default law's deck takes none.
+  EXPECT_EQ(events("").first, 0);
+  dir.write("guided.toml", vehicle_deck_text(Vehicle{}));
+  EXPECT_EQ(events("--maxa 21").first, 2);
 }
 
 }  // namespace
