@@ -23,7 +23,8 @@ enum class Command {
   dispersions,
   target,
   optimize,
-  sensitivities
+  sensitivities,
+  capability
 };
 
 /// [s] The range of the turn times a sweep may take, and of its step.
@@ -47,6 +48,7 @@ struct CommandLine {
   std::string oem_file;      ///< history: the CCSDS orbit ephemeris, or ""
   std::optional<UtcTime> launch_epoch;  ///< the UTC time of liftoff, for --oem
   GroundSettings ground;     ///< the pad's longitude and the figure of the geodetic coordinates
+  double reserve = 0.0;      ///< [kg] capability: propellant left at cutoff
   double from = 0.0;         ///< [s] sweep
   double to = 0.0;           ///< [s] sweep
   double step = 1.0;         ///< [s] sweep
