@@ -246,9 +246,10 @@ Fault check_environment(const StagedVehicle& v) {
   if (!finite_at_least(v.payload, 0.0)) {
     return StagedFault{"payload.mass", "must be a finite mass, 0 kg or more"};
   }
-  if (!(v.step > 0.0 && v.step <= 10.0)) return StagedFault{"flight.step", "must be above 0 s and at most 10 s"};
-  if (!(v.max_time > 0.0 && v.max_time <= 1e6)) {
-    return StagedFault{"flight.max_time", "must be above 0 s and at most 1e6 s"};
+  // At most a million steps: a flight ends in bounded time and memory.
+  if (!(v.step >= 0.1 && v.step <= 10.0)) return StagedFault{"flight.step", "must be 0.1 s to 10 s"};
+  if (!(v.max_time > 0.0 && v.max_time <= 1e5)) {
+    return StagedFault{"flight.max_time", "must be above 0 s and at most 1e5 s"};
   }
   return std::nullopt;
 }

@@ -199,11 +199,25 @@ int run_optimize(const CommandLine& line, std::ostream& out) {
 /// A staged deck's flight: its events or its history. 1 when it does not
 /// reach orbit (the events and history are written all the same).
 int run_staged(const CommandLine& line, std::ostream& out) {
-  if (line.command != Command::events && line.command != Command::history) {
-    throw ascent::InputError(ascent::ErrorCode::range_check,
-                             "a staged vehicle deck flies with the events and history commands");
+  if (line.command != Command::events && line.command != Command::history &&
+      line.command != Command::capability) {
+    throw ascent::InputError(
+        ascent::ErrorCode::range_check,
+        "a staged vehicle deck flies with the events, history and capability commands");
   }
   const ascent::StagedVehicle vehicle = ascent::read_staged_deck(line.vehicle_file);
+  if (line.command == Command::capability) {
+    ProgressLine progress;
+    const ascent::CapabilityResult found = ascent::staged_capability(
+        vehicle, line.reserve, [&](double payload, const ascent::StagedResult& flown) {
+          ascent::check_interruption();
+          progress.show("capability: payload " + typed_number(payload, 1).text + " kg, " +
+                        std::string(ascent::outcome_name(flown.outcome)));
+        });
+    progress.clear();
+    write_capability_report(out, vehicle, found, line.reserve, line.format);
+    return found.feasible ? 0 : NOT_FEASIBLE;
+  }
   ascent::FileGuard guard;
   guard.add_standard_streams(stdin, stdout);
   guard.add_read_file(line.vehicle_file, "the vehicle deck");
@@ -251,6 +265,10 @@ TrimResult plan_flown(const CommandLine& line) {
 int run(CommandLine& line, std::ostream& out) {
   if (!line.vehicle_file.empty() && ascent::is_staged_deck(line.vehicle_file)) {
     return run_staged(line, out);
+  }
+  if (line.command == Command::capability) {
+    throw ascent::InputError(ascent::ErrorCode::range_check,
+                             "capability flies a staged vehicle deck: name one with --vehicle");
   }
   TrimSettings& settings = line.settings;
   if (!line.vehicle_file.empty()) settings.vehicle = ascent::read_vehicle_deck(line.vehicle_file);

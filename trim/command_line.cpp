@@ -213,6 +213,13 @@ CommandLineOutcome parse_command_line(int argc, const char* const* argv) {
                      "Guide the upper stage to the target orbit (as a deck's upper_stage.guidance "
                      "= \"orbit_insertion\"): each plan's maxa is searched too; implied by "
                      "--perigee");
+  CLI::App* capability = app.add_subcommand(
+      "capability", "The largest payload a staged --vehicle deck takes to its target orbit");
+  add_number(*capability, "--reserve", line.reserve,
+             "[kg] Propellant the burning stages must have left at cutoff")
+      ->default_str("0")
+      ->check(number_in(0.0, 1e9))
+      ->type_name("KG");
   CLI::App* sensitivities = app.add_subcommand(
       "sensitivities",
       "Exchange ratios: d(SC_M)/d(field) of every numeric vehicle field, from re-trimmed flights");
@@ -253,6 +260,8 @@ CommandLineOutcome parse_command_line(int argc, const char* const* argv) {
       line.apogee = apogee;
       line.guided = true;
     }
+  } else if (capability->parsed()) {
+    line.command = Command::capability;
   } else if (sweep_command->parsed()) {
     line.command = Command::sweep;
     try {

@@ -12,7 +12,9 @@
 
 namespace ascent::trim {
 
-enum class Command { trim, events, history, sweep, dispersions, target, optimize, sensitivities };
+enum class Command {
+  trim, events, history, sweep, dispersions, target, optimize, sensitivities, capability
+};
 
 /// [s] The range of the turn times a sweep may take, and of its step.
 inline constexpr double SWEEP_FIRST_TURN_TIME = 1.0;
@@ -31,6 +33,7 @@ struct CommandLine {
   TypedNumber turn_time;     ///< [s] of trim, events, history, dispersions and sensitivities
   std::string run_files;     ///< trim: the folder of the trimmed flight's files, or ""
   std::string history_file;  ///< history: the CSV file, or "" for the standard output
+  double reserve = 0.0;      ///< [kg] capability: propellant left at cutoff
   double from = 0.0;         ///< [s] sweep
   double to = 0.0;           ///< [s] sweep
   double step = 1.0;         ///< [s] sweep

@@ -321,4 +321,28 @@ void write_staged_history_csv(std::ostream& out, const StagedVehicle& vehicle,
   }
 }
 
+void write_capability_report(std::ostream& out, const StagedVehicle& vehicle,
+                             const CapabilityResult& r, double reserve, Format format) {
+  const std::string outcome(outcome_name(r.flight.outcome));
+  if (format == Format::csv) {
+    out << "feasible,payload_kg,reserve_kg,margin_kg,perigee_m,apogee_m,outcome,flights\n"
+        << (r.feasible ? "true" : "false") << ',' << exact(r.payload) << ',' << exact(reserve)
+        << ',' << exact(r.margin) << ',' << exact(r.flight.perigee_altitude) << ','
+        << exact(r.flight.apogee_altitude) << ',' << outcome << ',' << r.flights << '\n';
+    return;
+  }
+  out << "Largest payload of " << (vehicle.name.empty() ? "the staged vehicle" : vehicle.name)
+      << " with " << fixed(reserve, 1) << " kg of propellant in reserve\n";
+  if (!r.feasible) {
+    out << "  no payload reaches orbit with the reserve (with none: " << outcome << ")\n";
+    write_report_line(out, "flights", std::to_string(r.flights), "");
+    return;
+  }
+  write_report_line(out, "payload", fixed(r.payload, 1), "kg");
+  write_report_line(out, "margin", fixed(r.margin, 1), "kg");
+  write_report_line(out, "perigee", fixed(r.flight.perigee_altitude, 1), "m");
+  write_report_line(out, "apogee", fixed(r.flight.apogee_altitude, 1), "m");
+  write_report_line(out, "flights", std::to_string(r.flights), "");
+}
+
 }  // namespace ascent::trim

@@ -9,6 +9,7 @@
 
 #include "studies/columns.hpp"
 #include "studies/flight_recorder.hpp"
+#include "studies/staged_capability.hpp"
 #include "studies/staged_history.hpp"
 #include "studies/sweep.hpp"
 #include "studies/target.hpp"
@@ -74,5 +75,10 @@ void write_staged_events(std::ostream& out, const StagedVehicle& vehicle,
 /// The time history of a staged flight (CSV), one row per step.
 void write_staged_history_csv(std::ostream& out, const StagedVehicle& vehicle,
                               const StagedResult& result);
+
+/// The largest payload of a staged vehicle, its margin, its orbit and the
+/// flights it took; in CSV one header line and one row.
+void write_capability_report(std::ostream& out, const StagedVehicle& vehicle,
+                             const CapabilityResult& result, double reserve, Format format);
 
 }  // namespace ascent::trim

@@ -32,6 +32,7 @@ from ._ascent import (
     Vehicle,
     VehicleField,
     VehicleGroup,
+    capability,
     fly_staged,
 )
 from .exports import write_kml, write_oem
@@ -58,6 +59,7 @@ __all__ = [
     "Vehicle",
     "VehicleField",
     "VehicleGroup",
+    "capability",
     "fly",
     "fly_staged",
     "local_workers",

@@ -6,14 +6,19 @@
 #include <pybind11/stl.h>
 #include <pybind11/stl/filesystem.h>
 
+#include <csignal>
 #include <cmath>
+#include <functional>
 #include <filesystem>
 #include <numbers>
 #include <optional>
 
+#include "base/interruption.hpp"
 #include "bindings.hpp"
 #include "deck/staged_deck.hpp"
 #include "mission/staged_flight.hpp"
+#include "python_signals.hpp"
+#include "studies/staged_capability.hpp"
 #include "studies/staged_history.hpp"
 #include "text/event_lines.hpp"
 
@@ -163,6 +168,37 @@ void bind_staged(py::module_& m) {
 steering: rows of (t [s], ux, uy, uz), the inertial thrust direction of every
 phase steered by a table of directions; final_time [s] ends the flight;
 payload [kg] instead of the deck's.)");
+
+  m.def(
+      "capability",
+      [](const StagedVehicle& vehicle, double reserve) {
+        PythonSignals signals;
+        const std::function<bool()> stop = signals.stop();
+        CapabilityResult found;
+        {
+          const py::gil_scoped_release flying;
+          try {
+            found = staged_capability(vehicle, reserve, [&](double, const StagedResult&) {
+              if (stop()) throw Interrupted(SIGINT);
+            });
+          } catch (const Interrupted&) {
+          }
+        }
+        signals.rethrow();
+        py::dict out;
+        out["feasible"] = found.feasible;
+        out["payload_kg"] = found.payload;
+        out["margin_kg"] = found.margin;
+        out["flights"] = found.flights;
+        out["flight"] = StagedFlightResult{vehicle, std::move(found.flight)};
+        return out;
+      },
+      py::arg("vehicle"), py::kw_only(), py::arg("reserve") = 0.0,
+      R"(The largest payload [kg] the staged vehicle takes to its target orbit with
+`reserve` [kg] of propellant left, each point a whole flight.
+
+    >>> found = ascent.capability(ascent.StagedVehicle.read("data/vehicles/builtin.toml"))
+    >>> found["payload_kg"], found["margin_kg"], found["flights"])");
 }
 
 }  // namespace ascent::python

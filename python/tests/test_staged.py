@@ -49,3 +49,16 @@ def test_a_deck_that_cannot_be_flown_is_a_value_error(tmp_path):
     with pytest.raises(ValueError, match="shape"):
         ascent.fly_staged(ascent.StagedVehicle.read(DATA_DIR / "vehicles" / "delta3.toml"),
                           steering=np.zeros(3))
+
+
+def test_capability_is_the_largest_payload_in_orbit_with_the_reserve():
+    builtin = ascent.StagedVehicle.read(DATA_DIR / "vehicles" / "builtin.toml")
+    found = ascent.capability(builtin, reserve=500.0)
+    assert found["feasible"]
+    assert found["flight"].outcome == "in_orbit"
+    assert 0.0 <= found["margin_kg"] and found["flight"].remaining_propellant >= 500.0
+    # A payload a resolution heavier no longer reaches orbit with the reserve.
+    heavier = ascent.fly_staged(builtin, payload=found["payload_kg"] + 1.0, history=False)
+    assert heavier.outcome != "in_orbit" or heavier.remaining_propellant < 500.0
+    with pytest.raises(ValueError, match="reserve"):
+        ascent.capability(builtin, reserve=float("nan"))

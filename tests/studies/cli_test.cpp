@@ -287,8 +287,16 @@ TEST(CommandLine, AStagedDeckFliesItsEventsAndHistoryWithoutATurnTime) {
   const ProgramRun history = trim_program(deck + "history");
   EXPECT_EQ(history.status, 1) << history.err;
   EXPECT_GT(std::count(history.out.begin(), history.out.end(), '\n'), 900);
-  // Only events and history fly a staged deck so far; a classic deck still needs the turn time.
+  // Only events, history and capability fly a staged deck so far; a classic
+  // deck still needs the turn time, and has no capability.
   EXPECT_EQ(trim_program(deck + "trim -t 20").status, 2);
+  EXPECT_EQ(trim_program("capability").status, 2);
+  const ProgramRun capability = trim_program(deck + "capability --reserve 100 --csv");
+  EXPECT_EQ(capability.status, 0) << capability.err;
+  EXPECT_TRUE(capability.out.starts_with(
+      "feasible,payload_kg,reserve_kg,margin_kg,perigee_m,apogee_m,outcome,flights\ntrue,"))
+      << capability.out;
+  EXPECT_NE(capability.out.find(",in_orbit,"), std::string::npos) << capability.out;
   EXPECT_EQ(trim_program("events").status, 2);
 }
 
