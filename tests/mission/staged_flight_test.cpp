@@ -13,6 +13,7 @@
 #include "base/runtime_error.hpp"
 #include "deck/staged_deck.hpp"
 #include "dynamics/gravity.hpp"
+#include "dynamics/orbital_elements.hpp"
 
 namespace ascent::testing {
 namespace {
@@ -206,6 +207,58 @@ TEST(StagedFlight, ThePlansSteeringAndFinalTimeAreFlown) {
   const Vector3 gained = r.final_state.velocity - r.events.front().state.velocity;
   EXPECT_NEAR(gained.normalized().y(), 1.0, 1e-9);
   EXPECT_NEAR(r.final_state.mass, 4500.0 - 30.0 * 50000.0 / 3000.0, 1e-6);
+}
+
+TEST(StagedFlight, ACoastToApogeeEndsAtTheTwoBodyApogee) {
+  // A burn up and east from the pad, then a coast in a vacuum to apogee: the
+  // coast's end lies where the orbit of the burnout state puts its apogee.
+  StagedVehicle v = vacuum_stage();
+  v.earth = EarthModel{};
+  v.elements[0].thrust = 150000.0;
+  const Vector3 up_east = Vector3::UnitX() + Vector3::UnitY();  // the pad is on the x axis
+  v.phases[0].steering.directions = {{0.0}, {up_east.normalized()}};
+  Phase coast;
+  coast.name = "coast";
+  coast.steering.kind = StagedSteering::Kind::coast;
+  coast.end = Trigger{Trigger::Kind::apogee};
+  v.phases.push_back(coast);
+  const StagedResult r = fly_staged(v);
+  const StagedEvent& burnout = event_named(r, "stage.burnout");
+  const double mu = v.earth.gravitational_parameter;
+  const OrbitalElements el = orbital_elements(mu, burnout.state.position, burnout.state.velocity);
+  const StagedEvent& apogee = event_named(r, "coast.end");
+  EXPECT_NEAR(apogee.state.position.norm(), el.apogee_radius(), 0.01);
+  EXPECT_NEAR(apogee.state.velocity.dot(apogee.state.position.normalized()), 0.0, 1e-6);
+}
+
+TEST(StagedFlight, AFairingGoesWhenTheHeatFluxFallsBelowItsValueAfterPassingIt) {
+  StagedVehicle v = read_staged_deck(DATA / "vehicles" / "delta3.toml");
+  Element fairing;
+  fairing.name = "fairing";
+  fairing.dry_mass = 500.0;
+  fairing.jettison = Trigger{Trigger::Kind::heat_flux_below, 1135.0};
+  v.elements.push_back(fairing);
+  v.payload -= fairing.dry_mass;
+  const StagedResult r = fly_staged(v);
+  const StagedEvent& gone = event_named(r, "fairing.jettison");
+  const auto flux = [&](const PointMassState& x) {
+    const Airflow flow = airflow(v.earth, v.air, x.position, x.velocity);
+    return 0.5 * flow.air.density * std::pow(flow.air_speed, 3);
+  };
+  EXPECT_NEAR(flux(gone.state), 1135.0, 1e-3);
+  double highest = 0.0;
+  for (const StagedSample& s : r.history) {
+    if (s.t < gone.t) highest = std::max(highest, flux(s.state));
+  }
+  EXPECT_GT(highest, 1135.0);
+  // The step that lands on the event keeps the mass before it: the 500 kg leave then.
+  bool landed = false;
+  for (const StagedSample& s : r.history) {
+    if (s.t != gone.t) continue;
+    landed = true;
+    EXPECT_NEAR(s.state.mass - gone.state.mass, 500.0, 1e-9);
+  }
+  EXPECT_TRUE(landed);
 }
 
 }  // namespace
