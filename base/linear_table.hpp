@@ -1,8 +1,10 @@
 // A table of y against x, read by linear interpolation between its points and
 // held at its end values outside them: a thrust curve against time since
-// ignition, a drag coefficient against Mach number, a pitch programme.
+// ignition, a drag coefficient against Mach number, a pitch programme. Two
+// points may share an x: the table jumps there, taking the first value at x.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <utility>
 #include <vector>
@@ -18,7 +20,7 @@ struct TablePoint {
 class LinearTable {
  public:
   LinearTable() = default;
-  /// Points in strictly increasing x (the deck reader checks that).
+  /// Points in increasing x, no three alike (the deck reader checks that).
   explicit LinearTable(std::vector<TablePoint> points) : points_(std::move(points)) {}
 
   [[nodiscard]] bool empty() const { return points_.empty(); }
@@ -29,12 +31,17 @@ class LinearTable {
     if (points_.empty()) return 0.0;
     if (!(x > points_.front().x)) return points_.front().y;
     if (!(x < points_.back().x)) return points_.back().y;
-    std::size_t hi = 1;
-    while (points_[hi].x < x) ++hi;
-    const TablePoint& a = points_[hi - 1];
-    const TablePoint& b = points_[hi];
+    // The first point not left of x: at a jump, x takes the value before it.
+    const auto hi = std::lower_bound(points_.begin(), points_.end(), x,
+                                     [](const TablePoint& p, double v) { return p.x < v; });
+    const TablePoint& a = *(hi - 1);
+    const TablePoint& b = *hi;
     return a.y + (b.y - a.y) * (x - a.x) / (b.x - a.x);
   }
+
+  /// The integral of y from `from` to `to` (from <= to), exact for the
+  /// straight segments and the held end values.
+  [[nodiscard]] double integral(double from, double to) const;
 
   bool operator==(const LinearTable&) const = default;
 

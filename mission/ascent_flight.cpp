@@ -42,6 +42,10 @@ void AscentFlight::after_step(const FlightState& state, const StepQuantities& de
   if (!finite_step(state, derived)) give_up(OrbitFailure::not_finite);
   if (observer_ != nullptr) observer_->on_step(state, derived);
   if (state.h0 < 0.0L && ground_ends_flight) give_up(OrbitFailure::fell_to_ground);
+  if (upper_stage_alone && derived.Pq > result.upper_stage_max_dynamic_pressure) {
+    result.upper_stage_max_dynamic_pressure = derived.Pq.value();
+    result.upper_stage_max_dynamic_pressure_altitude = state.h0.value();
+  }
 }
 
 void AscentFlight::event(FlightEventKind kind, Extended value) {
@@ -108,6 +112,12 @@ void AscentFlight::book_the_outcome() {
     case FlightEnd::upper_stage_separated:
       result.outcome = separated_outcome(result.remaining_propellant, result.budget.SC_M,
                                          result.orbit.perigee, vehicle.target.minimum_perigee);
+      // Separated after skimming the atmosphere: no flight the stage can fly.
+      if (result.upper_stage_max_dynamic_pressure > SKIMMING_DYNAMIC_PRESSURE) {
+        result.outcome = Outcome::cannot_reach_orbit;
+        result.failure = OrbitFailure::skims_atmosphere;
+        return;
+      }
       // An orbit reached over a structural limit is no flight the vehicle can fly.
       if (result.outcome == Outcome::in_orbit && load_breach(result.maxima, vehicle.limits)) {
         result.outcome = Outcome::over_load_limit;

@@ -13,6 +13,8 @@ namespace ascent {
 /// Thrown inside a flight that ends early; `fly` returns the result built so far.
 struct FlightEnded {};
 
+
+
 class AscentFlight final : private StepListener {
  public:
   AscentFlight(const Vehicle& vehicle, const ThrustHistory& thrust, const FlightPlan& plan,
@@ -41,6 +43,9 @@ class AscentFlight final : private StepListener {
   /// A step below the ground ends the flight (off only while the booster
   /// phase climbs to the kick, which refuses a thrust history that never climbs).
   bool ground_ends_flight = true;
+  /// The upper stage flies on its own, from core separation: its largest
+  /// dynamic pressure from then on is booked.
+  bool upper_stage_alone = false;
 
   /// Tells the observer of an event at the present state and records it.
   void event(FlightEventKind kind, Extended value = 0.0L);

@@ -68,6 +68,7 @@ void AscentFlight::fly_core_phase() {
   s.dt = 1.0L;
   dynamics.run_for_time(v.core.separation_coast);
   dV_at_core_separation = s.dV;
+  upper_stage_alone = true;
   event(FlightEventKind::core_separation, s.dV);
 }
 

@@ -15,7 +15,7 @@ enum class Outcome {
   perigee_below_minimum,  ///< the perigee is under target.minimum_perigee (or under the surface)
   over_load_limit,        ///< in orbit, but a load exceeded the vehicle's limit (mission/load_limits.hpp)
   turn_too_long,          ///< the recovery would end after booster separation: not flown on
-  cannot_reach_orbit,     ///< the upper stage can never reach orbit speed (FlightResult::failure says why)
+  cannot_reach_orbit,     ///< the upper stage can never reach orbit speed, or separates after skimming the atmosphere (FlightResult::failure says why)
 };
 inline constexpr std::size_t OUTCOME_COUNT = 6;
 

@@ -26,7 +26,16 @@ enum class OrbitFailure {
   escapes,                 ///< past the escape speed at separation: no closed orbit
   propellant_far_exceeded,  ///< the guided burn ran on far past the stage's propellant load
   target_orbit_missed,      ///< the guided burn ended more than 10 km from an apsis aimed at
+  skims_atmosphere,         ///< after core separation, in air of a dynamic pressure the stage is not built for
+  no_liftoff,               ///< the thrust never outweighs the weight on the pad
+  flight_time_exceeded,     ///< the flight sequence did not end within its time limit
 };
+
+/// [Pa] The largest dynamic pressure the upper stage may meet after core
+/// separation, its fairing gone: more is a stage skimming the atmosphere (at
+/// orbital speed, the air below about 90 km), which it is not built to fly
+/// through; the orbit it may climb back to is no flight to count.
+inline constexpr double SKIMMING_DYNAMIC_PRESSURE = 100.0;
 
 /// The upper stage's mass budget [kg]; every value is a whole number of
 /// kilograms except S3_Mt.
@@ -101,6 +110,10 @@ struct FlightResult {
   double remaining_propellant = 0.0;   ///< [kg] upper-stage main propellant left at cutoff
   Orbit orbit;
   MassBudget budget;
+
+  /// [Pa] largest dynamic pressure after core separation, and [m] the altitude there
+  double upper_stage_max_dynamic_pressure = 0.0;
+  double upper_stage_max_dynamic_pressure_altitude = 0.0;
 
   double stage3_max_force = 0.0;       ///< [N] largest force on the stage-3 stack
   double stage3_max_force_time = 0.0;  ///< [s]

@@ -83,16 +83,50 @@ Statistics Statistics::of(std::vector<double> values) {
   return s;
 }
 
+bool reaches_orbit_with_any_propellant(const CaseResult& c) {
+  return counts_as_flown(c) &&
+         (c.status == RowStatus::in_orbit || c.status == RowStatus::short_of_propellant ||
+          c.status == RowStatus::over_load_limit);
+}
+
+double rubber_tank_reserve(const StudySummary& summary, double nominal_remaining_propellant) {
+  return nominal_remaining_propellant - summary.rubber_tank.low;
+}
+
+double three_sigma_reserve(const StudySummary& summary, double nominal_remaining_propellant) {
+  const Statistics& s = summary.rubber_tank;
+  return nominal_remaining_propellant - (s.mean - 3.0 * s.standard_deviation);
+}
+
+double lowest_case_confidence(std::size_t cases) {
+  return -std::expm1(static_cast<double>(cases) * std::log1p(-LOW_QUANTILE));
+}
+
+std::size_t cases_for_confidence(double confidence) {
+  return static_cast<std::size_t>(std::ceil(std::log1p(-confidence) / std::log1p(-LOW_QUANTILE)));
+}
+
+bool counts_as_flown(const CaseResult& c) {
+  return c.flown && c.status != RowStatus::cannot_reach_orbit;
+}
+
 void SummaryBuilder::add(const CaseResult& c) {
   ++summary_.cases;
   ++summary_.by_status[static_cast<std::size_t>(c.status)];
   if (c.in_orbit()) ++summary_.in_orbit;
+  remaining_met_.push_back(c.in_orbit() ? c.remaining_propellant : NOT_MET);
+  payload_met_.push_back(c.in_orbit() ? c.SC_M : NOT_MET);
+  if (!counts_as_flown(c)) return;
   if (guided_target_ != nullptr && near_target(c, *guided_target_, ON_TARGET)) {
     ++summary_.near_target;
   }
-  remaining_met_.push_back(c.in_orbit() ? c.remaining_propellant : NOT_MET);
-  payload_met_.push_back(c.in_orbit() ? c.SC_M : NOT_MET);
-  if (!c.flown) return;
+  if (reaches_orbit_with_any_propellant(c)) {
+    rubber_tank_.push_back(c.remaining_propellant);
+    if (rubber_tank_drawn_.empty()) rubber_tank_drawn_.resize(c.values.size());
+    for (std::size_t j = 0; j < rubber_tank_drawn_.size() && j < c.values.size(); ++j) {
+      rubber_tank_drawn_[j].push_back(c.values[j]);
+    }
+  }
   maxa_.push_back(c.maxa);
   perigee_.push_back(c.perigee);
   apogee_.push_back(c.apogee);
@@ -116,6 +150,14 @@ StudySummary SummaryBuilder::finish() {
   for (const std::vector<double>& values : drawn_) {
     summary.SC_M_rank_correlation.push_back(rank_correlation(values, payload_));
   }
+  for (const std::vector<double>& values : rubber_tank_drawn_) {
+    summary.rubber_tank_rank_correlation.push_back(rank_correlation(values, rubber_tank_));
+  }
+  summary.orbit_probability_with_any_propellant =
+      summary.cases == 0 ? NOT_A_NUMBER
+                         : static_cast<double>(rubber_tank_.size()) /
+                               static_cast<double>(summary.cases);
+  summary.rubber_tank = Statistics::of(std::move(rubber_tank_));
   summary.maxa = Statistics::of(std::move(maxa_));
   summary.perigee = Statistics::of(std::move(perigee_));
   summary.apogee = Statistics::of(std::move(apogee_));

@@ -36,13 +36,19 @@ struct Statistics {
   [[nodiscard]] static Statistics of(std::vector<double> values);
 };
 
+/// The case is one of the flights the statistics of the orbit and the loads
+/// are over: flown to separation, and not given up (a stage that skimmed the
+/// atmosphere separates, but its loads are no flight's).
+[[nodiscard]] bool counts_as_flown(const CaseResult& c);
+
 struct StudySummary {
   std::size_t cases = 0;
   std::size_t in_orbit = 0;
   double orbit_probability = 0.0;                          ///< in_orbit / cases
   std::array<std::size_t, ROW_STATUS_COUNT> by_status{};  ///< cases by RowStatus
 
-  // Over the cases flown to separation (closed loop: at a trimmed angle).
+  // Over the cases flown to separation (closed loop: at a trimmed angle),
+  // those that cannot reach orbit left out: counts_as_flown.
   Statistics maxa;  ///< [deg]
   Statistics perigee;
   Statistics apogee;
@@ -64,6 +70,17 @@ struct StudySummary {
 
   /// Guided: the cases flown to separation with both apsides within ON_TARGET of the target's.
   std::size_t near_target = 0;
+
+  // The rubber tank: the propellant each case reaching the orbit aimed at
+  // leaves, a deficit counted as the negative amount it would need more
+  // (in_orbit, short_of_propellant, over_load_limit), over which the flight
+  // performance reserve is sized; the other cases reach no orbit whatever
+  // the propellant, and orbit_probability_with_any_propellant tells them.
+  Statistics rubber_tank;  ///< [kg] remaining propellant, its 0.135 % quantile the reserve's
+  double orbit_probability_with_any_propellant = 0.0;  ///< rubber_tank.count / cases
+  /// Each dispersed parameter's rank correlation with the rubber tank's
+  /// remaining propellant over its cases: what drives the reserve.
+  std::vector<double> rubber_tank_rank_correlation;
 
   [[nodiscard]] std::size_t count(RowStatus status) const {
     return by_status[static_cast<std::size_t>(status)];
@@ -87,7 +104,8 @@ class SummaryBuilder {
   StudySummary summary_;
   std::vector<double> maxa_, perigee_, apogee_, average_, remaining_, payload_;
   std::vector<double> max_q_, max_q_alpha_, max_a_;
-  std::vector<double> remaining_met_, payload_met_;
+  std::vector<double> remaining_met_, payload_met_, rubber_tank_;
+  std::vector<std::vector<double>> rubber_tank_drawn_;  ///< each parameter's values in its cases
   std::vector<std::vector<double>> drawn_;  ///< each dispersed parameter's values, for the ranks
 };
 
@@ -112,5 +130,26 @@ inline constexpr std::string_view NO_RESERVE =
 /// no reserve covers them (more than 0.135 % of the cases fail).
 [[nodiscard]] double flight_performance_reserve(const StudySummary& summary,
                                                 double nominal_remaining_propellant);
+
+/// The case reaches the orbit aimed at, whatever propellant it needs: one of
+/// the rubber tank's.
+[[nodiscard]] bool reaches_orbit_with_any_propellant(const CaseResult& c);
+
+/// [kg] The reserve that covers 99.865 % of the cases reaching the orbit with
+/// a rubber tank: the nominal remaining propellant less their 0.135 % quantile.
+[[nodiscard]] double rubber_tank_reserve(const StudySummary& summary,
+                                         double nominal_remaining_propellant);
+
+/// [kg] The same for a normal distribution: the nominal less (mean - 3 sigma).
+[[nodiscard]] double three_sigma_reserve(const StudySummary& summary,
+                                         double nominal_remaining_propellant);
+
+/// The confidence that the lowest of `cases` draws lies below the
+/// distribution's 0.135 % quantile, 1 - (1 - p)^n: how far a sample's
+/// quantile so far out is a bound rather than an extrapolation.
+[[nodiscard]] double lowest_case_confidence(std::size_t cases);
+
+/// The fewest cases whose lowest lies below the 0.135 % quantile with `confidence`.
+[[nodiscard]] std::size_t cases_for_confidence(double confidence);
 
 }  // namespace ascent::dispersion

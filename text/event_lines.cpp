@@ -56,6 +56,12 @@ std::string_view orbit_failure_words(OrbitFailure why) {
       return "the guided burn ran far past the propellant load";
     case OrbitFailure::target_orbit_missed:
       return "the guidance missed the target orbit";
+    case OrbitFailure::skims_atmosphere:
+      return "after core separation it skims the atmosphere";
+    case OrbitFailure::no_liftoff:
+      return "the thrust never lifts the vehicle off the pad";
+    case OrbitFailure::flight_time_exceeded:
+      return "the flight sequence did not end within its time limit";
     case OrbitFailure::none:
       break;
   }

@@ -61,6 +61,12 @@ std::string separated_message(const FlightResult& result, const Vehicle& vehicle
              (result.orbit.perigee > 0.0 ? "" : " (below the surface)");
     case Outcome::over_load_limit:
       return over_limit_text(*load_breach(result.maxima, vehicle.limits));
+    case Outcome::cannot_reach_orbit:
+      return "after core separation the upper stage skims the atmosphere: dynamic pressure " +
+             decimal_text(result.upper_stage_max_dynamic_pressure, 0) + " Pa at " +
+             kilometres(result.upper_stage_max_dynamic_pressure_altitude) +
+             ", over the " + decimal_text(SKIMMING_DYNAMIC_PRESSURE, 0) +
+             " Pa it may meet with its fairing gone";
     default:
       return "";
   }

@@ -18,6 +18,7 @@
 #include "base/interruption.hpp"
 #include "base/runtime_error.hpp"
 #include "base/standard_descriptors.hpp"
+#include "deck/staged_deck.hpp"
 #include "deck/vehicle_deck.hpp"
 #include "text/channel_stream.hpp"
 #include "text/file_guard.hpp"
@@ -195,8 +196,80 @@ int run_optimize(const CommandLine& line, std::ostream& out) {
   return result.best ? 0 : NOT_FEASIBLE;
 }
 
+/// A staged deck's flight: its events or its history. 1 when it does not
+/// reach orbit (the events and history are written all the same).
+int run_staged(const CommandLine& line, std::ostream& out) {
+  if (line.command != Command::events && line.command != Command::history &&
+      line.command != Command::capability) {
+    throw ascent::InputError(
+        ascent::ErrorCode::range_check,
+        "a staged vehicle deck flies with the events, history and capability commands");
+  }
+  const ascent::StagedVehicle vehicle = ascent::read_staged_deck(line.vehicle_file);
+  if (line.command == Command::capability) {
+    ProgressLine progress;
+    const ascent::CapabilityResult found = ascent::staged_capability(
+        vehicle, line.reserve, [&](double payload, const ascent::StagedResult& flown) {
+          ascent::check_interruption();
+          progress.show("capability: payload " + typed_number(payload, 1).text + " kg, " +
+                        std::string(ascent::outcome_name(flown.outcome)));
+        });
+    progress.clear();
+    write_capability_report(out, vehicle, found, line.reserve, line.format);
+    return found.feasible ? 0 : NOT_FEASIBLE;
+  }
+  ascent::FileGuard guard;
+  guard.add_standard_streams(stdin, stdout);
+  guard.add_read_file(line.vehicle_file, "the vehicle deck");
+  if (!line.history_file.empty()) guard.claim(line.history_file, "the history file");
+  ascent::StagedPlan plan;
+  plan.keep_history = line.command == Command::history;
+  const ascent::StagedResult result = ascent::fly_staged(vehicle, plan);
+  if (line.command == Command::events) {
+    write_staged_events(out, vehicle, result, line.format);
+  } else if (line.history_file.empty()) {
+    write_staged_history_csv(out, vehicle, result);
+  } else {
+    TextChannel file = TextChannel::create(line.history_file);
+    ChannelStream csv(file);
+    write_staged_history_csv(csv, vehicle, result);
+    file.close();
+  }
+  return result.in_orbit() ? 0 : NOT_FEASIBLE;
+}
+
+/// The plan whose flight the command shows: a guided stage's (turn time,
+/// --maxa or the angle target flies), else the trim of the turn time.
+TrimResult plan_flown(const CommandLine& line) {
+  const bool shows_a_flight = line.command == Command::events || line.command == Command::history;
+  if (!shows_a_flight || !guided(line.settings.vehicle)) {
+    if (line.maxa) {
+      throw ascent::InputError(ascent::ErrorCode::range_check,
+                               "--maxa flies a guided upper stage's plan: the deck's upper stage "
+                               "follows the default law, whose angle is trimmed");
+    }
+    return trim_with_progress(line.settings, line.turn_time);
+  }
+  TargetRequest request{line.settings, line.turn_time, std::nullopt, std::nullopt, std::nullopt};
+  if (line.maxa) request.maxa = typed_number(*line.maxa, MAXA_DECIMALS);
+  const TargetResult flown = fly_to_target(request);
+  TrimResult plan;
+  plan.turn_time = flown.turn_time;
+  plan.maxa = flown.maxa;
+  plan.status = flown.maxa.text.empty() ? TrimStatus::out_of_reach : TrimStatus::trimmed;
+  plan.message = flown.reason;
+  return plan;
+}
+
 /// The work of the command; what it writes for the standard output goes to `out`.
 int run(CommandLine& line, std::ostream& out) {
+  if (!line.vehicle_file.empty() && ascent::is_staged_deck(line.vehicle_file)) {
+    return run_staged(line, out);
+  }
+  if (line.command == Command::capability) {
+    throw ascent::InputError(ascent::ErrorCode::range_check,
+                             "capability flies a staged vehicle deck: name one with --vehicle");
+  }
   TrimSettings& settings = line.settings;
   if (!line.vehicle_file.empty()) settings.vehicle = ascent::read_vehicle_deck(line.vehicle_file);
   if (line.target_altitude) settings.vehicle.target.altitude = *line.target_altitude;
@@ -207,6 +280,8 @@ int run(CommandLine& line, std::ostream& out) {
   guard.add_read_file(line.thrust_file, "the booster thrust file");
   if (!line.vehicle_file.empty()) guard.add_read_file(line.vehicle_file, "the vehicle deck");
   if (!line.history_file.empty()) guard.claim(line.history_file, "the history file");
+  if (!line.kml_file.empty()) guard.claim(line.kml_file, "the KML map");
+  if (!line.oem_file.empty()) guard.claim(line.oem_file, "the orbit ephemeris");
   if (!line.report_file.empty()) guard.claim(line.report_file, "the report");
   if (!line.run_files.empty()) {
     if (std::error_code failed; !std::filesystem::create_directories(line.run_files, failed) && failed) {
@@ -238,6 +313,8 @@ int run(CommandLine& line, std::ostream& out) {
     return 0;
   }
   if (line.command == Command::dispersions) {
+    line.dispersions.kml_file = line.kml_file;
+    line.dispersions.ground = line.ground;
     return ascent::dispersion::run_dispersions_command(line.dispersions, settings, line.turn_time,
                                                        guard, out, line.report_file,
                                                        report_facts(line));
@@ -245,7 +322,7 @@ int run(CommandLine& line, std::ostream& out) {
 
   if (line.command == Command::target) return run_target(line, out);
 
-  const TrimResult result = trim_with_progress(settings, line.turn_time);
+  const TrimResult result = plan_flown(line);
   if (line.command == Command::trim) {
     write_trim_report(out, result, settings, line.format);
     if (!line.report_file.empty()) {
@@ -275,20 +352,34 @@ int run(CommandLine& line, std::ostream& out) {
     report_not_trimmed(result);
     return NOT_FEASIBLE;
   }
+  const ascent::trim::FlightGround ground(settings.vehicle, line.ground);
   if (line.command == Command::events) {
-    write_event_table(out, result, record_trimmed_flight(settings, result, false).events(),
+    write_event_table(out, result, record_trimmed_flight(settings, result, false).events(), ground,
                       line.format);
+    return 0;
+  }
+  if (line.command == Command::impacts) {
+    write_impact_table(out, result,
+                       ground.impacts(record_trimmed_flight(settings, result, false).events()),
+                       line.format);
     return 0;
   }
   const FlightRecorder recorder = record_trimmed_flight(settings, result, true);
   if (line.history_file.empty()) {
-    write_history_csv(out, recorder.steps());
-    return 0;
+    write_history_csv(out, recorder.steps(), ground);
+  } else {
+    TextChannel file = TextChannel::create(line.history_file);
+    ChannelStream csv(file);
+    write_history_csv(csv, recorder.steps(), ground);
+    file.close();
   }
-  TextChannel file = TextChannel::create(line.history_file);
-  ChannelStream csv(file);
-  write_history_csv(csv, recorder.steps());
-  file.close();
+  if (!line.kml_file.empty()) {
+    ascent::write_kml(line.kml_file,
+                      ground.map(recorder.steps(), ground.impacts(recorder.events())));
+  }
+  if (!line.oem_file.empty()) {
+    ascent::write_oem(line.oem_file, ground.ephemeris(recorder.steps(), *line.launch_epoch));
+  }
   return 0;
 }
 
@@ -303,7 +394,9 @@ int main(int argc, char** argv) {
   if (!parsed.line) return parsed.status;
   CommandLine& line = *parsed.line;
 
-  if (!std::filesystem::is_regular_file(line.thrust_file)) {
+  // A staged deck names its own thrust files.
+  const bool staged = !line.vehicle_file.empty() && ascent::is_staged_deck(line.vehicle_file);
+  if (!staged && !std::filesystem::is_regular_file(line.thrust_file)) {
     std::cerr << "ascent-trim: there is no booster thrust file \"" << line.thrust_file
               << "\" (name one with --thrust-file)\n";
     return BAD_INPUT;

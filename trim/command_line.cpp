@@ -1,5 +1,7 @@
 #include "trim/command_line.hpp"
 
+#include "deck/staged_deck.hpp"
+
 #include <CLI/CLI.hpp>
 #include <limits>
 #include <sstream>
@@ -43,6 +45,9 @@ CommandLineOutcome parse_command_line(int argc, const char* const* argv) {
       "  ascent-trim trim -t 20\n"
       "  ascent-trim events -t 20\n"
       "  ascent-trim history -t 20 -o flight.csv\n"
+      "  ascent-trim impacts -t 20\n"
+      "  ascent-trim history -t 20 --kml flight.kml --oem flight.oem --launch-epoch "
+      "2026-12-08T14:30:00Z\n"
       "  ascent-trim sweep --from 10 --to 30 --csv > sweep.csv\n"
       "  ascent-trim dispersions -n 1000 --seed 1 -t 20 -o cases.csv\n"
       "  ascent-trim --vehicle guided.toml optimize --csv > plan.csv\n"
@@ -83,10 +88,35 @@ CommandLineOutcome parse_command_line(int argc, const char* const* argv) {
       ->check(count_in(FEWEST_FLIGHTS, MOST_FLIGHTS))
       ->type_name("N");
 
+  // Where the flight is over the ground, before or after the command.
+  add_number(app, "--launch-longitude", line.ground.launch_longitude,
+             "[deg] Longitude of the pad, east positive, for the ground track and impact points")
+      ->default_str(typed_number(DEFAULT_LAUNCH_LONGITUDE, 1).text)
+      ->check(number_in(-180.0, 180.0))
+      ->type_name("DEGREES");
+  app.add_flag("--wgs84", line.ground.wgs84,
+               "Geodetic coordinates and the surface impacts reach on the WGS84 ellipsoid "
+               "(default: the flight's sphere)");
+  std::string launch_epoch;
+  CLI::Option* epoch_option =
+      app.add_option("--launch-epoch", launch_epoch,
+                     "UTC time of liftoff, as 2026-12-08T14:30:00Z: the epochs of --oem")
+          ->check(CLI::Validator(
+              [](const std::string& text) {
+                try {
+                  (void)UtcTime::parse(text);
+                } catch (const InputError& fault) {
+                  return std::string(fault.what());
+                }
+                return std::string();
+              },
+              "", "UTC time"))
+          ->type_name("UTC");
+
   std::string turn_time_text;
-  const auto add_turn_time = [&](CLI::App* command) {
+  const auto add_turn_time = [&](CLI::App* command, bool required = true) {
     return command->add_option("-t,--turn-time", turn_time_text, "[s] Turn time, at least 1")
-        ->required()
+        ->required(required)
         ->check(number_in(1.0, std::numeric_limits<double>::infinity()))
         ->type_name("SECONDS");
   };
@@ -110,12 +140,24 @@ CommandLineOutcome parse_command_line(int argc, const char* const* argv) {
       ->check(file_name())
       ->type_name("FOLDER");
 
-  CLI::App* events = app.add_subcommand("events", "The events of the trimmed flight");
-  add_turn_time(events);
+  // A staged vehicle deck flies its own flight sequence: no turn time.
+  CLI::App* events = app.add_subcommand(
+      "events", "The events of the trimmed flight (of the flight of a staged --vehicle deck)");
+  add_turn_time(events, false);
 
-  CLI::App* history = app.add_subcommand("history", "The trimmed flight step by step, as CSV");
-  add_turn_time(history);
+  CLI::App* impacts = app.add_subcommand(
+      "impacts", "Where the elements the trimmed flight drops come down, or that they reach orbit");
+  add_turn_time(impacts);
+
+  CLI::App* history = app.add_subcommand(
+      "history", "The trimmed flight step by step, as CSV (the flight of a staged --vehicle deck)");
+  add_turn_time(history, false);
   history->add_option("-o,--output", line.history_file, "CSV file (default: the standard output)")
+      ->check(file_name())
+      ->type_name("FILE");
+  history->add_option("--oem", line.oem_file,
+                      "Also write the flight as a CCSDS orbit ephemeris (OEM 2.0, TEME), with "
+                      "--launch-epoch")
       ->check(file_name())
       ->type_name("FILE");
 
@@ -168,6 +210,12 @@ CommandLineOutcome parse_command_line(int argc, const char* const* argv) {
   // A plan gives the study its turn time.
   CLI::Option* plan_option = dispersions->get_option("--plan");
   add_turn_time(dispersions)->required(false)->excludes(plan_option);
+  for (CLI::App* mapped : {history, dispersions}) {
+    mapped->add_option("--kml", line.kml_file,
+                       "Also write a KML map: the track, the impact points (and their ellipses)")
+        ->check(file_name())
+        ->type_name("FILE.kml");
+  }
 
   CLI::App* target = app.add_subcommand(
       "target", "Flies the guided upper stage to the target orbit: its perigee and apogee");
@@ -179,6 +227,14 @@ CommandLineOutcome parse_command_line(int argc, const char* const* argv) {
              "[deg] Maximum angle of attack of the core stage (default: the trimmed one)")
       ->check(number_in(0.0, settings.largest_maxa))
       ->type_name("DEGREES");
+  // A guided deck's flight is its plan's: the angle given, as target flies it.
+  for (CLI::App* command : {events, history}) {
+    add_number(*command, "--maxa", maxa,
+               "[deg] With a guided upper stage: the core stage's maximum angle of attack "
+               "(default: as target flies it)")
+        ->check(number_in(0.0, settings.largest_maxa))
+        ->type_name("DEGREES");
+  }
   // The orbit of the guided stage, for the flight to it and for the plan of
   // the largest payload.
   const CLI::Validator apsis = number_in(MINIMUM_TARGET_PERIGEE, MAXIMUM_TARGET_APOGEE);
@@ -200,6 +256,13 @@ CommandLineOutcome parse_command_line(int argc, const char* const* argv) {
                      "Guide the upper stage to the target orbit (as a deck's upper_stage.guidance "
                      "= \"orbit_insertion\"): each plan's maxa is searched too; implied by "
                      "--perigee");
+  CLI::App* capability = app.add_subcommand(
+      "capability", "The largest payload a staged --vehicle deck takes to its target orbit");
+  add_number(*capability, "--reserve", line.reserve,
+             "[kg] Propellant the burning stages must have left at cutoff")
+      ->default_str("0")
+      ->check(number_in(0.0, 1e9))
+      ->type_name("KG");
   CLI::App* sensitivities = app.add_subcommand(
       "sensitivities",
       "Exchange ratios: d(SC_M)/d(field) of every numeric vehicle field, from re-trimmed flights");
@@ -225,6 +288,12 @@ CommandLineOutcome parse_command_line(int argc, const char* const* argv) {
   }
 
   line.format = csv ? Format::csv : Format::table;
+  if (epoch_option->count() > 0) line.launch_epoch = UtcTime::parse(launch_epoch);
+  if (history->count("--oem") > 0 && !line.launch_epoch) {
+    outcome.status = 2;
+    outcome.standard_error = "ascent-trim: history --oem needs the --launch-epoch of its states\n";
+    return outcome;
+  }
   if (target_option->count() > 0) line.target_altitude = target_altitude;
   if (optimize->parsed()) {
     line.command = Command::optimize;
@@ -240,6 +309,8 @@ CommandLineOutcome parse_command_line(int argc, const char* const* argv) {
       line.apogee = apogee;
       line.guided = true;
     }
+  } else if (capability->parsed()) {
+    line.command = Command::capability;
   } else if (sweep_command->parsed()) {
     line.command = Command::sweep;
     try {
@@ -253,11 +324,14 @@ CommandLineOutcome parse_command_line(int argc, const char* const* argv) {
   } else {
     line.command = trim->parsed()          ? Command::trim
                    : events->parsed()      ? Command::events
+                   : impacts->parsed()     ? Command::impacts
                    : dispersions->parsed()   ? Command::dispersions
                    : target->parsed()        ? Command::target
                    : sensitivities->parsed() ? Command::sensitivities
                                              : Command::history;
-    if (target->count("--maxa") > 0) line.maxa = maxa;
+    if (target->count("--maxa") + events->count("--maxa") + history->count("--maxa") > 0) {
+      line.maxa = maxa;
+    }
     if (target->count("--perigee") > 0) {
       line.perigee = perigee;
       line.apogee = apogee;
@@ -265,6 +339,15 @@ CommandLineOutcome parse_command_line(int argc, const char* const* argv) {
     if (dispersions->parsed() && turn_time_text.empty() && plan_option->count() == 0) {
       outcome.status = 2;
       outcome.standard_error = "ascent-trim: dispersions needs a turn time (-t) or a plan (--plan)\n";
+      return outcome;
+    }
+    const bool without_turn_time = events->parsed() || history->parsed();
+    if (without_turn_time && turn_time_text.empty() &&
+        (line.vehicle_file.empty() || !is_staged_deck(line.vehicle_file))) {
+      std::ostringstream out;
+      std::ostringstream err;
+      outcome.status = app.exit(CLI::RequiredError("--turn-time"), out, err) == 0 ? 0 : 2;
+      outcome.standard_error = err.str();
       return outcome;
     }
     if (!turn_time_text.empty()) {

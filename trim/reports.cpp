@@ -3,8 +3,10 @@
 #include <array>
 #include <charconv>
 #include <cstdio>
+#include <numbers>
 #include <optional>
 
+#include "text/event_lines.hpp"
 
 namespace ascent::trim {
 
@@ -242,13 +244,16 @@ void write_trade_footer(std::ostream& out, const std::optional<SweepRow>& best,
 }
 
 void write_event_table(std::ostream& out, const TrimResult& r,
-                       const std::vector<EventRecord>& events, Format format) {
+                       const std::vector<EventRecord>& events, const FlightGround& ground,
+                       Format format) {
   if (format == Format::csv) {
     out << csv_header(event_columns()) << '\n';
     for (const EventRecord& e : events) {
+      const GroundPoint where = ground.point(e);
       out << csv_field(e.name) << ',' << fixed(e.t, 3) << ',' << fixed(e.h0, 1) << ','
           << fixed(e.vi, 2) << ',' << fixed(e.beta, 4) << ',' << fixed(e.theta, 4) << ','
-          << fixed(e.Pq, 1) << ',' << fixed(e.mass, 1) << '\n';
+          << fixed(e.Pq, 1) << ',' << fixed(e.mass, 1) << ',' << fixed(where.latitude, 6) << ','
+          << fixed(where.longitude, 6) << '\n';
     }
     return;
   }
@@ -265,7 +270,35 @@ void write_event_table(std::ostream& out, const TrimResult& r,
   }
 }
 
-void write_history_csv(std::ostream& out, const std::vector<StepRecord>& steps) {
+void write_impact_table(std::ostream& out, const TrimResult& r,
+                        const std::vector<ImpactRecord>& impacts, Format format) {
+  if (format == Format::csv) {
+    out << csv_header(impact_columns()) << '\n';
+    for (const ImpactRecord& i : impacts) {
+      out << csv_field(i.element) << ',' << (i.reaches_orbit ? "true" : "false") << ','
+          << fixed(i.t, 3) << ',' << fixed(i.latitude, 6) << ',' << fixed(i.longitude, 6) << ','
+          << (i.reaches_orbit ? "" : fixed(i.downrange, 1)) << ','
+          << (i.reaches_orbit ? "" : fixed(i.speed, 2)) << '\n';
+    }
+    return;
+  }
+  out << "Impact points of turn time " << r.turn_time.text << " s, maximum angle of attack "
+      << r.maxa.text << " deg\n\n"
+      << "element                 t     latitude   longitude   downrange      speed\n"
+      << "                      [s]        [deg]       [deg]        [km]      [m/s]\n";
+  for (const ImpactRecord& i : impacts) {
+    out << left(i.element, 14) << fixed(i.t, 2, 10) << fixed(i.latitude, 4, 13)
+        << fixed(i.longitude, 4, 12);
+    if (i.reaches_orbit) {
+      out << "   reaches orbit\n";
+    } else {
+      out << fixed(i.downrange / 1000.0, 1, 12) << fixed(i.speed, 1, 11) << "\n";
+    }
+  }
+}
+
+void write_history_csv(std::ostream& out, const std::vector<StepRecord>& steps,
+                       const FlightGround& ground) {
   out << csv_header(history_columns()) << '\n';
   for (const StepRecord& s : steps) {
     const std::array<double, 22> values{
@@ -273,8 +306,76 @@ void write_history_csv(std::ostream& out, const std::vector<StepRecord>& steps) 
         s.theta, s.Pq, s.thrust, s.drag, s.Cd, s.mass, s.m_prop, s.dV,      s.perigee, s.apogee,
         s.alpha_aero, s.q_alpha};
     for (std::size_t i = 0; i < values.size(); ++i) out << (i == 0 ? "" : ",") << exact(values[i]);
-    out << ',' << (s.search_step ? "true" : "false") << '\n';
+    const GroundPoint where = ground.point(s);
+    out << ',' << (s.search_step ? "true" : "false") << ',' << exact(where.latitude) << ','
+        << exact(where.longitude) << ',' << exact(where.altitude) << '\n';
   }
+}
+
+void write_staged_events(std::ostream& out, const StagedVehicle& vehicle,
+                         const StagedResult& r, Format format) {
+  if (format == Format::csv) {
+    out << csv_header(staged_event_columns()) << '\n';
+    for (const StagedEvent& e : r.events) {
+      out << csv_field(e.name) << ',' << csv_field(e.element) << ',' << exact(e.t) << ','
+          << exact(e.state.position.norm() - vehicle.earth.equatorial_radius) << ','
+          << exact(e.state.velocity.norm()) << ',' << exact(e.state.mass) << '\n';
+    }
+    return;
+  }
+  out << "Events of " << (vehicle.name.empty() ? "the staged vehicle" : vehicle.name) << "\n\n"
+      << "event                                t      altitude       speed          mass\n"
+      << "                                   [s]           [m]       [m/s]          [kg]\n";
+  for (const StagedEvent& e : r.events) {
+    out << left(e.name, 30) << fixed(e.t, 3, 9) << fixed(e.state.position.norm() - vehicle.earth.equatorial_radius, 1, 14)
+        << fixed(e.state.velocity.norm(), 2, 12) << fixed(e.state.mass, 3, 14) << "\n";
+  }
+  out << "\n";
+  std::string outcome(outcome_name(r.outcome));
+  if (r.failure != OrbitFailure::none) outcome += ": " + std::string(orbit_failure_words(r.failure));
+  write_report_line(out, "outcome", outcome, "");
+  write_report_line(out, "final mass", fixed(r.final_state.mass, 3), "kg");
+  write_report_line(out, "remaining propellant", fixed(r.remaining_propellant, 3), "kg");
+  write_report_line(out, "perigee", fixed(r.perigee_altitude, 1), "m");
+  write_report_line(out, "apogee", fixed(r.apogee_altitude, 1), "m");
+  constexpr double DEGREES = 180.0 / std::numbers::pi;
+  write_report_line(out, "inclination", fixed(r.elements.inclination * DEGREES, 4), "deg");
+  write_report_line(out, "ascending node", fixed(r.elements.ascending_node * DEGREES, 4), "deg");
+  write_report_line(out, "argument of perigee", fixed(r.elements.argument_of_perigee * DEGREES, 4), "deg");
+}
+
+void write_staged_history_csv(std::ostream& out, const StagedVehicle& vehicle,
+                              const StagedResult& r) {
+  out << csv_header(staged_history_columns()) << '\n';
+  for (const StagedSample& s : r.history) {
+    const StagedHistoryRow row = staged_history_row(vehicle, s);
+    for (std::size_t i = 0; i < row.size(); ++i) out << (i == 0 ? "" : ",") << exact(row[i]);
+    out << '\n';
+  }
+}
+
+void write_capability_report(std::ostream& out, const StagedVehicle& vehicle,
+                             const CapabilityResult& r, double reserve, Format format) {
+  const std::string outcome(outcome_name(r.flight.outcome));
+  if (format == Format::csv) {
+    out << "feasible,payload_kg,reserve_kg,margin_kg,perigee_m,apogee_m,outcome,flights\n"
+        << (r.feasible ? "true" : "false") << ',' << exact(r.payload) << ',' << exact(reserve)
+        << ',' << exact(r.margin) << ',' << exact(r.flight.perigee_altitude) << ','
+        << exact(r.flight.apogee_altitude) << ',' << outcome << ',' << r.flights << '\n';
+    return;
+  }
+  out << "Largest payload of " << (vehicle.name.empty() ? "the staged vehicle" : vehicle.name)
+      << " with " << fixed(reserve, 1) << " kg of propellant in reserve\n";
+  if (!r.feasible) {
+    out << "  no payload reaches orbit with the reserve (with none: " << outcome << ")\n";
+    write_report_line(out, "flights", std::to_string(r.flights), "");
+    return;
+  }
+  write_report_line(out, "payload", fixed(r.payload, 1), "kg");
+  write_report_line(out, "margin", fixed(r.margin, 1), "kg");
+  write_report_line(out, "perigee", fixed(r.flight.perigee_altitude, 1), "m");
+  write_report_line(out, "apogee", fixed(r.flight.apogee_altitude, 1), "m");
+  write_report_line(out, "flights", std::to_string(r.flights), "");
 }
 
 }  // namespace ascent::trim

@@ -5,6 +5,8 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <iomanip>
+#include <numbers>
 
 #include "studies/report_pages.hpp"
 #include "studies/sensitivities.hpp"
@@ -36,24 +38,26 @@ std::string percent(double fraction) {
   return fixed(100.0 * fraction, 3, 0) + " %";
 }
 
-/// Each dispersed parameter's rank correlation with SC_M, the strongest
-/// first: what drives the payload's spread.
-void write_payload_drivers(std::ostream& out, const StudySummary& s, const DispersionSet& set) {
+/// Each dispersed parameter's rank `correlation` with a quantity, the
+/// strongest first (at most `shown`), under `heading`: what drives its spread.
+void write_drivers(std::ostream& out, std::string_view heading,
+                   const std::vector<double>& correlation, const DispersionSet& set,
+                   std::size_t shown) {
   const std::vector<Dispersion>& entries = set.entries();
   std::vector<std::size_t> order;
-  for (std::size_t j = 0; j < entries.size() && j < s.SC_M_rank_correlation.size(); ++j) {
-    if (std::isfinite(s.SC_M_rank_correlation[j])) order.push_back(j);
+  for (std::size_t j = 0; j < entries.size() && j < correlation.size(); ++j) {
+    if (std::isfinite(correlation[j])) order.push_back(j);
   }
   if (order.empty()) return;
   std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-    return std::fabs(s.SC_M_rank_correlation[a]) > std::fabs(s.SC_M_rank_correlation[b]);
+    return std::fabs(correlation[a]) > std::fabs(correlation[b]);
   });
-  out << "\nWhat drives SC_M (rank correlation with each parameter, the strongest first):\n";
+  out << heading;
   std::string_view caveats;
-  for (const std::size_t j : order) {
-    const std::string& name = entries[j].name;
+  for (std::size_t k = 0; k < order.size() && k < shown; ++k) {
+    const std::string& name = entries[order[k]].name;
     out << "  " << name << std::string(name.size() < 36 ? 36 - name.size() : 1, ' ')
-        << fixed(s.SC_M_rank_correlation[j], 3, 7);
+        << fixed(correlation[order[k]], 3, 7);
     if (const std::string_view caveat = trim::ratio_caveat(name); !caveat.empty()) {
       out << "  (*)";
       caveats = caveat;
@@ -61,6 +65,40 @@ void write_payload_drivers(std::ostream& out, const StudySummary& s, const Dispe
     out << "\n";
   }
   if (!caveats.empty()) out << "  (*) " << caveats << ".\n";
+}
+
+/// The flight performance reserve of a rubber tank: the propellant a case
+/// short of it would need counts as a deficit, so the distribution of the
+/// remaining propellant is whole over the cases that reach the orbit.
+void write_rubber_tank_reserve(std::ostream& out, const StudySummary& s,
+                               const trim::FlightOutcome& nominal, const DispersionSet& set) {
+  const Statistics& tank = s.rubber_tank;
+  out << "\nFlight performance reserve, rubber tank (a case short of propellant counts with its "
+         "deficit):\n"
+      << "  reach the orbit with any propellant " << tank.count << " of " << s.cases << " ("
+      << percent(s.orbit_probability_with_any_propellant) << "); the others reach none\n";
+  if (tank.count == 0) return;
+  const double nominal_left = nominal.remaining_propellant;
+  out << "  remaining propellant over them      mean " << fixed(tank.mean, 0, 0) << " kg, sigma "
+      << fixed(tank.standard_deviation, 0, 0) << " kg, 0.135 % quantile " << fixed(tank.low, 0, 0)
+      << " kg\n"
+      << "  flight performance reserve  " << fixed(rubber_tank_reserve(s, nominal_left), 0, 9)
+      << " kg  (nominal remaining " << fixed(nominal_left, 0, 0)
+      << " kg less the 0.135 % quantile)\n"
+      << "  three-sigma reserve         " << fixed(three_sigma_reserve(s, nominal_left), 0, 9)
+      << " kg  (nominal less mean - 3 sigma, were the spread normal)\n";
+  const double below = static_cast<double>(tank.count) * LOW_QUANTILE;
+  out << "  " << tank.count << " cases: " << fixed(below, 2, 0)
+      << " expected below the 0.135 % quantile, "
+      << (below < 1.0 ? "so it is read between the lowest cases, an extrapolation; "
+                      : "read from the lowest cases; ")
+      << "the lowest case lies below the true quantile with "
+      << percent(lowest_case_confidence(tank.count)) << " confidence ("
+      << cases_for_confidence(0.95) << " cases give 95 %)\n";
+  write_drivers(out,
+                "  What drives it (rank correlation with the remaining propellant, the five "
+                "strongest):\n",
+                s.rubber_tank_rank_correlation, set, 5);
 }
 
 }  // namespace
@@ -134,8 +172,11 @@ void write_summary_table(std::ostream& out, const StudySummary& s, const StudyDe
   row("max Pq [kPa]", s.max_dynamic_pressure, 1000.0, 3);
   row("max q*alpha [Pa*deg]", s.max_q_alpha, 1.0, 0);
   row("max a [m/s^2]", s.max_acceleration, 1.0, 3);
-  write_payload_drivers(out, s, setup.dispersions);
+  write_drivers(out,
+                "\nWhat drives SC_M (rank correlation with each parameter, the strongest first):\n",
+                s.SC_M_rank_correlation, setup.dispersions, s.SC_M_rank_correlation.size());
   if (!closed) return;
+  write_rubber_tank_reserve(out, s, nominal, setup.dispersions);
 
   // Closed loop: what covers 99.865 % of the cases, a failed case uncovered.
   out << "\nMet with 99.865 % probability (0.135 % quantile, failed cases not met):\n";
@@ -148,6 +189,47 @@ void write_summary_table(std::ostream& out, const StudySummary& s, const StudyDe
         << fixed(nominal.SC_M, 0, 0) << " kg)\n";
   } else {
     out << "  none: " << NO_RESERVE << "\n";
+  }
+}
+
+void write_impact_csv_header(std::ostream& out) {
+  out << "case," << trim::csv_header(impact_columns()) << '\n';
+}
+
+void write_impact_csv_rows(std::ostream& out, const CaseResult& result) {
+  for (const trim::ImpactRecord& i : result.impacts) {
+    out << result.k << ',' << trim::csv_field(i.element) << ','
+        << (i.reaches_orbit ? "true" : "false") << ',' << exact(i.t) << ',' << exact(i.latitude)
+        << ',' << exact(i.longitude) << ',' << (i.reaches_orbit ? "" : exact(i.downrange)) << ','
+        << (i.reaches_orbit ? "" : exact(i.speed)) << '\n';
+  }
+}
+
+void write_impact_summary(std::ostream& out, const std::vector<ImpactDispersion>& spreads) {
+  constexpr double DEGREES = 180.0 / std::numbers::pi;
+  out << "\nImpact points (ellipses in the plane tangent to the ground at the mean; 99 %: "
+         "chi-square 9.2103 of 2 degrees of freedom; 3-sigma: three standard deviations along "
+         "each axis, 98.9 %):\n"
+      << "                impacts  in orbit   mean lat   mean lon  downrange  99 % semi-axes  "
+         "3-sigma semi-axes  major axis  farthest case\n"
+      << "                                       [deg]      [deg]       [km]            [km]"
+         "               [km]       [deg]           [km]\n";
+  for (const ImpactDispersion& e : spreads) {
+    std::string name = e.element;
+    name.resize(std::max<std::size_t>(name.size(), 14), ' ');
+    out << name << fixed(static_cast<double>(e.impacts), 0, 9)
+        << fixed(static_cast<double>(e.in_orbit), 0, 10);
+    if (e.impacts == 0) {
+      out << "\n";
+      continue;
+    }
+    out << fixed(e.mean.latitude * DEGREES, 4, 11) << fixed(e.mean.longitude * DEGREES, 4, 11)
+        << fixed(e.mean_downrange / 1000.0, 1, 11) << fixed(e.ellipse_99.semi_major / 1000.0, 1, 9)
+        << " x" << fixed(e.ellipse_99.semi_minor / 1000.0, 1, 6)
+        << fixed(e.ellipse_3sigma.semi_major / 1000.0, 1, 12) << " x"
+        << fixed(e.ellipse_3sigma.semi_minor / 1000.0, 1, 6)
+        << fixed(e.ellipse_99.orientation * DEGREES, 1, 12) << "  " << std::setw(5) << e.farthest_case
+        << fixed(e.farthest_distance / 1000.0, 1, 8) << "\n";
   }
 }
 

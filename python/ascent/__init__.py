@@ -23,6 +23,8 @@ from ._ascent import (
     Dispersions,
     Flight,
     FlightError,
+    StagedFlight,
+    StagedVehicle,
     Study,
     TargetResult,
     ThrustHistory,
@@ -30,6 +32,8 @@ from ._ascent import (
     Vehicle,
     VehicleField,
     VehicleGroup,
+    capability,
+    fly_staged,
 )
 from .exports import write_kml, write_oem
 from .flights import Target, Trim, fly, target, trim
@@ -44,6 +48,8 @@ __all__ = [
     "Flight",
     "FlightError",
     "Optimum",
+    "StagedFlight",
+    "StagedVehicle",
     "Study",
     "Target",
     "TargetResult",
@@ -53,7 +59,9 @@ __all__ = [
     "Vehicle",
     "VehicleField",
     "VehicleGroup",
+    "capability",
     "fly",
+    "fly_staged",
     "local_workers",
     "monte_carlo",
     "optimize",

@@ -223,7 +223,17 @@ def summarize(cases, nominal_remaining_propellant=None):
     (every case not in_orbit counting as a failure), and the flight
     performance reserve over the nominal flight's remaining propellant (from
     the study's attrs). Where no reserve covers 99.865 % of the cases these
-    three are NaN and not_met_reason says why ("" otherwise)."""
+    three are NaN and not_met_reason says why ("" otherwise).
+
+    rubber_tank is the flight performance reserve as a guided vehicle's is
+    sized: over the cases that reach the orbit whatever propellant they
+    need (in_orbit, short_of_propellant, over_load_limit; a deficit counts
+    as negative propellant left), the statistics of the remaining
+    propellant, orbit_probability (their share), reserve (the nominal less
+    their 0.135 % quantile), reserve_3_sigma (the nominal less mean - 3
+    sigma), lowest_case_confidence (that their lowest case lies below the
+    true 0.135 % quantile), cases_for_95_percent, and rank_correlation (each
+    drawn parameter's with their remaining propellant: what drives it)."""
     if nominal_remaining_propellant is None:
         nominal_remaining_propellant = cases.attrs.get("nominal_remaining_propellant", math.nan)
     columns = [cases[name].to_numpy(dtype=float) for name in

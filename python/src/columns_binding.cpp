@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "bindings.hpp"
+#include "studies/staged_history.hpp"
 #include "studies/columns.hpp"
 
 namespace py = pybind11;
@@ -16,12 +17,15 @@ namespace {
 
 using ColumnList = std::span<const Column> (*)();
 
-constexpr std::array<std::pair<const char*, ColumnList>, 5> LISTS{{
+constexpr std::array<std::pair<const char*, ColumnList>, 8> LISTS{{
     {"history", &history_columns},
     {"trim", &trim_columns},
     {"case", &case_columns},
     {"event", &event_columns},
+    {"staged_history", &staged_history_columns},
+    {"staged_event", &staged_event_columns},
     {"sensitivity", &sensitivity_columns},
+    {"impact", &impact_columns},
 }};
 
 /// Every column's unit by its name.

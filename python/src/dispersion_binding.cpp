@@ -259,6 +259,24 @@ py::dict summarize(const std::vector<std::string>& status, const std::vector<dou
   std::size_t j = 0;
   for (const auto& entry : drawn) correlation[py::str(entry.first)] = s.SC_M_rank_correlation[j++];
   d["sc_mass_rank_correlation"] = correlation;
+  // The reserve of a rubber tank: a deficit counts, over the cases reaching the orbit.
+  const dispersion::Statistics& tank = s.rubber_tank;
+  py::dict rubber_tank = statistics(tank);
+  rubber_tank["orbit_probability"] = s.orbit_probability_with_any_propellant;
+  rubber_tank["reserve"] = dispersion::rubber_tank_reserve(s, nominal_remaining_propellant);
+  rubber_tank["reserve_3_sigma"] =
+      dispersion::three_sigma_reserve(s, nominal_remaining_propellant);
+  rubber_tank["lowest_case_confidence"] = dispersion::lowest_case_confidence(tank.count);
+  rubber_tank["cases_for_95_percent"] = dispersion::cases_for_confidence(0.95);
+  py::dict drivers;
+  j = 0;
+  for (const auto& entry : drawn) {
+    drivers[py::str(entry.first)] =
+        j < s.rubber_tank_rank_correlation.size() ? s.rubber_tank_rank_correlation[j] : NOT_A_NUMBER;
+    ++j;
+  }
+  rubber_tank["rank_correlation"] = drivers;
+  d["rubber_tank"] = rubber_tank;
   // Where no reserve covers 99.865 % of the cases, NaN and the reason next to it.
   const double reserve = dispersion::flight_performance_reserve(s, nominal_remaining_propellant);
   const bool met = !std::isinf(reserve);

@@ -36,7 +36,9 @@ def test_summary_recomputed_from_the_rows(study):
                                     for s in summary["by_status"]}
     assert sum(summary["by_status"].values()) == len(study)
     assert summary["orbit_probability"] == in_orbit.mean()
-    flown = study.dropna(subset=["perigee_m"])
+    # Over the cases flown to separation, a stage given up (one that skimmed
+    # the atmosphere) left out.
+    flown = study.dropna(subset=["perigee_m"]).query("status != 'cannot_reach_orbit'")
     for name, column in zip(("maxa", "perigee", "apogee", "average_altitude",
                              "remaining_propellant", "sc_mass", "max_dynamic_pressure",
                              "max_q_alpha", "max_acceleration"), FLIGHT_COLUMNS):
@@ -54,6 +56,21 @@ def test_summary_recomputed_from_the_rows(study):
     np.testing.assert_equal(summary["flight_performance_reserve"],
                             study.attrs["nominal_remaining_propellant"]
                             - summary["remaining_propellant_met"])
+    # The rubber tank: over the cases that reach the orbit, a deficit counted.
+    reaching = flown[flown.status.isin(["in_orbit", "short_of_propellant", "over_load_limit"])]
+    left = reaching["remaining_propellant_kg"].to_numpy()
+    tank = summary["rubber_tank"]
+    assert tank["count"] == len(left)
+    assert tank["orbit_probability"] == len(left) / len(study)
+    assert tank["reserve"] == pytest.approx(
+        study.attrs["nominal_remaining_propellant"] - np.quantile(left, 0.00135), rel=1e-12)
+    assert tank["reserve_3_sigma"] == pytest.approx(
+        study.attrs["nominal_remaining_propellant"] - (left.mean() - 3 * left.std(ddof=1)),
+        rel=1e-12)
+    # The binomial chance that none of n cases falls below the 0.135 % quantile.
+    assert tank["lowest_case_confidence"] == pytest.approx(1 - 0.99865 ** len(left), rel=1e-12)
+    assert 1 - 0.99865 ** tank["cases_for_95_percent"] >= 0.95 > \
+        1 - 0.99865 ** (tank["cases_for_95_percent"] - 1)
     covered = np.isfinite(summary["flight_performance_reserve"])
     assert summary["not_met_reason"] == ("" if covered else
                                          "the 0.135 % quantile falls on a failed case, so no reserve "

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <algorithm>
+#include <cstdint>
 #include <numeric>
 
 namespace ascent::dispersion {
@@ -108,6 +110,84 @@ TEST(StudySummary, OneFailureInAThousandIsStillCovered) {
   EXPECT_NEAR(s.remaining_propellant_met, expected, 1e-9);
   EXPECT_NEAR(flight_performance_reserve(s, 300.0), 300.0 - expected, 1e-9);
   EXPECT_EQ(s.count(RowStatus::flight_error), 1u);
+}
+
+TEST(StudySummary, TheRubberTankCountsADeficitAndLeavesOutCasesThatReachNoOrbit) {
+  std::vector<CaseResult> cases;
+  std::vector<double> reaching;  // the remaining propellant of the cases reaching the orbit
+  for (std::size_t k = 0; k < 500; ++k) {
+    // Every tenth case short of propellant, by 1000 kg and more; two cases
+    // that separated after skimming the atmosphere, with loads no flight has.
+    const RowStatus status = k == 7 || k == 77          ? RowStatus::cannot_reach_orbit
+                             : k % 10 == 3               ? RowStatus::short_of_propellant
+                             : k == 99                   ? RowStatus::out_of_reach
+                                                         : RowStatus::in_orbit;
+    CaseResult c = made_up_case(k, status);
+    c.max_q_alpha = 9000.0 + static_cast<double>(k);
+    if (status == RowStatus::cannot_reach_orbit) {
+      c.flown = true;  // separated, but given up
+      c.max_q_alpha = 1.6e5;
+    }
+    if (status == RowStatus::short_of_propellant) {
+      c.remaining_propellant = -1000.0 - 10.0 * static_cast<double>(k);
+    }
+    // The second parameter sets the propellant left, the first has no part.
+    c.values = {static_cast<double>(k % 13), 0.5 - c.remaining_propellant / 1e4};
+    if (status == RowStatus::in_orbit || status == RowStatus::short_of_propellant) {
+      reaching.push_back(c.remaining_propellant);
+    }
+    cases.push_back(c);
+  }
+  const StudySummary s = summarize(cases);
+  // The skimming cases set no load statistic.
+  EXPECT_EQ(s.max_q_alpha.count, 497u);
+  std::vector<double> flown_q_alpha;
+  for (const CaseResult& c : cases) {
+    if (c.flown && c.status != RowStatus::cannot_reach_orbit) flown_q_alpha.push_back(c.max_q_alpha);
+  }
+  EXPECT_EQ(s.max_q_alpha.high, quantile(flown_q_alpha, HIGH_QUANTILE));
+  EXPECT_LT(s.max_q_alpha.high, 1e4);
+  // The reserve is over the 497 reaching the orbit, the deficits among them.
+  ASSERT_EQ(s.rubber_tank.count, reaching.size());
+  EXPECT_EQ(s.orbit_probability_with_any_propellant, 497.0 / 500.0);
+  std::sort(reaching.begin(), reaching.end());
+  // h = 496 * 0.00135 = 0.6696: between the two largest deficits.
+  const double low = reaching[0] + 0.6696 * (reaching[1] - reaching[0]);
+  EXPECT_NEAR(s.rubber_tank.low, low, 1e-9);
+  EXPECT_NEAR(rubber_tank_reserve(s, 300.0), 300.0 - low, 1e-9);
+  EXPECT_NEAR(three_sigma_reserve(s, 300.0),
+              300.0 - (s.rubber_tank.mean - 3.0 * s.rubber_tank.standard_deviation), 1e-9);
+  // The second parameter drives the reserve, the first does not.
+  ASSERT_EQ(s.rubber_tank_rank_correlation.size(), 2u);
+  EXPECT_LT(s.rubber_tank_rank_correlation[1], -0.99);
+  EXPECT_LT(std::fabs(s.rubber_tank_rank_correlation[0]), 0.2);
+  // What is met counts every case not in orbit as failed: none covers them.
+  EXPECT_EQ(flight_performance_reserve(s, 300.0), INFINITY);
+}
+
+TEST(StudySummary, TheLowestOfNCasesBoundsTheQuantileWithTheBinomialsConfidence) {
+  // Drawn from a uniform distribution, the lowest of n lies below the 0.135 %
+  // quantile as often as 1 - (1 - p)^n says: counted over many samples here.
+  std::uint64_t state = 12345;
+  const auto uniform = [&] {
+    state = state * 6364136223846793005ULL + 1442695040888963407ULL;
+    return static_cast<double>(state >> 11) * 0x1.0p-53;
+  };
+  for (const std::size_t n : {100u, 400u, 1000u}) {
+    int below = 0;
+    constexpr int SAMPLES = 4000;
+    for (int sample = 0; sample < SAMPLES; ++sample) {
+      double lowest = 1.0;
+      for (std::size_t i = 0; i < n; ++i) lowest = std::min(lowest, uniform());
+      if (lowest < LOW_QUANTILE) ++below;
+    }
+    const double p = lowest_case_confidence(n);
+    EXPECT_NEAR(below / static_cast<double>(SAMPLES), p, 4.0 * std::sqrt(p * (1 - p) / SAMPLES))
+        << n;
+  }
+  const std::size_t enough = cases_for_confidence(0.95);
+  EXPECT_GE(lowest_case_confidence(enough), 0.95);
+  EXPECT_LT(lowest_case_confidence(enough - 1), 0.95);
 }
 
 TEST(RowStatus, AFlightsStatusIsItsOutcomesWordAndEveryWordReadsBack) {
