@@ -81,6 +81,27 @@ std::vector<ImpactDispersion> ImpactDispersionBuilder::finish() const {
   return spreads;
 }
 
+report::GroundTrackColumns impact_chart_columns(const std::vector<CaseResult>& cases,
+                                                const std::vector<ImpactDispersion>& spreads) {
+  report::GroundTrackColumns columns;
+  for (const ImpactDispersion& spread : spreads) {
+    report::GroundTrackColumns::Element element{spread.element, {}, {}, {}, {}};
+    for (const CaseResult& c : cases) {
+      for (const trim::ImpactRecord& impact : c.impacts) {
+        if (impact.element != spread.element || impact.reaches_orbit) continue;
+        element.latitude.push_back(impact.latitude);
+        element.longitude.push_back(impact.longitude);
+      }
+    }
+    for (const Geodetic& point : spread.outline_99) {
+      element.ellipse_latitude.push_back(point.latitude / DEGREE);
+      element.ellipse_longitude.push_back(point.longitude / DEGREE);
+    }
+    if (!element.latitude.empty()) columns.elements.push_back(std::move(element));
+  }
+  return columns;
+}
+
 KmlDocument impact_map(const trim::FlightGround& ground,
                        const std::vector<trim::StepRecord>& nominal_steps, const CaseImpacts& cases,
                        const std::vector<ImpactDispersion>& spreads) {

@@ -11,6 +11,8 @@
 #include "dynamics/geodetic.hpp"
 #include "studies/dispersion_ellipse.hpp"
 #include "studies/flight_ground.hpp"
+#include "studies/study.hpp"
+#include "studies/study_charts.hpp"
 
 namespace ascent::dispersion {
 
@@ -49,6 +51,10 @@ class ImpactDispersionBuilder {
   const trim::FlightGround& ground_;
   std::vector<Element> elements_;
 };
+
+/// The chart's columns of the impact points of `cases` and the 99 % ellipses of `spreads`.
+[[nodiscard]] report::GroundTrackColumns impact_chart_columns(
+    const std::vector<CaseResult>& cases, const std::vector<ImpactDispersion>& spreads);
 
 /// Each case's impact points, by case number.
 using CaseImpacts = std::vector<std::pair<std::size_t, std::vector<trim::ImpactRecord>>>;

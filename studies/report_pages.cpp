@@ -306,6 +306,7 @@ HtmlReport study_page(const Facts& run, const StudyPage& study) {
   columns.nominal_remaining_propellant = study.nominal_remaining_propellant;
   columns.remaining_propellant_met = s.remaining_propellant_met;
   add_charts(page, dispersion_charts(columns));
+  if (study.impacts) page.add_chart(ground_track_chart(*study.impacts));
   return page;
 }
 

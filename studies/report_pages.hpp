@@ -4,6 +4,7 @@
 // whichever client asked for it.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -46,6 +47,8 @@ struct StudyPage {
   double nominal_remaining_propellant = 0.0;    ///< [kg]
   double nominal_sc_mass = 0.0;                 ///< [kg]
   TargetOrbit target;                           ///< guided: the orbit aimed at
+  /// The cases' impact points and each element's 99 % ellipse, when the study computed them.
+  std::optional<GroundTrackColumns> impacts;
 };
 
 /// How the cases of a study fly, in words ("closed loop: every case trimmed

@@ -194,7 +194,7 @@ int run_dispersions_command(const DispersionsOptions& options, const trim::TrimS
     facts.emplace_back("seed", std::to_string(options.seed));
     facts.emplace_back("cases", std::to_string(options.cases));
     facts.emplace_back("dispersion set", description.set_name);
-    trim::write_dispersion_report(report_file, facts, setup, cases);
+    trim::write_dispersion_report(report_file, facts, setup, cases, spreads);
   }
   return study_summary.in_orbit == 0 ? 1 : 0;  // no case in orbit: nothing feasible
 }

@@ -31,7 +31,8 @@ void write_sweep_report(const std::filesystem::path& path, const ReportFacts& fa
 
 void write_dispersion_report(const std::filesystem::path& path, const ReportFacts& facts,
                              const dispersion::StudySpec& study,
-                             const std::vector<dispersion::CaseResult>& cases) {
+                             const std::vector<dispersion::CaseResult>& cases,
+                             const std::vector<dispersion::ImpactDispersion>& spreads) {
   report::StudyPage page;
   page.mode = study.mode;
   for (const dispersion::Dispersion& d : study.dispersions.entries()) {
@@ -42,6 +43,7 @@ void write_dispersion_report(const std::filesystem::path& path, const ReportFact
   page.nominal_remaining_propellant = study.nominal_flight.remaining_propellant;
   page.nominal_sc_mass = study.nominal_flight.SC_M;
   page.target = study.nominal.vehicle.target;
+  if (!spreads.empty()) page.impacts = dispersion::impact_chart_columns(cases, spreads);
   report::study_page(facts, page).write(path);
 }
 

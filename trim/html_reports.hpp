@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "studies/flight_recorder.hpp"
+#include "studies/impact_dispersion.hpp"
 #include "studies/report_pages.hpp"
 #include "studies/study.hpp"
 #include "studies/sweep.hpp"
@@ -23,7 +24,8 @@ void write_sweep_report(const std::filesystem::path& path, const ReportFacts& fa
 /// The cases of a dispersion study, with their drawn values.
 void write_dispersion_report(const std::filesystem::path& path, const ReportFacts& facts,
                              const dispersion::StudySpec& study,
-                             const std::vector<dispersion::CaseResult>& cases);
+                             const std::vector<dispersion::CaseResult>& cases,
+                             const std::vector<dispersion::ImpactDispersion>& spreads = {});
 
 /// A flight (that of a trim, a guided flight, the plan of an optimisation)
 /// with `results` first; without a flight, the results only.

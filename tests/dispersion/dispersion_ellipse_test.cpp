@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "studies/impact_dispersion.hpp"
+#include "studies/report_pages.hpp"
 
 namespace ascent::testing {
 namespace {
@@ -167,6 +168,38 @@ TEST(ImpactDispersion, OfImpactsDrawnAboutAPointGivesItTheLawsEllipseAndTheOutli
   ASSERT_EQ(map.areas.size(), 2u);
   EXPECT_EQ(map.areas[0].name, "core stage 99 %");
   EXPECT_EQ(map.areas[1].name, "core stage 3-sigma");
+}
+
+}  // namespace
+}  // namespace ascent::testing
+
+namespace ascent::testing {
+namespace {
+
+TEST(ImpactChart, DrawsEachElementsImpactsAndEllipseOnTheStudysPage) {
+  const trim::FlightGround ground(Vehicle{}, {});
+  dispersion::ImpactDispersionBuilder builder(ground);
+  std::vector<dispersion::CaseResult> cases(3);
+  for (std::size_t k = 0; k < cases.size(); ++k) {
+    cases[k].k = k;
+    const double d = static_cast<double>(k);
+    cases[k].impacts = {
+        {"core stage", false, 1000.0, 22.0 + 0.1 * d, -45.0 + 0.3 * d * d, 3.6e6, 190.0},
+        {"upper stage", true, 936.0, 21.7, -41.8, 0.0, 0.0}};
+    builder.add(k, cases[k].impacts);
+  }
+  const report::GroundTrackColumns columns =
+      dispersion::impact_chart_columns(cases, builder.finish());
+  ASSERT_EQ(columns.elements.size(), 1u);  // the upper stage never came down
+  EXPECT_EQ(columns.elements[0].latitude, (std::vector<double>{22.0, 22.1, 22.2}));
+  EXPECT_EQ(columns.elements[0].ellipse_latitude.size(), 73u);
+
+  report::StudyPage study;
+  study.cases = cases;
+  study.impacts = columns;
+  const std::string page = report::study_page({}, study).page();
+  EXPECT_NE(page.find("Ground track and impact points"), std::string::npos);
+  EXPECT_NE(page.find(">core stage 99 %<"), std::string::npos);
 }
 
 }  // namespace
