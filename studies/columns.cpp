@@ -23,6 +23,8 @@ constexpr Column BETA{"beta_deg", "deg"};
 constexpr Column THETA{"theta_deg", "deg"};
 constexpr Column PQ{"pq_pa", "Pa"};
 constexpr Column MASS{"mass_kg", "kg"};
+constexpr Column LATITUDE{"latitude_deg", "deg"};
+constexpr Column LONGITUDE{"longitude_deg", "deg"};
 
 constexpr std::array HISTORY{T,
                              Column{"dt_s", "s"},
@@ -46,7 +48,10 @@ constexpr std::array HISTORY{T,
                              APOGEE,
                              Column{"alpha_aero_deg", "deg"},
                              Column{"q_alpha_pa_deg", "Pa*deg"},
-                             Column{"search_step", ""}};
+                             Column{"search_step", ""},
+                             LATITUDE,
+                             LONGITUDE,
+                             Column{"geodetic_altitude_m", "m"}};
 
 constexpr Column MAX_PQ{"max_pq_pa", "Pa"};
 constexpr Column MAX_Q_ALPHA{"max_q_alpha_pa_deg", "Pa*deg"};
@@ -86,7 +91,7 @@ constexpr std::array TARGET{Column{"turn_time_s", "s"},
                             STATUS,
                             MESSAGE};
 
-constexpr std::array EVENTS{EVENT, T, H0, VI, BETA, THETA, PQ, MASS};
+constexpr std::array EVENTS{EVENT, T, H0, VI, BETA, THETA, PQ, MASS, LATITUDE, LONGITUDE};
 
 
 // The value and the step are in the unit of each row's field.
@@ -100,6 +105,10 @@ constexpr std::array SENSITIVITY{Column{"field", ""},
                                  MESSAGE,
                                  Column{"note", ""}};
 
+constexpr std::array IMPACTS{Column{"element", ""},    Column{"reaches_orbit", ""}, T,
+                             LATITUDE,                 LONGITUDE,
+                             Column{"downrange_m", "m"}, Column{"speed_m_s", "m/s"}};
+
 }  // namespace
 
 std::span<const Column> history_columns() { return HISTORY; }
@@ -108,5 +117,6 @@ std::span<const Column> case_columns() { return CASE; }
 std::span<const Column> target_columns() { return TARGET; }
 std::span<const Column> event_columns() { return EVENTS; }
 std::span<const Column> sensitivity_columns() { return SENSITIVITY; }
+std::span<const Column> impact_columns() { return IMPACTS; }
 
 }  // namespace ascent

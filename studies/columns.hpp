@@ -16,7 +16,8 @@ struct Column {
   std::string_view unit;  ///< "m"; "1" for a pure number, "" for a word
 };
 
-/// A step of a flight's history, in the order of trim::StepRecord's members.
+/// A step of a flight's history, in the order of trim::StepRecord's members,
+/// then where it is over the ground.
 [[nodiscard]] std::span<const Column> history_columns();
 
 /// A trimmed turn time: the trade table's CSV and a sweep's DataFrame.
@@ -34,5 +35,9 @@ struct Column {
 
 /// An event of a flight: ascent-trim's events command and Flight.events.
 [[nodiscard]] std::span<const Column> event_columns();
+
+/// Where an element dropped by a flight comes down (time and place at
+/// jettison, and no downrange or speed, when it reaches orbit).
+[[nodiscard]] std::span<const Column> impact_columns();
 
 }  // namespace ascent

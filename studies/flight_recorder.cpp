@@ -63,6 +63,9 @@ EventRecord FlightRecorder::at_last_step(std::string name, std::string line,
   record.Pq = last_.Pq.value();
   // What a stage drops goes after its event: this is the mass of the last row.
   record.mass = static_cast<double>(state.mass());
+  record.vt = state.vt.value();
+  record.vr = state.vr.value();
+  record.r0 = state.r0.value();
   return record;
 }
 
@@ -120,21 +123,18 @@ void FlightRecorder::on_event(const FlightEvent& event, const FlightState& state
     default:
       events_.push_back(at_last_step(std::string(event_name(event.kind)),
                                      std::string(event_line(event).view()), state));
+      events_.back().value = static_cast<double>(event.value);
   }
 }
 
 void FlightRecorder::record_liftoff(const FlightState& state) {
   // Upright on the pad: the inertial velocity is the Earth's, horizontal; the
   // path over the ground is vertical, and there is no air speed yet.
-  EventRecord record;
-  record.name = "liftoff";
-  record.t = state.t.value();
-  record.h0 = state.h0.value();
+  EventRecord record = at_last_step("liftoff", "", state);
   record.vi = static_cast<double>(std::hypot(Extended{state.vt}, Extended{state.vr}));
   record.beta = degrees(std::atan2(Extended{state.vr}, Extended{state.vt}));
   record.theta = 90.0;
   record.Pq = 0.0;
-  record.mass = static_cast<double>(state.mass());
   events_.push_back(record);
 }
 

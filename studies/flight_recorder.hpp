@@ -21,6 +21,10 @@ struct EventRecord {
   double theta = 0.0;  ///< [deg] Earth-relative flight-path angle
   double Pq = 0.0;     ///< [Pa] dynamic pressure
   double mass = 0.0;   ///< [kg]
+  double vt = 0.0;     ///< [m/s] inertial horizontal velocity
+  double vr = 0.0;     ///< [m/s] radial velocity
+  double r0 = 0.0;     ///< [m] downrange distance
+  double value = 0.0;  ///< the number that goes with the event (FlightEvent::value)
 };
 
 /// The state after one step.

@@ -29,15 +29,30 @@ void book_flight(CaseResult& result, const trim::FlightOutcome& flight,
   result.max_acceleration = flight.loads.acceleration;
 }
 
-void fly_open_loop(CaseResult& result, const StudySpec& setup, const trim::TrimSettings& settings) {
+trim::FlightRequest request_at(const StudySpec& setup, const trim::TrimSettings& settings,
+                               const trim::TypedNumber& maxa) {
   trim::FlightRequest request;
   request.vehicle = &settings.vehicle;
   request.thrust = &settings.thrust;
   request.turn_time = setup.turn_time;
-  request.maxa = setup.nominal_maxa;
+  request.maxa = maxa;
   request.aero = settings.aero;
+  return request;
+}
+
+/// Where the elements dropped by the recorded flight come down.
+void book_impacts(CaseResult& result, const StudySpec& setup, const trim::TrimSettings& settings,
+                  const trim::FlightRecorder& recorder) {
+  result.impacts = trim::FlightGround(settings.vehicle, *setup.ground).impacts(recorder.events());
+}
+
+void fly_open_loop(CaseResult& result, const StudySpec& setup, const trim::TrimSettings& settings) {
+  trim::FlightRequest request = request_at(setup, settings, setup.nominal_maxa);
+  trim::FlightRecorder recorder;
+  if (setup.ground) request.observer = &recorder;
   result.flights = 1;
   book_flight(result, trim::fly(request), setup.nominal_maxa);
+  if (setup.ground) book_impacts(result, setup, settings, recorder);
 }
 
 void fly_closed_loop(CaseResult& result, const StudySpec& setup, trim::TrimSettings& settings) {
@@ -47,6 +62,14 @@ void fly_closed_loop(CaseResult& result, const StudySpec& setup, trim::TrimSetti
   result.flights = static_cast<int>(trim.flights.size());
   if (trim.trimmed()) {
     book_flight(result, trim.flight, trim.maxa);
+    if (setup.ground) {
+      trim::FlightRecorder recorder;
+      trim::FlightRequest request = request_at(setup, settings, trim.maxa);
+      request.observer = &recorder;
+      (void)trim::fly(request);
+      ++result.flights;
+      book_impacts(result, setup, settings, recorder);
+    }
     return;
   }
   result.status = trim::status_of(trim.status, trim.flight);
@@ -88,13 +111,7 @@ StudySpec prepare_study(trim::TrimSettings nominal, const trim::TypedNumber& tur
     setup.nominal.vehicle = trim::guided_vehicle(setup.nominal.vehicle, std::nullopt, std::nullopt);
   }
   choose_nominal_angle(setup, maxa);
-  trim::FlightRequest request;
-  request.vehicle = &setup.nominal.vehicle;
-  request.thrust = &setup.nominal.thrust;
-  request.turn_time = turn_time;
-  request.maxa = setup.nominal_maxa;
-  request.aero = setup.nominal.aero;
-  setup.nominal_flight = trim::fly(request);
+  setup.nominal_flight = trim::fly(request_at(setup, setup.nominal, setup.nominal_maxa));
   if (setup.mode == LoopMode::guided && !setup.nominal_flight.separated) {
     throw FlightError("the guided nominal flight of turn time " + turn_time.text +
                       " s reaches no orbit: " + setup.nominal_flight.message);

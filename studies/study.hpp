@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "studies/dispersion_set.hpp"
+#include "studies/flight_ground.hpp"
 #include "studies/trim_solver.hpp"
 
 namespace ascent::dispersion {
@@ -43,6 +44,9 @@ struct StudySpec {
   trim::TypedNumber nominal_maxa;      ///< [deg] the plan's angle, or the undispersed flight's trimmed one
   bool maxa_trimmed = true;            ///< the nominal angle came from a trim, not the plan
   trim::FlightOutcome nominal_flight;  ///< the undispersed flight at that angle
+  /// When set, where each case's dropped elements come down (closed loop:
+  /// one more flight per case, at its trimmed angle).
+  std::optional<trim::GroundSettings> ground;
 };
 
 /// Prepares the study of the plan (`turn_time`, `maxa`): the nominal angle is
@@ -79,6 +83,8 @@ struct CaseResult {
   double max_dynamic_pressure = 0.0;  ///< [Pa]
   double max_q_alpha = 0.0;           ///< [Pa*deg]
   double max_acceleration = 0.0;      ///< [m/s^2] thrust over mass
+  /// Where its elements came down, when the study asks (of the flight at `maxa`).
+  std::vector<trim::ImpactRecord> impacts;
 
   [[nodiscard]] bool in_orbit() const { return status == RowStatus::in_orbit; }
 };

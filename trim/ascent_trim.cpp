@@ -280,6 +280,8 @@ int run(CommandLine& line, std::ostream& out) {
   guard.add_read_file(line.thrust_file, "the booster thrust file");
   if (!line.vehicle_file.empty()) guard.add_read_file(line.vehicle_file, "the vehicle deck");
   if (!line.history_file.empty()) guard.claim(line.history_file, "the history file");
+  if (!line.kml_file.empty()) guard.claim(line.kml_file, "the KML map");
+  if (!line.oem_file.empty()) guard.claim(line.oem_file, "the orbit ephemeris");
   if (!line.report_file.empty()) guard.claim(line.report_file, "the report");
   if (!line.run_files.empty()) {
     if (std::error_code failed; !std::filesystem::create_directories(line.run_files, failed) && failed) {
@@ -311,6 +313,8 @@ int run(CommandLine& line, std::ostream& out) {
     return 0;
   }
   if (line.command == Command::dispersions) {
+    line.dispersions.kml_file = line.kml_file;
+    line.dispersions.ground = line.ground;
     return ascent::dispersion::run_dispersions_command(line.dispersions, settings, line.turn_time,
                                                        guard, out, line.report_file,
                                                        report_facts(line));
@@ -348,20 +352,34 @@ int run(CommandLine& line, std::ostream& out) {
     report_not_trimmed(result);
     return NOT_FEASIBLE;
   }
+  const ascent::trim::FlightGround ground(settings.vehicle, line.ground);
   if (line.command == Command::events) {
-    write_event_table(out, result, record_trimmed_flight(settings, result, false).events(),
+    write_event_table(out, result, record_trimmed_flight(settings, result, false).events(), ground,
                       line.format);
+    return 0;
+  }
+  if (line.command == Command::impacts) {
+    write_impact_table(out, result,
+                       ground.impacts(record_trimmed_flight(settings, result, false).events()),
+                       line.format);
     return 0;
   }
   const FlightRecorder recorder = record_trimmed_flight(settings, result, true);
   if (line.history_file.empty()) {
-    write_history_csv(out, recorder.steps());
-    return 0;
+    write_history_csv(out, recorder.steps(), ground);
+  } else {
+    TextChannel file = TextChannel::create(line.history_file);
+    ChannelStream csv(file);
+    write_history_csv(csv, recorder.steps(), ground);
+    file.close();
   }
-  TextChannel file = TextChannel::create(line.history_file);
-  ChannelStream csv(file);
-  write_history_csv(csv, recorder.steps());
-  file.close();
+  if (!line.kml_file.empty()) {
+    ascent::write_kml(line.kml_file,
+                      ground.map(recorder.steps(), ground.impacts(recorder.events())));
+  }
+  if (!line.oem_file.empty()) {
+    ascent::write_oem(line.oem_file, ground.ephemeris(recorder.steps(), *line.launch_epoch));
+  }
   return 0;
 }
 

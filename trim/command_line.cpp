@@ -45,6 +45,9 @@ CommandLineOutcome parse_command_line(int argc, const char* const* argv) {
       "  ascent-trim trim -t 20\n"
       "  ascent-trim events -t 20\n"
       "  ascent-trim history -t 20 -o flight.csv\n"
+      "  ascent-trim impacts -t 20\n"
+      "  ascent-trim history -t 20 --kml flight.kml --oem flight.oem --launch-epoch "
+      "2026-12-08T14:30:00Z\n"
       "  ascent-trim sweep --from 10 --to 30 --csv > sweep.csv\n"
       "  ascent-trim dispersions -n 1000 --seed 1 -t 20 -o cases.csv\n"
       "  ascent-trim --vehicle guided.toml optimize --csv > plan.csv\n"
@@ -85,6 +88,31 @@ CommandLineOutcome parse_command_line(int argc, const char* const* argv) {
       ->check(count_in(FEWEST_FLIGHTS, MOST_FLIGHTS))
       ->type_name("N");
 
+  // Where the flight is over the ground, before or after the command.
+  add_number(app, "--launch-longitude", line.ground.launch_longitude,
+             "[deg] Longitude of the pad, east positive, for the ground track and impact points")
+      ->default_str(typed_number(DEFAULT_LAUNCH_LONGITUDE, 1).text)
+      ->check(number_in(-180.0, 180.0))
+      ->type_name("DEGREES");
+  app.add_flag("--wgs84", line.ground.wgs84,
+               "Geodetic coordinates and the surface impacts reach on the WGS84 ellipsoid "
+               "(default: the flight's sphere)");
+  std::string launch_epoch;
+  CLI::Option* epoch_option =
+      app.add_option("--launch-epoch", launch_epoch,
+                     "UTC time of liftoff, as 2026-12-08T14:30:00Z: the epochs of --oem")
+          ->check(CLI::Validator(
+              [](const std::string& text) {
+                try {
+                  (void)UtcTime::parse(text);
+                } catch (const InputError& fault) {
+                  return std::string(fault.what());
+                }
+                return std::string();
+              },
+              "", "UTC time"))
+          ->type_name("UTC");
+
   std::string turn_time_text;
   const auto add_turn_time = [&](CLI::App* command, bool required = true) {
     return command->add_option("-t,--turn-time", turn_time_text, "[s] Turn time, at least 1")
@@ -117,10 +145,19 @@ CommandLineOutcome parse_command_line(int argc, const char* const* argv) {
       "events", "The events of the trimmed flight (of the flight of a staged --vehicle deck)");
   add_turn_time(events, false);
 
+  CLI::App* impacts = app.add_subcommand(
+      "impacts", "Where the elements the trimmed flight drops come down, or that they reach orbit");
+  add_turn_time(impacts);
+
   CLI::App* history = app.add_subcommand(
       "history", "The trimmed flight step by step, as CSV (the flight of a staged --vehicle deck)");
   add_turn_time(history, false);
   history->add_option("-o,--output", line.history_file, "CSV file (default: the standard output)")
+      ->check(file_name())
+      ->type_name("FILE");
+  history->add_option("--oem", line.oem_file,
+                      "Also write the flight as a CCSDS orbit ephemeris (OEM 2.0, TEME), with "
+                      "--launch-epoch")
       ->check(file_name())
       ->type_name("FILE");
 
@@ -173,6 +210,12 @@ CommandLineOutcome parse_command_line(int argc, const char* const* argv) {
   // A plan gives the study its turn time.
   CLI::Option* plan_option = dispersions->get_option("--plan");
   add_turn_time(dispersions)->required(false)->excludes(plan_option);
+  for (CLI::App* mapped : {history, dispersions}) {
+    mapped->add_option("--kml", line.kml_file,
+                       "Also write a KML map: the track, the impact points (and their ellipses)")
+        ->check(file_name())
+        ->type_name("FILE.kml");
+  }
 
   CLI::App* target = app.add_subcommand(
       "target", "Flies the guided upper stage to the target orbit: its perigee and apogee");
@@ -245,6 +288,12 @@ CommandLineOutcome parse_command_line(int argc, const char* const* argv) {
   }
 
   line.format = csv ? Format::csv : Format::table;
+  if (epoch_option->count() > 0) line.launch_epoch = UtcTime::parse(launch_epoch);
+  if (history->count("--oem") > 0 && !line.launch_epoch) {
+    outcome.status = 2;
+    outcome.standard_error = "ascent-trim: history --oem needs the --launch-epoch of its states\n";
+    return outcome;
+  }
   if (target_option->count() > 0) line.target_altitude = target_altitude;
   if (optimize->parsed()) {
     line.command = Command::optimize;
@@ -275,6 +324,7 @@ CommandLineOutcome parse_command_line(int argc, const char* const* argv) {
   } else {
     line.command = trim->parsed()          ? Command::trim
                    : events->parsed()      ? Command::events
+                   : impacts->parsed()     ? Command::impacts
                    : dispersions->parsed()   ? Command::dispersions
                    : target->parsed()        ? Command::target
                    : sensitivities->parsed() ? Command::sensitivities

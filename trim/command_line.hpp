@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+#include "base/utc_time.hpp"
+#include "studies/flight_ground.hpp"
 #include "trim/dispersions_command.hpp"
 #include "trim/reports.hpp"
 #include "studies/trim_solver.hpp"
@@ -13,7 +15,16 @@
 namespace ascent::trim {
 
 enum class Command {
-  trim, events, history, sweep, dispersions, target, optimize, sensitivities, capability
+  trim,
+  events,
+  impacts,
+  history,
+  sweep,
+  dispersions,
+  target,
+  optimize,
+  sensitivities,
+  capability
 };
 
 /// [s] The range of the turn times a sweep may take, and of its step.
@@ -33,6 +44,10 @@ struct CommandLine {
   TypedNumber turn_time;     ///< [s] of trim, events, history, dispersions and sensitivities
   std::string run_files;     ///< trim: the folder of the trimmed flight's files, or ""
   std::string history_file;  ///< history: the CSV file, or "" for the standard output
+  std::string kml_file;      ///< history, dispersions: the KML map, or ""
+  std::string oem_file;      ///< history: the CCSDS orbit ephemeris, or ""
+  std::optional<UtcTime> launch_epoch;  ///< the UTC time of liftoff, for --oem
+  GroundSettings ground;     ///< the pad's longitude and the figure of the geodetic coordinates
   double reserve = 0.0;      ///< [kg] capability: propellant left at cutoff
   double from = 0.0;         ///< [s] sweep
   double to = 0.0;           ///< [s] sweep

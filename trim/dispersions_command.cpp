@@ -5,6 +5,8 @@
 #include "base/interruption.hpp"
 #include "base/runtime_error.hpp"
 #include "studies/dispersion_file.hpp"
+#include "studies/flight_runner.hpp"
+#include "studies/impact_dispersion.hpp"
 #include "studies/plan_file.hpp"
 #include "studies/study_summary.hpp"
 #include "text/text_channel.hpp"
@@ -71,6 +73,12 @@ CLI::App* add_dispersions_command(CLI::App& app, DispersionsOptions& options) {
       ->check(CLI::Validator(CLI::ExistingFile).description(""))
       ->type_name("FILE")
       ->excludes(maxa);
+  command
+      ->add_option("--impacts", options.impacts_file,
+                   "CSV file of where each case's dropped elements come down; the summary then "
+                   "gives each element's impact ellipses")
+      ->check(trim::file_name())
+      ->type_name("FILE");
   return command;
 }
 
@@ -90,6 +98,10 @@ int run_dispersions_command(const DispersionsOptions& options, const trim::TrimS
     description.set_name = options.set_file;
   }
   if (!options.cases_file.empty()) guard.claim_replacing(options.cases_file, "the cases file");
+  if (!options.impacts_file.empty()) {
+    guard.claim_replacing(options.impacts_file, "the impact points file");
+  }
+  const bool impacts_asked = !options.impacts_file.empty() || !options.kml_file.empty();
 
   trim::Plan plan{turn_time, trim::typed_number(options.maxa, trim::MAXA_DECIMALS)};
   if (!options.plan_file.empty()) {
@@ -100,9 +112,9 @@ int run_dispersions_command(const DispersionsOptions& options, const trim::TrimS
                         : options.open_loop ? LoopMode::open
                                             : LoopMode::closed;
   const bool angle_given = options.maxa_given || !options.plan_file.empty();
-  const StudySpec setup =
-      prepare_study(settings, plan.turn_time, std::move(set), mode,
-                    angle_given ? std::optional(plan.maxa) : std::nullopt);
+  StudySpec setup = prepare_study(settings, plan.turn_time, std::move(set), mode,
+                                  angle_given ? std::optional(plan.maxa) : std::nullopt);
+  if (impacts_asked) setup.ground = options.ground;
   description.setup = &setup;
   // The cases go to a new file beside the old one, which they replace only
   // when the study is done: a study that stops (a nominal that cannot be
@@ -119,6 +131,16 @@ int run_dispersions_command(const DispersionsOptions& options, const trim::TrimS
     write_case_csv_header(row, setup.dispersions);
     write_out();
   }
+  TextChannel impacts_file;
+  if (!options.impacts_file.empty()) {
+    impacts_file = TextChannel::replace(options.impacts_file);
+    write_impact_csv_header(row);
+    impacts_file.write(row.str());
+    row.str("");
+  }
+  const trim::FlightGround nominal_ground(setup.nominal.vehicle, options.ground);
+  ImpactDispersionBuilder impact_spread(nominal_ground);
+  CaseImpacts case_impacts;  // kept for the map only
 
   // The summary keeps the numbers it sorts and ranks, not the cases.
   SummaryBuilder summary(setup.mode == LoopMode::guided ? &setup.nominal.vehicle.target : nullptr);
@@ -132,6 +154,13 @@ int run_dispersions_command(const DispersionsOptions& options, const trim::TrimS
           write_case_csv_row(row, result);
           write_out();
         }
+        if (impacts_file.is_open()) {
+          write_impact_csv_rows(row, result);
+          impacts_file.write(row.str());
+          row.str("");
+        }
+        impact_spread.add(result.k, result.impacts);
+        if (!options.kml_file.empty()) case_impacts.emplace_back(result.k, result.impacts);
         if (result.in_orbit()) ++in_orbit;
         summary.add(result);
         // The report draws the cases; without one, none is kept.
@@ -147,9 +176,20 @@ int run_dispersions_command(const DispersionsOptions& options, const trim::TrimS
   // The cases file holds the whole rows so far, also after a signal; a
   // study cut short has no summary.
   if (cases_file.is_open()) cases_file.close();
+  if (impacts_file.is_open()) impacts_file.close();
   trim::check_interrupted_after(handed, options.cases);
   const StudySummary study_summary = summary.finish();
   write_summary_table(out, study_summary, description);
+  const std::vector<ImpactDispersion> spreads =
+      impacts_asked ? impact_spread.finish() : std::vector<ImpactDispersion>{};
+  if (impacts_asked) write_impact_summary(out, spreads);
+  if (!options.kml_file.empty()) {
+    trim::FlightRecorder nominal(true);
+    trim::FlightRequest request{&setup.nominal.vehicle, &setup.nominal.thrust, setup.turn_time,
+                                setup.nominal_maxa, &nominal, setup.nominal.aero};
+    (void)trim::fly(request);
+    write_kml(options.kml_file, impact_map(nominal_ground, nominal.steps(), case_impacts, spreads));
+  }
   if (!report_file.empty()) {
     facts.emplace_back("seed", std::to_string(options.seed));
     facts.emplace_back("cases", std::to_string(options.cases));

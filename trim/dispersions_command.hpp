@@ -7,6 +7,7 @@
 #include <ostream>
 #include <string>
 
+#include "studies/flight_ground.hpp"
 #include "text/file_guard.hpp"
 #include "studies/trim_solver.hpp"
 #include "trim/html_reports.hpp"
@@ -24,6 +25,9 @@ struct DispersionsOptions {
   double maxa = 0.0;       ///< [deg] the nominal angle, when maxa_given
   bool maxa_given = false;  ///< --maxa: the plan's angle instead of the trimmed one
   std::string plan_file;   ///< the plan (turn time and angle) from `optimize --csv`; "" for none
+  std::string impacts_file;   ///< the CSV of the impact points, a row per case and element; ""
+  std::string kml_file;       ///< the KML map of the nominal track and the impacts; ""
+  trim::GroundSettings ground;  ///< where the pad is, on what figure
 };
 
 /// Adds "dispersions" with its options to `app`; the caller adds the turn

@@ -244,13 +244,16 @@ void write_trade_footer(std::ostream& out, const std::optional<SweepRow>& best,
 }
 
 void write_event_table(std::ostream& out, const TrimResult& r,
-                       const std::vector<EventRecord>& events, Format format) {
+                       const std::vector<EventRecord>& events, const FlightGround& ground,
+                       Format format) {
   if (format == Format::csv) {
     out << csv_header(event_columns()) << '\n';
     for (const EventRecord& e : events) {
+      const GroundPoint where = ground.point(e);
       out << csv_field(e.name) << ',' << fixed(e.t, 3) << ',' << fixed(e.h0, 1) << ','
           << fixed(e.vi, 2) << ',' << fixed(e.beta, 4) << ',' << fixed(e.theta, 4) << ','
-          << fixed(e.Pq, 1) << ',' << fixed(e.mass, 1) << '\n';
+          << fixed(e.Pq, 1) << ',' << fixed(e.mass, 1) << ',' << fixed(where.latitude, 6) << ','
+          << fixed(where.longitude, 6) << '\n';
     }
     return;
   }
@@ -267,7 +270,35 @@ void write_event_table(std::ostream& out, const TrimResult& r,
   }
 }
 
-void write_history_csv(std::ostream& out, const std::vector<StepRecord>& steps) {
+void write_impact_table(std::ostream& out, const TrimResult& r,
+                        const std::vector<ImpactRecord>& impacts, Format format) {
+  if (format == Format::csv) {
+    out << csv_header(impact_columns()) << '\n';
+    for (const ImpactRecord& i : impacts) {
+      out << csv_field(i.element) << ',' << (i.reaches_orbit ? "true" : "false") << ','
+          << fixed(i.t, 3) << ',' << fixed(i.latitude, 6) << ',' << fixed(i.longitude, 6) << ','
+          << (i.reaches_orbit ? "" : fixed(i.downrange, 1)) << ','
+          << (i.reaches_orbit ? "" : fixed(i.speed, 2)) << '\n';
+    }
+    return;
+  }
+  out << "Impact points of turn time " << r.turn_time.text << " s, maximum angle of attack "
+      << r.maxa.text << " deg\n\n"
+      << "element                 t     latitude   longitude   downrange      speed\n"
+      << "                      [s]        [deg]       [deg]        [km]      [m/s]\n";
+  for (const ImpactRecord& i : impacts) {
+    out << left(i.element, 14) << fixed(i.t, 2, 10) << fixed(i.latitude, 4, 13)
+        << fixed(i.longitude, 4, 12);
+    if (i.reaches_orbit) {
+      out << "   reaches orbit\n";
+    } else {
+      out << fixed(i.downrange / 1000.0, 1, 12) << fixed(i.speed, 1, 11) << "\n";
+    }
+  }
+}
+
+void write_history_csv(std::ostream& out, const std::vector<StepRecord>& steps,
+                       const FlightGround& ground) {
   out << csv_header(history_columns()) << '\n';
   for (const StepRecord& s : steps) {
     const std::array<double, 22> values{
@@ -275,7 +306,9 @@ void write_history_csv(std::ostream& out, const std::vector<StepRecord>& steps) 
         s.theta, s.Pq, s.thrust, s.drag, s.Cd, s.mass, s.m_prop, s.dV,      s.perigee, s.apogee,
         s.alpha_aero, s.q_alpha};
     for (std::size_t i = 0; i < values.size(); ++i) out << (i == 0 ? "" : ",") << exact(values[i]);
-    out << ',' << (s.search_step ? "true" : "false") << '\n';
+    const GroundPoint where = ground.point(s);
+    out << ',' << (s.search_step ? "true" : "false") << ',' << exact(where.latitude) << ','
+        << exact(where.longitude) << ',' << exact(where.altitude) << '\n';
   }
 }
 

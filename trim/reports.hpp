@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "studies/columns.hpp"
+#include "studies/flight_ground.hpp"
 #include "studies/flight_recorder.hpp"
 #include "studies/staged_capability.hpp"
 #include "studies/staged_history.hpp"
@@ -61,12 +62,19 @@ void write_trade_footer(std::ostream& out, const std::optional<SweepRow>& best,
                         std::size_t turn_times, Format format);
 
 /// The events of the flight of `result`: time, altitude, speed, flight-path
-/// angles, dynamic pressure and mass at each.
+/// angles, dynamic pressure and mass at each; in CSV also where it is over `ground`.
 void write_event_table(std::ostream& out, const TrimResult& result,
-                       const std::vector<EventRecord>& events, Format format);
+                       const std::vector<EventRecord>& events, const FlightGround& ground,
+                       Format format);
 
-/// One CSV line per step after the header, every value in its shortest exact form.
-void write_history_csv(std::ostream& out, const std::vector<StepRecord>& steps);
+/// Where the elements dropped by the flight of `result` come down.
+void write_impact_table(std::ostream& out, const TrimResult& result,
+                        const std::vector<ImpactRecord>& impacts, Format format);
+
+/// One CSV line per step after the header, every value in its shortest exact
+/// form, ending with where the step is over `ground`.
+void write_history_csv(std::ostream& out, const std::vector<StepRecord>& steps,
+                       const FlightGround& ground);
 
 /// The events of a staged flight and how it ended; in CSV one row per event.
 void write_staged_events(std::ostream& out, const StagedVehicle& vehicle,

@@ -5,6 +5,8 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <iomanip>
+#include <numbers>
 
 #include "studies/report_pages.hpp"
 #include "studies/sensitivities.hpp"
@@ -187,6 +189,47 @@ void write_summary_table(std::ostream& out, const StudySummary& s, const StudyDe
         << fixed(nominal.SC_M, 0, 0) << " kg)\n";
   } else {
     out << "  none: " << NO_RESERVE << "\n";
+  }
+}
+
+void write_impact_csv_header(std::ostream& out) {
+  out << "case," << trim::csv_header(impact_columns()) << '\n';
+}
+
+void write_impact_csv_rows(std::ostream& out, const CaseResult& result) {
+  for (const trim::ImpactRecord& i : result.impacts) {
+    out << result.k << ',' << trim::csv_field(i.element) << ','
+        << (i.reaches_orbit ? "true" : "false") << ',' << exact(i.t) << ',' << exact(i.latitude)
+        << ',' << exact(i.longitude) << ',' << (i.reaches_orbit ? "" : exact(i.downrange)) << ','
+        << (i.reaches_orbit ? "" : exact(i.speed)) << '\n';
+  }
+}
+
+void write_impact_summary(std::ostream& out, const std::vector<ImpactDispersion>& spreads) {
+  constexpr double DEGREES = 180.0 / std::numbers::pi;
+  out << "\nImpact points (ellipses in the plane tangent to the ground at the mean; 99 %: "
+         "chi-square 9.2103 of 2 degrees of freedom; 3-sigma: three standard deviations along "
+         "each axis, 98.9 %):\n"
+      << "                impacts  in orbit   mean lat   mean lon  downrange  99 % semi-axes  "
+         "3-sigma semi-axes  major axis  farthest case\n"
+      << "                                       [deg]      [deg]       [km]            [km]"
+         "               [km]       [deg]           [km]\n";
+  for (const ImpactDispersion& e : spreads) {
+    std::string name = e.element;
+    name.resize(std::max<std::size_t>(name.size(), 14), ' ');
+    out << name << fixed(static_cast<double>(e.impacts), 0, 9)
+        << fixed(static_cast<double>(e.in_orbit), 0, 10);
+    if (e.impacts == 0) {
+      out << "\n";
+      continue;
+    }
+    out << fixed(e.mean.latitude * DEGREES, 4, 11) << fixed(e.mean.longitude * DEGREES, 4, 11)
+        << fixed(e.mean_downrange / 1000.0, 1, 11) << fixed(e.ellipse_99.semi_major / 1000.0, 1, 9)
+        << " x" << fixed(e.ellipse_99.semi_minor / 1000.0, 1, 6)
+        << fixed(e.ellipse_3sigma.semi_major / 1000.0, 1, 12) << " x"
+        << fixed(e.ellipse_3sigma.semi_minor / 1000.0, 1, 6)
+        << fixed(e.ellipse_99.orientation * DEGREES, 1, 12) << "  " << std::setw(5) << e.farthest_case
+        << fixed(e.farthest_distance / 1000.0, 1, 8) << "\n";
   }
 }
 

@@ -6,6 +6,7 @@
 #include <ostream>
 #include <string>
 
+#include "studies/impact_dispersion.hpp"
 #include "studies/study_summary.hpp"
 
 namespace ascent::dispersion {
@@ -28,5 +29,14 @@ struct StudyDescription {
 /// closed loop, the flight performance reserve and the payload met.
 void write_summary_table(std::ostream& out, const StudySummary& summary,
                          const StudyDescription& study);
+
+/// "case," then the impact columns: the header of the impact points file.
+void write_impact_csv_header(std::ostream& out);
+/// One row per element dropped by case `result`.
+void write_impact_csv_rows(std::ostream& out, const CaseResult& result);
+
+/// Per element: its impacts, its mean impact point, its 99 % and 3-sigma
+/// ellipses and its farthest case.
+void write_impact_summary(std::ostream& out, const std::vector<ImpactDispersion>& spreads);
 
 }  // namespace ascent::dispersion

@@ -6,17 +6,23 @@ from .inputs import (aiming_at, positive_number, real_number, thrust_history, tu
                      vehicle_or_default)
 
 
-def fly(turn_time, maxa, thrust, vehicle=None, history=True):
+def fly(turn_time, maxa, thrust, vehicle=None, history=True, launch_longitude=-80.6,
+        wgs84=False):
     """Flies the vehicle (default: the standard one) with a turn time [s] and a
     maximum angle of attack [deg]; `thrust` is a ThrustHistory or the path of
     a booster thrust file. Without `history` the steps are not kept (faster).
+    The ground track, the events' places and the impact points of the dropped
+    elements (`flight.impacts`) lie under a pad at `launch_longitude` [deg],
+    on the WGS84 ellipsoid with `wgs84`, else on the flight's sphere;
+    `flight.write_kml(path)` and `flight.write_oem(path, launch_epoch)` export them.
 
     Raises ValueError for a turn time below 1 s or an angle that is NaN,
     TypeError for one that is no number, FileNotFoundError for a missing
     thrust file, FlightError for a thrust history that cannot be flown.
     """
     return _ascent.fly(vehicle_or_default(vehicle), thrust_history(thrust), turn_time_of(turn_time),
-                       real_number("maxa", maxa), bool(history))
+                       real_number("maxa", maxa), bool(history),
+                       real_number("launch_longitude", launch_longitude), bool(wgs84))
 
 
 class Trim:

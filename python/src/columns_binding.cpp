@@ -17,7 +17,7 @@ namespace {
 
 using ColumnList = std::span<const Column> (*)();
 
-constexpr std::array<std::pair<const char*, ColumnList>, 7> LISTS{{
+constexpr std::array<std::pair<const char*, ColumnList>, 8> LISTS{{
     {"history", &history_columns},
     {"trim", &trim_columns},
     {"case", &case_columns},
@@ -25,6 +25,7 @@ constexpr std::array<std::pair<const char*, ColumnList>, 7> LISTS{{
     {"staged_history", &staged_history_columns},
     {"staged_event", &staged_event_columns},
     {"sensitivity", &sensitivity_columns},
+    {"impact", &impact_columns},
 }};
 
 /// Every column's unit by its name.

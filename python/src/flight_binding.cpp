@@ -4,6 +4,7 @@
 // Python code runs per step.
 #include <pybind11/numpy.h>
 #include <pybind11/stl.h>
+#include <pybind11/stl/filesystem.h>
 
 #include <array>
 #include <cmath>
@@ -20,8 +21,11 @@
 #include "mission/flight.hpp"
 #include "number_text.hpp"
 #include "text/event_lines.hpp"
+#include "studies/flight_ground.hpp"
 #include "studies/flight_recorder.hpp"
 #include "studies/report_pages.hpp"
+#include "text/kml_document.hpp"
+#include "text/orbit_ephemeris.hpp"
 
 namespace py = pybind11;
 
@@ -65,8 +69,8 @@ std::string reason_of(const FlightResult& result, const Vehicle& vehicle) {
 class Flight {
  public:
   Flight(const Vehicle& vehicle, const ThrustHistory& thrust, const FlightPlan& plan,
-         bool keep_steps)
-      : recorder_(keep_steps), keep_steps_(keep_steps) {
+         bool keep_steps, const trim::GroundSettings& ground)
+      : recorder_(keep_steps), kept_steps_(keep_steps), ground_(vehicle, ground) {
     result_ = fly(vehicle, thrust, plan, &recorder_);
     reason_ = reason_of(result_, vehicle);
   }
@@ -78,10 +82,7 @@ class Flight {
   /// One row per step, a column per quantity; `self` owns the steps the columns view.
   static py::object history(const py::object& self) {
     const Flight& flight = self.cast<const Flight&>();
-    if (!flight.keep_steps_) {
-      throw py::value_error("the flight was flown without its history (history=False)");
-    }
-    const std::vector<StepRecord>& steps = flight.recorder_.steps();
+    const std::vector<StepRecord>& steps = flight.steps();
     const auto rows = static_cast<py::ssize_t>(steps.size());
     const auto stride = static_cast<py::ssize_t>(sizeof(StepRecord));
     py::dict columns;
@@ -96,7 +97,59 @@ class Flight {
       search_step.mutable_at(i) = steps[static_cast<std::size_t>(i)].search_step;
     }
     columns["search_step"] = search_step;
+    py::array_t<double> latitude(rows), longitude(rows), altitude(rows);
+    for (py::ssize_t i = 0; i < rows; ++i) {
+      const trim::GroundPoint where = flight.ground_.point(steps[static_cast<std::size_t>(i)]);
+      latitude.mutable_at(i) = where.latitude;
+      longitude.mutable_at(i) = where.longitude;
+      altitude.mutable_at(i) = where.altitude;
+    }
+    const std::array<py::array_t<double>, 3> place{latitude, longitude, altitude};
+    for (std::size_t i = 0; i < place.size(); ++i) {
+      columns[py::str(std::string(names[STEP_MEMBERS.size() + 1 + i].name))] = place[i];
+    }
     return data_frame(columns);
+  }
+
+  /// Where the elements it dropped come down, one row per element.
+  [[nodiscard]] py::object impacts() const {
+    const std::vector<trim::ImpactRecord> impacts = ground_.impacts(recorder_.events());
+    py::list element;
+    py::list reaches_orbit;
+    const auto count = static_cast<py::ssize_t>(impacts.size());
+    py::array_t<double> t(count), latitude(count), longitude(count), downrange(count), speed(count);
+    for (py::ssize_t i = 0; i < count; ++i) {
+      const trim::ImpactRecord& impact = impacts[static_cast<std::size_t>(i)];
+      element.append(impact.element);
+      reaches_orbit.append(impact.reaches_orbit);
+      t.mutable_at(i) = impact.t;
+      latitude.mutable_at(i) = impact.latitude;
+      longitude.mutable_at(i) = impact.longitude;
+      downrange.mutable_at(i) = impact.reaches_orbit ? NAN : impact.downrange;
+      speed.mutable_at(i) = impact.reaches_orbit ? NAN : impact.speed;
+    }
+    py::dict columns;
+    const std::span<const Column> names = impact_columns();
+    const std::array<py::object, 7> values{element,  reaches_orbit, t,    latitude,
+                                           longitude, downrange,    speed};
+    for (std::size_t i = 0; i < values.size(); ++i) {
+      columns[py::str(std::string(names[i].name))] = values[i];
+    }
+    return data_frame(columns);
+  }
+
+  /// The map of the flight: its track at its altitude and its impact points.
+  void write_kml(const std::filesystem::path& path) const {
+    const KmlDocument map = ground_.map(steps(), ground_.impacts(recorder_.events()));
+    const py::gil_scoped_release writing;
+    ascent::write_kml(path, map);
+  }
+
+  /// The path as a CCSDS orbit ephemeris in TEME, for a liftoff at `launch_epoch` (UTC).
+  void write_oem(const std::filesystem::path& path, const std::string& launch_epoch) const {
+    const OrbitEphemeris ephemeris = ground_.ephemeris(steps(), UtcTime::parse(launch_epoch));
+    const py::gil_scoped_release writing;
+    ascent::write_oem(path, ephemeris);
   }
 
   /// One row per event of the flight, in order: the table of ascent-trim events.
@@ -107,7 +160,8 @@ class Flight {
     constexpr std::array MEMBERS{&EventRecord::t,    &EventRecord::h0,    &EventRecord::vi,
                                  &EventRecord::beta, &EventRecord::theta, &EventRecord::Pq,
                                  &EventRecord::mass};
-    std::array<py::array_t<double>, MEMBERS.size()> values;
+    // Then where each is over the ground.
+    std::array<py::array_t<double>, MEMBERS.size() + 2> values;
     for (py::array_t<double>& column : values) column = py::array_t<double>(count);
     for (py::ssize_t i = 0; i < count; ++i) {
       const EventRecord& record = events[static_cast<std::size_t>(i)];
@@ -115,21 +169,32 @@ class Flight {
       for (std::size_t j = 0; j < MEMBERS.size(); ++j) {
         values[j].mutable_at(i) = record.*MEMBERS[j];
       }
+      const trim::GroundPoint where = ground_.point(record);
+      values[MEMBERS.size()].mutable_at(i) = where.latitude;
+      values[MEMBERS.size() + 1].mutable_at(i) = where.longitude;
     }
     py::dict columns;
     const std::span<const Column> column = event_columns();
     columns[py::str(std::string(column[0].name))] = names;
-    for (std::size_t j = 0; j < MEMBERS.size(); ++j) {
+    for (std::size_t j = 0; j < values.size(); ++j) {
       columns[py::str(std::string(column[j + 1].name))] = values[j];
     }
     return data_frame(columns);
   }
 
  private:
+  [[nodiscard]] const std::vector<StepRecord>& steps() const {
+    if (!kept_steps_) {
+      throw py::value_error("the flight was flown without its history (history=False)");
+    }
+    return recorder_.steps();
+  }
+
   FlightResult result_;
   std::string reason_;
   trim::FlightRecorder recorder_;
-  bool keep_steps_;
+  bool kept_steps_;
+  trim::FlightGround ground_;
 };
 
 py::dict budget_of(const MassBudget& b) {
@@ -236,8 +301,17 @@ void bind_flight(py::module_& m) {
       .def_property_readonly("history", &Flight::history,
                              "DataFrame, one row per step, a column per quantity (SI units named)")
       .def_property_readonly("events", &Flight::events,
-                             "DataFrame, one row per event, as ascent-trim events gives them: event, t_s, h0_m, "
-                             "vi_m_s, beta_deg, theta_deg, pq_pa, mass_kg")
+                             "DataFrame, one row per event, as ascent-trim events gives them: "
+                             "event, t_s, h0_m, vi_m_s, beta_deg, theta_deg, pq_pa, mass_kg, "
+                             "latitude_deg, longitude_deg")
+      .def_property_readonly("impacts", &Flight::impacts,
+                             "DataFrame, one row per element dropped: where and when it comes "
+                             "down (or that it reaches orbit), its downrange distance and speed")
+      .def("write_kml", &Flight::write_kml, py::arg("path"),
+           "Writes the track and the impact points as KML, whole or not at all")
+      .def("write_oem", &Flight::write_oem, py::arg("path"), py::arg("launch_epoch"),
+           "Writes the path as a CCSDS OEM 2.0 ephemeris (TEME) for a liftoff at launch_epoch "
+           "(UTC, as 2026-12-08T14:30:00Z)")
       .def("__repr__", &flight_text);
 
   m.def(
@@ -251,12 +325,16 @@ void bind_flight(py::module_& m) {
   m.def(
       "fly",
       [](Vehicle vehicle, const ThrustHistory& thrust, double turn_time, double maxa,
-         bool history) {
+         bool history, double launch_longitude, bool wgs84) {
         const py::gil_scoped_release flying;
-        return std::make_unique<Flight>(vehicle, thrust, FlightPlan{turn_time, maxa, {}}, history);
+        return std::make_unique<Flight>(vehicle, thrust, FlightPlan{turn_time, maxa, {}}, history,
+                                        trim::GroundSettings{launch_longitude, wgs84});
       },
       py::arg("vehicle"), py::arg("thrust"), py::arg("turn_time"), py::arg("maxa"),
-      py::arg("history"), "One flight of the library, its steps recorded when `history`");
+      py::arg("history"), py::arg("launch_longitude") = trim::DEFAULT_LAUNCH_LONGITUDE,
+      py::arg("wgs84") = false,
+      "One flight of the library, its steps recorded when `history`; the ground under it from "
+      "the pad's longitude [deg], on WGS84 or the flight's sphere");
 }
 
 }  // namespace ascent::python

@@ -1,9 +1,11 @@
 """KML and CCSDS OEM files written by the package: a KML reader (Debian's
 python3-fastkml) finds the track, the impact points and the ellipses given,
 and the ephemeris reads back as the states given to the millimetre."""
+import io
 import math
 
 import numpy as np
+import pandas as pd
 import pytest
 from fastkml import kml
 
@@ -81,3 +83,72 @@ def test_bad_epochs_and_unwritable_paths_raise_and_write_nothing(tmp_path):
     with pytest.raises(FileNotFoundError):
         ascent.write_kml(tmp_path / "missing" / "a.kml", tracks={"a": [(0, 0, 0)]})
     assert list(tmp_path.iterdir()) == []
+
+
+def test_trim_tool_map_holds_the_history_track_and_the_impacts(trim_tool, tmp_path):
+    history, kml_path = tmp_path / "h.csv", tmp_path / "h.kml"
+    oem_path = tmp_path / "h.oem"
+    trim_tool("history", "-t", "20", "-o", str(history), "--kml", str(kml_path), "--oem",
+              str(oem_path), "--launch-epoch", "2026-12-08T14:30:00Z")
+    steps = pd.read_csv(history)
+    path = steps[steps.search_step == False]  # noqa: E712 (a column of words)
+    _, marks = placemarks(kml_path)
+    assert set(marks) == {"ascent", "boosters", "fairing", "core stage", "upper stage"}
+    line = marks["ascent"]
+    assert line._geometry.altitude_mode == "absolute"
+    coords = np.array(line.geometry.coords)
+    assert len(coords) == len(path)
+    np.testing.assert_allclose(coords[:, 0], path.longitude_deg, atol=1e-8)
+    np.testing.assert_allclose(coords[:, 1], path.latitude_deg, atol=1e-8)
+    np.testing.assert_allclose(coords[:, 2], path.geodetic_altitude_m, atol=1e-3)
+    impacts = trim_tool("impacts", "-t", "20", "--csv")
+    table = pd.read_csv(io.StringIO(impacts))
+    core = table[table.element == "core stage"].iloc[0]
+    lon, lat = marks["core stage"].geometry.coords[0][:2]
+    assert (lon, lat) == pytest.approx((core.longitude_deg, core.latitude_deg), abs=1e-6)
+    assert "reaches orbit" in marks["upper stage"].description
+
+    # The ephemeris: one state per step of the path, at the history's radius
+    # and inertial speed (to the millimetre, the micrometre per second).
+    lines = oem_path.read_text().splitlines()
+    data = np.array([[float(x) for x in line.split()[1:]]
+                     for line in lines[lines.index("META_STOP") + 1:] if line.strip()]) * 1e3
+    assert len(data) == len(path)
+    np.testing.assert_allclose(np.linalg.norm(data[:, :3], axis=1), 6378165.0 + path.h0_m,
+                               atol=1e-3, rtol=0)
+    np.testing.assert_allclose(np.linalg.norm(data[:, 3:], axis=1), path.vi_m_s, atol=1e-6,
+                               rtol=0)
+
+
+def test_a_flights_impacts_and_exports_are_the_trim_tools(trim_tool, thrust, tmp_path):
+    flight = ascent.trim(20, thrust=thrust).flight
+    impacts = flight.impacts
+    table = pd.read_csv(io.StringIO(trim_tool("impacts", "-t", "20", "--csv")))
+    assert list(impacts.element) == list(table.element)
+    assert list(impacts.reaches_orbit) == list(table.reaches_orbit)
+    np.testing.assert_allclose(impacts.latitude_deg, table.latitude_deg, atol=1e-6)
+    np.testing.assert_allclose(impacts.longitude_deg, table.longitude_deg, atol=1e-6)
+    np.testing.assert_allclose(impacts.downrange_m, table.downrange_m, atol=0.1)
+    assert impacts.attrs["units"]["downrange_m"] == "m"
+
+    events = flight.events
+    liftoff = events[events.event == "liftoff"].iloc[0]
+    assert (liftoff.latitude_deg, liftoff.longitude_deg) == pytest.approx((28.45, -80.6), abs=1e-6)
+    east = ascent.fly(20, flight.maxa, thrust=thrust, launch_longitude=-70.6, history=False)
+    assert east.impacts.longitude_deg[0] == pytest.approx(impacts.longitude_deg[0] + 10.0)
+    with pytest.raises(ValueError, match="history=False"):
+        east.write_kml(tmp_path / "none.kml")
+
+    mine, theirs = tmp_path / "mine.oem", tmp_path / "theirs.oem"
+    flight.write_oem(mine, "2026-12-08T14:30:00Z")
+    trim_tool("history", "-t", "20", "-o", str(tmp_path / "h.csv"), "--oem", str(theirs),
+              "--launch-epoch", "2026-12-08T14:30:00Z")
+    def without_creation(path):
+        return [line for line in path.read_text().splitlines()
+                if not line.startswith("CREATION_DATE")]
+    assert without_creation(mine) == without_creation(theirs)
+    flight.write_kml(tmp_path / "mine.kml")
+    _, marks = placemarks(tmp_path / "mine.kml")
+    path = flight.history[~flight.history.search_step]
+    coords = np.array(marks["ascent"].geometry.coords)
+    np.testing.assert_allclose(coords[:, 1], path.latitude_deg, atol=1e-8)

@@ -1,6 +1,9 @@
 // Dispersion ellipses against the normal law they estimate: a large sample
 // drawn from a known 2-D normal law gives its semi-axes, orientation and
-// share of points inside, and the chi-square scale of 2 degrees of freedom.
+// share of points inside, and the chi-square scale of 2 degrees of freedom;
+// the impact points of a study's elements, summed up per element.
+#include "studies/dispersion_ellipse.hpp"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -8,7 +11,7 @@
 #include <random>
 #include <vector>
 
-#include "studies/dispersion_ellipse.hpp"
+#include "studies/impact_dispersion.hpp"
 
 namespace ascent::testing {
 namespace {
@@ -103,11 +106,67 @@ TEST(GroundOutline, IsAClosedRingAtTheEllipsesDistanceFromItsCenter) {
   const std::vector<Geodetic> ring = ground_outline(e, plane, 36);
   ASSERT_EQ(ring.size(), 37u);
   EXPECT_EQ(ring.front().latitude, ring.back().latitude);
-  EXPECT_NEAR(ground.surface_distance(origin, ring[0]), e.semi_major, 1e-3);  // along the major axis
+  EXPECT_NEAR(ground.surface_distance(origin, ring[0]), e.semi_major,
+              1e-3);  // along the major axis
   EXPECT_NEAR(ground.surface_distance(origin, ring[9]), e.semi_minor, 1e-3);  // a quarter turn on
   // The major axis points 60 degrees east of north: its end lies north-east of the centre.
   EXPECT_GT(ring[0].latitude, origin.latitude);
   EXPECT_GT(ring[0].longitude, origin.longitude);
+}
+
+}  // namespace
+}  // namespace ascent::testing
+
+namespace ascent::testing {
+namespace {
+
+TEST(ImpactDispersion, OfImpactsDrawnAboutAPointGivesItTheLawsEllipseAndTheOutlier) {
+  const trim::FlightGround ground(Vehicle{}, {});
+  const GroundFrame& frame = ground.world().ground;
+  // Impacts of the core stage scattered 40 km by 6 km along azimuth 100 deg
+  // about a point 3600 km downrange; one case far off; boosters always in one place.
+  const Geodetic center{23.0 * PI / 180.0, -45.0 * PI / 180.0, 0.0};
+  const TangentPlane plane(frame, center);
+  const auto points =
+      normal_sample(20000, Eigen::Vector2d::Zero(), 40.0e3, 6.0e3, 100.0 * PI / 180.0, 5);
+  dispersion::ImpactDispersionBuilder builder(ground);
+  for (std::size_t k = 0; k < points.size(); ++k) {
+    const Eigen::Vector2d at = k == 777 ? Eigen::Vector2d(400.0e3, 0.0) : points[k];
+    const Geodetic g = plane.to_ground(at);
+    builder.add(k, {{"boosters", false, 360.0, 28.4, -78.2, 236.0e3, 450.0},
+                    {"core stage", false, 1000.0, g.latitude * 180.0 / PI, g.longitude * 180.0 / PI,
+                     0.0, 190.0},
+                    {"upper stage", true, 936.0, 21.7, -41.8, 0.0, 0.0}});
+  }
+  const std::vector<dispersion::ImpactDispersion> spreads = builder.finish();
+  ASSERT_EQ(spreads.size(), 3u);
+  EXPECT_EQ(spreads[0].element, "boosters");
+  EXPECT_EQ(spreads[0].ellipse_99.semi_major, 0.0);
+  EXPECT_EQ(spreads[2].impacts, 0u);
+  EXPECT_EQ(spreads[2].in_orbit, points.size());
+
+  const dispersion::ImpactDispersion& core = spreads[1];
+  EXPECT_EQ(core.impacts, points.size());
+  EXPECT_LT(frame.surface_distance(core.mean, center), 1.0e3);  // the outlier moves it 20 m
+  const double k99 = ellipse_scale(ELLIPSE_PROBABILITY);
+  EXPECT_NEAR(core.ellipse_99.semi_major, k99 * 40.0e3, 0.02 * k99 * 40.0e3);
+  EXPECT_NEAR(core.ellipse_99.semi_minor, k99 * 6.0e3, 0.02 * k99 * 6.0e3);
+  EXPECT_NEAR(core.ellipse_3sigma.semi_major, 3.0 * 40.0e3, 0.02 * 3.0 * 40.0e3);
+  EXPECT_NEAR(core.ellipse_99.orientation, 100.0 * PI / 180.0, 1.0 * PI / 180.0);
+  EXPECT_EQ(core.farthest_case, 777u);
+  EXPECT_NEAR(core.farthest_distance, 400.0e3, 1.0e3);
+  EXPECT_NEAR(core.mean_downrange, frame.surface_distance(ground.world().pad, center), 1.0e3);
+  ASSERT_EQ(core.outline_99.size(), 73u);
+
+  // Its map: every impact, each element's mean, and two rings per element that scatters.
+  const dispersion::CaseImpacts cases{
+      {0, {{"core stage", false, 1000.0, 23.0, -45.0, 3.6e6, 190.0}}},
+      {1, {{"upper stage", true, 936.0, 21.7, -41.8, 0.0, 0.0}}}};
+  const KmlDocument map = dispersion::impact_map(ground, {}, cases, spreads);
+  EXPECT_EQ(map.places.size(), 1u + 2u);  // one impact, the means of the boosters and core
+  ASSERT_EQ(map.areas.size(), 2u);
+  EXPECT_EQ(map.areas[0].name, "core stage 99 %");
+  EXPECT_EQ(map.areas[1].name, "core stage 3-sigma");
 }
 
 }  // namespace

@@ -216,6 +216,57 @@ TEST(CommandLine, DispersionsWriteACaseRowEachAndASummary) {
   }
 }
 
+TEST(CommandLine, ImpactsOfTheTrimmedFlightAndOfAStudysCases) {
+  TempDir dir;
+  install_sample_thrust_file(dir);
+  const ProgramRun table = trim_program("impacts -t 20", dir);
+  EXPECT_EQ(table.status, 0) << table.err;
+  for (const char* line : {"\nboosters ", "\nfairing ", "\ncore stage ", "reaches orbit\n"}) {
+    EXPECT_NE(table.out.find(line), std::string::npos) << table.out;
+  }
+  // Farther east and 100 km further on when the pad is; the same distances.
+  const ProgramRun east = trim_program("impacts -t 20 --csv --launch-longitude -70.6", dir);
+  const ProgramRun west = trim_program("impacts -t 20 --csv", dir);
+  ASSERT_EQ(east.status, 0) << east.err;
+  const auto row = [](const std::string& csv, const std::string& element) {
+    std::istringstream fields(csv.substr(csv.find("\n" + element + ",") + 1));
+    std::vector<std::string> cells;
+    for (std::string cell; cells.size() < 7 && std::getline(fields, cell, ',');) cells.push_back(cell);
+    return cells;
+  };
+  for (const char* element : {"boosters", "fairing", "core stage"}) {
+    const auto e = row(east.out, element);
+    const auto w = row(west.out, element);
+    EXPECT_NEAR(std::stod(e[4]) - std::stod(w[4]), 10.0, 1e-6) << element;
+    EXPECT_EQ(e[5], w[5]) << element;  // downrange
+  }
+
+  const ProgramRun study = trim_program(
+      "dispersions -n 8 -t 20 --open-loop -j 2 --impacts impacts.csv --kml study.kml", dir);
+  EXPECT_EQ(study.status, 1) << study.err;  // none of these keeps its orbit
+  EXPECT_NE(study.out.find("\nImpact points ("), std::string::npos) << study.out;
+  EXPECT_NE(study.out.find("\ncore stage            8"), std::string::npos) << study.out;
+  const std::string impacts = dir.read("impacts.csv");
+  EXPECT_TRUE(impacts.starts_with("case,element,reaches_orbit,t_s,latitude_deg,")) << impacts;
+  // Every case drops its boosters, fairing and core stage; an upper stage
+  // that never reached orbit speed was never dropped.
+  for (const char* element : {",boosters,", ",fairing,", ",core stage,"}) {
+    std::size_t rows = 0;
+    for (auto at = impacts.find(element); at != std::string::npos; at = impacts.find(element, at + 1)) ++rows;
+    EXPECT_EQ(rows, 8u) << element;
+  }
+  const std::string kml = dir.read("study.kml");
+  EXPECT_NE(kml.find("<name>core stage 99 %</name>"), std::string::npos);
+  EXPECT_NE(kml.find("<name>fairing, case 7</name>"), std::string::npos);
+
+  const ProgramRun no_epoch = trim_program("history -t 20 --oem flight.oem", dir);
+  EXPECT_EQ(no_epoch.status, 2);
+  EXPECT_NE(no_epoch.err.find("--launch-epoch"), std::string::npos) << no_epoch.err;
+  EXPECT_FALSE(dir.exists("flight.oem"));
+  EXPECT_EQ(trim_program("history -t 20 --oem f.oem --launch-epoch 2026-02-30T00:00:00", dir).status, 2);
+  EXPECT_EQ(trim_program("impacts -t 20 --launch-longitude 181", dir).status, 2);
+}
+
 TEST(CommandLine, AVehicleDeckAndATargetAltitude) {
   std::string decks = "'";
   decks += (sample_thrust_path().parent_path() / "vehicles/").string();

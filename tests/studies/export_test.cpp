@@ -110,7 +110,8 @@ TEST_F(TrimmedFlight, LiftoffAndMaximumDynamicPressureMatchTheTable) {
 
 TEST_F(TrimmedFlight, HistoryHasOneCsvRowPerStepOfTheTable) {
   std::ostringstream csv;
-  trim::write_history_csv(csv, recorder_->steps());
+  const trim::FlightGround ground(Vehicle{}, {});
+  trim::write_history_csv(csv, recorder_->steps(), ground);
   std::istringstream in(csv.str());
   std::string header;
   std::getline(in, header);
@@ -133,19 +134,29 @@ TEST_F(TrimmedFlight, HistoryHasOneCsvRowPerStepOfTheTable) {
   const std::vector<TableRow> table = rows();
   ASSERT_GT(table.size(), 2u);
   const std::size_t steps = table.size() - 2;
+  // The numbers of the step, its search_step word, then where it is over the ground.
+  const auto search_column = static_cast<std::size_t>(
+      std::find_if(columns.begin(), columns.end(),
+                   [](const Column& c) { return c.name == "search_step"; }) -
+      columns.begin());
   std::vector<std::vector<double>> values;
+  std::vector<std::vector<double>> places;
   std::vector<std::string> search_steps;
   for (std::string line; std::getline(in, line);) {
     std::vector<double> fields;
     std::istringstream cells(line);
     std::string cell;
-    for (std::size_t i = 0; i + 1 < columns.size() && std::getline(cells, cell, ','); ++i) {
+    for (std::size_t i = 0; i < search_column && std::getline(cells, cell, ','); ++i) {
       fields.push_back(std::stod(cell));
     }
-    ASSERT_EQ(fields.size(), columns.size() - 1) << line;
-    std::getline(cells, cell);
+    ASSERT_EQ(fields.size(), search_column) << line;
+    std::getline(cells, cell, ',');
     search_steps.push_back(cell);
     values.push_back(fields);
+    std::vector<double> place;
+    while (std::getline(cells, cell, ',')) place.push_back(std::stod(cell));
+    ASSERT_EQ(place.size(), columns.size() - search_column - 1) << line;
+    places.push_back(place);
   }
   ASSERT_EQ(values.size(), steps);
   ASSERT_EQ(recorder_->step_count(), steps);
@@ -160,6 +171,10 @@ TEST_F(TrimmedFlight, HistoryHasOneCsvRowPerStepOfTheTable) {
     ASSERT_EQ(values[i][0], step.t);
     ASSERT_EQ(values[i][19], step.apogee);
     ASSERT_EQ(search_steps[i], step.search_step ? "true" : "false") << "step " << i;
+    const trim::GroundPoint where = ground.point(step);
+    ASSERT_EQ(places[i][0], where.latitude);
+    ASSERT_EQ(places[i][1], where.longitude);
+    ASSERT_NEAR(places[i][2], step.h0, 1e-6) << "on the sphere, the altitude";
   }
 }
 
