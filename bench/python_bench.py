@@ -1,12 +1,15 @@
-"""Cost of the Python package: flights per second through ascent.fly (no
-history, then with it) to hold against mission_bench's
-FlightThroughTheLibrary, and a sweep on local threads against the same sweep
-on a Dask cluster of two worker processes.
+"""Cost of the Python package: the time `import ascent` takes in a fresh
+interpreter, flights per second through ascent.fly (no history, then with
+it) to hold against mission_bench's FlightThroughTheLibrary, the CPU time
+of plot.dispersion for a study of 1000 cases, and a sweep on local threads
+against the same sweep on a Dask cluster of two worker processes.
 
     PYTHONPATH=build/release/python /usr/bin/python3 bench/python_bench.py
 """
 import argparse
 import pathlib
+import subprocess
+import sys
 import time
 
 import ascent
@@ -40,11 +43,36 @@ def best_time(function, repeats):
     return result, min(times)
 
 
+def import_time(repeats):
+    """The shortest time `import ascent` takes in a fresh interpreter [s]."""
+    script = "import time; t = time.perf_counter(); import ascent; print(time.perf_counter() - t)"
+    return min(float(subprocess.run([sys.executable, "-c", script], capture_output=True,
+                                    text=True, check=True).stdout) for _ in range(repeats))
+
+
+def plot_time(repeats):
+    """The shortest CPU time of plot.dispersion of 1000 cases saved as a PNG [s]."""
+    import tempfile
+
+    cases = ascent.monte_carlo(1000, turn_time=20, thrust=DATA / "s1.dat", closed_loop=False)
+    ascent.plot.dispersion(cases)  # matplotlib's first use loads its fonts
+    times = []
+    with tempfile.TemporaryDirectory() as folder:
+        for _ in range(repeats):
+            start = time.process_time()
+            ascent.plot.dispersion(cases, path=pathlib.Path(folder) / "study.png")
+            times.append(time.process_time() - start)
+    return min(times)
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--flights", type=int, default=300)
     parser.add_argument("--repeats", type=int, default=5)
     args = parser.parse_args()
+
+    print(f"import ascent in a fresh interpreter: {import_time(args.repeats):.3f} s")
+    print(f"plot.dispersion of 1000 cases to PNG: {plot_time(args.repeats):.3f} s CPU")
 
     for label, options in (("no history", dict(history=False)),
                            ("with history", dict(history=True))):

@@ -171,7 +171,7 @@ std::string curves(const Frame& f, const Chart& chart) {
 }
 
 /// The marks as dashed lines, each labelled beside its line from the top.
-/// Marks closer than a label's height share one label ("pitch-over, end of
+/// Marks closer than a label's height to the next share one label ("pitch-over, end of
 /// turn"; more than two: "core cutoff to upper-stage mainstage"), so that
 /// labels never print over each other; a label longer than the plot is cut
 /// short.
@@ -187,7 +187,9 @@ std::string marks(const Frame& f, const Chart& chart) {
   const auto longest = static_cast<std::size_t>((f.height - 8.0) / (0.9 * character_width(SIZE)));
   for (std::size_t first = 0; first < shown.size();) {
     std::size_t last = first;
-    for (; last < shown.size() && shown[last].first - shown[first].first < SIZE + 2.0; ++last) {
+    for (; last < shown.size() &&
+           (last == first || shown[last].first - shown[last - 1].first < SIZE + 2.0);
+         ++last) {
       const double x = shown[last].first;
       svg += "<line stroke=\"#888\" stroke-dasharray=\"4 3\" x1=\"" + px(x) + "\" y1=\"" +
              px(f.top) + "\" x2=\"" + px(x) + "\" y2=\"" + px(f.top + f.height) + "\"/>";
@@ -196,9 +198,9 @@ std::string marks(const Frame& f, const Chart& chart) {
     if (last - first == 2) label += ", " + shown[first + 1].second;
     if (last - first > 2) label += " to " + shown[last - 1].second;
     if (label.size() > longest) label = label.substr(0, longest > 3 ? longest - 3 : 0) + "...";
-    // The text reads upwards with its glyphs right of the first line: the
-    // next label is at least a label's height further right.
-    const double x = shown[first].first + 10.0;
+    // The text reads upwards with its glyphs right of the last line of its
+    // marks, clear of them: the next label is beyond the next marks' lines.
+    const double x = shown[last - 1].first + 10.0;
     svg += text_at(x, f.top + 4, label, "end",
                    " transform=\"rotate(-90 " + px(x) + " " + px(f.top + 4) + ")\"");
     first = last;

@@ -96,22 +96,23 @@ def sweep(results, path=None):
 
 def dispersion(cases, path=None, bins=30):
     """A dispersion study (the DataFrame of monte_carlo): histograms of the
-    perigee and apogee and of the propellant left, with the nominal and the
-    0.135 % quantile that sets the reserve, a perigee-apogee scatter by
-    status, and the trimmed (or flown) maxa."""
+    perigee and of the apogee (each in bins of its own: a guided study's
+    apsides lie far apart, each with a narrow spread), of the propellant
+    left, with the nominal and the 0.135 % quantile that sets the reserve,
+    and of SC_M; a perigee-apogee scatter by status, and the trimmed (or
+    flown) maxa."""
     from .studies import summarize
 
     summary = summarize(cases)
     flown = cases.dropna(subset=["perigee_m"])
     in_orbit = flown["status"] == "in_orbit"
-    fig, axes = figure(2, 2, 11, 8)
-    orbit, reserve, scatter, angle = axes.flat
+    fig, axes = figure(2, 3, 15, 8)
+    perigee, apogee, reserve, scatter, payload, angle = axes.flat
 
-    orbit.hist([flown["perigee_m"] / 1000, flown["apogee_m"] / 1000], bins=bins,
-               label=["perigee", "apogee"], histtype="stepfilled", alpha=0.6)
-    orbit.set_xlabel("altitude [km]")
-    orbit.set_ylabel("cases")
-    orbit.legend()
+    for ax, column, name in ((perigee, "perigee_m", "perigee"), (apogee, "apogee_m", "apogee")):
+        ax.hist(flown[column] / 1000, bins=bins, color="tab:blue", alpha=0.7)
+        ax.set_xlabel(f"{name} [km]")
+        ax.set_ylabel("cases")
 
     reserve.hist(flown["remaining_propellant_kg"], bins=bins, color="tab:green", alpha=0.7)
     nominal = cases.attrs.get("nominal_remaining_propellant")
@@ -130,13 +131,18 @@ def dispersion(cases, path=None, bins=30):
     scatter.set_ylabel("apogee [km]")
     scatter.legend(fontsize=8)
 
+    payload.hist(flown["sc_mass_kg"], bins=bins, color="tab:orange", alpha=0.7)
+    payload.set_xlabel("spacecraft mass SC_M [kg]")
+    payload.set_ylabel("cases")
+
     angle.hist(flown.loc[in_orbit, "maxa_deg"], bins=bins, color="tab:purple", alpha=0.7)
     angle.set_xlabel(("trimmed " if cases.attrs.get("closed_loop") else "") + "maxa [deg]")
     angle.set_ylabel("cases")
     for ax in axes.flat:
         ax.grid(alpha=0.3)
 
-    loop = "closed loop" if cases.attrs.get("closed_loop") else "open loop"
+    loop = ("guided" if cases.attrs.get("guided") else
+            "closed loop" if cases.attrs.get("closed_loop") else "open loop")
     in_orbit_percent = 100 * summary["orbit_probability"]
     title = f"{summary['cases']} cases, {loop}: {in_orbit_percent:.1f} % in orbit"
     reserve_kg = summary["flight_performance_reserve"]
