@@ -286,15 +286,18 @@ void StagedFlight::fire(Waiter& w) {
       run.burnout = t_;
       record_event(e.name + ".burnout", e.name);
       return;
-    case Waiter::Action::jettison:
+    case Waiter::Action::jettison: {
       if (run.ignition && !run.burnout) {
         run.burnout = t_;
         record_event(e.name + ".burnout", e.name);
       }
-      x_.mass -= e.count * e.dry_mass + remaining(w.index, t_);
+      const double dropped = e.count * e.dry_mass + remaining(w.index, t_);
+      x_.mass -= dropped;
       run.jettison = t_;
       record_event(e.name + ".jettison", e.name);
+      result_.events.back().dropped_mass = dropped;
       return;
+    }
     case Waiter::Action::configure:
       aero_ = w.index;
       aero_set_ = true;

@@ -58,6 +58,7 @@ struct StagedEvent {
   std::string name;
   std::string element;  ///< the element it names, or ""
   PointMassState state;
+  double dropped_mass = 0.0;  ///< [kg] a jettison's: every unit, dry and what propellant it keeps
 };
 
 struct StagedResult {

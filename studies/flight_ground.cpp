@@ -70,9 +70,10 @@ std::vector<Jettison> FlightGround::jettisons(const std::vector<EventRecord>& ev
   return dropped;
 }
 
-std::vector<ImpactRecord> FlightGround::impacts(const std::vector<EventRecord>& events) const {
+std::vector<ImpactRecord> impact_records(const std::vector<ElementImpact>& impacts) {
   std::vector<ImpactRecord> records;
-  for (const ElementImpact& one : impact_points(jettisons(events), world_)) {
+  records.reserve(impacts.size());
+  for (const ElementImpact& one : impacts) {
     const GroundPoint where = in_degrees(one.impact.where);
     records.push_back({one.element, one.impact.reaches_orbit, one.impact.time, where.latitude,
                        where.longitude, one.impact.downrange, one.impact.speed});
@@ -80,8 +81,11 @@ std::vector<ImpactRecord> FlightGround::impacts(const std::vector<EventRecord>& 
   return records;
 }
 
-OrbitEphemeris FlightGround::ephemeris(const std::vector<StepRecord>& steps,
-                                       const UtcTime& launch) const {
+std::vector<ImpactRecord> FlightGround::impacts(const std::vector<EventRecord>& events) const {
+  return impact_records(impact_points(jettisons(events), world_));
+}
+
+OrbitEphemeris teme_ephemeris(const std::vector<TimedState>& states, const UtcTime& launch) {
   OrbitEphemeris ephemeris;
   ephemeris.creation_date = {std::chrono::duration_cast<std::chrono::microseconds>(
                                  std::chrono::system_clock::now().time_since_epoch())
@@ -90,18 +94,28 @@ OrbitEphemeris FlightGround::ephemeris(const std::vector<StepRecord>& steps,
   ephemeris.object_id = "ascent";
   // The inertial axes are the Earth-fixed ones at launch: TEME turned by the sidereal time.
   const double turn = launch_frame_right_ascension(launch, 0.0);
-  for (const StepRecord& step : steps) {
-    const UtcTime epoch = launch.plus(step.t);
-    // A search's steps go back in time; an epoch must also follow the last one's microsecond.
-    if (step.search_step || (!ephemeris.states.empty() &&
-                             epoch.microseconds <= ephemeris.states.back().epoch.microseconds)) {
+  for (const TimedState& state : states) {
+    const UtcTime epoch = launch.plus(state.t);
+    if (!ephemeris.states.empty() &&
+        epoch.microseconds <= ephemeris.states.back().epoch.microseconds) {
       continue;
     }
-    const CartesianState s = inertial(step.t, step.h0, step.r0, step.vt, step.vr);
-    ephemeris.states.push_back(
-        {epoch, turned_about_z(s.position, turn), turned_about_z(s.velocity, turn)});
+    ephemeris.states.push_back({epoch, turned_about_z(state.position, turn),
+                                turned_about_z(state.velocity, turn)});
   }
   return ephemeris;
+}
+
+OrbitEphemeris FlightGround::ephemeris(const std::vector<StepRecord>& steps,
+                                       const UtcTime& launch) const {
+  // A search's steps go back in time: the path leaves them out.
+  std::vector<TimedState> states;
+  for (const StepRecord& step : steps) {
+    if (step.search_step) continue;
+    const CartesianState s = inertial(step.t, step.h0, step.r0, step.vt, step.vr);
+    states.push_back({step.t, s.position, s.velocity});
+  }
+  return teme_ephemeris(states, launch);
 }
 
 std::string impact_description(const ImpactRecord& impact) {
@@ -115,21 +129,25 @@ std::string impact_description(const ImpactRecord& impact) {
   return text;
 }
 
+KmlDocument flight_map(std::string name, std::vector<Geodetic> track,
+                       const std::vector<ImpactRecord>& impacts) {
+  KmlDocument document{std::move(name), {{"ascent", std::move(track)}}, {}, {}};
+  for (const ImpactRecord& impact : impacts) {
+    document.places.push_back({impact.element, impact_description(impact),
+                               {impact.latitude * DEGREE, impact.longitude * DEGREE, 0.0}});
+  }
+  return document;
+}
+
 KmlDocument FlightGround::map(const std::vector<StepRecord>& steps,
                               const std::vector<ImpactRecord>& impacts) const {
-  KmlDocument document{"ascent flight", {{"ascent", {}}}, {}, {}};
-  std::vector<Geodetic>& track = document.tracks.front().points;
+  std::vector<Geodetic> track;
   for (const StepRecord& step : steps) {
     if (step.search_step) continue;
     const CartesianState s = inertial(step.t, step.h0, step.r0, step.vt, step.vr);
     track.push_back(world_.ground.geodetic(s.position, step.t));
   }
-  for (const ImpactRecord& impact : impacts) {
-    document.places.push_back({impact.element,
-                               impact_description(impact),
-                               {impact.latitude * DEGREE, impact.longitude * DEGREE, 0.0}});
-  }
-  return document;
+  return flight_map("ascent flight", std::move(track), impacts);
 }
 
 }  // namespace ascent::trim

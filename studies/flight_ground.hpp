@@ -50,6 +50,27 @@ struct ImpactRecord {
 /// downrange, 88 m/s", or "reaches orbit at 612.0 s".
 [[nodiscard]] std::string impact_description(const ImpactRecord& impact);
 
+/// The impact points of `impacts`, in the units of the tables.
+[[nodiscard]] std::vector<ImpactRecord> impact_records(const std::vector<ElementImpact>& impacts);
+
+/// The map of a flight named `name`: its track at its altitude, and where its
+/// elements come down (elements that reach orbit marked where they leave the vehicle).
+[[nodiscard]] KmlDocument flight_map(std::string name, std::vector<Geodetic> track,
+                                     const std::vector<ImpactRecord>& impacts);
+
+/// A state of a flight's path at mission time `t`.
+struct TimedState {
+  double t;                  ///< [s]
+  Eigen::Vector3d position;  ///< [m] inertial, x towards longitude 0 at launch
+  Eigen::Vector3d velocity;  ///< [m/s]
+};
+
+/// The states as an ephemeris in TEME for a launch at `launch` (the inertial
+/// axes turned by the sidereal time): a state whose epoch does not follow
+/// the last one's microsecond is left out.
+[[nodiscard]] OrbitEphemeris teme_ephemeris(const std::vector<TimedState>& states,
+                                            const UtcTime& launch);
+
 class FlightGround {
  public:
   FlightGround(const Vehicle& vehicle, const GroundSettings& settings);

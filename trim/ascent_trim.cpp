@@ -26,6 +26,7 @@
 #include "trim/command_line.hpp"
 #include "trim/html_reports.hpp"
 #include "studies/flight_recorder.hpp"
+#include "studies/staged_ground.hpp"
 #include "trim/progress_line.hpp"
 #include "trim/reports.hpp"
 #include "trim/run_files.hpp"
@@ -196,14 +197,15 @@ int run_optimize(const CommandLine& line, std::ostream& out) {
   return result.best ? 0 : NOT_FEASIBLE;
 }
 
-/// A staged deck's flight: its events or its history. 1 when it does not
-/// reach orbit (the events and history are written all the same).
+/// A staged deck's flight: its events, impact points or history (with its
+/// map and ephemeris). 1 when it does not reach orbit (the tables are
+/// written all the same).
 int run_staged(const CommandLine& line, std::ostream& out) {
   if (line.command != Command::events && line.command != Command::history &&
-      line.command != Command::capability) {
+      line.command != Command::impacts && line.command != Command::capability) {
     throw ascent::InputError(
         ascent::ErrorCode::range_check,
-        "a staged vehicle deck flies with the events, history and capability commands");
+        "a staged vehicle deck flies with the events, impacts, history and capability commands");
   }
   const ascent::StagedVehicle vehicle = ascent::read_staged_deck(line.vehicle_file);
   if (line.command == Command::capability) {
@@ -222,11 +224,17 @@ int run_staged(const CommandLine& line, std::ostream& out) {
   guard.add_standard_streams(stdin, stdout);
   guard.add_read_file(line.vehicle_file, "the vehicle deck");
   if (!line.history_file.empty()) guard.claim(line.history_file, "the history file");
+  if (!line.kml_file.empty()) guard.claim(line.kml_file, "the KML map");
+  if (!line.oem_file.empty()) guard.claim(line.oem_file, "the orbit ephemeris");
   ascent::StagedPlan plan;
   plan.keep_history = line.command == Command::history;
   const ascent::StagedResult result = ascent::fly_staged(vehicle, plan);
+  const bool wgs84 = line.ground.wgs84;
   if (line.command == Command::events) {
     write_staged_events(out, vehicle, result, line.format);
+  } else if (line.command == Command::impacts) {
+    write_impact_table(out, "the flight of " + line.vehicle_file,
+                       staged_impacts(vehicle, result, wgs84), line.format);
   } else if (line.history_file.empty()) {
     write_staged_history_csv(out, vehicle, result);
   } else {
@@ -234,6 +242,13 @@ int run_staged(const CommandLine& line, std::ostream& out) {
     ChannelStream csv(file);
     write_staged_history_csv(csv, vehicle, result);
     file.close();
+  }
+  if (!line.kml_file.empty()) {
+    ascent::write_kml(line.kml_file,
+                      staged_map(vehicle, result, staged_impacts(vehicle, result, wgs84), wgs84));
+  }
+  if (!line.oem_file.empty()) {
+    ascent::write_oem(line.oem_file, staged_ephemeris(result, *line.launch_epoch));
   }
   return result.in_orbit() ? 0 : NOT_FEASIBLE;
 }
@@ -359,7 +374,9 @@ int run(CommandLine& line, std::ostream& out) {
     return 0;
   }
   if (line.command == Command::impacts) {
-    write_impact_table(out, result,
+    write_impact_table(out,
+                       "turn time " + result.turn_time.text + " s, maximum angle of attack " +
+                           result.maxa.text + " deg",
                        ground.impacts(record_trimmed_flight(settings, result, false).events()),
                        line.format);
     return 0;

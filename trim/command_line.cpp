@@ -146,8 +146,9 @@ CommandLineOutcome parse_command_line(int argc, const char* const* argv) {
   add_turn_time(events, false);
 
   CLI::App* impacts = app.add_subcommand(
-      "impacts", "Where the elements the trimmed flight drops come down, or that they reach orbit");
-  add_turn_time(impacts);
+      "impacts", "Where the elements the trimmed flight drops come down, or that they reach orbit "
+                 "(of the flight of a staged --vehicle deck)");
+  add_turn_time(impacts, false);
 
   CLI::App* history = app.add_subcommand(
       "history", "The trimmed flight step by step, as CSV (the flight of a staged --vehicle deck)");
@@ -341,7 +342,7 @@ CommandLineOutcome parse_command_line(int argc, const char* const* argv) {
       outcome.standard_error = "ascent-trim: dispersions needs a turn time (-t) or a plan (--plan)\n";
       return outcome;
     }
-    const bool without_turn_time = events->parsed() || history->parsed();
+    const bool without_turn_time = events->parsed() || history->parsed() || impacts->parsed();
     if (without_turn_time && turn_time_text.empty() &&
         (line.vehicle_file.empty() || !is_staged_deck(line.vehicle_file))) {
       std::ostringstream out;

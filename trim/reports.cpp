@@ -270,7 +270,7 @@ void write_event_table(std::ostream& out, const TrimResult& r,
   }
 }
 
-void write_impact_table(std::ostream& out, const TrimResult& r,
+void write_impact_table(std::ostream& out, const std::string& flight,
                         const std::vector<ImpactRecord>& impacts, Format format) {
   if (format == Format::csv) {
     out << csv_header(impact_columns()) << '\n';
@@ -282,8 +282,7 @@ void write_impact_table(std::ostream& out, const TrimResult& r,
     }
     return;
   }
-  out << "Impact points of turn time " << r.turn_time.text << " s, maximum angle of attack "
-      << r.maxa.text << " deg\n\n"
+  out << "Impact points of " << flight << "\n\n"
       << "element                 t     latitude   longitude   downrange      speed\n"
       << "                      [s]        [deg]       [deg]        [km]      [m/s]\n";
   for (const ImpactRecord& i : impacts) {

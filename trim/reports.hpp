@@ -67,8 +67,9 @@ void write_event_table(std::ostream& out, const TrimResult& result,
                        const std::vector<EventRecord>& events, const FlightGround& ground,
                        Format format);
 
-/// Where the elements dropped by the flight of `result` come down.
-void write_impact_table(std::ostream& out, const TrimResult& result,
+/// Where the elements dropped by the flight of `flight` ("turn time 20 s,
+/// ...") come down.
+void write_impact_table(std::ostream& out, const std::string& flight,
                         const std::vector<ImpactRecord>& impacts, Format format);
 
 /// One CSV line per step after the header, every value in its shortest exact
