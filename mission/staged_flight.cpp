@@ -116,6 +116,9 @@ class StagedFlight {
   [[nodiscard]] double next_break() const;
   [[nodiscard]] bool lift_off();
   void take_step();
+  /// The thrust direction, the loads and the history's sample at the state
+  /// reached; returns its altitude [m].
+  double take_sample();
   void after_step();
   [[nodiscard]] bool hopeless() const;
 
@@ -521,8 +524,7 @@ void StagedFlight::take_step() {
   after_step();
 }
 
-void StagedFlight::after_step() {
-  ++result_.steps;
+double StagedFlight::take_sample() {
   const Airflow flow = airflow(v_.earth, v_.air, x_.position, x_.velocity);
   const ThrustSetting thrust = engines(t_);
   const DragModel& model = drag();
@@ -549,10 +551,15 @@ void StagedFlight::after_step() {
                                flow.altitude, flow.dynamic_pressure, flow.mach, T, last_direction_,
                                phase_});
   }
+  return flow.altitude;
+}
 
+void StagedFlight::after_step() {
+  ++result_.steps;
+  const double altitude = take_sample();
   const bool finite = x_.position.allFinite() && x_.velocity.allFinite() && std::isfinite(x_.mass);
   if (!finite) return end_flight(Outcome::cannot_reach_orbit, OrbitFailure::not_finite);
-  if (flow.altitude < v_.site.altitude - GROUND_MARGIN) {
+  if (altitude < v_.site.altitude - GROUND_MARGIN) {
     return end_flight(Outcome::cannot_reach_orbit, OrbitFailure::fell_to_ground);
   }
   if (!(x_.mass > 0.0)) return end_flight(Outcome::cannot_reach_orbit, OrbitFailure::mass_used_up);
@@ -641,6 +648,7 @@ StagedResult StagedFlight::fly() {
     end_flight(Outcome::cannot_reach_orbit, OrbitFailure::no_liftoff);
   } else {
     start_phase();
+    (void)take_sample();  // the history starts at liftoff
     fire_due_events();
   }
   while (!ended_) {
