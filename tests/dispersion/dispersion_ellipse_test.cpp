@@ -200,6 +200,17 @@ TEST(ImpactChart, DrawsEachElementsImpactsAndEllipseOnTheStudysPage) {
   const std::string page = report::study_page({}, study).page();
   EXPECT_NE(page.find("Ground track and impact points"), std::string::npos);
   EXPECT_NE(page.find(">core stage 99 %<"), std::string::npos);
+  EXPECT_EQ(page.find(">track<"), std::string::npos) << "no track, no series for it";
+}
+
+TEST(GroundTrackChart, RunsOnAcrossTheAntimeridian) {
+  const report::GroundTrackColumns across{
+      {10.0, 10.5, 11.0}, {179.5, 179.9, -179.7}, {{"core", {9.0}, {-179.0}, {}, {}}}};
+  const Chart chart = report::ground_track_chart(across);
+  ASSERT_EQ(chart.series.size(), 2u);
+  EXPECT_EQ(chart.series[0].x, (std::vector<double>{179.5, 179.9, 180.3}));
+  EXPECT_DOUBLE_EQ(chart.series[1].x[0], 181.0);
+  EXPECT_TRUE(chart.series[1].dots);
 }
 
 }  // namespace
