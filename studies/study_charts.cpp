@@ -16,8 +16,8 @@ std::vector<double> scaled(const std::vector<double>& values, double factor) {
 
 Chart against_time(const FlightColumns& f, std::string title, std::string y_label,
                    std::vector<double> y) {
-  return {ChartKind::lines,          std::move(title), "time [s]", std::move(y_label),
-          {{"", f.t, std::move(y)}}, f.events,         {}};
+  return {ChartKind::lines, std::move(title), "time [s]", std::move(y_label),
+          {{"", f.t, std::move(y)}}, f.events, {}};
 }
 
 /// `values` where `keep` holds for the row's status, NaN elsewhere.
@@ -33,14 +33,10 @@ std::vector<double> where(const SweepColumns& s, const std::vector<double>& valu
 /// in orbit apart, the largest payload marked.
 Chart against_turn_time(const SweepColumns& s, std::string title, std::string y_label,
                         const std::vector<double>& y) {
-  Chart chart{ChartKind::points,
-              std::move(title),
-              "turn time [s]",
-              std::move(y_label),
+  Chart chart{ChartKind::points, std::move(title), "turn time [s]", std::move(y_label),
               {{"in orbit", s.turn_time, where(s, y, true)},
                {"not in orbit", s.turn_time, where(s, y, false)}},
-              {},
-              {}};
+              {}, {}};
   if (const std::optional<std::size_t> best = s.best()) {
     chart.marks.push_back({s.turn_time[*best], "largest SC_M"});
   }
@@ -48,13 +44,8 @@ Chart against_turn_time(const SweepColumns& s, std::string title, std::string y_
 }
 
 Chart histogram_of(std::string title, std::string x_label, std::vector<double> values) {
-  return {ChartKind::histogram,
-          std::move(title),
-          std::move(x_label),
-          "cases",
-          {{"", {}, std::move(values)}},
-          {},
-          {}};
+  return {ChartKind::histogram, std::move(title), std::move(x_label), "cases",
+          {{"", {}, std::move(values)}}, {}, {}};
 }
 
 /// `longitude` [deg] moved by whole turns to within half a turn of `near`.
@@ -75,27 +66,22 @@ std::vector<double> unwrapped(const std::vector<double>& longitudes, double near
 }  // namespace
 
 Chart ground_track_chart(const GroundTrackColumns& ground) {
+  // Longitudes run on from the track's first, else from the first impact's.
   double start = ground.longitude.empty() ? 0.0 : ground.longitude.front();
   if (ground.longitude.empty() && !ground.elements.empty() &&
       !ground.elements[0].longitude.empty()) {
     start = ground.elements[0].longitude.front();
   }
-  Chart chart{ChartKind::map,
-              "Ground track and impact points",
-              "longitude [deg]",
-              "latitude [deg]",
-              {},
-              {},
-              {}};
+  Chart chart{ChartKind::map, "Ground track and impact points", "longitude [deg]",
+              "latitude [deg]", {}, {}, {}};
   if (!ground.latitude.empty()) {
     chart.series.push_back({"track", unwrapped(ground.longitude, start, true), ground.latitude});
   }
   for (const GroundTrackColumns::Element& element : ground.elements) {
-    chart.series.push_back(
-        {element.name, unwrapped(element.longitude, start, false), element.latitude, true});
+    chart.series.push_back({element.name, unwrapped(element.longitude, start, false),
+                            element.latitude, true});
     if (element.ellipse_latitude.empty()) continue;
-    chart.series.push_back({element.name + " 99 %",
-                            unwrapped(element.ellipse_longitude, start, false),
+    chart.series.push_back({element.name + " 99 %", unwrapped(element.ellipse_longitude, start, false),
                             element.ellipse_latitude});
   }
   return chart;
@@ -129,8 +115,7 @@ std::vector<Chart> dispersion_charts(const DispersionColumns& d) {
   // Each apsis in bins of its own: together, the bins would span both.
   std::vector<Chart> charts{histogram_of("Perigee", "perigee [km]", scaled(d.perigee, 1e-3)),
                             histogram_of("Apogee", "apogee [km]", scaled(d.apogee, 1e-3))};
-  Chart propellant =
-      histogram_of("Remaining propellant", "propellant [kg]", d.remaining_propellant);
+  Chart propellant = histogram_of("Remaining propellant", "propellant [kg]", d.remaining_propellant);
   propellant.marks.push_back({d.nominal_remaining_propellant, "nominal"});
   if (std::isfinite(d.remaining_propellant_met)) {
     propellant.marks.push_back({d.remaining_propellant_met, "0.135 % quantile"});
@@ -138,17 +123,11 @@ std::vector<Chart> dispersion_charts(const DispersionColumns& d) {
   charts.push_back(propellant);
   charts.push_back(histogram_of("Payload", "SC_M [kg]", d.sc_mass));
   // A series per status, those in orbit first: each status keeps its colour.
-  Chart orbits{ChartKind::points,
-               "Perigee and apogee",
-               "perigee [km]",
-               "apogee [km]",
-               {{"in_orbit", {}, {}}},
-               {},
-               {}};
+  Chart orbits{ChartKind::points, "Perigee and apogee", "perigee [km]", "apogee [km]",
+               {{"in_orbit", {}, {}}}, {}, {}};
   for (std::size_t i = 0; i < d.status.size() && i < d.perigee.size(); ++i) {
-    const auto series =
-        std::find_if(orbits.series.begin(), orbits.series.end(),
-                     [&](const ChartSeries& one) { return one.name == d.status[i]; });
+    const auto series = std::find_if(orbits.series.begin(), orbits.series.end(),
+                                     [&](const ChartSeries& one) { return one.name == d.status[i]; });
     ChartSeries& one = series != orbits.series.end()
                            ? *series
                            : orbits.series.emplace_back(ChartSeries{d.status[i], {}, {}});
@@ -157,13 +136,8 @@ std::vector<Chart> dispersion_charts(const DispersionColumns& d) {
   }
   charts.push_back(orbits);
   if (!d.drivers.empty()) {
-    charts.push_back({ChartKind::bars,
-                      "What drives SC_M",
-                      "Spearman rank correlation with SC_M",
-                      "",
-                      {{"", {}, d.drivers}},
-                      {},
-                      d.driver_names});
+    charts.push_back({ChartKind::bars, "What drives SC_M", "Spearman rank correlation with SC_M",
+                      "", {{"", {}, d.drivers}}, {}, d.driver_names});
   }
   return charts;
 }
