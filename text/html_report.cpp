@@ -1,12 +1,9 @@
 #include "text/html_report.hpp"
 
-#include <cerrno>
-#include <cstring>
-#include <fstream>
-#include <stdexcept>
+#include <cstdlib>
 #include <string_view>
 
-#include "base/runtime_error.hpp"
+#include "text/text_channel.hpp"
 
 namespace ascent {
 
@@ -102,15 +99,12 @@ std::string HtmlReport::page() const {
 }
 
 void HtmlReport::write(const std::filesystem::path& path) const {
-  errno = 0;
-  std::ofstream out(path, std::ios::binary);
-  out << page();
-  out.close();
-  if (!out) {
-    throw FileError(ErrorCode::write_error, FileUse::output,
-                    "cannot write the report \"" + path.string() +
-                        "\": " + std::strerror(errno != 0 ? errno : EIO));
-  }
+  // Written beside and renamed over: a full disk or a signal leaves the
+  // previous page whole, never one cut in the middle.
+  // A failure abandons the new file as the channel goes.
+  TextChannel file = TextChannel::replace(path);
+  file.write(page());
+  file.close();
 }
 
 }  // namespace ascent

@@ -3,6 +3,7 @@ to hand on to a review: what was run, its result table and its figures.
 The page and its charts are written by the library, as `ascent-trim
 --report` writes them."""
 import math
+import os
 import sys
 
 import numpy as np
@@ -19,6 +20,13 @@ SERIES = {"maxa": "maxa_deg", "perigee": "perigee_m", "apogee": "apogee_m",
           "remaining_propellant": "remaining_propellant_kg", "sc_mass": "sc_mass_kg"}
 
 
+def readable(value):
+    """`value` as text for the page: the bytes of a name that is not UTF-8
+    (a file name the system gave as surrogates) as U+FFFD, as the library
+    writes them."""
+    return str(value).encode("utf-8", "surrogateescape").decode("utf-8", "replace")
+
+
 def cell(value):
     """A table cell: numbers to a sensible precision, anything else as text."""
     if isinstance(value, (float, np.floating)):
@@ -26,11 +34,11 @@ def cell(value):
             return ""
         # Masses and distances to a tenth, as the program's table has them.
         return f"{value:.1f}" if 1e3 <= abs(value) < 1e12 else f"{value:.6g}"
-    return str(value)
+    return readable(value)
 
 
 def add_frame(page, frame):
-    page.add_table([str(c) for c in frame.columns],
+    page.add_table([readable(c) for c in frame.columns],
                    [[cell(v) for v in row] for row in frame.itertuples(index=False)])
 
 
@@ -100,7 +108,14 @@ def report(subject, path, title=None, facts=None):
     (payload, propellant, orbit and angle against the turn time) or a
     monte_carlo() DataFrame (its summary, the orbit spread, the propellant
     left, the payload and the parameters that drive it). `facts`: a dict of
-    what was run (deck, thrust file, seed...), shown first with the script."""
+    what was run (deck, thrust file, seed...), shown first with the script.
+    TypeError for a `path` that is no str or os.PathLike, ValueError for an
+    empty one; the page is written beside it and renamed over it once whole,
+    so an OSError (a full disk) leaves the file that was there."""
+    if not isinstance(path, (str, os.PathLike)):
+        raise TypeError(f"path must be a str or os.PathLike, not {type(path).__name__}")
+    if not os.fspath(path):
+        raise ValueError("an empty path names no file")
     what = [("script", " ".join(sys.argv) or "(interactive)")] + list((facts or {}).items())
     if isinstance(subject, Trim):
         what.append(("trimmed maxa", f"{subject.maxa:.6f} deg"))
@@ -109,22 +124,22 @@ def report(subject, path, title=None, facts=None):
         what += [("turn time", f"{subject.turn_time:g} s"), ("maxa", f"{subject.maxa:.6f} deg")]
         page = _ascent.HtmlReport(title or "Flight")
         page.add_heading("What was run")
-        page.add_facts([(k, str(v)) for k, v in what])
+        page.add_facts([(readable(k), readable(v)) for k, v in what])
         flight_page(page, subject)
     elif isinstance(subject, pd.DataFrame) and "case" in subject:
         what += [(k, str(subject.attrs[k])) for k in ("turn_time", "closed_loop", "seed")
                  if k in subject.attrs]
         page = _ascent.HtmlReport(title or "Dispersion study")
         page.add_heading("What was run")
-        page.add_facts([(k, str(v)) for k, v in what])
+        page.add_facts([(readable(k), readable(v)) for k, v in what])
         dispersion_page(page, subject)
     elif isinstance(subject, pd.DataFrame) and "turn_time_s" in subject:
         page = _ascent.HtmlReport(title or "Sweep of turn times")
         page.add_heading("What was run")
-        page.add_facts([(k, str(v)) for k, v in what])
+        page.add_facts([(readable(k), readable(v)) for k, v in what])
         sweep_page(page, subject)
     else:
         raise TypeError("report() takes a Flight, a Trim, or a sweep or monte_carlo DataFrame, "
                         f"not {type(subject).__name__}")
-    page.write(str(path))
+    page.write(os.fspath(path))
     return path
