@@ -30,6 +30,24 @@ awk -v dir="$clone" '
   { inblock = 0 }
 ' "$top/README.md"
 
+# The install recipe goes into a prefix in the clone, never into the
+# machine's /usr/local: a test run must not change the machine it runs on.
+# Its commands install there and import from there (by PYTHONPATH, where the
+# recipe relies on Debian's interpreter reading /usr/local, which is checked
+# on its own below), and what they print names the prefix.
+prefix="$clone/prefix"
+python_version=$(/usr/bin/python3 -c 'import sys; print("python%d.%d" % sys.version_info[:2])')
+site="lib/$python_version/dist-packages"
+sandboxed() {
+  sed -i -e "s|cmake --install build/release|& --prefix $prefix|" \
+         -e "s|env -u PYTHONPATH /usr/bin/python3|env PYTHONPATH=$prefix/$site /usr/bin/python3|" \
+         -e "s|/usr/local|$prefix|g" "$@"
+}
+if ! /usr/bin/python3 -c 'import sys; sys.exit("/usr/local/'"$site"'" not in sys.path)'; then
+  echo "README: /usr/bin/python3 does not import from /usr/local/$site"
+  exit 1
+fi
+
 # True when `actual` matches `expected`, where a line "..." skips any lines.
 matches() {
   /usr/bin/python3 - "$1" "$2" <<'PY'
@@ -61,6 +79,7 @@ for example in "$clone"/example.*; do
       printf '%s\n' "$line" >> "$expected_dir/$step.out"
     fi
   done < "$example"
+  ((step > 0)) && sandboxed "$expected_dir"/*.command "$expected_dir"/*.out
   for ((i = 1; i <= step; i++)); do
     {
       printf 'echo "@@@ %d"\n' "$i"
