@@ -1,5 +1,6 @@
 #include "studies/flight_runner.hpp"
 
+#include <cmath>
 #include <cstdio>
 #include <utility>
 
@@ -17,7 +18,10 @@ std::optional<TypedNumber> typed_number(std::string_view text) {
 }
 
 TypedNumber typed_number(double value, int decimals) {
-  char buffer[64];
+  if (std::isnan(value)) return {"nan", value};
+  if (std::isinf(value)) return {value > 0.0 ? "inf" : "-inf", value};
+  // The largest double has 309 digits before the point.
+  char buffer[320 + 32];
   std::snprintf(buffer, sizeof buffer, "%.*f", decimals, value);
   std::string text = buffer;
   if (text.find('.') != std::string::npos) {

@@ -92,6 +92,8 @@ void SummaryBuilder::add(const CaseResult& c) {
   }
   remaining_met_.push_back(c.in_orbit() ? c.remaining_propellant : NOT_MET);
   payload_met_.push_back(c.in_orbit() ? c.SC_M : NOT_MET);
+  // Every parameter has its correlation, NaN when too few cases separated.
+  if (drawn_.empty()) drawn_.resize(c.values.size());
   if (!c.flown) return;
   maxa_.push_back(c.maxa);
   perigee_.push_back(c.perigee);
@@ -102,7 +104,6 @@ void SummaryBuilder::add(const CaseResult& c) {
   max_q_.push_back(c.max_dynamic_pressure);
   max_q_alpha_.push_back(c.max_q_alpha);
   max_a_.push_back(c.max_acceleration);
-  if (drawn_.empty()) drawn_.resize(c.values.size());
   for (std::size_t j = 0; j < drawn_.size() && j < c.values.size(); ++j) {
     drawn_[j].push_back(c.values[j]);
   }

@@ -220,6 +220,13 @@ int run(CommandLine& line, std::ostream& out) {
     }
   }
   if (line.command == Command::sweep) return run_sweep(line, out);
+  if (line.command == Command::dispersions) {
+    return ascent::dispersion::run_dispersions_command(line.dispersions, settings, line.turn_time,
+                                                       guard, out, line.report_file,
+                                                       report_facts(line));
+  }
+  // The work below runs on this thread: a signal ends it before its next flight.
+  settings.interruption = ascent::check_interruption;
   if (line.command == Command::optimize) return run_optimize(line, out);
   if (line.command == Command::sensitivities) {
     ProgressLine progress;
@@ -229,12 +236,6 @@ int run(CommandLine& line, std::ostream& out) {
     write_sensitivity_report(out, ratios, settings, line.turn_time, line.format);
     return 0;
   }
-  if (line.command == Command::dispersions) {
-    return ascent::dispersion::run_dispersions_command(line.dispersions, settings, line.turn_time,
-                                                       guard, out, line.report_file,
-                                                       report_facts(line));
-  }
-
   if (line.command == Command::target) return run_target(line, out);
 
   const TrimResult result = trim_with_progress(settings, line.turn_time);

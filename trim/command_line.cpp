@@ -166,6 +166,7 @@ CommandLineOutcome parse_command_line(int argc, const char* const* argv) {
   for (CLI::App* study : {sweep_command, dispersions, optimize}) {
     study->add_option("--report", line.report_file,
                       "Also write the study as one HTML page: what was run, its table and figures")
+        ->check(file_name())
         ->type_name("FILE.html");
   }
 

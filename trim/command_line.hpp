@@ -8,16 +8,12 @@
 
 #include "trim/dispersions_command.hpp"
 #include "trim/reports.hpp"
+#include "studies/sweep.hpp"
 #include "studies/trim_solver.hpp"
 
 namespace ascent::trim {
 
 enum class Command { trim, events, history, sweep, dispersions, target, optimize, sensitivities };
-
-/// [s] The range of the turn times a sweep may take, and of its step.
-inline constexpr double SWEEP_FIRST_TURN_TIME = 1.0;
-inline constexpr double SWEEP_LAST_TURN_TIME = 1000.0;
-inline constexpr double SWEEP_SMALLEST_STEP = 1e-6;
 
 struct CommandLine {
   Command command = Command::trim;

@@ -6,7 +6,8 @@ import pandas as pd
 
 from . import _ascent
 from .flights import fly
-from .inputs import aiming_at, thrust_history, vehicle_or_default
+from .inputs import (aiming_at, positive_number, real_number, thrust_history, turn_time_of,
+                     vehicle_or_default)
 
 
 class Optimum:
@@ -61,7 +62,10 @@ def optimize(thrust, from_=20.0, to=115.0, vehicle=None, target_altitude=None, t
     """The turn time from `from_` to `to` [s] whose trimmed flight carries
     the largest spacecraft mass, within the vehicle's load limits and those
     given here: `max_dynamic_pressure` [Pa], `max_q_alpha` [Pa*deg],
-    `max_acceleration` [m/s^2]. With the upper stage guided to the target
+    `max_acceleration` [m/s^2], each None (no limit) or a finite number
+    above 0. ValueError for turn times out of 1 to 1000 s or not in order,
+    a limit or `tolerance` [m] that is NaN, 0, negative or infinite;
+    TypeError for one that is no number. With the upper stage guided to the target
     orbit (`guided`, or a deck's orbit_insertion) the plan's `maxa` is
     searched too, each plan one guided flight that must end in orbit. As
     `ascent-trim optimize` finds it."""
@@ -69,9 +73,12 @@ def optimize(thrust, from_=20.0, to=115.0, vehicle=None, target_altitude=None, t
     if guided:
         vehicle = _ascent.guided_vehicle(vehicle, None, None)
     thrust = thrust_history(thrust)
-    limits = _ascent.LoadLimits(float(max_dynamic_pressure or 0.0), float(max_q_alpha or 0.0),
-                                float(max_acceleration or 0.0))
-    result = _ascent.optimize(vehicle, thrust, float(from_), float(to), float(tolerance), limits)
+    limits = _ascent.LoadLimits(*(0.0 if value is None else positive_number(name, value)
+                                  for name, value in (("max_dynamic_pressure", max_dynamic_pressure),
+                                                      ("max_q_alpha", max_q_alpha),
+                                                      ("max_acceleration", max_acceleration))))
+    result = _ascent.optimize(vehicle, thrust, real_number("from_", from_), real_number("to", to),
+                              positive_number("tolerance", tolerance), limits)
     return Optimum(result, vehicle, thrust)
 
 
@@ -82,8 +89,11 @@ def sensitivities(turn_time, thrust, vehicle=None, target_altitude=None):
     end of the field's range), ratio (d sc_mass / d field, kg per the
     field's unit, from the unrounded SC_M of flights re-trimmed to the
     target), per_percent (kg for 1 % more of the field) and message (why a
-    ratio is NaN). As `ascent-trim sensitivities` gives them."""
+    ratio is NaN). As `ascent-trim sensitivities` gives them. ValueError
+    for a turn time below 1 s or not finite, TypeError for one that is no
+    number; FlightError when the flight of `turn_time` cannot be trimmed."""
+    turn_time = turn_time_of(turn_time)
     vehicle = aiming_at(vehicle_or_default(vehicle), target_altitude)
-    rows = _ascent.sensitivities(vehicle, thrust_history(thrust), float(turn_time))
+    rows = _ascent.sensitivities(vehicle, thrust_history(thrust), turn_time)
     return pd.DataFrame.from_records(rows, columns=["field", "unit", "value", "step", "central",
                                                     "ratio", "per_percent", "message"])
