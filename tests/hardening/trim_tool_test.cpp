@@ -206,7 +206,7 @@ TEST(TrimOutput, AnOutputFileOnAFullDiskIsError101WithItsName) {
       trim_tool(dir, {"sweep", "--from", "10", "--to", "11", "--report", "/dev/full"}));
   EXPECT_EQ(report.wait(), 101);
   EXPECT_EQ(report.standard_error(),
-            "ascent-trim: cannot write the report \"/dev/full\": No space left on device\n");
+            "ascent-trim: cannot write to \"/dev/full\": No space left on device\n");
 }
 
 // A target the deck reader would refuse is bad input wherever it is given.

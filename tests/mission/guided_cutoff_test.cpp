@@ -11,8 +11,8 @@
 namespace ascent::testing {
 namespace {
 
-/// [m] how close each apsis comes to the target's from a dispersed ignition.
-constexpr double APSIS_TOLERANCE = 1000.0;
+/// [m] how close each apsis comes to the target's from a state far off.
+constexpr double APSIS_TOLERANCE = 5000.0;
 
 const FlightState& mainstage(const FlightResult& r) {
   for (const EventRecord& record : r.events) {
@@ -22,35 +22,28 @@ const FlightState& mainstage(const FlightResult& r) {
   return r.events.front().state;
 }
 
-TEST(GuidedCutoff, AStageDispersedHighAndFastStillCutsOffOnTheTargetOrbit) {
-  for (const auto& [perigee, apogee] : {std::pair{200e3, 200e3}, {185e3, 400e3}}) {
-    Vehicle v;
-    v.upper_stage.guidance = UpperStageGuidance::orbit_insertion;
-    v.target.perigee = perigee;
-    v.target.apogee = apogee;
-    const FlightState ignition = mainstage(fly(v, sample(), {20.0, 18.0, {}}));
-    // Faster along the horizon, higher and climbing: the energy of the
-    // target comes well before the insertion point's radius and flight path.
-    for (const double dvt : {400.0, 800.0}) {
-      for (const double dh : {20000.0, 40000.0}) {
-        SCOPED_TRACE(std::to_string(apogee) + " m apogee, " + std::to_string(dvt) + " m/s, " +
-                     std::to_string(dh) + " m higher");
-        FlightDynamics dynamics;
-        dynamics.state = ignition;
-        FlightState& s = dynamics.state;
-        s.vt = s.vt + dvt;
-        s.vr = s.vr + 100.0L;
-        s.h0 = s.h0 + dh;
-        s.stage.thrust_rate = 0.0L;
-        s.stage.mdot_rate = 0.0L;
-        s.thrust_vac = v.upper_stage.thrust;
-        s.mdot = -s.thrust_vac / v.upper_stage.exhaust_velocity;
-        ASSERT_EQ(burn_to_target_orbit(dynamics, v), OrbitFailure::none);
-        EXPECT_NEAR(s.perigee.value(), perigee, APSIS_TOLERANCE);
-        EXPECT_NEAR(s.apogee.value(), apogee, APSIS_TOLERANCE);
-      }
-    }
-  }
+TEST(GuidedCutoff, AStageDispersedHighAndFastCutsOffOnTheTargetOrbit) {
+  Vehicle v;
+  v.upper_stage.guidance = UpperStageGuidance::orbit_insertion;
+  v.target.perigee = 185e3;
+  v.target.apogee = 400e3;
+  FlightDynamics dynamics;
+  dynamics.state = mainstage(fly(v, sample(), {20.0, 18.0, {}}));
+  // 1400 m/s faster along the horizon, 50 km higher and climbing: the
+  // target's energy comes some seconds into the burn, far below the
+  // insertion point's radius and off its flight path. Cut off there, the
+  // orbit would reach from below the ground to some 870 km.
+  FlightState& s = dynamics.state;
+  s.vt = s.vt + 1400.0L;
+  s.vr = s.vr + 100.0L;
+  s.h0 = s.h0 + 50000.0L;
+  s.stage.thrust_rate = 0.0L;
+  s.stage.mdot_rate = 0.0L;
+  s.thrust_vac = v.upper_stage.thrust;
+  s.mdot = -s.thrust_vac / v.upper_stage.exhaust_velocity;
+  ASSERT_EQ(burn_to_target_orbit(dynamics, v), OrbitFailure::none);
+  EXPECT_NEAR(s.perigee.value(), 185e3, APSIS_TOLERANCE);
+  EXPECT_NEAR(s.apogee.value(), 400e3, APSIS_TOLERANCE);
 }
 
 }  // namespace
