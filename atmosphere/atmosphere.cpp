@@ -55,7 +55,7 @@ void Atmosphere::setup_layers() {
   }
 }
 
-AirData Atmosphere::atmosphere(Real h) const {
+AmbientAir Atmosphere::atmosphere(Real h) const {
   // The standard altitude with the same geopotential as the vehicle.
   const Real H = geopotential_altitude(h);
   Real Z = standard_geometric_altitude(H);
@@ -64,7 +64,7 @@ AirData Atmosphere::atmosphere(Real h) const {
   return upper_atmosphere(Z);
 }
 
-AirData Atmosphere::lower_atmosphere(Real H) const {
+AmbientAir Atmosphere::lower_atmosphere(Real H) const {
   // A boundary altitude belongs to the layer below it; below sea level layer 0
   // continues downward, and above 84852 m the isothermal layer 7 serves.
   std::size_t i = 0;
@@ -80,7 +80,7 @@ AirData Atmosphere::lower_atmosphere(Real H) const {
     p = layer_base_pressure_[i] *
         exponential(HYDROSTATIC_CONSTANT * logarithm(T_base / T) / lapse_rate[i]);
   }
-  return AirData{
+  return AmbientAir{
       .pressure = p,
       .density = p / T * DENSITY_CONSTANT,
       .sound_speed = std::sqrt(T * SOUND_SPEED_CONSTANT),

@@ -9,8 +9,9 @@
 
 namespace ascent {
 
-/// Ambient air at one altitude.
-struct AirData {
+/// Ambient air at one altitude as the classic flight holds it (64-bit values
+/// read in extended precision); air_model.hpp gives it in double precision.
+struct AmbientAir {
   Real pressure;     ///< [Pa]
   Real density;      ///< [kg/m^3]
   Real sound_speed;  ///< [m/s]
@@ -43,11 +44,11 @@ class Atmosphere {
   void init_atmosphere();
 
   /// Air at altitude `h` [m] above the sphere of radius R_EARTH.
-  [[nodiscard]] AirData atmosphere(Real h) const;
+  [[nodiscard]] AmbientAir atmosphere(Real h) const;
   /// Layered model at geopotential altitude `H` [m].
-  [[nodiscard]] AirData lower_atmosphere(Real H) const;
+  [[nodiscard]] AmbientAir lower_atmosphere(Real H) const;
   /// Spline model at standard geometric altitude `Z` [m], 86 km <= Z <= 1000 km.
-  [[nodiscard]] AirData upper_atmosphere(Real Z) const;
+  [[nodiscard]] AmbientAir upper_atmosphere(Real Z) const;
 
   [[nodiscard]] const std::array<Real, 8>& layer_base_temperature() const {
     return layer_base_temperature_;

@@ -65,7 +65,7 @@ void Atmosphere::setup_upper_splines() {
   natural_spline(upper_height, ln_density_spline_);
 }
 
-AirData Atmosphere::upper_atmosphere(Real Z) const {
+AmbientAir Atmosphere::upper_atmosphere(Real Z) const {
   // A node belongs to the interval below it, so 86000 m is in interval 0. The
   // search stops at the last interval, which an altitude above 1000 km (never
   // passed by the query) would extrapolate.
@@ -73,7 +73,7 @@ AirData Atmosphere::upper_atmosphere(Real Z) const {
   while (k + 1 < INTERVALS && upper_height[k + 1] < Z) ++k;
 
   const Real t = Z - upper_height[k];
-  return AirData{
+  return AmbientAir{
       .pressure = exponential(evaluate(ln_pressure_spline_, k, t)),
       .density = exponential(evaluate(ln_density_spline_, k, t)),
       // The temperature of the top layer, 186.946 K, holds all the way up.

@@ -22,7 +22,7 @@ void BM_Atmosphere(benchmark::State& state) {
   double h = static_cast<double>(state.range(0));
   for (auto _ : state) {
     benchmark::DoNotOptimize(h);
-    ascent::AirData data = air.atmosphere(h);
+    ascent::AmbientAir data = air.atmosphere(h);
     benchmark::DoNotOptimize(data);
   }
 }

@@ -118,7 +118,7 @@ void Channels::bind_output(const std::string& name,
   plots_.dynpres = TextChannel::create(path_of(DYNPRES_FILE));
 }
 
-Real Channels::prompt_real(std::string_view prompt) {
+Real Channels::prompt_real(std::string_view prompt, std::string_view typo_hint) {
   prompt = prompt.substr(0, MAX_TEXT_LENGTH);
   // The user may read the files while the program waits for the answer.
   flush_files();
@@ -140,8 +140,13 @@ Real Channels::prompt_real(std::string_view prompt) {
     }
     // A person at a terminal retypes a typo; a script's answers end the session.
     if (on_terminal_) {
-      console_.write_line("Error! " + quoted_token(token.text) + " is not a number. " +
-                          std::string(NUMBER_ADVICE));
+      std::string line = "Error! " + quoted_token(token.text) + " is not a number. ";
+      line += NUMBER_ADVICE;
+      if (!typo_hint.empty()) {
+        line += ' ';
+        line += typo_hint;
+      }
+      console_.write_line(line);
       continue;
     }
     InputError invalid(ErrorCode::invalid_numeric_format,

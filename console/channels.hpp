@@ -49,8 +49,9 @@ class Channels {
   /// Prompts on the console, reads one number from the standard input,
   /// drops the rest of its line and echoes the answer. Throws EndOfInput
   /// when the input has ended, RuntimeError 106 for an answer that is not a
-  /// number; on a terminal such an answer gets a hint and the prompt again.
-  Real prompt_real(std::string_view prompt);
+  /// number; on a terminal such an answer gets a hint (and `typo_hint`)
+  /// and the prompt again.
+  Real prompt_real(std::string_view prompt, std::string_view typo_hint = "");
   /// With an output file, writes the prompt and the answer (6:3) there, as a
   /// record of the dialogue beside the table.
   void echo_answer(std::string_view prompt, Real answer);

@@ -39,7 +39,7 @@ void Session::run_dialogue() {
   for (;;) {
     Real turn_time;
     try {
-      turn_time = io.prompt_real(TURN_TIME_PROMPT);
+      turn_time = io.prompt_real(TURN_TIME_PROMPT, "A negative turn time (-1) ends the session.");
     } catch (const EndOfInput&) {
       break;  // no further answer can come: end as a negative turn time does
     }

@@ -1,5 +1,7 @@
 #include "deck/vehicle_checks.hpp"
 
+#include <cmath>
+
 #include "base/fixed_text.hpp"
 #include "deck/shortest_text.hpp"
 #include "mission/vehicle_fields.hpp"
@@ -7,6 +9,10 @@
 namespace ascent {
 
 namespace {
+
+/// [m] How far target.altitude may lie from the mean of an elliptic target's
+/// apsides: the half metre of a mean of whole metres.
+constexpr double TARGET_ALTITUDE_SLACK = 0.5;
 
 /// "group.key = value unit", as the deck has it.
 std::string shown(std::string_view name, const Vehicle& v) {
@@ -109,6 +115,17 @@ std::optional<VehicleConflict> target_orbit_possible(const Vehicle& v) {
     return VehicleConflict{"target.perigee", shown_optional("target.perigee", v) +
                                                  " is above the apogee (" +
                                                  shown_optional("target.apogee", v) + ")"};
+  }
+  // The average altitude of an elliptic target follows from its apsides:
+  // a different one would make the default law and the trims aim elsewhere.
+  const double average = (target.perigee + target.apogee) / 2.0;
+  if (!(std::fabs(target.altitude - average) <= TARGET_ALTITUDE_SLACK)) {
+    return VehicleConflict{"target.altitude",
+                           shown("target.altitude", v) + " contradicts " +
+                               shown_optional("target.perigee", v) + " and " +
+                               shown_optional("target.apogee", v) +
+                               ", whose average altitude is " + shortest_text(average) +
+                               " m (leave target.altitude out to take that)"};
   }
   return std::nullopt;
 }

@@ -27,6 +27,9 @@ namespace ascent {
 
 namespace {
 
+/// The target's average altitude, which an elliptic target may leave out.
+constexpr std::string_view TARGET_ALTITUDE = "target.altitude";
+
 std::string in_quotes(std::string_view name) {
   std::string quoted = "\"";  // appended: g++ 12 warns wrongly on "\"" + name
   quoted += name;
@@ -51,10 +54,14 @@ class DeckReader {
  public:
   explicit DeckReader(std::string file) : file_(std::move(file)) {
     for (const VehicleField& f : vehicle_fields()) {
-      names_.push_back(f.name());
-      keys_.emplace_back(f.key);
       if (groups_.empty() || groups_.back() != f.group) groups_.emplace_back(f.group);
     }
+    // Every key a deck may hold is a name a misspelt one may mean.
+    for (const auto fields : {vehicle_fields(), optional_vehicle_fields()}) {
+      for (const VehicleField& f : fields) add_name(f.group, f.key);
+    }
+    const std::string_view guidance = GUIDANCE_KEY;
+    add_name(guidance.substr(0, guidance.find('.')), guidance.substr(guidance.find('.') + 1));
   }
 
   Vehicle read(std::string_view text) {
@@ -77,18 +84,27 @@ class DeckReader {
     throw DeckError(DeckPlace{file_, region.begin.line, region.begin.column}, what);
   }
 
-  /// The field nearest to an unknown "group.key" or key: a misspelt key in
-  /// its table, or a key in the wrong table (or in none), which is one edit
-  /// away from the field of that key.
+  void add_name(std::string_view group, std::string_view key) {
+    names_.push_back(std::string(group) + "." + std::string(key));
+    groups_of_names_.emplace_back(group);
+    keys_.emplace_back(key);
+  }
+
+  /// The field nearest to an unknown "group.key" or key: a key of another
+  /// table put in the wrong one is that field; a misspelt key in a table is
+  /// the nearest of that table's keys; a key outside every table, the
+  /// nearest of all.
   std::string nearest_field(std::string_view name) const {
     const std::size_t dot = name.find('.');
     const std::string_view key = dot == std::string_view::npos ? name : name.substr(dot + 1);
+    const std::string_view group = dot == std::string_view::npos ? "" : name.substr(0, dot);
+    const auto same_key = std::find(keys_.begin(), keys_.end(), key);
+    if (same_key != keys_.end()) return names_[static_cast<std::size_t>(same_key - keys_.begin())];
     std::size_t nearest = 0;
     std::size_t least = std::numeric_limits<std::size_t>::max();
     for (std::size_t i = 0; i < names_.size(); ++i) {
-      std::size_t distance = edit_distance(key, keys_[i]) + 1;
-      if (dot != std::string_view::npos)
-        distance = std::min(distance, edit_distance(name, names_[i]));
+      if (!group.empty() && groups_of_names_[i] != group) continue;
+      const std::size_t distance = edit_distance(key, keys_[i]);
       if (distance < least) {
         least = distance;
         nearest = i;
@@ -156,7 +172,15 @@ class DeckReader {
     vehicle_.upper_stage.guidance = *guidance;
   }
 
-  void check_every_field_given(const toml::table& root) const {
+  /// Every required field is given; an elliptic target's average altitude,
+  /// when left out, is the mean of its apsides.
+  void check_every_field_given(const toml::table& root) {
+    if (!places_.contains(std::string(TARGET_ALTITUDE)) && places_.contains("target.perigee") &&
+        places_.contains("target.apogee")) {
+      TargetOrbit& target = vehicle_.target;
+      target.altitude = (target.perigee + target.apogee) / 2.0;
+      places_.emplace(TARGET_ALTITUDE, places_.at("target.apogee"));
+    }
     for (const VehicleField& f : vehicle_fields()) {
       const std::string name = f.name();
       if (places_.contains(name) || f.optional) continue;
@@ -172,6 +196,7 @@ class DeckReader {
   std::string file_;
   std::vector<std::string> names_;   ///< "group.key" of every field
   std::vector<std::string> keys_;    ///< the key of every field, in the same order
+  std::vector<std::string> groups_of_names_;  ///< the table of every field, in the same order
   std::vector<std::string> groups_;  ///< the tables, in the order of the deck
   Vehicle vehicle_;
   std::map<std::string, toml::source_region> places_;  ///< where each field's value is

@@ -2,7 +2,6 @@
 // vehicle_fields(), in the shortest text that reads back to the same double.
 #include <algorithm>
 #include <array>
-#include <iterator>
 #include <utility>
 #include <vector>
 
@@ -56,46 +55,60 @@ std::string value_text(const VehicleField& f, double x) {
 std::string vehicle_deck_text(const Vehicle& vehicle) {
   std::string deck(DECK_HEAD);
   const std::span<const VehicleField> fields = vehicle_fields();
-  // An optional field whose built-in value is 0, "none" (a load limit), is
-  // written only when it is set.
+  // A key a deck may leave out is shown commented while it is off: an
+  // optional field whose built-in value is 0, "none" (a load limit), the
+  // apsides of a circular target and the default guidance.
   const Vehicle built_in;
-  const auto written = [&](const VehicleField& f) {
+  const auto is_on = [&](const VehicleField& f) {
     return !f.optional || f.get(built_in) != 0.0 || f.get(vehicle) != 0.0;
   };
-  std::vector<VehicleField> shown;
-  std::copy_if(fields.begin(), fields.end(), std::back_inserter(shown), written);
-  for (auto first = shown.begin(); first != shown.end();) {
-    const auto last = std::find_if(first, shown.end(),
+  for (auto first = fields.begin(); first != fields.end();) {
+    const auto last = std::find_if(first, fields.end(),
                                    [&](const VehicleField& f) { return f.group != first->group; });
     deck +=
         "\n[" + std::string(first->group) + "]  # " + std::string(group_note(first->group)) + "\n";
     // The unit comments of a table start in one column.
     std::vector<std::string> lines;
-    std::size_t width = 0;
-    // The keys a deck may leave out are written only when they are set.
     std::vector<std::string> notes;
-    const auto add = [&](std::string line, std::string note) {
+    std::size_t width = 0;
+    const auto add = [&](bool on, std::string line, std::string note) {
+      if (!on) line = "# " + line;
       width = std::max(width, line.size());
       lines.push_back(std::move(line));
       notes.push_back(std::move(note));
     };
-    const auto add_field = [&](const VehicleField& f) {
+    const auto add_field = [&](const VehicleField& f, double value, std::string_view off) {
       std::string note = "[";
       note += f.unit;
       note += "] ";
       note += f.what;
-      add(std::string(f.key) + " = " + value_text(f, f.get(vehicle)), std::move(note));
+      if (!off.empty()) {
+        note += "; optional: ";
+        note += off;
+      }
+      add(off.empty(), std::string(f.key) + " = " + value_text(f, value), std::move(note));
     };
-    for (auto f = first; f != last; ++f) add_field(*f);
-    for (const VehicleField& f : optional_vehicle_fields()) {
-      if (f.group == first->group && vehicle.target.elliptic()) add_field(f);
+    for (auto f = first; f != last; ++f) {
+      add_field(*f, f->get(vehicle), is_on(*f) ? "" : "none when left out");
     }
-    if (first->group == "upper_stage" &&
-        vehicle.upper_stage.guidance != UpperStageGuidance::vertical_acceleration) {
+    for (const VehicleField& f : optional_vehicle_fields()) {
+      if (f.group != first->group) continue;
+      if (vehicle.target.elliptic()) {
+        add_field(f, f.get(vehicle), "");
+      } else {
+        add_field(f, vehicle.target.altitude, "circular at the altitude when left out");
+      }
+    }
+    if (first->group == "upper_stage") {
+      const bool on = vehicle.upper_stage.guidance != UpperStageGuidance::vertical_acceleration;
       std::string line = "guidance = \"";
-      line += guidance_name(vehicle.upper_stage.guidance);
+      line += guidance_name(on ? vehicle.upper_stage.guidance : UpperStageGuidance::orbit_insertion);
       line += '"';
-      add(std::move(line), "how the mainstage steers to its cutoff");
+      add(on, std::move(line),
+          on ? "how the mainstage steers to its cutoff"
+             : "how the mainstage steers to its cutoff; optional: " +
+                   std::string(guidance_name(UpperStageGuidance::vertical_acceleration)) +
+                   " when left out");
     }
     for (std::size_t i = 0; i < lines.size(); ++i) {
       lines[i].resize(width, ' ');

@@ -30,7 +30,7 @@ Accelerations FlightDynamics::accelerations(Law& law, const StateVector& trial, 
     if constexpr (Law::reads_air_path_angle) in.theta = passage.rel.theta;
     in.vt_rel = passage.rel.vt_rel;
     in.v_rel = passage.rel.v_rel;
-    const AirData& ambient = passage.ambient;
+    const AmbientAir& ambient = passage.ambient;
     in.T = effective_thrust(trial.thrust_vac, ambient.pressure, stage.exit_area);
     const Real Pq = in.v_rel * (ambient.density * stage.density_scale) * in.v_rel / 2.0L;
     const Real Cd = passage.Cd * stage.drag_scale;

@@ -21,7 +21,7 @@ class StepListener {
 /// The vehicle's passage through the air at one position and velocity.
 struct AirPassage {
   AirRelativeMotion rel;
-  AirData ambient;
+  AmbientAir ambient;
   Real Cd;  ///< [1] drag coefficient of the model, before a dispersion's scale
 };
 

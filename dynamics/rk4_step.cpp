@@ -102,7 +102,7 @@ StepQuantities FlightDynamics::rk4_step() {
     s.a = s.thrust_vac / m;
     q.Cd = 0.0L;
   } else {
-    const AirData& ambient = passage.ambient;
+    const AmbientAir& ambient = passage.ambient;
     q.Pq = rel.v_rel * (ambient.density * stage.density_scale) * rel.v_rel / 2.0L;
     q.T = effective_thrust(s.thrust_vac, ambient.pressure, stage.exit_area);
     s.a = q.T / m;

@@ -88,8 +88,17 @@ constexpr std::array TARGET{Column{"turn_time_s", "s"},
 
 constexpr std::array EVENTS{EVENT, T, H0, VI, BETA, THETA, PQ, MASS};
 
-constexpr std::array FLIGHT_EVENTS{EVENT, T, H0, Column{"speed_m_s", "m/s"}, MASS,
-                                   Column{"value", ""}, Column{"unit", ""}};
+
+// The value and the step are in the unit of each row's field.
+constexpr std::array SENSITIVITY{Column{"field", ""},
+                                 Column{"unit", ""},
+                                 Column{"value", ""},
+                                 Column{"step", ""},
+                                 Column{"central", ""},
+                                 Column{"ratio_kg_per_unit", "kg per unit"},
+                                 Column{"per_percent_kg", "kg"},
+                                 MESSAGE,
+                                 Column{"note", ""}};
 
 }  // namespace
 
@@ -98,6 +107,6 @@ std::span<const Column> trim_columns() { return TRIM; }
 std::span<const Column> case_columns() { return CASE; }
 std::span<const Column> target_columns() { return TARGET; }
 std::span<const Column> event_columns() { return EVENTS; }
-std::span<const Column> flight_event_columns() { return FLIGHT_EVENTS; }
+std::span<const Column> sensitivity_columns() { return SENSITIVITY; }
 
 }  // namespace ascent

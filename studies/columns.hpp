@@ -28,10 +28,11 @@ struct Column {
 /// The guided stage flown to a target orbit: ascent-trim target's CSV.
 [[nodiscard]] std::span<const Column> target_columns();
 
-/// An event of a flight as ascent-trim's events command writes it.
-[[nodiscard]] std::span<const Column> event_columns();
+/// An exchange ratio of a vehicle field: ascent-trim sensitivities' CSV and
+/// the DataFrame of ascent.sensitivities.
+[[nodiscard]] std::span<const Column> sensitivity_columns();
 
-/// An event of a flight as the Python package's Flight.events has it.
-[[nodiscard]] std::span<const Column> flight_event_columns();
+/// An event of a flight: ascent-trim's events command and Flight.events.
+[[nodiscard]] std::span<const Column> event_columns();
 
 }  // namespace ascent

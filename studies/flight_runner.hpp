@@ -9,6 +9,7 @@
 #include "mission/flight.hpp"
 #include "mission/flight_at_separation.hpp"
 #include "mission/load_limits.hpp"
+#include "text/outcome_words.hpp"
 
 namespace ascent::trim {
 
@@ -61,12 +62,6 @@ struct FlightOutcome {
 
   [[nodiscard]] bool in_orbit() const { return outcome == Outcome::in_orbit; }
 };
-
-/// Why a flight that separated is not in orbit, in words; "" when it is.
-[[nodiscard]] std::string separated_message(const FlightResult& result, const Vehicle& vehicle);
-
-/// "dynamic pressure 41234 Pa over the limit of 40000 Pa by 1234 Pa at 62.3 s".
-std::string over_limit_text(const LoadBreach& breach);
 
 /// Flies one run. A thrust history that cannot be flown throws FlightError.
 FlightOutcome fly(const FlightRequest& request);

@@ -13,6 +13,7 @@
 #include "deck/shortest_text.hpp"
 #include "studies/flight_runner.hpp"
 #include "studies/sweep.hpp"
+#include "studies/target.hpp"
 
 namespace ascent::trim {
 
@@ -87,13 +88,12 @@ class Search {
     return record(key, std::move(r));
   }
 
-  /// The angle the default law trims `turn_time` to, or none: a guided
-  /// stage's best angle lies near it. Its flights count in the search's.
+  /// The angle the default law trims `turn_time` to, aimed at the insertion
+  /// altitude, or none: a guided stage's best angle lies near it. Its flights
+  /// count in the search's.
   std::optional<double> trimmed_maxa(double turn_time) {
-    TrimSettings unguided = settings_.trim;
-    unguided.vehicle.upper_stage.guidance = UpperStageGuidance::vertical_acceleration;
     const TrimResult r =
-        trim_turn_time(unguided, typed_number(turn_time, OPTIMUM_TURN_TIME_DECIMALS));
+        default_law_trim(settings_.trim, typed_number(turn_time, OPTIMUM_TURN_TIME_DECIMALS));
     result_.flights += r.flights.size();
     if (!r.trimmed()) return std::nullopt;
     return r.maxa.value;
@@ -371,9 +371,7 @@ std::string_view constraint_name(Constraint constraint) {
   return "axial acceleration limit";
 }
 
-bool searches_maxa(const OptimizeSettings& settings) {
-  return settings.trim.vehicle.upper_stage.guidance == UpperStageGuidance::orbit_insertion;
-}
+bool searches_maxa(const OptimizeSettings& settings) { return guided(settings.trim.vehicle); }
 
 OptimizeResult optimize_payload(const OptimizeSettings& settings,
                                 const OptimizeProgress& progress) {

@@ -69,14 +69,22 @@ std::vector<ExchangeRatio> exchange_ratios(const TrimSettings& settings,
     if (field.whole || field.optional) continue;
     ratios.push_back(exchange_ratio(settings, turn_time, field));
   }
-  // The largest first; those without a ratio last, in the deck's order.
+  // The largest effect first; those without a ratio last, in the deck's order.
   std::stable_sort(ratios.begin(), ratios.end(), [](const ExchangeRatio& a, const ExchangeRatio& b) {
     const bool a_known = std::isfinite(a.ratio);
     const bool b_known = std::isfinite(b.ratio);
     if (a_known != b_known) return a_known;
-    return a_known && std::fabs(a.ratio) > std::fabs(b.ratio);
+    return a_known && std::fabs(a.per_percent()) > std::fabs(b.per_percent());
   });
   return ratios;
+}
+
+std::string_view ratio_caveat(std::string_view field) {
+  if (field == "boosters.propellant" || field == "boosters.exhaust_velocity") {
+    return "The thrust file fixes the booster's burn in time, so more of it is carried unburnt "
+           "and costs payload; a booster whose burn follows its propellant would gain payload";
+  }
+  return "";
 }
 
 }  // namespace ascent::trim

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "mission/vehicle_fields.hpp"
@@ -31,8 +32,17 @@ struct ExchangeRatio {
   [[nodiscard]] double per_percent() const { return ratio * value / 100.0; }
 };
 
+/// Why the ratio of `field` (a deck name, "boosters.propellant") reads
+/// against an engineer's expectation, or "" when it does not. The thrust
+/// file fixes the booster's burn in time: more booster propellant is carried
+/// unburnt, and a faster exhaust only lowers the mass flow and leaves more
+/// unburnt, so both cost payload, where a booster whose burn follows its
+/// propellant would gain it.
+[[nodiscard]] std::string_view ratio_caveat(std::string_view field);
+
 /// The exchange ratio of every numeric field of the vehicle deck (counts and
-/// load limits left out), sorted by the size of the ratio, largest first.
+/// load limits left out), the largest effect of 1 % more first: the ratios
+/// themselves are in mixed units (kg per N, kg per kg) and rank nothing.
 /// Throws the library's RuntimeError when the thrust history cannot be
 /// flown; std::runtime_error when the nominal flight cannot be trimmed.
 [[nodiscard]] std::vector<ExchangeRatio> exchange_ratios(const TrimSettings& settings,

@@ -1,5 +1,6 @@
 #include "studies/study.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <stdexcept>
 
@@ -55,33 +56,52 @@ void fly_closed_loop(CaseResult& result, const StudySpec& setup, trim::TrimSetti
 
 }  // namespace
 
+namespace {
+
+/// The nominal angle of the study: the plan's, or the one its nominal trim
+/// finds (closed loop: starting from the plan's).
+void choose_nominal_angle(StudySpec& setup, const std::optional<trim::TypedNumber>& maxa) {
+  if (maxa && setup.mode != LoopMode::closed) {
+    setup.nominal_maxa = *maxa;
+    setup.maxa_trimmed = false;
+    return;
+  }
+  trim::TrimSettings settings = setup.nominal;
+  if (maxa) settings.start_maxa = std::max(maxa->value, std::pow(10.0, -trim::MAXA_DECIMALS));
+  const trim::TrimResult trim = setup.mode == LoopMode::guided
+                                    ? trim::default_law_trim(settings, setup.turn_time)
+                                    : trim::trim_turn_time(settings, setup.turn_time);
+  if (!trim.trimmed()) {
+    throw FlightError("the nominal flight of turn time " + setup.turn_time.text +
+                      " s cannot be trimmed: " + trim.message);
+  }
+  setup.nominal_maxa = trim.maxa;
+}
+
+}  // namespace
+
 StudySpec prepare_study(trim::TrimSettings nominal, const trim::TypedNumber& turn_time,
-                        DispersionSet dispersions, LoopMode mode) {
+                        DispersionSet dispersions, LoopMode mode,
+                        const std::optional<trim::TypedNumber>& maxa) {
   StudySpec setup;
   setup.nominal = std::move(nominal);
   setup.turn_time = turn_time;
   setup.dispersions = std::move(dispersions);
-  setup.mode = mode;
-  const trim::TrimResult trim = trim::trim_turn_time(setup.nominal, turn_time);
-  if (!trim.trimmed()) {
-    throw FlightError("the nominal flight of turn time " + turn_time.text +
-                             " s cannot be trimmed: " + trim.message);
-  }
-  setup.nominal_maxa = trim.maxa;
-  setup.nominal_flight = trim.flight;
-  if (mode == LoopMode::guided) {
+  setup.mode = trim::guided(setup.nominal.vehicle) ? LoopMode::guided : mode;
+  if (setup.mode == LoopMode::guided) {
     setup.nominal.vehicle = trim::guided_vehicle(setup.nominal.vehicle, std::nullopt, std::nullopt);
-    trim::FlightRequest request;
-    request.vehicle = &setup.nominal.vehicle;
-    request.thrust = &setup.nominal.thrust;
-    request.turn_time = turn_time;
-    request.maxa = trim.maxa;
-    request.aero = setup.nominal.aero;
-    setup.nominal_flight = trim::fly(request);
-    if (!setup.nominal_flight.separated) {
-      throw FlightError("the guided nominal flight of turn time " + turn_time.text +
-                        " s reaches no orbit: " + setup.nominal_flight.message);
-    }
+  }
+  choose_nominal_angle(setup, maxa);
+  trim::FlightRequest request;
+  request.vehicle = &setup.nominal.vehicle;
+  request.thrust = &setup.nominal.thrust;
+  request.turn_time = turn_time;
+  request.maxa = setup.nominal_maxa;
+  request.aero = setup.nominal.aero;
+  setup.nominal_flight = trim::fly(request);
+  if (setup.mode == LoopMode::guided && !setup.nominal_flight.separated) {
+    throw FlightError("the guided nominal flight of turn time " + turn_time.text +
+                      " s reaches no orbit: " + setup.nominal_flight.message);
   }
   return setup;
 }

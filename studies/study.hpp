@@ -17,6 +17,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,16 +40,22 @@ struct StudySpec {
   trim::TypedNumber turn_time;  ///< [s]
   DispersionSet dispersions;
   LoopMode mode = LoopMode::closed;
-  trim::TypedNumber nominal_maxa;      ///< [deg] trimmed angle of the undispersed flight
+  trim::TypedNumber nominal_maxa;      ///< [deg] the plan's angle, or the undispersed flight's trimmed one
+  bool maxa_trimmed = true;            ///< the nominal angle came from a trim, not the plan
   trim::FlightOutcome nominal_flight;  ///< the undispersed flight at that angle
 };
 
-/// Trims the undispersed flight of `turn_time` (guided: and flies it with
-/// the guided upper stage, the nominal flight of the study). Throws
-/// FlightError when it cannot be trimmed or the thrust history cannot be flown.
+/// Prepares the study of the plan (`turn_time`, `maxa`): the nominal angle is
+/// `maxa` when given, else the trimmed one (guided: the default law's,
+/// studies/target.hpp); closed loop, the nominal is trimmed always, from
+/// `maxa` when given. The nominal flight is flown at that angle. A vehicle
+/// whose upper stage is guided makes the study guided, whatever `mode`.
+/// Throws FlightError when the nominal angle cannot be trimmed or the thrust
+/// history cannot be flown.
 [[nodiscard]] StudySpec prepare_study(trim::TrimSettings nominal,
                                       const trim::TypedNumber& turn_time, DispersionSet dispersions,
-                                      LoopMode mode);
+                                      LoopMode mode,
+                                      const std::optional<trim::TypedNumber>& maxa = std::nullopt);
 
 struct CaseResult {
   std::uint64_t seed = 0;

@@ -28,7 +28,37 @@ Chart against_turn_time(const SweepColumns& s, std::string title, std::string y_
           std::move(series), {}, {}};
 }
 
+/// `longitude` [deg] moved by whole turns to within half a turn of `near`.
+double unwrapped(double longitude, double near) {
+  return longitude - 360.0 * std::round((longitude - near) / 360.0);
+}
+
+std::vector<double> unwrapped(const std::vector<double>& longitudes, double near, bool follow) {
+  std::vector<double> out;
+  out.reserve(longitudes.size());
+  for (const double longitude : longitudes) {
+    out.push_back(std::isfinite(longitude) ? unwrapped(longitude, near) : longitude);
+    if (follow && std::isfinite(out.back())) near = out.back();
+  }
+  return out;
+}
+
 }  // namespace
+
+Chart ground_track_chart(const GroundTrackColumns& ground) {
+  const double start = ground.longitude.empty() ? 0.0 : ground.longitude.front();
+  Chart chart{ChartKind::map, "Ground track and impact points", "longitude [deg]",
+              "latitude [deg]", {{"track", unwrapped(ground.longitude, start, true), ground.latitude}},
+              {}, {}};
+  for (const GroundTrackColumns::Element& element : ground.elements) {
+    chart.series.push_back({element.name, unwrapped(element.longitude, start, false),
+                            element.latitude, true});
+    if (element.ellipse_latitude.empty()) continue;
+    chart.series.push_back({element.name + " 99 %", unwrapped(element.ellipse_longitude, start, false),
+                            element.ellipse_latitude});
+  }
+  return chart;
+}
 
 std::vector<Chart> flight_charts(const FlightColumns& f) {
   return {against_time(f, "Altitude", "altitude [km]", scaled(f.altitude, 1e-3)),

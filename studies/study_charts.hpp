@@ -1,7 +1,8 @@
 // The figures of a report, chosen once for every client (ascent-trim's
 // --report and the Python package's ascent.report): the flight's loads
 // against time with its events, a sweep's payload and orbit against the turn
-// time, and a dispersion study's spread with what drives it.
+// time, a dispersion study's spread with what drives it, and the ground
+// track with the impact points of the jettisoned elements.
 #pragma once
 
 #include <string>
@@ -45,7 +46,24 @@ struct DispersionColumns {
   double remaining_propellant_met = 0.0;        ///< [kg] 0.135 % quantile (-inf: not met)
 };
 
+/// Where a flight passes over the ground and where its elements come down.
+struct GroundTrackColumns {
+  std::vector<double> latitude;   ///< [deg] the track, a point per step
+  std::vector<double> longitude;  ///< [deg]
+  struct Element {
+    std::string name;
+    std::vector<double> latitude;           ///< [deg] its impact points, one per case
+    std::vector<double> longitude;          ///< [deg]
+    std::vector<double> ellipse_latitude;   ///< [deg] the outline of its 99 % ellipse, or empty
+    std::vector<double> ellipse_longitude;  ///< [deg]
+  };
+  std::vector<Element> elements;
+};
+
 [[nodiscard]] std::vector<Chart> flight_charts(const FlightColumns& flight);
+/// The track, the impact points and their ellipses over a latitude-longitude
+/// grid; longitudes run on across the antimeridian from the track's first.
+[[nodiscard]] Chart ground_track_chart(const GroundTrackColumns& ground);
 [[nodiscard]] std::vector<Chart> sweep_charts(const SweepColumns& sweep);
 [[nodiscard]] std::vector<Chart> dispersion_charts(const DispersionColumns& study);
 

@@ -74,6 +74,7 @@ SweepRow sweep_row(const TrimResult& result, std::size_t index) {
 
 std::size_t sweep(const TrimSettings& settings, const TurnTimes& turn_times, const SweepSink& sink,
                   unsigned threads, const std::function<bool()>& stop) {
+  check_trimmable(settings.vehicle);
   return run_in_order<SweepRow>(
       turn_times.size(), threads,
       [&](std::size_t index, const std::stop_token& stopping) {

@@ -32,24 +32,36 @@ Vehicle guided_vehicle(const Vehicle& vehicle, std::optional<double> perigee,
   if (perigee) {
     guided.target.perigee = *perigee;
     guided.target.apogee = *apogee;
+    guided.target.altitude = (*perigee + *apogee) / 2.0;
   }
   check_target(guided.target);
   return guided;
 }
 
+bool guided(const Vehicle& vehicle) {
+  return vehicle.upper_stage.guidance == UpperStageGuidance::orbit_insertion;
+}
+
+TrimResult default_law_trim(const TrimSettings& settings, const TypedNumber& turn_time) {
+  TrimSettings unguided = settings;
+  TargetOrbit& target = unguided.vehicle.target;
+  target = TargetOrbit{target.perigee_altitude(), target.minimum_perigee, 0.0, 0.0};
+  unguided.vehicle.upper_stage.guidance = UpperStageGuidance::vertical_acceleration;
+  return trim_turn_time(unguided, turn_time);
+}
+
 TargetResult fly_to_target(const TargetRequest& request) {
-  const Vehicle guided = guided_vehicle(request.settings.vehicle, request.perigee, request.apogee);
+  TrimSettings settings = request.settings;
+  settings.vehicle = guided_vehicle(settings.vehicle, request.perigee, request.apogee);
+  const TargetOrbit& target = settings.vehicle.target;
   TargetResult result;
   result.turn_time = request.turn_time;
-  result.target_perigee = guided.target.perigee_altitude();
-  result.target_apogee = guided.target.apogee_altitude();
+  result.target_perigee = target.perigee_altitude();
+  result.target_apogee = target.apogee_altitude();
   if (request.maxa) {
     result.maxa = *request.maxa;
   } else {
-    // The core stage flies as trimmed for the vehicle's own upper stage.
-    TrimSettings unguided = request.settings;
-    unguided.vehicle.upper_stage.guidance = UpperStageGuidance::vertical_acceleration;
-    const TrimResult trimmed = trim_turn_time(unguided, request.turn_time);
+    const TrimResult trimmed = default_law_trim(settings, request.turn_time);
     result.flights = static_cast<int>(trimmed.flights.size());
     if (!trimmed.trimmed()) {
       result.status = status_of(trimmed.status, trimmed.flight);
@@ -61,7 +73,7 @@ TargetResult fly_to_target(const TargetRequest& request) {
   }
   if (request.settings.interruption) request.settings.interruption();
   FlightPlan plan{request.turn_time.value, result.maxa.value, {}, request.settings.aero};
-  result.flight = fly(guided, request.settings.thrust, plan);
+  result.flight = fly(settings.vehicle, settings.thrust, plan);
   result.flown = true;
   ++result.flights;
   result.status = row_status(result.flight.outcome);
@@ -73,7 +85,7 @@ TargetResult fly_to_target(const TargetRequest& request) {
       result.reason = "the turn is too long: the recovery ends after booster separation";
       break;
     case FlightEnd::upper_stage_separated:
-      result.reason = separated_message(result.flight, guided);
+      result.reason = separated_message(result.flight, settings.vehicle);
       break;
   }
   return result;

@@ -38,9 +38,23 @@ struct TargetResult {
   [[nodiscard]] bool reached_orbit() const { return flown && flight.separated(); }
 };
 
-/// The vehicle of `settings` with its upper stage guided to the request's target.
+/// The vehicle of `settings` with its upper stage guided to the request's
+/// target: its perigee and apogee [m], whose mean becomes the target's
+/// average altitude, or the vehicle's own target.
 [[nodiscard]] Vehicle guided_vehicle(const Vehicle& vehicle, std::optional<double> perigee,
                                      std::optional<double> apogee);
+
+/// The vehicle's upper stage is guided to its target orbit: it reaches the
+/// orbit from any core angle near the right one, so no angle is trimmed.
+[[nodiscard]] bool guided(const Vehicle& vehicle);
+
+/// The core stage's angle for a guided upper stage when the plan gives
+/// none: the trim of `turn_time` under the default law, its average altitude
+/// aimed at the guided stage's insertion altitude (the target's perigee).
+/// The angle depends on the orbit aimed at alone, never on the deck's
+/// target.altitude; the best angle (`optimize`) lies within a few degrees.
+[[nodiscard]] TrimResult default_law_trim(const TrimSettings& settings,
+                                          const TypedNumber& turn_time);
 
 /// Flies the guided stage for the request. Throws InputError for
 /// a target that cannot be flown (perigee above apogee, or out of range),

@@ -200,6 +200,15 @@ TrimResult Search::run() {
 
 }  // namespace
 
+void check_trimmable(const Vehicle& vehicle) {
+  if (vehicle.upper_stage.guidance != UpperStageGuidance::orbit_insertion) return;
+  throw InputError(ErrorCode::range_check,
+                   "the upper stage is guided to its target orbit (upper_stage.guidance = "
+                   "\"orbit_insertion\"), which it reaches from any core angle near the right "
+                   "one: there is no angle to trim; `target` flies a plan (turn time, maxa) and "
+                   "`optimize` finds the one of the largest payload");
+}
+
 TrimResult trim_turn_time(const TrimSettings& settings, const TypedNumber& turn_time,
                           const TrimProgress& progress) {
   // A miss that is NaN, 0 or below would make every turn time untrimmable.
@@ -208,6 +217,7 @@ TrimResult trim_turn_time(const TrimSettings& settings, const TypedNumber& turn_
                                              "metres above 0, not " +
                                                  shortest_text(settings.tolerance));
   }
+  check_trimmable(settings.vehicle);
   return Search(settings, turn_time, progress).run();
 }
 

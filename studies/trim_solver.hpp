@@ -77,9 +77,15 @@ struct TrimResult {
 /// Called after each flight of a search.
 using TrimProgress = std::function<void(const TrimFlight&)>;
 
+/// Throws InputError for a vehicle whose upper stage is guided to its target
+/// orbit: it reaches the orbit from any core angle near the right one, so
+/// there is no angle to trim (the guided stage's plan is flown by `target`
+/// and found by `optimize`).
+void check_trimmable(const Vehicle& vehicle);
+
 /// Searches the angle for `turn_time`. Throws FlightError when the thrust
 /// history cannot be flown, InputError for a tolerance that is no finite
-/// number above 0.
+/// number above 0, and as check_trimmable.
 TrimResult trim_turn_time(const TrimSettings& settings, const TypedNumber& turn_time,
                           const TrimProgress& progress = {});
 

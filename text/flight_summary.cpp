@@ -4,6 +4,7 @@
 
 #include "base/earth.hpp"
 #include "text/line.hpp"
+#include "text/outcome_words.hpp"
 
 namespace ascent {
 
@@ -35,6 +36,21 @@ Line orbit_line(const FlightResult& r, const Symbols& symbols) {
 
 Line recommended_maxa_line(Real recommended_maxa, const Symbols& symbols) {
   return Line{}.text("Recommended maxa = ").fixed(degrees(recommended_maxa), 7, 4).text(symbols.degree);
+}
+
+/// After the summary of a flight that separated but is not in orbit, the line
+/// that names its outcome and why; nothing in orbit, nor for an orbit through
+/// the ground, which its own warning already tells.
+void write_outcome_warning(TextChannel& out, const FlightResult& r, const Vehicle& vehicle) {
+  if (r.in_orbit() || (!(r.orbit.perigee > 0.0) && r.outcome == Outcome::perigee_below_minimum)) {
+    return;
+  }
+  out.write_line(Line{}
+                     .text("Warning! ")
+                     .text(outcome_name(r.outcome))
+                     .text(" (")
+                     .text(separated_message(r, vehicle))
+                     .text("): the upper stage is not in orbit."));
 }
 
 }  // namespace
@@ -89,10 +105,11 @@ void write_summary_head(TextChannel& out, const FlightResult& r, const Symbols& 
 }
 
 void write_summary_tail(TextChannel& out, const FlightResult& r, Real recommended_maxa,
-                        const Symbols& symbols) {
+                        const Symbols& symbols, const Vehicle& vehicle) {
   out.write_line(Line{}.text("  SC_M    = ").fixed(r.budget.SC_M, 7, 0).text("; {kg, Spacecraft mass}"));
   out.write_line("");
   out.write_line(recommended_maxa_line(recommended_maxa, symbols));
+  write_outcome_warning(out, r, vehicle);
   out.write_line("");
 }
 
@@ -105,9 +122,10 @@ void write_orbit_lines(TextChannel& out, const FlightResult& r, const Symbols& s
 }
 
 void write_orbit_outcome(TextChannel& out, const FlightResult& r, Real recommended_maxa,
-                       const Symbols& symbols) {
+                         const Symbols& symbols, const Vehicle& vehicle) {
   write_orbit_lines(out, r, symbols);
   out.write_line(recommended_maxa_line(recommended_maxa, symbols));
+  write_outcome_warning(out, r, vehicle);
 }
 
 }  // namespace ascent

@@ -34,7 +34,7 @@ void write_run_end(TextChannel& out, const FlightResult& result, const RunEnd& e
   if (!end.constants_file.empty()) {
     write_constants_file(end.constants_file, result.budget, end.vehicle);
   }
-  write_summary_tail(out, result, end.recommended_maxa, end.symbols);
+  write_summary_tail(out, result, end.recommended_maxa, end.symbols, end.vehicle);
 }
 
 void write_run_outcome(TextChannel& out, const FlightResult& result, const RunEnd& end) {
@@ -42,7 +42,7 @@ void write_run_outcome(TextChannel& out, const FlightResult& result, const RunEn
     out.write_line(early_end_line(result, end.vehicle));
     return;
   }
-  write_orbit_outcome(out, result, end.recommended_maxa, end.symbols);
+  write_orbit_outcome(out, result, end.recommended_maxa, end.symbols, end.vehicle);
 }
 
 }  // namespace ascent

@@ -145,7 +145,7 @@ std::string curves(const Frame& f, const Chart& chart) {
         flush();
         continue;
       }
-      if (chart.kind == ChartKind::points) {
+      if (chart.kind == ChartKind::points || series.dots) {
         svg += "<circle r=\"2.4\" fill-opacity=\"0.7\" fill=\"" + std::string(colour) + "\" cx=\"" +
                px(f.px_x(series.x[i])) + "\" cy=\"" + px(f.px_y(series.y[i])) + "\"/>";
       } else {
@@ -180,6 +180,23 @@ std::string legend(const Frame& f, const Chart& chart) {
     svg += text_at(f.left + f.width - 115, y + 1, chart.series[s].name, "start");
   }
   return svg + "</g>";
+}
+
+/// Widens the longitude or the latitude range of a map so that a kilometre
+/// east is as long as a kilometre north at the middle latitude.
+void keep_ground_proportions(Frame& f) {
+  const double middle = (f.y.low + f.y.high) / 2.0;
+  const double shrink = std::max(std::cos(middle * std::acos(-1.0) / 180.0), 0.05);
+  const double x_per_pixel = (f.x.high - f.x.low) * shrink / f.width;
+  const double y_per_pixel = (f.y.high - f.y.low) / f.height;
+  if (x_per_pixel > y_per_pixel) {
+    const double half = x_per_pixel * f.height / 2.0;
+    f.y = {middle - half, middle + half};
+  } else {
+    const double centre = (f.x.low + f.x.high) / 2.0;
+    const double half = y_per_pixel * f.width / shrink / 2.0;
+    f.x = {centre - half, centre + half};
+  }
 }
 
 /// Counts of each series' values in bins shared by all, as bars.
@@ -330,8 +347,9 @@ std::string svg_chart(const Chart& chart, int width, int height) {
       for (const double v : s.x) f.x.take(v);
       for (const double v : s.y) f.y.take(v);
     }
-    f.x = drawn.kind == ChartKind::points ? f.x.padded(0.04) : f.x.widened();
+    f.x = drawn.kind == ChartKind::lines ? f.x.widened() : f.x.padded(0.04);
     f.y = f.y.padded(0.04);
+    if (drawn.kind == ChartKind::map) keep_ground_proportions(f);
     body = curves(f, drawn);
   }
   const std::string size = "width=\"" + std::to_string(width) + "\" height=\"" +

@@ -1,5 +1,6 @@
 // Charts drawn as inline SVG for a report page: lines or points against an
-// axis, a histogram of values, and horizontal bars by name. Self-contained:
+// axis, a histogram of values, horizontal bars by name, and a map of
+// ground tracks and impact points over a latitude-longitude grid. Self-contained:
 // no script, font file or network is needed to show them.
 #pragma once
 
@@ -12,6 +13,7 @@ struct ChartSeries {
   std::string name;
   std::vector<double> x;  ///< a histogram or bar chart takes only y
   std::vector<double> y;  ///< NaN leaves a gap
+  bool dots = false;      ///< on a map: drawn as points (impacts), not as a line (a track)
 };
 
 /// A vertical line at `x` with its label: an event of a flight, a nominal value.
@@ -25,6 +27,8 @@ enum class ChartKind {
   points,     ///< each series a scatter of x against y
   histogram,  ///< the y values of each series counted in shared bins
   bars,       ///< one horizontal bar per category: series[0].y[i] for categories[i]
+  map,        ///< longitude (x) against latitude (y) in degrees, a degree of latitude as long
+              ///< as one of longitude at the middle latitude times its cosine; lines or dots
 };
 
 struct Chart {

@@ -124,6 +124,7 @@ int run_sweep(const CommandLine& line, std::ostream& out) {
   ProgressLine progress;
   LargestPayload largest;
   bool flights_failed = false;
+  check_trimmable(line.settings.vehicle);  // refused before the table's header
   std::vector<SweepRow> rows;  // kept for the report only
   write_trade_header(out, line.settings, line.format);
   out.flush();
@@ -137,7 +138,8 @@ int run_sweep(const CommandLine& line, std::ostream& out) {
         largest.offer(row);
         flights_failed = flights_failed || row.status == TrimStatus::cannot_be_flown;
         progress.show("sweep: " + std::to_string(row.index + 1) + " of " +
-                      std::to_string(times.size()) + " turn times trimmed");
+                          std::to_string(times.size()) + " turn times trimmed",
+                      row.index + 1, times.size());
       },
       line.jobs, [] { return ascent::pending_interruption() != 0; });
   progress.clear();
@@ -241,8 +243,9 @@ int run(CommandLine& line, std::ostream& out) {
   const TrimResult result = trim_with_progress(settings, line.turn_time);
   if (line.command == Command::trim) {
     write_trim_report(out, result, settings, line.format);
-    if (!result.feasible()) return NOT_FEASIBLE;
-    if (!line.run_files.empty()) {
+    // The trimmed flight's files are written whatever its outcome, as ascent
+    // writes them for any flight; only an angle not found has none.
+    if (result.trimmed() && !line.run_files.empty()) {
       out.flush();
       const int status =
           write_run_files(settings.vehicle, line.thrust_file, result.turn_time, result.maxa,
@@ -253,7 +256,7 @@ int run(CommandLine& line, std::ostream& out) {
             << "/run.txt, speed.dat, height.dat, accel.dat, dynpres.dat, const_n.hpp\n";
       }
     }
-    return 0;
+    return result.feasible() ? 0 : NOT_FEASIBLE;
   }
 
   if (!result.trimmed()) {

@@ -45,6 +45,8 @@ CommandLineOutcome parse_command_line(int argc, const char* const* argv) {
       "  ascent-trim history -t 20 -o flight.csv\n"
       "  ascent-trim sweep --from 10 --to 30 --csv > sweep.csv\n"
       "  ascent-trim dispersions -n 1000 --seed 1 -t 20 -o cases.csv\n"
+      "  ascent-trim --vehicle guided.toml optimize --csv > plan.csv\n"
+      "  ascent-trim --vehicle guided.toml dispersions --plan plan.csv -n 400\n"
       "  ascent-trim target -t 20 --perigee 185000 --apogee 400000\n"
       "  ascent-trim optimize --from 20 --to 115 --max-dynamic-pressure 30000\n"
       "  ascent-trim sensitivities -t 80\n"
@@ -82,7 +84,7 @@ CommandLineOutcome parse_command_line(int argc, const char* const* argv) {
 
   std::string turn_time_text;
   const auto add_turn_time = [&](CLI::App* command) {
-    command->add_option("-t,--turn-time", turn_time_text, "[s] Turn time, at least 1")
+    return command->add_option("-t,--turn-time", turn_time_text, "[s] Turn time, at least 1")
         ->required()
         ->check(number_in(1.0, std::numeric_limits<double>::infinity()))
         ->type_name("SECONDS");
@@ -162,7 +164,9 @@ CommandLineOutcome parse_command_line(int argc, const char* const* argv) {
       ->type_name("M_S2");
 
   CLI::App* dispersions = dispersion::add_dispersions_command(app, line.dispersions);
-  add_turn_time(dispersions);
+  // A plan gives the study its turn time.
+  CLI::Option* plan_option = dispersions->get_option("--plan");
+  add_turn_time(dispersions)->required(false)->excludes(plan_option);
   for (CLI::App* study : {sweep_command, dispersions, optimize}) {
     study->add_option("--report", line.report_file,
                       "Also write the study as one HTML page: what was run, its table and figures")
@@ -242,7 +246,14 @@ CommandLineOutcome parse_command_line(int argc, const char* const* argv) {
       line.perigee = perigee;
       line.apogee = apogee;
     }
-    line.turn_time = TypedNumber{turn_time_text, number_value(turn_time_text)};
+    if (dispersions->parsed() && turn_time_text.empty() && plan_option->count() == 0) {
+      outcome.status = 2;
+      outcome.standard_error = "ascent-trim: dispersions needs a turn time (-t) or a plan (--plan)\n";
+      return outcome;
+    }
+    if (!turn_time_text.empty()) {
+      line.turn_time = TypedNumber{turn_time_text, number_value(turn_time_text)};
+    }
   }
   outcome.line = std::move(line);
   return outcome;

@@ -5,6 +5,7 @@
 #include "base/interruption.hpp"
 #include "base/runtime_error.hpp"
 #include "studies/dispersion_file.hpp"
+#include "studies/plan_file.hpp"
 #include "studies/study_summary.hpp"
 #include "text/text_channel.hpp"
 #include "trim/option_checks.hpp"
@@ -54,6 +55,22 @@ CLI::App* add_dispersions_command(CLI::App& app, DispersionsOptions& options) {
   command->add_option("-o,--output", options.cases_file, "CSV file of the cases, a row per case")
       ->check(trim::file_name())
       ->type_name("FILE");
+  CLI::Option* maxa =
+      trim::add_number(*command, "--maxa", options.maxa,
+                       "[deg] Nominal maximum angle of attack of the core stage, flown by "
+                       "open-loop and guided studies; a closed-loop study trims from it "
+                       "(default: the trimmed one)")
+          ->check(trim::number_in(0.0, trim::TrimSettings{}.largest_maxa))
+          ->type_name("DEGREES")
+          ->each([&options](const std::string&) { options.maxa_given = true; });
+  command
+      ->add_option("--plan", options.plan_file,
+                   "The plan to fly, turn time and maxa, from the CSV of `optimize --csv` "
+                   "(instead of -t and --maxa)")
+      ->check(trim::file_name())
+      ->check(CLI::Validator(CLI::ExistingFile).description(""))
+      ->type_name("FILE")
+      ->excludes(maxa);
   return command;
 }
 
@@ -74,10 +91,18 @@ int run_dispersions_command(const DispersionsOptions& options, const trim::TrimS
   }
   if (!options.cases_file.empty()) guard.claim_replacing(options.cases_file, "the cases file");
 
+  trim::Plan plan{turn_time, trim::typed_number(options.maxa, trim::MAXA_DECIMALS)};
+  if (!options.plan_file.empty()) {
+    guard.add_read_file(options.plan_file, "the plan");
+    plan = trim::read_plan_file(options.plan_file);
+  }
   const LoopMode mode = options.guided      ? LoopMode::guided
                         : options.open_loop ? LoopMode::open
                                             : LoopMode::closed;
-  const StudySpec setup = prepare_study(settings, turn_time, std::move(set), mode);
+  const bool angle_given = options.maxa_given || !options.plan_file.empty();
+  const StudySpec setup =
+      prepare_study(settings, plan.turn_time, std::move(set), mode,
+                    angle_given ? std::optional(plan.maxa) : std::nullopt);
   description.setup = &setup;
   // The cases go to a new file beside the old one, which they replace only
   // when the study is done: a study that stops (a nominal that cannot be
@@ -96,7 +121,7 @@ int run_dispersions_command(const DispersionsOptions& options, const trim::TrimS
   }
 
   // The summary keeps the numbers it sorts and ranks, not the cases.
-  SummaryBuilder summary(mode == LoopMode::guided ? &setup.nominal.vehicle.target : nullptr);
+  SummaryBuilder summary(setup.mode == LoopMode::guided ? &setup.nominal.vehicle.target : nullptr);
   std::vector<CaseResult> cases;
   std::size_t in_orbit = 0;
   trim::ProgressLine progress;
@@ -114,7 +139,8 @@ int run_dispersions_command(const DispersionsOptions& options, const trim::TrimS
       },
       [&](std::size_t done, std::size_t total) {
         progress.show("dispersions: " + std::to_string(done) + " of " + std::to_string(total) +
-                      " cases flown, " + std::to_string(in_orbit) + " in orbit in case order");
+                          " cases flown, " + std::to_string(in_orbit) + " in orbit in case order",
+                      done, total);
       },
       [] { return pending_interruption() != 0; });
   progress.clear();
@@ -129,9 +155,9 @@ int run_dispersions_command(const DispersionsOptions& options, const trim::TrimS
     write_summary_table(table, study_summary, description);
     facts.emplace_back("seed", std::to_string(options.seed));
     facts.emplace_back("cases", std::to_string(options.cases));
-    facts.emplace_back("steering", mode == LoopMode::guided ? "guided upper stage"
-                                   : mode == LoopMode::open ? "open loop"
-                                                            : "closed loop");
+    facts.emplace_back("steering", setup.mode == LoopMode::guided ? "guided upper stage"
+                                   : setup.mode == LoopMode::open ? "open loop"
+                                                                  : "closed loop");
     facts.emplace_back("dispersion set", description.set_name);
     trim::write_dispersion_report(report_file, facts, setup, cases, study_summary, table.str());
   }

@@ -21,12 +21,17 @@ struct DispersionsOptions {
   std::string set_file;    ///< "" for the built-in default set
   unsigned jobs = 0;       ///< threads; 0: one per core
   std::string cases_file;  ///< the CSV of the cases; "" for none
+  double maxa = 0.0;       ///< [deg] the nominal angle, when maxa_given
+  bool maxa_given = false;  ///< --maxa: the plan's angle instead of the trimmed one
+  std::string plan_file;   ///< the plan (turn time and angle) from `optimize --csv`; "" for none
 };
 
-/// Adds "dispersions" with its options to `app`; the caller adds the turn time.
+/// Adds "dispersions" with its options to `app`; the caller adds the turn
+/// time, which --plan gives instead.
 CLI::App* add_dispersions_command(CLI::App& app, DispersionsOptions& options);
 
-/// Runs the study of `turn_time` on the trim settings of the command line
+/// Runs the study of `turn_time` (or of the plan file's plan, the file then
+/// guarded as read) on the trim settings of the command line
 /// and writes its summary to `out`. `guard` already holds the files the
 /// program reads. With a `report_file`, the study is also written there as
 /// a page that opens with `facts`. Returns the exit status (1 when no case

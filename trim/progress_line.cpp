@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <cmath>
 #include <cstdio>
 
 #include "base/interruption.hpp"
@@ -19,6 +20,21 @@ void ProgressLine::show(const std::string& text) {
   std::fflush(stderr);
   shown_ = true;
   last_ = now;
+}
+
+void ProgressLine::show(const std::string& text, std::size_t done, std::size_t total) {
+  const std::chrono::duration<double> elapsed = Clock::now() - start_;
+  const std::string left = time_left(elapsed.count(), done, total);
+  show(left.empty() ? text : text + ", " + left);
+}
+
+std::string time_left(double elapsed, std::size_t done, std::size_t total) {
+  if (done == 0 || done > total) return "";
+  const double left =
+      elapsed * static_cast<double>(total - done) / static_cast<double>(done);
+  // Whole seconds under two minutes, whole minutes above: the pace varies.
+  if (left < 120.0) return "about " + std::to_string(std::lround(left)) + " s left";
+  return "about " + std::to_string(std::lround(left / 60.0)) + " min left";
 }
 
 void ProgressLine::clear() {

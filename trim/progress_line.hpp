@@ -18,6 +18,9 @@ class ProgressLine {
   ProgressLine& operator=(const ProgressLine&) = delete;
 
   void show(const std::string& text);
+  /// `text` and, once some of the `total` are done, the time left at the
+  /// pace so far: "dispersions: 120 of 1000 cases flown, about 2 min left".
+  void show(const std::string& text, std::size_t done, std::size_t total);
   void clear();
 
  private:
@@ -28,6 +31,10 @@ class ProgressLine {
   Clock::time_point start_;
   Clock::time_point last_;
 };
+
+/// "about 40 s left", "about 3 min left": the time that `total - done` more
+/// take when `done` took `elapsed` seconds; "" before any is done.
+[[nodiscard]] std::string time_left(double elapsed, std::size_t done, std::size_t total);
 
 /// When a signal ended a sweep or a study after `done` of `total` cases,
 /// says "interrupted after N of M cases" on the standard error and throws

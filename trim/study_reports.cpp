@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "studies/sensitivities.hpp"
 #include "trim/reports.hpp"
 
 namespace ascent::dispersion {
@@ -52,11 +53,18 @@ void write_payload_drivers(std::ostream& out, const StudySummary& s, const Dispe
     return std::fabs(s.SC_M_rank_correlation[a]) > std::fabs(s.SC_M_rank_correlation[b]);
   });
   out << "\nWhat drives SC_M (rank correlation with each parameter, the strongest first):\n";
+  std::string_view caveats;
   for (const std::size_t j : order) {
     const std::string& name = entries[j].name;
     out << "  " << name << std::string(name.size() < 36 ? 36 - name.size() : 1, ' ')
-        << fixed(s.SC_M_rank_correlation[j], 3, 7) << "\n";
+        << fixed(s.SC_M_rank_correlation[j], 3, 7);
+    if (const std::string_view caveat = trim::ratio_caveat(name); !caveat.empty()) {
+      out << "  (*)";
+      caveats = caveat;
+    }
+    out << "\n";
   }
+  if (!caveats.empty()) out << "  (*) " << caveats << ".\n";
 }
 
 }  // namespace
@@ -93,7 +101,8 @@ void write_summary_table(std::ostream& out, const StudySummary& s, const StudyDe
       << " cases, seed " << study.seed << ", " << LOOP_NAMES[static_cast<std::size_t>(setup.mode)] << "\n"
       << "Dispersion set: " << study.set_name << " (" << setup.dispersions.entries().size()
       << " parameters)\n"
-      << "Nominal flight: maxa " << setup.nominal_maxa.text << " deg, average altitude "
+      << "Nominal flight: maxa " << setup.nominal_maxa.text
+      << (setup.maxa_trimmed ? " deg" : " deg (the plan's)") << ", average altitude "
       << fixed(nominal.average_altitude / 1000.0, 3, 0) << " km, remaining propellant "
       << fixed(nominal.remaining_propellant, 0, 0) << " kg, SC_M " << fixed(nominal.SC_M, 0, 0)
       << " kg\n\n";

@@ -31,6 +31,7 @@ from ._ascent import (
     VehicleField,
     VehicleGroup,
 )
+from .exports import write_kml, write_oem
 from .flights import Target, Trim, fly, target, trim
 from .optimum import Optimum, optimize, sensitivities
 from .report import report
@@ -63,6 +64,8 @@ __all__ = [
     "sweep",
     "target",
     "trim",
+    "write_kml",
+    "write_oem",
 ]
 
 

@@ -2,12 +2,11 @@
 ratios of the vehicle's fields."""
 import functools
 
-import pandas as pd
-
 from . import _ascent
 from .flights import fly
 from .inputs import (aiming_at, positive_number, real_number, thrust_history, turn_time_of,
                      vehicle_or_default)
+from .studies import with_units
 
 
 class Optimum:
@@ -84,16 +83,20 @@ def optimize(thrust, from_=20.0, to=115.0, vehicle=None, target_altitude=None, t
 
 def sensitivities(turn_time, thrust, vehicle=None, target_altitude=None):
     """Exchange ratios at `turn_time` [s]: a DataFrame, one row per numeric
-    vehicle field, the largest ratio first, of field, unit, value, step (of
-    the difference, in the field's unit), central (False: one-sided at an
-    end of the field's range), ratio (d sc_mass / d field, kg per the
-    field's unit, from the unrounded SC_M of flights re-trimmed to the
-    target), per_percent (kg for 1 % more of the field) and message (why a
-    ratio is NaN). As `ascent-trim sensitivities` gives them. ValueError
-    for a turn time below 1 s or not finite, TypeError for one that is no
-    number; FlightError when the flight of `turn_time` cannot be trimmed."""
+    vehicle field, the largest effect of 1 % more first, with the columns of
+    `ascent-trim sensitivities --csv`: field, unit, value, step (of the
+    difference, in the field's unit), central (False: one-sided at an end
+    of the field's range), ratio_kg_per_unit (d sc_mass / d field, from the
+    unrounded SC_M of flights re-trimmed to the target), per_percent_kg (kg
+    for 1 % more of the field), message (why a ratio is NaN) and note (why a
+    ratio reads against expectation, "" for most). ValueError for a turn
+    time below 1 s or not finite, TypeError for one that is no number;
+    FlightError when the flight of `turn_time` cannot be trimmed."""
     turn_time = turn_time_of(turn_time)
     vehicle = aiming_at(vehicle_or_default(vehicle), target_altitude)
     rows = _ascent.sensitivities(vehicle, thrust_history(thrust), turn_time)
-    return pd.DataFrame.from_records(rows, columns=["field", "unit", "value", "step", "central",
-                                                    "ratio", "per_percent", "message"])
+    import pandas as pd  # only when used: `import ascent` stays quick
+
+    frame = pd.DataFrame.from_records(rows, columns=_ascent.COLUMNS["sensitivity"])
+    frame.attrs["turn_time"] = turn_time
+    return with_units(frame)

@@ -15,8 +15,12 @@ MARKED_EVENTS = ("pitch-over", "booster separation", "fairing jettison", "core s
 
 
 def figure(rows, columns, width, height, **options):
-    fig = Figure(figsize=(width, height), layout="constrained")
+    # Fixed margins: a constrained layout measures every label first, which
+    # took most of the time of a figure.
+    fig = Figure(figsize=(width, height))
     FigureCanvasAgg(fig)
+    fig.subplots_adjust(left=0.75 / width, right=1 - 0.25 / width, bottom=0.6 / height,
+                        top=1 - 0.55 / height, wspace=0.25, hspace=0.3)
     axes = fig.subplots(rows, columns, squeeze=False, **options)
     return fig, axes
 

@@ -3,11 +3,9 @@ to hand on to a review: what was run, its result table and its figures.
 The page and its charts are written by the library, as `ascent-trim
 --report` writes them."""
 import math
+import numbers
 import os
 import sys
-
-import numpy as np
-import pandas as pd
 
 from . import _ascent
 from .flights import Trim
@@ -29,7 +27,7 @@ def readable(value):
 
 def cell(value):
     """A table cell: numbers to a sensible precision, anything else as text."""
-    if isinstance(value, (float, np.floating)):
+    if isinstance(value, numbers.Real) and not isinstance(value, (bool, numbers.Integral)):
         if math.isnan(value):
             return ""
         # Masses and distances to a tenth, as the program's table has them.
@@ -83,6 +81,8 @@ def dispersion_page(page, cases):
     page.add_facts([(name, cell(summary[name])) for name in
                     ("cases", "in_orbit", "orbit_probability", "sc_mass_met",
                      "remaining_propellant_met", "flight_performance_reserve") if name in summary])
+    import pandas as pd  # only when used: `import ascent` stays quick
+
     stats = pd.DataFrame({q: summary[q] for q in SUMMARY_QUANTITIES if q in summary}).T
     add_frame(page, stats.reset_index(names="quantity"))
     page.add_heading("Figures")
@@ -116,6 +116,8 @@ def report(subject, path, title=None, facts=None):
         raise TypeError(f"path must be a str or os.PathLike, not {type(path).__name__}")
     if not os.fspath(path):
         raise ValueError("an empty path names no file")
+    import pandas as pd
+
     what = [("script", " ".join(sys.argv) or "(interactive)")] + list((facts or {}).items())
     if isinstance(subject, Trim):
         what.append(("trimmed maxa", f"{subject.maxa:.6f} deg"))

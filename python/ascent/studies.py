@@ -6,14 +6,12 @@ falls in, so the results are the same row for row and bit for bit however
 the work is spread. Ctrl-C stops a study within a second: KeyboardInterrupt."""
 import contextlib
 import importlib.util
+import math
 import os
 
-import numpy as np
-import pandas as pd
-
 from . import _ascent
-from .inputs import (aiming_at, positive_number, thrust_history, turn_time_of, vehicle_or_default,
-                     whole_number)
+from .inputs import (aiming_at, positive_number, real_number, thrust_history, turn_time_of,
+                     vehicle_or_default, whole_number)
 
 # The columns of a sweep: those of ascent-trim's trade table CSV.
 SWEEP_COLUMNS = _ascent.COLUMNS["trim"]
@@ -33,7 +31,7 @@ def sweep_rows(turn_times, vehicle, thrust, tolerance, threads):
     results = _ascent.sweep(vehicle, thrust, list(turn_times), tolerance, threads)
 
     def flown(r, value):
-        return value if r.trimmed else np.nan
+        return value if r.trimmed else math.nan
 
     rows = [(r.turn_time, flown(r, r.maxa), flown(r, r.perigee), flown(r, r.apogee),
              flown(r, r.average_altitude), flown(r, r.remaining_propellant),
@@ -42,6 +40,8 @@ def sweep_rows(turn_times, vehicle, thrust, tolerance, threads):
              flown(r, r.max_q_alpha_time), flown(r, r.max_acceleration),
              flown(r, r.max_acceleration_time), r.flight_count, r.status, r.message)
             for r in results]
+    import pandas as pd  # only when used: `import ascent` stays quick
+
     return pd.DataFrame.from_records(rows, columns=SWEEP_COLUMNS)
 
 
@@ -92,6 +92,8 @@ def on_cluster(client, function, items, chunks, **shared):
     except KeyboardInterrupt:
         client.cancel(futures)
         raise
+    import pandas as pd
+
     return pd.concat(parts, ignore_index=True)
 
 
@@ -133,19 +135,37 @@ def dispersion_set(dispersions):
 
 def case_rows(ks, study, seed, threads=1):
     """The rows of cases `ks` of a prepared study, flown on `threads` threads (0: every core)."""
+    import pandas as pd
+
     return pd.DataFrame(study.fly_cases(seed, list(ks), threads))
+
+
+def plan_of(plan):
+    """The plan (turn time [s], maxa [deg]) of an Optimum, or of the CSV
+    file that `ascent-trim optimize --csv` writes (a path)."""
+    if hasattr(plan, "turn_time") and hasattr(plan, "maxa"):
+        return float(plan.turn_time), float(plan.maxa)
+    if not isinstance(plan, (str, os.PathLike)):
+        raise TypeError("plan must be an Optimum or the path of `optimize --csv`'s file, "
+                        f"not {type(plan).__name__}")
+    return _ascent.read_plan(os.fspath(plan))
 
 
 def monte_carlo(n, seed=1, dispersions=None, turn_time=None, thrust=None, vehicle=None,
                 closed_loop=True, client=None, target_altitude=None, tolerance=10.0,
-                chunks=None, guided=False):
+                chunks=None, guided=False, maxa=None, plan=None):
     """A Monte Carlo dispersion study of `n` cases about the vehicle's flight
     at `turn_time` [s], its nominal angle trimmed to the target. Each case
     draws the parameters of `dispersions` (a Dispersions, the path of a TOML
     set, or None for the built-in set) from `seed` and its number; closed
     loop, each case is trimmed to the target; open loop, each flies the
-    nominal angle; guided, each flies the nominal angle with its upper stage
-    guided to the vehicle's target orbit (no trim per case).
+    nominal angle; guided (also a vehicle whose upper stage is guided),
+    each flies the nominal angle with its upper stage guided to the
+    vehicle's target orbit (no trim per case). The nominal angle is `maxa`
+    [deg] when given (closed loop: where its trim starts), else the trimmed
+    one; `plan` (an Optimum, or the path of `ascent-trim optimize --csv`'s
+    file) gives the turn time and the angle, as `ascent-trim dispersions
+    --plan` takes them.
 
     A DataFrame, one row per case, with the columns of ascent-trim's case
     file: case, seed, the drawn value of each parameter (by its name),
@@ -157,15 +177,24 @@ def monte_carlo(n, seed=1, dispersions=None, turn_time=None, thrust=None, vehicl
     message (why the case is not in orbit). Its attrs hold the units of the
     columns ("units") and the nominal flight's maxa and remaining
     propellant, for summarize()."""
+    if plan is not None:
+        if turn_time is not None or maxa is not None:
+            raise TypeError("monte_carlo() takes a plan or a turn_time and maxa, not both")
+        turn_time, maxa = plan_of(plan)
     if turn_time is None or thrust is None:
-        raise TypeError("monte_carlo() needs a turn_time and a thrust history (thrust=)")
+        raise TypeError("monte_carlo() needs a turn_time (or a plan) and a thrust history "
+                        "(thrust=)")
+    if maxa is not None:
+        maxa = real_number("maxa", maxa)
+        if not 0.0 <= maxa <= 90.0:
+            raise ValueError(f"maxa = {maxa!r} must be from 0 to 90 degrees")
     n = whole_number("n", n, 1)
     seed = whole_number("seed", seed, 0, 2**64 - 1)
     tolerance = positive_number("tolerance", tolerance)
     vehicle = aiming_at(vehicle_or_default(vehicle), target_altitude)
     study = _ascent.prepare_study(vehicle, thrust_history(thrust), turn_time_of(turn_time),
                                   dispersion_set(dispersions), bool(closed_loop), tolerance,
-                                  bool(guided))
+                                  bool(guided), maxa)
     ks = list(range(n))
     if client is None:
         cases = case_rows(ks, study, seed, threads=0)
@@ -195,7 +224,7 @@ def summarize(cases, nominal_remaining_propellant=None):
     the study's attrs). Where no reserve covers 99.865 % of the cases these
     three are NaN and not_met_reason says why ("" otherwise)."""
     if nominal_remaining_propellant is None:
-        nominal_remaining_propellant = cases.attrs.get("nominal_remaining_propellant", np.nan)
+        nominal_remaining_propellant = cases.attrs.get("nominal_remaining_propellant", math.nan)
     columns = [cases[name].to_numpy(dtype=float) for name in
                ("maxa_deg", "perigee_m", "apogee_m", "average_altitude_m",
                 "remaining_propellant_kg", "sc_mass_kg", "max_pq_pa", "max_q_alpha_pa_deg",

@@ -21,7 +21,7 @@ constexpr std::array<std::pair<const char*, ColumnList>, 5> LISTS{{
     {"trim", &trim_columns},
     {"case", &case_columns},
     {"event", &event_columns},
-    {"flight_event", &flight_event_columns},
+    {"sensitivity", &sensitivity_columns},
 }};
 
 /// Every column's unit by its name.

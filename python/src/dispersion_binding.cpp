@@ -6,6 +6,7 @@
 #include <pybind11/stl.h>
 
 #include <map>
+#include <optional>
 #include <pybind11/stl/filesystem.h>
 
 #include <array>
@@ -20,6 +21,7 @@
 #include "python_signals.hpp"
 #include "studies/ordered_pool.hpp"
 #include "studies/dispersion_file.hpp"
+#include "studies/plan_file.hpp"
 #include "studies/study.hpp"
 #include "studies/study_summary.hpp"
 
@@ -82,27 +84,35 @@ struct Study {
 };
 
 Study prepare(const Vehicle& vehicle, const ThrustHistory& thrust, double turn_time,
-              const DispersionSet& set, bool closed_loop, double tolerance, bool guided) {
+              const DispersionSet& set, bool closed_loop, double tolerance, bool guided,
+              std::optional<double> maxa) {
   trim::TrimSettings settings{vehicle, thrust};
   settings.tolerance = tolerance;
   const dispersion::LoopMode mode = guided        ? dispersion::LoopMode::guided
                                     : closed_loop ? dispersion::LoopMode::closed
                                                   : dispersion::LoopMode::open;
+  std::optional<trim::TypedNumber> angle;
+  if (maxa) angle = trim::TypedNumber{shortest(*maxa), *maxa};
   const py::gil_scoped_release trimming;
-  return {dispersion::prepare_study(settings, turn_time_of(turn_time), set, mode)};
+  return {dispersion::prepare_study(settings, turn_time_of(turn_time), set, mode, angle)};
 }
 
+/// What the study was prepared from: the angle given is kept, a trimmed one
+/// is trimmed again.
 py::tuple study_state(const Study& study) {
   const StudySpec& s = study.setup;
+  const py::object maxa =
+      s.maxa_trimmed ? py::object(py::none()) : py::object(py::float_(s.nominal_maxa.value));
   return py::make_tuple(s.nominal.vehicle, s.nominal.thrust, s.turn_time.value,
                         set_state(s.dispersions), study.closed_loop(), s.nominal.tolerance,
-                        study.guided());
+                        study.guided(), maxa);
 }
 
 Study study_from(const py::tuple& state) {
   return prepare(state[0].cast<const Vehicle&>(), state[1].cast<const ThrustHistory&>(),
                  state[2].cast<double>(), set_from(state[3].cast<py::list>()),
-                 state[4].cast<bool>(), state[5].cast<double>(), state[6].cast<bool>());
+                 state[4].cast<bool>(), state[5].cast<double>(), state[6].cast<bool>(),
+                 state[7].cast<std::optional<double>>());
 }
 
 /// The cases `ks`, a column per quantity; a quantity a case does not have is NaN.
@@ -302,8 +312,17 @@ void bind_dispersion(py::module_& m) {
 
   m.def("prepare_study", &prepare, py::arg("vehicle"), py::arg("thrust"), py::arg("turn_time"),
         py::arg("dispersions"), py::arg("closed_loop"), py::arg("tolerance"),
-        py::arg("guided") = false,
-        "Trims the nominal flight of a study to the vehicle's target");
+        py::arg("guided") = false, py::arg("maxa") = py::none(),
+        "Prepares a study of the plan (turn time, maxa): the nominal angle is maxa, or the "
+        "trimmed one");
+  m.def(
+      "read_plan",
+      [](const std::filesystem::path& path) {
+        const trim::Plan plan = trim::read_plan_file(path);
+        return py::make_tuple(plan.turn_time.value, plan.maxa.value);
+      },
+      py::arg("path"),
+      "The plan (turn time [s], maxa [deg]) in a CSV file written by `ascent-trim optimize --csv`");
   m.def("summarize", &summarize, py::arg("status"), py::arg("maxa"), py::arg("perigee"),
         py::arg("apogee"), py::arg("average_altitude"), py::arg("remaining_propellant"),
         py::arg("sc_mass"), py::arg("max_dynamic_pressure"), py::arg("max_q_alpha"),

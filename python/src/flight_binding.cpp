@@ -28,6 +28,7 @@ namespace ascent::python {
 
 namespace {
 
+using trim::EventRecord;
 using trim::StepRecord;
 
 /// The members of a step, in the order of the history's columns.
@@ -55,24 +56,6 @@ std::string_view end_name(FlightEnd end) {
   return "";
 }
 
-/// The unit of an event's number (see FlightEvent::value).
-std::string_view value_unit(FlightEventKind kind) {
-  switch (kind) {
-    case FlightEventKind::on_pad:
-    case FlightEventKind::liftoff:
-      return "m/s^2";
-    case FlightEventKind::long_record_interval:
-      return "s";
-    case FlightEventKind::booster_separation:
-      return "kg";
-    case FlightEventKind::core_separation:
-    case FlightEventKind::upper_stage_separation:
-      return "m/s";
-    default:
-      return "";
-  }
-}
-
 /// Why the flight ended early; "" for a flight flown to the end.
 std::string reason_of(const FlightResult& result, const Vehicle& vehicle) {
   return std::string(early_end_reason(result, vehicle).view());
@@ -81,9 +64,9 @@ std::string reason_of(const FlightResult& result, const Vehicle& vehicle) {
 class Flight {
  public:
   Flight(const Vehicle& vehicle, const ThrustHistory& thrust, const FlightPlan& plan,
-         bool keep_steps) {
-    if (keep_steps) recorder_.emplace(true);
-    result_ = fly(vehicle, thrust, plan, recorder_ ? &*recorder_ : nullptr);
+         bool keep_steps)
+      : recorder_(keep_steps), keep_steps_(keep_steps) {
+    result_ = fly(vehicle, thrust, plan, &recorder_);
     reason_ = reason_of(result_, vehicle);
   }
 
@@ -93,10 +76,10 @@ class Flight {
   /// One row per step, a column per quantity; `self` owns the steps the columns view.
   static py::object history(const py::object& self) {
     const Flight& flight = self.cast<const Flight&>();
-    if (!flight.recorder_) {
+    if (!flight.keep_steps_) {
       throw py::value_error("the flight was flown without its history (history=False)");
     }
-    const std::vector<StepRecord>& steps = flight.recorder_->steps();
+    const std::vector<StepRecord>& steps = flight.recorder_.steps();
     const auto rows = static_cast<py::ssize_t>(steps.size());
     const auto stride = static_cast<py::ssize_t>(sizeof(StepRecord));
     py::dict columns;
@@ -114,27 +97,28 @@ class Flight {
     return data_frame(columns);
   }
 
-  /// One row per event of the flight, in order.
+  /// One row per event of the flight, in order: the table of ascent-trim events.
   [[nodiscard]] py::object events() const {
-    py::list names, units;
-    const auto count = static_cast<py::ssize_t>(result_.events.size());
-    py::array_t<double> t(count), altitude(count), speed(count), mass(count), value(count);
+    const std::vector<EventRecord> events = recorder_.events();
+    const auto count = static_cast<py::ssize_t>(events.size());
+    py::list names;
+    constexpr std::array MEMBERS{&EventRecord::t,    &EventRecord::h0,    &EventRecord::vi,
+                                 &EventRecord::beta, &EventRecord::theta, &EventRecord::Pq,
+                                 &EventRecord::mass};
+    std::array<py::array_t<double>, MEMBERS.size()> values;
+    for (py::array_t<double>& column : values) column = py::array_t<double>(count);
     for (py::ssize_t i = 0; i < count; ++i) {
-      const EventRecord& record = result_.events[static_cast<std::size_t>(i)];
-      const FlightState& state = record.state;
-      names.append(py::str(std::string(trim::event_name(record.event.kind))));
-      units.append(py::str(std::string(value_unit(record.event.kind))));
-      t.mutable_at(i) = state.t.value();
-      altitude.mutable_at(i) = state.h0.value();
-      speed.mutable_at(i) = static_cast<double>(std::hypot(Extended{state.vt}, Extended{state.vr}));
-      mass.mutable_at(i) = static_cast<double>(state.mass());
-      value.mutable_at(i) = static_cast<double>(record.event.value);
+      const EventRecord& record = events[static_cast<std::size_t>(i)];
+      names.append(py::str(record.name));
+      for (std::size_t j = 0; j < MEMBERS.size(); ++j) {
+        values[j].mutable_at(i) = record.*MEMBERS[j];
+      }
     }
     py::dict columns;
-    const std::span<const Column> column = flight_event_columns();
-    const std::array<py::object, 7> values{names, t, altitude, speed, mass, value, units};
-    for (std::size_t i = 0; i < values.size(); ++i) {
-      columns[py::str(std::string(column[i].name))] = values[i];
+    const std::span<const Column> column = event_columns();
+    columns[py::str(std::string(column[0].name))] = names;
+    for (std::size_t j = 0; j < MEMBERS.size(); ++j) {
+      columns[py::str(std::string(column[j + 1].name))] = values[j];
     }
     return data_frame(columns);
   }
@@ -142,7 +126,8 @@ class Flight {
  private:
   FlightResult result_;
   std::string reason_;
-  std::optional<trim::FlightRecorder> recorder_;
+  trim::FlightRecorder recorder_;
+  bool keep_steps_;
 };
 
 py::dict budget_of(const MassBudget& b) {
@@ -249,7 +234,8 @@ void bind_flight(py::module_& m) {
       .def_property_readonly("history", &Flight::history,
                              "DataFrame, one row per step, a column per quantity (SI units named)")
       .def_property_readonly("events", &Flight::events,
-                             "DataFrame, one row per event: name, t, altitude, speed, mass, value")
+                             "DataFrame, one row per event, as ascent-trim events gives them: event, t_s, h0_m, "
+                             "vi_m_s, beta_deg, theta_deg, pq_pa, mass_kg")
       .def("__repr__", &flight_text);
 
   m.def(

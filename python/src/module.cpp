@@ -13,5 +13,6 @@ PYBIND11_MODULE(_ascent, m) {
   ascent::python::bind_optimize(m);
   ascent::python::bind_columns(m);
   ascent::python::bind_report(m);
+  ascent::python::bind_export(m);
   ascent::python::bind_target(m);
 }

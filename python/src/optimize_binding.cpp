@@ -61,12 +61,13 @@ void bind_optimize(py::module_& m) {
         py::list rows;
         for (const trim::ExchangeRatio& r : ratios) {
           rows.append(py::make_tuple(r.field->name(), std::string(r.field->unit), r.value, r.step,
-                                     r.central, r.ratio, r.per_percent(), r.message));
+                                     r.central, r.ratio, r.per_percent(), r.message,
+                                     std::string(trim::ratio_caveat(r.field->name()))));
         }
         return rows;
       },
       py::arg("vehicle"), py::arg("thrust"), py::arg("turn_time"),
-      "d(SC_M)/d(field) of every numeric vehicle field, the largest first");
+      "d(SC_M)/d(field) of every numeric vehicle field, the largest effect of 1 % more first");
 
   py::class_<LoadLimits>(m, "LoadLimits", "Structural limits of the loads (0: none)")
       .def(py::init([](double q, double q_alpha, double acceleration) {

@@ -106,3 +106,34 @@ def test_ctrl_c_stops_a_study_or_a_sweep_within_a_second(sample_path, seconds_to
         lambda: ascent.monte_carlo(3000, turn_time=20, thrust=sample_path)) < 1.0
     assert seconds_to_interrupt(
         lambda: ascent.sweep(np.arange(10.0, 100.0, 0.01), thrust=sample_path)) < 1.0
+
+
+def test_a_guided_study_flies_the_optimums_plan_as_the_trim_tool_does(sample_path, trim_tool,
+                                                                      tmp_path):
+    deck = tmp_path / "guided.toml"
+    lines = ascent.Vehicle().deck().splitlines(keepends=True)
+    at = next(i for i, line in enumerate(lines) if line.startswith("[upper_stage]"))
+    deck.write_text("".join(lines[:at + 1] + ['guidance = "orbit_insertion"\n'] + lines[at + 1:]))
+    vehicle = ascent.Vehicle.load(deck)
+    plan = tmp_path / "plan.csv"
+    plan.write_text(trim_tool("--vehicle", str(deck), "optimize", "--csv"))
+    optimum = ascent.optimize(sample_path, vehicle=vehicle)
+    cases = tmp_path / "cases.csv"
+    trim_tool("--vehicle", str(deck), "dispersions", "--plan", str(plan), "-n", "12", "-o",
+              str(cases))
+    tool = pd.read_csv(cases, float_precision="round_trip", keep_default_na=False,
+                       na_values={c: [""] for c in FLIGHT_COLUMNS})
+    # The same plan from the file and from the Optimum, and the same cases.
+    for given in (dict(plan=plan), dict(plan=optimum),
+                  dict(turn_time=optimum.turn_time, maxa=optimum.maxa)):
+        study = ascent.monte_carlo(12, thrust=sample_path, vehicle=vehicle, **given)
+        assert study.attrs["guided"]
+        assert (study.attrs["turn_time"], study.attrs["nominal_maxa"]) == (
+            optimum.turn_time, optimum.maxa)
+        assert study.attrs["nominal_remaining_propellant"] == pytest.approx(
+            optimum.flight.remaining_propellant, abs=0.0)
+        pd.testing.assert_frame_equal(study, tool, check_exact=True, check_dtype=False)
+    with pytest.raises(TypeError):
+        ascent.monte_carlo(12, thrust=sample_path, plan=plan, turn_time=20)
+    with pytest.raises(ValueError, match="no angle to trim"):
+        ascent.trim(20, thrust=sample_path, vehicle=vehicle)

@@ -2,6 +2,7 @@
 against ascent-trim's."""
 import math
 
+import numpy as np
 import pytest
 
 import ascent
@@ -46,9 +47,22 @@ def test_optimize_is_ascent_trims_and_never_offers_an_infeasible_plan(sample_pat
 def test_sensitivities_are_ascent_trims(sample_path, trim_tool):
     ratios = ascent.sensitivities(80, thrust=sample_path)
     tool = trim_tool.csv("sensitivities", "-t", "80")
+    assert list(ratios.columns) == list(tool.columns) == ascent.COLUMNS["sensitivity"]
     assert list(ratios["field"]) == list(tool["field"])
-    sizes = ratios["ratio"].abs().to_list()
-    assert sizes == sorted(sizes, reverse=True)
-    ullage = ratios.set_index("field").loc["upper_stage.ullage_and_rcs_propellant"]
-    assert math.isclose(ullage["ratio"], -1.0, rel_tol=1e-6)
-    assert ullage["per_percent"] == pytest.approx(-0.71, rel=1e-6)
+    # The tool writes six significant digits.
+    np.testing.assert_allclose(ratios["per_percent_kg"], tool["per_percent_kg"], rtol=1e-5)
+    assert list(ratios["note"].fillna("")) == list(tool["note"].fillna(""))
+    # Ranked by what 1 % more gives, not by kg per unit of mixed units.
+    effects = ratios["per_percent_kg"].abs().to_list()
+    assert effects == sorted(effects, reverse=True)
+    by_field = ratios.set_index("field")
+    assert abs(by_field.loc["mass_budget.interstage_per_newton", "ratio_kg_per_unit"]) > abs(
+        ratios["ratio_kg_per_unit"].iloc[0])
+    ullage = by_field.loc["upper_stage.ullage_and_rcs_propellant"]
+    assert math.isclose(ullage["ratio_kg_per_unit"], -1.0, rel_tol=1e-6)
+    assert ullage["per_percent_kg"] == pytest.approx(-0.71, rel=1e-6)
+    # The booster's fields that read against expectation say why.
+    for field in ("boosters.propellant", "boosters.exhaust_velocity"):
+        assert by_field.loc[field, "per_percent_kg"] < 0
+        assert "thrust file fixes the booster's burn" in by_field.loc[field, "note"]
+    assert by_field.loc["core.thrust", "note"] == ""

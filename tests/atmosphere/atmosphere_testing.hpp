@@ -33,7 +33,7 @@ inline double half_unit(Printed reference) {
 }
 
 /// Square of the speed of sound over gamma R* / M0: the air temperature [K].
-inline double temperature_of(const AirData& air) {
+inline double temperature_of(const AmbientAir& air) {
   const long double a = air.sound_speed;
   return static_cast<double>(a * a / SOUND_SPEED_CONSTANT);
 }

@@ -75,7 +75,7 @@ TEST(LowerAtmosphere, QueryMatchesStandardValues) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::Message() << "h = " << c.h);
-    const AirData air = standard_air().atmosphere(c.h);
+    const AmbientAir air = standard_air().atmosphere(c.h);
     EXPECT_PRINTS_AS(air.pressure.value(), c.pressure);
     EXPECT_PRINTS_AS(air.density.value(), c.density);
     EXPECT_PRINTS_AS(air.sound_speed.value(), c.sound_speed);
@@ -87,13 +87,13 @@ TEST(LowerAtmosphere, LayerBoundariesAreContinuous) {
   for (std::size_t i = 1; i < LAYERS; ++i) {
     SCOPED_TRACE(::testing::Message() << "base of layer " << i);
     const double H = layer_height[i].value();
-    const AirData on = air.lower_atmosphere(H);
+    const AmbientAir on = air.lower_atmosphere(H);
     // Computed from the layer below, the boundary reproduces the next layer's
     // base to the last digits (the same formula produced that base).
     EXPECT_DOUBLE_EQ(on.pressure.value(), air.layer_base_pressure()[i].value());
     EXPECT_NEAR(temperature_of(on), air.layer_base_temperature()[i].value(), 1e-12);
     for (const double side : {-1.0e-6, 1.0e-6}) {
-      const AirData near = air.lower_atmosphere(H + side);
+      const AmbientAir near = air.lower_atmosphere(H + side);
       EXPECT_NEAR(near.pressure.value() / on.pressure.value(), 1.0, 1e-9);
       EXPECT_NEAR(near.sound_speed.value() / on.sound_speed.value(), 1.0, 1e-9);
     }
@@ -104,11 +104,11 @@ TEST(LowerAtmosphere, LayerBoundariesAreContinuous) {
 
 TEST(LowerAtmosphere, IsothermalLayerSevenServesUpToTheSwitch) {
   const Atmosphere& air = standard_air();
-  const AirData top = air.lower_atmosphere(84852.03);
+  const AmbientAir top = air.lower_atmosphere(84852.03);
   EXPECT_PRINTS_AS(temperature_of(top), (Printed{186.946, 7}));
   EXPECT_PRINTS_AS(top.pressure.value(), (Printed{0.3733815, 7}));
   // Further up the search stays in layer 7: constant temperature, falling pressure.
-  const AirData above = air.lower_atmosphere(84900.0);
+  const AmbientAir above = air.lower_atmosphere(84900.0);
   EXPECT_DOUBLE_EQ(above.sound_speed.value(), top.sound_speed.value());
   EXPECT_LT(above.pressure.value(), top.pressure.value());
 }
@@ -129,7 +129,7 @@ TEST(LowerAtmosphere, SatisfiesIdealGasAndHydrostaticEquilibrium) {
   const Atmosphere& air = standard_air();
   for (const double H : probe_altitudes()) {
     SCOPED_TRACE(::testing::Message() << "H = " << H);
-    const AirData at = air.lower_atmosphere(H);
+    const AmbientAir at = air.lower_atmosphere(H);
     // a^2 = gamma p / rho with gamma = 1.4: only 64-bit rounding of the results.
     const double gamma =
         at.sound_speed.value() * at.sound_speed.value() * at.density.value() / at.pressure.value();

@@ -19,7 +19,7 @@ namespace {
 using testing::Printed;
 using testing::standard_air;
 
-void expect_same_air(const AirData& actual, const AirData& expected) {
+void expect_same_air(const AmbientAir& actual, const AmbientAir& expected) {
   EXPECT_EQ(actual.pressure.value(), expected.pressure.value());
   EXPECT_EQ(actual.density.value(), expected.density.value());
   EXPECT_EQ(actual.sound_speed.value(), expected.sound_speed.value());
@@ -32,7 +32,7 @@ TEST(UpperAtmosphere, ReproducesTheTableAtEveryNode) {
   // of interval 0); the 64-bit coefficients and ln/exp leave a few ulps.
   for (std::size_t k = 0; k < UPPER_NODES; ++k) {
     SCOPED_TRACE(::testing::Message() << "node " << k << ", Z = " << upper_height[k].value());
-    const AirData air = standard_air().upper_atmosphere(upper_height[k]);
+    const AmbientAir air = standard_air().upper_atmosphere(upper_height[k]);
     EXPECT_NEAR(air.pressure.value() / upper_pressure[k].value(), 1.0, 1e-12);
     EXPECT_NEAR(air.density.value() / upper_density[k].value(), 1.0, 1e-12);
   }
@@ -52,7 +52,7 @@ TEST(UpperAtmosphere, InterpolatesBetweenNodes) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::Message() << "Z = " << c.Z);
-    const AirData air = standard_air().upper_atmosphere(c.Z);
+    const AmbientAir air = standard_air().upper_atmosphere(c.Z);
     EXPECT_PRINTS_AS(air.pressure.value(), c.pressure);
     EXPECT_PRINTS_AS(air.density.value(), c.density);
   }
@@ -175,7 +175,7 @@ TEST(ModelSelection, SwitchesToTheSplinesAtTheStandardAltitudeOf86Km) {
   expect_same_air(air.atmosphere(86071.26), air.upper_atmosphere(Z_above));
 
   // h = 86072 m is at Z = 86000.75 m, in the splines.
-  const AirData just_above = air.atmosphere(86072.0);
+  const AmbientAir just_above = air.atmosphere(86072.0);
   EXPECT_PRINTS_AS(just_above.sound_speed.value(), (Printed{274.0963, 7}));
   expect_same_air(just_above, air.upper_atmosphere(
                                   standard_geometric_altitude(geopotential_altitude(86072.0))));
@@ -197,7 +197,7 @@ TEST(ModelSelection, StandardAltitudeOfExactly86KmUsesTheSplines) {
       << "no altitude near " << estimate << " converts exactly to the switch";
 
   const Atmosphere& air = standard_air();
-  const AirData at_switch = air.atmosphere(h);
+  const AmbientAir at_switch = air.atmosphere(h);
   expect_same_air(at_switch, air.upper_atmosphere(SWITCH_ALTITUDE));
   EXPECT_NEAR(at_switch.pressure.value() / upper_pressure[0].value(), 1.0, 1e-12);
   // The layered model would give a density lower by about 2e-5 there.
@@ -207,8 +207,8 @@ TEST(ModelSelection, StandardAltitudeOfExactly86KmUsesTheSplines) {
 
 TEST(ModelSelection, HoldsAltitudesAbove1000KmAtTheTopNode) {
   const Atmosphere& air = standard_air();
-  const AirData top = air.upper_atmosphere(TOP_ALTITUDE);
-  const AirData far = air.atmosphere(2000000.0);
+  const AmbientAir top = air.upper_atmosphere(TOP_ALTITUDE);
+  const AmbientAir far = air.atmosphere(2000000.0);
   expect_same_air(far, top);
   EXPECT_PRINTS_AS(far.pressure.value(), (Printed{7.5138e-9, 5}));
   EXPECT_PRINTS_AS(far.density.value(), (Printed{3.561e-15, 4}));

@@ -69,6 +69,13 @@ TEST(DeckError, UnknownKeysAndTablesNameTheNearestKnownOne) {
   // A key in the wrong table is nearest to the field of that key.
   expect_refused({"altitude = ", "latitude = 300000.0", 1,
                   "unknown key \"target.latitude\"; did you mean \"launch_site.latitude\"?"});
+  // A misspelt key of a table is one of that table's, its optional keys included.
+  expect_refused({"altitude = ", "perigee_km = 300000.0", 1,
+                  "unknown key \"target.perigee_km\"; did you mean \"target.perigee\"?"});
+  expect_refused({"altitude = ", "max_q_alpha = 3.0", 1,
+                  "unknown key \"target.max_q_alpha\"; did you mean \"limits.max_q_alpha\"?"});
+  expect_refused({"dry_mass = 14515.0", "guidanse = 1", 1,
+                  "unknown key \"upper_stage.guidanse\"; did you mean \"upper_stage.guidance\"?"});
   EXPECT_EQ(refusal("lattitude = 5.2\n" + DEFAULT_DECK),
             "v.toml:1:1: unknown key \"lattitude\" outside every table; did you mean "
             "\"launch_site.latitude\"?");
@@ -221,6 +228,29 @@ TEST(DeckError, AFileThatCannotBeReadIsRefusedUnread) {
 
 namespace ascent::testing {
 namespace {
+
+TEST(DeckError, AnEllipticTargetsAverageAltitudeIsTheMeanOfItsApsides) {
+  unsigned line = 0;
+  // 200 km is not the mean of 185 x 400 km (292.5 km): refused at the altitude's line.
+  const std::string contradicting = changed_deck(
+      "altitude = ", "altitude = 200000.0\nperigee = 185000.0\napogee = 400000.0", line);
+  EXPECT_EQ(refusal(contradicting),
+            "v.toml:" + std::to_string(line) +
+                ":12: target.altitude = 200000 m contradicts target.perigee = 185000 m and "
+                "target.apogee = 400000 m, whose average altitude is 292500 m (leave "
+                "target.altitude out to take that)");
+  // Left out, it is derived; given as the mean, it is read.
+  for (const std::string altitude : {"", "altitude = 292500.0\n"}) {
+    const Vehicle v = read_vehicle_deck_text(
+        changed_deck("altitude = ", altitude + "perigee = 185000.0\napogee = 400000.0", line),
+        "v.toml");
+    EXPECT_EQ(v.target.altitude, (v.target.perigee + v.target.apogee) / 2.0) << altitude;
+    EXPECT_EQ(v.target.perigee, 185000.0);
+  }
+  // A circular target still needs its altitude.
+  EXPECT_NE(refusal(changed_deck("altitude = ", "", line)).find("missing key \"target.altitude\""),
+            std::string::npos);
+}
 
 TEST(DeckError, AnImpossibleTargetOrbitIsRefusedAtItsLine) {
   const auto with_target = [](const std::string& lines) {

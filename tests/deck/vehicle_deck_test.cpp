@@ -41,6 +41,33 @@ TEST(VehicleDeck, TheDefaultDeckIsTheBuiltInVehicleAndWrittenByTheProgram) {
   EXPECT_EQ(read_file(DATA / "vehicle.toml"), vehicle_deck_text(Vehicle{}));
 }
 
+TEST(VehicleDeck, TheOptionalKeysShowCommentedAndTakeEffectUncommented) {
+  std::string deck = vehicle_deck_text(Vehicle{});
+  const auto uncomment = [&](const std::string& line, const std::string& value) {
+    const std::size_t at = deck.find("\n# " + line + " = ");
+    ASSERT_NE(at, std::string::npos) << line << "\n" << deck;
+    const std::size_t end = deck.find("  #", at + 3);
+    deck.replace(at + 1, end - at - 1, line + " = " + value);
+  };
+  uncomment("guidance", "\"orbit_insertion\"");
+  // About the deck's average altitude of 200 km, as an elliptic target must be.
+  uncomment("perigee", "150000.0");
+  uncomment("apogee", "250000.0");
+  uncomment("max_dynamic_pressure", "35000.0");
+  uncomment("max_q_alpha", "11000.0");
+  uncomment("max_axial_acceleration", "45.0");
+  const Vehicle read = read_vehicle_deck_text(deck, "v.toml");
+  EXPECT_EQ(read.upper_stage.guidance, UpperStageGuidance::orbit_insertion);
+  EXPECT_EQ(read.target.perigee, 150000.0);
+  EXPECT_EQ(read.target.apogee, 250000.0);
+  EXPECT_EQ(read.limits, (LoadLimits{35000.0, 11000.0, 45.0}));
+  // Set, they are written as keys, and the deck reads back.
+  for (const char* key : {"guidance", "perigee", "apogee", "max_q_alpha"}) {
+    EXPECT_EQ(vehicle_deck_text(read).find("\n# " + std::string(key)), std::string::npos) << key;
+  }
+  EXPECT_EQ(read_vehicle_deck_text(vehicle_deck_text(read), "w.toml"), read);
+}
+
 TEST(VehicleDeck, AWrittenDeckReadsBackBitForBit) {
   // Every value one step of the last bit away from the default: the text must
   // hold all 17 digits. Zero becomes the smallest subnormal.
@@ -71,14 +98,16 @@ TEST(VehicleDeck, AGuidedStageAndItsEllipticTargetReadBack) {
   guided.upper_stage.guidance = UpperStageGuidance::orbit_insertion;
   guided.target.perigee = 185000.0;
   guided.target.apogee = 400000.0;
+  guided.target.altitude = 292500.0;  // the mean of the apsides, as a deck must have it
   const std::string deck = vehicle_deck_text(guided);
   EXPECT_NE(deck.find("guidance = \"orbit_insertion\""), std::string::npos);
   EXPECT_TRUE(read_vehicle_deck_text(deck, "guided.toml") == guided);
-  // The default vehicle's deck names neither: decks written before stay as they were.
+  // The default vehicle's deck shows them commented only: it flies as before.
   const std::string plain = vehicle_deck_text(Vehicle{});
-  EXPECT_EQ(plain.find("guidance"), std::string::npos);
+  EXPECT_EQ(plain.find("\nguidance ="), std::string::npos);
   EXPECT_EQ(plain.find("\nperigee ="), std::string::npos);
   EXPECT_EQ(plain.find("\napogee ="), std::string::npos);
+  EXPECT_NE(plain.find("\n# guidance ="), std::string::npos);
 }
 
 TEST(VehicleDeck, AHandWrittenDeckNeedsNoOrderAndTakesIntegersForReals) {
@@ -92,11 +121,17 @@ TEST(VehicleDeck, AHandWrittenDeckNeedsNoOrderAndTakesIntegersForReals) {
   EXPECT_EQ(read_vehicle_deck_text(deck, "hand.toml"), expected);
 }
 
+/// The built-in deck with its [limits] table holding `keys` alone.
+std::string deck_with_limits(const std::string& keys) {
+  const std::string plain = vehicle_deck_text(Vehicle{});
+  return plain.substr(0, plain.find("\n[limits]")) + "\n[limits]\n" + keys;
+}
+
 TEST(VehicleDeck, LoadLimitsMayBeLeftOutAndOnlyThoseSetAreWritten) {
   const std::string plain = vehicle_deck_text(Vehicle{});
-  EXPECT_EQ(plain.find("[limits]"), std::string::npos);
+  EXPECT_EQ(plain.find("\nmax_q_alpha ="), std::string::npos);
 
-  const std::string deck = plain + "\n[limits]\nmax_q_alpha = 11000\n";
+  const std::string deck = deck_with_limits("max_q_alpha = 11000\n");
   Vehicle expected;
   expected.limits.max_q_alpha = 11000.0;
   const Vehicle limited = read_vehicle_deck_text(deck, "limited.toml");
@@ -104,11 +139,12 @@ TEST(VehicleDeck, LoadLimitsMayBeLeftOutAndOnlyThoseSetAreWritten) {
   const std::string written = vehicle_deck_text(limited);
   EXPECT_NE(written.find("\n[limits]"), std::string::npos);
   EXPECT_NE(written.find("\nmax_q_alpha = 11000.0"), std::string::npos);
-  EXPECT_EQ(written.find("max_dynamic_pressure"), std::string::npos);
+  EXPECT_EQ(written.find("\nmax_dynamic_pressure"), std::string::npos);
+  EXPECT_NE(written.find("\n# max_dynamic_pressure"), std::string::npos);
   EXPECT_EQ(read_vehicle_deck_text(written, "again.toml"), limited);
 
   try {
-    (void)read_vehicle_deck_text(plain + "\n[limits]\nmax_q_alpha = -1\n", "negative.toml");
+    (void)read_vehicle_deck_text(deck_with_limits("max_q_alpha = -1\n"), "negative.toml");
     ADD_FAILURE() << "a negative limit was read";
   } catch (const DeckError& refusal) {
     EXPECT_NE(std::string(refusal.what()).find("limits.max_q_alpha"), std::string::npos);

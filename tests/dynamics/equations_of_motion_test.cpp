@@ -104,7 +104,7 @@ TEST(FlightPathSteering, DragOpposesTheEarthRelativePathAndIsRadialWhenMovingWes
     s.vt = vt;
     const double vt_rel = vt - 408.0 * (30000.0 + R) / R;
     const double v_rel = std::hypot(vt_rel, 450.0);
-    const AirData air = h.sim.air().atmosphere(30000.0);
+    const AmbientAir air = h.sim.air().atmosphere(30000.0);
     const double Cd = drag_coefficient(v_rel / air.sound_speed.value()).value();
     const double drag = Cd * 57.58 * air.density.value() * v_rel * v_rel / 2.0 / 900000.0;
     const ForceAcceleration f = force_acceleration(s, h.sim.eval_derivatives(s));

@@ -154,6 +154,42 @@ TEST(RunMaxima, SpanAllRunsOfTheSessionWhileForcesStartAfresh) {
   EXPECT_NEAR(last_value(out, "Stage 3 Maximum force = "), long_turn.stage3_max_force, 0.5);
 }
 
+/// The warning line after the summary of the session's one run, or "".
+std::string warning_after_summary(const std::string& answers) {
+  TempDir dir;
+  install_sample_thrust_file(dir);
+  const std::string out = run_in_process(dir, answers).standard_output;
+  const auto maxa_line = out.find("Recommended maxa = ");
+  const auto warning = out.find("\r\nWarning! ", maxa_line);
+  if (maxa_line == std::string::npos || warning == std::string::npos) return "";
+  return out.substr(warning + 2, out.find("\r\n", warning + 2) - warning - 2);
+}
+
+TEST(Summary, AFlightNotInOrbitEndsWithItsOutcomeAndWhy) {
+  TempDir dir;
+  install_sample_thrust_file(dir);
+  const ThrustHistory thrust = ThrustHistory::read(dir.path() / "s1.dat");
+  // The library's own account of each flight, against the console's line.
+  const FlightResult short_of = fly(V, thrust, {10.0, 14.549857, {}, {}});
+  ASSERT_EQ(short_of.outcome, Outcome::short_of_propellant);
+  EXPECT_EQ(warning_after_summary("\n10\n14.549857\n-1\n"),
+            "Warning! short_of_propellant (the upper stage needs " +
+                std::to_string(std::lround(-short_of.remaining_propellant)) +
+                " kg more propellant than it holds): the upper stage is not in orbit.");
+
+  const FlightResult low = fly(V, thrust, {30.0, 18.0, {}, {}});
+  ASSERT_EQ(low.outcome, Outcome::perigee_below_minimum);
+  ASSERT_GT(low.orbit.perigee, 0.0);
+  const std::string warning = warning_after_summary("\n30\n18\n-1\n");
+  EXPECT_EQ(warning.rfind("Warning! perigee_below_minimum (the perigee ", 0), 0u) << warning;
+  EXPECT_NEAR(std::strtod(warning.c_str() + warning.find("perigee ") + 8, nullptr),
+              low.orbit.perigee / 1000.0, 0.0005);
+
+  // In orbit: the summary ends as it always has.
+  ASSERT_TRUE(fly(V, thrust, {20.0, 18.0, {}, {}}).in_orbit());
+  EXPECT_EQ(warning_after_summary("\n20\n18\n-1\n"), "");
+}
+
 TEST(Runs, SameAnswersGiveTheSameOutput) {
   const std::string out = session_output("20\n18\n20\n18\n", true);
   const std::string pad = "   0.00   9.8   409       0         0  90.00   0.00  90.00      0.0 2707388.0\r\n";

@@ -67,6 +67,12 @@ TEST(Terminal, ShowsEachRunsOrbitAndAsksAgainAfterATypo) {
   EXPECT_NE(shown.find("Error! \"20s\" is not a number. Answer with a number"), std::string::npos)
       << shown;
   EXPECT_NE(shown.find("Error! \"about\" is not a number."), std::string::npos) << shown;
+  // A typo at the turn time says how to end the session; at the angle it does not.
+  EXPECT_NE(shown.find("(\"20 s\"). A negative turn time (-1) ends the session."),
+            std::string::npos)
+      << shown;
+  EXPECT_EQ(shown.find("A negative turn time", shown.find("\"about\"")), std::string::npos)
+      << shown;
   const auto orbit = shown.find("Perigee = 142.8 km, Apogee = 260.4 km, Average Altitude = "
                                 "201.6\xC2\xB1" "58.8 km");
   ASSERT_NE(orbit, std::string::npos) << shown;

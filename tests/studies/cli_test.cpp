@@ -76,11 +76,19 @@ TEST(CommandLine, OptimizeReportsThePlanItsLoadsAndFailsWhenNothingIsFeasible) {
 
   const ProgramRun ratios = trim_program("sensitivities -t 80 --csv");
   EXPECT_EQ(ratios.status, 0) << ratios.err;
-  EXPECT_TRUE(ratios.out.starts_with("field,unit,value,step,difference,ratio [kg per unit],"))
+  EXPECT_TRUE(ratios.out.starts_with(
+      "field,unit,value,step,central,ratio_kg_per_unit,per_percent_kg,message,note\n"))
       << ratios.out;
-  EXPECT_NE(ratios.out.find("\nupper_stage.ullage_and_rcs_propellant,kg,71,0.071,central,-1,"),
+  EXPECT_NE(ratios.out.find("\nupper_stage.ullage_and_rcs_propellant,kg,71,0.071,true,-1,"),
             std::string::npos)
       << ratios.out;
+  // The readable table notes why the booster's propellant costs payload.
+  const ProgramRun table_of_ratios = trim_program("sensitivities -t 80");
+  const std::size_t booster = table_of_ratios.out.find("\nboosters.propellant ");
+  ASSERT_NE(booster, std::string::npos) << table_of_ratios.out;
+  EXPECT_NE(table_of_ratios.out.find("  (*)\n", booster), std::string::npos);
+  EXPECT_NE(table_of_ratios.out.find("\n(*) The thrust file fixes the booster's burn"),
+            std::string::npos);
 }
 
 TEST(CommandLine, TrimWritesATableOrCsvAndFailsWhenNotTrimmed) {
@@ -134,6 +142,12 @@ TEST(CommandLine, TrimReportsItsFlightsOutcomeAndFailsWhenNotInOrbit) {
                          "150 km\n"),
             std::string::npos)
       << low.out;
+
+  // Its files are due all the same, as ascent writes them for any flight.
+  const ProgramRun files = trim_program("--vehicle high.toml trim -t 20 --run-files low", dir);
+  EXPECT_EQ(files.status, 1);
+  EXPECT_NE(dir.read("low/run.txt").find("Recommended maxa"), std::string::npos) << files.err;
+  EXPECT_FALSE(dir.read("low/speed.dat").empty());
 }
 
 TEST(CommandLine, ThrustFileByPathAndHistoryToAFile) {

@@ -52,6 +52,33 @@ TEST(SvgChart, DrawsEveryFiniteValueAndBreaksLinesAtGaps) {
   EXPECT_NE(driven.find("fill=\"#d62728\""), std::string::npos) << "a negative bar in red";
 }
 
+/// The number after `key="` at or after `from` in `svg`.
+double attribute(const std::string& svg, const std::string& key, std::size_t from = 0) {
+  const std::size_t at = svg.find(key + "=\"", from);
+  return at == std::string::npos ? NAN : std::stod(svg.substr(at + key.size() + 2));
+}
+
+TEST(SvgChart, AMapKeepsTheGroundsProportionsAndDrawsDotsAndLines) {
+  // A track along the 60th parallel and an impact a degree north of its middle.
+  const Chart map{ChartKind::map, "Ground track", "longitude [deg]", "latitude [deg]",
+                  {{"track", {0, 5, 10}, {60, 60, 60}}, {"core", {5, 5.5}, {61, 61}, true}},
+                  {}, {}};
+  const std::string svg = svg_chart(map);
+  EXPECT_EQ(count(svg, "<polyline"), 1u);
+  EXPECT_EQ(count(svg, "<circle"), 2u);
+  EXPECT_NE(svg.find(">core<"), std::string::npos);
+  // Pixels per degree east are those per degree north times the cosine of the middle latitude.
+  const std::size_t line = svg.find("<polyline");
+  const std::string points = svg.substr(svg.find("points=\"", line) + 8);
+  const double x0 = std::stod(points);
+  const double y0 = std::stod(points.substr(points.find(',') + 1));
+  const double x1 = std::stod(points.substr(points.find(' ') + 1));
+  const double cy = attribute(svg, "cy", svg.find("<circle"));
+  const double per_degree_east = (x1 - x0) / 5.0;
+  const double per_degree_north = (y0 - cy) / 1.0;
+  EXPECT_NEAR(per_degree_east / per_degree_north, std::cos(60.5 * M_PI / 180.0), 0.004);
+}
+
 TEST(HtmlReport, IsOnePageThatFetchesNothing) {
   HtmlReport page("Study & review");
   page.add_facts({{"command", "ascent-trim sweep --from 10 --to 30 --report \"r.html\""}});

@@ -1,0 +1,29 @@
+// A flight plan handed from one command to another: the row that
+// `ascent-trim optimize --csv` writes (its columns turn_time_s and maxa_deg)
+// is the plan a dispersion study flies with --plan.
+#pragma once
+
+#include <filesystem>
+#include <string_view>
+
+#include "studies/flight_runner.hpp"
+
+namespace ascent::trim {
+
+/// A plan: the turn time and the core stage's maximum angle of attack, as typed.
+struct Plan {
+  TypedNumber turn_time;  ///< [s]
+  TypedNumber maxa;       ///< [deg]
+};
+
+/// The plan in the CSV `text` (a header naming turn_time_s and maxa_deg, then
+/// the plan's row); `source` names it in messages. Throws InputError
+/// ("source:line: why") for a missing column or row, or a value that is not
+/// a number in the program's grammar or out of its range.
+[[nodiscard]] Plan parse_plan(std::string_view text, std::string_view source);
+
+/// The plan in the file at `path`. Throws FileError when it cannot be opened
+/// or read, and as parse_plan.
+[[nodiscard]] Plan read_plan_file(const std::filesystem::path& path);
+
+}  // namespace ascent::trim
