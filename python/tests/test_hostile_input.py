@@ -103,6 +103,7 @@ def elliptic_guided_vehicle():
     vehicle["upper_stage.guidance"] = "orbit_insertion"
     vehicle.target.perigee = 185e3
     vehicle.target.apogee = 400e3
+    vehicle.target.altitude = (185e3 + 400e3) / 2
     vehicle.limits.max_q_alpha = 12000
     return vehicle
 
@@ -140,6 +141,7 @@ def test_a_guided_vehicle_flies_alike_on_a_worker(sample_path):
     assert here.apogee == pytest.approx(400e3, abs=10e3)
     # A guided study (to the circular target: its nominal angle is trimmed) the same way.
     vehicle.target.perigee = vehicle.target.apogee = None
+    vehicle.target.altitude = 200e3
     study = ascent._ascent.prepare_study(vehicle, ascent.ThrustHistory.read(sample_path), 20.0,
                                          ascent.Dispersions.default(), False, 10.0, True)
     worker = pickle.loads(pickle.dumps(study))

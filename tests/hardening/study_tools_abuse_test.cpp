@@ -16,31 +16,15 @@
 #include <vector>
 
 #include "deck/vehicle_deck.hpp"
-#include "hardening/hardening_support.hpp"
-#include "hardening/running_program.hpp"
+#include "hardening/trim_tool_runs.hpp"
 #include "mission/flight.hpp"
+#include "support/utf8_check.hpp"
 #include "studies/study.hpp"
-#include "trim/command_line.hpp"
 
 namespace ascent::testing {
 namespace {
 
-struct Folder : TempDir {
-  Folder() { install_sample_thrust_file(*this); }
-};
-
-Launch trim_tool(const TempDir& dir, std::vector<std::string> arguments) {
-  Launch launch = launch_of(ASCENT_TRIM_EXE, dir.path(), std::move(arguments));
-  launch.input_file = "/dev/null";
-  return launch;
-}
-
-trim::CommandLineOutcome parsed(std::vector<std::string> arguments) {
-  arguments.insert(arguments.begin(), "ascent-trim");
-  std::vector<const char*> argv;
-  for (const std::string& argument : arguments) argv.push_back(argument.c_str());
-  return trim::parse_command_line(static_cast<int>(argv.size()), argv.data());
-}
+using Folder = TrimFolder;
 
 /// Writes the default vehicle with its upper stage's thrust at `thrust` [N] as `name`.
 void write_deck_with_upper_stage_thrust(const TempDir& dir, const std::string& name,
@@ -59,23 +43,6 @@ bool catches(pid_t pid, int signal) {
     return ((mask >> (signal - 1)) & 1u) != 0;
   }
   return false;
-}
-
-/// Every byte of `text` belongs to a well-formed UTF-8 character.
-bool well_formed_utf8(const std::string& text) {
-  for (std::size_t i = 0; i < text.size();) {
-    const auto byte = static_cast<unsigned char>(text[i]);
-    const std::size_t length = byte < 0x80 ? 1 : byte >= 0xC2 && byte <= 0xDF ? 2
-                               : byte >= 0xE0 && byte <= 0xEF               ? 3
-                               : byte >= 0xF0 && byte <= 0xF4               ? 4
-                                                                            : 0;
-    if (length == 0 || i + length > text.size()) return false;
-    for (std::size_t k = 1; k < length; ++k) {
-      if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
-    }
-    i += length;
-  }
-  return true;
 }
 
 TEST(StudyCommandLine, SearchBoundsAndReportNamesAreChecked) {
@@ -255,6 +222,7 @@ TEST(GuidedStudy, ATargetWhosePerigeeIsItsApogeeIsFlown) {
   circular.upper_stage.guidance = UpperStageGuidance::orbit_insertion;
   circular.target.perigee = 250000.0;
   circular.target.apogee = 250000.0;
+  circular.target.altitude = 250000.0;
   dir.write("circular.toml", vehicle_deck_text(circular));
   EXPECT_EQ(read_vehicle_deck(dir.path() / "circular.toml"), circular);
   for (const std::vector<std::string>& arguments :

@@ -8,30 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "hardening/hardening_support.hpp"
-#include "hardening/running_program.hpp"
-#include "trim/command_line.hpp"
+#include "hardening/trim_tool_runs.hpp"
 
 namespace ascent::testing {
 namespace {
 
-struct Folder : TempDir {
-  Folder() { install_sample_thrust_file(*this); }
-};
-
-Launch trim_tool(const TempDir& dir, std::vector<std::string> arguments) {
-  Launch launch = launch_of(ASCENT_TRIM_EXE, dir.path(), std::move(arguments));
-  launch.input_file = "/dev/null";
-  return launch;
-}
-
-/// The command line as the program reads it.
-trim::CommandLineOutcome parsed(std::vector<std::string> arguments) {
-  arguments.insert(arguments.begin(), "ascent-trim");
-  std::vector<const char*> argv;
-  for (const std::string& argument : arguments) argv.push_back(argument.c_str());
-  return trim::parse_command_line(static_cast<int>(argv.size()), argv.data());
-}
+using Folder = TrimFolder;
 
 TEST(TrimCommandLine, NumbersThatAreNoneOrOutOfRangeAreBadCommandLines) {
   struct Case {

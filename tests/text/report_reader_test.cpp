@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "support/utf8_check.hpp"
 #include "text/html_report.hpp"
 #include "text/svg_chart.hpp"
 
@@ -47,25 +48,6 @@ std::vector<std::pair<double, double>> polyline_points(const std::string& svg) {
     while (*p == ' ') ++p;
   }
   return points;
-}
-
-/// Every byte of `text` belongs to a well-formed UTF-8 character (RFC 3629).
-bool well_formed_utf8(const std::string& text) {
-  std::size_t i = 0;
-  while (i < text.size()) {
-    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
-    const unsigned char lead = byte(i);
-    std::size_t length = lead < 0x80 ? 1 : lead >= 0xC2 && lead <= 0xDF ? 2
-                                       : lead >= 0xE0 && lead <= 0xEF   ? 3
-                                       : lead >= 0xF0 && lead <= 0xF4   ? 4
-                                                                        : 0;
-    if (length == 0 || i + length > text.size()) return false;
-    for (std::size_t k = 1; k < length; ++k) {
-      if ((byte(i + k) & 0xC0) != 0x80) return false;
-    }
-    i += length;
-  }
-  return true;
 }
 
 TEST(ReportForAReader, ColumnNamesWithMarkupCharactersReadAsText) {
