@@ -59,12 +59,7 @@ TEST(StudyCommandLine, SearchBoundsAndReportNamesAreChecked) {
       {{"sweep", "--from", "20", "--to", "21", "--report", ""}, "--report"},
       {{"dispersions", "-t", "20", "--report", ""}, "--report"},
   };
-  for (const auto& [arguments, named] : refused) {
-    const trim::CommandLineOutcome outcome = parsed(arguments);
-    EXPECT_FALSE(outcome.line) << named;
-    EXPECT_EQ(outcome.status, 2) << named;
-    EXPECT_NE(outcome.standard_error.find(named), std::string::npos) << outcome.standard_error;
-  }
+  expect_refused(refused);
   const trim::CommandLineOutcome closest = parsed({"optimize", "--from", "50", "--to", "50.001"});
   ASSERT_TRUE(closest.line) << closest.standard_error;
   EXPECT_EQ(closest.line->from, 50.0);

@@ -92,12 +92,7 @@ TEST(TrimCommandLine, CountsAndFileNamesAreCheckedLikeEveryOtherValue) {
       {{"history", "-t", "20", "-o", ""}, "--output"},
       {{"trim", "-t", "20", "--run-files", ""}, "--run-files"},
   };
-  for (const auto& [arguments, named] : refused) {
-    const trim::CommandLineOutcome outcome = parsed(arguments);
-    EXPECT_FALSE(outcome.line) << named;
-    EXPECT_EQ(outcome.status, 2) << named;
-    EXPECT_NE(outcome.standard_error.find(named), std::string::npos) << outcome.standard_error;
-  }
+  expect_refused(refused);
   const trim::CommandLineOutcome taken =
       parsed(with({"--seed", "999999999999999999", "-n", "1000000", "-j", "1024"}));
   ASSERT_TRUE(taken.line) << taken.standard_error;
