@@ -1,6 +1,7 @@
 // A table of y against x, read by linear interpolation between its points and
 // held at its end values outside them: a thrust curve against time since
-// ignition, a drag coefficient against Mach number, a pitch programme.
+// ignition, a drag coefficient against Mach number, a pitch programme. Two
+// points may share an x: the table jumps there, taking the first value at x.
 #pragma once
 
 #include <cstddef>
@@ -18,7 +19,7 @@ struct TablePoint {
 class LinearTable {
  public:
   LinearTable() = default;
-  /// Points in strictly increasing x (the deck reader checks that).
+  /// Points in increasing x, no three alike (the deck reader checks that).
   explicit LinearTable(std::vector<TablePoint> points) : points_(std::move(points)) {}
 
   [[nodiscard]] bool empty() const { return points_.empty(); }
@@ -35,6 +36,10 @@ class LinearTable {
     const TablePoint& b = points_[hi];
     return a.y + (b.y - a.y) * (x - a.x) / (b.x - a.x);
   }
+
+  /// The integral of y from `from` to `to` (from <= to), exact for the
+  /// straight segments and the held end values.
+  [[nodiscard]] double integral(double from, double to) const;
 
   bool operator==(const LinearTable&) const = default;
 

@@ -8,12 +8,10 @@
 #include <string_view>
 
 #include "deck/deck_error.hpp"
+#include "deck/deck_file.hpp"
 #include "mission/vehicle.hpp"
 
 namespace ascent {
-
-/// Larger files are refused unread: a deck is a few kilobytes.
-inline constexpr std::size_t MAX_DECK_SIZE = 1 << 20;
 
 /// Reads the vehicle deck at `path`. Throws DeckError when the file cannot be
 /// read (also when it is not a regular file: a FIFO is never waited on), is

@@ -3,16 +3,13 @@
 // are missing, then the values that conflict. The first problem found ends
 // the reading, with its place in the file.
 #include <algorithm>
-#include <cerrno>
 #include <cstdint>
-#include <cstring>
 #include <limits>
 #include <map>
 #include <optional>
 #include <vector>
 
-#include "base/read_file.hpp"
-#include "base/runtime_error.hpp"
+#include "deck/deck_file.hpp"
 #include "deck/field_value.hpp"
 #include "deck/guidance_names.hpp"
 #include "deck/nearest_name.hpp"
@@ -209,26 +206,7 @@ Vehicle read_vehicle_deck_text(std::string_view text, const std::string& file) {
 }
 
 Vehicle read_vehicle_deck(const std::filesystem::path& path) {
-  const std::string file = path.string();
-  std::string text;
-  try {
-    const FileOwner in = open_for_reading(path, "the vehicle deck");
-    std::vector<char> buffer(MAX_DECK_SIZE + 1);
-    errno = 0;
-    const std::size_t size = std::fread(buffer.data(), 1, buffer.size(), in.get());
-    if (std::ferror(in.get()) != 0) {
-      throw DeckError(DeckPlace{file}, std::string("cannot read the vehicle deck: ") +
-                                           std::strerror(errno != 0 ? errno : EIO));
-    }
-    if (size > MAX_DECK_SIZE) {
-      throw DeckError(DeckPlace{file}, "larger than " + std::to_string(MAX_DECK_SIZE) +
-                                           " bytes: not a vehicle deck");
-    }
-    text.assign(buffer.data(), size);
-  } catch (const RuntimeError& failure) {
-    throw DeckError(DeckPlace{}, failure.what());
-  }
-  return read_vehicle_deck_text(text, file);
+  return read_vehicle_deck_text(read_deck_file(path, "the vehicle deck"), path.string());
 }
 
 }  // namespace ascent

@@ -13,7 +13,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-60}
 shift || true
 targets=("$@")
-((${#targets[@]})) || targets=(number thrust_file dialogue decimal_format deck command_line)
+((${#targets[@]})) || targets=(number thrust_file dialogue decimal_format deck staged_deck command_line)
 build=${ASCENT_FUZZ_BUILD_DIR:-build/fuzz}
 
 cmake --preset fuzz -B "$build" >/dev/null

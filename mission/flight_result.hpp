@@ -27,6 +27,8 @@ enum class OrbitFailure {
   propellant_far_exceeded,  ///< the burn ran on far past the stage's propellant load
   thrust_too_weak,          ///< the upper stage's thrust is below a hundredth of its weight
   target_orbit_missed,      ///< the guided burn ended more than 10 km from an apsis aimed at
+  no_liftoff,               ///< the thrust never outweighs the weight on the pad
+  flight_time_exceeded,     ///< the flight sequence did not end within its time limit
 };
 
 /// The upper stage's mass budget [kg]; every value is a whole number of

@@ -58,6 +58,10 @@ std::string_view orbit_failure_words(OrbitFailure why) {
       return "the upper stage's thrust is below a hundredth of its weight";
     case OrbitFailure::target_orbit_missed:
       return "the guidance missed the target orbit";
+    case OrbitFailure::no_liftoff:
+      return "the thrust never lifts the vehicle off the pad";
+    case OrbitFailure::flight_time_exceeded:
+      return "the flight sequence did not end within its time limit";
     case OrbitFailure::none:
       break;
   }

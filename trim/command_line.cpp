@@ -1,5 +1,7 @@
 #include "trim/command_line.hpp"
 
+#include "deck/staged_deck.hpp"
+
 #include <CLI/CLI.hpp>
 #include <limits>
 #include <sstream>
@@ -49,6 +51,7 @@ CommandLineOutcome parse_command_line(int argc, const char* const* argv) {
       "  ascent-trim --vehicle guided.toml dispersions --plan plan.csv -n 400\n"
       "  ascent-trim target -t 20 --perigee 185000 --apogee 400000\n"
       "  ascent-trim optimize --from 20 --to 115 --max-dynamic-pressure 30000\n"
+      "  ascent-trim optimize --guided --perigee 185000 --apogee 400000 --max-q-alpha 12000\n"
       "  ascent-trim sensitivities -t 80\n"
       "  ascent-trim --vehicle vehicle.toml trim -t 20 --target-altitude 300000\n"
       "Exit status: 0; 1 when no feasible result is found (a trim fails, a flight cannot be "
@@ -83,9 +86,9 @@ CommandLineOutcome parse_command_line(int argc, const char* const* argv) {
       ->type_name("N");
 
   std::string turn_time_text;
-  const auto add_turn_time = [&](CLI::App* command) {
+  const auto add_turn_time = [&](CLI::App* command, bool required = true) {
     return command->add_option("-t,--turn-time", turn_time_text, "[s] Turn time, at least 1")
-        ->required()
+        ->required(required)
         ->check(number_in(1.0, std::numeric_limits<double>::infinity()))
         ->type_name("SECONDS");
   };
@@ -109,11 +112,14 @@ CommandLineOutcome parse_command_line(int argc, const char* const* argv) {
       ->check(file_name())
       ->type_name("FOLDER");
 
-  CLI::App* events = app.add_subcommand("events", "The events of the trimmed flight");
-  add_turn_time(events);
+  // A staged vehicle deck flies its own flight sequence: no turn time.
+  CLI::App* events = app.add_subcommand(
+      "events", "The events of the trimmed flight (of the flight of a staged --vehicle deck)");
+  add_turn_time(events, false);
 
-  CLI::App* history = app.add_subcommand("history", "The trimmed flight step by step, as CSV");
-  add_turn_time(history);
+  CLI::App* history = app.add_subcommand(
+      "history", "The trimmed flight step by step, as CSV (the flight of a staged --vehicle deck)");
+  add_turn_time(history, false);
   history->add_option("-o,--output", line.history_file, "CSV file (default: the standard output)")
       ->check(file_name())
       ->type_name("FILE");
@@ -167,12 +173,6 @@ CommandLineOutcome parse_command_line(int argc, const char* const* argv) {
   // A plan gives the study its turn time.
   CLI::Option* plan_option = dispersions->get_option("--plan");
   add_turn_time(dispersions)->required(false)->excludes(plan_option);
-  for (CLI::App* study : {sweep_command, dispersions, optimize}) {
-    study->add_option("--report", line.report_file,
-                      "Also write the study as one HTML page: what was run, its table and figures")
-        ->check(file_name())
-        ->type_name("FILE.html");
-  }
 
   CLI::App* target = app.add_subcommand(
       "target", "Flies the guided upper stage to the target orbit: its perigee and apogee");
@@ -184,22 +184,39 @@ CommandLineOutcome parse_command_line(int argc, const char* const* argv) {
              "[deg] Maximum angle of attack of the core stage (default: the trimmed one)")
       ->check(number_in(0.0, settings.largest_maxa))
       ->type_name("DEGREES");
+  // The orbit of the guided stage, for the flight to it and for the plan of
+  // the largest payload.
   const CLI::Validator apsis = number_in(MINIMUM_TARGET_PERIGEE, MAXIMUM_TARGET_APOGEE);
-  CLI::Option* perigee_option =
-      add_number(*target, "--perigee", perigee,
-                 "[m] Perigee altitude aimed at (default: the vehicle's target)")
-          ->check(apsis)
-          ->type_name("METRES");
-  CLI::Option* apogee_option =
-      add_number(*target, "--apogee", apogee, "[m] Apogee altitude aimed at, with --perigee")
-          ->check(apsis)
-          ->type_name("METRES");
-  perigee_option->needs(apogee_option);
-  apogee_option->needs(perigee_option);
+  for (CLI::App* command : {target, optimize}) {
+    CLI::Option* perigee_option =
+        add_number(*command, "--perigee", perigee,
+                   "[m] Perigee altitude of the guided stage's orbit (default: the vehicle's "
+                   "target)")
+            ->check(apsis)
+            ->type_name("METRES");
+    CLI::Option* apogee_option =
+        add_number(*command, "--apogee", apogee, "[m] Apogee altitude aimed at, with --perigee")
+            ->check(apsis)
+            ->type_name("METRES");
+    perigee_option->needs(apogee_option);
+    apogee_option->needs(perigee_option);
+  }
+  optimize->add_flag("--guided", line.guided,
+                     "Guide the upper stage to the target orbit (as a deck's upper_stage.guidance "
+                     "= \"orbit_insertion\"): each plan's maxa is searched too; implied by "
+                     "--perigee");
   CLI::App* sensitivities = app.add_subcommand(
       "sensitivities",
       "Exchange ratios: d(SC_M)/d(field) of every numeric vehicle field, from re-trimmed flights");
   add_turn_time(sensitivities);
+
+  for (CLI::App* command : {trim, sweep_command, dispersions, optimize, target, sensitivities}) {
+    command->add_option("--report", line.report_file,
+                        "Also write the result as one HTML page: what was run, its tables and "
+                        "figures")
+        ->check(file_name())
+        ->type_name("FILE.html");
+  }
 
   CommandLineOutcome outcome;
   try {
@@ -224,6 +241,11 @@ CommandLineOutcome parse_command_line(int argc, const char* const* argv) {
       outcome.standard_error = "ascent-trim: optimize --from must be before --to\n";
       return outcome;
     }
+    if (optimize->count("--perigee") > 0) {
+      line.perigee = perigee;
+      line.apogee = apogee;
+      line.guided = true;
+    }
   } else if (sweep_command->parsed()) {
     line.command = Command::sweep;
     try {
@@ -242,13 +264,22 @@ CommandLineOutcome parse_command_line(int argc, const char* const* argv) {
                    : sensitivities->parsed() ? Command::sensitivities
                                              : Command::history;
     if (target->count("--maxa") > 0) line.maxa = maxa;
-    if (perigee_option->count() > 0) {
+    if (target->count("--perigee") > 0) {
       line.perigee = perigee;
       line.apogee = apogee;
     }
     if (dispersions->parsed() && turn_time_text.empty() && plan_option->count() == 0) {
       outcome.status = 2;
       outcome.standard_error = "ascent-trim: dispersions needs a turn time (-t) or a plan (--plan)\n";
+      return outcome;
+    }
+    const bool without_turn_time = events->parsed() || history->parsed();
+    if (without_turn_time && turn_time_text.empty() &&
+        (line.vehicle_file.empty() || !is_staged_deck(line.vehicle_file))) {
+      std::ostringstream out;
+      std::ostringstream err;
+      outcome.status = app.exit(CLI::RequiredError("--turn-time"), out, err) == 0 ? 0 : 2;
+      outcome.standard_error = err.str();
       return outcome;
     }
     if (!turn_time_text.empty()) {

@@ -3,8 +3,10 @@
 #include <array>
 #include <charconv>
 #include <cstdio>
+#include <numbers>
 #include <optional>
 
+#include "text/event_lines.hpp"
 
 namespace ascent::trim {
 
@@ -277,6 +279,48 @@ void write_history_csv(std::ostream& out, const std::vector<StepRecord>& steps) 
         s.alpha_aero, s.q_alpha};
     for (std::size_t i = 0; i < values.size(); ++i) out << (i == 0 ? "" : ",") << exact(values[i]);
     out << ',' << (s.search_step ? "true" : "false") << '\n';
+  }
+}
+
+void write_staged_events(std::ostream& out, const StagedVehicle& vehicle,
+                         const StagedResult& r, Format format) {
+  if (format == Format::csv) {
+    out << csv_header(staged_event_columns()) << '\n';
+    for (const StagedEvent& e : r.events) {
+      out << csv_field(e.name) << ',' << csv_field(e.element) << ',' << exact(e.t) << ','
+          << exact(e.state.position.norm() - vehicle.earth.equatorial_radius) << ','
+          << exact(e.state.velocity.norm()) << ',' << exact(e.state.mass) << '\n';
+    }
+    return;
+  }
+  out << "Events of " << (vehicle.name.empty() ? "the staged vehicle" : vehicle.name) << "\n\n"
+      << "event                                t      altitude       speed          mass\n"
+      << "                                   [s]           [m]       [m/s]          [kg]\n";
+  for (const StagedEvent& e : r.events) {
+    out << left(e.name, 30) << fixed(e.t, 3, 9) << fixed(e.state.position.norm() - vehicle.earth.equatorial_radius, 1, 14)
+        << fixed(e.state.velocity.norm(), 2, 12) << fixed(e.state.mass, 3, 14) << "\n";
+  }
+  out << "\n";
+  std::string outcome(outcome_name(r.outcome));
+  if (r.failure != OrbitFailure::none) outcome += ": " + std::string(orbit_failure_words(r.failure));
+  write_report_line(out, "outcome", outcome, "");
+  write_report_line(out, "final mass", fixed(r.final_state.mass, 3), "kg");
+  write_report_line(out, "remaining propellant", fixed(r.remaining_propellant, 3), "kg");
+  write_report_line(out, "perigee", fixed(r.perigee_altitude, 1), "m");
+  write_report_line(out, "apogee", fixed(r.apogee_altitude, 1), "m");
+  constexpr double DEGREES = 180.0 / std::numbers::pi;
+  write_report_line(out, "inclination", fixed(r.elements.inclination * DEGREES, 4), "deg");
+  write_report_line(out, "ascending node", fixed(r.elements.ascending_node * DEGREES, 4), "deg");
+  write_report_line(out, "argument of perigee", fixed(r.elements.argument_of_perigee * DEGREES, 4), "deg");
+}
+
+void write_staged_history_csv(std::ostream& out, const StagedVehicle& vehicle,
+                              const StagedResult& r) {
+  out << csv_header(staged_history_columns()) << '\n';
+  for (const StagedSample& s : r.history) {
+    const StagedHistoryRow row = staged_history_row(vehicle, s);
+    for (std::size_t i = 0; i < row.size(); ++i) out << (i == 0 ? "" : ",") << exact(row[i]);
+    out << '\n';
   }
 }
 

@@ -9,6 +9,7 @@
 
 #include "studies/columns.hpp"
 #include "studies/flight_recorder.hpp"
+#include "studies/staged_history.hpp"
 #include "studies/sweep.hpp"
 #include "studies/target.hpp"
 #include "studies/trim_solver.hpp"
@@ -65,5 +66,13 @@ void write_event_table(std::ostream& out, const TrimResult& result,
 
 /// One CSV line per step after the header, every value in its shortest exact form.
 void write_history_csv(std::ostream& out, const std::vector<StepRecord>& steps);
+
+/// The events of a staged flight and how it ended; in CSV one row per event.
+void write_staged_events(std::ostream& out, const StagedVehicle& vehicle,
+                         const StagedResult& result, Format format);
+
+/// The time history of a staged flight (CSV), one row per step.
+void write_staged_history_csv(std::ostream& out, const StagedVehicle& vehicle,
+                              const StagedResult& result);
 
 }  // namespace ascent::trim

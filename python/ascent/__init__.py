@@ -23,6 +23,8 @@ from ._ascent import (
     Dispersions,
     Flight,
     FlightError,
+    StagedFlight,
+    StagedVehicle,
     Study,
     TargetResult,
     ThrustHistory,
@@ -30,6 +32,7 @@ from ._ascent import (
     Vehicle,
     VehicleField,
     VehicleGroup,
+    fly_staged,
 )
 from .exports import write_kml, write_oem
 from .flights import Target, Trim, fly, target, trim
@@ -44,6 +47,8 @@ __all__ = [
     "Flight",
     "FlightError",
     "Optimum",
+    "StagedFlight",
+    "StagedVehicle",
     "Study",
     "Target",
     "TargetResult",
@@ -54,6 +59,7 @@ __all__ = [
     "VehicleField",
     "VehicleGroup",
     "fly",
+    "fly_staged",
     "local_workers",
     "monte_carlo",
     "optimize",

@@ -57,20 +57,24 @@ class Optimum:
 
 
 def optimize(thrust, from_=20.0, to=115.0, vehicle=None, target_altitude=None, tolerance=10.0,
-             max_dynamic_pressure=None, max_q_alpha=None, max_acceleration=None, guided=False):
+             max_dynamic_pressure=None, max_q_alpha=None, max_acceleration=None, guided=False,
+             perigee=None, apogee=None):
     """The turn time from `from_` to `to` [s] whose trimmed flight carries
     the largest spacecraft mass, within the vehicle's load limits and those
     given here: `max_dynamic_pressure` [Pa], `max_q_alpha` [Pa*deg],
     `max_acceleration` [m/s^2], each None (no limit) or a finite number
-    above 0. ValueError for turn times out of 1 to 1000 s or not in order,
+    above 0. With the upper stage guided to the target orbit (`guided`, or a
+    deck's orbit_insertion; `perigee` and `apogee` [m], both, aim it
+    elsewhere and imply `guided`) the plan's `maxa` is searched too, each
+    plan one guided flight that must end in orbit. As `ascent-trim optimize`
+    finds it. ValueError for turn times out of 1 to 1000 s or not in order,
     a limit or `tolerance` [m] that is NaN, 0, negative or infinite;
-    TypeError for one that is no number. With the upper stage guided to the target
-    orbit (`guided`, or a deck's orbit_insertion) the plan's `maxa` is
-    searched too, each plan one guided flight that must end in orbit. As
-    `ascent-trim optimize` finds it."""
+    TypeError for one that is no number."""
     vehicle = aiming_at(vehicle_or_default(vehicle), target_altitude)
-    if guided:
-        vehicle = _ascent.guided_vehicle(vehicle, None, None)
+    if guided or perigee is not None or apogee is not None:
+        vehicle = _ascent.guided_vehicle(
+            vehicle, *(None if value is None else real_number(name, value)
+                       for name, value in (("perigee", perigee), ("apogee", apogee))))
     thrust = thrust_history(thrust)
     limits = _ascent.LoadLimits(*(0.0 if value is None else positive_number(name, value)
                                   for name, value in (("max_dynamic_pressure", max_dynamic_pressure),

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "bindings.hpp"
+#include "studies/staged_history.hpp"
 #include "studies/columns.hpp"
 
 namespace py = pybind11;
@@ -16,11 +17,13 @@ namespace {
 
 using ColumnList = std::span<const Column> (*)();
 
-constexpr std::array<std::pair<const char*, ColumnList>, 5> LISTS{{
+constexpr std::array<std::pair<const char*, ColumnList>, 7> LISTS{{
     {"history", &history_columns},
     {"trim", &trim_columns},
     {"case", &case_columns},
     {"event", &event_columns},
+    {"staged_history", &staged_history_columns},
+    {"staged_event", &staged_event_columns},
     {"sensitivity", &sensitivity_columns},
 }};
 

@@ -15,4 +15,5 @@ PYBIND11_MODULE(_ascent, m) {
   ascent::python::bind_report(m);
   ascent::python::bind_export(m);
   ascent::python::bind_target(m);
+  ascent::python::bind_staged(m);
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <sstream>
 
@@ -274,6 +275,21 @@ TEST(CommandLine, RunFilesGoToAFolderMadeIfMissing) {
   const ProgramRun run = trim_program("trim -t 20 --run-files new/run", dir);
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_NE(dir.read("new/run/run.txt").find("Recommended maxa"), std::string::npos);
+}
+
+TEST(CommandLine, AStagedDeckFliesItsEventsAndHistoryWithoutATurnTime) {
+  const std::string deck = "--vehicle '" ASCENT_DATA_DIR "/vehicles/delta3.toml' ";
+  // The deck's own first-guess steering ends short of propellant: status 1, output whole.
+  const ProgramRun events = trim_program(deck + "events --csv");
+  EXPECT_EQ(events.status, 1) << events.err;
+  EXPECT_TRUE(events.out.starts_with("event,element,t_s,altitude_m,speed_m_s,mass_kg\n")) << events.out;
+  EXPECT_NE(events.out.find("\nstage2.ignition,stage2,"), std::string::npos) << events.out;
+  const ProgramRun history = trim_program(deck + "history");
+  EXPECT_EQ(history.status, 1) << history.err;
+  EXPECT_GT(std::count(history.out.begin(), history.out.end(), '\n'), 900);
+  // Only events and history fly a staged deck so far; a classic deck still needs the turn time.
+  EXPECT_EQ(trim_program(deck + "trim -t 20").status, 2);
+  EXPECT_EQ(trim_program("events").status, 2);
 }
 
 }  // namespace
