@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "text/text_channel.hpp"
+#include "text/whole_file.hpp"
 
 namespace ascent {
 
@@ -121,12 +121,8 @@ std::string HtmlReport::page() const {
 }
 
 void HtmlReport::write(const std::filesystem::path& path) const {
-  // Written beside and renamed over: a full disk or a signal leaves the
-  // previous page whole, never one cut in the middle.
-  // A failure abandons the new file as the channel goes.
-  TextChannel file = TextChannel::replace(path);
-  file.write(page());
-  file.close();
+  // Whole or not at all: a full disk or a signal leaves the previous page.
+  write_whole_file(path, page());
 }
 
 }  // namespace ascent

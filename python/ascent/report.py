@@ -4,11 +4,11 @@ or the exchange ratios, to hand on to a review: what was run, its results
 as tables with their units, and its figures. The library writes every page,
 as `ascent-trim --report` writes it."""
 import math
-import os
 import sys
 
 from . import _ascent
 from .flights import Target, Trim
+from .inputs import output_path, utf8_text
 from .optimum import Optimum
 
 
@@ -17,14 +17,11 @@ def numbers(frame, name):
 
 
 def text(value):
-    """A fact's value: numbers in their shortest form, None as "-", and the
-    bytes of a name that is not UTF-8 (a file name the system gave as
-    surrogates) as U+FFFD, as the library writes them."""
+    """A fact's value: numbers in their shortest form, None as "-", any
+    other as UTF-8 text."""
     if value is None:
         return "-"
-    if isinstance(value, float):
-        return f"{value:g}"
-    return str(value).encode("utf-8", "surrogateescape").decode("utf-8", "replace")
+    return f"{value:g}" if isinstance(value, float) else utf8_text(value)
 
 
 def sweep_page(run, rows):
@@ -123,14 +120,11 @@ def report(subject, path, title=None, facts=None):
     that is no str or os.PathLike, ValueError for an empty one; the page is
     written beside it and renamed over it once whole, so an OSError (a full
     disk) leaves the file that was there."""
-    if not isinstance(path, (str, os.PathLike)):
-        raise TypeError(f"path must be a str or os.PathLike, not {type(path).__name__}")
-    if not os.fspath(path):
-        raise ValueError("an empty path names no file")
+    written = output_path(path)
     run = [("script", text(" ".join(sys.argv)) or "(interactive)")]
     run += [(text(k), text(v)) for k, v in (facts or {}).items()]
     page = page_of(subject, run)
     if title is not None:
         page.title = str(title)
-    page.write(os.fspath(path))
+    page.write(written)
     return path

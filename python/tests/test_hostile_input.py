@@ -244,3 +244,50 @@ SEARCHES = {"optimize": lambda thrust: ascent.optimize(thrust, guided=True),
 @pytest.mark.parametrize("work", SEARCHES)
 def test_ctrl_c_stops_a_search_within_a_second(sample_path, seconds_to_interrupt, work):
     assert seconds_to_interrupt(lambda: SEARCHES[work](sample_path), delay=0.05) < 1.0
+
+
+TRACK = [(28.45, -80.6, 0.0), (28.5, -80.0, 5e4)]
+STATES = dict(position=[(6.5e6, 0, 0), (6.5e6, 1, 0)], velocity=[(0, 7.8e3, 0), (0, 7.8e3, 0)],
+              launch_epoch="2026-12-08T14:30:00Z")
+
+
+@pytest.mark.parametrize("point", [(math.nan, 0, 0), (0, math.inf, 0), (0, 0, math.nan),
+                                   (91.0, 0, 0), (-90.5, 0, 0)])
+def test_a_map_refuses_points_no_tool_can_place(tmp_path, point):
+    with pytest.raises(ValueError):
+        ascent.write_kml(tmp_path / "t.kml", tracks={"ascent": TRACK + [point]})
+    with pytest.raises(ValueError):
+        ascent.write_kml(tmp_path / "t.kml", places=[("impact", *point)])
+    assert list(tmp_path.iterdir()) == []
+
+
+@pytest.mark.parametrize("t", [[1, 0], [1, 1], [0, math.nan], [0, math.inf], [0, 1e300]])
+def test_an_ephemeris_refuses_times_out_of_order_or_out_of_the_calendar(tmp_path, t):
+    with pytest.raises(ValueError):
+        ascent.write_oem(tmp_path / "a.oem", t, **STATES)
+    assert list(tmp_path.iterdir()) == []
+
+
+def test_an_ephemeris_refuses_states_that_are_not_numbers(tmp_path):
+    states = dict(STATES, position=[(6.5e6, 0, 0), (math.nan, 1, 0)])
+    with pytest.raises(ValueError):
+        ascent.write_oem(tmp_path / "a.oem", [0, 1], **states)
+
+
+@pytest.mark.parametrize("path, error", [(None, TypeError), (5, TypeError), ("", ValueError)])
+def test_exports_refuse_a_path_that_is_none(tmp_path, monkeypatch, path, error):
+    monkeypatch.chdir(tmp_path)
+    with pytest.raises(error):
+        ascent.write_kml(path, tracks={"ascent": TRACK})
+    with pytest.raises(error):
+        ascent.write_oem(path, [0, 1], **STATES)
+    assert list(tmp_path.iterdir()) == []
+
+
+def test_exports_of_names_in_another_encoding_stay_utf8(tmp_path):
+    name = os.fsdecode(b"ascent-\xe9t\xe9")  # Latin-1, as the system gives it
+    ascent.write_kml(tmp_path / "t.kml", tracks={name: TRACK}, places=[(name, 28.0, -75.0)])
+    ascent.write_oem(tmp_path / "a.oem", [0, 1], object_name=name, **STATES)
+    for written in ("t.kml", "a.oem"):
+        text = (tmp_path / written).read_bytes().decode("utf-8")
+        assert "ascent-\ufffdt\ufffd" in text
