@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <string>
 
 #include "base/runtime_error.hpp"
 
@@ -14,6 +15,11 @@ constexpr std::int64_t MICROSECONDS_PER_SECOND = 1000000;
 constexpr std::int64_t MICROSECONDS_PER_DAY = 86400 * MICROSECONDS_PER_SECOND;
 /// [d] Julian date of 1970-01-01T00:00:00.
 constexpr double UNIX_EPOCH_JULIAN_DATE = 2440587.5;
+/// [us] The first instant of the years 1 to 9999, which the form
+/// YYYY-MM-DD writes, and the first after them: 0001-01-01T00:00:00 and
+/// 10000-01-01T00:00:00.
+constexpr double FIRST_WRITTEN = -62135596800.0 * MICROSECONDS_PER_SECOND;
+constexpr double PAST_WRITTEN = 253402300800.0 * MICROSECONDS_PER_SECOND;
 
 [[noreturn]] void refuse(std::string_view text, const char* why) {
   throw InputError(ErrorCode::invalid_numeric_format,
@@ -93,6 +99,12 @@ std::string UtcTime::iso() const {
 }
 
 UtcTime UtcTime::plus(double seconds) const {
+  const double later = static_cast<double>(microseconds) + seconds * MICROSECONDS_PER_SECOND;
+  if (!(later >= FIRST_WRITTEN && later < PAST_WRITTEN)) {
+    throw InputError(ErrorCode::range_check,
+                     "a time of " + std::to_string(seconds) +
+                         " s from the epoch is no time of the years 1 to 9999");
+  }
   return {microseconds + std::llround(seconds * MICROSECONDS_PER_SECOND)};
 }
 

@@ -22,7 +22,9 @@ struct UtcTime {
   /// "YYYY-MM-DDThh:mm:ss.ffffff", the form of CCSDS data messages.
   [[nodiscard]] std::string iso() const;
 
-  /// This time plus `seconds`, rounded to the microsecond.
+  /// This time plus `seconds`, rounded to the microsecond. Throws
+  /// InputError for seconds that are not finite or lead out of the years 1
+  /// to 9999 (which the form YYYY writes).
   [[nodiscard]] UtcTime plus(double seconds) const;
 
   /// [d] the Julian date (2451545.0 at 2000-01-01T12:00:00).

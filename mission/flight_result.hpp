@@ -24,7 +24,8 @@ enum class OrbitFailure {
   mass_used_up,
   no_thrust_in_dense_air,  ///< no effective thrust while sinking
   escapes,                 ///< past the escape speed at separation: no closed orbit
-  propellant_far_exceeded,  ///< the guided burn ran on far past the stage's propellant load
+  propellant_far_exceeded,  ///< the burn ran on far past the stage's propellant load
+  thrust_too_weak,          ///< the upper stage's thrust is below a hundredth of its weight
   target_orbit_missed,      ///< the guided burn ended more than 10 km from an apsis aimed at
   skims_atmosphere,         ///< after core separation, in air of a dynamic pressure the stage is not built for
   no_liftoff,               ///< the thrust never outweighs the weight on the pad

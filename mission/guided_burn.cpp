@@ -14,9 +14,6 @@ namespace ascent {
 
 namespace {
 
-/// A guided burn that has used this many loads of propellant beyond its own
-/// cannot end in the orbit asked for; the stage only falls or runs away.
-constexpr Extended PROPELLANT_LOADS_BEYOND = 1.0L;
 /// [m] An apsis this far from the target's at cutoff: the guidance has not
 /// converged, and the orbit is not the one asked for.
 constexpr Extended MISSED_BY = 10000.0L;
@@ -38,11 +35,8 @@ OrbitFailure burn_to_target_orbit(FlightDynamics& dynamics, const Vehicle& vehic
     s.pitch = command.pitch;
     s.stage.pitch_rate = command.pitch_rate;
     dynamics.rk4_step();
-    const OrbitFailure reason = hopeless_burn(s);
+    const OrbitFailure reason = hopeless_burn(s, stage.propellant_load);
     if (reason != OrbitFailure::none) return reason;
-    if (s.m_prop < -PROPELLANT_LOADS_BEYOND * stage.propellant_load) {
-      return OrbitFailure::propellant_far_exceeded;
-    }
     // The energy decides the cutoff only once the guidance has brought the
     // radius and the flight path near the target's: a stage dispersed high
     // and fast has the target's energy early, in the wrong place.

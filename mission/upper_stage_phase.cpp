@@ -12,13 +12,35 @@
 
 namespace ascent {
 
-/// Why the mainstage burn can never reach orbit speed, or `none` while it
-/// still can. A state out of range or below the ground ends the flight in
-/// any phase (AscentFlight::after_step).
-OrbitFailure hopeless_burn(const FlightState& s) {
+namespace {
+
+/// A burn that has used this many loads of propellant beyond its own cannot
+/// end in the orbit asked for: the stage only hovers, falls or runs away.
+constexpr Extended PROPELLANT_LOADS_BEYOND = 1.0L;
+/// The least vacuum thrust, as a share of the stage's weight at the surface
+/// gravity, that flies an ascent: below it the vertical-acceleration law holds its climb
+/// rate by thrust the stage does not have and gains no speed, so the burn
+/// would run for years of flight time (at a hundredth of its weight a stage
+/// burns two loads within hours).
+constexpr Extended LEAST_THRUST_TO_WEIGHT = 0.01L;
+
+}  // namespace
+
+/// Why the mainstage burn can never reach orbit, or `none` while it still
+/// can. A state out of range or below the ground ends the flight in any
+/// phase (AscentFlight::after_step).
+OrbitFailure hopeless_burn(const FlightState& s, Real propellant_load) {
   if (s.mass() <= 0.0L) return OrbitFailure::mass_used_up;
   // Without thrust and sinking, the vehicle only goes deeper into dense air.
   if (s.a <= 0.0L && s.vr <= 0.0L) return OrbitFailure::no_thrust_in_dense_air;
+  // The stage's own thrust, in vacuum: the air's back pressure on a stage
+  // sinking into it is no weakness of the stage.
+  if (s.thrust_vac < LEAST_THRUST_TO_WEIGHT * SURFACE_GRAVITY * s.mass()) {
+    return OrbitFailure::thrust_too_weak;
+  }
+  if (s.m_prop < -PROPELLANT_LOADS_BEYOND * propellant_load) {
+    return OrbitFailure::propellant_far_exceeded;
+  }
   return OrbitFailure::none;
 }
 
@@ -99,7 +121,7 @@ void AscentFlight::burn_to_circular_speed() {
   s.dt = 1.0L;
   do {
     dynamics.rk4_step();
-    const OrbitFailure reason = hopeless_burn(s);
+    const OrbitFailure reason = hopeless_burn(s, vehicle.upper_stage.propellant_load);
     if (reason != OrbitFailure::none && !(s.vi > orbit_speed)) {
       give_up(reason);
     }

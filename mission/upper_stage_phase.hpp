@@ -13,7 +13,10 @@ namespace ascent {
 [[nodiscard]] Real final_burn_time(const FlightState& state, Real orbit_speed,
                                    Real exhaust_velocity);
 
-/// Why the mainstage burn can never reach orbit, or `none` while it still can.
-[[nodiscard]] OrbitFailure hopeless_burn(const FlightState& state);
+/// Why the mainstage burn of a stage loaded with `propellant_load` [kg] can
+/// never reach orbit, or `none` while it still can: its mass used up, no
+/// thrust while it sinks, thrust below a hundredth of its weight, or more
+/// than one load burned beyond its own.
+[[nodiscard]] OrbitFailure hopeless_burn(const FlightState& state, Real propellant_load);
 
 }  // namespace ascent

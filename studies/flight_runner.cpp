@@ -1,5 +1,6 @@
 #include "studies/flight_runner.hpp"
 
+#include <cmath>
 
 #include "base/earth.hpp"
 #include "base/number.hpp"
@@ -15,6 +16,8 @@ std::optional<TypedNumber> typed_number(std::string_view text) {
 }
 
 TypedNumber typed_number(double value, int decimals) {
+  if (std::isnan(value)) return {"nan", value};
+  if (std::isinf(value)) return {value > 0.0 ? "inf" : "-inf", value};
   return *typed_number(decimal_text(value, decimals));
 }
 

@@ -24,7 +24,8 @@ struct TypedNumber {
 std::optional<TypedNumber> typed_number(std::string_view text);
 
 /// The shortest text of `value` with at most `decimals` decimals (trailing
-/// zeros dropped), and the value that text stands for.
+/// zeros dropped), and the value that text stands for ("nan", "inf" or
+/// "-inf" and the value itself when it is not finite).
 TypedNumber typed_number(double value, int decimals);
 
 struct FlightRequest {

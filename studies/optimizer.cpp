@@ -4,11 +4,15 @@
 #include <array>
 #include <cmath>
 #include <exception>
+#include <limits>
 #include <map>
 #include <nlopt.hpp>
 #include <string>
 
+#include "base/runtime_error.hpp"
+#include "deck/shortest_text.hpp"
 #include "studies/flight_runner.hpp"
+#include "studies/sweep.hpp"
 #include "studies/target.hpp"
 
 namespace ascent::trim {
@@ -66,6 +70,7 @@ class Search {
     const auto done = index_.find(key);
     if (done != index_.end()) return result_.trims[done->second];
     const TrimSettings& s = settings_.trim;
+    if (s.interruption) s.interruption();
     TrimResult r;
     r.turn_time = t;
     r.maxa = a;
@@ -320,6 +325,32 @@ void refine(Search& search, const OptimizeSettings& settings, std::vector<double
   if (callbacks.failure) std::rethrow_exception(callbacks.failure);
 }
 
+/// Throws InputError for bounds or limits no search can keep to: turn times
+/// out of the sweep's range or not in order, a limit that is no finite
+/// number of at least 0 (0: none).
+void check_settings(const OptimizeSettings& settings) {
+  const auto turn_time = [](double t) {
+    return t >= SWEEP_FIRST_TURN_TIME && t <= SWEEP_LAST_TURN_TIME;
+  };
+  if (!turn_time(settings.from) || !turn_time(settings.to)) {
+    throw InputError(ErrorCode::range_check,
+                     "the turn times searched must be from 1 s to 1000 s, not from " +
+                         shortest_text(settings.from) + " s to " + shortest_text(settings.to) +
+                         " s");
+  }
+  if (!(settings.from < settings.to)) {
+    throw InputError(ErrorCode::range_check,
+                     "the shortest turn time searched must come before the longest");
+  }
+  for (const LoadKind kind : LOAD_KINDS) {
+    const double limit = load_limit(settings.limits, kind);
+    if (!(limit >= 0.0 && limit < std::numeric_limits<double>::infinity())) {
+      throw InputError(ErrorCode::range_check,
+                       "a load limit must be a finite number above 0 (or 0 for none)");
+    }
+  }
+}
+
 }  // namespace
 
 std::string_view constraint_name(Constraint constraint) {
@@ -344,6 +375,7 @@ bool searches_maxa(const OptimizeSettings& settings) { return guided(settings.tr
 
 OptimizeResult optimize_payload(const OptimizeSettings& settings,
                                 const OptimizeProgress& progress) {
+  check_settings(settings);
   Search search(settings, progress);
   // COBYLA: derivative-free (the objective is a trimmed flight, known only to
   // the trim's tolerance, so finite differences would follow its noise), it

@@ -68,7 +68,9 @@ struct OptimizeResult {
 using OptimizeProgress = std::function<void(const TrimResult&)>;
 
 /// Searches the turn time (and for a guided stage the angle) of the largest
-/// payload. Throws what a trim or a flight throws; an exception from
+/// payload. Throws InputError for turn times out of the sweep's range or
+/// not in order and for a limit that is no finite number of at least 0;
+/// else what a trim or a flight throws; an exception from
 /// `progress` ends the search and is thrown here.
 [[nodiscard]] OptimizeResult optimize_payload(const OptimizeSettings& settings,
                                               const OptimizeProgress& progress = {});

@@ -116,13 +116,15 @@ void SummaryBuilder::add(const CaseResult& c) {
   if (c.in_orbit()) ++summary_.in_orbit;
   remaining_met_.push_back(c.in_orbit() ? c.remaining_propellant : NOT_MET);
   payload_met_.push_back(c.in_orbit() ? c.SC_M : NOT_MET);
+  // Every parameter has its correlation, NaN when too few cases separated.
+  if (drawn_.empty()) drawn_.resize(c.values.size());
+  if (rubber_tank_drawn_.empty()) rubber_tank_drawn_.resize(c.values.size());
   if (!counts_as_flown(c)) return;
   if (guided_target_ != nullptr && near_target(c, *guided_target_, ON_TARGET)) {
     ++summary_.near_target;
   }
   if (reaches_orbit_with_any_propellant(c)) {
     rubber_tank_.push_back(c.remaining_propellant);
-    if (rubber_tank_drawn_.empty()) rubber_tank_drawn_.resize(c.values.size());
     for (std::size_t j = 0; j < rubber_tank_drawn_.size() && j < c.values.size(); ++j) {
       rubber_tank_drawn_[j].push_back(c.values[j]);
     }
@@ -136,7 +138,6 @@ void SummaryBuilder::add(const CaseResult& c) {
   max_q_.push_back(c.max_dynamic_pressure);
   max_q_alpha_.push_back(c.max_q_alpha);
   max_a_.push_back(c.max_acceleration);
-  if (drawn_.empty()) drawn_.resize(c.values.size());
   for (std::size_t j = 0; j < drawn_.size() && j < c.values.size(); ++j) {
     drawn_[j].push_back(c.values[j]);
   }

@@ -16,6 +16,12 @@ namespace ascent::trim {
 /// Decimals of the turn times a sweep generates.
 inline constexpr int TURN_TIME_DECIMALS = 6;
 
+/// [s] The range of the turn times a sweep or a search of the payload may
+/// take, and of a sweep's step.
+inline constexpr double SWEEP_FIRST_TURN_TIME = 1.0;
+inline constexpr double SWEEP_LAST_TURN_TIME = 1000.0;
+inline constexpr double SWEEP_SMALLEST_STEP = 1e-6;
+
 /// Largest number of turn times in a sweep.
 inline constexpr double MAX_TURN_TIMES = 1e6;
 

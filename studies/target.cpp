@@ -71,8 +71,10 @@ TargetResult fly_to_target(const TargetRequest& request) {
     result.maxa = trimmed.maxa;
     result.maxa_trimmed = true;
   }
+  if (request.settings.interruption) request.settings.interruption();
   FlightPlan plan{request.turn_time.value, result.maxa.value, {}, request.settings.aero};
   result.flight = fly(settings.vehicle, settings.thrust, plan);
+  result.flown = true;
   ++result.flights;
   result.status = row_status(result.flight.outcome);
   switch (result.flight.end) {

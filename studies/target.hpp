@@ -30,11 +30,12 @@ struct TargetResult {
   RowStatus status = RowStatus::not_converged;
   std::string reason;  ///< why the flight is not in orbit ("" when it is)
   FlightResult flight;  ///< the guided flight (empty when not flown)
+  bool flown = false;   ///< the guided flight was flown: the core stage's angle was had
   int flights = 0;      ///< flights flown: the trim's and the guided one
 
   /// The guided stage reached the orbit aimed at (in_orbit, or having
   /// burned more than it holds): the flight has an orbit to show.
-  [[nodiscard]] bool reached_orbit() const { return flight.separated(); }
+  [[nodiscard]] bool reached_orbit() const { return flown && flight.separated(); }
 };
 
 /// The vehicle of `settings` with its upper stage guided to the request's

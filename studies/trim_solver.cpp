@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "base/runtime_error.hpp"
+#include "deck/shortest_text.hpp"
 
 namespace ascent::trim {
 
@@ -62,6 +63,7 @@ class Search {
 };
 
 const TrimFlight& Search::fly_at(const TypedNumber& maxa) {
+  if (settings_.interruption) settings_.interruption();
   // Every flight of the search flies the same booster phase: the first flies it.
   if (!at_separation_) {
     at_separation_.emplace(settings_.vehicle, settings_.thrust, result_.turn_time.value,
@@ -209,6 +211,12 @@ void check_trimmable(const Vehicle& vehicle) {
 
 TrimResult trim_turn_time(const TrimSettings& settings, const TypedNumber& turn_time,
                           const TrimProgress& progress) {
+  // A miss that is NaN, 0 or below would make every turn time untrimmable.
+  if (!(settings.tolerance > 0.0 && settings.tolerance < std::numeric_limits<double>::infinity())) {
+    throw InputError(ErrorCode::range_check, "the trim's tolerance must be a finite number of "
+                                             "metres above 0, not " +
+                                                 shortest_text(settings.tolerance));
+  }
   check_trimmable(settings.vehicle);
   return Search(settings, turn_time, progress).run();
 }

@@ -28,6 +28,12 @@ struct TrimSettings {
   double start_maxa = 20.0;    ///< [deg] first angle flown
   double largest_maxa = 90.0;  ///< [deg] largest angle tried
   int max_flights = 60;        ///< flights before the search gives up
+  /// Called before every flight of a trim, and of the targeting, the search
+  /// of the payload and the exchange ratios built on trims: what it throws
+  /// (Interrupted after a signal, Python's Ctrl-C) ends the work at once and
+  /// goes on to their caller. Called on the thread of the work: a study that
+  /// runs trims on worker threads stops them by its own means.
+  std::function<void()> interruption{};
 
   /// [m] The average orbit altitude aimed at: the vehicle's, which its upper
   /// stage's cutoff speed is made for.
@@ -78,7 +84,8 @@ using TrimProgress = std::function<void(const TrimFlight&)>;
 void check_trimmable(const Vehicle& vehicle);
 
 /// Searches the angle for `turn_time`. Throws FlightError when the thrust
-/// history cannot be flown, and as check_trimmable.
+/// history cannot be flown, InputError for a tolerance that is no finite
+/// number above 0, and as check_trimmable.
 TrimResult trim_turn_time(const TrimSettings& settings, const TypedNumber& turn_time,
                           const TrimProgress& progress = {});
 

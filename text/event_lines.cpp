@@ -53,7 +53,9 @@ std::string_view orbit_failure_words(OrbitFailure why) {
     case OrbitFailure::escapes:
       return "it separates past the escape speed, on no closed orbit";
     case OrbitFailure::propellant_far_exceeded:
-      return "the guided burn ran far past the propellant load";
+      return "the burn ran far past the propellant load";
+    case OrbitFailure::thrust_too_weak:
+      return "the upper stage's thrust is below a hundredth of its weight";
     case OrbitFailure::target_orbit_missed:
       return "the guidance missed the target orbit";
     case OrbitFailure::skims_atmosphere:

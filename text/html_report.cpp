@@ -1,12 +1,9 @@
 #include "text/html_report.hpp"
 
-#include <cerrno>
-#include <cstring>
-#include <fstream>
-#include <stdexcept>
+#include <cstdlib>
 #include <string_view>
 
-#include "base/runtime_error.hpp"
+#include "text/whole_file.hpp"
 
 namespace ascent {
 
@@ -124,15 +121,8 @@ std::string HtmlReport::page() const {
 }
 
 void HtmlReport::write(const std::filesystem::path& path) const {
-  errno = 0;
-  std::ofstream out(path, std::ios::binary);
-  out << page();
-  out.close();
-  if (!out) {
-    throw FileError(ErrorCode::write_error, FileUse::output,
-                    "cannot write the report \"" + path.string() +
-                        "\": " + std::strerror(errno != 0 ? errno : EIO));
-  }
+  // Whole or not at all: a full disk or a signal leaves the previous page.
+  write_whole_file(path, page());
 }
 
 }  // namespace ascent

@@ -33,7 +33,9 @@ class HtmlReport {
   void add_chart(const Chart& chart);
 
   [[nodiscard]] std::string page() const;
-  /// Writes the page to `path`; throws std::runtime_error when it cannot.
+  /// Writes the page to a new file beside `path` and renames it over `path`
+  /// once it is whole; throws FileError when it cannot (`path` then keeps
+  /// what it held).
   void write(const std::filesystem::path& path) const;
 
  private:

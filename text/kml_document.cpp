@@ -1,7 +1,10 @@
 #include "text/kml_document.hpp"
 
+#include <cmath>
 #include <cstdio>
 #include <numbers>
+
+#include "base/runtime_error.hpp"
 
 #include "text/svg_chart.hpp"
 #include "text/whole_file.hpp"
@@ -12,11 +15,21 @@ namespace {
 
 constexpr double DEGREES_PER_RADIAN = 180.0 / std::numbers::pi;
 
-/// "lon,lat,alt": degrees to 1e-9 (0.1 mm on the ground), metres to the millimetre.
+/// "lon,lat,alt": degrees to 1e-9 (0.1 mm on the ground), metres to the
+/// millimetre; the longitude from -180 to 180 degrees, as KML takes it.
+/// Throws InputError for a point that is not finite or a latitude beyond
+/// a pole: a map tool would drop it, or the whole file, without a word.
 void append_coordinates(std::string& kml, const Geodetic& point) {
+  const double latitude = point.latitude * DEGREES_PER_RADIAN;
+  if (!std::isfinite(point.longitude) || !std::isfinite(point.altitude) ||
+      !(std::fabs(latitude) <= 90.0)) {
+    throw InputError(ErrorCode::range_check,
+                     "a KML point must have a finite longitude and altitude and a latitude from "
+                     "-90 to 90 degrees");
+  }
+  const double longitude = std::remainder(point.longitude * DEGREES_PER_RADIAN, 360.0);
   char text[96];
-  std::snprintf(text, sizeof text, "%.9f,%.9f,%.3f", point.longitude * DEGREES_PER_RADIAN,
-                point.latitude * DEGREES_PER_RADIAN, point.altitude);
+  std::snprintf(text, sizeof text, "%.9f,%.9f,%.3f", longitude, latitude, point.altitude);
   kml += text;
 }
 

@@ -35,7 +35,8 @@ struct KmlDocument {
   std::vector<Area> areas;
 };
 
-/// The document as KML text.
+/// The document as KML text. Throws InputError for a point that is not
+/// finite or lies beyond a pole.
 [[nodiscard]] std::string kml_text(const KmlDocument& document);
 
 /// Writes the document to `path`, whole or not at all; throws FileError when it cannot.

@@ -1,6 +1,7 @@
 #include "text/orbit_ephemeris.hpp"
 
 #include <cstdio>
+#include <string>
 
 #include "base/runtime_error.hpp"
 #include "text/whole_file.hpp"
@@ -37,6 +38,19 @@ void append_state(std::string& oem, const OrbitEphemeris::State& state) {
 std::string oem_text(const OrbitEphemeris& ephemeris) {
   if (ephemeris.states.empty()) {
     throw InputError(ErrorCode::range_check, "an ephemeris needs at least one state");
+  }
+  // Readers interpolate between the states: each must be a number, each
+  // epoch after the one before.
+  for (std::size_t i = 0; i < ephemeris.states.size(); ++i) {
+    const OrbitEphemeris::State& state = ephemeris.states[i];
+    if (!state.position.allFinite() || !state.velocity.allFinite()) {
+      throw InputError(ErrorCode::range_check,
+                       "state " + std::to_string(i) + " of the ephemeris is not finite");
+    }
+    if (i > 0 && !(ephemeris.states[i - 1].epoch.microseconds < state.epoch.microseconds)) {
+      throw InputError(ErrorCode::range_check, "the epochs of the ephemeris must increase: state " +
+                                                   std::to_string(i) + " is not after the one before");
+    }
   }
   std::string oem;
   append_keyword(oem, "CCSDS_OEM_VERS", "2.0");

@@ -30,8 +30,9 @@ struct OrbitEphemeris {
   std::vector<State> states;  ///< in increasing epoch
 };
 
-/// The message as KVN text. Throws InputError when it has no state, or when
-/// a name holds a character KVN cannot carry (a line end).
+/// The message as KVN text. Throws InputError when it has no state, a state
+/// that is not finite or an epoch not after the one before, or when a name
+/// holds a character KVN cannot carry (a line end).
 [[nodiscard]] std::string oem_text(const OrbitEphemeris& ephemeris);
 
 /// Writes the message to `path`, whole or not at all; throws FileError when it cannot.

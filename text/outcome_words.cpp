@@ -7,7 +7,8 @@
 namespace ascent {
 
 std::string decimal_text(double value, int decimals) {
-  char buffer[64];
+  // The largest double has 309 digits before the point.
+  char buffer[320 + 32];
   std::snprintf(buffer, sizeof buffer, "%.*f", decimals, value);
   std::string text = buffer;
   if (text.find('.') != std::string::npos) {

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstdio>
 #include <limits>
+#include <string>
+#include <string_view>
 #include <utility>
 
 namespace ascent {
@@ -330,11 +332,57 @@ std::string bars(Frame& f, const Chart& chart) {
 
 }  // namespace
 
+namespace {
+
+/// Bytes of the well-formed UTF-8 character that `text` starts with, or 0.
+std::size_t utf8_sequence_length(std::string_view text) {
+  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+  const unsigned char lead = byte(0);
+  if (lead < 0x80) return 1;
+  // The length the lead byte announces, and the range of the byte after it
+  // that keeps the character shortest-form, off the UTF-16 surrogates and
+  // at most U+10FFFF (RFC 3629's table of well-formed sequences).
+  std::size_t length = 0;
+  unsigned char low = 0x80;
+  unsigned char high = 0xBF;
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    if (lead == 0xE0) low = 0xA0;
+    if (lead == 0xED) high = 0x9F;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    if (lead == 0xF0) low = 0x90;
+    if (lead == 0xF4) high = 0x8F;
+  } else {
+    return 0;
+  }
+  if (text.size() < length || byte(1) < low || byte(1) > high) return 0;
+  for (std::size_t i = 2; i < length; ++i) {
+    if (byte(i) < 0x80 || byte(i) > 0xBF) return 0;
+  }
+  return length;
+}
+
+}  // namespace
+
 std::string xml_escaped(const std::string& text) {
   std::string out;
   out.reserve(text.size());
-  for (const char c : text) {
-    switch (c) {
+  for (std::size_t i = 0; i < text.size();) {
+    const std::size_t length = utf8_sequence_length(std::string_view(text).substr(i));
+    if (length == 0) {
+      out += "\uFFFD";  // a byte of a name in another encoding: the replacement character
+      ++i;
+      continue;
+    }
+    if (length > 1) {
+      out.append(text, i, length);
+      i += length;
+      continue;
+    }
+    switch (const char c = text[i++]) {
       case '&': out += "&amp;"; break;
       case '<': out += "&lt;"; break;
       case '>': out += "&gt;"; break;

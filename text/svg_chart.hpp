@@ -44,7 +44,9 @@ struct Chart {
 /// The chart as one <svg> element, `width` by `height` pixels.
 [[nodiscard]] std::string svg_chart(const Chart& chart, int width = 560, int height = 340);
 
-/// `text` with &, <, >, " and ' as XML entities.
+/// `text` with &, <, >, " and ' as XML entities, and each byte that is no
+/// part of a well-formed UTF-8 character (a file name in another encoding)
+/// as U+FFFD: the pages declare UTF-8.
 [[nodiscard]] std::string xml_escaped(const std::string& text);
 
 }  // namespace ascent

@@ -30,6 +30,29 @@ awk -v dir="$clone" '
   { inblock = 0 }
 ' "$top/README.md"
 
+# The examples run in the clone's sandbox, never on the machine's shared
+# folders: a test run must not change the machine it runs on, and two runs at
+# once must not meet. The install recipe goes into a prefix in the clone
+# (its commands install there, its interpreter and Dask workers import from
+# there by PYTHONPATH where the recipe relies on Debian's interpreter reading
+# /usr/local, which is checked on its own below), the files the examples put
+# in /tmp go to a folder of the clone, and what they print names those.
+prefix="$clone/prefix"
+mkdir -p "$clone/tmp"
+python_version=$(/usr/bin/python3 -c 'import sys; print("python%d.%d" % sys.version_info[:2])')
+site="lib/$python_version/dist-packages"
+sandboxed() {
+  sed -i -E -e "s#(^|[ \"'=(])/tmp([/ \"']|$)#\\1$clone/tmp\\2#g" \
+            -e "s#cmake --install build/release#& --prefix $prefix#" \
+            -e "s#env -u PYTHONPATH /usr/bin/python3#env PYTHONPATH=$prefix/$site /usr/bin/python3#" \
+            -e "s#(^|[;&|] *)dask-worker #\\1env PYTHONPATH=$prefix/$site dask-worker #" \
+            -e "s#/usr/local#$prefix#g" "$@"
+}
+if ! /usr/bin/python3 -c 'import sys; sys.exit("/usr/local/'"$site"'" not in sys.path)'; then
+  echo "README: /usr/bin/python3 does not import from /usr/local/$site"
+  exit 1
+fi
+
 # True when `actual` matches `expected`, where a line "..." skips any lines.
 matches() {
   /usr/bin/python3 - "$1" "$2" <<'PY'
@@ -61,6 +84,7 @@ for example in "$clone"/example.*; do
       printf '%s\n' "$line" >> "$expected_dir/$step.out"
     fi
   done < "$example"
+  ((step > 0)) && sandboxed "$expected_dir"/*.command "$expected_dir"/*.out
   for ((i = 1; i <= step; i++)); do
     {
       printf 'echo "@@@ %d"\n' "$i"

@@ -313,6 +313,15 @@ int run(CommandLine& line, std::ostream& out) {
     }
   }
   if (line.command == Command::sweep) return run_sweep(line, out);
+  if (line.command == Command::dispersions) {
+    line.dispersions.kml_file = line.kml_file;
+    line.dispersions.ground = line.ground;
+    return ascent::dispersion::run_dispersions_command(line.dispersions, settings, line.turn_time,
+                                                       guard, out, line.report_file,
+                                                       report_facts(line));
+  }
+  // The work below runs on this thread: a signal ends it before its next flight.
+  settings.interruption = ascent::check_interruption;
   if (line.command == Command::optimize) return run_optimize(line, out);
   if (line.command == Command::sensitivities) {
     ProgressLine progress;
@@ -327,14 +336,6 @@ int run(CommandLine& line, std::ostream& out) {
     }
     return 0;
   }
-  if (line.command == Command::dispersions) {
-    line.dispersions.kml_file = line.kml_file;
-    line.dispersions.ground = line.ground;
-    return ascent::dispersion::run_dispersions_command(line.dispersions, settings, line.turn_time,
-                                                       guard, out, line.report_file,
-                                                       report_facts(line));
-  }
-
   if (line.command == Command::target) return run_target(line, out);
 
   const TrimResult result = plan_flown(line);

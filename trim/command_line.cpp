@@ -273,6 +273,7 @@ CommandLineOutcome parse_command_line(int argc, const char* const* argv) {
     command->add_option("--report", line.report_file,
                         "Also write the result as one HTML page: what was run, its tables and "
                         "figures")
+        ->check(file_name())
         ->type_name("FILE.html");
   }
 

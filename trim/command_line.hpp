@@ -10,6 +10,7 @@
 #include "studies/flight_ground.hpp"
 #include "trim/dispersions_command.hpp"
 #include "trim/reports.hpp"
+#include "studies/sweep.hpp"
 #include "studies/trim_solver.hpp"
 
 namespace ascent::trim {
@@ -26,11 +27,6 @@ enum class Command {
   sensitivities,
   capability
 };
-
-/// [s] The range of the turn times a sweep may take, and of its step.
-inline constexpr double SWEEP_FIRST_TURN_TIME = 1.0;
-inline constexpr double SWEEP_LAST_TURN_TIME = 1000.0;
-inline constexpr double SWEEP_SMALLEST_STEP = 1e-6;
 
 struct CommandLine {
   Command command = Command::trim;

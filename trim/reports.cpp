@@ -204,7 +204,10 @@ void write_target_report(std::ostream& out, const TargetResult& r, Format format
   }
   line("flights", std::to_string(r.flights), "");
   line("outcome", std::string(row_status_name(r.status)), "");
-  if (!r.reason.empty()) out << (in_orbit ? "Not in orbit: " : "Target not reached: ") << r.reason << ".\n";
+  if (!r.reason.empty()) {
+    out << (in_orbit ? "Not in orbit: " : "Target not reached: ") << r.reason
+        << (r.reason.ends_with('.') ? "\n" : ".\n");
+  }
 }
 
 void write_trade_header(std::ostream& out, const TrimSettings& settings, Format format) {

@@ -10,6 +10,7 @@ import datetime
 import numpy as np
 
 from . import _ascent
+from .inputs import output_path, utf8_text
 
 
 def _rows(values, width):
@@ -29,18 +30,21 @@ def write_kml(path, tracks=None, places=None, areas=None, name="ascent"):
     areas: {name: rows of latitude, longitude [deg]}, closed rings drawn as
         polygons on the ground (dispersion ellipses).
 
+    ValueError for a point that is not finite or beyond a pole, or an empty
+    `path`; TypeError for a `path` that is no str or os.PathLike.
+
     >>> ascent.write_kml("t.kml", tracks={"ascent": [(28.45, -80.6, 0.0), (28.5, -80.0, 5e4)]})
     """
-    track_list = [(str(k), _rows(v, 3)) for k, v in (tracks or {}).items()]
+    track_list = [(utf8_text(k), _rows(v, 3)) for k, v in (tracks or {}).items()]
     place_list = []
     for place in places or []:
         place_name, latitude, longitude, *rest = place
         altitude = float(rest[0]) if rest else 0.0
-        description = str(rest[1]) if len(rest) > 1 else ""
-        place_list.append((str(place_name), description, float(latitude), float(longitude),
+        description = utf8_text(rest[1]) if len(rest) > 1 else ""
+        place_list.append((utf8_text(place_name), description, float(latitude), float(longitude),
                            altitude))
-    area_list = [(str(k), "", _rows(v, 2)) for k, v in (areas or {}).items()]
-    _ascent.write_kml(path, name, track_list, place_list, area_list)
+    area_list = [(utf8_text(k), "", _rows(v, 2)) for k, v in (areas or {}).items()]
+    _ascent.write_kml(output_path(path), utf8_text(name), track_list, place_list, area_list)
 
 
 def write_oem(path, t, position, velocity, launch_epoch, object_name="ascent",
@@ -49,9 +53,12 @@ def write_oem(path, t, position, velocity, launch_epoch, object_name="ascent",
 
     t: times since launch [s]; position, velocity: (n, 3) rows [m], [m/s],
     already in `reference_frame`; launch_epoch: the UTC time of t = 0, as
-    "YYYY-MM-DDThh:mm:ss[.fff][Z]". Written in km and km/s.
+    "YYYY-MM-DDThh:mm:ss[.fff][Z]". Written in km and km/s. ValueError for
+    times that do not increase or leave the years 1 to 9999, and for a state
+    that is not finite.
     """
     created = datetime.datetime.now(datetime.timezone.utc).strftime("%Y-%m-%dT%H:%M:%S.%f")
-    _ascent.write_oem(path, object_name, object_id, reference_frame, str(launch_epoch),
+    _ascent.write_oem(output_path(path), utf8_text(object_name), utf8_text(object_id),
+                      utf8_text(reference_frame), str(launch_epoch),
                       [float(x) for x in np.asarray(t, dtype=float).ravel()],
                       _rows(position, 3), _rows(velocity, 3), created)

@@ -121,15 +121,19 @@ def target(turn_time, maxa=None, perigee=None, apogee=None, thrust=None, vehicle
     and apogee [m] when given (both), else the vehicle's target. The core
     stage flies `maxa` [deg], or the angle the trim finds for `turn_time`
     [s] (within `tolerance` [m]). Raises ValueError for a target that cannot
-    be flown (perigee above apogee, below 100 km, above 1000 km)."""
+    be flown (perigee above apogee, below 100 km, above 1000 km), a turn
+    time below 1 s, a value that is NaN or a tolerance not above 0;
+    TypeError for a value that is no number."""
     if thrust is None:
         raise TypeError("target() needs a thrust history (thrust=)")
+    turn_time = turn_time_of(turn_time)
+    maxa, perigee, apogee = (None if value is None else real_number(name, value)
+                             for name, value in (("maxa", maxa), ("perigee", perigee),
+                                                 ("apogee", apogee)))
+    tolerance = positive_number("tolerance", tolerance)
     vehicle = vehicle_or_default(vehicle)
     thrust = thrust_history(thrust)
-    result = _ascent.target(vehicle, thrust, float(turn_time),
-                            None if maxa is None else float(maxa),
-                            None if perigee is None else float(perigee),
-                            None if apogee is None else float(apogee), float(tolerance))
+    result = _ascent.target(vehicle, thrust, turn_time, maxa, perigee, apogee, tolerance)
     guided = _ascent.guided_vehicle(vehicle, result.target_perigee, result.target_apogee)
     return Target(result, guided, thrust)
 

@@ -39,6 +39,23 @@ def whole_number(name, value, minimum, maximum=None):
     return count
 
 
+def output_path(path):
+    """`path` as a file system path to write: TypeError for one that is no
+    str or os.PathLike (None, a number, a list), ValueError for an empty one."""
+    if not isinstance(path, (str, os.PathLike)):
+        raise TypeError(f"path must be a str or os.PathLike, not {type(path).__name__}")
+    if not os.fspath(path):
+        raise ValueError("an empty path names no file")
+    return os.fspath(path)
+
+
+def utf8_text(value):
+    """`value` as text for a file that declares UTF-8: the bytes of a name
+    that is not UTF-8 (a file name the system gave as surrogates) as U+FFFD,
+    as the library writes them."""
+    return str(value).encode("utf-8", "surrogateescape").decode("utf-8", "replace")
+
+
 def thrust_history(thrust):
     """`thrust` itself, or the booster thrust file at that path (str or os.PathLike)."""
     if isinstance(thrust, ThrustHistory):

@@ -4,7 +4,8 @@ import functools
 
 from . import _ascent
 from .flights import fly
-from .inputs import aiming_at, thrust_history, vehicle_or_default
+from .inputs import (aiming_at, positive_number, real_number, thrust_history, turn_time_of,
+                     vehicle_or_default)
 from .studies import with_units
 
 
@@ -61,19 +62,26 @@ def optimize(thrust, from_=20.0, to=115.0, vehicle=None, target_altitude=None, t
     """The turn time from `from_` to `to` [s] whose trimmed flight carries
     the largest spacecraft mass, within the vehicle's load limits and those
     given here: `max_dynamic_pressure` [Pa], `max_q_alpha` [Pa*deg],
-    `max_acceleration` [m/s^2]. With the upper stage guided to the target
-    orbit (`guided`, or a deck's orbit_insertion; `perigee` and `apogee` [m],
-    both, aim it elsewhere and imply `guided`) the plan's `maxa` is searched
-    too, each plan one guided flight that must end in orbit. As `ascent-trim
-    optimize` finds it."""
+    `max_acceleration` [m/s^2], each None (no limit) or a finite number
+    above 0. With the upper stage guided to the target orbit (`guided`, or a
+    deck's orbit_insertion; `perigee` and `apogee` [m], both, aim it
+    elsewhere and imply `guided`) the plan's `maxa` is searched too, each
+    plan one guided flight that must end in orbit. As `ascent-trim optimize`
+    finds it. ValueError for turn times out of 1 to 1000 s or not in order,
+    a limit or `tolerance` [m] that is NaN, 0, negative or infinite;
+    TypeError for one that is no number."""
     vehicle = aiming_at(vehicle_or_default(vehicle), target_altitude)
     if guided or perigee is not None or apogee is not None:
-        vehicle = _ascent.guided_vehicle(vehicle, None if perigee is None else float(perigee),
-                                         None if apogee is None else float(apogee))
+        vehicle = _ascent.guided_vehicle(
+            vehicle, *(None if value is None else real_number(name, value)
+                       for name, value in (("perigee", perigee), ("apogee", apogee))))
     thrust = thrust_history(thrust)
-    limits = _ascent.LoadLimits(float(max_dynamic_pressure or 0.0), float(max_q_alpha or 0.0),
-                                float(max_acceleration or 0.0))
-    result = _ascent.optimize(vehicle, thrust, float(from_), float(to), float(tolerance), limits)
+    limits = _ascent.LoadLimits(*(0.0 if value is None else positive_number(name, value)
+                                  for name, value in (("max_dynamic_pressure", max_dynamic_pressure),
+                                                      ("max_q_alpha", max_q_alpha),
+                                                      ("max_acceleration", max_acceleration))))
+    result = _ascent.optimize(vehicle, thrust, real_number("from_", from_), real_number("to", to),
+                              positive_number("tolerance", tolerance), limits)
     return Optimum(result, vehicle, thrust)
 
 
@@ -85,11 +93,14 @@ def sensitivities(turn_time, thrust, vehicle=None, target_altitude=None):
     of the field's range), ratio_kg_per_unit (d sc_mass / d field, from the
     unrounded SC_M of flights re-trimmed to the target), per_percent_kg (kg
     for 1 % more of the field), message (why a ratio is NaN) and note (why a
-    ratio reads against expectation, "" for most)."""
+    ratio reads against expectation, "" for most). ValueError for a turn
+    time below 1 s or not finite, TypeError for one that is no number;
+    FlightError when the flight of `turn_time` cannot be trimmed."""
+    turn_time = turn_time_of(turn_time)
     vehicle = aiming_at(vehicle_or_default(vehicle), target_altitude)
-    rows = _ascent.sensitivities(vehicle, thrust_history(thrust), float(turn_time))
+    rows = _ascent.sensitivities(vehicle, thrust_history(thrust), turn_time)
     import pandas as pd  # only when used: `import ascent` stays quick
 
     frame = pd.DataFrame.from_records(rows, columns=_ascent.COLUMNS["sensitivity"])
-    frame.attrs["turn_time"] = float(turn_time)
+    frame.attrs["turn_time"] = turn_time
     return with_units(frame)

@@ -8,6 +8,7 @@ import sys
 
 from . import _ascent
 from .flights import Target, Trim
+from .inputs import output_path, utf8_text
 from .optimum import Optimum
 
 
@@ -16,10 +17,11 @@ def numbers(frame, name):
 
 
 def text(value):
-    """A fact's value: numbers in their shortest form, None as "-"."""
+    """A fact's value: numbers in their shortest form, None as "-", any
+    other as UTF-8 text."""
     if value is None:
         return "-"
-    return f"{value:g}" if isinstance(value, float) else str(value)
+    return f"{value:g}" if isinstance(value, float) else utf8_text(value)
 
 
 def sweep_page(run, rows):
@@ -114,11 +116,15 @@ def report(subject, path, title=None, facts=None):
     reserve or why there is none, what drives the payload, and the spread)
     or a sensitivities() DataFrame. `facts`: a dict of what was run (deck,
     thrust file, seed...), shown first with the script; `title` replaces
-    the page's own ("Sweep of turn times", ...)."""
-    run = [("script", " ".join(sys.argv) or "(interactive)")]
-    run += [(str(k), text(v)) for k, v in (facts or {}).items()]
+    the page's own ("Sweep of turn times", ...). TypeError for a `path`
+    that is no str or os.PathLike, ValueError for an empty one; the page is
+    written beside it and renamed over it once whole, so an OSError (a full
+    disk) leaves the file that was there."""
+    written = output_path(path)
+    run = [("script", text(" ".join(sys.argv)) or "(interactive)")]
+    run += [(text(k), text(v)) for k, v in (facts or {}).items()]
     page = page_of(subject, run)
     if title is not None:
         page.title = str(title)
-    page.write(str(path))
+    page.write(written)
     return path

@@ -255,9 +255,14 @@ py::dict summarize(const std::vector<std::string>& status, const std::vector<dou
   d["max_dynamic_pressure"] = statistics(s.max_dynamic_pressure);
   d["max_q_alpha"] = statistics(s.max_q_alpha);
   d["max_acceleration"] = statistics(s.max_acceleration);
+  // Without a case there is no correlation to give: NaN for each parameter.
   py::dict correlation;
   std::size_t j = 0;
-  for (const auto& entry : drawn) correlation[py::str(entry.first)] = s.SC_M_rank_correlation[j++];
+  for (const auto& entry : drawn) {
+    correlation[py::str(entry.first)] =
+        j < s.SC_M_rank_correlation.size() ? s.SC_M_rank_correlation[j] : NOT_A_NUMBER;
+    ++j;
+  }
   d["sc_mass_rank_correlation"] = correlation;
   // The reserve of a rubber tank: a deficit counts, over the cases reaching the orbit.
   const dispersion::Statistics& tank = s.rubber_tank;

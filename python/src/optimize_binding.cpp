@@ -1,6 +1,6 @@
 // The payload optimiser (the turn time of the largest payload within the
 // load limits) and the exchange ratios of the vehicle's fields, computed
-// with the GIL released.
+// with the GIL released; Ctrl-C stops them at their next flight.
 #include <pybind11/stl.h>
 
 #include <string>
@@ -8,6 +8,7 @@
 
 #include "bindings.hpp"
 #include "number_text.hpp"
+#include "python_signals.hpp"
 #include "studies/optimizer.hpp"
 #include "studies/sensitivities.hpp"
 
@@ -41,8 +42,9 @@ void bind_optimize(py::module_& m) {
         settings.from = from;
         settings.to = to;
         settings.limits = limits;
-        const py::gil_scoped_release flying;
-        return trim::optimize_payload(settings);
+        PythonSignals signals;
+        settings.trim.interruption = signals.interruption();
+        return signals.released([&] { return trim::optimize_payload(settings); });
       },
       py::arg("vehicle"), py::arg("thrust"), py::arg("from_"), py::arg("to"),
       py::arg("tolerance"), py::arg("limits"),
@@ -52,11 +54,10 @@ void bind_optimize(py::module_& m) {
       "sensitivities",
       [](const Vehicle& vehicle, const ThrustHistory& thrust, double turn_time) {
         trim::TrimSettings settings{vehicle, thrust};
-        std::vector<trim::ExchangeRatio> ratios;
-        {
-          const py::gil_scoped_release flying;
-          ratios = trim::exchange_ratios(settings, turn_time_of(turn_time));
-        }
+        PythonSignals signals;
+        settings.interruption = signals.interruption();
+        const std::vector<trim::ExchangeRatio> ratios = signals.released(
+            [&] { return trim::exchange_ratios(settings, turn_time_of(turn_time)); });
         py::list rows;
         for (const trim::ExchangeRatio& r : ratios) {
           rows.append(py::make_tuple(r.field->name(), std::string(r.field->unit), r.value, r.step,

@@ -7,6 +7,7 @@
 
 #include "bindings.hpp"
 #include "number_text.hpp"
+#include "python_signals.hpp"
 #include "studies/target.hpp"
 
 namespace py = pybind11;
@@ -77,8 +78,9 @@ void bind_target(py::module_& m) {
                                     perigee, apogee};
         request.settings.tolerance = tolerance;
         if (maxa) request.maxa = trim::TypedNumber{shortest(*maxa), *maxa};
-        const py::gil_scoped_release flying;
-        return trim::fly_to_target(request);
+        PythonSignals signals;
+        request.settings.interruption = signals.interruption();
+        return signals.released([&] { return trim::fly_to_target(request); });
       },
       py::arg("vehicle"), py::arg("thrust"), py::arg("turn_time"), py::arg("maxa"),
       py::arg("perigee"), py::arg("apogee"), py::arg("tolerance"),

@@ -121,9 +121,11 @@ void bind_trim(py::module_& m) {
   m.def(
       "trim",
       [](const Vehicle& vehicle, const ThrustHistory& thrust, double turn_time, double tolerance) {
-        const trim::TrimSettings settings = settings_of(vehicle, thrust, tolerance);
-        const py::gil_scoped_release flying;
-        return trim::trim_turn_time(settings, turn_time_of(turn_time));
+        trim::TrimSettings settings = settings_of(vehicle, thrust, tolerance);
+        PythonSignals signals;
+        settings.interruption = signals.interruption();
+        return signals.released(
+            [&] { return trim::trim_turn_time(settings, turn_time_of(turn_time)); });
       },
       py::arg("vehicle"), py::arg("thrust"), py::arg("turn_time"), py::arg("tolerance"),
       "Searches the angle that brings the turn time's average altitude to the vehicle's target");

@@ -1,18 +1,23 @@
-// Vehicle: every field by its deck name, v["boosters.propellant"], and by
+// Vehicle: every key of its deck by name, v["boosters.propellant"], and by
 // group, v.boosters.propellant, each checked against the range that can be
-// flown; read from and saved as a vehicle deck. Pickled as the values of its
-// fields.
+// flown; the apsides of an elliptic target (None without one) and the upper
+// stage's guidance by name too; read from and saved as a vehicle deck.
+// Pickled and copied as the values of all its keys.
 #include <pybind11/operators.h>
 #include <pybind11/stl.h>
 #include <pybind11/stl/filesystem.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/runtime_error.hpp"
 #include "bindings.hpp"
 #include "deck/field_value.hpp"
+#include "deck/guidance_names.hpp"
 #include "deck/shortest_text.hpp"
 #include "deck/vehicle_checks.hpp"
 #include "deck/vehicle_deck.hpp"
@@ -27,19 +32,37 @@ namespace {
 
 const VehicleField& field_named(std::string_view name) {
   const VehicleField* field = find_vehicle_field(name);
+  if (field == nullptr) field = find_optional_vehicle_field(name);
   if (field == nullptr) throw py::key_error("no vehicle field \"" + std::string(name) + "\"");
   return *field;
 }
 
+/// Every key of a vehicle, in the deck's order: its numbers, the apsides of
+/// an elliptic target, and how the upper stage steers.
+std::vector<std::string> vehicle_keys() {
+  std::vector<std::string> keys;
+  for (const VehicleField& field : vehicle_fields()) keys.push_back(field.name());
+  for (const VehicleField& field : optional_vehicle_fields()) keys.push_back(field.name());
+  keys.emplace_back(GUIDANCE_KEY);
+  return keys;
+}
+
 bool is_group(std::string_view group) {
-  for (const VehicleField& field : vehicle_fields()) {
-    if (field.group == group) return true;
+  for (const std::string& key : vehicle_keys()) {
+    if (key.starts_with(group) && key.size() > group.size() && key[group.size()] == '.') {
+      return true;
+    }
   }
   return false;
 }
 
-py::object value_of(const Vehicle& vehicle, const VehicleField& field) {
+/// v[key]: a number; None for an apsis of an elliptic target the vehicle
+/// has none of; the guidance's name.
+py::object value_of(const Vehicle& vehicle, std::string_view key) {
+  if (key == GUIDANCE_KEY) return py::str(std::string(guidance_name(vehicle.upper_stage.guidance)));
+  const VehicleField& field = field_named(key);
   const double value = field.get(vehicle);
+  if (find_optional_vehicle_field(key) != nullptr && value == 0.0) return py::none();
   if (field.whole) return py::int_(static_cast<long long>(value));
   return py::float_(value);
 }
@@ -48,26 +71,58 @@ std::string with_unit(double value, const VehicleField& field) {
   return shortest_text(value) + (field.unit == "1" ? "" : " " + std::string(field.unit));
 }
 
-void assign(Vehicle& vehicle, const VehicleField& field, double value) {
-  if (std::string fault = field_value_fault(field, value); !fault.empty()) {
+/// The value of v[key] as the deck would write it, with its unit.
+std::string value_text(const Vehicle& vehicle, std::string_view key) {
+  if (key == GUIDANCE_KEY) return std::string(guidance_name(vehicle.upper_stage.guidance));
+  const py::object value = value_of(vehicle, key);
+  if (value.is_none()) return "None";
+  const VehicleField& field = field_named(key);
+  return with_unit(field.get(vehicle), field);
+}
+
+double number_of(std::string_view key, const py::handle& value) {
+  if (py::isinstance<py::bool_>(value) || PyNumber_Check(value.ptr()) == 0) {
+    throw py::type_error(std::string(key) + " must be a number, not " +
+                         std::string(py::str(value.get_type().attr("__name__"))));
+  }
+  return value.cast<double>();
+}
+
+/// v[key] = value, checked as a deck's value is: a number in the field's
+/// range; None to leave out an apsis of an elliptic target; the name of a guidance.
+void assign(Vehicle& vehicle, std::string_view key, const py::handle& value) {
+  if (key == GUIDANCE_KEY) {
+    const std::optional<UpperStageGuidance> guidance =
+        py::isinstance<py::str>(value) ? guidance_named(value.cast<std::string>()) : std::nullopt;
+    if (!guidance) {
+      const std::string must = std::string(GUIDANCE_KEY) + " must be " + guidance_names_text();
+      if (!py::isinstance<py::str>(value)) throw py::type_error(must);
+      throw py::value_error(must + ", not \"" + value.cast<std::string>() + "\"");
+    }
+    vehicle.upper_stage.guidance = *guidance;
+    return;
+  }
+  const VehicleField& field = field_named(key);
+  if (value.is_none() && find_optional_vehicle_field(key) != nullptr) {
+    field.set(vehicle, 0.0);
+    return;
+  }
+  const double number = number_of(key, value);
+  if (std::string fault = field_value_fault(field, number); !fault.empty()) {
     throw py::value_error(fault);
   }
-  field.set(vehicle, value);
+  field.set(vehicle, number);
 }
 
 py::dict field_values(const Vehicle& vehicle) {
   py::dict values;
-  for (const VehicleField& field : vehicle_fields()) {
-    values[py::str(field.name())] = value_of(vehicle, field);
-  }
+  for (const std::string& key : vehicle_keys()) values[py::str(key)] = value_of(vehicle, key);
   return values;
 }
 
 Vehicle vehicle_from(const py::dict& values) {
   Vehicle vehicle;
-  for (const auto& [name, value] : values) {
-    assign(vehicle, field_named(name.cast<std::string>()), value.cast<double>());
-  }
+  for (const auto& [name, value] : values) assign(vehicle, name.cast<std::string>(), value);
   return vehicle;
 }
 
@@ -76,10 +131,10 @@ std::string vehicle_text(const Vehicle& vehicle) {
   const Vehicle standard;
   std::string text = "Vehicle(";
   std::string_view separator;
-  for (const VehicleField& field : vehicle_fields()) {
-    const double value = field.get(vehicle);
-    if (value == field.get(standard)) continue;
-    text += std::string(separator) + field.name() + "=" + with_unit(value, field);
+  for (const std::string& key : vehicle_keys()) {
+    const std::string value = value_text(vehicle, key);
+    if (value == value_text(standard, key)) continue;
+    text += std::string(separator) + key + "=" + value;
     separator = ", ";
   }
   return text + ")";
@@ -121,11 +176,22 @@ struct VehicleGroup {
   py::object vehicle;
   std::string group;
 
-  [[nodiscard]] const VehicleField& field(const std::string& key) const {
-    const VehicleField* found = find_vehicle_field(group + "." + key);
-    if (found == nullptr)
-      throw py::attribute_error("no vehicle field \"" + group + "." + key + "\"");
-    return *found;
+  /// "group.key", or AttributeError when the group has no such key.
+  [[nodiscard]] std::string key(const std::string& name) const {
+    std::string full = group + "." + name;
+    const std::vector<std::string> keys = vehicle_keys();
+    if (std::find(keys.begin(), keys.end(), full) == keys.end()) {
+      throw py::attribute_error("no vehicle field \"" + full + "\"");
+    }
+    return full;
+  }
+  /// The keys of the group, without the group's name.
+  [[nodiscard]] std::vector<std::string> names() const {
+    std::vector<std::string> names;
+    for (const std::string& key : vehicle_keys()) {
+      if (key.starts_with(group + ".")) names.push_back(key.substr(group.size() + 1));
+    }
+    return names;
   }
   [[nodiscard]] Vehicle& target() const { return vehicle.cast<Vehicle&>(); }
 };
@@ -133,10 +199,8 @@ struct VehicleGroup {
 std::string group_text(const VehicleGroup& group) {
   std::string text = group.group + "(";
   std::string_view separator;
-  for (const VehicleField& field : vehicle_fields()) {
-    if (field.group != group.group) continue;
-    text += std::string(separator) + std::string(field.key) + "=" +
-            with_unit(field.get(group.target()), field);
+  for (const std::string& name : group.names()) {
+    text += std::string(separator) + name + "=" + value_text(group.target(), group.key(name));
     separator = ", ";
   }
   return text + ")";
@@ -162,17 +226,10 @@ void bind_vehicle(py::module_& m) {
 
   py::class_<VehicleGroup>(m, "VehicleGroup", "The fields of one group of a vehicle")
       .def("__getattr__", [](const VehicleGroup& g,
-                             const std::string& key) { return value_of(g.target(), g.field(key)); })
-      .def("__setattr__", [](const VehicleGroup& g, const std::string& key,
-                             double value) { assign(g.target(), g.field(key), value); })
-      .def("__dir__",
-           [](const VehicleGroup& g) {
-             py::list keys;
-             for (const VehicleField& field : vehicle_fields()) {
-               if (field.group == g.group) keys.append(py::str(std::string(field.key)));
-             }
-             return keys;
-           })
+                             const std::string& name) { return value_of(g.target(), g.key(name)); })
+      .def("__setattr__", [](const VehicleGroup& g, const std::string& name,
+                             const py::object& value) { assign(g.target(), g.key(name), value); })
+      .def("__dir__", &VehicleGroup::names)
       .def("__repr__", &group_text);
 
   py::class_<Vehicle>(m, "Vehicle",
@@ -180,10 +237,9 @@ void bind_vehicle(py::module_& m) {
                       "(v[\"boosters.propellant\"]) or group (v.boosters.propellant)")
       .def(py::init<>(), "The default vehicle, the one the sample thrust file was designed for")
       .def(py::init<const Vehicle&>(), py::arg("other"), "A copy of `other`")
-      .def("__getitem__",
-           [](const Vehicle& v, const std::string& name) { return value_of(v, field_named(name)); })
-      .def("__setitem__", [](Vehicle& v, const std::string& name,
-                             double value) { assign(v, field_named(name), value); })
+      .def("__getitem__", [](const Vehicle& v, const std::string& key) { return value_of(v, key); })
+      .def("__setitem__", [](Vehicle& v, const std::string& key,
+                             const py::object& value) { assign(v, key, value); })
       .def("__getattr__",
            [](py::object self, const std::string& group) {
              if (!is_group(group))
@@ -193,10 +249,13 @@ void bind_vehicle(py::module_& m) {
       .def("__dir__",
            [](py::object self) {
              py::list names = py::module_::import("builtins").attr("object").attr("__dir__")(self);
-             std::string_view last;
-             for (const VehicleField& field : vehicle_fields()) {
-               if (field.group != last) names.append(py::str(std::string(field.group)));
-               last = field.group;
+             std::vector<std::string> groups;
+             for (const std::string& key : vehicle_keys()) {
+               std::string group = key.substr(0, key.find('.'));
+               if (std::find(groups.begin(), groups.end(), group) == groups.end()) {
+                 names.append(py::str(group));
+                 groups.push_back(std::move(group));
+               }
              }
              return names;
            })
@@ -219,7 +278,9 @@ void bind_vehicle(py::module_& m) {
       .def("save", &save_deck, py::arg("path"), "Writes the vehicle's deck to `path`")
       .def("check", &check,
            "Raises ValueError when values contradict each other (a nozzle wider than its stage...)")
-      .def("to_dict", &field_values, "{deck name: value} of every field")
+      .def("to_dict", &field_values,
+           "{deck name: value} of every field, target.perigee and target.apogee (None "
+           "without an elliptic target) and upper_stage.guidance (its name)")
       .def_static("from_dict", &vehicle_from, py::arg("values"),
                   "The default vehicle with the fields named in `values` set")
       .def(py::self == py::self)

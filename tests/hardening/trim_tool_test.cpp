@@ -8,30 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "hardening/hardening_support.hpp"
-#include "hardening/running_program.hpp"
-#include "trim/command_line.hpp"
+#include "hardening/trim_tool_runs.hpp"
 
 namespace ascent::testing {
 namespace {
 
-struct Folder : TempDir {
-  Folder() { install_sample_thrust_file(*this); }
-};
-
-Launch trim_tool(const TempDir& dir, std::vector<std::string> arguments) {
-  Launch launch = launch_of(ASCENT_TRIM_EXE, dir.path(), std::move(arguments));
-  launch.input_file = "/dev/null";
-  return launch;
-}
-
-/// The command line as the program reads it.
-trim::CommandLineOutcome parsed(std::vector<std::string> arguments) {
-  arguments.insert(arguments.begin(), "ascent-trim");
-  std::vector<const char*> argv;
-  for (const std::string& argument : arguments) argv.push_back(argument.c_str());
-  return trim::parse_command_line(static_cast<int>(argv.size()), argv.data());
-}
+using Folder = TrimFolder;
 
 TEST(TrimCommandLine, NumbersThatAreNoneOrOutOfRangeAreBadCommandLines) {
   struct Case {
@@ -110,12 +92,7 @@ TEST(TrimCommandLine, CountsAndFileNamesAreCheckedLikeEveryOtherValue) {
       {{"history", "-t", "20", "-o", ""}, "--output"},
       {{"trim", "-t", "20", "--run-files", ""}, "--run-files"},
   };
-  for (const auto& [arguments, named] : refused) {
-    const trim::CommandLineOutcome outcome = parsed(arguments);
-    EXPECT_FALSE(outcome.line) << named;
-    EXPECT_EQ(outcome.status, 2) << named;
-    EXPECT_NE(outcome.standard_error.find(named), std::string::npos) << outcome.standard_error;
-  }
+  expect_refused(refused);
   const trim::CommandLineOutcome taken =
       parsed(with({"--seed", "999999999999999999", "-n", "1000000", "-j", "1024"}));
   ASSERT_TRUE(taken.line) << taken.standard_error;
@@ -206,7 +183,7 @@ TEST(TrimOutput, AnOutputFileOnAFullDiskIsError101WithItsName) {
       trim_tool(dir, {"sweep", "--from", "10", "--to", "11", "--report", "/dev/full"}));
   EXPECT_EQ(report.wait(), 101);
   EXPECT_EQ(report.standard_error(),
-            "ascent-trim: cannot write the report \"/dev/full\": No space left on device\n");
+            "ascent-trim: cannot write to \"/dev/full\": No space left on device\n");
 }
 
 // A target the deck reader would refuse is bad input wherever it is given.
