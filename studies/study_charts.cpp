@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <numeric>
 
 namespace ascent::report {
 
@@ -21,11 +20,32 @@ Chart against_time(const FlightColumns& f, std::string title, std::string y_labe
           {{"", f.t, std::move(y)}}, f.events, {}};
 }
 
+/// `values` where `keep` holds for the row's status, NaN elsewhere.
+std::vector<double> where(const SweepColumns& s, const std::vector<double>& values, bool in_orbit) {
+  std::vector<double> out(values.size(), std::numeric_limits<double>::quiet_NaN());
+  for (std::size_t i = 0; i < values.size() && i < s.status.size(); ++i) {
+    if ((s.status[i] == "in_orbit") == in_orbit) out[i] = values[i];
+  }
+  return out;
+}
+
+/// One quantity against the turn time: the rows in orbit, then those not
+/// in orbit apart, the largest payload marked.
 Chart against_turn_time(const SweepColumns& s, std::string title, std::string y_label,
-                        std::vector<ChartSeries> series) {
-  for (ChartSeries& one : series) one.x = s.turn_time;
-  return {ChartKind::points, std::move(title), "turn time [s]", std::move(y_label),
-          std::move(series), {}, {}};
+                        const std::vector<double>& y) {
+  Chart chart{ChartKind::points, std::move(title), "turn time [s]", std::move(y_label),
+              {{"in orbit", s.turn_time, where(s, y, true)},
+               {"not in orbit", s.turn_time, where(s, y, false)}},
+              {}, {}};
+  if (const std::optional<std::size_t> best = s.best()) {
+    chart.marks.push_back({s.turn_time[*best], "largest SC_M"});
+  }
+  return chart;
+}
+
+Chart histogram_of(std::string title, std::string x_label, std::vector<double> values) {
+  return {ChartKind::histogram, std::move(title), std::move(x_label), "cases",
+          {{"", {}, std::move(values)}}, {}, {}};
 }
 
 /// `longitude` [deg] moved by whole turns to within half a turn of `near`.
@@ -67,74 +87,52 @@ std::vector<Chart> flight_charts(const FlightColumns& f) {
           against_time(f, "Thrust acceleration", "acceleration [m/s^2]", f.acceleration)};
 }
 
+std::optional<std::size_t> SweepColumns::best() const {
+  std::optional<std::size_t> best;
+  for (std::size_t i = 0; i < sc_mass.size() && i < status.size(); ++i) {
+    if (status[i] != "in_orbit" || !std::isfinite(sc_mass[i])) continue;
+    if (!best || sc_mass[i] > sc_mass[*best]) best = i;
+  }
+  return best;
+}
+
 std::vector<Chart> sweep_charts(const SweepColumns& s) {
-  return {against_turn_time(s, "Payload", "SC_M [kg]", {{"SC_M", {}, s.sc_mass}}),
-          against_turn_time(s, "Remaining propellant", "propellant [kg]",
-                            {{"remaining propellant", {}, s.remaining_propellant}}),
-          against_turn_time(s, "Orbit", "altitude [km]",
-                            {{"perigee", {}, scaled(s.perigee, 1e-3)},
-                             {"apogee", {}, scaled(s.apogee, 1e-3)}}),
-          against_turn_time(s, "Trimmed maximum angle of attack", "maxa [deg]",
-                            {{"maxa", {}, s.maxa}})};
+  return {against_turn_time(s, "Payload", "SC_M [kg]", s.sc_mass),
+          against_turn_time(s, "Remaining propellant", "propellant [kg]", s.remaining_propellant),
+          against_turn_time(s, "Average orbit altitude", "altitude [km]",
+                            scaled(s.average_altitude, 1e-3)),
+          against_turn_time(s, "Trimmed maximum angle of attack", "maxa [deg]", s.maxa)};
 }
 
 std::vector<Chart> dispersion_charts(const DispersionColumns& d) {
-  std::vector<Chart> charts;
-  charts.push_back({ChartKind::histogram, "Orbit spread", "altitude [km]", "cases",
-                    {{"perigee", {}, scaled(d.perigee, 1e-3)}, {"apogee", {}, scaled(d.apogee, 1e-3)}},
-                    {}, {}});
-  std::vector<ChartMark> propellant_marks{{d.nominal_remaining_propellant, "nominal"}};
+  // Each apsis in bins of its own: together, the bins would span both.
+  std::vector<Chart> charts{histogram_of("Perigee", "perigee [km]", scaled(d.perigee, 1e-3)),
+                            histogram_of("Apogee", "apogee [km]", scaled(d.apogee, 1e-3))};
+  Chart propellant = histogram_of("Remaining propellant", "propellant [kg]", d.remaining_propellant);
+  propellant.marks.push_back({d.nominal_remaining_propellant, "nominal"});
   if (std::isfinite(d.remaining_propellant_met)) {
-    propellant_marks.push_back({d.remaining_propellant_met, "met 99.865 %"});
+    propellant.marks.push_back({d.remaining_propellant_met, "0.135 % quantile"});
   }
-  charts.push_back({ChartKind::histogram, "Remaining propellant", "propellant [kg]", "cases",
-                    {{"remaining propellant", {}, d.remaining_propellant}}, propellant_marks, {}});
-  charts.push_back({ChartKind::histogram, "Payload", "SC_M [kg]", "cases",
-                    {{"SC_M", {}, d.sc_mass}}, {}, {}});
-  charts.push_back({ChartKind::points, "Perigee and apogee", "perigee [km]", "apogee [km]",
-                    {{"", scaled(d.perigee, 1e-3), scaled(d.apogee, 1e-3)}}, {}, {}});
-  // What drives the propellant left: each parameter's correlation with it,
-  // the strongest first.
-  std::vector<std::size_t> order(d.parameters.size());
-  std::iota(order.begin(), order.end(), 0);
-  std::vector<double> r(d.parameters.size());
-  for (std::size_t i = 0; i < r.size(); ++i) r[i] = correlation(d.parameters[i], d.remaining_propellant);
-  std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-    const double ra = std::isfinite(r[a]) ? std::fabs(r[a]) : -1.0;
-    const double rb = std::isfinite(r[b]) ? std::fabs(r[b]) : -1.0;
-    return ra > rb;
-  });
-  Chart drivers{ChartKind::bars, "What drives the remaining propellant",
-                "correlation with the remaining propellant", "", {{"", {}, {}}}, {}, {}};
-  for (const std::size_t i : order) {
-    drivers.categories.push_back(d.parameter_names[i]);
-    drivers.series.front().y.push_back(r[i]);
+  charts.push_back(propellant);
+  charts.push_back(histogram_of("Payload", "SC_M [kg]", d.sc_mass));
+  // A series per status, those in orbit first: each status keeps its colour.
+  Chart orbits{ChartKind::points, "Perigee and apogee", "perigee [km]", "apogee [km]",
+               {{"in_orbit", {}, {}}}, {}, {}};
+  for (std::size_t i = 0; i < d.status.size() && i < d.perigee.size(); ++i) {
+    const auto series = std::find_if(orbits.series.begin(), orbits.series.end(),
+                                     [&](const ChartSeries& one) { return one.name == d.status[i]; });
+    ChartSeries& one = series != orbits.series.end()
+                           ? *series
+                           : orbits.series.emplace_back(ChartSeries{d.status[i], {}, {}});
+    one.x.push_back(d.perigee[i] * 1e-3);
+    one.y.push_back(d.apogee[i] * 1e-3);
   }
-  if (!order.empty()) charts.push_back(drivers);
+  charts.push_back(orbits);
+  if (!d.drivers.empty()) {
+    charts.push_back({ChartKind::bars, "What drives SC_M", "Spearman rank correlation with SC_M",
+                      "", {{"", {}, d.drivers}}, {}, d.driver_names});
+  }
   return charts;
-}
-
-double correlation(const std::vector<double>& a, const std::vector<double>& b) {
-  const std::size_t n = std::min(a.size(), b.size());
-  long double sa = 0, sb = 0, saa = 0, sbb = 0, sab = 0;
-  std::size_t count = 0;
-  for (std::size_t i = 0; i < n; ++i) {
-    if (!std::isfinite(a[i]) || !std::isfinite(b[i])) continue;
-    ++count;
-    sa += a[i];
-    sb += b[i];
-  }
-  if (count < 2) return std::numeric_limits<double>::quiet_NaN();
-  const long double ma = sa / static_cast<long double>(count);
-  const long double mb = sb / static_cast<long double>(count);
-  for (std::size_t i = 0; i < n; ++i) {
-    if (!std::isfinite(a[i]) || !std::isfinite(b[i])) continue;
-    saa += (a[i] - ma) * (a[i] - ma);
-    sbb += (b[i] - mb) * (b[i] - mb);
-    sab += (a[i] - ma) * (b[i] - mb);
-  }
-  if (saa == 0 || sbb == 0) return std::numeric_limits<double>::quiet_NaN();
-  return static_cast<double>(sab / std::sqrt(saa * sbb));
 }
 
 }  // namespace ascent::report

@@ -5,6 +5,7 @@
 // track with the impact points of the jettisoned elements.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,28 +23,39 @@ struct FlightColumns {
   std::vector<ChartMark> events;     ///< at their times [s]
 };
 
-/// One row per turn time; NaN where a turn time was not trimmed.
+/// One row per turn time; NaN where a turn time was not trimmed or its
+/// flight has no orbit.
 struct SweepColumns {
   std::vector<double> turn_time;             ///< [s]
   std::vector<double> maxa;                  ///< [deg]
   std::vector<double> perigee;               ///< [m]
   std::vector<double> apogee;                ///< [m]
+  std::vector<double> average_altitude;      ///< [m]
   std::vector<double> remaining_propellant;  ///< [kg]
   std::vector<double> sc_mass;               ///< [kg]
+  std::vector<double> max_dynamic_pressure;  ///< [Pa]
+  std::vector<double> max_q_alpha;           ///< [Pa*deg]
+  std::vector<double> max_acceleration;      ///< [m/s^2]
+  std::vector<double> flights;               ///< of the trim
+  std::vector<std::string> status;           ///< the row's status word: only in_orbit is feasible
+  std::vector<std::string> message;          ///< why a row is not in orbit
+
+  /// The row of the largest payload in orbit, or none.
+  [[nodiscard]] std::optional<std::size_t> best() const;
 };
 
-/// One row per case flown to separation (NaN otherwise), and the drawn
-/// value of each dispersed parameter.
+/// One value per case flown to separation (NaN otherwise), and what drives
+/// the payload.
 struct DispersionColumns {
   std::vector<double> perigee;               ///< [m]
   std::vector<double> apogee;                ///< [m]
   std::vector<double> remaining_propellant;  ///< [kg]
   std::vector<double> sc_mass;               ///< [kg]
-  std::vector<double> maxa;                  ///< [deg]
-  std::vector<std::string> parameter_names;
-  std::vector<std::vector<double>> parameters;  ///< a column per name, a value per case
-  double nominal_remaining_propellant = 0.0;    ///< [kg]
-  double remaining_propellant_met = 0.0;        ///< [kg] 0.135 % quantile (-inf: not met)
+  std::vector<std::string> status;           ///< of each case
+  std::vector<std::string> driver_names;     ///< the dispersed parameters, the strongest first
+  std::vector<double> drivers;               ///< their Spearman rank correlation with SC_M
+  double nominal_remaining_propellant = 0.0;  ///< [kg]
+  double remaining_propellant_met = 0.0;      ///< [kg] 0.135 % quantile (-inf: not met)
 };
 
 /// Where a flight passes over the ground and where its elements come down.
@@ -67,8 +79,5 @@ struct GroundTrackColumns {
 [[nodiscard]] std::vector<Chart> sweep_charts(const SweepColumns& sweep);
 [[nodiscard]] std::vector<Chart> dispersion_charts(const DispersionColumns& study);
 
-/// Pearson's correlation of `a` and `b` over the rows where both are finite;
-/// NaN without spread.
-[[nodiscard]] double correlation(const std::vector<double>& a, const std::vector<double>& b);
 
 }  // namespace ascent::report

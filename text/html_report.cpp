@@ -16,20 +16,42 @@ constexpr const char* STYLE =
     "body{font-family:sans-serif;margin:24px auto;max-width:1180px;color:#222}"
     "h1{font-size:22px}h2{font-size:17px;margin-top:28px;border-bottom:1px solid #ccc}"
     "table{border-collapse:collapse;font-size:13px;margin:8px 0}"
-    "td,th{border:1px solid #ddd;padding:3px 8px}th{background:#f3f3f3}td.n{text-align:right;"
+    "td,th{border:1px solid #ddd;padding:3px 8px}th{background:#f3f3f3}td.n{text-align:right;white-space:nowrap;"
     "font-variant-numeric:tabular-nums}dl.facts{display:grid;grid-template-columns:max-content auto;"
     "gap:2px 16px;font-size:14px}dl.facts dt{font-weight:bold}dl.facts dd{margin:0;"
     "font-family:monospace}.charts{display:flex;flex-wrap:wrap;gap:12px}"
     "svg.chart{border:1px solid #eee}pre{font-size:12px;background:#fafafa;padding:8px;"
     "overflow-x:auto}";
 
-/// Counts the charts once the page is laid out, so that a reader of the DOM
-/// (a headless browser in the tests) sees that each drew with a size.
+/// Once the page is laid out, counts what a reader of the DOM (a headless
+/// browser in the tests) checks: the charts that drew with a size
+/// (data-charts-drawn), the pairs of labels of a chart that print over each
+/// other (data-overlaps, the first pair's texts in data-overlap), and the
+/// labels cut off by their chart or the tables wider than the window, which a
+/// scroll bar would hide (data-clipped, the first in data-clip).
 constexpr const char* CHECK_SCRIPT =
-    "<script>window.addEventListener('load',function(){var drawn=0;"
+    "<script>window.addEventListener('load',function(){"
+    "var drawn=0,overlaps=0,clipped=0,overlap='',clip='';"
+    "function cross(a,b){return Math.min(a.right,b.right)-Math.max(a.left,b.left)>1&&"
+    "Math.min(a.bottom,b.bottom)-Math.max(a.top,b.top)>1;}"
     "document.querySelectorAll('svg.chart').forEach(function(s){var b=s.getBBox();"
-    "if(b.width>0&&b.height>0&&s.querySelector('polyline,circle,rect'))drawn++;});"
-    "document.body.setAttribute('data-charts-drawn',String(drawn));});</script>";
+    "if(b.width>0&&b.height>0&&s.querySelector('polyline,circle,rect'))drawn++;"
+    "var r=s.getBoundingClientRect(),texts=[];"
+    "s.querySelectorAll('text').forEach(function(t){if(t.textContent.length)"
+    "texts.push([t.getBoundingClientRect(),t.textContent]);});"
+    "texts.forEach(function(a,i){"
+    "if(a[0].left<r.left-1||a[0].right>r.right+1||a[0].top<r.top-1||a[0].bottom>r.bottom+1)"
+    "{clipped++;clip=clip||a[1];}"
+    "texts.slice(i+1).forEach(function(c){if(cross(a[0],c[0])){overlaps++;"
+    "overlap=overlap||a[1]+' / '+c[1];}});});});"
+    "var width=document.documentElement.clientWidth;"
+    "document.querySelectorAll('table,pre,dl').forEach(function(t){"
+    "if(t.getBoundingClientRect().right>width+1||t.scrollWidth>t.clientWidth+1)"
+    "{clipped++;clip=clip||t.tagName;}});"
+    "var body=document.body;body.setAttribute('data-charts-drawn',String(drawn));"
+    "body.setAttribute('data-overlaps',String(overlaps));body.setAttribute('data-overlap',overlap);"
+    "body.setAttribute('data-clipped',String(clipped));body.setAttribute('data-clip',clip);"
+    "});</script>";
 
 bool reads_as_number(const std::string& cell) {
   if (cell.empty()) return false;

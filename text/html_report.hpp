@@ -16,6 +16,9 @@ class HtmlReport {
  public:
   explicit HtmlReport(std::string title) : title_(std::move(title)) {}
 
+  [[nodiscard]] const std::string& title() const { return title_; }
+  void set_title(std::string title) { title_ = std::move(title); }
+
   /// A heading for what follows.
   void add_heading(const std::string& text);
   /// A paragraph of plain text.

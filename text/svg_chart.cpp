@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <limits>
+#include <utility>
 
 namespace ascent {
 
@@ -96,15 +97,29 @@ std::string text_at(double x, double y, const std::string& text, const char* anc
          ">" + xml_escaped(text) + "</text>";
 }
 
+/// [px] Roughly the width of a character of sans-serif text `size` pixels high.
+double character_width(double size) { return 0.62 * size; }
+
 std::string axes(const Frame& f, const Chart& chart, bool x_ticks, bool y_ticks) {
   std::string svg = "<g stroke=\"#ccc\" stroke-width=\"1\">";
   std::string labels = "<g font-size=\"11\" fill=\"#333\">";
   if (x_ticks) {
-    const Ticks t = ticks_for(f.x);
+    Ticks t = ticks_for(f.x);
+    // Steps wide enough for the numbers under them, none printed over the next.
+    for (int widened = 0; widened < 4; ++widened) {
+      std::size_t widest = 0;
+      for (const double v : tick_values(t, f.x)) {
+        widest = std::max(widest, tick_text(v, t.decimals).size());
+      }
+      if (t.step / (f.x.high - f.x.low) * f.width > character_width(11.0) * static_cast<double>(widest) + 8.0) break;
+      t.step *= 2.0;
+      t.first = std::ceil(f.x.low / t.step - 1e-9) * t.step;
+    }
     for (const double v : tick_values(t, f.x)) {
       svg += "<line x1=\"" + px(f.px_x(v)) + "\" y1=\"" + px(f.top) + "\" x2=\"" + px(f.px_x(v)) +
              "\" y2=\"" + px(f.top + f.height) + "\"/>";
-      labels += text_at(f.px_x(v), f.top + f.height + 15, tick_text(v, t.decimals), "middle");
+      // Low enough to clear the lowest number of the y axis at the corner.
+      labels += text_at(f.px_x(v), f.top + f.height + 18, tick_text(v, t.decimals), "middle");
     }
   }
   if (y_ticks) {
@@ -117,7 +132,7 @@ std::string axes(const Frame& f, const Chart& chart, bool x_ticks, bool y_ticks)
   }
   svg += "</g><rect x=\"" + px(f.left) + "\" y=\"" + px(f.top) + "\" width=\"" + px(f.width) +
          "\" height=\"" + px(f.height) + "\" fill=\"none\" stroke=\"#666\"/>";
-  labels += text_at(f.left + f.width / 2, f.top + f.height + 34, chart.x_label, "middle");
+  labels += text_at(f.left + f.width / 2, f.top + f.height + 36, chart.x_label, "middle");
   const double y_middle = f.top + f.height / 2;
   labels += text_at(14, y_middle, chart.y_label, "middle",
                     " transform=\"rotate(-90 14 " + px(y_middle) + ")\"");
@@ -155,27 +170,78 @@ std::string curves(const Frame& f, const Chart& chart) {
   return svg;
 }
 
+/// The marks as dashed lines, each labelled beside its line from the top.
+/// Marks closer than a label's height share one label ("pitch-over, end of
+/// turn"; more than two: "core cutoff to upper-stage mainstage"), so that
+/// labels never print over each other; a label longer than the plot is cut
+/// short.
 std::string marks(const Frame& f, const Chart& chart) {
-  std::string svg = "<g font-size=\"10\" fill=\"#555\">";
+  constexpr double SIZE = 10.0;  // [px] of the labels
+  std::vector<std::pair<double, std::string>> shown;
   for (const ChartMark& mark : chart.marks) {
-    if (!(mark.x >= f.x.low && mark.x <= f.x.high)) continue;
-    const double x = f.px_x(mark.x);
-    svg += "<line stroke=\"#888\" stroke-dasharray=\"4 3\" x1=\"" + px(x) + "\" y1=\"" + px(f.top) +
-           "\" x2=\"" + px(x) + "\" y2=\"" + px(f.top + f.height) + "\"/>";
-    svg += text_at(x + 3, f.top + 4, mark.label, "end",
-                   " transform=\"rotate(-90 " + px(x + 3) + " " + px(f.top + 4) + ")\"");
+    if (mark.x >= f.x.low && mark.x <= f.x.high) shown.emplace_back(f.px_x(mark.x), mark.label);
+  }
+  std::stable_sort(shown.begin(), shown.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::string svg = "<g font-size=\"10\" fill=\"#555\">";
+  const auto longest = static_cast<std::size_t>((f.height - 8.0) / (0.9 * character_width(SIZE)));
+  for (std::size_t first = 0; first < shown.size();) {
+    std::size_t last = first;
+    for (; last < shown.size() && shown[last].first - shown[first].first < SIZE + 2.0; ++last) {
+      const double x = shown[last].first;
+      svg += "<line stroke=\"#888\" stroke-dasharray=\"4 3\" x1=\"" + px(x) + "\" y1=\"" +
+             px(f.top) + "\" x2=\"" + px(x) + "\" y2=\"" + px(f.top + f.height) + "\"/>";
+    }
+    std::string label = shown[first].second;
+    if (last - first == 2) label += ", " + shown[first + 1].second;
+    if (last - first > 2) label += " to " + shown[last - 1].second;
+    if (label.size() > longest) label = label.substr(0, longest > 3 ? longest - 3 : 0) + "...";
+    // The text reads upwards with its glyphs right of the first line: the
+    // next label is at least a label's height further right.
+    const double x = shown[first].first + 10.0;
+    svg += text_at(x, f.top + 4, label, "end",
+                   " transform=\"rotate(-90 " + px(x) + " " + px(f.top + 4) + ")\"");
+    first = last;
   }
   return svg + "</g>";
 }
 
-std::string legend(const Frame& f, const Chart& chart) {
-  if (chart.series.size() < 2) return "";
-  std::string svg = "<g font-size=\"11\" fill=\"#333\">";
+bool has_values(const ChartSeries& series) {
+  return std::any_of(series.y.begin(), series.y.end(), [](double v) { return std::isfinite(v); });
+}
+
+/// Where each named series' entry of the legend goes: in rows above the
+/// plot, left to right, so that it covers neither the data nor a mark.
+struct LegendEntry {
+  std::size_t series;
+  double x;
+  double y;
+};
+
+std::vector<LegendEntry> legend_layout(const Chart& chart, double left, double right, double top) {
+  std::vector<LegendEntry> entries;
+  if (chart.series.size() < 2) return entries;
+  double x = left;
+  double y = top;
   for (std::size_t s = 0; s < chart.series.size(); ++s) {
-    const double y = f.top + 12 + 15 * static_cast<double>(s);
-    svg += "<rect x=\"" + px(f.left + f.width - 130) + "\" y=\"" + px(y - 8) +
-           "\" width=\"10\" height=\"10\" fill=\"" + PALETTE[s % PALETTE.size()] + "\"/>";
-    svg += text_at(f.left + f.width - 115, y + 1, chart.series[s].name, "start");
+    if (chart.series[s].name.empty() || !has_values(chart.series[s])) continue;
+    const double width = 14.0 + character_width(11.0) * static_cast<double>(chart.series[s].name.size());
+    if (x > left && x + width > right) {
+      x = left;
+      y += 15.0;
+    }
+    entries.push_back({s, x, y});
+    x += width + 14.0;
+  }
+  return entries;
+}
+
+std::string legend(const std::vector<LegendEntry>& entries, const Chart& chart) {
+  std::string svg = "<g font-size=\"11\" fill=\"#333\">";
+  for (const LegendEntry& e : entries) {
+    svg += "<rect x=\"" + px(e.x) + "\" y=\"" + px(e.y - 9) + "\" width=\"10\" height=\"10\" fill=\"" +
+           PALETTE[e.series % PALETTE.size()] + "\"/>";
+    svg += text_at(e.x + 14, e.y, chart.series[e.series].name, "start");
   }
   return svg + "</g>";
 }
@@ -286,7 +352,10 @@ std::string svg_chart(const Chart& chart, int width, int height) {
     for (const std::string& c : drawn.categories) longest = std::max(longest, c.size());
     left = std::clamp(12.0 + 6.2 * static_cast<double>(longest), 72.0, width * 0.45);
   }
-  Frame f{left, 34, width - left - 24, height - 34.0 - 50, {}, {}};
+  // The legend's rows go between the title and the plot.
+  const std::vector<LegendEntry> entries = legend_layout(drawn, left, width - 24.0, 40.0);
+  const double top = entries.empty() ? 34.0 : entries.back().y + 10.0;
+  Frame f{left, top, width - left - 24, height - top - 50, {}, {}};
   std::string body;
   if (drawn.kind == ChartKind::histogram) {
     if (drawn.y_label.empty()) drawn.y_label = "count";
@@ -312,7 +381,7 @@ std::string svg_chart(const Chart& chart, int width, int height) {
          "\"><rect width=\"100%\" height=\"100%\" fill=\"#fff\"/>" +
          text_at(width / 2.0, 20, drawn.title, "middle", " font-size=\"14\" font-weight=\"bold\"") +
          axes(f, drawn, true, drawn.kind != ChartKind::bars) + body + marks(f, drawn) +
-         legend(f, drawn) + "</svg>";
+         legend(entries, drawn) + "</svg>";
 }
 
 }  // namespace ascent

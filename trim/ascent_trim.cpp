@@ -11,7 +11,7 @@
 #include <cstring>
 #include <filesystem>
 #include <iostream>
-#include <sstream>
+#include <optional>
 #include <string>
 #include <system_error>
 
@@ -106,16 +106,6 @@ ReportFacts report_facts(const CommandLine& line) {
            typed_number(line.settings.vehicle.target.altitude, 0).text + " m"}};
 }
 
-/// The trade table of `rows`, as the sweep printed it.
-std::string trade_table(const CommandLine& line, const std::vector<SweepRow>& rows,
-                        const std::optional<SweepRow>& best, std::size_t turn_times) {
-  std::ostringstream table;
-  write_trade_header(table, line.settings, Format::table);
-  for (const SweepRow& row : rows) write_trade_row(table, row, Format::table);
-  write_trade_footer(table, best, turn_times, Format::table);
-  return table.str();
-}
-
 /// The trade table, each row written as its turn time is done. Returns 1
 /// when no turn time is in orbit or a turn time's flights could not be
 /// flown, else 0.
@@ -146,10 +136,7 @@ int run_sweep(const CommandLine& line, std::ostream& out) {
   // The rows so far are out; the footer is not written.
   check_interrupted_after(handed, times.size());
   write_trade_footer(out, largest.best(), times.size(), line.format);
-  if (!line.report_file.empty()) {
-    write_sweep_report(line.report_file, report_facts(line), rows,
-                       trade_table(line, rows, largest.best(), times.size()));
-  }
+  if (!line.report_file.empty()) write_sweep_report(line.report_file, report_facts(line), rows);
   return flights_failed || !largest.best() ? NOT_FEASIBLE : 0;
 }
 
@@ -163,6 +150,19 @@ int run_target(const CommandLine& line, std::ostream& out) {
   const TargetResult result = fly_to_target(request);
   progress.clear();
   write_target_report(out, result, line.format);
+  if (!line.report_file.empty()) {
+    std::optional<FlightRecorder> flight;
+    if (!result.maxa.text.empty()) {
+      TrimSettings guided = line.settings;
+      guided.vehicle = guided_vehicle(guided.vehicle, line.perigee, line.apogee);
+      TrimResult plan;
+      plan.turn_time = result.turn_time;
+      plan.maxa = result.maxa;
+      flight = record_trimmed_flight(guided, plan, true);
+    }
+    write_flight_report(line.report_file, "Guided flight to a target orbit", report_facts(line),
+                        ascent::report::target_facts(result), flight ? &*flight : nullptr);
+  }
   return result.status == ascent::RowStatus::in_orbit ? 0 : NOT_FEASIBLE;
 }
 
@@ -170,6 +170,9 @@ int run_target(const CommandLine& line, std::ostream& out) {
 int run_optimize(const CommandLine& line, std::ostream& out) {
   OptimizeSettings settings;
   settings.trim = line.settings;
+  if (line.guided) {
+    settings.trim.vehicle = guided_vehicle(settings.trim.vehicle, line.perigee, line.apogee);
+  }
   settings.from = line.from;
   settings.to = line.to;
   settings.limits = line.limits;
@@ -183,13 +186,11 @@ int run_optimize(const CommandLine& line, std::ostream& out) {
   progress.clear();
   write_optimum_report(out, result, settings, line.format);
   if (!line.report_file.empty()) {
-    std::ostringstream table;
-    write_optimum_report(table, result, settings, Format::table);
     const std::optional<FlightRecorder> best_flight =
-        result.best ? std::optional(record_trimmed_flight(line.settings, *result.best, true))
+        result.best ? std::optional(record_trimmed_flight(settings.trim, *result.best, true))
                     : std::nullopt;
-    write_optimum_page(line.report_file, report_facts(line), table.str(),
-                         best_flight ? &*best_flight : nullptr);
+    write_flight_report(line.report_file, "Payload optimisation", report_facts(line),
+                        ascent::report::optimum_facts(result), best_flight ? &*best_flight : nullptr);
   }
   return result.best ? 0 : NOT_FEASIBLE;
 }
@@ -229,6 +230,11 @@ int run(CommandLine& line, std::ostream& out) {
     const std::vector<ExchangeRatio> ratios = exchange_ratios(settings, line.turn_time);
     progress.clear();
     write_sensitivity_report(out, ratios, settings, line.turn_time, line.format);
+    if (!line.report_file.empty()) {
+      ReportFacts facts = report_facts(line);
+      facts.emplace_back("turn time", line.turn_time.text + " s");
+      write_sensitivities_report(line.report_file, facts, ratios);
+    }
     return 0;
   }
   if (line.command == Command::dispersions) {
@@ -242,6 +248,13 @@ int run(CommandLine& line, std::ostream& out) {
   const TrimResult result = trim_with_progress(settings, line.turn_time);
   if (line.command == Command::trim) {
     write_trim_report(out, result, settings, line.format);
+    if (!line.report_file.empty()) {
+      const std::optional<FlightRecorder> flight =
+          result.trimmed() ? std::optional(record_trimmed_flight(settings, result, true))
+                           : std::nullopt;
+      write_flight_report(line.report_file, "Trim", report_facts(line),
+                          ascent::report::trim_facts(result), flight ? &*flight : nullptr);
+    }
     // The trimmed flight's files are written whatever its outcome, as ascent
     // writes them for any flight; only an angle not found has none.
     if (result.trimmed() && !line.run_files.empty()) {

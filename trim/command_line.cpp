@@ -49,6 +49,7 @@ CommandLineOutcome parse_command_line(int argc, const char* const* argv) {
       "  ascent-trim --vehicle guided.toml dispersions --plan plan.csv -n 400\n"
       "  ascent-trim target -t 20 --perigee 185000 --apogee 400000\n"
       "  ascent-trim optimize --from 20 --to 115 --max-dynamic-pressure 30000\n"
+      "  ascent-trim optimize --guided --perigee 185000 --apogee 400000 --max-q-alpha 12000\n"
       "  ascent-trim sensitivities -t 80\n"
       "  ascent-trim --vehicle vehicle.toml trim -t 20 --target-altitude 300000\n"
       "Exit status: 0; 1 when no feasible result is found (a trim fails, a flight cannot be "
@@ -167,11 +168,6 @@ CommandLineOutcome parse_command_line(int argc, const char* const* argv) {
   // A plan gives the study its turn time.
   CLI::Option* plan_option = dispersions->get_option("--plan");
   add_turn_time(dispersions)->required(false)->excludes(plan_option);
-  for (CLI::App* study : {sweep_command, dispersions, optimize}) {
-    study->add_option("--report", line.report_file,
-                      "Also write the study as one HTML page: what was run, its table and figures")
-        ->type_name("FILE.html");
-  }
 
   CLI::App* target = app.add_subcommand(
       "target", "Flies the guided upper stage to the target orbit: its perigee and apogee");
@@ -183,22 +179,38 @@ CommandLineOutcome parse_command_line(int argc, const char* const* argv) {
              "[deg] Maximum angle of attack of the core stage (default: the trimmed one)")
       ->check(number_in(0.0, settings.largest_maxa))
       ->type_name("DEGREES");
+  // The orbit of the guided stage, for the flight to it and for the plan of
+  // the largest payload.
   const CLI::Validator apsis = number_in(MINIMUM_TARGET_PERIGEE, MAXIMUM_TARGET_APOGEE);
-  CLI::Option* perigee_option =
-      add_number(*target, "--perigee", perigee,
-                 "[m] Perigee altitude aimed at (default: the vehicle's target)")
-          ->check(apsis)
-          ->type_name("METRES");
-  CLI::Option* apogee_option =
-      add_number(*target, "--apogee", apogee, "[m] Apogee altitude aimed at, with --perigee")
-          ->check(apsis)
-          ->type_name("METRES");
-  perigee_option->needs(apogee_option);
-  apogee_option->needs(perigee_option);
+  for (CLI::App* command : {target, optimize}) {
+    CLI::Option* perigee_option =
+        add_number(*command, "--perigee", perigee,
+                   "[m] Perigee altitude of the guided stage's orbit (default: the vehicle's "
+                   "target)")
+            ->check(apsis)
+            ->type_name("METRES");
+    CLI::Option* apogee_option =
+        add_number(*command, "--apogee", apogee, "[m] Apogee altitude aimed at, with --perigee")
+            ->check(apsis)
+            ->type_name("METRES");
+    perigee_option->needs(apogee_option);
+    apogee_option->needs(perigee_option);
+  }
+  optimize->add_flag("--guided", line.guided,
+                     "Guide the upper stage to the target orbit (as a deck's upper_stage.guidance "
+                     "= \"orbit_insertion\"): each plan's maxa is searched too; implied by "
+                     "--perigee");
   CLI::App* sensitivities = app.add_subcommand(
       "sensitivities",
       "Exchange ratios: d(SC_M)/d(field) of every numeric vehicle field, from re-trimmed flights");
   add_turn_time(sensitivities);
+
+  for (CLI::App* command : {trim, sweep_command, dispersions, optimize, target, sensitivities}) {
+    command->add_option("--report", line.report_file,
+                        "Also write the result as one HTML page: what was run, its tables and "
+                        "figures")
+        ->type_name("FILE.html");
+  }
 
   CommandLineOutcome outcome;
   try {
@@ -223,6 +235,11 @@ CommandLineOutcome parse_command_line(int argc, const char* const* argv) {
       outcome.standard_error = "ascent-trim: optimize --from must be before --to\n";
       return outcome;
     }
+    if (optimize->count("--perigee") > 0) {
+      line.perigee = perigee;
+      line.apogee = apogee;
+      line.guided = true;
+    }
   } else if (sweep_command->parsed()) {
     line.command = Command::sweep;
     try {
@@ -241,7 +258,7 @@ CommandLineOutcome parse_command_line(int argc, const char* const* argv) {
                    : sensitivities->parsed() ? Command::sensitivities
                                              : Command::history;
     if (target->count("--maxa") > 0) line.maxa = maxa;
-    if (perigee_option->count() > 0) {
+    if (target->count("--perigee") > 0) {
       line.perigee = perigee;
       line.apogee = apogee;
     }

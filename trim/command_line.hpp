@@ -36,10 +36,11 @@ struct CommandLine {
   double step = 1.0;         ///< [s] sweep
   unsigned jobs = 0;         ///< sweep: threads, 0 for one per core
   LoadLimits limits{};       ///< optimize: besides the vehicle's (0: none)
+  bool guided = false;       ///< optimize: the upper stage guided to the target orbit
   std::string report_file;   ///< sweep, dispersions: the HTML report, or ""
   std::string command_text;  ///< the command line as typed, for the report
   std::optional<double> maxa;     ///< [deg] target: the core stage's angle, else the trimmed one
-  std::optional<double> perigee;  ///< [m] target: instead of the vehicle's target
+  std::optional<double> perigee;  ///< [m] target, optimize: instead of the vehicle's target
   std::optional<double> apogee;   ///< [m]
 };
 

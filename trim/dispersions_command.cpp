@@ -151,15 +151,10 @@ int run_dispersions_command(const DispersionsOptions& options, const trim::TrimS
   const StudySummary study_summary = summary.finish();
   write_summary_table(out, study_summary, description);
   if (!report_file.empty()) {
-    std::ostringstream table;
-    write_summary_table(table, study_summary, description);
     facts.emplace_back("seed", std::to_string(options.seed));
     facts.emplace_back("cases", std::to_string(options.cases));
-    facts.emplace_back("steering", setup.mode == LoopMode::guided ? "guided upper stage"
-                                   : setup.mode == LoopMode::open ? "open loop"
-                                                                  : "closed loop");
     facts.emplace_back("dispersion set", description.set_name);
-    trim::write_dispersion_report(report_file, facts, setup, cases, study_summary, table.str());
+    trim::write_dispersion_report(report_file, facts, setup, cases);
   }
   return study_summary.in_orbit == 0 ? 1 : 0;  // no case in orbit: nothing feasible
 }

@@ -1,37 +1,37 @@
-// ascent-trim's --report: a sweep or a dispersion study as one HTML page
-// with what was run, the table the command printed and the study's figures.
+// ascent-trim's --report: the page of a trim, a guided flight to a target,
+// a sweep, a dispersion study, the plan of the largest payload or the
+// exchange ratios, as the studies library writes each for every client.
 #pragma once
 
 #include <filesystem>
-#include <string>
-#include <utility>
 #include <vector>
 
 #include "studies/flight_recorder.hpp"
+#include "studies/report_pages.hpp"
 #include "studies/study.hpp"
-#include "studies/study_summary.hpp"
 #include "studies/sweep.hpp"
 
 namespace ascent::trim {
 
 /// What was run: the command line, the vehicle deck, the thrust file and
 /// what the command adds (seed, dispersion set...).
-using ReportFacts = std::vector<std::pair<std::string, std::string>>;
+using ReportFacts = report::Facts;
 
-/// The rows of a sweep and the trade table printed for them.
 void write_sweep_report(const std::filesystem::path& path, const ReportFacts& facts,
-                        const std::vector<SweepRow>& rows, const std::string& table);
+                        const std::vector<SweepRow>& rows);
 
-/// The cases of a dispersion study (with their drawn values), its summary
-/// and the summary table printed for it.
+/// The cases of a dispersion study, with their drawn values.
 void write_dispersion_report(const std::filesystem::path& path, const ReportFacts& facts,
                              const dispersion::StudySpec& study,
-                             const std::vector<dispersion::CaseResult>& cases,
-                             const dispersion::StudySummary& summary, const std::string& table);
+                             const std::vector<dispersion::CaseResult>& cases);
 
-/// The plan of an optimisation: the report printed for it and, when a plan
-/// was found, its flight (altitude, speed, loads and events against time).
-void write_optimum_page(const std::filesystem::path& path, const ReportFacts& facts,
-                        const std::string& table, const FlightRecorder* best_flight);
+/// A flight (that of a trim, a guided flight, the plan of an optimisation)
+/// with `results` first; without a flight, the results only.
+void write_flight_report(const std::filesystem::path& path, const std::string& title,
+                         const ReportFacts& facts, const ReportFacts& results,
+                         const FlightRecorder* flight);
+
+void write_sensitivities_report(const std::filesystem::path& path, const ReportFacts& facts,
+                                const std::vector<ExchangeRatio>& ratios);
 
 }  // namespace ascent::trim

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "studies/report_pages.hpp"
 #include "studies/sensitivities.hpp"
 #include "trim/reports.hpp"
 
@@ -34,11 +35,6 @@ std::string fixed(double value, int decimals, int width) {
 std::string percent(double fraction) {
   return fixed(100.0 * fraction, 3, 0) + " %";
 }
-
-constexpr std::string_view LOOP_NAMES[] = {
-    "open loop: every case flies the nominal angle",
-    "closed loop: every case trimmed to the target",
-    "guided: every case flies the nominal angle, the upper stage guided to the target orbit"};
 
 /// Each dispersed parameter's rank correlation with SC_M, the strongest
 /// first: what drives the payload's spread.
@@ -98,7 +94,7 @@ void write_summary_table(std::ostream& out, const StudySummary& s, const StudyDe
   const bool closed = setup.mode != LoopMode::open;
   const trim::FlightOutcome& nominal = setup.nominal_flight;
   out << "Dispersion study of turn time " << setup.turn_time.text << " s: " << s.cases
-      << " cases, seed " << study.seed << ", " << LOOP_NAMES[static_cast<std::size_t>(setup.mode)] << "\n"
+      << " cases, seed " << study.seed << ", " << report::loop_words(setup.mode) << "\n"
       << "Dispersion set: " << study.set_name << " (" << setup.dispersions.entries().size()
       << " parameters)\n"
       << "Nominal flight: maxa " << setup.nominal_maxa.text

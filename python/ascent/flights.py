@@ -89,6 +89,11 @@ class Target:
             raise AttributeError(name)
         return getattr(self._result, name)
 
+    def __dir__(self):
+        # What __getattr__ reaches too: tab completion and help() list it.
+        return sorted(set(super().__dir__()) |
+                      {name for name in dir(self._result) if not name.startswith("_")})
+
     @functools.cached_property
     def flight(self):
         """The guided flight, flown again with its history (None when not flown)."""

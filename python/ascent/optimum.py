@@ -56,17 +56,20 @@ class Optimum:
 
 
 def optimize(thrust, from_=20.0, to=115.0, vehicle=None, target_altitude=None, tolerance=10.0,
-             max_dynamic_pressure=None, max_q_alpha=None, max_acceleration=None, guided=False):
+             max_dynamic_pressure=None, max_q_alpha=None, max_acceleration=None, guided=False,
+             perigee=None, apogee=None):
     """The turn time from `from_` to `to` [s] whose trimmed flight carries
     the largest spacecraft mass, within the vehicle's load limits and those
     given here: `max_dynamic_pressure` [Pa], `max_q_alpha` [Pa*deg],
     `max_acceleration` [m/s^2]. With the upper stage guided to the target
-    orbit (`guided`, or a deck's orbit_insertion) the plan's `maxa` is
-    searched too, each plan one guided flight that must end in orbit. As
-    `ascent-trim optimize` finds it."""
+    orbit (`guided`, or a deck's orbit_insertion; `perigee` and `apogee` [m],
+    both, aim it elsewhere and imply `guided`) the plan's `maxa` is searched
+    too, each plan one guided flight that must end in orbit. As `ascent-trim
+    optimize` finds it."""
     vehicle = aiming_at(vehicle_or_default(vehicle), target_altitude)
-    if guided:
-        vehicle = _ascent.guided_vehicle(vehicle, None, None)
+    if guided or perigee is not None or apogee is not None:
+        vehicle = _ascent.guided_vehicle(vehicle, None if perigee is None else float(perigee),
+                                         None if apogee is None else float(apogee))
     thrust = thrust_history(thrust)
     limits = _ascent.LoadLimits(float(max_dynamic_pressure or 0.0), float(max_q_alpha or 0.0),
                                 float(max_acceleration or 0.0))

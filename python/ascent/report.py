@@ -1,132 +1,124 @@
-"""One self-contained HTML page for a flight, a sweep or a Monte Carlo study,
-to hand on to a review: what was run, its result table and its figures.
-The page and its charts are written by the library, as `ascent-trim
---report` writes them."""
+"""One self-contained HTML page for a flight, a trim, a guided flight to a
+target orbit, the plan of the largest payload, a sweep, a Monte Carlo study
+or the exchange ratios, to hand on to a review: what was run, its results
+as tables with their units, and its figures. The library writes every page,
+as `ascent-trim --report` writes it."""
 import math
-import numbers
 import sys
 
 from . import _ascent
-from .flights import Trim
-from .studies import summarize
-
-SUMMARY_QUANTITIES = ["maxa", "perigee", "apogee", "average_altitude", "remaining_propellant",
-                      "sc_mass"]
-# The chart series and the columns that hold them.
-SERIES = {"maxa": "maxa_deg", "perigee": "perigee_m", "apogee": "apogee_m",
-          "remaining_propellant": "remaining_propellant_kg", "sc_mass": "sc_mass_kg"}
+from .flights import Target, Trim
+from .optimum import Optimum
 
 
-def cell(value):
-    """A table cell: numbers to a sensible precision, anything else as text."""
-    if isinstance(value, numbers.Real) and not isinstance(value, (bool, numbers.Integral)):
-        if math.isnan(value):
-            return ""
-        # Masses and distances to a tenth, as the program's table has them.
-        return f"{value:.1f}" if 1e3 <= abs(value) < 1e12 else f"{value:.6g}"
-    return str(value)
-
-
-def add_frame(page, frame):
-    page.add_table([str(c) for c in frame.columns],
-                   [[cell(v) for v in row] for row in frame.itertuples(index=False)])
-
-
-def column(frame, name):
+def numbers(frame, name):
     return frame[name].to_numpy(dtype=float).tolist()
 
 
-def flight_page(page, flight):
-    page.add_heading("Results")
-    page.add_facts([("end", flight.end), ("perigee", f"{flight.perigee / 1000:.1f} km"),
-                    ("apogee", f"{flight.apogee / 1000:.1f} km"),
-                    ("remaining propellant", f"{flight.remaining_propellant:.0f} kg"),
-                    ("spacecraft mass SC_M", f"{flight.sc_mass:.0f} kg")])
-    add_frame(page, flight.events)
-    page.add_heading("Figures")
-    history = flight.history
-    kept = history[~history["search_step"]]
-    events = flight.events
-    marks = [(t, name) for name, t in zip(events["event"], events["t_s"])
-             if name not in ("on the pad", "liftoff")]
-    _ascent.add_flight_charts(page, column(kept, "t_s"), column(kept, "h0_m"),
-                              column(kept, "vi_m_s"), column(kept, "pq_pa"),
-                              column(kept, "a_m_s2"), marks)
+def text(value):
+    """A fact's value: numbers in their shortest form, None as "-"."""
+    if value is None:
+        return "-"
+    return f"{value:g}" if isinstance(value, float) else str(value)
 
 
-def sweep_page(page, rows):
-    page.add_heading("Results")
-    add_frame(page, rows)
-    page.add_heading("Figures")
+def sweep_page(run, rows):
     columns = _ascent.SweepColumns()
-    columns.turn_time = column(rows, "turn_time_s")
-    # Only the rows in orbit are drawn: the table says why the others are not.
-    in_orbit = rows["status"] == "in_orbit"
-    for name, source in SERIES.items():
-        setattr(columns, name, rows[source].astype(float).where(in_orbit).tolist())
-    _ascent.add_sweep_charts(page, columns)
+    for name, source in (("turn_time", "turn_time_s"), ("maxa", "maxa_deg"),
+                         ("perigee", "perigee_m"), ("apogee", "apogee_m"),
+                         ("average_altitude", "average_altitude_m"),
+                         ("remaining_propellant", "remaining_propellant_kg"),
+                         ("sc_mass", "sc_mass_kg"), ("max_dynamic_pressure", "max_pq_pa"),
+                         ("max_q_alpha", "max_q_alpha_pa_deg"), ("max_acceleration", "max_a_m_s2"),
+                         ("flights", "flights")):
+        setattr(columns, name, numbers(rows, source))
+    columns.status = [str(s) for s in rows["status"]]
+    columns.message = ["" if m is None or m != m else str(m) for m in rows["message"]]
+    return _ascent.sweep_page(run, columns)
 
 
-def dispersion_page(page, cases):
-    summary = summarize(cases)
-    page.add_heading("Results")
-    page.add_facts([(name, cell(summary[name])) for name in
-                    ("cases", "in_orbit", "orbit_probability", "sc_mass_met",
-                     "remaining_propellant_met", "flight_performance_reserve") if name in summary])
-    import pandas as pd  # only when used: `import ascent` stays quick
+def study_page(run, cases):
+    attrs = cases.attrs
+    run += [(name, text(attrs[key])) for name, key in (("turn time [s]", "turn_time"),
+                                                       ("seed", "seed")) if key in attrs]
+    run.append(("cases", str(len(cases))))
+    mode = ("guided" if attrs.get("guided") else
+            "closed" if attrs.get("closed_loop", True) else "open")
+    names = list(cases.columns)
+    drawn = {name: numbers(cases, name)
+             for name in names[names.index("seed") + 1:names.index("maxa_deg")]}
+    return _ascent.study_page(
+        run, mode, float(attrs.get("nominal_maxa", math.nan)),
+        float(attrs.get("nominal_remaining_propellant", math.nan)),
+        float(attrs.get("nominal_sc_mass", math.nan)),
+        float(attrs.get("target_perigee", math.nan)), float(attrs.get("target_apogee", math.nan)),
+        [str(s) for s in cases["status"]],
+        *(numbers(cases, name) for name in
+          ("maxa_deg", "perigee_m", "apogee_m", "average_altitude_m", "remaining_propellant_kg",
+           "sc_mass_kg", "max_pq_pa", "max_q_alpha_pa_deg", "max_a_m_s2")),
+        drawn)
 
-    stats = pd.DataFrame({q: summary[q] for q in SUMMARY_QUANTITIES if q in summary}).T
-    add_frame(page, stats.reset_index(names="quantity"))
-    page.add_heading("Figures")
-    columns = _ascent.DispersionColumns()
-    for name, source in SERIES.items():
-        setattr(columns, name, column(cases, source))
-    known = set(_ascent.COLUMNS["case"]) | {"case", "seed"}
-    drawn = [c for c in cases.columns if c not in known]
-    columns.parameter_names = drawn
-    columns.parameters = [column(cases, c) for c in drawn]
-    columns.nominal_remaining_propellant = float(
-        cases.attrs.get("nominal_remaining_propellant", math.nan))
-    columns.remaining_propellant_met = float(summary.get("remaining_propellant_met", -math.inf))
-    _ascent.add_dispersion_charts(page, columns)
+
+def sensitivities_page(run, ratios):
+    if "turn_time" in ratios.attrs:
+        run.append(("turn time", f"{ratios.attrs['turn_time']:g} s"))
+    rows = [(r.field, float(r.value), float(r.step), bool(r.central), float(r.ratio_kg_per_unit),
+             "" if r.message != r.message else str(r.message))
+            for r in ratios.itertuples(index=False)]
+    return _ascent.sensitivities_page(run, rows)
+
+
+def page_of(subject, run):
+    """The page of `subject`, or TypeError."""
+    if isinstance(subject, Trim):
+        flight = subject.flight if subject.trimmed else None
+        return flight_page("Trim", run, _ascent.trim_facts(subject._result), flight)
+    if isinstance(subject, Target):
+        return flight_page("Guided flight to a target orbit", run,
+                           _ascent.target_facts(subject._result), subject.flight)
+    if isinstance(subject, Optimum):
+        return flight_page("Payload optimisation", run, _ascent.optimum_facts(subject._result),
+                           subject.flight if subject.feasible else None)
+    if isinstance(subject, _ascent.Flight):
+        results = [("outcome", subject.outcome), ("turn time", f"{subject.turn_time:g} s"),
+                   ("maxa", f"{subject.maxa:.6f} deg")]
+        if subject.reason:
+            results.append(("why not in orbit", subject.reason))
+        return flight_page("Flight", run, results, subject)
+    frame = getattr(subject, "columns", None)
+    if frame is not None and "case" in frame:
+        return study_page(run, subject)
+    if frame is not None and "turn_time_s" in frame:
+        return sweep_page(run, subject)
+    if frame is not None and "ratio_kg_per_unit" in frame:
+        return sensitivities_page(run, subject)
+    raise TypeError("report() takes a Flight, a Trim, a Target, an Optimum, or a sweep, "
+                    f"monte_carlo or sensitivities DataFrame, not {type(subject).__name__}")
+
+
+def flight_page(title, run, results, flight):
+    """The page of `flight` (None: its results alone)."""
+    return _ascent.flight_page(title, run, [(k, text(v)) for k, v in results], flight)
 
 
 def report(subject, path, title=None, facts=None):
     """Writes `subject` as one self-contained HTML page at `path` (figures
     inline as SVG, nothing fetched from a network) and returns the path.
 
-    `subject`: a Flight or a Trim (its events, altitude, speed, dynamic
-    pressure and acceleration with the events marked), a sweep() DataFrame
-    (payload, propellant, orbit and angle against the turn time) or a
-    monte_carlo() DataFrame (its summary, the orbit spread, the propellant
-    left, the payload and the parameters that drive it). `facts`: a dict of
-    what was run (deck, thrust file, seed...), shown first with the script."""
-    import pandas as pd
-
-    what = [("script", " ".join(sys.argv) or "(interactive)")] + list((facts or {}).items())
-    if isinstance(subject, Trim):
-        what.append(("trimmed maxa", f"{subject.maxa:.6f} deg"))
-        subject = subject.flight
-    if isinstance(subject, _ascent.Flight):
-        what += [("turn time", f"{subject.turn_time:g} s"), ("maxa", f"{subject.maxa:.6f} deg")]
-        page = _ascent.HtmlReport(title or "Flight")
-        page.add_heading("What was run")
-        page.add_facts([(k, str(v)) for k, v in what])
-        flight_page(page, subject)
-    elif isinstance(subject, pd.DataFrame) and "case" in subject:
-        what += [(k, str(subject.attrs[k])) for k in ("turn_time", "closed_loop", "seed")
-                 if k in subject.attrs]
-        page = _ascent.HtmlReport(title or "Dispersion study")
-        page.add_heading("What was run")
-        page.add_facts([(k, str(v)) for k, v in what])
-        dispersion_page(page, subject)
-    elif isinstance(subject, pd.DataFrame) and "turn_time_s" in subject:
-        page = _ascent.HtmlReport(title or "Sweep of turn times")
-        page.add_heading("What was run")
-        page.add_facts([(k, str(v)) for k, v in what])
-        sweep_page(page, subject)
-    else:
-        raise TypeError("report() takes a Flight, a Trim, or a sweep or monte_carlo DataFrame, "
-                        f"not {type(subject).__name__}")
+    `subject`: a Flight, a Trim, a Target or an Optimum (its results, its
+    events, and altitude, speed, dynamic pressure and acceleration against
+    time with the events marked), a sweep() DataFrame (the largest payload
+    and the payload, propellant, orbit and angle against the turn time, the
+    rows not in orbit apart), a monte_carlo() DataFrame (its summary,
+    statistics with their units and quantiles, the flight performance
+    reserve or why there is none, what drives the payload, and the spread)
+    or a sensitivities() DataFrame. `facts`: a dict of what was run (deck,
+    thrust file, seed...), shown first with the script; `title` replaces
+    the page's own ("Sweep of turn times", ...)."""
+    run = [("script", " ".join(sys.argv) or "(interactive)")]
+    run += [(str(k), text(v)) for k, v in (facts or {}).items()]
+    page = page_of(subject, run)
+    if title is not None:
+        page.title = str(title)
     page.write(str(path))
     return path

@@ -208,7 +208,8 @@ def monte_carlo(n, seed=1, dispersions=None, turn_time=None, thrust=None, vehicl
                        guided=study.guided, seed=seed,
                        nominal_maxa=study.nominal_maxa,
                        nominal_remaining_propellant=study.nominal_remaining_propellant,
-                       nominal_sc_mass=study.nominal_sc_mass)
+                       nominal_sc_mass=study.nominal_sc_mass,
+                       target_perigee=study.target_perigee, target_apogee=study.target_apogee)
     return cases
 
 

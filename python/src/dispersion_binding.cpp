@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "bindings.hpp"
+#include "studies/report_pages.hpp"
 #include "studies/columns.hpp"
 #include "number_text.hpp"
 #include "python_signals.hpp"
@@ -194,13 +195,18 @@ py::dict statistics(const dispersion::Statistics& s) {
 }
 
 /// The library's summary of cases given as columns (those of fly_cases).
-py::dict summarize(const std::vector<std::string>& status, const std::vector<double>& maxa,
-                   const std::vector<double>& perigee, const std::vector<double>& apogee,
-                   const std::vector<double>& average, const std::vector<double>& remaining,
-                   const std::vector<double>& sc_mass, const std::vector<double>& max_q,
-                   const std::vector<double>& max_q_alpha, const std::vector<double>& max_a,
-                   const std::map<std::string, std::vector<double>>& drawn,
-                   double nominal_remaining_propellant) {
+/// The cases of a study given as columns (those of fly_cases), each drawn
+/// parameter's values in the order of the names of `drawn`.
+struct CaseColumns {
+  std::vector<std::string> status;
+  std::vector<double> maxa, perigee, apogee, average, remaining, sc_mass, max_q, max_q_alpha,
+      max_a;
+  std::map<std::string, std::vector<double>> drawn;
+};
+
+std::vector<CaseResult> cases_of(const CaseColumns& columns) {
+  const auto& [status, maxa, perigee, apogee, average, remaining, sc_mass, max_q, max_q_alpha,
+               max_a, drawn] = columns;
   std::vector<CaseResult> cases(status.size());
   for (std::size_t i = 0; i < cases.size(); ++i) {
     CaseResult& c = cases[i];
@@ -217,7 +223,19 @@ py::dict summarize(const std::vector<std::string>& status, const std::vector<dou
     c.max_acceleration = max_a.at(i);
     for (const auto& [name, values] : drawn) c.values.push_back(values.at(i));
   }
-  const dispersion::StudySummary s = dispersion::summarize(cases);
+  return cases;
+}
+
+py::dict summarize(const std::vector<std::string>& status, const std::vector<double>& maxa,
+                   const std::vector<double>& perigee, const std::vector<double>& apogee,
+                   const std::vector<double>& average, const std::vector<double>& remaining,
+                   const std::vector<double>& sc_mass, const std::vector<double>& max_q,
+                   const std::vector<double>& max_q_alpha, const std::vector<double>& max_a,
+                   const std::map<std::string, std::vector<double>>& drawn,
+                   double nominal_remaining_propellant) {
+  const dispersion::StudySummary s = dispersion::summarize(cases_of(
+      {status, maxa, perigee, apogee, average, remaining, sc_mass, max_q, max_q_alpha, max_a,
+       drawn}));
   py::dict by_status;
   for (std::size_t i = 0; i < ROW_STATUS_COUNT; ++i) {
     by_status[py::str(std::string(row_status_name(static_cast<RowStatus>(i))))] =
@@ -249,6 +267,31 @@ py::dict summarize(const std::vector<std::string>& status, const std::vector<dou
   d["flight_performance_reserve"] = met ? reserve : NOT_A_NUMBER;
   d["not_met_reason"] = met ? std::string() : std::string(dispersion::NO_RESERVE);
   return d;
+}
+
+/// The page of a study, as ascent-trim dispersions --report writes it.
+HtmlReport study_page(const report::Facts& run, const std::string& mode, double nominal_maxa,
+                      double nominal_remaining_propellant, double nominal_sc_mass,
+                      double target_perigee, double target_apogee,
+                      const std::vector<std::string>& status, const std::vector<double>& maxa,
+                      const std::vector<double>& perigee, const std::vector<double>& apogee,
+                      const std::vector<double>& average, const std::vector<double>& remaining,
+                      const std::vector<double>& sc_mass, const std::vector<double>& max_q,
+                      const std::vector<double>& max_q_alpha, const std::vector<double>& max_a,
+                      const std::map<std::string, std::vector<double>>& drawn) {
+  report::StudyPage page;
+  page.mode = mode == "guided" ? dispersion::LoopMode::guided
+              : mode == "open" ? dispersion::LoopMode::open
+                               : dispersion::LoopMode::closed;
+  for (const auto& entry : drawn) page.parameter_names.push_back(entry.first);
+  page.cases = cases_of({status, maxa, perigee, apogee, average, remaining, sc_mass, max_q,
+                         max_q_alpha, max_a, drawn});
+  page.nominal_maxa = nominal_maxa;
+  page.nominal_remaining_propellant = nominal_remaining_propellant;
+  page.nominal_sc_mass = nominal_sc_mass;
+  page.target.perigee = target_perigee;
+  page.target.apogee = target_apogee;
+  return report::study_page(run, page);
 }
 
 }  // namespace
@@ -300,6 +343,13 @@ void bind_dispersion(py::module_& m) {
       .def_property_readonly("nominal_sc_mass",
                              [](const Study& s) { return s.setup.nominal_flight.SC_M; })
       .def_property_readonly("dispersions", [](const Study& s) { return s.setup.dispersions; })
+      .def_property_readonly(
+          "target_perigee",
+          [](const Study& s) { return s.setup.nominal.vehicle.target.perigee_altitude(); },
+          "[m] of the orbit a guided stage aims at")
+      .def_property_readonly(
+          "target_apogee",
+          [](const Study& s) { return s.setup.nominal.vehicle.target.apogee_altitude(); }, "[m]")
       .def("fly_cases", &fly_cases, py::arg("seed"), py::arg("ks"), py::arg("threads") = 1,
            "Cases ks of the study with `seed` on `threads` threads (0: one per core), a column "
            "per quantity")
@@ -324,6 +374,13 @@ void bind_dispersion(py::module_& m) {
         py::arg("max_acceleration"), py::arg("drawn"), py::arg("nominal_remaining_propellant"),
         "The library's summary of cases given as columns, with the flight performance reserve "
         "over the nominal flight's remaining propellant");
+  m.def("study_page", &study_page, py::arg("run"), py::arg("mode"), py::arg("nominal_maxa"),
+        py::arg("nominal_remaining_propellant"), py::arg("nominal_sc_mass"),
+        py::arg("target_perigee"), py::arg("target_apogee"), py::arg("status"), py::arg("maxa"),
+        py::arg("perigee"), py::arg("apogee"), py::arg("average_altitude"),
+        py::arg("remaining_propellant"), py::arg("sc_mass"), py::arg("max_dynamic_pressure"),
+        py::arg("max_q_alpha"), py::arg("max_acceleration"), py::arg("drawn"),
+        "The HTML page of a study's cases given as columns");
 }
 
 }  // namespace ascent::python

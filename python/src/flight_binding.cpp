@@ -21,6 +21,7 @@
 #include "number_text.hpp"
 #include "text/event_lines.hpp"
 #include "studies/flight_recorder.hpp"
+#include "studies/report_pages.hpp"
 
 namespace py = pybind11;
 
@@ -71,6 +72,7 @@ class Flight {
   }
 
   [[nodiscard]] const FlightResult& result() const { return result_; }
+  [[nodiscard]] const trim::FlightRecorder& recorder() const { return recorder_; }
   [[nodiscard]] const std::string& reason() const { return reason_; }
 
   /// One row per step, a column per quantity; `self` owns the steps the columns view.
@@ -238,6 +240,14 @@ void bind_flight(py::module_& m) {
                              "vi_m_s, beta_deg, theta_deg, pq_pa, mass_kg")
       .def("__repr__", &flight_text);
 
+  m.def(
+      "flight_page",
+      [](const std::string& title, const report::Facts& run, const report::Facts& results,
+         const Flight* flight) {
+        return report::flight_page(title, run, results, flight ? &flight->recorder() : nullptr);
+      },
+      py::arg("title"), py::arg("run"), py::arg("results"), py::arg("flight"),
+      "The HTML page of a flight, as ascent-trim --report writes it");
   m.def(
       "fly",
       [](Vehicle vehicle, const ThrustHistory& thrust, double turn_time, double maxa,

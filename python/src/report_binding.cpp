@@ -1,11 +1,16 @@
-// HtmlReport and the report figures of the studies library, so that
-// ascent.report writes the same page and charts as ascent-trim --report.
+// The pages of ascent.report, written by the studies library as ascent-trim
+// --report writes them: a trim, a guided flight, the plan of the largest
+// payload, a sweep and the exchange ratios (a flight's page and a study's
+// are bound beside their objects).
 #include <pybind11/stl.h>
 #include <pybind11/stl/filesystem.h>
 
+#include <cmath>
+#include <tuple>
+
 #include "bindings.hpp"
-#include "studies/study_charts.hpp"
-#include "text/html_report.hpp"
+#include "mission/vehicle_fields.hpp"
+#include "studies/report_pages.hpp"
 
 namespace py = pybind11;
 
@@ -13,49 +18,32 @@ namespace ascent::python {
 
 namespace {
 
-using Marks = std::vector<std::pair<double, std::string>>;
+/// A row of ascent.sensitivities: field, value, step, central, ratio, message.
+using RatioRow = std::tuple<std::string, double, double, bool, double, std::string>;
 
-void add_charts(HtmlReport& page, const std::vector<Chart>& charts) {
-  for (const Chart& chart : charts) page.add_chart(chart);
+HtmlReport sensitivities_page(const report::Facts& run, const std::vector<RatioRow>& rows) {
+  std::vector<trim::ExchangeRatio> ratios;
+  for (const auto& [name, value, step, central, ratio, message] : rows) {
+    const VehicleField* field = find_vehicle_field(name);
+    if (field == nullptr) throw py::value_error("no vehicle field \"" + name + "\"");
+    ratios.push_back({field, value, step, central, ratio, message});
+  }
+  return report::sensitivities_page(run, ratios);
 }
 
 }  // namespace
 
 void bind_report(py::module_& m) {
   py::class_<HtmlReport>(m, "HtmlReport", "One self-contained HTML page with inline SVG charts")
-      .def(py::init<std::string>(), py::arg("title"))
-      .def("add_heading", &HtmlReport::add_heading)
-      .def("add_paragraph", &HtmlReport::add_paragraph)
-      .def("add_preformatted", &HtmlReport::add_preformatted)
-      .def("add_facts", &HtmlReport::add_facts, "name and value pairs")
-      .def("add_table", &HtmlReport::add_table, py::arg("header"), py::arg("rows"))
+      .def_property("title", &HtmlReport::title, &HtmlReport::set_title)
       .def("page", &HtmlReport::page, "the page's HTML")
       .def("write", &HtmlReport::write, py::arg("path"));
 
-  m.def(
-      "add_flight_charts",
-      [](HtmlReport& page, std::vector<double> t, std::vector<double> altitude,
-         std::vector<double> speed, std::vector<double> Pq, std::vector<double> acceleration,
-         const Marks& events) {
-        report::FlightColumns columns{std::move(t), std::move(altitude), std::move(speed),
-                                      std::move(Pq), std::move(acceleration), {}};
-        for (const auto& [time, name] : events) columns.events.push_back({time, name});
-        add_charts(page, report::flight_charts(columns));
-      },
-      py::arg("page"), py::arg("t"), py::arg("altitude"), py::arg("speed"), py::arg("Pq"),
-      py::arg("acceleration"), py::arg("events"));
-  m.def(
-      "add_sweep_charts",
-      [](HtmlReport& page, const report::SweepColumns& columns) {
-        add_charts(page, report::sweep_charts(columns));
-      },
-      py::arg("page"), py::arg("columns"));
-  m.def(
-      "add_dispersion_charts",
-      [](HtmlReport& page, const report::DispersionColumns& columns) {
-        add_charts(page, report::dispersion_charts(columns));
-      },
-      py::arg("page"), py::arg("columns"));
+  m.def("trim_facts", &report::trim_facts, py::arg("trim"));
+  m.def("target_facts", &report::target_facts, py::arg("target"));
+  m.def("optimum_facts", &report::optimum_facts, py::arg("optimum"));
+  m.def("sweep_page", &report::sweep_page, py::arg("run"), py::arg("columns"));
+  m.def("sensitivities_page", &sensitivities_page, py::arg("run"), py::arg("rows"));
 
   py::class_<report::SweepColumns>(m, "SweepColumns")
       .def(py::init<>())
@@ -63,21 +51,15 @@ void bind_report(py::module_& m) {
       .def_readwrite("maxa", &report::SweepColumns::maxa)
       .def_readwrite("perigee", &report::SweepColumns::perigee)
       .def_readwrite("apogee", &report::SweepColumns::apogee)
+      .def_readwrite("average_altitude", &report::SweepColumns::average_altitude)
       .def_readwrite("remaining_propellant", &report::SweepColumns::remaining_propellant)
-      .def_readwrite("sc_mass", &report::SweepColumns::sc_mass);
-  py::class_<report::DispersionColumns>(m, "DispersionColumns")
-      .def(py::init<>())
-      .def_readwrite("perigee", &report::DispersionColumns::perigee)
-      .def_readwrite("apogee", &report::DispersionColumns::apogee)
-      .def_readwrite("remaining_propellant", &report::DispersionColumns::remaining_propellant)
-      .def_readwrite("sc_mass", &report::DispersionColumns::sc_mass)
-      .def_readwrite("maxa", &report::DispersionColumns::maxa)
-      .def_readwrite("parameter_names", &report::DispersionColumns::parameter_names)
-      .def_readwrite("parameters", &report::DispersionColumns::parameters)
-      .def_readwrite("nominal_remaining_propellant",
-                     &report::DispersionColumns::nominal_remaining_propellant)
-      .def_readwrite("remaining_propellant_met",
-                     &report::DispersionColumns::remaining_propellant_met);
+      .def_readwrite("sc_mass", &report::SweepColumns::sc_mass)
+      .def_readwrite("max_dynamic_pressure", &report::SweepColumns::max_dynamic_pressure)
+      .def_readwrite("max_q_alpha", &report::SweepColumns::max_q_alpha)
+      .def_readwrite("max_acceleration", &report::SweepColumns::max_acceleration)
+      .def_readwrite("flights", &report::SweepColumns::flights)
+      .def_readwrite("status", &report::SweepColumns::status)
+      .def_readwrite("message", &report::SweepColumns::message);
 }
 
 }  // namespace ascent::python

@@ -41,11 +41,11 @@ def short_thrust_path(sample_path, tmp_path):
 @pytest.fixture(scope="session")
 def trim_tool():
     """Runs ascent-trim with the sample thrust file, checking that it exits
-    with `status`; its output, or its CSV output as a DataFrame."""
+    with `status` (None: any); its output, or its CSV output as a DataFrame."""
     def run(*arguments, status=0):
         done = subprocess.run([str(TRIM_TOOL), "-f", str(DATA_DIR / "s1.dat"), *arguments],
                               capture_output=True, text=True)
-        assert done.returncode == status, done.stderr
+        assert status is None or done.returncode == status, done.stderr
         return done.stdout
 
     def csv(*arguments, status=0):

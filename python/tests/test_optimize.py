@@ -44,6 +44,26 @@ def test_optimize_is_ascent_trims_and_never_offers_an_infeasible_plan(sample_pat
     assert guided.flight.sc_mass_unrounded == guided.sc_mass_unrounded
 
 
+def test_guided_optimize_to_an_elliptic_orbit_is_ascent_trims(sample_path, trim_tool):
+    optimum = ascent.optimize(sample_path, 20, 40, max_q_alpha=12000, perigee=180000,
+                              apogee=240000)
+    tool = trim_tool.csv("optimize", "--from", "20", "--to", "40", "--max-q-alpha", "12000",
+                         "--perigee", "180000", "--apogee", "240000")
+    assert optimum.feasible
+    assert (optimum.turn_time, optimum.maxa, optimum.sc_mass) == (
+        tool["turn_time_s"][0], tool["maxa_deg"][0], tool["sc_mass_kg"][0])
+    assert optimum.flights == tool["total_flights"][0]
+    # The plan's flight reaches the orbit asked for, not the deck's circular one.
+    assert optimum.flight.perigee == pytest.approx(180000, abs=100)
+    assert optimum.flight.apogee == pytest.approx(240000, abs=100)
+    # --guided alone aims at the deck's target, as guided=True does.
+    circular = trim_tool.csv("optimize", "--from", "20", "--to", "40", "--max-q-alpha", "12000",
+                             "--guided")
+    alike = ascent.optimize(sample_path, 20, 40, max_q_alpha=12000, guided=True)
+    assert (alike.turn_time, alike.sc_mass) == (circular["turn_time_s"][0],
+                                                circular["sc_mass_kg"][0])
+
+
 def test_sensitivities_are_ascent_trims(sample_path, trim_tool):
     ratios = ascent.sensitivities(80, thrust=sample_path)
     tool = trim_tool.csv("sensitivities", "-t", "80")

@@ -15,6 +15,12 @@ def test_target_gives_the_trim_tools_orbit_and_its_flight(trim_tool, thrust):
     assert round(result.apogee, 3) == pytest.approx(tool.apogee_m, abs=1e-9)
     assert result.flight.perigee == result.perigee
     assert result.flight.apogee == result.apogee
+    # What it holds is listed, as for any object: every name dir() gives reads.
+    names = dir(result)
+    for name in ("status", "perigee", "apogee", "target_perigee", "maxa", "flight"):
+        assert name in names
+    for name in (n for n in names if not n.startswith("_")):
+        getattr(result, name)
 
 
 def test_a_target_that_cannot_be_flown_is_a_value_error(thrust):

@@ -52,6 +52,29 @@ TEST(SvgChart, DrawsEveryFiniteValueAndBreaksLinesAtGaps) {
   EXPECT_NE(driven.find("fill=\"#d62728\""), std::string::npos) << "a negative bar in red";
 }
 
+TEST(SvgChart, MarksCloserThanALabelShareOneLabel) {
+  // 0 to 100 s over some 460 pixels: 0, 1 and 2 s are within a label's height.
+  const Chart chart{ChartKind::lines, "t", "time [s]", "y", {{"", {0, 100}, {0, 1}}},
+                    {{0.0, "cutoff"}, {1.0, "separation"}, {2.0, "ignition"}, {50.0, "jettison"},
+                     {99.0, "end"}, {100.0, "last"}},
+                    {}};
+  const std::string svg = svg_chart(chart);
+  EXPECT_EQ(count(svg, "stroke-dasharray"), 6u) << "a line for every mark";
+  EXPECT_EQ(count(svg, "rotate(-90"), 4u) << "four labels: two shared, two alone";
+  EXPECT_NE(svg.find(">cutoff to ignition<"), std::string::npos) << svg;
+  EXPECT_NE(svg.find(">jettison<"), std::string::npos);
+  EXPECT_NE(svg.find(">end, last<"), std::string::npos);
+}
+
+TEST(SvgChart, TicksLeaveRoomForTheirNumbers) {
+  // On a chart 200 pixels wide, steps of 20 would put "100" under ticks 21 pixels apart.
+  const std::string svg =
+      svg_chart({ChartKind::lines, "narrow", "x", "y", {{"", {0, 100}, {0, 1}}}, {}, {}}, 200);
+  EXPECT_EQ(svg.find(">20<"), std::string::npos) << svg;
+  EXPECT_NE(svg.find(">40<"), std::string::npos) << svg;
+  EXPECT_NE(svg.find(">80<"), std::string::npos) << svg;
+}
+
 /// The number after `key="` at or after `from` in `svg`.
 double attribute(const std::string& svg, const std::string& key, std::size_t from = 0) {
   const std::size_t at = svg.find(key + "=\"", from);
