@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <stdexcept>
+#include <utility>
 
 #include "base/interruption.hpp"
 #include "studies/finite_differences.hpp"
@@ -31,14 +32,16 @@ constexpr double SIMPSON_WEIGHT[3] = {-1.0 / 6.0, -4.0 / 6.0, -1.0 / 6.0};
 
 }  // namespace
 
-CollocationProgramme::CollocationProgramme(const Problem& problem, Solution& solution)
+CollocationProgramme::CollocationProgramme(const Problem& problem, Solution& solution,
+                                           std::function<bool()> stop)
     : problem_(problem),
       solution_(solution),
       layout_(problem),
       states_(problem.states),
       point_size_(problem.states + problem.controls),
       variable_scale_(size(layout_.variables()), 1.0),
-      physical_(size(layout_.variables()), 0.0) {
+      physical_(size(layout_.variables()), 0.0),
+      stop_(std::move(stop)) {
   std::size_t points = 0;
   for (int p = 0; p < layout_.phases(); ++p) {
     first_point_.push_back(points);
@@ -568,7 +571,7 @@ bool CollocationProgramme::intermediate_callback(Ipopt::AlgorithmMode, Index ite
                                                  Number, Number, Number, Number, Index, const Ipopt::IpoptData*,
                                                  Ipopt::IpoptCalculatedQuantities*) {
   solution_.iterations = iter;
-  return pending_interruption() == 0;
+  return pending_interruption() == 0 && !(stop_ && stop_());
 }
 
 }  // namespace ascent::optimal

@@ -19,7 +19,8 @@ namespace ascent::optimal {
 
 class CollocationProgramme : public Ipopt::TNLP {
  public:
-  CollocationProgramme(const Problem& problem, Solution& solution);
+  /// `stop` (may be empty) is asked after every iteration.
+  CollocationProgramme(const Problem& problem, Solution& solution, std::function<bool()> stop);
 
   bool get_nlp_info(Ipopt::Index& n, Ipopt::Index& m, Ipopt::Index& nnz_jac_g, Ipopt::Index& nnz_h_lag,
                     IndexStyleEnum& index_style) override;
@@ -76,6 +77,7 @@ class CollocationProgramme : public Ipopt::TNLP {
   bool rates_valid_ = false;
   bool jacobians_valid_ = false;
   std::exception_ptr failure_;
+  std::function<bool()> stop_;
 };
 
 }  // namespace ascent::optimal

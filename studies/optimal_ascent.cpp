@@ -17,6 +17,10 @@ constexpr double TWO_PI = 2.0 * std::numbers::pi;
 // A limit within this fraction of the largest value holds the optimum.
 constexpr double ACTIVE_LIMIT = 1e-4;
 
+// A least miss of the coarse mesh, in its element's scale, that no finer
+// mesh closes (the discretisation moves the optimum by far less).
+constexpr double UNREACHABLE = 1e-2;
+
 // Segments of each phase in the first solve from the rough guess.
 constexpr int COARSE_SEGMENTS = 4;
 
@@ -279,9 +283,14 @@ AscentOptimum optimize_ascent(const AscentProblem& ascent, const SolveSettings& 
   AscentProblem coarse_ascent = ascent;
   for (BurnPhase& phase : coarse_ascent.phases) phase.segments = std::min(phase.segments, COARSE_SEGMENTS);
   coarse_ascent.limits = {};
-  const Solution coarse = solve(ascent_collocation(coarse_ascent), settings);
+  const Problem coarse_problem = ascent_collocation(coarse_ascent);
+  const Solution coarse = solve(coarse_problem, settings);
   Problem problem = ascent_collocation(ascent);
   SolveSettings refine = settings;
+  // An orbit the coarse mesh misses by far is out of reach on any mesh.
+  bool unreachable = false;
+  for (std::size_t c = 0; c < coarse.least_misses.size(); ++c)
+    unreachable = unreachable || std::abs(coarse.least_misses[c]) > UNREACHABLE * problem.conditions[c].scale;
   if (coarse.status == SolveStatus::solved) {
     for (std::size_t p = 0; p < problem.phases.size(); ++p) {
       problem.phases[p].guess = guess_from(coarse.phases[p], problem.states, problem.controls);
@@ -290,9 +299,11 @@ AscentOptimum optimize_ascent(const AscentProblem& ascent, const SolveSettings& 
     refine.initial_barrier = 1e-4;
   }
   AscentOptimum optimum;
-  optimum.solution = solve(problem, refine);
-  optimum.solution.iterations += coarse.iterations;
-  optimum.solution.solve_seconds += coarse.solve_seconds;
+  optimum.solution = unreachable ? coarse : solve(problem, refine);
+  if (!unreachable) {
+    optimum.solution.iterations += coarse.iterations;
+    optimum.solution.solve_seconds += coarse.solve_seconds;
+  }
   const Solution& solution = optimum.solution;
   const PhaseSolution& last = solution.phases.back();
   optimum.final_mass = last.states.back();

@@ -4,6 +4,7 @@
 #include <IpSolveStatistics.hpp>
 
 #include <algorithm>
+#include <csignal>
 #include <stdexcept>
 
 #include "base/interruption.hpp"
@@ -66,7 +67,7 @@ Problem nearest_to_conditions(const Problem& problem) {
 
 Solution solve_once(const Problem& problem, const SolveSettings& settings) {
   Solution solution;
-  Ipopt::SmartPtr<CollocationProgramme> programme = new CollocationProgramme(problem, solution);
+  Ipopt::SmartPtr<CollocationProgramme> programme = new CollocationProgramme(problem, solution, settings.stop);
   Ipopt::SmartPtr<Ipopt::IpoptApplication> application = IpoptApplicationFactory();
   Ipopt::OptionsList& options = *application->Options();
   options.SetIntegerValue("print_level", settings.print_level);
@@ -81,7 +82,10 @@ Solution solve_once(const Problem& problem, const SolveSettings& settings) {
     throw std::runtime_error("optimal control: IPOPT did not start");
   const Ipopt::ApplicationReturnStatus status = application->OptimizeTNLP(programme);
   if (programme->failure()) std::rethrow_exception(programme->failure());
-  if (status == Ipopt::User_Requested_Stop) check_interruption();
+  if (status == Ipopt::User_Requested_Stop) {
+    check_interruption();
+    throw Interrupted(SIGINT);  // the caller's stop
+  }
   solution.status = status_of(status);
   if (Ipopt::SmartPtr<Ipopt::SolveStatistics> statistics = application->Statistics(); Ipopt::IsValid(statistics)) {
     solution.iterations = statistics->IterationCount();

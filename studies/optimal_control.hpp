@@ -89,6 +89,9 @@ struct SolveSettings {
   bool exact_hessian = true;   ///< second differences, else IPOPT's quasi-Newton update
   int print_level = 0;         ///< IPOPT's own progress lines on the standard output
   double initial_barrier = 0.1;  ///< IPOPT's mu_init: smaller from a guess near the optimum
+  /// Asked after every iteration besides the program's signal note: true
+  /// ends the solve as a signal does (Python's own Ctrl-C handling).
+  std::function<bool()> stop;
 };
 
 enum class SolveStatus {
@@ -124,7 +127,7 @@ struct Solution {
 
 /// Solves the problem from the phases' guesses. Throws std::invalid_argument
 /// for a problem whose sizes do not agree, Interrupted when a signal asks the
-/// program to end during the solve.
+/// program to end during the solve (or `stop` says so: Interrupted(SIGINT)).
 [[nodiscard]] Solution solve(const Problem& problem, const SolveSettings& settings = {});
 
 /// "solved", "infeasible", ...

@@ -248,5 +248,13 @@ TEST(LinearTangent, ASignalEndsTheSolveWithItsInterruption) {
       ::testing::ExitedWithCode(3), "");
 }
 
+TEST(LinearTangent, TheCallersStopEndsTheSolveAfterThatIteration) {
+  int iterations = 0;
+  SolveSettings settings;
+  settings.stop = [&iterations] { return ++iterations == 3; };
+  EXPECT_THROW((void)solve(fastest_climb(30), settings), Interrupted);
+  EXPECT_EQ(iterations, 3);
+}
+
 }  // namespace
 }  // namespace ascent::optimal
