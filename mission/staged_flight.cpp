@@ -407,7 +407,7 @@ double StagedFlight::earliest_due() const {
   for (const Waiter& w : waiters_) {
     if (active(w)) consider(waiter_due(w));
   }
-  consider(due(phases_[phase_].end, 0));
+  if (!ended_) consider(due(phases_[phase_].end, 0));  // the last phase's end ends the flight
   consider(plan_.final_time);
   return next;
 }
