@@ -200,7 +200,6 @@ Problem ascent_collocation(const AscentProblem& ascent) {
   const auto guess = std::make_shared<const GuessFlight>(fly_guess(ascent, start));
 
   double phase_start = 0.0;
-  double mass = ascent.liftoff_mass;
   for (std::size_t p = 0; p < ascent.phases.size(); ++p) {
     const BurnPhase& burn = ascent.phases[p];
     const bool last = p + 1 == ascent.phases.size();
@@ -239,7 +238,6 @@ Problem ascent_collocation(const AscentProblem& ascent) {
            {-UNBOUNDED, squared ? limit.limit * limit.limit : limit.limit},
            squared ? limit.limit * limit.limit : limit.limit});
     }
-    mass -= burn.dropped_mass;
     phase.guess = [guess, phase_start](double time, std::span<double> state, std::span<double> control) {
       // The guessing flight's record of this phase: past the phase's first
       // entry (the record repeats a staging time, before and after the drop).
@@ -256,7 +254,6 @@ Problem ascent_collocation(const AscentProblem& ascent) {
     phase.guess_start = phase_start;
     phase.guess_end = phase_end;
     problem.phases.push_back(std::move(phase));
-    mass -= burn.mass_flow * burn.duration;
     phase_start = phase_end;
   }
 
