@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <stdexcept>
+#include <string>
 #include <utility>
 
 #include "base/interruption.hpp"
@@ -29,6 +30,37 @@ std::size_t size(int count) { return static_cast<std::size_t>(count); }
 // equations for the segment's start, midpoint and end.
 constexpr double HERMITE_WEIGHT[3] = {-1.0 / 8.0, 0.0, 1.0 / 8.0};
 constexpr double SIMPSON_WEIGHT[3] = {-1.0 / 6.0, -4.0 / 6.0, -1.0 / 6.0};
+
+/// IPOPT's sparse entries, written in one order twice: their places when it
+/// asks for the structure (`values` null), their values after. A Hessian
+/// keeps the lower triangle.
+class SparseEntries {
+ public:
+  SparseEntries(Index* rows, Index* columns, Number* values, bool lower_triangle)
+      : rows_(rows), columns_(columns), values_(values), lower_(lower_triangle) {}
+
+  [[nodiscard]] bool structure() const { return values_ == nullptr; }
+  void put(int row, int column, double value) {
+    if (structure()) {
+      rows_[count_] = lower_ ? std::max(row, column) : row;
+      columns_[count_] = lower_ ? std::min(row, column) : column;
+    } else {
+      values_[count_] = value;
+    }
+    ++count_;
+  }
+  /// Throws when the entries written are not the `expected` count.
+  void check_count(Index expected, const char* what) const {
+    if (count_ != expected) throw std::logic_error(std::string(what) + ": entries miscounted");
+  }
+
+ private:
+  Index* rows_;
+  Index* columns_;
+  Number* values_;
+  bool lower_;
+  Index count_ = 0;
+};
 
 }  // namespace
 
@@ -308,18 +340,10 @@ bool CollocationProgramme::eval_g(Index, const Number* x, bool new_x, Index, Num
 bool CollocationProgramme::eval_jac_g(Index, const Number* x, bool new_x, Index, Index nele_jac, Index* iRow,
                                       Index* jCol, Number* values) {
   return guarded([&] {
-    const bool structure = values == nullptr;
+    SparseEntries entries(iRow, jCol, values, false);
+    const bool structure = entries.structure();
     if (!structure) evaluate_jacobians(x, new_x);
-    Index entry = 0;
-    const auto put = [&](int row, int column, double value) {
-      if (structure) {
-        iRow[entry] = row;
-        jCol[entry] = column;
-      } else {
-        values[entry] = value;
-      }
-      ++entry;
-    };
+    const auto put = [&](int row, int column, double value) { entries.put(row, column, value); };
     const std::size_t nx = size(states_);
     const std::size_t n = size(point_size_);
     const double time_scale = problem_.time_scale;
@@ -419,7 +443,7 @@ bool CollocationProgramme::eval_jac_g(Index, const Number* x, bool new_x, Index,
         put(row, i < nx ? final_point + static_cast<int>(i) : final_time,
             gradient[i] * scale[i] / condition.scale);
     }
-    if (entry != nele_jac) throw std::logic_error("collocation Jacobian: entries miscounted");
+    entries.check_count(nele_jac, "collocation Jacobian");
   });
 }
 
@@ -427,18 +451,10 @@ bool CollocationProgramme::eval_h(Index, const Number* x, bool new_x, Number obj
                                   const Number* lambda, bool, Index nele_hess, Index* iRow, Index* jCol,
                                   Number* values) {
   return guarded([&] {
-    const bool structure = values == nullptr;
+    SparseEntries entries(iRow, jCol, values, true);
+    const bool structure = entries.structure();
     if (!structure) evaluate_jacobians(x, new_x);
-    Index entry = 0;
-    const auto put = [&](int row, int column, double value) {
-      if (structure) {
-        iRow[entry] = std::max(row, column);
-        jCol[entry] = std::min(row, column);
-      } else {
-        values[entry] = value;
-      }
-      ++entry;
-    };
+    const auto put = [&](int row, int column, double value) { entries.put(row, column, value); };
     const std::size_t nx = size(states_);
     const std::size_t n = size(point_size_);
     std::vector<double> weight(nx);
@@ -530,7 +546,7 @@ bool CollocationProgramme::eval_h(Index, const Number* x, bool new_x, Number obj
     for (std::size_t a = 0; a <= nx; ++a)
       for (std::size_t b = 0; b <= a; ++b)
         put(variable(a), variable(b), terminal[a * (a + 1) / 2 + b] * scale[a] * scale[b]);
-    if (entry != nele_hess) throw std::logic_error("collocation Hessian: entries miscounted");
+    entries.check_count(nele_hess, "collocation Hessian");
   });
 }
 
