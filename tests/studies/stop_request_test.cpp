@@ -5,9 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <functional>
 #include <mutex>
+#include <thread>
 
 #include "studies/optimizer.hpp"
 #include "studies/sensitivities.hpp"
@@ -85,11 +87,17 @@ TEST(StopRequest, AStoppedSweepEndsTheTrimUnderWay) {
   bool stopping = false;
   std::atomic<int> flights = 0;
   constexpr int STOP_AT = 3;
-  // Each flight from the third on waits for the stop to be said, then flies.
+  constexpr std::chrono::milliseconds SLOW_FLIGHT{20};
+  // Each flight from the third on waits for the stop to be said, then flies
+  // as slowly as a slow row's flight: the few the worker may fly between the
+  // stop being said and its being told cannot become the rest of the trim.
   settings.interruption = [&] {
     if (++flights < STOP_AT) return;
-    std::unique_lock lock(mutex);
-    stop_said.wait(lock, [&] { return stopping; });
+    {
+      std::unique_lock lock(mutex);
+      stop_said.wait(lock, [&] { return stopping; });
+    }
+    std::this_thread::sleep_for(SLOW_FLIGHT);
   };
   const std::size_t rows = trim::sweep(
       settings, trim::TurnTimes::between(20.0, 23.0, 1.0), [](const trim::SweepRow&) {}, 1, [&] {
