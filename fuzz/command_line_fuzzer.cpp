@@ -49,8 +49,15 @@ void check_settings(const ascent::trim::CommandLine& line) {
                                line.limits.max_axial_acceleration}) {
       check(within(limit, 0.0, std::numeric_limits<double>::max()));
     }
-  } else {
+  } else if (!line.turn_time.text.empty()) {
     check(std::isfinite(line.turn_time.value) && line.turn_time.value >= 1.0);
+  } else {
+    // No turn time typed: a study takes its plan's, a staged deck flies none.
+    const bool from_plan = line.command == Command::dispersions && !line.dispersions.plan_file.empty();
+    const bool staged = (line.command == Command::events || line.command == Command::history ||
+                         line.command == Command::impacts) &&
+                        !line.vehicle_file.empty();
+    check(from_plan || staged || line.command == Command::capability);
   }
   // The reports' header shows the target and tolerance: it needs them finite.
   std::ostringstream header;
