@@ -298,6 +298,18 @@ Problem ascent_collocation(const AscentProblem& ascent) {
   return problem;
 }
 
+std::vector<ElementMiss> target_misses(const AscentProblem& ascent, const PointMassState& end) {
+  const double mu = ascent.earth.gravitational_parameter;
+  const Reached at{orbital_elements(mu, end.position, end.velocity), end.position, end.velocity};
+  std::vector<ElementMiss> misses;
+  for (const Element& element : elements_of(ascent.target, mu)) {
+    if (!element.target) continue;
+    const double value = element.of(at);
+    misses.push_back({element.name, value, *element.target, difference(element, value)});
+  }
+  return misses;
+}
+
 AscentOptimum optimize_ascent(const AscentProblem& ascent, const SolveSettings& settings) {
   // First on a coarse mesh from the rough guess without the path limits,
   // then on the asked mesh from the coarse answer.
@@ -331,7 +343,6 @@ AscentOptimum optimize_ascent(const AscentProblem& ascent, const SolveSettings& 
   optimum.final_time = last.times.back();
   for (const PhaseSolution& phase : solution.phases) optimum.phase_ends.push_back(phase.times.back());
   const double mu = ascent.earth.gravitational_parameter;
-  const Reached end = reached(mu, {last.states.end() - ASCENT_STATES, last.states.end()});
   for (const Limit& limit : limits_of(ascent.limits)) {
     PathPeak peak{limit.name, -UNBOUNDED, 0.0, limit.limit, false};
     for (std::size_t p = 0; p < solution.phases.size(); ++p) {
@@ -350,12 +361,11 @@ AscentOptimum optimize_ascent(const AscentProblem& ascent, const SolveSettings& 
     peak.active = peak.largest > (1.0 - ACTIVE_LIMIT) * limit.limit;
     optimum.limits.push_back(peak);
   }
+  optimum.elements = target_misses(ascent, point_mass({last.states.end() - ASCENT_STATES, last.states.end()}));
   double largest = 0.0;
   std::size_t condition = 0;
   for (const Element& element : elements_of(ascent.target, mu)) {
     if (!element.target) continue;
-    const double value = element.of(end);
-    optimum.elements.push_back({element.name, value, *element.target, difference(element, value)});
     if (!solution.least_misses.empty()) {
       const double miss = solution.least_misses[condition];
       if (std::abs(miss) / element.scale > largest) {

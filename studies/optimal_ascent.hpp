@@ -96,6 +96,9 @@ inline constexpr int ASCENT_STATES = 7;
 /// The collocation problem of the ascent (exposed for tests and the flown check).
 [[nodiscard]] Problem ascent_collocation(const AscentProblem& ascent);
 
+/// Each terminal condition of the target at the state `end`.
+[[nodiscard]] std::vector<ElementMiss> target_misses(const AscentProblem& ascent, const PointMassState& end);
+
 /// Maximises the final mass. Throws std::invalid_argument for a problem that
 /// cannot be posed (no phase, no target element, a phase of no thrust, a
 /// mass not positive), Interrupted when a signal ends the solve.

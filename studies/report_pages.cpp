@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <numbers>
 #include <numeric>
 
 #include "studies/study_summary.hpp"
@@ -81,6 +82,30 @@ HtmlReport flight_page(const std::string& title, const Facts& run, const Facts& 
     if (e.name != "liftoff") columns.events.push_back({e.t, e.name});
   }
   add_charts(page, flight_charts(columns));
+  return page;
+}
+
+HtmlReport optimal_ascent_page(const Facts& run, const optimal::StagedOptimum& result) {
+  HtmlReport page = opened("Optimal ascent", run);
+  if (!result.flown) {
+    page.add_paragraph(optimal::failure_text(result));
+    return page;
+  }
+  Facts results;
+  for (const optimal::ResultLine& line : optimal::result_lines(result))
+    results.emplace_back(line.name, line.unit.empty() ? line.value : line.value + " " + line.unit);
+  page.add_facts(results);
+  FlightColumns columns;
+  std::vector<double> pitch;
+  for (const StagedSample& sample : result.flown->history) {
+    columns.t.push_back(sample.t);
+    columns.altitude.push_back(sample.altitude);
+    columns.Pq.push_back(sample.dynamic_pressure);
+    pitch.push_back(std::asin(sample.direction.dot(sample.state.position.normalized())) * 180.0 / std::numbers::pi);
+  }
+  for (const StagedEvent& e : result.flown->events)
+    if (e.name != "liftoff" && e.name != "end") columns.events.push_back({e.t, e.name});
+  add_charts(page, steering_charts(columns, pitch));
   return page;
 }
 

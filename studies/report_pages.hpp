@@ -12,6 +12,7 @@
 #include "studies/flight_recorder.hpp"
 #include "studies/optimizer.hpp"
 #include "studies/sensitivities.hpp"
+#include "studies/staged_optimum.hpp"
 #include "studies/study.hpp"
 #include "studies/study_charts.hpp"
 #include "studies/target.hpp"
@@ -33,6 +34,11 @@ using Facts = std::vector<std::pair<std::string, std::string>>;
 [[nodiscard]] Facts trim_facts(const trim::TrimResult& trim);
 [[nodiscard]] Facts target_facts(const trim::TargetResult& target);
 [[nodiscard]] Facts optimum_facts(const trim::OptimizeResult& optimum);
+
+/// The optimal ascent of a staged deck: its results (or why there is none)
+/// and the optimum flown by the staged engine: the thrust's pitch, the
+/// altitude and the dynamic pressure against time, its events marked.
+[[nodiscard]] HtmlReport optimal_ascent_page(const Facts& run, const optimal::StagedOptimum& result);
 
 /// A sweep of turn times: the largest payload in orbit, the table of every
 /// row, and the figures, rows not in orbit drawn apart.

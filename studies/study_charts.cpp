@@ -94,6 +94,12 @@ std::vector<Chart> flight_charts(const FlightColumns& f) {
           against_time(f, "Thrust acceleration", "acceleration [m/s^2]", f.acceleration)};
 }
 
+std::vector<Chart> steering_charts(const FlightColumns& f, const std::vector<double>& pitch) {
+  return {against_time(f, "Thrust pitch above the horizon", "pitch [deg]", pitch),
+          against_time(f, "Altitude", "altitude [km]", scaled(f.altitude, 1e-3)),
+          against_time(f, "Dynamic pressure", "dynamic pressure [kPa]", scaled(f.Pq, 1e-3))};
+}
+
 std::optional<std::size_t> SweepColumns::best() const {
   std::optional<std::size_t> best;
   for (std::size_t i = 0; i < sc_mass.size() && i < status.size(); ++i) {

@@ -23,6 +23,11 @@ struct FlightColumns {
   std::vector<ChartMark> events;     ///< at their times [s]
 };
 
+/// The thrust's pitch above the local horizon [deg], the altitude and the
+/// dynamic pressure of a steered flight against time (`f`'s speed and
+/// acceleration are not drawn).
+[[nodiscard]] std::vector<Chart> steering_charts(const FlightColumns& f, const std::vector<double>& pitch);
+
 /// One row per turn time; NaN where a turn time was not trimmed or its
 /// flight has no orbit.
 struct SweepColumns {

@@ -32,7 +32,9 @@
 #include "trim/run_files.hpp"
 #include "studies/optimizer.hpp"
 #include "studies/sensitivities.hpp"
+#include "studies/report_pages.hpp"
 #include "studies/sweep.hpp"
+#include "trim/optimal_ascent_report.hpp"
 #include "trim/optimum_report.hpp"
 #include "trim/sensitivity_report.hpp"
 
@@ -197,17 +199,44 @@ int run_optimize(const CommandLine& line, std::ostream& out) {
   return result.best ? 0 : NOT_FEASIBLE;
 }
 
+/// The optimal ascent of a staged deck to its target (or --perigee and
+/// --apogee) within its limits and those given: 1 when no steering reaches
+/// the orbit (the report names the condition missed most).
+int run_staged_optimize(const CommandLine& line, ascent::StagedVehicle vehicle, std::ostream& out) {
+  ascent::FileGuard guard;
+  guard.add_standard_streams(stdin, stdout);
+  guard.add_read_file(line.vehicle_file, "the vehicle deck");
+  if (!line.report_file.empty()) guard.claim(line.report_file, "the report");
+  if (line.perigee) {
+    vehicle.target.perigee_altitude = *line.perigee;
+    vehicle.target.apogee_altitude = *line.apogee;
+  }
+  vehicle.limits = ascent::stricter(vehicle.limits, line.limits);
+  ProgressLine progress;
+  progress.show("optimize: collocation of the optimal ascent (IPOPT)");
+  const ascent::optimal::StagedOptimum result = ascent::optimal::optimize_staged(vehicle);
+  progress.clear();
+  write_optimal_ascent_report(out, result, line.format);
+  if (!line.report_file.empty()) {
+    const ReportFacts facts{{"command", line.command_text}, {"vehicle deck", line.vehicle_file}};
+    ascent::report::optimal_ascent_page(facts, result).write(line.report_file);
+  }
+  return result.flown ? 0 : NOT_FEASIBLE;
+}
+
 /// A staged deck's flight: its events, impact points or history (with its
-/// map and ephemeris). 1 when it does not reach orbit (the tables are
-/// written all the same).
+/// map and ephemeris), its capability or its optimal ascent. 1 when it does
+/// not reach orbit (the tables are written all the same).
 int run_staged(const CommandLine& line, std::ostream& out) {
   if (line.command != Command::events && line.command != Command::history &&
-      line.command != Command::impacts && line.command != Command::capability) {
-    throw ascent::InputError(
-        ascent::ErrorCode::range_check,
-        "a staged vehicle deck flies with the events, impacts, history and capability commands");
+      line.command != Command::impacts && line.command != Command::capability &&
+      line.command != Command::optimize) {
+    throw ascent::InputError(ascent::ErrorCode::range_check,
+                             "a staged vehicle deck flies with the events, impacts, history, capability and "
+                             "optimize commands");
   }
   const ascent::StagedVehicle vehicle = ascent::read_staged_deck(line.vehicle_file);
+  if (line.command == Command::optimize) return run_staged_optimize(line, vehicle, out);
   if (line.command == Command::capability) {
     ProgressLine progress;
     const ascent::CapabilityResult found = ascent::staged_capability(

@@ -55,6 +55,7 @@ CommandLineOutcome parse_command_line(int argc, const char* const* argv) {
       "  ascent-trim target -t 20 --perigee 185000 --apogee 400000\n"
       "  ascent-trim optimize --from 20 --to 115 --max-dynamic-pressure 30000\n"
       "  ascent-trim optimize --guided --perigee 185000 --apogee 400000 --max-q-alpha 12000\n"
+      "  ascent-trim --vehicle delta3.toml optimize --report delta3.html\n"
       "  ascent-trim sensitivities -t 80\n"
       "  ascent-trim --vehicle vehicle.toml trim -t 20 --target-altitude 300000\n"
       "Exit status: 0; 1 when no feasible result is found (a trim fails, a flight cannot be "
@@ -183,7 +184,9 @@ CommandLineOutcome parse_command_line(int argc, const char* const* argv) {
       ->type_name("N");
 
   CLI::App* optimize = app.add_subcommand(
-      "optimize", "The turn time of the largest payload within the load limits (NLopt's COBYLA)");
+      "optimize",
+      "The turn time of the largest payload within the load limits (NLopt's COBYLA); of a staged --vehicle "
+      "deck, the steering of the largest final mass to its target orbit (collocation, IPOPT)");
   add_number(*optimize, "--from", line.from, "[s] Shortest turn time")
       ->default_str("20")
       ->check(turn_times)
@@ -310,6 +313,15 @@ CommandLineOutcome parse_command_line(int argc, const char* const* argv) {
       line.perigee = perigee;
       line.apogee = apogee;
       line.guided = true;
+    }
+    // A staged deck's optimum is its whole steering and the end of its burn.
+    if (!line.vehicle_file.empty() && is_staged_deck(line.vehicle_file) &&
+        optimize->count("--from") + optimize->count("--to") + optimize->count("--guided") > 0) {
+      outcome.status = 2;
+      outcome.standard_error =
+          "ascent-trim: optimize --from, --to and --guided search a classic deck's plan; a staged deck's "
+          "optimum is its whole steering\n";
+      return outcome;
     }
   } else if (capability->parsed()) {
     line.command = Command::capability;

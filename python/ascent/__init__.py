@@ -6,6 +6,7 @@
     ascent.trim(20, thrust="s1.dat").maxa
     ascent.sweep(range(10, 31), thrust="s1.dat")          # a DataFrame
     ascent.optimize("s1.dat", max_q_alpha=11000).turn_time
+    ascent.optimize(vehicle=ascent.StagedVehicle.read("delta3.toml")).final_mass
     ascent.sensitivities(80, thrust="s1.dat")             # kg per unit of each field
     cases = ascent.monte_carlo(500, turn_time=20, thrust="s1.dat", seed=7)
     ascent.summarize(cases)["sc_mass_met"]
@@ -37,7 +38,7 @@ from ._ascent import (
 )
 from .exports import write_kml, write_oem
 from .flights import Target, Trim, fly, target, trim
-from .optimum import Optimum, optimize, sensitivities
+from .optimum import Optimum, StagedOptimum, optimize, sensitivities
 from .report import report
 from .studies import local_workers, monte_carlo, summarize, sweep
 
@@ -49,6 +50,7 @@ __all__ = [
     "FlightError",
     "Optimum",
     "StagedFlight",
+    "StagedOptimum",
     "StagedVehicle",
     "Study",
     "Target",

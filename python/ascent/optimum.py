@@ -56,10 +56,70 @@ class Optimum:
                 f"sc_mass={self.sc_mass:g}, active={self.active}, flights={self.flights})")
 
 
-def optimize(thrust, from_=20.0, to=115.0, vehicle=None, target_altitude=None, tolerance=10.0,
+class StagedOptimum:
+    """The optimal ascent of a staged vehicle, as `ascent-trim optimize
+    --vehicle` reports it: `feasible`; `report`, the (name, value, unit)
+    lines of its table; for a feasible optimum `final_mass` [kg],
+    `final_time` [s], `phase_ends` ({phase: s}), `active` (the limits that
+    hold it), `steering` (a DataFrame with the columns of its --csv) and
+    `flight` (the optimum flown by the staged engine, a StagedFlight);
+    `unmet` says why there is none; `iterations` and `solve_seconds` of the
+    solver."""
+
+    def __init__(self, result):
+        self._result = result
+
+    feasible = property(lambda self: self._result["feasible"])
+    status = property(lambda self: self._result["status"], doc="the solver's: solved, infeasible, ...")
+    report = property(lambda self: list(self._result["report"]))
+    unmet = property(lambda self: self._result.get("unmet"), doc="why no steering reaches the orbit, or None")
+    iterations = property(lambda self: self._result["iterations"])
+    solve_seconds = property(lambda self: self._result["solve_seconds"], doc="[s] of processor time")
+
+    def _optimum(self, key):
+        if not self.feasible:
+            raise ValueError(self.unmet)
+        return self._result[key]
+
+    final_mass = property(lambda self: self._optimum("final_mass_kg"), doc="[kg]")
+    final_time = property(lambda self: self._optimum("final_time_s"), doc="[s]")
+    phase_ends = property(lambda self: dict(self._optimum("phase_ends_s")), doc="[s] of each burn phase")
+    active = property(lambda self: list(self._optimum("active")), doc="the limits that hold the optimum")
+    steering = property(lambda self: self._optimum("steering"))
+    flight = property(lambda self: self._optimum("flight"))
+
+    def __repr__(self):
+        if not self.feasible:
+            return f"StagedOptimum(feasible=False, unmet={self.unmet!r})"
+        return (f"StagedOptimum(final_mass={self.final_mass:.3f}, final_time={self.final_time:.3f}, "
+                f"active={self.active}, iterations={self.iterations})")
+
+
+def _optimize_staged(vehicle, limits, perigee, apogee, classic_only):
+    given = [name for name, value in classic_only.items() if value]
+    if given:
+        raise ValueError(f"optimize: {', '.join(given)} search a classic vehicle's plan; "
+                         "a staged vehicle's optimum is its whole steering")
+    apsides = [None if value is None else real_number(name, value)
+               for name, value in (("perigee", perigee), ("apogee", apogee))]
+    if (apsides[0] is None) != (apsides[1] is None):
+        raise ValueError("optimize: give perigee and apogee together")
+    return StagedOptimum(_ascent.optimize_staged(vehicle, limits, *apsides))
+
+
+def optimize(thrust=None, from_=20.0, to=115.0, vehicle=None, target_altitude=None, tolerance=10.0,
              max_dynamic_pressure=None, max_q_alpha=None, max_acceleration=None, guided=False,
              perigee=None, apogee=None):
-    """The turn time from `from_` to `to` [s] whose trimmed flight carries
+    """Of a staged vehicle (`vehicle` a StagedVehicle, no `thrust`): the
+    steering of the largest final mass to its target orbit (or `perigee` and
+    `apogee` [m]) within its limits and those given, a StagedOptimum, as
+    `ascent-trim optimize --vehicle deck.toml` finds it; Ctrl-C raises
+    KeyboardInterrupt, a deck the optimiser cannot pose ValueError.
+
+        >>> best = ascent.optimize(vehicle=ascent.StagedVehicle.read("data/vehicles/delta3.toml"))
+        >>> best.final_mass, best.final_time, best.steering
+
+    Of a classic vehicle: the turn time from `from_` to `to` [s] whose trimmed flight carries
     the largest spacecraft mass, within the vehicle's load limits and those
     given here: `max_dynamic_pressure` [Pa], `max_q_alpha` [Pa*deg],
     `max_acceleration` [m/s^2], each None (no limit) or a finite number
@@ -70,16 +130,20 @@ def optimize(thrust, from_=20.0, to=115.0, vehicle=None, target_altitude=None, t
     finds it. ValueError for turn times out of 1 to 1000 s or not in order,
     a limit or `tolerance` [m] that is NaN, 0, negative or infinite;
     TypeError for one that is no number."""
+    limits = _ascent.LoadLimits(*(0.0 if value is None else positive_number(name, value)
+                                  for name, value in (("max_dynamic_pressure", max_dynamic_pressure),
+                                                      ("max_q_alpha", max_q_alpha),
+                                                      ("max_acceleration", max_acceleration))))
+    if isinstance(vehicle, _ascent.StagedVehicle):
+        return _optimize_staged(vehicle, limits, perigee, apogee, {
+            "thrust": thrust is not None, "from_": from_ != 20.0, "to": to != 115.0, "guided": guided,
+            "target_altitude": target_altitude is not None, "tolerance": tolerance != 10.0})
     vehicle = aiming_at(vehicle_or_default(vehicle), target_altitude)
     if guided or perigee is not None or apogee is not None:
         vehicle = _ascent.guided_vehicle(
             vehicle, *(None if value is None else real_number(name, value)
                        for name, value in (("perigee", perigee), ("apogee", apogee))))
     thrust = thrust_history(thrust)
-    limits = _ascent.LoadLimits(*(0.0 if value is None else positive_number(name, value)
-                                  for name, value in (("max_dynamic_pressure", max_dynamic_pressure),
-                                                      ("max_q_alpha", max_q_alpha),
-                                                      ("max_acceleration", max_acceleration))))
     result = _ascent.optimize(vehicle, thrust, real_number("from_", from_), real_number("to", to),
                               positive_number("tolerance", tolerance), limits)
     return Optimum(result, vehicle, thrust)

@@ -23,6 +23,8 @@ void bind_report(pybind11::module_& m);
 void bind_export(pybind11::module_& m);
 /// StagedVehicle, StagedFlight and fly_staged.
 void bind_staged(pybind11::module_& m);
+/// optimize_staged: the optimal ascent of a staged vehicle.
+void bind_optimal(pybind11::module_& m);
 /// COLUMNS (the names of each kind of table, in order) and UNITS (each name's unit).
 void bind_columns(pybind11::module_& m);
 

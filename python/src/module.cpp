@@ -16,4 +16,5 @@ PYBIND11_MODULE(_ascent, m) {
   ascent::python::bind_export(m);
   ascent::python::bind_target(m);
   ascent::python::bind_staged(m);
+  ascent::python::bind_optimal(m);
 }

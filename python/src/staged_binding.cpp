@@ -18,6 +18,7 @@
 #include "deck/staged_deck.hpp"
 #include "mission/staged_flight.hpp"
 #include "python_signals.hpp"
+#include "staged_flight_result.hpp"
 #include "studies/staged_capability.hpp"
 #include "studies/staged_history.hpp"
 #include "text/event_lines.hpp"
@@ -27,60 +28,6 @@ namespace py = pybind11;
 namespace ascent::python {
 
 namespace {
-
-constexpr double DEGREES = 180.0 / std::numbers::pi;
-
-/// A flown staged flight with the vehicle it flew.
-struct StagedFlightResult {
-  StagedVehicle vehicle;
-  StagedResult result;
-
-  [[nodiscard]] py::object history() const {
-    const std::span<const Column> names = staged_history_columns();
-    std::vector<py::array_t<double>> arrays;
-    const auto rows = static_cast<py::ssize_t>(result.history.size());
-    for (std::size_t i = 0; i < names.size(); ++i) arrays.emplace_back(rows);
-    for (py::ssize_t k = 0; k < rows; ++k) {
-      const StagedHistoryRow row = staged_history_row(vehicle, result.history[static_cast<std::size_t>(k)]);
-      for (std::size_t i = 0; i < row.size(); ++i) arrays[i].mutable_at(k) = row[i];
-    }
-    py::dict columns;
-    for (std::size_t i = 0; i < names.size(); ++i) columns[py::str(std::string(names[i].name))] = arrays[i];
-    return data_frame(columns);
-  }
-
-  [[nodiscard]] py::object events() const {
-    py::list names, elements;
-    const auto count = static_cast<py::ssize_t>(result.events.size());
-    py::array_t<double> t(count), altitude(count), speed(count), mass(count);
-    for (py::ssize_t i = 0; i < count; ++i) {
-      const StagedEvent& e = result.events[static_cast<std::size_t>(i)];
-      names.append(py::str(e.name));
-      elements.append(py::str(e.element));
-      t.mutable_at(i) = e.t;
-      altitude.mutable_at(i) = e.state.position.norm() - vehicle.earth.equatorial_radius;
-      speed.mutable_at(i) = e.state.velocity.norm();
-      mass.mutable_at(i) = e.state.mass;
-    }
-    const std::array<py::object, 6> values{names, elements, t, altitude, speed, mass};
-    py::dict columns;
-    const std::span<const Column> column = staged_event_columns();
-    for (std::size_t i = 0; i < values.size(); ++i) columns[py::str(std::string(column[i].name))] = values[i];
-    return data_frame(columns);
-  }
-
-  [[nodiscard]] py::dict elements() const {
-    const OrbitalElements& el = result.elements;
-    py::dict d;
-    d["semi_major_axis_m"] = el.semi_major_axis;
-    d["eccentricity"] = el.eccentricity;
-    d["inclination_deg"] = el.inclination * DEGREES;
-    d["ascending_node_deg"] = el.ascending_node * DEGREES;
-    d["argument_of_perigee_deg"] = el.argument_of_perigee * DEGREES;
-    d["true_anomaly_deg"] = el.true_anomaly * DEGREES;
-    return d;
-  }
-};
 
 /// Rows of (t, ux, uy, uz) as a direction table.
 DirectionTable direction_table(const py::array_t<double, py::array::c_style | py::array::forcecast>& rows) {

@@ -127,6 +127,18 @@ TEST(StudyInterruption, ASignalEndsASearchBeforeItsTable) {
   }
 }
 
+TEST(StudyInterruption, ASignalEndsTheOptimalAscentsSolve) {
+  // Both limits far below the free optimum's peaks (61 kPa, 13600 Pa*rad):
+  // the solve runs for tens of seconds and ends at the signal, writing nothing.
+  Folder dir;
+  RunningProgram program(trim_tool(dir, {"--vehicle", ASCENT_DATA_DIR "/vehicles/delta3.toml", "optimize",
+                                         "--max-dynamic-pressure", "30000", "--max-q-alpha", "5000"}));
+  while (!catches(program.pid(), SIGINT)) std::this_thread::yield();
+  program.send(SIGINT);
+  EXPECT_EQ(program.wait(), 128 + SIGINT);
+  EXPECT_EQ(program.standard_output(), "") << "the solve ran on to its end";
+}
+
 TEST(TargetNotFlown, ShowsNoOrbit) {
   Folder dir;
   for (const char* turn_time : {"200", "130"}) {

@@ -36,11 +36,11 @@ std::vector<double> fields(const std::string& line) {
 }
 
 TEST(OptimalAscentReport, SteeringHistoryHasEveryPointInOrderWithUnitDirections) {
-  const optimal::AscentProblem problem = optimal::delta3(6);
-  const optimal::AscentOptimum optimum = optimal::optimize_ascent(problem);
+  const optimal::StagedOptimum result = optimal::optimize_staged(optimal::delta3_vehicle(), {}, {350.0 / 6, 6});
+  const optimal::AscentOptimum& optimum = result.optimum;
   ASSERT_EQ(optimum.solution.status, optimal::SolveStatus::solved);
   std::ostringstream csv;
-  write_optimal_ascent_report(csv, problem, optimum, Format::csv);
+  write_optimal_ascent_report(csv, result, Format::csv);
   std::istringstream in(csv.str());
   std::string line;
   std::getline(in, line);
@@ -63,23 +63,24 @@ TEST(OptimalAscentReport, SteeringHistoryHasEveryPointInOrderWithUnitDirections)
   EXPECT_NEAR(last[8], optimum.final_mass, 1e-3);
 
   std::ostringstream table;
-  write_optimal_ascent_report(table, problem, optimum, Format::table);
+  write_optimal_ascent_report(table, result, Format::table);
   for (const char* name : {"final mass", "end of stage2", "semi-major axis miss", "argument of perigee miss",
-                           "solver iterations"})
+                           "solver iterations", "flown final mass", "flown eccentricity miss"})
     EXPECT_NE(table.str().find(name), std::string::npos) << name;
 }
 
 TEST(OptimalAscentReport, AFailedSolveNamesTheElementItMissesAndWritesNoHistory) {
-  optimal::AscentOptimum failed;
-  failed.solution.status = optimal::SolveStatus::infeasible;
-  failed.unmet = optimal::ElementMiss{"semi-major axis", 4.4e6, 24.36114e6, -19.96114e6};
+  optimal::StagedOptimum failed;
+  failed.problem = optimal::delta3(4);
+  failed.optimum.solution.status = optimal::SolveStatus::infeasible;
+  failed.optimum.unmet = optimal::ElementMiss{"semi-major axis", 4.4e6, 24.36114e6, -19.96114e6};
   std::ostringstream table;
-  write_optimal_ascent_report(table, optimal::delta3(4), failed, Format::table);
+  write_optimal_ascent_report(table, failed, Format::table);
   EXPECT_NE(table.str().find("No steering reaches the orbit"), std::string::npos);
   EXPECT_NE(table.str().find("semi-major axis is missed by at least -19961.14 km"), std::string::npos)
       << table.str();
   std::ostringstream csv;
-  write_optimal_ascent_report(csv, optimal::delta3(4), failed, Format::csv);
+  write_optimal_ascent_report(csv, failed, Format::csv);
   EXPECT_TRUE(csv.str().empty());
 }
 

@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <sstream>
 
@@ -349,6 +350,60 @@ TEST(CommandLine, AStagedDeckFliesItsEventsAndHistoryWithoutATurnTime) {
       << capability.out;
   EXPECT_NE(capability.out.find(",in_orbit,"), std::string::npos) << capability.out;
   EXPECT_EQ(trim_program("events").status, 2);
+}
+
+/// The number on the line of the readable table that starts with `name`.
+double table_value(const std::string& table, const std::string& name) {
+  const std::size_t at = table.find("  " + name + " ");
+  if (at == std::string::npos) return NAN;
+  return std::stod(table.substr(at + 2 + name.size()));
+}
+
+TEST(CommandLine, OptimizeAStagedDeckGivesTheBenchmarksOptimumFlown) {
+  TempDir dir;
+  const std::string delta3 = ASCENT_DATA_DIR "/vehicles/delta3.toml";
+  const ProgramRun run = trim_program("--vehicle '" + delta3 + "' optimize --report page.html", dir);
+  ASSERT_EQ(run.status, 0) << run.err;
+  // Betts' 7529.712 kg, the discretisation's error well inside 0.1 kg.
+  EXPECT_NEAR(table_value(run.out, "final mass"), 7529.712, 0.1) << run.out;
+  EXPECT_NEAR(table_value(run.out, "flown final mass"), table_value(run.out, "final mass"), 1.0);
+  EXPECT_LT(std::abs(table_value(run.out, "flown semi-major axis miss")), 1.0) << run.out;  // [km]
+  EXPECT_LT(std::abs(table_value(run.out, "flown inclination miss")), 0.01) << run.out;    // [deg]
+  const std::string page = dir.read("page.html");
+  std::size_t charts = 0;
+  for (std::size_t at = page.find("<svg"); at != std::string::npos; at = page.find("<svg", at + 1)) ++charts;
+  EXPECT_EQ(charts, 3U);
+  for (const char* shown : {"Thrust pitch", "Dynamic pressure", "flown final mass", "stage2.ignition"})
+    EXPECT_NE(page.find(shown), std::string::npos) << shown;
+
+  const ProgramRun csv = trim_program("--vehicle '" + delta3 + "' optimize --csv");
+  ASSERT_EQ(csv.status, 0) << csv.err;
+  EXPECT_TRUE(csv.out.starts_with("time_s,phase,direction_x,")) << csv.out;
+}
+
+TEST(CommandLine, OptimizeAStagedDeckSaysWhatItCannotMeetOrPose) {
+  TempDir dir;
+  const std::string delta3 = read_file(ASCENT_DATA_DIR "/vehicles/delta3.toml");
+  // A second stage of a quarter of its propellant cannot reach the ellipse's energy.
+  std::string weak = delta3;
+  weak.replace(weak.find("propellant = 16820.0"), 20, "propellant = 4000.0");
+  dir.write("weak.toml", weak);
+  const ProgramRun short_of = trim_program("--vehicle weak.toml optimize", dir);
+  EXPECT_EQ(short_of.status, 1) << short_of.err;
+  EXPECT_NE(short_of.out.find("the semi-major axis is missed by at least -"), std::string::npos) << short_of.out;
+  // Ten seconds of coast before the second stage: no burn phase to collocate.
+  std::string coast = delta3;
+  coast.replace(coast.find("ignition = \"stage1.jettison\""), 28,
+                "ignition = { after = \"stage1.jettison\", delay = 10 }");
+  dir.write("coast.toml", coast);
+  const ProgramRun refused = trim_program("--vehicle coast.toml optimize", dir);
+  EXPECT_EQ(refused.status, 2) << refused.out;
+  EXPECT_NE(refused.err.find("no element burns"), std::string::npos) << refused.err;
+  EXPECT_TRUE(refused.out.empty());
+  // A classic deck's search bounds mean nothing to a staged deck.
+  const ProgramRun bounds = trim_program("--vehicle '" ASCENT_DATA_DIR "/vehicles/delta3.toml' optimize --from 30");
+  EXPECT_EQ(bounds.status, 2);
+  EXPECT_NE(bounds.err.find("--from"), std::string::npos) << bounds.err;
 }
 
 }  // namespace
