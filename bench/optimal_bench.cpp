@@ -2,7 +2,7 @@
 // guessing flight, the coarse and the fine collocation) at three meshes.
 #include <benchmark/benchmark.h>
 
-#include "optimal/delta3_problem.hpp"
+#include "optimal/delta3_deck.hpp"
 
 namespace {
 

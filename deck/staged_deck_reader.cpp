@@ -40,7 +40,7 @@ const Keys ELEMENT_KEYS{"name", "count", "dry_mass", "mass", "propellant", "thru
                         "shutdown", "jettison"};
 const Keys AERO_KEYS{"from", "reference_area", "drag_coefficient", "drag_table"};
 const Keys PHASE_KEYS{"name", "steering", "until", "pitch_offset", "pitch_rate", "pitch", "yaw",
-                      "direction", "exponent", "maxa"};
+                      "direction", "exponent", "maxa", "cycle", "hold"};
 const Keys TARGET_KEYS{"perigee", "apogee", "semi_major_axis", "eccentricity", "inclination",
                        "ascending_node", "argument_of_perigee", "pass", "azimuth",
                        "minimum_perigee"};
@@ -48,7 +48,7 @@ const Keys LIMIT_KEYS{"max_dynamic_pressure", "max_q_alpha", "max_axial_accelera
 const Keys FLIGHT_KEYS{"step", "max_time"};
 const Keys TRIGGER_KEYS{"time", "elapsed", "altitude", "heat_flux_below", "speed", "after", "delay"};
 const Keys STEERING_WORDS{"vertical", "gravity_turn", "held_angle", "pitch_yaw_table",
-                          "direction_table", "vertical_law", "coast"};
+                          "direction_table", "vertical_law", "coast", "guided"};
 const Keys MOMENT_WORDS{"ignition", "burnout", "jettison"};
 
 std::string in_quotes(std::string_view name) {
@@ -473,6 +473,8 @@ class StagedDeckReader {
       }
       s.law_exponent = number(table, "exponent", field("exponent"), 0.0, 1.0);
       s.maxa = number(table, "maxa", field("maxa"), 0.0, 180.0) * DEG;
+      s.guidance.cycle = number(table, "cycle", field("cycle"), 0.0, s.guidance.cycle);
+      s.guidance.hold = number(table, "hold", field("hold"), 0.0, s.guidance.hold);
       p.end = trigger(table, "until", field("until"), std::nullopt);
       v_.phases.push_back(std::move(p));
     }

@@ -16,6 +16,12 @@ constexpr double DEG = std::numbers::pi / 180.0;
 /// [s] a jettison this much before an ignition is one before it, not a rounding.
 constexpr double TIME_SLACK = 1e-9;
 constexpr int MAX_COUNT = 1000;
+/// [s] a guidance cycle shorter re-solves more often than any step needs; longer leaves a
+/// low-thrust stage unsteered for too much of its burn.
+constexpr double MIN_GUIDANCE_CYCLE = 0.1;
+constexpr double MAX_GUIDANCE_CYCLE = 60.0;
+/// [s] of time to go: a longer hold steers the burn's end open loop.
+constexpr double MAX_GUIDANCE_HOLD = 120.0;
 
 using Fault = std::optional<StagedFault>;
 
@@ -328,6 +334,12 @@ std::optional<StagedFault> staged_vehicle_fault(const StagedVehicle& v) {
     }
     if (!(finite_at_least(s.law_exponent, 0.0) && finite_at_least(s.maxa, 0.0))) {
       return StagedFault{phase_field(p, "maxa"), "the law's exponent and limit must be finite, 0 or more"};
+    }
+    if (!(s.guidance.cycle >= MIN_GUIDANCE_CYCLE && s.guidance.cycle <= MAX_GUIDANCE_CYCLE)) {
+      return StagedFault{phase_field(p, "cycle"), "the guidance cycle must be 0.1 to 60 s"};
+    }
+    if (!(s.guidance.hold >= 0.0 && s.guidance.hold <= MAX_GUIDANCE_HOLD)) {
+      return StagedFault{phase_field(p, "hold"), "the guidance hold must be 0 to 120 s of time to go"};
     }
   }
   if (!(v.liftoff_mass() > 0.0)) return StagedFault{"payload.mass", "the vehicle has no mass"};

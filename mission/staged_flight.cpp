@@ -8,6 +8,7 @@
 
 #include "base/runtime_error.hpp"
 #include "dynamics/gravity.hpp"
+#include "mission/insertion_target.hpp"
 #include "mission/load_limits.hpp"
 #include "mission/staged_checks.hpp"
 #include "mission/staged_propellant.hpp"
@@ -133,6 +134,7 @@ class StagedFlight {
   std::vector<Waiter> waiters_;
   double azimuth_ = 0.0;
   Vector3 plane_normal_ = Vector3::UnitZ();  ///< of the flight plane, inertial
+  InsertionTarget insertion_;                ///< where a guided phase aims
   std::size_t aero_ = 0;
   bool aero_set_ = false;
 
@@ -351,8 +353,10 @@ void StagedFlight::start_phase() {
   const ThrustSetting thrust = engines(t_);
   const double drag_force =
       flow.dynamic_pressure * drag().reference_area * drag().coefficient(flow.mach);
-  const SteeringView view{t_, x_, flow, effective_thrust(thrust, flow.air.pressure), drag_force};
-  steering_.emplace(phases_[phase_].steering, plane_normal_, t_, offset_, view, last_direction_);
+  const SteeringView view{t_, x_, flow, effective_thrust(thrust, flow.air.pressure), thrust.mass_flow,
+                          drag_force};
+  steering_.emplace(phases_[phase_].steering, plane_normal_, t_, offset_, view, last_direction_,
+                    v_.earth, insertion_);
 }
 
 double StagedFlight::remaining(std::size_t i, double t) const {
@@ -391,7 +395,8 @@ PointMassState StagedFlight::rates(double t, const PointMassState& x) const {
   const DragModel& model = drag();
   const double drag_force = flow.dynamic_pressure * model.reference_area * model.coefficient(flow.mach);
   thrust.direction =
-      steering_->direction({t, x, flow, effective_thrust(thrust, flow.air.pressure), drag_force});
+      steering_->direction({t, x, flow, effective_thrust(thrust, flow.air.pressure), thrust.mass_flow,
+                            drag_force});
   return point_mass_rates(x, v_.earth, flow, thrust, model);
 }
 
@@ -485,6 +490,7 @@ bool StagedFlight::lift_off() {
   result_.liftoff_time = hi;
   const LocalFrame frame = LocalFrame::at(x_.position);
   plane_normal_ = frame.up.cross(frame.heading(azimuth_));
+  insertion_ = insertion_target(v_, x_.position);
   record_event("liftoff");
   return true;
 }
@@ -530,7 +536,9 @@ double StagedFlight::take_sample() {
   const DragModel& model = drag();
   const double drag_force = flow.dynamic_pressure * model.reference_area * model.coefficient(flow.mach);
   const double T = effective_thrust(thrust, flow.air.pressure);
-  last_direction_ = steering_->direction({t_, x_, flow, T, drag_force});
+  const SteeringView view{t_, x_, flow, T, thrust.mass_flow, drag_force};
+  steering_->update(view);
+  last_direction_ = steering_->direction(view);
 
   // The loads.
   LoadMaxima now;

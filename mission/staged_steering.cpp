@@ -59,11 +59,13 @@ Vector3 LocalFrame::heading(double azimuth) const {
 
 PhaseSteering::PhaseSteering(const StagedSteering& steering, const Vector3& plane_normal,
                              double start, double offset, const SteeringView& first,
-                             const Vector3& last_direction)
+                             const Vector3& last_direction, const EarthModel& earth,
+                             const InsertionTarget& insertion)
     : steering_(steering),
       normal_(plane_normal),
       start_(start),
-      offset_(steering.pitch_offset.value_or(offset)) {
+      offset_(steering.pitch_offset.value_or(offset)),
+      entry_direction_(last_direction.normalized()) {
   const PlaneOfMotion p = plane_of_motion(first.state, normal_);
   const double beta = p.beta();
   const double alpha = std::asin(std::clamp(last_direction.normalized().dot(p.up), -1.0, 1.0)) - beta;
@@ -76,6 +78,16 @@ PhaseSteering::PhaseSteering(const StagedSteering& steering, const Vector3& plan
                  .value();
     limit_ = LimitSines::of(steering_.maxa);
   }
+  if (steering_.kind == StagedSteering::Kind::guided) {
+    guidance_.emplace(earth, insertion, steering_.guidance);
+    update(first);
+  }
+}
+
+void PhaseSteering::update(const SteeringView& reached) {
+  if (!guidance_) return;
+  guidance_->update({reached.t, reached.state.position, reached.state.velocity, reached.state.mass,
+                     reached.thrust, reached.mass_flow});
 }
 
 double PhaseSteering::pitch_offset(double t) const {
@@ -125,6 +137,9 @@ Vector3 PhaseSteering::direction(const SteeringView& at) const {
       return steering_.directions.at(at.t);
     case StagedSteering::Kind::vertical_law:
       return vertical_law(at);
+    case StagedSteering::Kind::guided:
+      // Until the guidance has thrust to solve with, the phase's first direction.
+      return guidance_->direction(at.t).value_or(entry_direction_);
     case StagedSteering::Kind::coast:
       break;
   }

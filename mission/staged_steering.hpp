@@ -14,6 +14,7 @@
 
 #include "dynamics/equations_of_motion.hpp"
 #include "dynamics/point_mass_motion.hpp"
+#include "mission/powered_explicit_guidance.hpp"
 #include "mission/staged_vehicle.hpp"
 
 namespace ascent {
@@ -31,8 +32,9 @@ struct SteeringView {
   double t;                    ///< [s] mission time
   const PointMassState& state;
   const Airflow& flow;
-  double thrust;  ///< [N] effective thrust
-  double drag;    ///< [N]
+  double thrust;     ///< [N] effective thrust
+  double mass_flow;  ///< [kg/s] of the burning engines
+  double drag;       ///< [N]
 };
 
 /// The steering of one phase, started at the phase's first state.
@@ -40,10 +42,13 @@ class PhaseSteering {
  public:
   /// `plane_normal` is the flight plane's (unit, inertial); `offset` [rad]
   /// the pitch offset the previous phase ended with; `last_direction` the
-  /// thrust direction then.
+  /// thrust direction then; `earth` and `insertion` what guided steering aims with.
   PhaseSteering(const StagedSteering& steering, const Vector3& plane_normal, double start,
-                double offset, const SteeringView& first, const Vector3& last_direction);
+                double offset, const SteeringView& first, const Vector3& last_direction,
+                const EarthModel& earth, const InsertionTarget& insertion);
 
+  /// Lets a closed-loop law re-solve at a state the flight has reached (not a trial state).
+  void update(const SteeringView& reached);
   [[nodiscard]] Vector3 direction(const SteeringView& at) const;
   /// [rad] the gravity turn's pitch offset at `t`.
   [[nodiscard]] double pitch_offset(double t) const;
@@ -62,6 +67,8 @@ class PhaseSteering {
   double held_alpha_ = 0.0;  ///< [rad] held_angle: from the inertial path
   double law_K_ = 0.0;       ///< the vertical-acceleration law's coefficient
   std::optional<LimitSines> limit_;  ///< the law's limit, for its bound beyond doubt
+  Vector3 entry_direction_;          ///< the thrust direction the phase started with
+  std::optional<PoweredExplicitGuidance> guidance_;
 };
 
 }  // namespace ascent

@@ -20,6 +20,7 @@
 #include "dynamics/launch_azimuth.hpp"
 #include "dynamics/point_mass_motion.hpp"
 #include "dynamics/vector3.hpp"
+#include "mission/powered_explicit_guidance.hpp"
 #include "mission/vehicle.hpp"
 
 namespace ascent {
@@ -109,6 +110,7 @@ struct StagedSteering {
     direction_table,   ///< inertial directions against time
     vertical_law,      ///< the vertical-acceleration law within +-maxa of the inertial path
     coast,             ///< no steering needed (the engines are off)
+    guided,            ///< explicit guidance into the target orbit (mission/powered_explicit_guidance.hpp)
   };
   Kind kind = Kind::gravity_turn;
   std::optional<double> pitch_offset;  ///< [rad] set at the phase's start, else carried on
@@ -118,6 +120,7 @@ struct StagedSteering {
   DirectionTable directions;
   double law_exponent = 1.0;  ///< [1] n of the vertical-acceleration law
   double maxa = 0.0;          ///< [rad] its largest angle from the inertial path
+  GuidanceTiming guidance;    ///< the guided steering's cycle and hold
 
   bool operator==(const StagedSteering&) const = default;
 };

@@ -36,25 +36,44 @@ void put(const PointMassState& s, std::span<double> state) {
   state[6] = s.mass;
 }
 
-/// One element of the osculating orbit and its name, target and scale.
+/// Where the ascent ends: the osculating orbit and the state.
+struct Reached {
+  OrbitalElements orbit;
+  Vector3 position;  // [m]
+  Vector3 velocity;  // [m/s]
+};
+
+Reached reached(double mu, std::span<const double> state) {
+  const PointMassState s = point_mass(state);
+  return {orbital_elements(mu, s.position, s.velocity), s.position, s.velocity};
+}
+
+/// One condition on the orbit reached and its name, target and scale.
 struct Element {
   const char* name;
   std::optional<double> target;
   double scale;  // a typical size of the element's unit
   bool angle;
-  double (*of)(const OrbitalElements&);
+  double (*of)(const Reached&);
 };
 
-std::vector<Element> elements_of(const TargetOrbit& target) {
+std::vector<Element> elements_of(const TargetOrbit& target, double mu) {
+  const std::optional<double> circular_speed =
+      target.circular_radius ? std::optional<double>(std::sqrt(mu / *target.circular_radius)) : std::nullopt;
+  const std::optional<double> level = target.circular_radius ? std::optional<double>(0.0) : std::nullopt;
   return {
       {"semi-major axis", target.semi_major_axis, 1e6, false,
-       [](const OrbitalElements& e) { return e.semi_major_axis; }},
-      {"eccentricity", target.eccentricity, 0.1, false, [](const OrbitalElements& e) { return e.eccentricity; }},
-      {"inclination", target.inclination, 0.1, true, [](const OrbitalElements& e) { return e.inclination; }},
+       [](const Reached& r) { return r.orbit.semi_major_axis; }},
+      {"eccentricity", target.eccentricity, 0.1, false, [](const Reached& r) { return r.orbit.eccentricity; }},
+      {"radius", target.circular_radius, 1e6, false, [](const Reached& r) { return r.position.norm(); }},
+      {"radial velocity", level, 1e3, false,
+       [](const Reached& r) { return r.velocity.dot(r.position.normalized()); }},
+      {"speed", circular_speed, 1e3, false, [](const Reached& r) { return r.velocity.norm(); }},
+      {"inclination", target.inclination, 0.1, true, [](const Reached& r) { return r.orbit.inclination; }},
       {"ascending node", target.ascending_node, 0.1, true,
-       [](const OrbitalElements& e) { return e.ascending_node; }},
+       [](const Reached& r) { return r.orbit.ascending_node; }},
       {"argument of perigee", target.argument_of_perigee, 0.1, true,
-       [](const OrbitalElements& e) { return e.argument_of_perigee; }},
+       [](const Reached& r) { return r.orbit.argument_of_perigee; }},
   };
 }
 
@@ -113,7 +132,12 @@ void check(const AscentProblem& ascent) {
   for (const Limit& limit : limits_of(ascent.limits))
     if (!(limit.limit > 0.0))
       throw std::invalid_argument(std::string("optimal ascent: the ") + limit.name + " limit is not positive");
-  const auto elements = elements_of(ascent.target);
+  const TargetOrbit& t = ascent.target;
+  if (t.circular_radius && (t.semi_major_axis || t.eccentricity || t.argument_of_perigee))
+    throw std::invalid_argument("optimal ascent: a circular target has no semi-major axis, eccentricity or perigee");
+  if (t.circular_radius && !(*t.circular_radius > ascent.earth.equatorial_radius))
+    throw std::invalid_argument("optimal ascent: the circular orbit's radius is not above the Earth's");
+  const auto elements = elements_of(t, ascent.earth.gravitational_parameter);
   if (std::none_of(elements.begin(), elements.end(), [](const Element& e) { return e.target.has_value(); }))
     throw std::invalid_argument("optimal ascent: no element of the target orbit");
 }
@@ -153,10 +177,11 @@ GuessFlight fly_guess(const AscentProblem& ascent, const PointMassState& start) 
   const double orbital_speed =
       std::sqrt(ascent.earth.gravitational_parameter / (ascent.earth.equatorial_radius + 200e3));
   const double azimuth =
-      ascent.target.inclination
-          ? launch_azimuth(ascent.earth, ascent.latitude, *ascent.target.inclination, orbital_speed)
-                .value_or(std::numbers::pi / 2.0)
-          : std::numbers::pi / 2.0;
+      ascent.azimuth           ? *ascent.azimuth
+      : ascent.target.inclination ? launch_azimuth(ascent.earth, ascent.latitude, *ascent.target.inclination,
+                                                  orbital_speed)
+                                       .value_or(std::numbers::pi / 2.0)
+                                  : std::numbers::pi / 2.0;
   double pitch_end = 0.0;
   for (std::size_t p = 0; p + 1 < ascent.phases.size(); ++p) pitch_end += ascent.phases[p].duration;
   pitch_end = std::max(pitch_end, 2.0 * VERTICAL_RISE);
@@ -260,13 +285,12 @@ Problem ascent_collocation(const AscentProblem& ascent) {
   problem.objective = [](std::span<const double> state, double) { return -state[6]; };
   problem.objective_scale = 0.01 * ascent.liftoff_mass;
   const double mu = earth.gravitational_parameter;
-  for (const Element& element : elements_of(ascent.target)) {
+  for (const Element& element : elements_of(ascent.target, mu)) {
     if (!element.target) continue;
     problem.conditions.push_back(
         {element.name,
          [element, mu](std::span<const double> state, double) {
-           const PointMassState s = point_mass(state);
-           return difference(element, element.of(orbital_elements(mu, s.position, s.velocity)));
+           return difference(element, element.of(reached(mu, state)));
          },
          {0.0, 0.0},
          element.scale});
@@ -306,8 +330,8 @@ AscentOptimum optimize_ascent(const AscentProblem& ascent, const SolveSettings& 
   optimum.final_mass = last.states.back();
   optimum.final_time = last.times.back();
   for (const PhaseSolution& phase : solution.phases) optimum.phase_ends.push_back(phase.times.back());
-  const PointMassState end = point_mass({last.states.end() - ASCENT_STATES, last.states.end()});
-  const OrbitalElements reached = orbital_elements(ascent.earth.gravitational_parameter, end.position, end.velocity);
+  const double mu = ascent.earth.gravitational_parameter;
+  const Reached end = reached(mu, {last.states.end() - ASCENT_STATES, last.states.end()});
   for (const Limit& limit : limits_of(ascent.limits)) {
     PathPeak peak{limit.name, -UNBOUNDED, 0.0, limit.limit, false};
     for (std::size_t p = 0; p < solution.phases.size(); ++p) {
@@ -328,9 +352,9 @@ AscentOptimum optimize_ascent(const AscentProblem& ascent, const SolveSettings& 
   }
   double largest = 0.0;
   std::size_t condition = 0;
-  for (const Element& element : elements_of(ascent.target)) {
+  for (const Element& element : elements_of(ascent.target, mu)) {
     if (!element.target) continue;
-    const double value = element.of(reached);
+    const double value = element.of(end);
     optimum.elements.push_back({element.name, value, *element.target, difference(element, value)});
     if (!solution.least_misses.empty()) {
       const double miss = solution.least_misses[condition];

@@ -28,13 +28,16 @@ struct BurnPhase {
   int segments = 10;           ///< collocation segments
 };
 
-/// The orbit asked for: any of its elements, angles in radians.
+/// The orbit asked for: any of its elements, angles in radians. A circular
+/// orbit is asked by its radius instead of a and e (an eccentricity of 0 is
+/// no smooth condition): the radius, no radial velocity, the circular speed.
 struct TargetOrbit {
   std::optional<double> semi_major_axis;      ///< [m]
   std::optional<double> eccentricity;         ///< [1]
   std::optional<double> inclination;          ///< [rad]
   std::optional<double> ascending_node;       ///< [rad]
   std::optional<double> argument_of_perigee;  ///< [rad]
+  std::optional<double> circular_radius;      ///< [m]
 };
 
 /// Limits that hold at every point of the flight.
@@ -50,6 +53,8 @@ struct AscentProblem {
   double latitude = 0.0;   ///< [rad] of the launch site, geocentric
   double longitude = 0.0;  ///< [rad] from the inertial x axis at liftoff
   double altitude = 0.0;   ///< [m] above the equatorial radius
+  /// [rad] of the first guess's plane; from the target's inclination when none.
+  std::optional<double> azimuth;
   double liftoff_mass = 0.0;  ///< [kg]
   std::vector<BurnPhase> phases;  ///< the last one's end is free
   TargetOrbit target;
@@ -58,8 +63,8 @@ struct AscentProblem {
 
 /// One element of the orbit reached against its target.
 struct ElementMiss {
-  std::string name;  ///< "semi-major axis", "inclination", ...
-  double value;      ///< [m], [1] or [rad]
+  std::string name;  ///< "semi-major axis", "inclination", "radial velocity", ...
+  double value;      ///< [m], [1], [rad] or [m/s]
   double target;
   double miss;       ///< value less target, angles wrapped to (-pi, pi]
 };

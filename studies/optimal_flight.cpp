@@ -1,19 +1,17 @@
 #include "studies/optimal_flight.hpp"
 
-#include <algorithm>
-#include <cmath>
-
 namespace ascent::optimal {
+namespace {
 
-Vector3 steering_direction(const PhaseSolution& phase, double time) {
-  const std::size_t points = phase.times.size();
-  const std::size_t segments = (points - 1) / 2;
-  const double start = phase.times.front();
-  const double length = (phase.times.back() - start) / static_cast<double>(segments);
-  const double where = length > 0.0 ? (time - start) / length : 0.0;
-  const std::size_t k = std::min(segments - 1, static_cast<std::size_t>(std::clamp(where, 0.0, static_cast<double>(segments))));
-  // Lagrange weights at s in [0, 1] of the segment for nodes 0, 1/2, 1.
-  const double s = where - static_cast<double>(k);
+// Table nodes in each collocation segment. The Hermite-Simpson control is
+// quadratic through a segment's start, midpoint and end; the engine's table
+// is linear between nodes, so its error falls as the square of this number
+// (at the midpoints alone the Delta III orbit's semi-major axis is 1 km off).
+constexpr int NODES_PER_SEGMENT = 8;
+
+/// The direction of segment `k` of a phase a fraction `s` into it.
+Vector3 segment_direction(const PhaseSolution& phase, std::size_t k, double s) {
+  // Lagrange weights for the nodes at 0, 1/2 and 1.
   const double weight[3] = {2.0 * (s - 0.5) * (s - 1.0), -4.0 * s * (s - 1.0), 2.0 * s * (s - 0.5)};
   Vector3 direction = Vector3::Zero();
   for (std::size_t i = 0; i < 3; ++i) {
@@ -23,25 +21,43 @@ Vector3 steering_direction(const PhaseSolution& phase, double time) {
   return direction.normalized();
 }
 
-OptimalFlight fly_optimum(const AscentProblem& ascent, const AscentOptimum& optimum, double step) {
-  const std::vector<double>& first = optimum.solution.phases.front().states;
-  PointMassState state{{first[0], first[1], first[2]}, {first[3], first[4], first[5]}, first[6]};
-  for (std::size_t p = 0; p < ascent.phases.size(); ++p) {
-    const BurnPhase& burn = ascent.phases[p];
-    const PhaseSolution& phase = optimum.solution.phases[p];
-    state.mass -= burn.dropped_mass;
-    const double start = phase.times.front();
-    const double duration = phase.times.back() - start;
-    const int steps = std::max(1, static_cast<int>(std::ceil(duration / step)));
-    const double dt = duration / steps;
-    const auto rates = [&](double time, const PointMassState& trial) {
-      const ThrustSetting thrust{steering_direction(phase, time), burn.vacuum_thrust, burn.mass_flow,
-                                 burn.exit_area};
-      return point_mass_rates(trial, ascent.earth, ascent.air, thrust, burn.drag);
-    };
-    for (int k = 0; k < steps; ++k) state = rk4_step(state, start + k * dt, dt, rates);
+}  // namespace
+
+StagedPlan optimum_plan(const AscentOptimum& optimum) {
+  StagedPlan plan;
+  DirectionTable& table = plan.steering;
+  for (const PhaseSolution& phase : optimum.solution.phases) {
+    // A phase's first point repeats the time of the last one before it.
+    if (!table.empty()) {
+      table.times.pop_back();
+      table.directions.pop_back();
+    }
+    const std::size_t segments = (phase.times.size() - 1) / 2;
+    for (std::size_t k = 0; k < segments; ++k) {
+      const double start = phase.times[2 * k];
+      const double length = phase.times[2 * k + 2] - start;
+      for (int n = 0; n < NODES_PER_SEGMENT; ++n) {
+        const double s = static_cast<double>(n) / NODES_PER_SEGMENT;
+        table.times.push_back(start + s * length);
+        table.directions.push_back(segment_direction(phase, k, s));
+      }
+    }
+    table.times.push_back(phase.times.back());
+    table.directions.push_back(segment_direction(phase, segments - 1, 1.0));
   }
-  return {state, orbital_elements(ascent.earth.gravitational_parameter, state.position, state.velocity)};
+  plan.final_time = optimum.final_time;
+  return plan;
+}
+
+StagedResult fly_optimum(const StagedVehicle& vehicle, const AscentOptimum& optimum) {
+  const StagedPlan plan = optimum_plan(optimum);
+  StagedVehicle steered = vehicle;
+  ascent::Phase phase;
+  phase.name = "optimum";
+  phase.steering.kind = StagedSteering::Kind::direction_table;
+  phase.end = Trigger{Trigger::Kind::time, *plan.final_time};
+  steered.phases = {phase};
+  return fly_staged(steered, plan);
 }
 
 }  // namespace ascent::optimal

@@ -1,26 +1,21 @@
-// The optimum flown: the thrust direction interpolated from the collocation's
-// points (a quadratic through each segment's start, midpoint and end, as the
-// Hermite-Simpson control is), and the ascent integrated by RK4 on the flight
-// engine's point-mass equations, phase by phase, each step ending exactly
-// on the phase's end.
+// The optimum flown by the staged flight engine: the collocation's thrust
+// directions (quadratic in each segment) become the engine's steering table,
+// sampled finely enough that its linear interpolation follows them, and the
+// flight ends at the optimum's final time. The engine integrates with its own steps and events, so the orbit
+// it reaches checks the transcription.
 #pragma once
 
-#include "dynamics/orbital_elements.hpp"
-#include "dynamics/point_mass_motion.hpp"
+#include "mission/staged_flight.hpp"
 #include "studies/optimal_ascent.hpp"
 
 namespace ascent::optimal {
 
-/// [1] the unit thrust direction of a phase of the solution at `time` [s].
-[[nodiscard]] Vector3 steering_direction(const PhaseSolution& phase, double time);
+/// The optimum as a plan of the staged engine: its directions against time
+/// (at a staging, the direction after it) and the final time.
+[[nodiscard]] StagedPlan optimum_plan(const AscentOptimum& optimum);
 
-struct OptimalFlight {
-  PointMassState end;        ///< at the end of the last phase
-  OrbitalElements elements;  ///< osculating at the end
-};
-
-/// Flies the optimum's steering from the pad with steps of at most `step` [s].
-[[nodiscard]] OptimalFlight fly_optimum(const AscentProblem& ascent, const AscentOptimum& optimum,
-                                        double step = 0.1);
+/// Flies the deck's vehicle with the optimum's plan, its flight sequence
+/// replaced by one phase steered by the plan's table until the final time.
+[[nodiscard]] StagedResult fly_optimum(const StagedVehicle& vehicle, const AscentOptimum& optimum);
 
 }  // namespace ascent::optimal

@@ -156,6 +156,10 @@ TEST(StagedDeck, ValuesThatCannotBeFlownAreRefusedAtTheirKey) {
        "ignition = \"second.burnout\"\njettison = \"burnout\"", "\"second.burnout\"",
        "wait on each other"},
       {"steering = \"vertical\"", "steering = \"vertcal\"", "\"vertcal\"", "did you mean \"vertical\"?"},
+      {"steering = \"pitch_yaw_table\"", "steering = \"guided\"\ncycle = 0.05", "0.05",
+       "guidance cycle must be 0.1 to 60 s"},
+      {"steering = \"pitch_yaw_table\"", "steering = \"guided\"\nhold = 600.0", "600.0",
+       "guidance hold must be 0 to 120 s"},
       {"until = \"target_energy\"", "until = \"target_enrgy\"", "\"target_enrgy\"",
        "did you mean \"target_energy\"?"},
   };

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "optimal/delta3_problem.hpp"
+#include "optimal/delta3_deck.hpp"
 #include "trim/optimal_ascent_report.hpp"
 
 namespace ascent::trim {
@@ -64,7 +64,7 @@ TEST(OptimalAscentReport, SteeringHistoryHasEveryPointInOrderWithUnitDirections)
 
   std::ostringstream table;
   write_optimal_ascent_report(table, problem, optimum, Format::table);
-  for (const char* name : {"final mass", "end of stage 2", "semi-major axis miss", "argument of perigee miss",
+  for (const char* name : {"final mass", "end of stage2", "semi-major axis miss", "argument of perigee miss",
                            "solver iterations"})
     EXPECT_NE(table.str().find(name), std::string::npos) << name;
 }
