@@ -5,7 +5,7 @@
 
 #include "mission/staged_steering.hpp"
 
-namespace ascent {
+namespace ascent::studies {
 
 namespace {
 
@@ -85,4 +85,4 @@ StagedHistoryRow staged_history_row(const StagedVehicle& v, const StagedSample& 
           el.apogee_radius() - R};
 }
 
-}  // namespace ascent
+}  // namespace ascent::studies

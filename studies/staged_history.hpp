@@ -10,7 +10,7 @@
 #include "mission/staged_flight.hpp"
 #include "studies/columns.hpp"
 
-namespace ascent {
+namespace ascent::studies {
 
 /// The columns of a step, in the order of staged_history_row.
 [[nodiscard]] std::span<const Column> staged_history_columns();
@@ -26,4 +26,4 @@ using StagedHistoryRow = std::array<double, STAGED_HISTORY_COLUMNS>;
 [[nodiscard]] StagedHistoryRow staged_history_row(const StagedVehicle& vehicle,
                                                   const StagedSample& sample);
 
-}  // namespace ascent
+}  // namespace ascent::studies
