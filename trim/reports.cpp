@@ -23,8 +23,8 @@ using studies::ImpactRecord;
 using studies::row_status_name;
 using studies::staged_event_columns;
 using studies::staged_history_columns;
-using studies::staged_history_row;
 using studies::StagedHistoryRow;
+using studies::StagedHistoryRows;
 using studies::status_of;
 using studies::StepRecord;
 using studies::sweep_row;
@@ -376,8 +376,9 @@ void write_staged_events(std::ostream& out, const StagedVehicle& vehicle,
 void write_staged_history_csv(std::ostream& out, const StagedVehicle& vehicle,
                               const StagedResult& r) {
   out << csv_header(staged_history_columns()) << '\n';
+  const StagedHistoryRows row_of(vehicle);
   for (const StagedSample& s : r.history) {
-    const StagedHistoryRow row = staged_history_row(vehicle, s);
+    const StagedHistoryRow row = row_of(s);
     for (std::size_t i = 0; i < row.size(); ++i) out << (i == 0 ? "" : ",") << exact(row[i]);
     out << '\n';
   }
