@@ -9,7 +9,7 @@
 #include "dynamics/launch_azimuth.hpp"
 #include "dynamics/orbital_elements.hpp"
 
-namespace ascent::optimal {
+namespace ascent::studies {
 namespace {
 
 constexpr double TWO_PI = 2.0 * std::numbers::pi;
@@ -57,7 +57,7 @@ struct Element {
   double (*of)(const Reached&);
 };
 
-std::vector<Element> elements_of(const TargetOrbit& target, double mu) {
+std::vector<Element> elements_of(const TargetConditions& target, double mu) {
   const std::optional<double> circular_speed =
       target.circular_radius ? std::optional<double>(std::sqrt(mu / *target.circular_radius)) : std::nullopt;
   const std::optional<double> level = target.circular_radius ? std::optional<double>(0.0) : std::nullopt;
@@ -132,7 +132,7 @@ void check(const AscentProblem& ascent) {
   for (const Limit& limit : limits_of(ascent.limits))
     if (!(limit.limit > 0.0))
       throw std::invalid_argument(std::string("optimal ascent: the ") + limit.name + " limit is not positive");
-  const TargetOrbit& t = ascent.target;
+  const TargetConditions& t = ascent.target;
   if (t.circular_radius && (t.semi_major_axis || t.eccentricity || t.argument_of_perigee))
     throw std::invalid_argument("optimal ascent: a circular target has no semi-major axis, eccentricity or perigee");
   if (t.circular_radius && !(*t.circular_radius > ascent.earth.equatorial_radius))
@@ -378,4 +378,4 @@ AscentOptimum optimize_ascent(const AscentProblem& ascent, const SolveSettings& 
   return optimum;
 }
 
-}  // namespace ascent::optimal
+}  // namespace ascent::studies

@@ -15,7 +15,7 @@
 #include "dynamics/point_mass_motion.hpp"
 #include "studies/optimal_control.hpp"
 
-namespace ascent::optimal {
+namespace ascent::studies {
 
 struct BurnPhase {
   std::string name;            ///< the elements burning, for reports
@@ -31,7 +31,7 @@ struct BurnPhase {
 /// The orbit asked for: any of its elements, angles in radians. A circular
 /// orbit is asked by its radius instead of a and e (an eccentricity of 0 is
 /// no smooth condition): the radius, no radial velocity, the circular speed.
-struct TargetOrbit {
+struct TargetConditions {
   std::optional<double> semi_major_axis;      ///< [m]
   std::optional<double> eccentricity;         ///< [1]
   std::optional<double> inclination;          ///< [rad]
@@ -57,7 +57,7 @@ struct AscentProblem {
   std::optional<double> azimuth;
   double liftoff_mass = 0.0;  ///< [kg]
   std::vector<BurnPhase> phases;  ///< the last one's end is free
-  TargetOrbit target;
+  TargetConditions target;
   PathLimits limits;
 };
 
@@ -104,4 +104,4 @@ inline constexpr int ASCENT_STATES = 7;
 /// mass not positive), Interrupted when a signal ends the solve.
 [[nodiscard]] AscentOptimum optimize_ascent(const AscentProblem& ascent, const SolveSettings& settings = {});
 
-}  // namespace ascent::optimal
+}  // namespace ascent::studies

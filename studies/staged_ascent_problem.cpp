@@ -9,7 +9,7 @@
 
 #include "mission/staged_propellant.hpp"
 
-namespace ascent::optimal {
+namespace ascent::studies {
 namespace {
 
 constexpr double NEVER = std::numeric_limits<double>::infinity();
@@ -107,9 +107,9 @@ double dropped_mass(const Element& e, const Moments& m) {
   return e.count * (e.dry_mass + e.propellant - burned);
 }
 
-TargetOrbit target_of(const StagedVehicle& v) {
+TargetConditions target_of(const StagedVehicle& v) {
   const StagedTarget& t = v.target;
-  TargetOrbit target;
+  TargetConditions target;
   const double r_p = v.earth.equatorial_radius + t.perigee_altitude;
   const double r_a = v.earth.equatorial_radius + t.apogee_altitude;
   // An eccentricity of 0 is no smooth condition (and the perigee no angle):
@@ -218,4 +218,4 @@ AscentProblem ascent_problem(const StagedVehicle& v, const AscentMesh& mesh) {
   return problem;
 }
 
-}  // namespace ascent::optimal
+}  // namespace ascent::studies

@@ -8,7 +8,7 @@
 #include "studies/flight_runner.hpp"
 #include "studies/optimal_flight.hpp"
 
-namespace ascent::optimal {
+namespace ascent::studies {
 
 StagedOptimum optimize_staged(const StagedVehicle& vehicle, const SolveSettings& settings, const AscentMesh& mesh) {
   StagedOptimum result;
@@ -45,7 +45,7 @@ ShownUnit limit_unit(const std::string& limit) {
   return {1.0, 2, "m/s^2"};
 }
 
-std::string number(double value, int decimals) { return trim::typed_number(value, decimals).text; }
+std::string number(double value, int decimals) { return typed_number(value, decimals).text; }
 
 std::string shown(double value, const ShownUnit& unit) { return number(value * unit.factor, unit.decimals); }
 
@@ -118,4 +118,4 @@ std::string failure_text(const StagedOptimum& result) {
   return text + ".";
 }
 
-}  // namespace ascent::optimal
+}  // namespace ascent::studies

@@ -12,7 +12,7 @@
 #include "studies/optimal_ascent.hpp"
 #include "studies/staged_ascent_problem.hpp"
 
-namespace ascent::optimal {
+namespace ascent::studies {
 
 struct StagedOptimum {
   AscentProblem problem;
@@ -64,4 +64,4 @@ struct ResultLine {
 /// the orbit alone is within reach.
 [[nodiscard]] std::string failure_text(const StagedOptimum& result);
 
-}  // namespace ascent::optimal
+}  // namespace ascent::studies

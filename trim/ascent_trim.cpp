@@ -43,6 +43,36 @@ namespace {
 using namespace ascent::trim;
 using ascent::ChannelStream;
 using ascent::TextChannel;
+using ascent::studies::check_trimmable;
+using ascent::studies::exchange_ratios;
+using ascent::studies::ExchangeRatio;
+using ascent::studies::FlightRecorder;
+using ascent::studies::FlightRequest;
+using ascent::studies::fly;
+using ascent::studies::fly_to_target;
+using ascent::studies::guided;
+using ascent::studies::guided_vehicle;
+using ascent::studies::LargestPayload;
+using ascent::studies::MAXA_DECIMALS;
+using ascent::studies::optimize_payload;
+using ascent::studies::OptimizeResult;
+using ascent::studies::OptimizeSettings;
+using ascent::studies::searches_maxa;
+using ascent::studies::staged_ephemeris;
+using ascent::studies::staged_impacts;
+using ascent::studies::staged_map;
+using ascent::studies::sweep;
+using ascent::studies::SweepRow;
+using ascent::studies::TargetRequest;
+using ascent::studies::TargetResult;
+using ascent::studies::trim_turn_time;
+using ascent::studies::TrimFlight;
+using ascent::studies::TrimResult;
+using ascent::studies::TrimSettings;
+using ascent::studies::TrimStatus;
+using ascent::studies::TurnTimes;
+using ascent::studies::typed_number;
+using ascent::studies::TypedNumber;
 
 /// Exit statuses other than 0 and 128 + a signal's number, as --help lists them.
 constexpr int NOT_FEASIBLE = 1;    ///< a trim, sweep or study found no feasible flight
@@ -165,9 +195,9 @@ int run_target(const CommandLine& line, std::ostream& out) {
       flight = record_trimmed_flight(guided, plan, true);
     }
     write_flight_report(line.report_file, "Guided flight to a target orbit", report_facts(line),
-                        ascent::report::target_facts(result), flight ? &*flight : nullptr);
+                        ascent::studies::target_facts(result), flight ? &*flight : nullptr);
   }
-  return result.status == ascent::RowStatus::in_orbit ? 0 : NOT_FEASIBLE;
+  return result.status == ascent::studies::RowStatus::in_orbit ? 0 : NOT_FEASIBLE;
 }
 
 /// The plan of the largest payload within the limits; 1 when no plan is feasible.
@@ -194,7 +224,8 @@ int run_optimize(const CommandLine& line, std::ostream& out) {
         result.best ? std::optional(record_trimmed_flight(settings.trim, *result.best, true))
                     : std::nullopt;
     write_flight_report(line.report_file, "Payload optimisation", report_facts(line),
-                        ascent::report::optimum_facts(result), best_flight ? &*best_flight : nullptr);
+                        ascent::studies::optimum_facts(result),
+                        best_flight ? &*best_flight : nullptr);
   }
   return result.best ? 0 : NOT_FEASIBLE;
 }
@@ -214,12 +245,12 @@ int run_staged_optimize(const CommandLine& line, ascent::StagedVehicle vehicle, 
   vehicle.limits = ascent::stricter(vehicle.limits, line.limits);
   ProgressLine progress;
   progress.show("optimize: collocation of the optimal ascent (IPOPT)");
-  const ascent::optimal::StagedOptimum result = ascent::optimal::optimize_staged(vehicle);
+  const ascent::studies::StagedOptimum result = ascent::studies::optimize_staged(vehicle);
   progress.clear();
   write_optimal_ascent_report(out, result, line.format);
   if (!line.report_file.empty()) {
     const ReportFacts facts{{"command", line.command_text}, {"vehicle deck", line.vehicle_file}};
-    ascent::report::optimal_ascent_page(facts, result).write(line.report_file);
+    ascent::studies::optimal_ascent_page(facts, result).write(line.report_file);
   }
   return result.flown ? 0 : NOT_FEASIBLE;
 }
@@ -239,7 +270,7 @@ int run_staged(const CommandLine& line, std::ostream& out) {
   if (line.command == Command::optimize) return run_staged_optimize(line, vehicle, out);
   if (line.command == Command::capability) {
     ProgressLine progress;
-    const ascent::CapabilityResult found = ascent::staged_capability(
+    const ascent::studies::CapabilityResult found = ascent::studies::staged_capability(
         vehicle, line.reserve, [&](double payload, const ascent::StagedResult& flown) {
           ascent::check_interruption();
           progress.show("capability: payload " + typed_number(payload, 1).text + " kg, " +
@@ -345,9 +376,8 @@ int run(CommandLine& line, std::ostream& out) {
   if (line.command == Command::dispersions) {
     line.dispersions.kml_file = line.kml_file;
     line.dispersions.ground = line.ground;
-    return ascent::dispersion::run_dispersions_command(line.dispersions, settings, line.turn_time,
-                                                       guard, out, line.report_file,
-                                                       report_facts(line));
+    return ascent::trim::run_dispersions_command(line.dispersions, settings, line.turn_time, guard,
+                                                 out, line.report_file, report_facts(line));
   }
   // The work below runs on this thread: a signal ends it before its next flight.
   settings.interruption = ascent::check_interruption;
@@ -375,7 +405,7 @@ int run(CommandLine& line, std::ostream& out) {
           result.trimmed() ? std::optional(record_trimmed_flight(settings, result, true))
                            : std::nullopt;
       write_flight_report(line.report_file, "Trim", report_facts(line),
-                          ascent::report::trim_facts(result), flight ? &*flight : nullptr);
+                          ascent::studies::trim_facts(result), flight ? &*flight : nullptr);
     }
     // The trimmed flight's files are written whatever its outcome, as ascent
     // writes them for any flight; only an angle not found has none.
@@ -397,7 +427,7 @@ int run(CommandLine& line, std::ostream& out) {
     report_not_trimmed(result);
     return NOT_FEASIBLE;
   }
-  const ascent::trim::FlightGround ground(settings.vehicle, line.ground);
+  const ascent::studies::FlightGround ground(settings.vehicle, line.ground);
   if (line.command == Command::events) {
     write_event_table(out, result, record_trimmed_flight(settings, result, false).events(), ground,
                       line.format);

@@ -14,9 +14,9 @@ namespace ascent::trim {
 
 /// The readable report or the steering history (CSV). A solve that failed
 /// says so and names the condition it misses most (the readable report only).
-void write_optimal_ascent_report(std::ostream& out, const optimal::StagedOptimum& result, Format format);
+void write_optimal_ascent_report(std::ostream& out, const studies::StagedOptimum& result, Format format);
 
 /// The steering history's CSV header and rows.
-void write_steering_history(std::ostream& out, const optimal::StagedOptimum& result);
+void write_steering_history(std::ostream& out, const studies::StagedOptimum& result);
 
 }  // namespace ascent::trim

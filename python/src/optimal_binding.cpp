@@ -19,14 +19,14 @@ namespace ascent::python {
 
 namespace {
 
-py::object steering_frame(const optimal::StagedOptimum& result) {
-  const std::vector<optimal::SteeringPoint> points = optimal::steering_history(result);
+py::object steering_frame(const studies::StagedOptimum& result) {
+  const std::vector<studies::SteeringPoint> points = studies::steering_history(result);
   const auto count = static_cast<py::ssize_t>(points.size());
   py::array_t<double> t(count), x(count), y(count), z(count), pitch(count), altitude(count), speed(count),
       mass(count);
   py::list phase;
   for (py::ssize_t i = 0; i < count; ++i) {
-    const optimal::SteeringPoint& p = points[static_cast<std::size_t>(i)];
+    const studies::SteeringPoint& p = points[static_cast<std::size_t>(i)];
     t.mutable_at(i) = p.time;
     phase.append(py::str(result.problem.phases[p.phase].name));
     x.mutable_at(i) = p.direction.x();
@@ -62,29 +62,29 @@ void bind_optimal(py::module_& m) {
         if (apogee) vehicle.target.apogee_altitude = *apogee;
         vehicle.limits = stricter(vehicle.limits, limits);
         PythonSignals signals;
-        optimal::SolveSettings settings;
+        studies::SolveSettings settings;
         settings.stop = signals.stop();
-        std::optional<optimal::StagedOptimum> result;
+        std::optional<studies::StagedOptimum> result;
         {
           const py::gil_scoped_release solving;
           try {
-            result = optimal::optimize_staged(vehicle, settings);
+            result = studies::optimize_staged(vehicle, settings);
           } catch (const Interrupted&) {
           }
         }
         signals.rethrow();
         py::dict out;
-        const optimal::AscentOptimum& optimum = result->optimum;
+        const studies::AscentOptimum& optimum = result->optimum;
         out["feasible"] = result->flown.has_value();
-        out["status"] = optimal::status_name(optimum.solution.status);
+        out["status"] = studies::status_name(optimum.solution.status);
         out["iterations"] = optimum.solution.iterations;
         out["solve_seconds"] = optimum.solution.solve_seconds;
         py::list lines;
-        for (const optimal::ResultLine& line : optimal::result_lines(*result))
+        for (const studies::ResultLine& line : studies::result_lines(*result))
           lines.append(py::make_tuple(line.name, line.value, line.unit));
         out["report"] = lines;
         if (!result->flown) {
-          out["unmet"] = optimal::failure_text(*result);
+          out["unmet"] = studies::failure_text(*result);
           return out;
         }
         out["final_mass_kg"] = optimum.final_mass;
@@ -94,7 +94,7 @@ void bind_optimal(py::module_& m) {
           ends[py::str(result->problem.phases[p].name)] = optimum.phase_ends[p];
         out["phase_ends_s"] = ends;
         py::list limits_reached;
-        for (const optimal::PathPeak& peak : optimum.limits)
+        for (const studies::PathPeak& peak : optimum.limits)
           if (peak.active) limits_reached.append(peak.name);
         out["active"] = limits_reached;
         out["steering"] = steering_frame(*result);

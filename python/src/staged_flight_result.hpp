@@ -22,13 +22,13 @@ struct StagedFlightResult {
   StagedResult result;
 
   [[nodiscard]] pybind11::object history() const {
-    const std::span<const Column> names = staged_history_columns();
+    const std::span<const studies::Column> names = studies::staged_history_columns();
     std::vector<pybind11::array_t<double>> arrays;
     const auto rows = static_cast<pybind11::ssize_t>(result.history.size());
     for (std::size_t i = 0; i < names.size(); ++i) arrays.emplace_back(rows);
-    const StagedHistoryRows row_of(vehicle);
+    const studies::StagedHistoryRows row_of(vehicle);
     for (pybind11::ssize_t k = 0; k < rows; ++k) {
-      const StagedHistoryRow row = row_of(result.history[static_cast<std::size_t>(k)]);
+      const studies::StagedHistoryRow row = row_of(result.history[static_cast<std::size_t>(k)]);
       for (std::size_t i = 0; i < row.size(); ++i) arrays[i].mutable_at(k) = row[i];
     }
     pybind11::dict columns;
@@ -51,7 +51,7 @@ struct StagedFlightResult {
     }
     const std::array<pybind11::object, 6> values{names, elements, t, altitude, speed, mass};
     pybind11::dict columns;
-    const std::span<const Column> column = staged_event_columns();
+    const std::span<const studies::Column> column = studies::staged_event_columns();
     for (std::size_t i = 0; i < values.size(); ++i) columns[pybind11::str(std::string(column[i].name))] = values[i];
     return data_frame(columns);
   }

@@ -36,9 +36,9 @@ std::vector<double> fields(const std::string& line) {
 }
 
 TEST(OptimalAscentReport, SteeringHistoryHasEveryPointInOrderWithUnitDirections) {
-  const optimal::StagedOptimum result = optimal::optimize_staged(optimal::delta3_vehicle(), {}, {350.0 / 6, 6});
-  const optimal::AscentOptimum& optimum = result.optimum;
-  ASSERT_EQ(optimum.solution.status, optimal::SolveStatus::solved);
+  const studies::StagedOptimum result = studies::optimize_staged(studies::delta3_vehicle(), {}, {350.0 / 6, 6});
+  const studies::AscentOptimum& optimum = result.optimum;
+  ASSERT_EQ(optimum.solution.status, studies::SolveStatus::solved);
   std::ostringstream csv;
   write_optimal_ascent_report(csv, result, Format::csv);
   std::istringstream in(csv.str());
@@ -57,7 +57,7 @@ TEST(OptimalAscentReport, SteeringHistoryHasEveryPointInOrderWithUnitDirections)
     ++rows;
   }
   std::size_t points = 0;
-  for (const optimal::PhaseSolution& phase : optimum.solution.phases) points += phase.times.size();
+  for (const studies::PhaseSolution& phase : optimum.solution.phases) points += phase.times.size();
   EXPECT_EQ(rows, points);
   EXPECT_NEAR(last[0], optimum.final_time, 1e-3);
   EXPECT_NEAR(last[8], optimum.final_mass, 1e-3);
@@ -70,10 +70,10 @@ TEST(OptimalAscentReport, SteeringHistoryHasEveryPointInOrderWithUnitDirections)
 }
 
 TEST(OptimalAscentReport, AFailedSolveNamesTheElementItMissesAndWritesNoHistory) {
-  optimal::StagedOptimum failed;
-  failed.problem = optimal::delta3(4);
-  failed.optimum.solution.status = optimal::SolveStatus::infeasible;
-  failed.optimum.unmet = optimal::ElementMiss{"semi-major axis", 4.4e6, 24.36114e6, -19.96114e6};
+  studies::StagedOptimum failed;
+  failed.problem = studies::delta3(4);
+  failed.optimum.solution.status = studies::SolveStatus::infeasible;
+  failed.optimum.unmet = studies::ElementMiss{"semi-major axis", 4.4e6, 24.36114e6, -19.96114e6};
   std::ostringstream table;
   write_optimal_ascent_report(table, failed, Format::table);
   EXPECT_NE(table.str().find("No steering reaches the orbit"), std::string::npos);
