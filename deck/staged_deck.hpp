@@ -9,9 +9,13 @@
 //   [payload]      mass [kg]
 //   [[element]]    name, count, dry_mass (an inert item's mass), propellant,
 //                  thrust, thrust_table or thrust_file, exhaust_velocity or isp,
-//                  exit_area, ignition, shutdown, jettison
+//                  exit_area, min_throttle, max_throttle, ignition, shutdown,
+//                  relights = [{ ignition, shutdown }, ...] (the burns after
+//                  the first), jettison
 //   [[aerodynamics]] from, reference_area, drag_coefficient or drag_table
-//   [[phase]]      name, steering, until, and what the steering reads
+//   [[phase]]      name, steering, until, what the steering reads, throttle
+//                  (a setting, or rows [time s, setting] each held until the
+//                  next), dynamic_pressure_limit [Pa]
 //   [target]       perigee and apogee (or semi_major_axis and eccentricity),
 //                  inclination, ascending_node, argument_of_perigee, pass,
 //                  azimuth, minimum_perigee
@@ -20,9 +24,10 @@
 //
 // A trigger is a word ("liftoff", "never", "depletion", "cutoff", "burnout",
 // "apogee", "circular_speed", "target_energy", "<element>.ignition",
-// "<element>.burnout", "<element>.jettison") or a table: { time = s },
-// { elapsed = s }, { altitude = m }, { heat_flux_below = W/m^2 },
-// { speed = m/s }, { after = "<element>.<moment>", delay = s }.
+// "<element>.burnout", "<element>.jettison", a later burn's "<element>.ignition2",
+// "<element>.burnout2", ...) or a table: { time = s }, { elapsed = s },
+// { altitude = m }, { heat_flux_below = W/m^2 }, { speed = m/s },
+// { apogee_altitude = m }, { after = "<element>.<moment>", delay = s }.
 #pragma once
 
 #include <filesystem>

@@ -36,17 +36,20 @@ const Keys ENVIRONMENT_KEYS{"gravitational_parameter", "equatorial_radius", "rot
 const Keys SITE_KEYS{"latitude", "longitude", "altitude"};
 const Keys PAYLOAD_KEYS{"mass"};
 const Keys ELEMENT_KEYS{"name", "count", "dry_mass", "mass", "propellant", "thrust", "thrust_table",
-                        "thrust_file", "exhaust_velocity", "isp", "exit_area", "ignition",
-                        "shutdown", "jettison"};
+                        "thrust_file", "exhaust_velocity", "isp", "exit_area", "min_throttle",
+                        "max_throttle", "ignition", "shutdown", "relights", "jettison"};
+const Keys RELIGHT_KEYS{"ignition", "shutdown"};
 const Keys AERO_KEYS{"from", "reference_area", "drag_coefficient", "drag_table"};
 const Keys PHASE_KEYS{"name", "steering", "until", "pitch_offset", "pitch_rate", "pitch", "yaw",
-                      "direction", "exponent", "maxa", "cycle", "hold"};
+                      "direction", "exponent", "maxa", "cycle", "hold", "throttle",
+                      "dynamic_pressure_limit"};
 const Keys TARGET_KEYS{"perigee", "apogee", "semi_major_axis", "eccentricity", "inclination",
                        "ascending_node", "argument_of_perigee", "pass", "azimuth",
                        "minimum_perigee"};
 const Keys LIMIT_KEYS{"max_dynamic_pressure", "max_q_alpha", "max_axial_acceleration"};
 const Keys FLIGHT_KEYS{"step", "max_time"};
-const Keys TRIGGER_KEYS{"time", "elapsed", "altitude", "heat_flux_below", "speed", "after", "delay"};
+const Keys TRIGGER_KEYS{"time",  "elapsed",         "altitude", "heat_flux_below",
+                        "speed", "apogee_altitude", "after",    "delay"};
 const Keys STEERING_WORDS{"vertical", "gravity_turn", "held_angle", "pitch_yaw_table",
                           "direction_table", "vertical_law", "coast", "guided"};
 const Keys MOMENT_WORDS{"ignition", "burnout", "jettison"};
@@ -132,8 +135,9 @@ class StagedDeckReader {
     return table;
   }
 
-  /// The array of tables [[key]] (empty when absent).
-  std::vector<const toml::table*> tables_of(const toml::table& root, const std::string& key) {
+  /// The array of tables [[key]] (empty when absent), placed at `field`.
+  std::vector<const toml::table*> tables_of(const toml::table& root, const std::string& key,
+                                            const std::string& field) {
     std::vector<const toml::table*> out;
     const toml::node* node = root.get(key);
     if (node == nullptr) return out;
@@ -146,7 +150,7 @@ class StagedDeckReader {
       if (!entry.is_table()) fail(entry.source(), "every [[" + key + "]] must be a table");
       out.push_back(entry.as_table());
     }
-    places_.emplace(key, node->source());
+    places_.emplace(field, node->source());
     return out;
   }
 
@@ -259,7 +263,7 @@ class StagedDeckReader {
   }
 
   void read_elements(const toml::table& root) {
-    const std::vector<const toml::table*> tables = tables_of(root, "element");
+    const std::vector<const toml::table*> tables = tables_of(root, "element", "element");
     // Names first: a trigger may name an element further down the deck.
     for (const toml::table* table : tables) {
       const toml::node* name = table->get("name");
@@ -282,7 +286,8 @@ class StagedDeckReader {
     const bool inert = table.get("mass") != nullptr;
     if (inert) {
       for (const char* key : {"dry_mass", "propellant", "thrust", "thrust_table", "thrust_file",
-                              "exhaust_velocity", "isp", "exit_area", "ignition", "shutdown"}) {
+                              "exhaust_velocity", "isp", "exit_area", "min_throttle",
+                              "max_throttle", "ignition", "shutdown", "relights"}) {
         if (const toml::node* node = table.get(key)) {
           fail(node->source(), field(key) + ": an inert item (given by its mass) has no " + key);
         }
@@ -306,8 +311,21 @@ class StagedDeckReader {
     }
     if (isp != nullptr) places_.emplace(field("exhaust_velocity"), isp->source());
     e.exit_area = number(table, "exit_area", field("exit_area"), 0.0, 0.0);
+    // Without a minimum the engine runs at its maximum only.
+    e.max_throttle = number(table, "max_throttle", field("max_throttle"), NO_MINIMUM, e.max_throttle);
+    e.min_throttle = number(table, "min_throttle", field("min_throttle"), NO_MINIMUM, e.max_throttle);
     e.ignition = trigger(table, "ignition", field("ignition"), std::nullopt);
     e.shutdown = trigger(table, "shutdown", field("shutdown"), Trigger{Trigger::Kind::depletion});
+    const std::vector<const toml::table*> relights = tables_of(table, "relights", field("relights"));
+    for (std::size_t k = 1; k <= relights.size(); ++k) {
+      const toml::table& burn = *relights[k - 1];
+      only_known(burn, RELIGHT_KEYS, "in a relight of " + in_quotes(e.name));
+      places_.emplace(element_field(e, "relights." + std::to_string(k)), burn.source());
+      Relight relight;
+      relight.ignition = trigger(burn, "ignition", burn_field(e, k, "ignition"), std::nullopt);
+      relight.shutdown = trigger(burn, "shutdown", burn_field(e, k, "shutdown"), relight.shutdown);
+      e.relights.push_back(relight);
+    }
     e.jettison = trigger(table, "jettison", field("jettison"), Trigger{});
   }
 
@@ -389,7 +407,20 @@ class StagedDeckReader {
                               in_quotes(nearest_name(name, names)) + "?");
     }
     t.element = *element;
-    const auto m = std::find(MOMENT_WORDS.begin(), MOMENT_WORDS.end(), moment);
+    // "ignition2", "burnout3": the moment of a later burn.
+    const std::size_t digits = moment.find_first_of("0123456789");
+    const std::string moment_word = moment.substr(0, digits);
+    if (digits != std::string::npos) {
+      const std::string number = moment.substr(digits);
+      const bool whole = number.find_first_not_of("0123456789") == std::string::npos &&
+                         number.size() <= 3 && number.front() != '0' && number != "1";
+      if (!whole || moment_word == "jettison") {
+        fail(node.source(), field + ": " + in_quotes(moment) +
+                                " is no moment of an element: a later burn's is \"ignition2\", \"burnout2\", ...");
+      }
+      t.burn = std::stoul(number) - 1;
+    }
+    const auto m = std::find(MOMENT_WORDS.begin(), MOMENT_WORDS.end(), moment_word);
     if (m == MOMENT_WORDS.end()) {
       fail(node.source(), field + ": " + in_quotes(moment) + " is no moment of an element; did you mean " +
                               in_quotes(nearest_name(moment, MOMENT_WORDS)) + "?");
@@ -403,7 +434,8 @@ class StagedDeckReader {
     only_known(table, TRIGGER_KEYS, "in " + field);
     static const std::vector<std::pair<std::string, K>> valued{
         {"time", K::time}, {"elapsed", K::elapsed}, {"altitude", K::altitude},
-        {"heat_flux_below", K::heat_flux_below}, {"speed", K::speed}};
+        {"heat_flux_below", K::heat_flux_below}, {"speed", K::speed},
+        {"apogee_altitude", K::apogee_altitude}};
     std::optional<Trigger> found;
     for (const auto& [key, kind] : valued) {
       if (table.get(key) == nullptr) continue;
@@ -418,12 +450,15 @@ class StagedDeckReader {
     } else if (table.get("delay") != nullptr) {
       fail(table.get("delay")->source(), field + ": a delay goes with after = \"<element>.<moment>\"");
     }
-    if (!found) fail(table.source(), field + " waits for nothing: give time, elapsed, altitude, heat_flux_below, speed or after");
+    if (!found) {
+      fail(table.source(), field + " waits for nothing: give time, elapsed, altitude, heat_flux_below, "
+                                   "speed, apogee_altitude or after");
+    }
     return *found;
   }
 
   void read_aerodynamics(const toml::table& root) {
-    const std::vector<const toml::table*> tables = tables_of(root, "aerodynamics");
+    const std::vector<const toml::table*> tables = tables_of(root, "aerodynamics", "aerodynamics");
     for (std::size_t i = 0; i < tables.size(); ++i) {
       const toml::table& table = *tables[i];
       const std::string field = "aerodynamics." + std::to_string(i + 1);
@@ -444,7 +479,7 @@ class StagedDeckReader {
   }
 
   void read_phases(const toml::table& root) {
-    const std::vector<const toml::table*> tables = tables_of(root, "phase");
+    const std::vector<const toml::table*> tables = tables_of(root, "phase", "phase");
     for (std::size_t i = 0; i < tables.size(); ++i) {
       const toml::table& table = *tables[i];
       Phase p;
@@ -475,9 +510,28 @@ class StagedDeckReader {
       s.maxa = number(table, "maxa", field("maxa"), 0.0, 180.0) * DEG;
       s.guidance.cycle = number(table, "cycle", field("cycle"), 0.0, s.guidance.cycle);
       s.guidance.hold = number(table, "hold", field("hold"), 0.0, s.guidance.hold);
+      read_throttle(table, p);
       p.end = trigger(table, "until", field("until"), std::nullopt);
       v_.phases.push_back(std::move(p));
     }
+  }
+
+  /// A phase's throttle: one setting for the whole phase, or rows [time, setting]
+  /// each held until the next; and the dynamic-pressure limit.
+  void read_throttle(const toml::table& table, Phase& p) {
+    const std::string field = phase_field(p, "throttle");
+    if (const toml::node* throttle = table.get("throttle")) {
+      if (throttle->is_array()) {
+        for (const std::vector<double>& row : rows(*throttle, field, 2)) {
+          p.throttle.settings.push_back({row[0], row[1]});
+        }
+      } else {
+        // From the start of the flight: the phase is flown at it whenever it comes.
+        p.throttle.settings.push_back({0.0, number_of(*throttle, field, NO_MINIMUM)});
+      }
+    }
+    p.throttle.dynamic_pressure_limit =
+        number(table, "dynamic_pressure_limit", phase_field(p, "dynamic_pressure_limit"), 0.0, 0.0);
   }
 
   void read_target(const toml::table* table) {

@@ -1,5 +1,6 @@
 #include "mission/staged_checks.hpp"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <numbers>
@@ -50,9 +51,14 @@ Fault check_trigger(const StagedVehicle& v, const Trigger& t, const std::string&
   if (t.kind == K::after && t.element >= v.elements.size()) {
     return StagedFault{field, "names no element of the vehicle"};
   }
+  if (t.kind == K::after && t.moment != ElementMoment::jettison &&
+      t.burn >= v.elements[t.element].burns()) {
+    return StagedFault{field, "names a burn the element does not have"};
+  }
   if (!finite_at_least(t.delay, 0.0)) return StagedFault{field, "the delay must be 0 s or more"};
   const bool value_needed = t.kind == K::time || t.kind == K::elapsed || t.kind == K::altitude ||
-                            t.kind == K::heat_flux_below || t.kind == K::speed;
+                            t.kind == K::heat_flux_below || t.kind == K::speed ||
+                            t.kind == K::apogee_altitude;
   if (value_needed && !finite_at_least(t.value, 0.0)) {
     return StagedFault{field, "the value must be a finite number, 0 or more"};
   }
@@ -97,44 +103,115 @@ Fault check_element(const StagedVehicle& v, const Element& e) {
   if (e.propulsive() && !(e.propellant > 0.0)) {
     return StagedFault{element_field(e, "propellant"), "an engine needs propellant above 0 kg"};
   }
-  if (Fault f = check_trigger(v, e.ignition, element_field(e, "ignition"), false, false, false)) return f;
-  if (Fault f = check_trigger(v, e.shutdown, element_field(e, "shutdown"), false, true, false)) return f;
+  for (const auto& [throttle, key] : {std::pair{e.max_throttle, "max_throttle"},
+                                     std::pair{e.min_throttle, "min_throttle"}}) {
+    if (!(throttle >= 0.0 && throttle <= 1.0)) {
+      return StagedFault{element_field(e, key), "a throttle is a fraction of the thrust, 0 to 1"};
+    }
+  }
+  if (e.min_throttle > e.max_throttle) {
+    return StagedFault{element_field(e, "max_throttle"), "the throttle's maximum lies below its minimum"};
+  }
+  if (!e.relights.empty() && !e.propulsive()) {
+    return StagedFault{element_field(e, "relights"), "only an engine is lit again"};
+  }
+  for (std::size_t k = 0; k < e.burns(); ++k) {
+    const std::string ignition = burn_field(e, k, "ignition");
+    const std::string shutdown = burn_field(e, k, "shutdown");
+    if (Fault f = check_trigger(v, e.ignition_of(k), ignition, false, false, false)) return f;
+    if (Fault f = check_trigger(v, e.shutdown_of(k), shutdown, false, true, false)) return f;
+    if (k + 1 < e.burns() && e.shutdown_of(k).kind == Trigger::Kind::cutoff) {
+      return StagedFault{shutdown, "only the last burn burns to the cutoff"};
+    }
+  }
   if (Fault f = check_trigger(v, e.jettison, element_field(e, "jettison"), false, false, true)) return f;
   return std::nullopt;
 }
 
-/// The moments of every element as nodes 3 i + moment, each with the one it waits for.
-struct MomentGraph {
-  std::vector<std::optional<std::size_t>> waits_for;
-  std::vector<std::optional<std::size_t>> implied;  ///< burnout waits for its ignition too
-
-  static std::size_t node(std::size_t element, ElementMoment m) {
-    return 3 * element + static_cast<std::size_t>(m);
+Fault check_throttle_law(const Phase& p) {
+  const ThrottleLaw& law = p.throttle;
+  for (std::size_t i = 0; i < law.settings.size(); ++i) {
+    const TablePoint& s = law.settings[i];
+    if (!(std::isfinite(s.x) && s.y >= 0.0 && s.y <= 1.0)) {
+      return StagedFault{phase_field(p, "throttle"), "every setting is a finite time and a throttle from 0 to 1"};
+    }
+    if (i > 0 && !(s.x > law.settings[i - 1].x)) {
+      return StagedFault{phase_field(p, "throttle"), "the settings' times must increase"};
+    }
   }
-};
-
-std::optional<std::size_t> dependency(const Trigger& t, std::size_t self) {
-  if (t.kind == Trigger::Kind::after) return MomentGraph::node(t.element, t.moment);
-  if (t.kind == Trigger::Kind::own_burnout) return MomentGraph::node(self, ElementMoment::burnout);
+  if (!finite_at_least(law.dynamic_pressure_limit, 0.0)) {
+    return StagedFault{phase_field(p, "dynamic_pressure_limit"), "must be finite, 0 Pa (none) or more"};
+  }
   return std::nullopt;
 }
 
+/// The moments of every element as nodes: each burn's ignition and burnout,
+/// then the jettison; each node waits for at most two others.
+class MomentGraph {
+ public:
+  explicit MomentGraph(const StagedVehicle& v) {
+    for (const Element& e : v.elements) {
+      first_.push_back(size_);
+      size_ += 2 * e.burns() + 1;
+    }
+    edges_.resize(size_);
+    for (std::size_t i = 0; i < v.elements.size(); ++i) {
+      const Element& e = v.elements[i];
+      for (std::size_t k = 0; k < e.burns(); ++k) {
+        const std::size_t ignition = first_[i] + 2 * k;
+        edges_[ignition][0] = dependency(v, e.ignition_of(k), i);
+        // A burn is lit again only after the one before has ended.
+        if (k > 0) edges_[ignition][1] = ignition - 1;
+        edges_[ignition + 1][0] = dependency(v, e.shutdown_of(k), i);
+        edges_[ignition + 1][1] = ignition;
+      }
+      edges_[first_[i] + 2 * e.burns()][0] = dependency(v, e.jettison, i);
+    }
+  }
+
+  [[nodiscard]] std::size_t size() const { return size_; }
+  [[nodiscard]] const std::array<std::optional<std::size_t>, 2>& edges(std::size_t node) const {
+    return edges_[node];
+  }
+  /// The field of the trigger of `node`.
+  [[nodiscard]] std::string field(const StagedVehicle& v, std::size_t node) const {
+    const std::size_t i = static_cast<std::size_t>(
+        std::upper_bound(first_.begin(), first_.end(), node) - first_.begin() - 1);
+    const Element& e = v.elements[i];
+    const std::size_t slot = node - first_[i];
+    if (slot == 2 * e.burns()) return element_field(e, "jettison");
+    return burn_field(e, slot / 2, slot % 2 == 0 ? "ignition" : "shutdown");
+  }
+
+ private:
+  [[nodiscard]] std::optional<std::size_t> dependency(const StagedVehicle& v, const Trigger& t,
+                                                      std::size_t self) const {
+    if (t.kind == Trigger::Kind::own_burnout) return first_[self] + 2 * v.elements[self].burns() - 1;
+    if (t.kind != Trigger::Kind::after) return std::nullopt;
+    const std::size_t burns = v.elements[t.element].burns();
+    switch (t.moment) {
+      case ElementMoment::ignition:
+        return first_[t.element] + 2 * t.burn;
+      case ElementMoment::burnout:
+        return first_[t.element] + 2 * t.burn + 1;
+      case ElementMoment::jettison:
+        break;
+    }
+    return first_[t.element] + 2 * burns;
+  }
+
+  std::vector<std::size_t> first_;
+  std::size_t size_ = 0;
+  std::vector<std::array<std::optional<std::size_t>, 2>> edges_;
+};
+
 /// An element whose moments wait on each other in a ring, and which moment.
 Fault check_waiting_rings(const StagedVehicle& v) {
-  const std::size_t n = v.elements.size();
-  std::vector<std::array<std::optional<std::size_t>, 2>> edges(3 * n);
-  for (std::size_t i = 0; i < n; ++i) {
-    const Element& e = v.elements[i];
-    edges[MomentGraph::node(i, ElementMoment::ignition)][0] = dependency(e.ignition, i);
-    edges[MomentGraph::node(i, ElementMoment::burnout)][0] = dependency(e.shutdown, i);
-    edges[MomentGraph::node(i, ElementMoment::burnout)][1] =
-        MomentGraph::node(i, ElementMoment::ignition);
-    edges[MomentGraph::node(i, ElementMoment::jettison)][0] = dependency(e.jettison, i);
-  }
+  const MomentGraph graph(v);
   // Depth-first search: a node met again on the path closes a ring.
-  std::vector<int> colour(3 * n, 0);  // 0 unseen, 1 on the path, 2 done
+  std::vector<int> colour(graph.size(), 0);  // 0 unseen, 1 on the path, 2 done
   std::vector<std::pair<std::size_t, int>> stack;
-  for (std::size_t start = 0; start < 3 * n; ++start) {
+  for (std::size_t start = 0; start < graph.size(); ++start) {
     if (colour[start] != 0) continue;
     stack.push_back({start, 0});
     colour[start] = 1;
@@ -145,18 +222,17 @@ Fault check_waiting_rings(const StagedVehicle& v) {
         stack.pop_back();
         continue;
       }
-      const std::optional<std::size_t> to = edges[node][static_cast<std::size_t>(next++)];
+      const std::optional<std::size_t> to = graph.edges(node)[static_cast<std::size_t>(next++)];
       if (!to) continue;
       if (colour[*to] == 1) {
         // The ring is the path from `to` on: it is told at the first of its
-        // triggers that names another moment (a burnout's own ignition is implied).
+        // triggers that names another moment (the order of a burn's moments is implied).
         std::size_t at = node;
         for (auto it = stack.rbegin(); it != stack.rend(); ++it) {
-          if (edges[it->first][0]) at = it->first;
+          if (graph.edges(it->first)[0]) at = it->first;
           if (it->first == *to) break;
         }
-        static constexpr std::array<const char*, 3> keys{"ignition", "shutdown", "jettison"};
-        return StagedFault{element_field(v.elements[at / 3], keys[at % 3]),
+        return StagedFault{graph.field(v, at),
                            "waits for an event that waits for it in turn: the events wait on each other"};
       }
       if (colour[*to] == 0) {
@@ -173,16 +249,19 @@ struct Schedule {
   std::vector<std::array<std::optional<double>, 3>> at;
 };
 
-std::optional<double> fixed_time(const Trigger& t, const Schedule& s, std::size_t self) {
+/// Only the first burn's moments are in the schedule.
+std::optional<double> fixed_time(const Trigger& t, const Schedule& s, std::size_t self, bool relit) {
   switch (t.kind) {
     case Trigger::Kind::liftoff:
       return 0.0;
     case Trigger::Kind::time:
       return t.value;
     case Trigger::Kind::after:
+      if (t.burn > 0) return std::nullopt;
       if (const auto& m = s.at[t.element][static_cast<std::size_t>(t.moment)]) return *m + t.delay;
       return std::nullopt;
     case Trigger::Kind::own_burnout:
+      if (relit) return std::nullopt;
       return s.at[self][1];
     default:
       return std::nullopt;
@@ -193,18 +272,22 @@ Fault check_jettison_order(const StagedVehicle& v) {
   const std::size_t n = v.elements.size();
   Schedule s{std::vector<std::array<std::optional<double>, 3>>(n)};
   std::vector<std::optional<double>> burns;
-  for (const Element& e : v.elements) burns.push_back(burn_duration(e));
+  // At the engine's highest throttle, where no phase lowers it.
+  for (const Element& e : v.elements) {
+    burns.push_back(e.max_throttle > 0.0 ? burn_duration(e, 0.0, e.propellant / e.max_throttle)
+                                         : std::nullopt);
+  }
   // No rings (checked before): 3 n rounds settle every chain.
   for (std::size_t round = 0; round < 3 * n; ++round) {
     for (std::size_t i = 0; i < n; ++i) {
       const Element& e = v.elements[i];
-      s.at[i][0] = e.propulsive() ? fixed_time(e.ignition, s, i) : std::nullopt;
-      std::optional<double> off = fixed_time(e.shutdown, s, i);
+      s.at[i][0] = e.propulsive() ? fixed_time(e.ignition, s, i, false) : std::nullopt;
+      std::optional<double> off = fixed_time(e.shutdown, s, i, false);
       if (e.shutdown.kind == Trigger::Kind::depletion && s.at[i][0] && burns[i]) {
         off = *s.at[i][0] + *burns[i];
       }
       s.at[i][1] = off;
-      s.at[i][2] = fixed_time(e.jettison, s, i);
+      s.at[i][2] = fixed_time(e.jettison, s, i, !e.relights.empty());
     }
   }
   for (std::size_t i = 0; i < n; ++i) {
@@ -293,6 +376,11 @@ std::string element_field(const Element& e, const std::string& key) {
   return "element." + e.name + "." + key;
 }
 
+std::string burn_field(const Element& e, std::size_t burn, const std::string& key) {
+  if (burn == 0) return element_field(e, key);
+  return element_field(e, "relights." + std::to_string(burn) + "." + key);
+}
+
 std::string phase_field(const Phase& p, const std::string& key) {
   return "phase." + p.name + "." + key;
 }
@@ -323,6 +411,7 @@ std::optional<StagedFault> staged_vehicle_fault(const StagedVehicle& v) {
   if (v.phases.empty()) return StagedFault{"phase", "the flight sequence has no phase"};
   for (const Phase& p : v.phases) {
     if (Fault f = check_trigger(v, p.end, phase_field(p, "until"), true, false, false)) return f;
+    if (Fault f = check_throttle_law(p)) return f;
     const StagedSteering& s = p.steering;
     if (s.kind == StagedSteering::Kind::pitch_yaw_table && s.pitch.empty()) {
       return StagedFault{phase_field(p, "pitch"), "a pitch programme needs its table"};

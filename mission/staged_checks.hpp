@@ -25,6 +25,9 @@ struct StagedFault {
 
 /// "element.<name>.<key>": the field of an element's key in faults.
 [[nodiscard]] std::string element_field(const Element& e, const std::string& key);
+/// The field of a burn's key: the element's for the first burn (k = 0),
+/// "element.<name>.relights.<k>.<key>" for the k-th relight.
+[[nodiscard]] std::string burn_field(const Element& e, std::size_t burn, const std::string& key);
 /// "phase.<name>.<key>".
 [[nodiscard]] std::string phase_field(const Phase& p, const std::string& key);
 

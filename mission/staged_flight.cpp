@@ -13,6 +13,7 @@
 #include "mission/staged_checks.hpp"
 #include "mission/staged_propellant.hpp"
 #include "mission/staged_steering.hpp"
+#include "mission/staged_throttle.hpp"
 
 namespace ascent {
 
@@ -31,13 +32,28 @@ constexpr double LIFTOFF_SCAN = 0.01;
 constexpr double GROUND_MARGIN = 1.0;
 constexpr double NEVER = std::numeric_limits<double>::infinity();
 
+/// [1] the dynamic-pressure limit's command is found to this.
+constexpr double COMMAND_TOLERANCE = 1e-7;
+
 /// The state of one element in the flight.
 struct ElementRun {
-  std::optional<double> ignition;   ///< [s]
-  std::optional<double> burnout;    ///< [s]
+  std::vector<double> ignitions;    ///< [s] of each burn
+  std::vector<double> burnouts;     ///< [s] of each burn that has ended
   std::optional<double> jettison;   ///< [s]
-  std::optional<double> depletion;  ///< [s] when its propellant runs out
+  std::optional<double> depletion;  ///< [s] when its propellant runs out at the present throttle
+  double throttle = 1.0;  ///< [1] of the vacuum thrust, while burning
+  double burned = 0.0;    ///< [kg] one unit's propellant burned until `counted`
+  double counted = 0.0;   ///< [s] mission time `burned` is counted to
+
+  [[nodiscard]] bool burning() const { return ignitions.size() > burnouts.size(); }
+  /// [s] the present burn's ignition.
+  [[nodiscard]] double lit() const { return ignitions.back(); }
 };
+
+/// "<element>.<moment>", the burn's number after the moment from the second burn on.
+std::string moment_name(const Element& e, const char* moment, std::size_t burn) {
+  return e.name + "." + moment + (burn == 0 ? "" : std::to_string(burn + 1));
+}
 
 /// Whether a trigger waits for the state rather than for a time.
 bool state_trigger(Trigger::Kind kind) {
@@ -48,6 +64,7 @@ bool state_trigger(Trigger::Kind kind) {
     case Trigger::Kind::circular_speed:
     case Trigger::Kind::target_energy:
     case Trigger::Kind::apogee:
+    case Trigger::Kind::apogee_altitude:
       return true;
     default:
       return false;
@@ -57,7 +74,7 @@ bool state_trigger(Trigger::Kind kind) {
 /// Whether reaching the trigger needs thrust: without it the wait is hopeless.
 bool needs_thrust(Trigger::Kind kind) {
   return kind == Trigger::Kind::speed || kind == Trigger::Kind::circular_speed ||
-         kind == Trigger::Kind::target_energy;
+         kind == Trigger::Kind::target_energy || kind == Trigger::Kind::apogee_altitude;
 }
 
 /// Something that waits for a trigger.
@@ -92,7 +109,7 @@ class StagedFlight {
 
  private:
   // Triggers and the moments they wait for.
-  [[nodiscard]] std::optional<double> moment_time(std::size_t element, ElementMoment m) const;
+  [[nodiscard]] std::optional<double> moment_time(const Trigger& after) const;
   [[nodiscard]] std::optional<double> due(const Trigger& trigger, std::size_t self) const;
   [[nodiscard]] const Trigger& trigger_of(const Waiter& w) const;
   [[nodiscard]] bool active(const Waiter& w) const;
@@ -124,6 +141,17 @@ class StagedFlight {
   [[nodiscard]] bool hopeless() const;
 
   [[nodiscard]] double remaining(std::size_t i, double t) const;
+  // The throttle.
+  /// Counts element `i`'s propellant burned up to now.
+  void settle(std::size_t i);
+  /// When element `i`'s propellant runs out at its present throttle.
+  void update_depletion(std::size_t i);
+  /// Every burning engine at the command, within its range.
+  void throttle_to(double command);
+  /// The phase's setting lowered until the dynamic pressure at the end of
+  /// the step of `dt` [s] from now holds at the phase's limit.
+  void hold_dynamic_pressure(double dt);
+  [[nodiscard]] double command_now() const;
   void end_flight(Outcome outcome, OrbitFailure failure = OrbitFailure::none);
   void finish();
 
@@ -155,13 +183,17 @@ class StagedFlight {
   StagedResult result_;
 };
 
-std::optional<double> StagedFlight::moment_time(std::size_t element, ElementMoment m) const {
-  const ElementRun& run = runs_[element];
-  switch (m) {
+std::optional<double> StagedFlight::moment_time(const Trigger& after) const {
+  const ElementRun& run = runs_[after.element];
+  const auto of_burn = [&](const std::vector<double>& times) -> std::optional<double> {
+    if (after.burn < times.size()) return times[after.burn];
+    return std::nullopt;
+  };
+  switch (after.moment) {
     case ElementMoment::ignition:
-      return run.ignition;
+      return of_burn(run.ignitions);
     case ElementMoment::burnout:
-      return run.burnout;
+      return of_burn(run.burnouts);
     case ElementMoment::jettison:
       return run.jettison;
   }
@@ -177,10 +209,12 @@ std::optional<double> StagedFlight::due(const Trigger& trigger, std::size_t self
     case Trigger::Kind::elapsed:
       return phase_start_ + trigger.value;
     case Trigger::Kind::after:
-      if (const auto at = moment_time(trigger.element, trigger.moment)) return *at + trigger.delay;
+      if (const auto at = moment_time(trigger)) return *at + trigger.delay;
       return std::nullopt;
     case Trigger::Kind::own_burnout:
-      return runs_[self].burnout;
+      // The last burn's.
+      if (runs_[self].burnouts.size() == v_.elements[self].burns()) return runs_[self].burnouts.back();
+      return std::nullopt;
     default:
       return std::nullopt;
   }
@@ -189,9 +223,9 @@ std::optional<double> StagedFlight::due(const Trigger& trigger, std::size_t self
 const Trigger& StagedFlight::trigger_of(const Waiter& w) const {
   switch (w.action) {
     case Waiter::Action::ignite:
-      return v_.elements[w.index].ignition;
+      return v_.elements[w.index].ignition_of(runs_[w.index].ignitions.size());
     case Waiter::Action::shut_down:
-      return v_.elements[w.index].shutdown;
+      return v_.elements[w.index].shutdown_of(runs_[w.index].ignitions.size() - 1);
     case Waiter::Action::jettison:
       return v_.elements[w.index].jettison;
     case Waiter::Action::configure:
@@ -206,9 +240,10 @@ bool StagedFlight::active(const Waiter& w) const {
   if (run.jettison) return false;
   switch (w.action) {
     case Waiter::Action::ignite:
-      return v_.elements[w.index].propulsive() && !run.ignition;
+      return v_.elements[w.index].propulsive() && !run.burning() &&
+             run.ignitions.size() < v_.elements[w.index].burns();
     case Waiter::Action::shut_down:
-      return run.ignition && !run.burnout;
+      return run.burning();
     default:
       return true;
   }
@@ -218,7 +253,7 @@ std::optional<double> StagedFlight::waiter_due(const Waiter& w) const {
   std::optional<double> at = due(trigger_of(w), w.index);
   if (w.action == Waiter::Action::shut_down) {
     // Whatever the shutdown waits for, an engine stops when its tanks are empty.
-    const std::optional<double>& empty = runs_[w.index].depletion;
+    const std::optional<double>& empty = runs_[w.index].depletion;  // while burning
     if (empty && (!at || *empty < *at)) at = empty;
   }
   return at;
@@ -244,6 +279,17 @@ double StagedFlight::state_gap(const Trigger& trigger, const PointMassState& x) 
     }
     case Trigger::Kind::apogee:
       return -x.velocity.dot(x.position.normalized());
+    case Trigger::Kind::apogee_altitude: {
+      const double mu = earth.gravitational_parameter;
+      const double r = x.position.norm();
+      const double energy = 0.5 * x.velocity.squaredNorm() - mu / r;
+      const double h = x.position.cross(x.velocity).norm();
+      // The apogee radius from energy and angular momentum; escape counts as above any value.
+      if (!(energy < 0.0)) return 1.0;
+      const double a = -mu / (2.0 * energy);
+      const double e = std::sqrt(std::max(0.0, 1.0 - h * h / (mu * a)));
+      return a * (1.0 + e) - earth.equatorial_radius - trigger.value;
+    }
     default:
       return -1.0;
   }
@@ -278,20 +324,24 @@ void StagedFlight::fire(Waiter& w) {
   ElementRun& run = runs_[w.index];
   switch (w.action) {
     case Waiter::Action::ignite:
-      run.ignition = t_;
-      if (e.shutdown.kind != Trigger::Kind::cutoff) {
-        if (const auto burn = burn_duration(e)) run.depletion = t_ + *burn;
-      }
-      record_event(e.name + ".ignition", e.name);
+      run.ignitions.push_back(t_);
+      run.counted = t_;
+      run.throttle = engine_throttle(command_now(), e.min_throttle, e.max_throttle);
+      update_depletion(w.index);
+      w.armed = false;  // the waiter waits for the next burn's trigger now
+      record_event(moment_name(e, "ignition", run.ignitions.size() - 1), e.name);
       return;
     case Waiter::Action::shut_down:
-      run.burnout = t_;
-      record_event(e.name + ".burnout", e.name);
+      settle(w.index);
+      run.burnouts.push_back(t_);
+      w.armed = false;
+      record_event(moment_name(e, "burnout", run.burnouts.size() - 1), e.name);
       return;
     case Waiter::Action::jettison: {
-      if (run.ignition && !run.burnout) {
-        run.burnout = t_;
-        record_event(e.name + ".burnout", e.name);
+      if (run.burning()) {
+        settle(w.index);
+        run.burnouts.push_back(t_);
+        record_event(moment_name(e, "burnout", run.burnouts.size() - 1), e.name);
       }
       const double dropped = e.count * e.dry_mass + remaining(w.index, t_);
       x_.mass -= dropped;
@@ -362,21 +412,72 @@ void StagedFlight::start_phase() {
 double StagedFlight::remaining(std::size_t i, double t) const {
   const Element& e = v_.elements[i];
   const ElementRun& run = runs_[i];
-  double burned = 0.0;
-  if (run.ignition) {
-    const double stop = run.burnout ? std::min(*run.burnout, t) : t;
-    burned = propellant_burned(e, stop - *run.ignition);
+  double burned = run.burned;
+  if (run.burning()) {
+    burned += run.throttle * (propellant_burned(e, t - run.lit()) -
+                              propellant_burned(e, run.counted - run.lit()));
   }
   return e.count * (e.propellant - burned);
+}
+
+void StagedFlight::settle(std::size_t i) {
+  ElementRun& run = runs_[i];
+  run.burned = v_.elements[i].propellant - remaining(i, t_) / v_.elements[i].count;
+  run.counted = t_;
+}
+
+void StagedFlight::update_depletion(std::size_t i) {
+  const Element& e = v_.elements[i];
+  ElementRun& run = runs_[i];
+  run.depletion.reset();
+  // A stage burning to the cutoff burns what the flight needs (a rubber tank).
+  if (e.shutdown_of(run.ignitions.size() - 1).kind == Trigger::Kind::cutoff) return;
+  if (!(run.throttle > 0.0)) return;
+  const double left = e.propellant - run.burned;  // [kg] one unit's, at `counted`
+  if (const auto burn = burn_duration(e, run.counted - run.lit(), left / run.throttle)) {
+    run.depletion = run.counted + *burn;
+  }
+}
+
+double StagedFlight::command_now() const { return phases_[phase_].throttle.command(t_); }
+
+void StagedFlight::throttle_to(double command) {
+  bool changed = false;
+  for (std::size_t i = 0; i < runs_.size(); ++i) {
+    ElementRun& run = runs_[i];
+    if (!run.burning()) continue;
+    const Element& e = v_.elements[i];
+    const double throttle = engine_throttle(command, e.min_throttle, e.max_throttle);
+    if (throttle == run.throttle) continue;
+    settle(i);
+    run.throttle = throttle;
+    update_depletion(i);
+    changed = true;
+  }
+  if (changed) next_due_ = earliest_due();
+}
+
+void StagedFlight::hold_dynamic_pressure(double dt) {
+  const ThrottleLaw& law = phases_[phase_].throttle;
+  if (!(law.dynamic_pressure_limit > 0.0)) return;
+  const double setting = law.command(t_);
+  const auto too_high = [&](double command) {
+    throttle_to(command);
+    const PointMassState x = step(dt);
+    return airflow(v_.earth, v_.air, x.position, x.velocity).dynamic_pressure >
+           law.dynamic_pressure_limit;
+  };
+  if (!too_high(setting)) return;
+  throttle_to(largest_command_below(0.0, setting, COMMAND_TOLERANCE, too_high));
 }
 
 ThrustSetting StagedFlight::engines(double t) const {
   ThrustSetting s;
   for (std::size_t i = 0; i < runs_.size(); ++i) {
     const ElementRun& run = runs_[i];
-    if (!run.ignition || run.burnout || run.jettison) continue;
+    if (!run.burning()) continue;
     const Element& e = v_.elements[i];
-    const double thrust = e.count * e.unit_thrust(t - *run.ignition);
+    const double thrust = run.throttle * e.count * e.unit_thrust(t - run.lit());
     s.vacuum_thrust += thrust;
     s.mass_flow += thrust / e.exhaust_velocity;
     s.exit_area += e.count * e.exit_area;
@@ -436,9 +537,10 @@ double StagedFlight::next_break() const {
   const auto x_of = [](const TablePoint& p) { return p.x; };
   for (std::size_t i = 0; i < runs_.size(); ++i) {
     const ElementRun& run = runs_[i];
-    if (!run.ignition || run.burnout || run.jettison) continue;
-    next = std::min(next, first_after(v_.elements[i].thrust_table.points(), x_of, *run.ignition, after));
+    if (!run.burning()) continue;
+    next = std::min(next, first_after(v_.elements[i].thrust_table.points(), x_of, run.lit(), after));
   }
+  next = std::min(next, phases_[phase_].throttle.next_setting(after));
   const StagedSteering& steering = phases_[phase_].steering;
   next = std::min(next, first_after(steering.pitch.points(), x_of, 0.0, after));
   next = std::min(next, first_after(steering.yaw.points(), x_of, 0.0, after));
@@ -456,7 +558,7 @@ bool StagedFlight::lift_off() {
   const auto mass_at = [&](double t) {
     double burned = 0.0;
     for (std::size_t i = 0; i < runs_.size(); ++i) {
-      if (runs_[i].ignition) burned += v_.elements[i].count * v_.elements[i].propellant - remaining(i, t);
+      if (runs_[i].burning()) burned += v_.elements[i].count * v_.elements[i].propellant - remaining(i, t);
     }
     return m0 - burned;
   };
@@ -496,15 +598,20 @@ bool StagedFlight::lift_off() {
 }
 
 void StagedFlight::take_step() {
+  throttle_to(command_now());
   const double next = next_break();
   double dt = std::min(v_.step, next - t_);
   const bool to_break = !(v_.step < next - t_);
+  // Throttling down only delays a depletion: the step still ends on no later event.
+  hold_dynamic_pressure(dt);
   PointMassState after = step(dt);
 
   // Events of the state inside the step: the earliest is located, and the
   // step retaken to it.
   double earliest = dt;
-  for (Waiter& w : waiters_) arm(w, x_);
+  for (Waiter& w : waiters_) {
+    if (active(w)) arm(w, x_);
+  }
   arm_phase(x_);
   const auto locate = [&](const Trigger& trigger, bool armed) {
     if (!state_trigger(trigger.kind) || met(trigger, armed, x_) || !met(trigger, armed, after)) return;
@@ -597,8 +704,11 @@ bool StagedFlight::hopeless() const {
     const ElementRun& run = runs_[i];
     const Element& e = v_.elements[i];
     if (run.jettison || !e.propulsive()) continue;
-    if (run.ignition && !run.burnout) return false;
-    if (!run.ignition && e.ignition.kind != Trigger::Kind::never) return false;
+    if (run.burning()) return false;
+    if (run.ignitions.size() < e.burns() &&
+        e.ignition_of(run.ignitions.size()).kind != Trigger::Kind::never) {
+      return false;
+    }
   }
   return true;
 }
@@ -621,11 +731,13 @@ void StagedFlight::finish() {
   double left = 0.0;
   bool rubber_tank_short = false;
   for (std::size_t i = 0; i < runs_.size(); ++i) {
-    if (!runs_[i].ignition || runs_[i].jettison) continue;
+    const ElementRun& run = runs_[i];
+    if (run.ignitions.empty() || run.jettison) continue;
     const double r = remaining(i, t_);
     left += r;
     // Only a stage that burns to the cutoff can need more than it holds.
-    if (r < 0.0 && v_.elements[i].shutdown.kind == Trigger::Kind::cutoff) rubber_tank_short = true;
+    const Trigger& last_shutdown = v_.elements[i].shutdown_of(run.ignitions.size() - 1);
+    if (r < 0.0 && last_shutdown.kind == Trigger::Kind::cutoff) rubber_tank_short = true;
   }
   result_.remaining_propellant = left;
   if (result_.outcome != Outcome::in_orbit) return;

@@ -1,5 +1,6 @@
 #include "mission/staged_propellant.hpp"
 
+#include <algorithm>
 #include <cmath>
 
 namespace ascent {
@@ -22,18 +23,21 @@ double time_for_impulse(double y0, double slope, double impulse) {
 
 }  // namespace
 
-std::optional<double> burn_duration(const Element& e) {
+std::optional<double> burn_duration(const Element& e) { return burn_duration(e, 0.0, e.propellant); }
+
+std::optional<double> burn_duration(const Element& e, double from, double propellant) {
   if (!e.propulsive()) return std::nullopt;
-  double impulse = e.propellant * e.exhaust_velocity;  // [N s] the tanks hold
+  double impulse = std::max(propellant, 0.0) * e.exhaust_velocity;  // [N s] left to give
+  if (!(impulse > 0.0)) return 0.0;
   if (e.thrust_table.empty()) {
     if (!(e.thrust > 0.0)) return std::nullopt;
     return impulse / e.thrust;
   }
   const std::vector<TablePoint>& p = e.thrust_table.points();
-  double t = 0.0;
+  double t = std::max(from, 0.0);
   // The first value is held from ignition to the first point.
-  if (p.front().x > 0.0) {
-    const double held = p.front().y * p.front().x;
+  if (p.front().x > t) {
+    const double held = p.front().y * (p.front().x - t);
     if (held >= impulse) return impulse / p.front().y;
     impulse -= held;
     t = p.front().x;
@@ -45,15 +49,15 @@ std::optional<double> burn_duration(const Element& e) {
     const double slope = (b.y - a.y) / (b.x - a.x);
     const double y0 = a.y + slope * (t - a.x);
     const double segment = 0.5 * (y0 + b.y) * (b.x - t);
-    if (segment >= impulse) return t + time_for_impulse(y0, slope, impulse);
+    if (segment >= impulse) return t - from + time_for_impulse(y0, slope, impulse);
     impulse -= segment;
     t = b.x;
   }
   // Past the last node the thrust holds its last value; a table that ends
   // at no thrust has burnt out there, whatever is left.
   const double tail = p.back().y;
-  if (!(tail > 0.0)) return t;
-  return t + impulse / tail;
+  if (!(tail > 0.0)) return t - from;
+  return t - from + impulse / tail;
 }
 
 }  // namespace ascent

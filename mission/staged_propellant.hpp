@@ -15,4 +15,8 @@ namespace ascent {
 /// thrust table ends at no thrust; none for an engine without thrust.
 [[nodiscard]] std::optional<double> burn_duration(const Element& e);
 
+/// [s] from `from` [s] after ignition until one unit at full thrust has
+/// burned `propellant` [kg] more (or its thrust table ends at no thrust).
+[[nodiscard]] std::optional<double> burn_duration(const Element& e, double from, double propellant);
+
 }  // namespace ascent

@@ -21,6 +21,7 @@
 #include "dynamics/point_mass_motion.hpp"
 #include "dynamics/vector3.hpp"
 #include "mission/powered_explicit_guidance.hpp"
+#include "mission/staged_throttle.hpp"
 #include "mission/vehicle.hpp"
 
 namespace ascent {
@@ -46,14 +47,24 @@ struct Trigger {
     circular_speed,   ///< the inertial speed reaches the target's mean circular speed
     target_energy,    ///< the orbit's semi-major axis reaches the target's
     apogee,           ///< the radial velocity falls to zero
+    apogee_altitude,  ///< the osculating orbit's apogee rises through `value` [m] altitude
   };
   Kind kind = Kind::never;
   double value = 0.0;
   std::size_t element = 0;  ///< index into StagedVehicle::elements (after)
   ElementMoment moment = ElementMoment::ignition;
   double delay = 0.0;  ///< [s]
+  std::size_t burn = 0;  ///< which burn's ignition or burnout (after): 0 the first
 
   bool operator==(const Trigger&) const = default;
+};
+
+/// A burn of an element's engine after its first: the triggers that light
+/// it again and stop it.
+struct Relight {
+  Trigger ignition;
+  Trigger shutdown{Trigger::Kind::depletion};
+  bool operator==(const Relight&) const = default;
 };
 
 /// A stage, a group of `count` identical strap-ons, or an inert item (no
@@ -67,11 +78,24 @@ struct Element {
   LinearTable thrust_table;       ///< [N] vacuum thrust of one unit against time since ignition
   double exhaust_velocity = 0.0;  ///< [m/s] vacuum thrust per kg/s of propellant
   double exit_area = 0.0;         ///< [m^2] of one unit's nozzles
-  Trigger ignition;
+  double min_throttle = 1.0;      ///< [1] of the vacuum thrust, the lowest the engine runs at
+  double max_throttle = 1.0;      ///< [1] the highest
+  Trigger ignition;                ///< of the first burn
   Trigger shutdown{Trigger::Kind::depletion};
+  std::vector<Relight> relights;  ///< the burns after the first, in order
   Trigger jettison;
 
   [[nodiscard]] bool propulsive() const { return exhaust_velocity > 0.0; }
+  /// How many times the engine is lit.
+  [[nodiscard]] std::size_t burns() const { return 1 + relights.size(); }
+  /// The trigger that lights burn `k` (0: the first).
+  [[nodiscard]] const Trigger& ignition_of(std::size_t k) const {
+    return k == 0 ? ignition : relights[k - 1].ignition;
+  }
+  /// The trigger that stops burn `k`.
+  [[nodiscard]] const Trigger& shutdown_of(std::size_t k) const {
+    return k == 0 ? shutdown : relights[k - 1].shutdown;
+  }
   /// [N] vacuum thrust of one unit `burning` [s] after ignition.
   [[nodiscard]] double unit_thrust(double burning) const {
     return thrust_table.empty() ? thrust : thrust_table.at(burning);
@@ -128,6 +152,7 @@ struct StagedSteering {
 struct Phase {
   std::string name;
   StagedSteering steering;
+  ThrottleLaw throttle;
   Trigger end;
   bool operator==(const Phase&) const = default;
 };

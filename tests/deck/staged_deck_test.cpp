@@ -2,6 +2,7 @@
 // deck that cannot be flown is refused with the file, line and column of the
 // key at fault and, for a misspelt name, the nearest one.
 #include "deck/staged_deck.hpp"
+#include "deck/staged_deck_text.hpp"
 
 #include <gtest/gtest.h>
 
@@ -65,31 +66,6 @@ perigee = 500000.0
 apogee = 500000.0
 inclination = 97.4
 )";
-
-/// The deck with `from` replaced by `to` (which must be there).
-std::string with(std::string text, const std::string& from, const std::string& to) {
-  const std::size_t at = text.find(from);
-  if (at == std::string::npos) throw std::runtime_error("not in the deck: " + from);
-  return text.replace(at, from.size(), to);
-}
-
-/// "deck.toml:<line>:<column>": where `needle` starts in `text`.
-std::string place_of(const std::string& text, const std::string& needle) {
-  const std::size_t at = text.find(needle);
-  const std::size_t line_start = text.rfind('\n', at) + 1;
-  const long line = std::count(text.begin(), text.begin() + static_cast<long>(at), '\n') + 1;
-  return "deck.toml:" + std::to_string(line) + ":" + std::to_string(at - line_start + 1) + ": ";
-}
-
-/// The message of the refusal of `text`.
-std::string refusal(const std::string& text) {
-  try {
-    (void)read_staged_deck_text(text, "deck.toml");
-  } catch (const DeckError& e) {
-    return e.what();
-  }
-  return "read without refusal";
-}
 
 TEST(StagedDeck, DeltaThreeReadsIntoTheBenchmarksNumbers) {
   const std::filesystem::path path = DATA / "vehicles" / "delta3.toml";

@@ -14,19 +14,13 @@
 #include "deck/staged_deck.hpp"
 #include "dynamics/gravity.hpp"
 #include "dynamics/orbital_elements.hpp"
+#include "mission/staged_test_vehicles.hpp"
 
 namespace ascent::testing {
 namespace {
 
 const std::filesystem::path DATA{ASCENT_DATA_DIR};
 constexpr double DEG = std::numbers::pi / 180.0;
-
-const StagedEvent& event_named(const StagedResult& r, const std::string& name) {
-  for (const StagedEvent& e : r.events) {
-    if (e.name == name) return e;
-  }
-  throw std::runtime_error("no event " + name);
-}
 
 /// The mass at an element's burnout and after its jettison.
 std::pair<double, double> drop(const StagedResult& r, const std::string& element) {
@@ -70,32 +64,6 @@ TEST(StagedFlight, StepsEndOnEveryEventAndTheDueEastPlaneHolds) {
   for (const StagedSample& s : r.history) {
     ASSERT_NEAR(s.elements.inclination / DEG, 28.5, 1e-3) << s.t;
   }
-}
-
-/// One stage in a vacuum, far from any gravity worth the name, thrusting along x.
-StagedVehicle vacuum_stage() {
-  StagedVehicle v;
-  v.earth.gravitational_parameter = 1e-6;
-  v.earth.rotation_rate = 0.0;
-  v.air = AirModel::exponential(0.0, 7200.0);
-  v.target.inclination = 0.0;
-  v.target.azimuth = std::numbers::pi / 2.0;
-  Element stage;
-  stage.name = "stage";
-  stage.dry_mass = 1000.0;
-  stage.propellant = 3000.0;
-  stage.thrust = 50000.0;
-  stage.exhaust_velocity = 3000.0;
-  stage.ignition = Trigger{Trigger::Kind::liftoff};
-  v.elements.push_back(stage);
-  v.payload = 500.0;
-  Phase burn;
-  burn.name = "burn";
-  burn.steering.kind = StagedSteering::Kind::direction_table;
-  burn.steering.directions = {{0.0}, {Vector3::UnitX()}};
-  burn.end = Trigger{Trigger::Kind::after, 0.0, 0, ElementMoment::burnout};
-  v.phases.push_back(burn);
-  return v;
 }
 
 TEST(StagedFlight, AVacuumBurnGivesTheRocketEquationsSpeed) {
