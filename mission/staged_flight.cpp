@@ -116,6 +116,9 @@ class StagedFlight {
   [[nodiscard]] std::optional<double> waiter_due(const Waiter& w) const;
   [[nodiscard]] double state_gap(const Trigger& trigger, const PointMassState& x) const;
   [[nodiscard]] bool met(const Trigger& trigger, bool armed, const PointMassState& x) const;
+  /// Whether a trigger that waits for a change is armed at `x`: the heat flux
+  /// seen above its value, or climbing in a coast.
+  [[nodiscard]] bool armed_now(const Trigger& trigger, bool armed, const PointMassState& x) const;
   void arm(Waiter& w, const PointMassState& x) const;
   void arm_phase(const PointMassState& x);
 
@@ -301,18 +304,24 @@ bool StagedFlight::met(const Trigger& trigger, bool armed, const PointMassState&
   return (armed || !needs_arming) && state_gap(trigger, x) >= 0.0;
 }
 
-void StagedFlight::arm(Waiter& w, const PointMassState& x) const {
-  const Trigger& trigger = trigger_of(w);
-  if (trigger.kind == Trigger::Kind::heat_flux_below || trigger.kind == Trigger::Kind::apogee) {
-    if (state_gap(trigger, x) < 0.0) w.armed = true;
+bool StagedFlight::armed_now(const Trigger& trigger, bool armed, const PointMassState& x) const {
+  switch (trigger.kind) {
+    case Trigger::Kind::heat_flux_below:
+      return armed || state_gap(trigger, x) < 0.0;
+    case Trigger::Kind::apogee:
+      // A coast's apogee: climbing with every engine off.
+      return state_gap(trigger, x) < 0.0 && !(engines(t_).vacuum_thrust > 0.0);
+    default:
+      return armed;
   }
 }
 
+void StagedFlight::arm(Waiter& w, const PointMassState& x) const {
+  w.armed = armed_now(trigger_of(w), w.armed, x);
+}
+
 void StagedFlight::arm_phase(const PointMassState& x) {
-  const Trigger& end = phases_[phase_].end;
-  if (end.kind == Trigger::Kind::heat_flux_below || end.kind == Trigger::Kind::apogee) {
-    if (state_gap(end, x) < 0.0) phase_armed_ = true;
-  }
+  phase_armed_ = armed_now(phases_[phase_].end, phase_armed_, x);
 }
 
 void StagedFlight::record_event(const std::string& name, const std::string& element) {

@@ -46,7 +46,7 @@ struct Trigger {
     speed,            ///< the inertial speed reaches `value` [m/s]
     circular_speed,   ///< the inertial speed reaches the target's mean circular speed
     target_energy,    ///< the orbit's semi-major axis reaches the target's
-    apogee,           ///< the radial velocity falls to zero
+    apogee,           ///< the radial velocity falls to zero in a coast (every engine off)
     apogee_altitude,  ///< the osculating orbit's apogee rises through `value` [m] altitude
   };
   Kind kind = Kind::never;
