@@ -33,6 +33,9 @@ constexpr std::array<Column, STAGED_HISTORY_COLUMNS> HISTORY{{
     {"argument_of_perigee_deg", "deg"},
     {"perigee_m", "m"},
     {"apogee_m", "m"},
+    {"geodetic_latitude_deg", "deg"},
+    {"geodetic_altitude_m", "m"},
+    {"flight_path_angle_deg", "deg"},
 }};
 
 constexpr std::array<Column, 6> EVENTS{{{"event", ""},
@@ -49,15 +52,19 @@ constexpr double DEGREES = 180.0 / std::numbers::pi;
 std::span<const Column> staged_history_columns() { return HISTORY; }
 std::span<const Column> staged_event_columns() { return EVENTS; }
 
-StagedHistoryRow staged_history_row(const StagedVehicle& v, const StagedSample& s) {
+StagedHistoryRows::StagedHistoryRows(const StagedVehicle& vehicle)
+    // The inertial x axis points to longitude 0 at liftoff's frame.
+    : vehicle_(vehicle), wgs84_(EarthFigure::wgs84(), vehicle.earth.rotation_rate) {}
+
+StagedHistoryRow StagedHistoryRows::operator()(const StagedSample& s) const {
+  const StagedVehicle& v = vehicle_;
   const Vector3& r = s.state.position;
   const Vector3& vel = s.state.velocity;
   const LocalFrame frame = LocalFrame::at(r);
   const Vector3 relative = vel - v.earth.rotation().cross(r);
   const double azimuth = std::atan2(relative.dot(frame.east), relative.dot(frame.north));
-  // The Earth has turned by omega t since liftoff's frame was fixed.
-  double longitude = std::atan2(r.y(), r.x()) - v.earth.rotation_rate * s.t;
-  longitude = std::remainder(longitude, 2.0 * std::numbers::pi);
+  const double horizontal = std::hypot(relative.dot(frame.east), relative.dot(frame.north));
+  const Geodetic ground = wgs84_.geodetic(r, s.t);
   const double R = v.earth.equatorial_radius;
   const OrbitalElements& el = s.elements;
   return {s.t,
@@ -70,7 +77,7 @@ StagedHistoryRow staged_history_row(const StagedVehicle& v, const StagedSample& 
           s.state.mass,
           s.altitude,
           std::asin(r.z() / r.norm()) * DEGREES,
-          longitude * DEGREES,
+          ground.longitude * DEGREES,
           vel.norm(),
           azimuth * DEGREES,
           s.dynamic_pressure,
@@ -82,7 +89,10 @@ StagedHistoryRow staged_history_row(const StagedVehicle& v, const StagedSample& 
           el.ascending_node * DEGREES,
           el.argument_of_perigee * DEGREES,
           el.perigee_radius() - R,
-          el.apogee_radius() - R};
+          el.apogee_radius() - R,
+          ground.latitude * DEGREES,
+          ground.altitude,
+          std::atan2(relative.dot(frame.up), horizontal) * DEGREES};
 }
 
 }  // namespace ascent

@@ -349,8 +349,9 @@ void write_staged_events(std::ostream& out, const StagedVehicle& vehicle,
 void write_staged_history_csv(std::ostream& out, const StagedVehicle& vehicle,
                               const StagedResult& r) {
   out << csv_header(staged_history_columns()) << '\n';
+  const StagedHistoryRows row_of(vehicle);
   for (const StagedSample& s : r.history) {
-    const StagedHistoryRow row = staged_history_row(vehicle, s);
+    const StagedHistoryRow row = row_of(s);
     for (std::size_t i = 0; i < row.size(); ++i) out << (i == 0 ? "" : ",") << exact(row[i]);
     out << '\n';
   }

@@ -40,8 +40,9 @@ struct StagedFlightResult {
     std::vector<py::array_t<double>> arrays;
     const auto rows = static_cast<py::ssize_t>(result.history.size());
     for (std::size_t i = 0; i < names.size(); ++i) arrays.emplace_back(rows);
+    const StagedHistoryRows row_of(vehicle);
     for (py::ssize_t k = 0; k < rows; ++k) {
-      const StagedHistoryRow row = staged_history_row(vehicle, result.history[static_cast<std::size_t>(k)]);
+      const StagedHistoryRow row = row_of(result.history[static_cast<std::size_t>(k)]);
       for (std::size_t i = 0; i < row.size(); ++i) arrays[i].mutable_at(k) = row[i];
     }
     py::dict columns;

@@ -62,3 +62,29 @@ def test_capability_is_the_largest_payload_in_orbit_with_the_reserve():
     assert heavier.outcome != "in_orbit" or heavier.remaining_propellant < 500.0
     with pytest.raises(ValueError, match="reserve"):
         ascent.capability(builtin, reserve=float("nan"))
+
+
+def test_the_small_launcher_relights_and_its_history_stands_over_wgs84():
+    small = ascent.StagedVehicle.read(DATA_DIR / "vehicles" / "small_sso.toml")
+    flight = ascent.fly_staged(small)
+    assert flight.outcome == "in_orbit"
+    events = flight.events.set_index("event")
+    # Events name their element, the relight's too.
+    assert events.loc["second.ignition2", "element"] == "second"
+    assert events.loc["ullage.ignition", "t_s"] + 5.0 == pytest.approx(events.loc["second.ignition2", "t_s"])
+    history = flight.history
+    assert history.attrs["units"]["geodetic_altitude_m"] == "m"
+    assert history.attrs["units"]["flight_path_angle_deg"] == "deg"
+    # At 34.7 deg the geodetic latitude lies 0.19 deg north of the geocentric
+    # one (tan phi = tan psi / (1 - f)^2 on the ellipsoid), and the altitude
+    # over the ellipsoid is the radius above the ellipse's at that geocentric
+    # latitude, r_e = a b / sqrt((b cos psi)^2 + (a sin psi)^2), to 1 m.
+    first = history.iloc[0]
+    a, f = 6378137.0, 1 / 298.257223563
+    b = a * (1 - f)
+    psi = np.radians(first.latitude_deg)
+    assert first.geodetic_latitude_deg == pytest.approx(np.degrees(np.arctan(np.tan(psi) / (1 - f) ** 2)), abs=2e-3)
+    r_e = a * b / np.hypot(b * np.cos(psi), a * np.sin(psi))
+    assert first.geodetic_altitude_m == pytest.approx(a + 100.0 - r_e, abs=1.0)
+    last = history.iloc[-1]
+    assert last.inclination_deg == pytest.approx(97.4, abs=0.05)
