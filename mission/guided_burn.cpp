@@ -1,7 +1,8 @@
 // The guided mainstage burn: the orbit-insertion guidance steers every
 // one-second step, and the burn cuts off when the orbit's energy reaches the
-// target's. With the radius and the horizontal flight path the guidance has
-// brought about, the energy fixes the speed and so the whole orbit.
+// target's. With the radius and the flight path the guidance has brought
+// about, those of a point of the target orbit, the energy fixes the speed and
+// so the whole orbit.
 #include "mission/guided_burn.hpp"
 
 #include <cmath>
@@ -23,7 +24,8 @@ constexpr Extended MISSED_BY = 10000.0L;
 OrbitFailure burn_to_target_orbit(FlightDynamics& dynamics, const Vehicle& vehicle) {
   FlightState& s = dynamics.state;
   const UpperStage& stage = vehicle.upper_stage;
-  const InsertionPoint target = insertion_point(vehicle.target);
+  const TargetEllipse target = target_ellipse(vehicle.target);
+  const Real target_energy = orbital_energy(target);
   OrbitInsertionGuidance guidance(target, stage.exhaust_velocity);
   const auto energy = [&] { return orbital_energy(s.vt, s.vr, s.h0); };
 
@@ -40,7 +42,7 @@ OrbitFailure burn_to_target_orbit(FlightDynamics& dynamics, const Vehicle& vehic
     // The energy decides the cutoff only once the guidance has brought the
     // radius and the flight path near the target's: a stage dispersed high
     // and fast has the target's energy early, in the wrong place.
-  } while (!(guidance.in_final_seconds() && energy() >= target.energy));
+  } while (!(guidance.in_final_seconds() && energy() >= target_energy));
 
   // Back to the last state short of the target's energy, then the share of a
   // step that brings the energy to it: over one second the energy grows
@@ -49,7 +51,7 @@ OrbitFailure burn_to_target_orbit(FlightDynamics& dynamics, const Vehicle& vehic
   s.dt = -s.dt;
   dynamics.rk4_step();
   const Real short_of = energy();
-  s.dt = (target.energy - short_of) / (passed - short_of);
+  s.dt = (target_energy - short_of) / (passed - short_of);
   dynamics.rk4_step();
   s.stage.pitch_rate = 0.0L;
   const TargetOrbit& aimed = vehicle.target;

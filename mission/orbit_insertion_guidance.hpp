@@ -1,33 +1,26 @@
-// Closed-loop guidance of the upper stage to a target orbit: powered explicit
-// guidance (PEG) in the plane of flight, the linear-tangent-like law of the
-// Space Shuttle's ascent guidance (R. F. Jaggers, "An explicit solution to
-// the exoatmospheric powered flight guidance and trajectory optimization
-// problem for rocket propelled vehicles", AIAA 77-1051, 1977; W. H. McHenry
-// et al., "Space Shuttle ascent guidance, navigation and control", J.
-// Astronautical Sciences 27, 1979). It fits a low thrust-to-weight stage: the
-// steering follows the whole remaining burn, not a short look-ahead.
-//
-// The radial share of the thrust direction, fr = sin(pitch above the local
-// horizontal), is steered as fr(t) = A + B t + C, where C balances gravity
-// against the centrifugal acceleration. Each guidance cycle solves A and B so
-// that the burn ends at the target's radius with its radial speed, and
-// re-estimates the time to go from the angular momentum still missing.
+// Closed-loop guidance of the upper stage to a target orbit: every guidance
+// cycle solves the burn that reaches the target with the least propellant
+// from the stage's present state (mission/optimal_burn.hpp), starting from
+// the last cycle's solution carried forward, and steers the thrust along its
+// primer vector. The insertion point is free: an elliptic target is entered
+// where it costs least, not necessarily at perigee. In the last seconds the
+// steering is no longer solved but flown on, as the solution's sensitivity
+// to the remaining burn vanishes.
 #pragma once
 
+#include <optional>
+
 #include "base/real.hpp"
+#include "mission/optimal_burn.hpp"
 #include "mission/vehicle.hpp"
 
 namespace ascent {
 
-/// The state the burn ends in: the perigee of the target orbit, where the
-/// flight path is horizontal, at the ellipse's perigee speed.
-struct InsertionPoint {
-  Real radius;            ///< [m] from the Earth's centre
-  Real horizontal_speed;  ///< [m/s] inertial
-  Real energy;            ///< [J/kg] specific orbital energy of the target orbit
-};
+/// The target orbit of `target` as the guidance aims at it.
+[[nodiscard]] TargetEllipse target_ellipse(const TargetOrbit& target);
 
-[[nodiscard]] InsertionPoint insertion_point(const TargetOrbit& target);
+/// [J/kg] specific orbital energy of the orbit `target`, -mu / (rp + ra).
+[[nodiscard]] Real orbital_energy(const TargetEllipse& target);
 
 /// [J/kg] specific orbital energy v^2/2 - mu/r at an altitude h0 [m].
 [[nodiscard]] Real orbital_energy(Real vt, Real vr, Real h0);
@@ -49,7 +42,7 @@ struct PitchCommand {
 
 class OrbitInsertionGuidance {
  public:
-  OrbitInsertionGuidance(const InsertionPoint& target, Real exhaust_velocity);
+  OrbitInsertionGuidance(const TargetEllipse& target, Real exhaust_velocity);
 
   /// Updates the steering for the state and returns the pitch over the next `dt` seconds.
   PitchCommand steer(const GuidanceInput& in, Real dt);
@@ -60,21 +53,22 @@ class OrbitInsertionGuidance {
   [[nodiscard]] bool in_final_seconds() const;
 
  private:
-  /// [1] gravity less centrifugal acceleration over the thrust acceleration.
-  [[nodiscard]] static Real balance(Real r, Real vt, Real acceleration);
-  /// A and B that end the burn at the target's radius and radial speed in time_to_go_.
-  void solve_radial(const GuidanceInput& in, Real r, Real tau);
-  /// The same, and the time to go that supplies the missing angular momentum.
-  void solve_steering(const GuidanceInput& in, Real r, Real tau);
+  /// The last solution carried forward to now, as a guess from the present state.
+  [[nodiscard]] BurnSolution carried_forward() const;
+  /// Solves the burn from `start`, or keeps flying the last solution.
+  void solve(const BurnStart& start);
 
-  InsertionPoint target_;
-  Real ve_;
-  Real A_ = 0.0L;
-  Real B_ = 0.0L;
-  Real time_to_go_ = 0.0L;
-  Real frozen_for_ = 0.0L;  ///< [s] since the steering was last solved, once frozen
-  bool started_ = false;
+  TargetEllipse target_;
+  double ve_;                ///< [m/s] exhaust velocity
+  BurnStart solved_from_{};  ///< the state the steering was last solved from
+  std::optional<BurnSolution> solution_;
+  bool optimal_ = false;       ///< the solution is a converged one, not a first guess
+  BurnArc arc_{};              ///< the solution's arc now, in its own frame
+  double since_solved_ = 0.0;  ///< [s] flown since it was solved
+  double seek_after_ = 0.0;    ///< [s] of flight without a solution before it is sought from scratch
+  double unsolved_for_ = 0.0;  ///< [s] flown since a solution was last found or sought from scratch
   bool frozen_ = false;
+  Real time_to_go_ = 0.0L;
 };
 
 }  // namespace ascent
