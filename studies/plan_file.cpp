@@ -8,7 +8,7 @@
 #include "base/read_file.hpp"
 #include "base/runtime_error.hpp"
 
-namespace ascent::trim {
+namespace ascent::studies {
 
 namespace {
 
@@ -95,4 +95,4 @@ Plan read_plan_file(const std::filesystem::path& path) {
   return parse_plan(text, path.string());
 }
 
-}  // namespace ascent::trim
+}  // namespace ascent::studies

@@ -8,7 +8,7 @@
 
 #include "studies/flight_runner.hpp"
 
-namespace ascent::trim {
+namespace ascent::studies {
 
 /// A plan: the turn time and the core stage's maximum angle of attack, as typed.
 struct Plan {
@@ -26,4 +26,4 @@ struct Plan {
 /// or read, and as parse_plan.
 [[nodiscard]] Plan read_plan_file(const std::filesystem::path& path);
 
-}  // namespace ascent::trim
+}  // namespace ascent::studies
