@@ -7,13 +7,13 @@
 
 namespace {
 
-using namespace ascent::dispersion;
+using namespace ascent::studies;
 
 const StudySpec& closed_loop_study() {
   static const StudySpec setup = [] {
-    ascent::trim::TrimSettings settings;
+    ascent::studies::TrimSettings settings;
     settings.thrust = ascent::ThrustHistory::read(ASCENT_SAMPLE_THRUST);
-    return prepare_study(settings, *ascent::trim::typed_number("20"), default_dispersion_set(),
+    return prepare_study(settings, *ascent::studies::typed_number("20"), default_dispersion_set(),
                          LoopMode::closed);
   }();
   return setup;

@@ -16,13 +16,17 @@ constexpr double MAXA = 17.959326;  ///< [deg] the trim at 20 s of the sample th
 void ClassicFlight(benchmark::State& state) {
   const ascent::Vehicle vehicle;
   const ascent::ThrustHistory thrust = ascent::ThrustHistory::read(ASCENT_DATA_DIR "/s1.dat");
-  const ascent::trim::FlightGround ground(vehicle, {});
+  const ascent::studies::FlightGround ground(vehicle, {});
   const bool with_impacts = state.range(0) != 0;
   for (auto _ : state) {
-    ascent::trim::FlightRecorder recorder;
-    ascent::trim::FlightRequest request{&vehicle, &thrust, ascent::trim::typed_number(20.0, 3),
-                                        ascent::trim::typed_number(MAXA, 6), &recorder, {}};
-    benchmark::DoNotOptimize(ascent::trim::fly(request));
+    ascent::studies::FlightRecorder recorder;
+    ascent::studies::FlightRequest request{&vehicle,
+                                           &thrust,
+                                           ascent::studies::typed_number(20.0, 3),
+                                           ascent::studies::typed_number(MAXA, 6),
+                                           &recorder,
+                                           {}};
+    benchmark::DoNotOptimize(ascent::studies::fly(request));
     if (with_impacts) benchmark::DoNotOptimize(ground.impacts(recorder.events()));
   }
 }
@@ -36,7 +40,7 @@ void StagedFlight(benchmark::State& state) {
   const bool with_impacts = state.range(0) != 0;
   for (auto _ : state) {
     const ascent::StagedResult flown = ascent::fly_staged(deck, plan);
-    if (with_impacts) benchmark::DoNotOptimize(ascent::trim::staged_impacts(deck, flown, false));
+    if (with_impacts) benchmark::DoNotOptimize(ascent::studies::staged_impacts(deck, flown, false));
     benchmark::DoNotOptimize(flown);
   }
 }

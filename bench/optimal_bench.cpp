@@ -7,11 +7,12 @@
 namespace {
 
 void BM_OptimizeDeltaIII(benchmark::State& state) {
-  const ascent::optimal::AscentProblem problem = ascent::optimal::delta3(static_cast<int>(state.range(0)));
+  const ascent::studies::AscentProblem problem =
+      ascent::studies::delta3(static_cast<int>(state.range(0)));
   double final_mass = 0.0;
   int iterations = 0;
   for (auto _ : state) {
-    const ascent::optimal::AscentOptimum optimum = ascent::optimal::optimize_ascent(problem);
+    const ascent::studies::AscentOptimum optimum = ascent::studies::optimize_ascent(problem);
     final_mass = optimum.final_mass;
     iterations = optimum.solution.iterations;
   }

@@ -7,7 +7,7 @@
 
 namespace {
 
-using namespace ascent::trim;
+using namespace ascent::studies;
 
 TrimSettings sample_settings() {
   TrimSettings settings;

@@ -24,15 +24,15 @@ namespace {
 using ascent::fuzz::check;
 
 void read_as_dispersion_set(std::string_view text) {
-  namespace dispersion = ascent::dispersion;
+  namespace studies = ascent::studies;
   try {
-    const dispersion::DispersionSet set = dispersion::parse_dispersion_set(text, "set.toml");
-    for (const dispersion::Dispersion& d : set.entries()) {
+    const studies::DispersionSet set = studies::parse_dispersion_set(text, "set.toml");
+    for (const studies::Dispersion& d : set.entries()) {
       check(std::isfinite(d.distribution.sigma) && d.distribution.sigma >= 0.0);
       check(std::isfinite(d.distribution.low) && std::isfinite(d.distribution.high));
       check(d.distribution.low <= d.distribution.high);
     }
-  } catch (const dispersion::DispersionFileError& refusal) {
+  } catch (const studies::DispersionFileError& refusal) {
     check(std::string_view(refusal.what()).starts_with("set.toml"));
   }
 }

@@ -1,6 +1,6 @@
 #include "studies/collocation_layout.hpp"
 
-namespace ascent::optimal {
+namespace ascent::studies {
 
 CollocationLayout::CollocationLayout(const Problem& problem)
     : states_(problem.states), point_size_(problem.states + problem.controls) {
@@ -38,4 +38,4 @@ int CollocationLayout::duration(int phase) const { return path(phase, points(pha
 
 int CollocationLayout::link(int phase) const { return duration(phase) + (has_duration(phase) ? 1 : 0); }
 
-}  // namespace ascent::optimal
+}  // namespace ascent::studies

@@ -14,7 +14,7 @@
 
 #include "studies/optimal_control.hpp"
 
-namespace ascent::optimal {
+namespace ascent::studies {
 
 class CollocationLayout {
  public:
@@ -69,4 +69,4 @@ class CollocationLayout {
   int first_condition_ = 0;
 };
 
-}  // namespace ascent::optimal
+}  // namespace ascent::studies

@@ -12,7 +12,7 @@
 #include "base/interruption.hpp"
 #include "studies/finite_differences.hpp"
 
-namespace ascent::optimal {
+namespace ascent::studies {
 namespace {
 
 using Ipopt::Index;
@@ -590,4 +590,4 @@ bool CollocationProgramme::intermediate_callback(Ipopt::AlgorithmMode, Index ite
   return pending_interruption() == 0 && !(stop_ && stop_());
 }
 
-}  // namespace ascent::optimal
+}  // namespace ascent::studies

@@ -15,7 +15,7 @@
 #include "studies/collocation_layout.hpp"
 #include "studies/optimal_control.hpp"
 
-namespace ascent::optimal {
+namespace ascent::studies {
 
 class CollocationProgramme : public Ipopt::TNLP {
  public:
@@ -80,4 +80,4 @@ class CollocationProgramme : public Ipopt::TNLP {
   std::function<bool()> stop_;
 };
 
-}  // namespace ascent::optimal
+}  // namespace ascent::studies

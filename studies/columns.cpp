@@ -2,7 +2,7 @@
 
 #include <array>
 
-namespace ascent {
+namespace ascent::studies {
 
 namespace {
 
@@ -119,4 +119,4 @@ std::span<const Column> event_columns() { return EVENTS; }
 std::span<const Column> sensitivity_columns() { return SENSITIVITY; }
 std::span<const Column> impact_columns() { return IMPACTS; }
 
-}  // namespace ascent
+}  // namespace ascent::studies

@@ -9,14 +9,14 @@
 #include <span>
 #include <string_view>
 
-namespace ascent {
+namespace ascent::studies {
 
 struct Column {
   std::string_view name;  ///< "perigee_m"
   std::string_view unit;  ///< "m"; "1" for a pure number, "" for a word
 };
 
-/// A step of a flight's history, in the order of trim::StepRecord's members,
+/// A step of a flight's history, in the order of StepRecord's members,
 /// then where it is over the ground.
 [[nodiscard]] std::span<const Column> history_columns();
 
@@ -40,4 +40,4 @@ struct Column {
 /// jettison, and no downrange or speed, when it reaches orbit).
 [[nodiscard]] std::span<const Column> impact_columns();
 
-}  // namespace ascent
+}  // namespace ascent::studies

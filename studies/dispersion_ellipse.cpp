@@ -5,7 +5,7 @@
 
 #include <Eigen/Eigenvalues>
 
-namespace ascent {
+namespace ascent::studies {
 
 PlaneSpread PlaneSpread::of(std::span<const Eigen::Vector2d> points) {
   PlaneSpread spread;
@@ -61,4 +61,4 @@ std::vector<Geodetic> ground_outline(const DispersionEllipse& ellipse, const Tan
   return outline;
 }
 
-}  // namespace ascent
+}  // namespace ascent::studies

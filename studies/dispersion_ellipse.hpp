@@ -17,7 +17,7 @@
 
 #include "dynamics/geodetic.hpp"
 
-namespace ascent {
+namespace ascent::studies {
 
 /// The share of a 2-D normal law the 99 % ellipse holds.
 inline constexpr double ELLIPSE_PROBABILITY = 0.99;
@@ -57,4 +57,4 @@ struct DispersionEllipse {
 [[nodiscard]] std::vector<Geodetic> ground_outline(const DispersionEllipse& ellipse,
                                                    const TangentPlane& plane, int count = 72);
 
-}  // namespace ascent
+}  // namespace ascent::studies

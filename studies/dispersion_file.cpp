@@ -14,7 +14,7 @@
 #include "deck/vehicle_deck.hpp"
 #include "studies/default_dispersions.hpp"
 
-namespace ascent::dispersion {
+namespace ascent::studies {
 
 namespace {
 
@@ -216,4 +216,4 @@ const DispersionSet& default_dispersion_set() {
   return set;
 }
 
-}  // namespace ascent::dispersion
+}  // namespace ascent::studies

@@ -18,7 +18,7 @@
 #include "base/runtime_error.hpp"
 #include "studies/dispersion_set.hpp"
 
-namespace ascent::dispersion {
+namespace ascent::studies {
 
 /// A dispersion set that cannot be read; what() is "source:line:column: why".
 class DispersionFileError : public InputError {
@@ -47,4 +47,4 @@ inline constexpr std::string_view UNIFORM_RELATIVE_KEY = "uniform_relative";
 /// The default set, data/dispersions.toml as it was built in.
 [[nodiscard]] const DispersionSet& default_dispersion_set();
 
-}  // namespace ascent::dispersion
+}  // namespace ascent::studies

@@ -9,7 +9,7 @@
 #include "deck/vehicle_checks.hpp"
 #include "studies/random_draws.hpp"
 
-namespace ascent::dispersion {
+namespace ascent::studies {
 
 namespace {
 
@@ -131,4 +131,4 @@ DrawnCase draw_case(const DispersionSet& set, const Vehicle& nominal, std::uint6
   return drawn;
 }
 
-}  // namespace ascent::dispersion
+}  // namespace ascent::studies

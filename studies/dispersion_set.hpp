@@ -17,7 +17,7 @@
 #include "mission/flight.hpp"
 #include "mission/vehicle_fields.hpp"
 
-namespace ascent::dispersion {
+namespace ascent::studies {
 
 /// A deviation from the nominal value. Absolute deviations are in the unit of
 /// the parameter; relative ones are fractions of the nominal value.
@@ -94,4 +94,4 @@ struct DrawnCase {
 [[nodiscard]] DrawnCase draw_case(const DispersionSet& set, const Vehicle& nominal,
                                   std::uint64_t seed, std::uint64_t k);
 
-}  // namespace ascent::dispersion
+}  // namespace ascent::studies

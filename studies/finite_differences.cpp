@@ -5,7 +5,7 @@
 #include <limits>
 #include <vector>
 
-namespace ascent::optimal {
+namespace ascent::studies {
 namespace {
 
 // Steps as fractions of each argument's typical size.
@@ -96,4 +96,4 @@ void weighted_hessian(const VectorFunction& f, std::span<const double> z, std::s
       z, scale, hessian);
 }
 
-}  // namespace ascent::optimal
+}  // namespace ascent::studies

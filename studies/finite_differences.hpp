@@ -9,7 +9,7 @@
 #include <functional>
 #include <span>
 
-namespace ascent::optimal {
+namespace ascent::studies {
 
 /// value = f(z).
 using VectorFunction = std::function<void(std::span<const double> z, std::span<double> value)>;
@@ -32,4 +32,4 @@ void scalar_hessian(const std::function<double(std::span<const double>)>& f, std
 void central_gradient(const std::function<double(std::span<const double>)>& f, std::span<const double> z,
                       std::span<const double> scale, std::span<double> gradient);
 
-}  // namespace ascent::optimal
+}  // namespace ascent::studies

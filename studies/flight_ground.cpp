@@ -6,7 +6,7 @@
 
 #include "dynamics/sidereal_time.hpp"
 
-namespace ascent::trim {
+namespace ascent::studies {
 
 namespace {
 
@@ -150,4 +150,4 @@ KmlDocument FlightGround::map(const std::vector<StepRecord>& steps,
   return flight_map("ascent flight", std::move(track), impacts);
 }
 
-}  // namespace ascent::trim
+}  // namespace ascent::studies

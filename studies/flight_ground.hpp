@@ -16,7 +16,7 @@
 #include "text/kml_document.hpp"
 #include "text/orbit_ephemeris.hpp"
 
-namespace ascent::trim {
+namespace ascent::studies {
 
 /// [deg] the pad's longitude when none is given: Cape Canaveral's, whose
 /// latitude the built-in vehicle's site has.
@@ -117,4 +117,4 @@ class FlightGround {
   FallWorld world_;
 };
 
-}  // namespace ascent::trim
+}  // namespace ascent::studies

@@ -8,7 +8,7 @@
 #include "base/earth.hpp"
 #include "text/event_lines.hpp"
 
-namespace ascent::trim {
+namespace ascent::studies {
 
 namespace {
 
@@ -149,4 +149,4 @@ std::vector<EventRecord> FlightRecorder::events() const {
   return all;
 }
 
-}  // namespace ascent::trim
+}  // namespace ascent::studies

@@ -7,7 +7,7 @@
 
 #include "mission/flight_event.hpp"
 
-namespace ascent::trim {
+namespace ascent::studies {
 
 /// The state at an event, in the units of the trajectory table: that of the
 /// row before the event line (for liftoff, of the liftoff row).
@@ -89,4 +89,4 @@ class FlightRecorder : public FlightObserver {
   StepQuantities last_;
 };
 
-}  // namespace ascent::trim
+}  // namespace ascent::studies

@@ -7,7 +7,7 @@
 #include "mission/recommended_maxa.hpp"
 #include "text/event_lines.hpp"
 
-namespace ascent::trim {
+namespace ascent::studies {
 
 std::optional<TypedNumber> typed_number(std::string_view text) {
   const std::optional<double> value = parse_decimal_real(text);
@@ -64,4 +64,4 @@ FlightOutcome fly_on(const FlightAtSeparation& at_separation, const TypedNumber&
   return outcome_of(at_separation.fly_on(maxa.value), at_separation.vehicle());
 }
 
-}  // namespace ascent::trim
+}  // namespace ascent::studies

@@ -11,7 +11,7 @@
 #include "mission/load_limits.hpp"
 #include "text/outcome_words.hpp"
 
-namespace ascent::trim {
+namespace ascent::studies {
 
 /// A turn time or an angle as the user types it, with the value the
 /// program reads from that text.
@@ -70,4 +70,4 @@ FlightOutcome fly(const FlightRequest& request);
 /// the same vehicle, thrust history, turn time, scales and angle.
 FlightOutcome fly_on(const FlightAtSeparation& at_separation, const TypedNumber& maxa);
 
-}  // namespace ascent::trim
+}  // namespace ascent::studies

@@ -5,7 +5,7 @@
 #include <numbers>
 #include <string>
 
-namespace ascent::dispersion {
+namespace ascent::studies {
 
 namespace {
 
@@ -27,8 +27,8 @@ Geodetic mean_point(const GroundFrame& ground, const std::vector<Geodetic>& poin
 
 }  // namespace
 
-void ImpactDispersionBuilder::add(std::size_t k, const std::vector<trim::ImpactRecord>& impacts) {
-  for (const trim::ImpactRecord& impact : impacts) {
+void ImpactDispersionBuilder::add(std::size_t k, const std::vector<ImpactRecord>& impacts) {
+  for (const ImpactRecord& impact : impacts) {
     auto element = std::find_if(elements_.begin(), elements_.end(),
                                 [&](const Element& e) { return e.name == impact.element; });
     if (element == elements_.end()) {
@@ -81,13 +81,13 @@ std::vector<ImpactDispersion> ImpactDispersionBuilder::finish() const {
   return spreads;
 }
 
-report::GroundTrackColumns impact_chart_columns(const std::vector<CaseResult>& cases,
-                                                const std::vector<ImpactDispersion>& spreads) {
-  report::GroundTrackColumns columns;
+GroundTrackColumns impact_chart_columns(const std::vector<CaseResult>& cases,
+                                        const std::vector<ImpactDispersion>& spreads) {
+  GroundTrackColumns columns;
   for (const ImpactDispersion& spread : spreads) {
-    report::GroundTrackColumns::Element element{spread.element, {}, {}, {}, {}};
+    GroundTrackColumns::Element element{spread.element, {}, {}, {}, {}};
     for (const CaseResult& c : cases) {
-      for (const trim::ImpactRecord& impact : c.impacts) {
+      for (const ImpactRecord& impact : c.impacts) {
         if (impact.element != spread.element || impact.reaches_orbit) continue;
         element.latitude.push_back(impact.latitude);
         element.longitude.push_back(impact.longitude);
@@ -102,17 +102,16 @@ report::GroundTrackColumns impact_chart_columns(const std::vector<CaseResult>& c
   return columns;
 }
 
-KmlDocument impact_map(const trim::FlightGround& ground,
-                       const std::vector<trim::StepRecord>& nominal_steps, const CaseImpacts& cases,
-                       const std::vector<ImpactDispersion>& spreads) {
+KmlDocument impact_map(const FlightGround& ground, const std::vector<StepRecord>& nominal_steps,
+                       const CaseImpacts& cases, const std::vector<ImpactDispersion>& spreads) {
   KmlDocument map = ground.map(nominal_steps, {});
   map.name = "ascent dispersion study";
   map.tracks.front().name = "nominal flight";
   for (const auto& [k, impacts] : cases) {
-    for (const trim::ImpactRecord& impact : impacts) {
+    for (const ImpactRecord& impact : impacts) {
       if (impact.reaches_orbit) continue;
       map.places.push_back({impact.element + ", case " + std::to_string(k),
-                            trim::impact_description(impact),
+                            impact_description(impact),
                             {impact.latitude * DEGREE, impact.longitude * DEGREE, 0.0}});
     }
   }
@@ -135,4 +134,4 @@ KmlDocument impact_map(const trim::FlightGround& ground,
   return map;
 }
 
-}  // namespace ascent::dispersion
+}  // namespace ascent::studies

@@ -14,7 +14,7 @@
 #include "studies/study.hpp"
 #include "studies/study_charts.hpp"
 
-namespace ascent::dispersion {
+namespace ascent::studies {
 
 struct ImpactDispersion {
   std::string element;
@@ -33,10 +33,10 @@ struct ImpactDispersion {
 class ImpactDispersionBuilder {
  public:
   /// `ground`: the figure and pad of the impact points (the nominal flight's).
-  explicit ImpactDispersionBuilder(const trim::FlightGround& ground) : ground_(ground) {}
+  explicit ImpactDispersionBuilder(const FlightGround& ground) : ground_(ground) {}
 
   /// Case `k`'s impact points.
-  void add(std::size_t k, const std::vector<trim::ImpactRecord>& impacts);
+  void add(std::size_t k, const std::vector<ImpactRecord>& impacts);
 
   /// Per element, in the order they first appeared.
   [[nodiscard]] std::vector<ImpactDispersion> finish() const;
@@ -48,22 +48,22 @@ class ImpactDispersionBuilder {
     std::vector<std::size_t> cases;
     std::vector<Geodetic> points;
   };
-  const trim::FlightGround& ground_;
+  const FlightGround& ground_;
   std::vector<Element> elements_;
 };
 
 /// The chart's columns of the impact points of `cases` and the 99 % ellipses of `spreads`.
-[[nodiscard]] report::GroundTrackColumns impact_chart_columns(
-    const std::vector<CaseResult>& cases, const std::vector<ImpactDispersion>& spreads);
+[[nodiscard]] GroundTrackColumns impact_chart_columns(const std::vector<CaseResult>& cases,
+                                                      const std::vector<ImpactDispersion>& spreads);
 
 /// Each case's impact points, by case number.
-using CaseImpacts = std::vector<std::pair<std::size_t, std::vector<trim::ImpactRecord>>>;
+using CaseImpacts = std::vector<std::pair<std::size_t, std::vector<ImpactRecord>>>;
 
 /// The map of a study: the nominal track, every case's impact points, and
 /// each element's mean impact point and ellipses.
-[[nodiscard]] KmlDocument impact_map(const trim::FlightGround& ground,
-                                     const std::vector<trim::StepRecord>& nominal_steps,
+[[nodiscard]] KmlDocument impact_map(const FlightGround& ground,
+                                     const std::vector<StepRecord>& nominal_steps,
                                      const CaseImpacts& cases,
                                      const std::vector<ImpactDispersion>& spreads);
 
-}  // namespace ascent::dispersion
+}  // namespace ascent::studies

@@ -9,7 +9,7 @@
 #include "dynamics/launch_azimuth.hpp"
 #include "dynamics/orbital_elements.hpp"
 
-namespace ascent::optimal {
+namespace ascent::studies {
 namespace {
 
 constexpr double TWO_PI = 2.0 * std::numbers::pi;
@@ -368,4 +368,4 @@ AscentOptimum optimize_ascent(const AscentProblem& ascent, const SolveSettings& 
   return optimum;
 }
 
-}  // namespace ascent::optimal
+}  // namespace ascent::studies

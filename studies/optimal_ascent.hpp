@@ -15,7 +15,7 @@
 #include "dynamics/point_mass_motion.hpp"
 #include "studies/optimal_control.hpp"
 
-namespace ascent::optimal {
+namespace ascent::studies {
 
 struct BurnPhase {
   std::string name;            ///< the elements burning, for reports
@@ -101,4 +101,4 @@ inline constexpr int ASCENT_STATES = 7;
 /// mass not positive), Interrupted when a signal ends the solve.
 [[nodiscard]] AscentOptimum optimize_ascent(const AscentProblem& ascent, const SolveSettings& settings = {});
 
-}  // namespace ascent::optimal
+}  // namespace ascent::studies

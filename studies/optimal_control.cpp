@@ -10,7 +10,7 @@
 #include "base/interruption.hpp"
 #include "studies/collocation_nlp.hpp"
 
-namespace ascent::optimal {
+namespace ascent::studies {
 namespace {
 
 void check_sizes(const Problem& problem) {
@@ -139,4 +139,4 @@ std::string status_name(SolveStatus status) {
   return "failed";
 }
 
-}  // namespace ascent::optimal
+}  // namespace ascent::studies

@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-namespace ascent::optimal {
+namespace ascent::studies {
 
 inline constexpr double UNBOUNDED = std::numeric_limits<double>::infinity();
 
@@ -133,4 +133,4 @@ struct Solution {
 /// "solved", "infeasible", ...
 [[nodiscard]] std::string status_name(SolveStatus status);
 
-}  // namespace ascent::optimal
+}  // namespace ascent::studies

@@ -1,6 +1,6 @@
 #include "studies/optimal_flight.hpp"
 
-namespace ascent::optimal {
+namespace ascent::studies {
 namespace {
 
 // Table nodes in each collocation segment. The Hermite-Simpson control is
@@ -60,4 +60,4 @@ StagedResult fly_optimum(const StagedVehicle& vehicle, const AscentOptimum& opti
   return fly_staged(steered, plan);
 }
 
-}  // namespace ascent::optimal
+}  // namespace ascent::studies

@@ -8,7 +8,7 @@
 #include "mission/staged_flight.hpp"
 #include "studies/optimal_ascent.hpp"
 
-namespace ascent::optimal {
+namespace ascent::studies {
 
 /// The optimum as a plan of the staged engine: its directions against time
 /// (at a staging, the direction after it) and the final time.
@@ -18,4 +18,4 @@ namespace ascent::optimal {
 /// replaced by one phase steered by the plan's table until the final time.
 [[nodiscard]] StagedResult fly_optimum(const StagedVehicle& vehicle, const AscentOptimum& optimum);
 
-}  // namespace ascent::optimal
+}  // namespace ascent::studies

@@ -15,7 +15,7 @@
 #include "studies/sweep.hpp"
 #include "studies/target.hpp"
 
-namespace ascent::trim {
+namespace ascent::studies {
 
 namespace {
 
@@ -442,4 +442,4 @@ OptimizeResult optimize_payload(const OptimizeSettings& settings,
   return search.finish();
 }
 
-}  // namespace ascent::trim
+}  // namespace ascent::studies

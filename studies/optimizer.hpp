@@ -22,7 +22,7 @@
 
 #include "studies/trim_solver.hpp"
 
-namespace ascent::trim {
+namespace ascent::studies {
 
 struct OptimizeSettings {
   TrimSettings trim;  ///< vehicle (with its load limits), thrust history, target, tolerance
@@ -75,4 +75,4 @@ using OptimizeProgress = std::function<void(const TrimResult&)>;
 [[nodiscard]] OptimizeResult optimize_payload(const OptimizeSettings& settings,
                                               const OptimizeProgress& progress = {});
 
-}  // namespace ascent::trim
+}  // namespace ascent::studies

@@ -23,7 +23,7 @@
 
 #include "base/interruption.hpp"
 
-namespace ascent {
+namespace ascent::studies {
 
 /// Longest time between two looks at the stop request while rows are awaited.
 inline constexpr std::chrono::milliseconds STOP_POLL{50};
@@ -145,4 +145,4 @@ std::size_t run_in_order(std::size_t count, unsigned threads,
   return handed;
 }
 
-}  // namespace ascent
+}  // namespace ascent::studies

@@ -10,7 +10,7 @@
 #include "deck/guidance_names.hpp"
 #include "studies/target.hpp"
 
-namespace ascent::trim {
+namespace ascent::studies {
 
 namespace {
 
@@ -130,4 +130,4 @@ Plan read_plan_file(const std::filesystem::path& path) {
   return parse_plan(text, path.string());
 }
 
-}  // namespace ascent::trim
+}  // namespace ascent::studies

@@ -10,7 +10,7 @@
 #include "mission/vehicle.hpp"
 #include "studies/flight_runner.hpp"
 
-namespace ascent::trim {
+namespace ascent::studies {
 
 /// A plan: the turn time and the core stage's maximum angle of attack, as
 /// typed, and the upper stage's guidance it was found with.
@@ -40,4 +40,4 @@ struct Plan {
 /// or read, and as parse_plan.
 [[nodiscard]] Plan read_plan_file(const std::filesystem::path& path);
 
-}  // namespace ascent::trim
+}  // namespace ascent::studies

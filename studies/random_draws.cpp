@@ -4,7 +4,7 @@
 #include <cmath>
 #include <limits>
 
-namespace ascent::dispersion {
+namespace ascent::studies {
 
 namespace {
 
@@ -127,4 +127,4 @@ double normal_quantile(double p) {
   return q < 0.0 ? -z : z;
 }
 
-}  // namespace ascent::dispersion
+}  // namespace ascent::studies

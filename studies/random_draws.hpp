@@ -15,7 +15,7 @@
 #include <cstdint>
 #include <string_view>
 
-namespace ascent::dispersion {
+namespace ascent::studies {
 
 /// The draws of one case of a study.
 class CaseRandom {
@@ -48,4 +48,4 @@ class CaseRandom {
 /// error near 1e-16); -inf at 0, +inf at 1, NaN outside.
 [[nodiscard]] double normal_quantile(double p);
 
-}  // namespace ascent::dispersion
+}  // namespace ascent::studies

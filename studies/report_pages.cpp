@@ -7,7 +7,7 @@
 
 #include "studies/study_summary.hpp"
 
-namespace ascent::report {
+namespace ascent::studies {
 
 namespace {
 
@@ -52,13 +52,13 @@ void add_charts(HtmlReport& page, const std::vector<Chart>& charts) {
 }  // namespace
 
 HtmlReport flight_page(const std::string& title, const Facts& run, const Facts& results,
-                       const trim::FlightRecorder* flight) {
+                       const FlightRecorder* flight) {
   HtmlReport page = opened(title, run);
   if (!results.empty()) page.add_facts(results);
   if (flight == nullptr) return page;
-  const std::vector<trim::EventRecord> events = flight->events();
+  const std::vector<EventRecord> events = flight->events();
   std::vector<Row> rows;
-  for (const trim::EventRecord& e : events) {
+  for (const EventRecord& e : events) {
     rows.push_back({e.name, fixed(e.t, 2), fixed(e.h0 / 1000.0, 3), fixed(e.vi, 1),
                     fixed(e.beta, 2), fixed(e.theta, 2), fixed(e.Pq / 1000.0, 3),
                     fixed(e.mass, 0)});
@@ -69,7 +69,7 @@ HtmlReport flight_page(const std::string& title, const Facts& run, const Facts& 
   if (flight->steps().empty()) return page;
   FlightColumns columns;
   // The search steps go back in time: the figures follow the flight's path.
-  for (const trim::StepRecord& step : flight->steps()) {
+  for (const StepRecord& step : flight->steps()) {
     if (step.search_step) continue;
     columns.t.push_back(step.t);
     columns.altitude.push_back(step.h0);
@@ -77,15 +77,15 @@ HtmlReport flight_page(const std::string& title, const Facts& run, const Facts& 
     columns.Pq.push_back(step.Pq);
     columns.acceleration.push_back(step.a);
   }
-  for (const trim::EventRecord& e : events) {
+  for (const EventRecord& e : events) {
     if (e.name != "liftoff") columns.events.push_back({e.t, e.name});
   }
   add_charts(page, flight_charts(columns));
   return page;
 }
 
-Facts trim_facts(const trim::TrimResult& r) {
-  const trim::FlightOutcome& f = r.flight;
+Facts trim_facts(const TrimResult& r) {
+  const FlightOutcome& f = r.flight;
   Facts facts{{"turn time", r.turn_time.text + " s"},
               {r.trimmed() ? "trimmed maxa" : "maxa of the closest flight", r.maxa.text + " deg"},
               {"outcome", std::string(row_status_name(status_of(r.status, f)))}};
@@ -110,7 +110,7 @@ Facts trim_facts(const trim::TrimResult& r) {
   return facts;
 }
 
-Facts target_facts(const trim::TargetResult& r) {
+Facts target_facts(const TargetResult& r) {
   Facts facts{{"turn time", r.turn_time.text + " s"},
               {"orbit aimed at", fixed(r.target_perigee / 1000.0, 3) + " x " +
                                      fixed(r.target_apogee / 1000.0, 3) + " km"},
@@ -129,7 +129,7 @@ Facts target_facts(const trim::TargetResult& r) {
   return facts;
 }
 
-Facts optimum_facts(const trim::OptimizeResult& r) {
+Facts optimum_facts(const OptimizeResult& r) {
   if (!r.best) {
     return {{"plan", "none keeps to the limits with a flight in orbit"},
             {"trims", std::to_string(r.trims.size())},
@@ -137,9 +137,9 @@ Facts optimum_facts(const trim::OptimizeResult& r) {
   }
   Facts facts = trim_facts(*r.best);
   std::string active;
-  for (const trim::Constraint c : r.active) {
+  for (const Constraint c : r.active) {
     if (!active.empty()) active += ", ";
-    active += trim::constraint_name(c);
+    active += constraint_name(c);
   }
   facts.insert(facts.end(),
                {{"unrounded SC_M", with_unit(r.best->flight.SC_M_unrounded, 3, "kg")},
@@ -185,13 +185,13 @@ HtmlReport sweep_page(const Facts& run, const SweepColumns& s) {
   return page;
 }
 
-std::string loop_words(dispersion::LoopMode mode) {
+std::string loop_words(LoopMode mode) {
   switch (mode) {
-    case dispersion::LoopMode::open:
+    case LoopMode::open:
       return "open loop: every case flies the nominal angle";
-    case dispersion::LoopMode::closed:
+    case LoopMode::closed:
       return "closed loop: every case trimmed to the target";
-    case dispersion::LoopMode::guided:
+    case LoopMode::guided:
       return "guided: every case flies the nominal angle, the upper stage guided to the target "
              "orbit";
   }
@@ -200,8 +200,8 @@ std::string loop_words(dispersion::LoopMode mode) {
 
 namespace {
 
-Row statistics_row(const std::string& name, const std::string& unit,
-                   const dispersion::Statistics& s, double scale, int decimals) {
+Row statistics_row(const std::string& name, const std::string& unit, const Statistics& s,
+                   double scale, int decimals) {
   return {name,
           unit,
           std::to_string(s.count),
@@ -215,9 +215,8 @@ Row statistics_row(const std::string& name, const std::string& unit,
 }  // namespace
 
 HtmlReport study_page(const Facts& run, const StudyPage& study) {
-  const bool guided = study.mode == dispersion::LoopMode::guided;
-  const dispersion::StudySummary s =
-      dispersion::summarize(study.cases, guided ? &study.target : nullptr);
+  const bool guided = study.mode == LoopMode::guided;
+  const StudySummary s = summarize(study.cases, guided ? &study.target : nullptr);
   Facts what = run;
   what.emplace_back("cases flown", loop_words(study.mode));
   HtmlReport page = opened("Dispersion study", what);
@@ -231,8 +230,7 @@ HtmlReport study_page(const Facts& run, const StudyPage& study) {
     }
   }
   if (guided) {
-    results.emplace_back("within " + fixed(dispersion::ON_TARGET / 1000.0, 0) +
-                             " km of both target apsides (" +
+    results.emplace_back("within " + fixed(ON_TARGET / 1000.0, 0) + " km of both target apsides (" +
                              fixed(study.target.perigee_altitude() / 1000.0, 3) + " x " +
                              fixed(study.target.apogee_altitude() / 1000.0, 3) + " km)",
                          std::to_string(s.near_target) + " of " + std::to_string(s.SC_M.count));
@@ -243,8 +241,7 @@ HtmlReport study_page(const Facts& run, const StudyPage& study) {
                    with_unit(study.nominal_remaining_propellant, 0, "kg")},
                   {"nominal SC_M", with_unit(study.nominal_sc_mass, 0, "kg")}});
   // What covers 99.865 % of the cases, a case not in orbit uncovered; or why nothing does.
-  const double reserve =
-      dispersion::flight_performance_reserve(s, study.nominal_remaining_propellant);
+  const double reserve = flight_performance_reserve(s, study.nominal_remaining_propellant);
   if (std::isfinite(reserve)) {
     results.insert(results.end(),
                    {{"flight performance reserve (met with 99.865 %)", with_unit(reserve, 0, "kg")},
@@ -252,7 +249,7 @@ HtmlReport study_page(const Facts& run, const StudyPage& study) {
                      with_unit(s.remaining_propellant_met, 0, "kg")},
                     {"SC_M met with 99.865 %", with_unit(s.SC_M_met, 0, "kg")}});
   } else {
-    results.emplace_back("flight performance reserve", "none: " + std::string(dispersion::NO_RESERVE));
+    results.emplace_back("flight performance reserve", "none: " + std::string(NO_RESERVE));
   }
   page.add_facts(results);
 
@@ -285,8 +282,8 @@ HtmlReport study_page(const Facts& run, const StudyPage& study) {
     const std::string& name = study.parameter_names[j];
     columns.driver_names.push_back(name);
     columns.drivers.push_back(s.SC_M_rank_correlation[j]);
-    drivers.push_back({name, fixed(s.SC_M_rank_correlation[j], 3),
-                       std::string(trim::ratio_caveat(name))});
+    drivers.push_back(
+        {name, fixed(s.SC_M_rank_correlation[j], 3), std::string(ratio_caveat(name))});
   }
   if (!drivers.empty()) {
     page.add_paragraph(
@@ -295,7 +292,7 @@ HtmlReport study_page(const Facts& run, const StudyPage& study) {
     page.add_table({"parameter", "rank correlation with SC_M", "note"}, drivers);
   }
 
-  for (const dispersion::CaseResult& c : study.cases) {
+  for (const CaseResult& c : study.cases) {
     const double none = std::nan("");
     columns.perigee.push_back(c.flown ? c.perigee : none);
     columns.apogee.push_back(c.flown ? c.apogee : none);
@@ -310,7 +307,7 @@ HtmlReport study_page(const Facts& run, const StudyPage& study) {
   return page;
 }
 
-HtmlReport sensitivities_page(const Facts& run, const std::vector<trim::ExchangeRatio>& ratios) {
+HtmlReport sensitivities_page(const Facts& run, const std::vector<ExchangeRatio>& ratios) {
   HtmlReport page = opened("Exchange ratios", run);
   page.add_paragraph(
       "d(SC_M)/d(field) from the unrounded SC_M of flights re-trimmed to the target with each "
@@ -319,9 +316,9 @@ HtmlReport sensitivities_page(const Facts& run, const std::vector<trim::Exchange
   std::vector<Row> rows;
   Chart chart{ChartKind::bars, "What 1 % more of a field gives", "SC_M change [kg]", "", {{}}, {},
               {}};
-  for (const trim::ExchangeRatio& r : ratios) {
+  for (const ExchangeRatio& r : ratios) {
     const std::string name = r.field->name();
-    std::string note(trim::ratio_caveat(name));
+    std::string note(ratio_caveat(name));
     if (!r.message.empty()) note = r.message;
     rows.push_back({name, significant(r.value), std::string(r.field->unit), significant(r.step),
                     r.central ? "central" : "one-sided", significant(r.ratio),
@@ -340,4 +337,4 @@ HtmlReport sensitivities_page(const Facts& run, const std::vector<trim::Exchange
   return page;
 }
 
-}  // namespace ascent::report
+}  // namespace ascent::studies

@@ -17,7 +17,7 @@
 #include "studies/target.hpp"
 #include "text/html_report.hpp"
 
-namespace ascent::report {
+namespace ascent::studies {
 
 /// Name and value pairs: what was run (command, deck, thrust file, seed).
 using Facts = std::vector<std::pair<std::string, std::string>>;
@@ -26,13 +26,13 @@ using Facts = std::vector<std::pair<std::string, std::string>>;
 /// events marked (without steps kept, the events only; without a flight,
 /// the results only).
 [[nodiscard]] HtmlReport flight_page(const std::string& title, const Facts& run,
-                                     const Facts& results, const trim::FlightRecorder* flight);
+                                     const Facts& results, const FlightRecorder* flight);
 
 /// The results of a trim, a guided flight to a target orbit and the plan of
 /// the largest payload, for the page of their flight.
-[[nodiscard]] Facts trim_facts(const trim::TrimResult& trim);
-[[nodiscard]] Facts target_facts(const trim::TargetResult& target);
-[[nodiscard]] Facts optimum_facts(const trim::OptimizeResult& optimum);
+[[nodiscard]] Facts trim_facts(const TrimResult& trim);
+[[nodiscard]] Facts target_facts(const TargetResult& target);
+[[nodiscard]] Facts optimum_facts(const OptimizeResult& optimum);
 
 /// A sweep of turn times: the largest payload in orbit, the table of every
 /// row, and the figures, rows not in orbit drawn apart.
@@ -40,9 +40,9 @@ using Facts = std::vector<std::pair<std::string, std::string>>;
 
 /// A dispersion study's cases and how it was run.
 struct StudyPage {
-  dispersion::LoopMode mode = dispersion::LoopMode::closed;
+  LoopMode mode = LoopMode::closed;
   std::vector<std::string> parameter_names;     ///< the dispersed parameters, in the set's order
-  std::vector<dispersion::CaseResult> cases;    ///< with their drawn values
+  std::vector<CaseResult> cases;                ///< with their drawn values
   double nominal_maxa = 0.0;                    ///< [deg]
   double nominal_remaining_propellant = 0.0;    ///< [kg]
   double nominal_sc_mass = 0.0;                 ///< [kg]
@@ -53,7 +53,7 @@ struct StudyPage {
 
 /// How the cases of a study fly, in words ("closed loop: every case trimmed
 /// to the target").
-[[nodiscard]] std::string loop_words(dispersion::LoopMode mode);
+[[nodiscard]] std::string loop_words(LoopMode mode);
 
 /// The study's summary, its statistics with their units and quantiles, what
 /// is met with 99.865 % probability (or why nothing is), what drives the
@@ -62,6 +62,6 @@ struct StudyPage {
 
 /// The exchange ratios at a turn time, ranked by the effect of 1 % more.
 [[nodiscard]] HtmlReport sensitivities_page(const Facts& run,
-                                            const std::vector<trim::ExchangeRatio>& ratios);
+                                            const std::vector<ExchangeRatio>& ratios);
 
-}  // namespace ascent::report
+}  // namespace ascent::studies

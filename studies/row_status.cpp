@@ -2,7 +2,7 @@
 
 #include <array>
 
-namespace ascent {
+namespace ascent::studies {
 
 namespace {
 
@@ -32,4 +32,4 @@ std::optional<RowStatus> row_status_named(std::string_view name) {
   return std::nullopt;
 }
 
-}  // namespace ascent
+}  // namespace ascent::studies

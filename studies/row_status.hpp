@@ -9,7 +9,7 @@
 
 #include "mission/flight_outcome.hpp"
 
-namespace ascent {
+namespace ascent::studies {
 
 enum class RowStatus {
   // The flight's outcome, in the order of Outcome.
@@ -35,4 +35,4 @@ inline constexpr std::size_t ROW_STATUS_COUNT = 10;
 /// The status of that word, or nullopt.
 [[nodiscard]] std::optional<RowStatus> row_status_named(std::string_view name);
 
-}  // namespace ascent
+}  // namespace ascent::studies

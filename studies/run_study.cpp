@@ -2,7 +2,7 @@
 #include "studies/ordered_pool.hpp"
 #include "studies/study.hpp"
 
-namespace ascent::dispersion {
+namespace ascent::studies {
 
 std::size_t run_study(const StudySpec& setup, std::uint64_t seed, std::size_t count,
                       unsigned threads, const CaseSink& sink, const StudyProgress& progress,
@@ -18,4 +18,4 @@ std::size_t run_study(const StudySpec& setup, std::uint64_t seed, std::size_t co
       stop);
 }
 
-}  // namespace ascent::dispersion
+}  // namespace ascent::studies

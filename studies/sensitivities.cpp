@@ -7,7 +7,7 @@
 
 #include "base/runtime_error.hpp"
 
-namespace ascent::trim {
+namespace ascent::studies {
 
 namespace {
 
@@ -87,4 +87,4 @@ std::string_view ratio_caveat(std::string_view field) {
   return "";
 }
 
-}  // namespace ascent::trim
+}  // namespace ascent::studies

@@ -11,7 +11,7 @@
 #include "mission/vehicle_fields.hpp"
 #include "studies/trim_solver.hpp"
 
-namespace ascent::trim {
+namespace ascent::studies {
 
 /// [m] The trims of the differences aim this close: the unrounded SC_M then
 /// moves with the field, not with where in the trim's tolerance a flight lands.
@@ -52,4 +52,4 @@ struct ExchangeRatio {
 [[nodiscard]] ExchangeRatio exchange_ratio(const TrimSettings& settings,
                                            const TypedNumber& turn_time, const VehicleField& field);
 
-}  // namespace ascent::trim
+}  // namespace ascent::studies

@@ -9,7 +9,7 @@
 
 #include "mission/staged_propellant.hpp"
 
-namespace ascent::optimal {
+namespace ascent::studies {
 namespace {
 
 constexpr double NEVER = std::numeric_limits<double>::infinity();
@@ -218,4 +218,4 @@ AscentProblem ascent_problem(const StagedVehicle& v, const AscentMesh& mesh) {
   return problem;
 }
 
-}  // namespace ascent::optimal
+}  // namespace ascent::studies

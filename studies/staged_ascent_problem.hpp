@@ -9,7 +9,7 @@
 #include "mission/staged_vehicle.hpp"
 #include "studies/optimal_ascent.hpp"
 
-namespace ascent::optimal {
+namespace ascent::studies {
 
 /// How finely each burn phase is collocated.
 struct AscentMesh {
@@ -22,4 +22,4 @@ struct AscentMesh {
 /// altitude or speed trigger), a coast between burns, a thrust table.
 [[nodiscard]] AscentProblem ascent_problem(const StagedVehicle& vehicle, const AscentMesh& mesh = {});
 
-}  // namespace ascent::optimal
+}  // namespace ascent::studies

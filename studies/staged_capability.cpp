@@ -5,7 +5,7 @@
 
 #include "base/runtime_error.hpp"
 
-namespace ascent {
+namespace ascent::studies {
 
 namespace {
 
@@ -90,4 +90,4 @@ CapabilityResult staged_capability(const StagedVehicle& vehicle, double reserve,
   return out;
 }
 
-}  // namespace ascent
+}  // namespace ascent::studies

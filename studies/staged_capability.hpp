@@ -7,7 +7,7 @@
 
 #include "mission/staged_flight.hpp"
 
-namespace ascent {
+namespace ascent::studies {
 
 /// [kg] the bisection stops when the bracket is this narrow.
 inline constexpr double CAPABILITY_RESOLUTION = 1.0;
@@ -26,4 +26,4 @@ struct CapabilityResult {
     const StagedVehicle& vehicle, double reserve,
     const std::function<void(double payload, const StagedResult&)>& on_flight = {});
 
-}  // namespace ascent
+}  // namespace ascent::studies

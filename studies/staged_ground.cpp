@@ -2,7 +2,7 @@
 
 #include "mission/staged_impacts.hpp"
 
-namespace ascent::trim {
+namespace ascent::studies {
 
 std::vector<ImpactRecord> staged_impacts(const StagedVehicle& vehicle, const StagedResult& result,
                                          bool wgs84) {
@@ -30,4 +30,4 @@ OrbitEphemeris staged_ephemeris(const StagedResult& result, const UtcTime& launc
   return teme_ephemeris(states, launch);
 }
 
-}  // namespace ascent::trim
+}  // namespace ascent::studies

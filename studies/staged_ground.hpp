@@ -8,7 +8,7 @@
 #include "mission/staged_flight.hpp"
 #include "studies/flight_ground.hpp"
 
-namespace ascent::trim {
+namespace ascent::studies {
 
 /// Where the elements the flight drops come down, on the vehicle's sphere or on WGS84.
 [[nodiscard]] std::vector<ImpactRecord> staged_impacts(const StagedVehicle& vehicle,
@@ -21,4 +21,4 @@ namespace ascent::trim {
 /// The flight's history as an ephemeris in TEME, for a liftoff at `launch`.
 [[nodiscard]] OrbitEphemeris staged_ephemeris(const StagedResult& result, const UtcTime& launch);
 
-}  // namespace ascent::trim
+}  // namespace ascent::studies

@@ -5,7 +5,7 @@
 
 #include "mission/staged_steering.hpp"
 
-namespace ascent {
+namespace ascent::studies {
 
 namespace {
 
@@ -95,4 +95,4 @@ StagedHistoryRow StagedHistoryRows::operator()(const StagedSample& s) const {
           std::atan2(relative.dot(frame.up), horizontal) * DEGREES};
 }
 
-}  // namespace ascent
+}  // namespace ascent::studies

@@ -11,7 +11,7 @@
 #include "mission/staged_flight.hpp"
 #include "studies/columns.hpp"
 
-namespace ascent {
+namespace ascent::studies {
 
 /// The columns of a step, in the order of StagedHistoryRows' rows.
 [[nodiscard]] std::span<const Column> staged_history_columns();
@@ -37,4 +37,4 @@ class StagedHistoryRows {
   GroundFrame wgs84_;
 };
 
-}  // namespace ascent
+}  // namespace ascent::studies

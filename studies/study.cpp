@@ -7,13 +7,12 @@
 #include "base/runtime_error.hpp"
 #include "studies/target.hpp"
 
-namespace ascent::dispersion {
+namespace ascent::studies {
 
 namespace {
 
 /// The outcome of a flight at `maxa`, and the orbit and budget of one that separated.
-void book_flight(CaseResult& result, const trim::FlightOutcome& flight,
-                 const trim::TypedNumber& maxa) {
+void book_flight(CaseResult& result, const FlightOutcome& flight, const TypedNumber& maxa) {
   result.maxa = maxa.value;
   result.status = row_status(flight.outcome);
   result.message = flight.message;
@@ -29,9 +28,9 @@ void book_flight(CaseResult& result, const trim::FlightOutcome& flight,
   result.max_acceleration = flight.loads.acceleration;
 }
 
-trim::FlightRequest request_at(const StudySpec& setup, const trim::TrimSettings& settings,
-                               const trim::TypedNumber& maxa) {
-  trim::FlightRequest request;
+FlightRequest request_at(const StudySpec& setup, const TrimSettings& settings,
+                         const TypedNumber& maxa) {
+  FlightRequest request;
   request.vehicle = &settings.vehicle;
   request.thrust = &settings.thrust;
   request.turn_time = setup.turn_time;
@@ -41,55 +40,55 @@ trim::FlightRequest request_at(const StudySpec& setup, const trim::TrimSettings&
 }
 
 /// Where the elements dropped by the recorded flight come down.
-void book_impacts(CaseResult& result, const StudySpec& setup, const trim::TrimSettings& settings,
-                  const trim::FlightRecorder& recorder) {
-  result.impacts = trim::FlightGround(settings.vehicle, *setup.ground).impacts(recorder.events());
+void book_impacts(CaseResult& result, const StudySpec& setup, const TrimSettings& settings,
+                  const FlightRecorder& recorder) {
+  result.impacts = FlightGround(settings.vehicle, *setup.ground).impacts(recorder.events());
 }
 
-void fly_open_loop(CaseResult& result, const StudySpec& setup, const trim::TrimSettings& settings) {
-  trim::FlightRequest request = request_at(setup, settings, setup.nominal_maxa);
-  trim::FlightRecorder recorder;
+void fly_open_loop(CaseResult& result, const StudySpec& setup, const TrimSettings& settings) {
+  FlightRequest request = request_at(setup, settings, setup.nominal_maxa);
+  FlightRecorder recorder;
   if (setup.ground) request.observer = &recorder;
   result.flights = 1;
-  book_flight(result, trim::fly(request), setup.nominal_maxa);
+  book_flight(result, fly(request), setup.nominal_maxa);
   if (setup.ground) book_impacts(result, setup, settings, recorder);
 }
 
-void fly_closed_loop(CaseResult& result, const StudySpec& setup, trim::TrimSettings& settings) {
+void fly_closed_loop(CaseResult& result, const StudySpec& setup, TrimSettings& settings) {
   // The nominal angle is the best first guess: most cases trim in a few flights.
   settings.start_maxa = setup.nominal_maxa.value;
-  const trim::TrimResult trim = trim::trim_turn_time(settings, setup.turn_time);
+  const TrimResult trim = trim_turn_time(settings, setup.turn_time);
   result.flights = static_cast<int>(trim.flights.size());
   if (trim.trimmed()) {
     book_flight(result, trim.flight, trim.maxa);
     if (setup.ground) {
-      trim::FlightRecorder recorder;
-      trim::FlightRequest request = request_at(setup, settings, trim.maxa);
+      FlightRecorder recorder;
+      FlightRequest request = request_at(setup, settings, trim.maxa);
       request.observer = &recorder;
-      (void)trim::fly(request);
+      (void)fly(request);
       ++result.flights;
       book_impacts(result, setup, settings, recorder);
     }
     return;
   }
-  result.status = trim::status_of(trim.status, trim.flight);
+  result.status = status_of(trim.status, trim.flight);
   result.maxa = trim.maxa.value;
   result.message = trim.message;
 }
 
 /// The nominal angle of the study: the plan's, or the one its nominal trim
 /// finds (closed loop: starting from the plan's).
-void choose_nominal_angle(StudySpec& setup, const std::optional<trim::TypedNumber>& maxa) {
+void choose_nominal_angle(StudySpec& setup, const std::optional<TypedNumber>& maxa) {
   if (maxa && setup.mode != LoopMode::closed) {
     setup.nominal_maxa = *maxa;
     setup.maxa_trimmed = false;
     return;
   }
-  trim::TrimSettings settings = setup.nominal;
-  if (maxa) settings.start_maxa = std::max(maxa->value, std::pow(10.0, -trim::MAXA_DECIMALS));
-  const trim::TrimResult trim = setup.mode == LoopMode::guided
-                                    ? trim::default_law_trim(settings, setup.turn_time)
-                                    : trim::trim_turn_time(settings, setup.turn_time);
+  TrimSettings settings = setup.nominal;
+  if (maxa) settings.start_maxa = std::max(maxa->value, std::pow(10.0, -MAXA_DECIMALS));
+  const TrimResult trim = setup.mode == LoopMode::guided
+                              ? default_law_trim(settings, setup.turn_time)
+                              : trim_turn_time(settings, setup.turn_time);
   if (!trim.trimmed()) {
     throw FlightError("the nominal flight of turn time " + setup.turn_time.text +
                       " s cannot be trimmed: " + trim.message);
@@ -99,19 +98,19 @@ void choose_nominal_angle(StudySpec& setup, const std::optional<trim::TypedNumbe
 
 }  // namespace
 
-StudySpec prepare_study(trim::TrimSettings nominal, const trim::TypedNumber& turn_time,
+StudySpec prepare_study(TrimSettings nominal, const TypedNumber& turn_time,
                         DispersionSet dispersions, LoopMode mode,
-                        const std::optional<trim::TypedNumber>& maxa) {
+                        const std::optional<TypedNumber>& maxa) {
   StudySpec setup;
   setup.nominal = std::move(nominal);
   setup.turn_time = turn_time;
   setup.dispersions = std::move(dispersions);
-  setup.mode = trim::guided(setup.nominal.vehicle) ? LoopMode::guided : mode;
+  setup.mode = guided(setup.nominal.vehicle) ? LoopMode::guided : mode;
   if (setup.mode == LoopMode::guided) {
-    setup.nominal.vehicle = trim::guided_vehicle(setup.nominal.vehicle, std::nullopt, std::nullopt);
+    setup.nominal.vehicle = guided_vehicle(setup.nominal.vehicle, std::nullopt, std::nullopt);
   }
   choose_nominal_angle(setup, maxa);
-  setup.nominal_flight = trim::fly(request_at(setup, setup.nominal, setup.nominal_maxa));
+  setup.nominal_flight = fly(request_at(setup, setup.nominal, setup.nominal_maxa));
   if (setup.mode == LoopMode::guided && !setup.nominal_flight.separated) {
     throw FlightError("the guided nominal flight of turn time " + turn_time.text +
                       " s reaches no orbit: " + setup.nominal_flight.message);
@@ -136,7 +135,7 @@ CaseResult fly_case(const StudySpec& setup, std::uint64_t seed, std::size_t k) {
     return result;
   }
   try {
-    trim::TrimSettings settings = setup.nominal;
+    TrimSettings settings = setup.nominal;
     settings.vehicle = drawn.vehicle;
     settings.aero = drawn.aero;
     if (drawn.booster_thrust_scale != 1.0) {
@@ -154,4 +153,4 @@ CaseResult fly_case(const StudySpec& setup, std::uint64_t seed, std::size_t k) {
   return result;
 }
 
-}  // namespace ascent::dispersion
+}  // namespace ascent::studies

@@ -26,7 +26,7 @@
 #include "studies/flight_ground.hpp"
 #include "studies/trim_solver.hpp"
 
-namespace ascent::dispersion {
+namespace ascent::studies {
 
 enum class LoopMode {
   open,    ///< every case flies the nominal trimmed angle
@@ -37,16 +37,16 @@ enum class LoopMode {
 /// Everything a case needs: a worker that flies a chunk of cases builds it
 /// once (prepare_study trims the nominal flight) and calls fly_case.
 struct StudySpec {
-  trim::TrimSettings nominal;   ///< the undispersed vehicle and thrust history, the target
-  trim::TypedNumber turn_time;  ///< [s]
+  TrimSettings nominal;   ///< the undispersed vehicle and thrust history, the target
+  TypedNumber turn_time;  ///< [s]
   DispersionSet dispersions;
   LoopMode mode = LoopMode::closed;
-  trim::TypedNumber nominal_maxa;      ///< [deg] the plan's angle, or the undispersed flight's trimmed one
+  TypedNumber nominal_maxa;  ///< [deg] the plan's angle, or the undispersed flight's trimmed one
   bool maxa_trimmed = true;            ///< the nominal angle came from a trim, not the plan
-  trim::FlightOutcome nominal_flight;  ///< the undispersed flight at that angle
+  FlightOutcome nominal_flight;        ///< the undispersed flight at that angle
   /// When set, where each case's dropped elements come down (closed loop:
   /// one more flight per case, at its trimmed angle).
-  std::optional<trim::GroundSettings> ground;
+  std::optional<GroundSettings> ground;
 };
 
 /// Prepares the study of the plan (`turn_time`, `maxa`): the nominal angle is
@@ -56,10 +56,9 @@ struct StudySpec {
 /// whose upper stage is guided makes the study guided, whatever `mode`.
 /// Throws FlightError when the nominal angle cannot be trimmed or the thrust
 /// history cannot be flown.
-[[nodiscard]] StudySpec prepare_study(trim::TrimSettings nominal,
-                                      const trim::TypedNumber& turn_time, DispersionSet dispersions,
-                                      LoopMode mode,
-                                      const std::optional<trim::TypedNumber>& maxa = std::nullopt);
+[[nodiscard]] StudySpec prepare_study(TrimSettings nominal, const TypedNumber& turn_time,
+                                      DispersionSet dispersions, LoopMode mode,
+                                      const std::optional<TypedNumber>& maxa = std::nullopt);
 
 struct CaseResult {
   std::uint64_t seed = 0;
@@ -84,7 +83,7 @@ struct CaseResult {
   double max_q_alpha = 0.0;           ///< [Pa*deg]
   double max_acceleration = 0.0;      ///< [m/s^2] thrust over mass
   /// Where its elements came down, when the study asks (of the flight at `maxa`).
-  std::vector<trim::ImpactRecord> impacts;
+  std::vector<ImpactRecord> impacts;
 
   [[nodiscard]] bool in_orbit() const { return status == RowStatus::in_orbit; }
 };
@@ -114,4 +113,4 @@ std::size_t run_study(const StudySpec& setup, std::uint64_t seed, std::size_t co
                       unsigned threads, const CaseSink& sink, const StudyProgress& progress = {},
                       const std::function<bool()>& stop = {});
 
-}  // namespace ascent::dispersion
+}  // namespace ascent::studies

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <limits>
 
-namespace ascent::report {
+namespace ascent::studies {
 
 namespace {
 
@@ -142,4 +142,4 @@ std::vector<Chart> dispersion_charts(const DispersionColumns& d) {
   return charts;
 }
 
-}  // namespace ascent::report
+}  // namespace ascent::studies

@@ -11,7 +11,7 @@
 
 #include "text/svg_chart.hpp"
 
-namespace ascent::report {
+namespace ascent::studies {
 
 /// A flight's history without its search steps, and its events.
 struct FlightColumns {
@@ -79,5 +79,4 @@ struct GroundTrackColumns {
 [[nodiscard]] std::vector<Chart> sweep_charts(const SweepColumns& sweep);
 [[nodiscard]] std::vector<Chart> dispersion_charts(const DispersionColumns& study);
 
-
-}  // namespace ascent::report
+}  // namespace ascent::studies

@@ -6,7 +6,7 @@
 
 #include "base/real.hpp"
 
-namespace ascent::dispersion {
+namespace ascent::studies {
 
 namespace {
 
@@ -185,4 +185,4 @@ double flight_performance_reserve(const StudySummary& summary,
   return nominal_remaining_propellant - summary.remaining_propellant_met;
 }
 
-}  // namespace ascent::dispersion
+}  // namespace ascent::studies

@@ -13,7 +13,7 @@
 
 #include "studies/study.hpp"
 
-namespace ascent::dispersion {
+namespace ascent::studies {
 
 /// The one-sided three-sigma probabilities: 0.135 % and 99.865 %.
 inline constexpr double LOW_QUANTILE = 0.00135;
@@ -152,4 +152,4 @@ inline constexpr std::string_view NO_RESERVE =
 /// The fewest cases whose lowest lies below the 0.135 % quantile with `confidence`.
 [[nodiscard]] std::size_t cases_for_confidence(double confidence);
 
-}  // namespace ascent::dispersion
+}  // namespace ascent::studies

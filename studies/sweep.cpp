@@ -6,7 +6,7 @@
 
 #include "studies/ordered_pool.hpp"
 
-namespace ascent::trim {
+namespace ascent::studies {
 
 namespace {
 
@@ -88,4 +88,4 @@ void LargestPayload::offer(const SweepRow& row) {
   if (!best_ || row.flight.SC_M > best_->flight.SC_M) best_ = row;
 }
 
-}  // namespace ascent::trim
+}  // namespace ascent::studies

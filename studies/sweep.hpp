@@ -11,7 +11,7 @@
 
 #include "studies/trim_solver.hpp"
 
-namespace ascent::trim {
+namespace ascent::studies {
 
 /// Decimals of the turn times a sweep generates.
 inline constexpr int TURN_TIME_DECIMALS = 6;
@@ -90,4 +90,4 @@ class LargestPayload {
   std::optional<SweepRow> best_;
 };
 
-}  // namespace ascent::trim
+}  // namespace ascent::studies

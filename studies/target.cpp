@@ -3,7 +3,7 @@
 #include "base/runtime_error.hpp"
 #include "text/event_lines.hpp"
 
-namespace ascent::trim {
+namespace ascent::studies {
 
 namespace {
 
@@ -91,4 +91,4 @@ TargetResult fly_to_target(const TargetRequest& request) {
   return result;
 }
 
-}  // namespace ascent::trim
+}  // namespace ascent::studies

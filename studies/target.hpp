@@ -9,7 +9,7 @@
 
 #include "studies/trim_solver.hpp"
 
-namespace ascent::trim {
+namespace ascent::studies {
 
 struct TargetRequest {
   TrimSettings settings;           ///< the vehicle, its thrust history, the trim's limits
@@ -61,4 +61,4 @@ struct TargetResult {
 /// and the library's RuntimeError when the thrust history cannot be flown.
 TargetResult fly_to_target(const TargetRequest& request);
 
-}  // namespace ascent::trim
+}  // namespace ascent::studies

@@ -8,7 +8,7 @@
 #include "base/runtime_error.hpp"
 #include "deck/shortest_text.hpp"
 
-namespace ascent::trim {
+namespace ascent::studies {
 
 namespace {
 
@@ -237,4 +237,4 @@ RowStatus status_of(TrimStatus status, const FlightOutcome& flight) {
   return RowStatus::flight_error;
 }
 
-}  // namespace ascent::trim
+}  // namespace ascent::studies

@@ -18,7 +18,7 @@
 #include "studies/flight_runner.hpp"
 #include "studies/row_status.hpp"
 
-namespace ascent::trim {
+namespace ascent::studies {
 
 struct TrimSettings {
   Vehicle vehicle;             ///< the vehicle flown, and the orbit it aims at
@@ -89,4 +89,4 @@ void check_trimmable(const Vehicle& vehicle);
 TrimResult trim_turn_time(const TrimSettings& settings, const TypedNumber& turn_time,
                           const TrimProgress& progress = {});
 
-}  // namespace ascent::trim
+}  // namespace ascent::studies

@@ -41,6 +41,36 @@ namespace {
 using namespace ascent::trim;
 using ascent::ChannelStream;
 using ascent::TextChannel;
+using ascent::studies::check_trimmable;
+using ascent::studies::exchange_ratios;
+using ascent::studies::ExchangeRatio;
+using ascent::studies::FlightRecorder;
+using ascent::studies::FlightRequest;
+using ascent::studies::fly;
+using ascent::studies::fly_to_target;
+using ascent::studies::guided;
+using ascent::studies::guided_vehicle;
+using ascent::studies::LargestPayload;
+using ascent::studies::MAXA_DECIMALS;
+using ascent::studies::optimize_payload;
+using ascent::studies::OptimizeResult;
+using ascent::studies::OptimizeSettings;
+using ascent::studies::searches_maxa;
+using ascent::studies::staged_ephemeris;
+using ascent::studies::staged_impacts;
+using ascent::studies::staged_map;
+using ascent::studies::sweep;
+using ascent::studies::SweepRow;
+using ascent::studies::TargetRequest;
+using ascent::studies::TargetResult;
+using ascent::studies::trim_turn_time;
+using ascent::studies::TrimFlight;
+using ascent::studies::TrimResult;
+using ascent::studies::TrimSettings;
+using ascent::studies::TrimStatus;
+using ascent::studies::TurnTimes;
+using ascent::studies::typed_number;
+using ascent::studies::TypedNumber;
 
 /// Exit statuses other than 0 and 128 + a signal's number, as --help lists them.
 constexpr int NOT_FEASIBLE = 1;    ///< a trim, sweep or study found no feasible flight
@@ -163,9 +193,9 @@ int run_target(const CommandLine& line, std::ostream& out) {
       flight = record_trimmed_flight(guided, plan, true);
     }
     write_flight_report(line.report_file, "Guided flight to a target orbit", report_facts(line),
-                        ascent::report::target_facts(result), flight ? &*flight : nullptr);
+                        ascent::studies::target_facts(result), flight ? &*flight : nullptr);
   }
-  return result.status == ascent::RowStatus::in_orbit ? 0 : NOT_FEASIBLE;
+  return result.status == ascent::studies::RowStatus::in_orbit ? 0 : NOT_FEASIBLE;
 }
 
 /// The plan of the largest payload within the limits; 1 when no plan is feasible.
@@ -192,7 +222,8 @@ int run_optimize(const CommandLine& line, std::ostream& out) {
         result.best ? std::optional(record_trimmed_flight(settings.trim, *result.best, true))
                     : std::nullopt;
     write_flight_report(line.report_file, "Payload optimisation", report_facts(line),
-                        ascent::report::optimum_facts(result), best_flight ? &*best_flight : nullptr);
+                        ascent::studies::optimum_facts(result),
+                        best_flight ? &*best_flight : nullptr);
   }
   return result.best ? 0 : NOT_FEASIBLE;
 }
@@ -210,7 +241,7 @@ int run_staged(const CommandLine& line, std::ostream& out) {
   const ascent::StagedVehicle vehicle = ascent::read_staged_deck(line.vehicle_file);
   if (line.command == Command::capability) {
     ProgressLine progress;
-    const ascent::CapabilityResult found = ascent::staged_capability(
+    const ascent::studies::CapabilityResult found = ascent::studies::staged_capability(
         vehicle, line.reserve, [&](double payload, const ascent::StagedResult& flown) {
           ascent::check_interruption();
           progress.show("capability: payload " + typed_number(payload, 1).text + " kg, " +
@@ -316,9 +347,8 @@ int run(CommandLine& line, std::ostream& out) {
   if (line.command == Command::dispersions) {
     line.dispersions.kml_file = line.kml_file;
     line.dispersions.ground = line.ground;
-    return ascent::dispersion::run_dispersions_command(line.dispersions, settings, line.turn_time,
-                                                       guard, out, line.report_file,
-                                                       report_facts(line));
+    return ascent::trim::run_dispersions_command(line.dispersions, settings, line.turn_time, guard,
+                                                 out, line.report_file, report_facts(line));
   }
   // The work below runs on this thread: a signal ends it before its next flight.
   settings.interruption = ascent::check_interruption;
@@ -346,7 +376,7 @@ int run(CommandLine& line, std::ostream& out) {
           result.trimmed() ? std::optional(record_trimmed_flight(settings, result, true))
                            : std::nullopt;
       write_flight_report(line.report_file, "Trim", report_facts(line),
-                          ascent::report::trim_facts(result), flight ? &*flight : nullptr);
+                          ascent::studies::trim_facts(result), flight ? &*flight : nullptr);
     }
     // The trimmed flight's files are written whatever its outcome, as ascent
     // writes them for any flight; only an angle not found has none.
@@ -368,7 +398,7 @@ int run(CommandLine& line, std::ostream& out) {
     report_not_trimmed(result);
     return NOT_FEASIBLE;
   }
-  const ascent::trim::FlightGround ground(settings.vehicle, line.ground);
+  const ascent::studies::FlightGround ground(settings.vehicle, line.ground);
   if (line.command == Command::events) {
     write_event_table(out, result, record_trimmed_flight(settings, result, false).events(), ground,
                       line.format);

@@ -13,6 +13,15 @@
 
 namespace ascent::trim {
 
+using studies::DEFAULT_LAUNCH_LONGITUDE;
+using studies::SWEEP_FIRST_TURN_TIME;
+using studies::SWEEP_LAST_TURN_TIME;
+using studies::SWEEP_SMALLEST_STEP;
+using studies::TrimSettings;
+using studies::TurnTimes;
+using studies::typed_number;
+using studies::TypedNumber;
+
 namespace {
 
 constexpr double SMALLEST_TOLERANCE = 0.001;    // [m]
@@ -207,7 +216,7 @@ CommandLineOutcome parse_command_line(int argc, const char* const* argv) {
       ->check(positive)
       ->type_name("M_S2");
 
-  CLI::App* dispersions = dispersion::add_dispersions_command(app, line.dispersions);
+  CLI::App* dispersions = add_dispersions_command(app, line.dispersions);
   // A plan gives the study its turn time.
   CLI::Option* plan_option = dispersions->get_option("--plan");
   add_turn_time(dispersions)->required(false)->excludes(plan_option);

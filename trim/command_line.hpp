@@ -31,19 +31,20 @@ enum class Command {
 struct CommandLine {
   Command command = Command::trim;
   /// Tolerance, first angle and flight limit; the thrust history is not read yet.
-  TrimSettings settings;
+  studies::TrimSettings settings;
   std::string thrust_file = "s1.dat";
   std::string vehicle_file;                ///< the vehicle deck, or "" for the built-in vehicle
   std::optional<double> target_altitude;   ///< [m] trim, sweep: instead of the vehicle's
-  dispersion::DispersionsOptions dispersions;  ///< dispersions: the study
+  DispersionsOptions dispersions;          ///< dispersions: the study
   Format format = Format::table;
-  TypedNumber turn_time;     ///< [s] of trim, events, history, dispersions and sensitivities
+  studies::TypedNumber turn_time;  ///< [s] of trim, events, history, dispersions and sensitivities
   std::string run_files;     ///< trim: the folder of the trimmed flight's files, or ""
   std::string history_file;  ///< history: the CSV file, or "" for the standard output
   std::string kml_file;      ///< history, dispersions: the KML map, or ""
   std::string oem_file;      ///< history: the CCSDS orbit ephemeris, or ""
   std::optional<UtcTime> launch_epoch;  ///< the UTC time of liftoff, for --oem
-  GroundSettings ground;     ///< the pad's longitude and the figure of the geodetic coordinates
+  studies::GroundSettings
+      ground;                ///< the pad's longitude and the figure of the geodetic coordinates
   double reserve = 0.0;      ///< [kg] capability: propellant left at cutoff
   double from = 0.0;         ///< [s] sweep
   double to = 0.0;           ///< [s] sweep

@@ -14,7 +14,22 @@
 #include "trim/progress_line.hpp"
 #include "trim/study_reports.hpp"
 
-namespace ascent::dispersion {
+namespace ascent::trim {
+
+using studies::CaseImpacts;
+using studies::CaseResult;
+using studies::default_dispersion_set;
+using studies::DispersionSet;
+using studies::impact_map;
+using studies::ImpactDispersion;
+using studies::ImpactDispersionBuilder;
+using studies::LoopMode;
+using studies::prepare_study;
+using studies::read_dispersion_file;
+using studies::run_study;
+using studies::StudySpec;
+using studies::StudySummary;
+using studies::SummaryBuilder;
 
 namespace {
 
@@ -28,13 +43,13 @@ CLI::App* add_dispersions_command(CLI::App& app, DispersionsOptions& options) {
       "dispersions",
       "Monte Carlo dispersion study: the spread of the orbit, the flight performance reserve and "
       "the payload met with 99.865 % probability");
-  trim::add_number(*command, "-n,--cases", options.cases, "Cases flown")
+  add_number(*command, "-n,--cases", options.cases, "Cases flown")
       ->default_str(std::to_string(options.cases))
-      ->check(trim::count_in(1, MOST_CASES))
+      ->check(count_in(1, MOST_CASES))
       ->type_name("N");
-  trim::add_number(*command, "--seed", options.seed, "Seed of the random draws")
+  add_number(*command, "--seed", options.seed, "Seed of the random draws")
       ->default_str(std::to_string(options.seed))
-      ->check(trim::count_in(0, LARGEST_SEED))
+      ->check(count_in(0, LARGEST_SEED))
       ->type_name("N");
   CLI::Option* open_loop =
       command->add_flag("--open-loop", options.open_loop,
@@ -47,29 +62,29 @@ CLI::App* add_dispersions_command(CLI::App& app, DispersionsOptions& options) {
   command
       ->add_option("--set", options.set_file,
                    "Dispersion set in TOML (default: the built-in data/dispersions.toml)")
-      ->check(trim::file_name())
+      ->check(file_name())
       ->check(CLI::Validator(CLI::ExistingFile).description(""))
       ->type_name("FILE");
-  trim::add_number(*command, "-j,--jobs", options.jobs, "Threads (0: one per core)")
+  add_number(*command, "-j,--jobs", options.jobs, "Threads (0: one per core)")
       ->default_str(std::to_string(options.jobs))
-      ->check(trim::count_in(0, trim::MOST_JOBS))
+      ->check(count_in(0, MOST_JOBS))
       ->type_name("N");
   command->add_option("-o,--output", options.cases_file, "CSV file of the cases, a row per case")
-      ->check(trim::file_name())
+      ->check(file_name())
       ->type_name("FILE");
   CLI::Option* maxa =
-      trim::add_number(*command, "--maxa", options.maxa,
-                       "[deg] Nominal maximum angle of attack of the core stage, flown by "
-                       "open-loop and guided studies; a closed-loop study trims from it "
-                       "(default: the trimmed one)")
-          ->check(trim::number_in(0.0, trim::TrimSettings{}.largest_maxa))
+      add_number(*command, "--maxa", options.maxa,
+                 "[deg] Nominal maximum angle of attack of the core stage, flown by "
+                 "open-loop and guided studies; a closed-loop study trims from it "
+                 "(default: the trimmed one)")
+          ->check(number_in(0.0, studies::TrimSettings{}.largest_maxa))
           ->type_name("DEGREES")
           ->each([&options](const std::string&) { options.maxa_given = true; });
   command
       ->add_option("--plan", options.plan_file,
                    "The plan to fly, turn time and maxa, from the CSV of `optimize --csv` "
                    "(instead of -t and --maxa)")
-      ->check(trim::file_name())
+      ->check(file_name())
       ->check(CLI::Validator(CLI::ExistingFile).description(""))
       ->type_name("FILE")
       ->excludes(maxa);
@@ -77,15 +92,15 @@ CLI::App* add_dispersions_command(CLI::App& app, DispersionsOptions& options) {
       ->add_option("--impacts", options.impacts_file,
                    "CSV file of where each case's dropped elements come down; the summary then "
                    "gives each element's impact ellipses")
-      ->check(trim::file_name())
+      ->check(file_name())
       ->type_name("FILE");
   return command;
 }
 
-int run_dispersions_command(const DispersionsOptions& options, const trim::TrimSettings& settings,
-                            const trim::TypedNumber& turn_time, FileGuard& guard,
-                            std::ostream& out, const std::string& report_file,
-                            trim::ReportFacts facts) {
+int run_dispersions_command(const DispersionsOptions& options,
+                            const studies::TrimSettings& settings,
+                            const studies::TypedNumber& turn_time, FileGuard& guard,
+                            std::ostream& out, const std::string& report_file, ReportFacts facts) {
   StudyDescription description;
   description.seed = options.seed;
   DispersionSet set;
@@ -103,14 +118,14 @@ int run_dispersions_command(const DispersionsOptions& options, const trim::TrimS
   }
   const bool impacts_asked = !options.impacts_file.empty() || !options.kml_file.empty();
 
-  trim::Plan plan{turn_time, trim::typed_number(options.maxa, trim::MAXA_DECIMALS)};
+  studies::Plan plan{turn_time, studies::typed_number(options.maxa, studies::MAXA_DECIMALS)};
   if (!options.plan_file.empty()) {
     guard.add_read_file(options.plan_file, "the plan");
-    plan = trim::read_plan_file(options.plan_file);
+    plan = studies::read_plan_file(options.plan_file);
   }
   // A guided plan is flown guided, to the orbit it was found for.
-  trim::TrimSettings planned = settings;
-  planned.vehicle = trim::vehicle_of_plan(settings.vehicle, plan);
+  studies::TrimSettings planned = settings;
+  planned.vehicle = studies::vehicle_of_plan(settings.vehicle, plan);
   const LoopMode mode = options.guided || plan.guidance == UpperStageGuidance::orbit_insertion
                             ? LoopMode::guided
                         : options.open_loop ? LoopMode::open
@@ -142,7 +157,7 @@ int run_dispersions_command(const DispersionsOptions& options, const trim::TrimS
     impacts_file.write(row.str());
     row.str("");
   }
-  const trim::FlightGround nominal_ground(setup.nominal.vehicle, options.ground);
+  const studies::FlightGround nominal_ground(setup.nominal.vehicle, options.ground);
   ImpactDispersionBuilder impact_spread(nominal_ground);
   CaseImpacts case_impacts;  // kept for the map only
 
@@ -150,7 +165,7 @@ int run_dispersions_command(const DispersionsOptions& options, const trim::TrimS
   SummaryBuilder summary(setup.mode == LoopMode::guided ? &setup.nominal.vehicle.target : nullptr);
   std::vector<CaseResult> cases;
   std::size_t in_orbit = 0;
-  trim::ProgressLine progress;
+  ProgressLine progress;
   const std::size_t handed = run_study(
       setup, options.seed, options.cases, options.jobs,
       [&](const CaseResult& result) {
@@ -181,26 +196,30 @@ int run_dispersions_command(const DispersionsOptions& options, const trim::TrimS
   // study cut short has no summary.
   if (cases_file.is_open()) cases_file.close();
   if (impacts_file.is_open()) impacts_file.close();
-  trim::check_interrupted_after(handed, options.cases);
+  check_interrupted_after(handed, options.cases);
   const StudySummary study_summary = summary.finish();
   write_summary_table(out, study_summary, description);
   const std::vector<ImpactDispersion> spreads =
       impacts_asked ? impact_spread.finish() : std::vector<ImpactDispersion>{};
   if (impacts_asked) write_impact_summary(out, spreads);
   if (!options.kml_file.empty()) {
-    trim::FlightRecorder nominal(true);
-    trim::FlightRequest request{&setup.nominal.vehicle, &setup.nominal.thrust, setup.turn_time,
-                                setup.nominal_maxa, &nominal, setup.nominal.aero};
-    (void)trim::fly(request);
+    studies::FlightRecorder nominal(true);
+    studies::FlightRequest request{&setup.nominal.vehicle,
+                                   &setup.nominal.thrust,
+                                   setup.turn_time,
+                                   setup.nominal_maxa,
+                                   &nominal,
+                                   setup.nominal.aero};
+    (void)studies::fly(request);
     write_kml(options.kml_file, impact_map(nominal_ground, nominal.steps(), case_impacts, spreads));
   }
   if (!report_file.empty()) {
     facts.emplace_back("seed", std::to_string(options.seed));
     facts.emplace_back("cases", std::to_string(options.cases));
     facts.emplace_back("dispersion set", description.set_name);
-    trim::write_dispersion_report(report_file, facts, setup, cases, spreads);
+    write_dispersion_report(report_file, facts, setup, cases, spreads);
   }
   return study_summary.in_orbit == 0 ? 1 : 0;  // no case in orbit: nothing feasible
 }
 
-}  // namespace ascent::dispersion
+}  // namespace ascent::trim

@@ -12,7 +12,7 @@
 #include "studies/trim_solver.hpp"
 #include "trim/html_reports.hpp"
 
-namespace ascent::dispersion {
+namespace ascent::trim {
 
 struct DispersionsOptions {
   std::size_t cases = 1000;
@@ -27,7 +27,7 @@ struct DispersionsOptions {
   std::string plan_file;   ///< the plan (turn time and angle) from `optimize --csv`; "" for none
   std::string impacts_file;   ///< the CSV of the impact points, a row per case and element; ""
   std::string kml_file;       ///< the KML map of the nominal track and the impacts; ""
-  trim::GroundSettings ground;  ///< where the pad is, on what figure
+  studies::GroundSettings ground;  ///< where the pad is, on what figure
 };
 
 /// Adds "dispersions" with its options to `app`; the caller adds the turn
@@ -40,9 +40,10 @@ CLI::App* add_dispersions_command(CLI::App& app, DispersionsOptions& options);
 /// program reads. With a `report_file`, the study is also written there as
 /// a page that opens with `facts`. Returns the exit status (1 when no case
 /// is in orbit); throws what stops the study.
-int run_dispersions_command(const DispersionsOptions& options, const trim::TrimSettings& settings,
-                            const trim::TypedNumber& turn_time, FileGuard& guard,
+int run_dispersions_command(const DispersionsOptions& options,
+                            const studies::TrimSettings& settings,
+                            const studies::TypedNumber& turn_time, FileGuard& guard,
                             std::ostream& out, const std::string& report_file = "",
-                            trim::ReportFacts facts = {});
+                            ReportFacts facts = {});
 
-}  // namespace ascent::dispersion
+}  // namespace ascent::trim

@@ -4,10 +4,16 @@
 
 namespace ascent::trim {
 
+using studies::ExchangeRatio;
+using studies::FlightOutcome;
+using studies::FlightRecorder;
+using studies::row_status_name;
+using studies::SweepRow;
+
 void write_sweep_report(const std::filesystem::path& path, const ReportFacts& facts,
                         const std::vector<SweepRow>& rows) {
   constexpr double NONE = std::numeric_limits<double>::quiet_NaN();
-  report::SweepColumns columns;
+  studies::SweepColumns columns;
   for (const SweepRow& row : rows) {
     const bool flown = row.trimmed() && row.flight.separated;
     const FlightOutcome& f = row.flight;
@@ -26,16 +32,16 @@ void write_sweep_report(const std::filesystem::path& path, const ReportFacts& fa
     columns.status.emplace_back(row_status_name(row.row_status()));
     columns.message.push_back(row.message);
   }
-  report::sweep_page(facts, columns).write(path);
+  studies::sweep_page(facts, columns).write(path);
 }
 
 void write_dispersion_report(const std::filesystem::path& path, const ReportFacts& facts,
-                             const dispersion::StudySpec& study,
-                             const std::vector<dispersion::CaseResult>& cases,
-                             const std::vector<dispersion::ImpactDispersion>& spreads) {
-  report::StudyPage page;
+                             const studies::StudySpec& study,
+                             const std::vector<studies::CaseResult>& cases,
+                             const std::vector<studies::ImpactDispersion>& spreads) {
+  studies::StudyPage page;
   page.mode = study.mode;
-  for (const dispersion::Dispersion& d : study.dispersions.entries()) {
+  for (const studies::Dispersion& d : study.dispersions.entries()) {
     page.parameter_names.push_back(d.name);
   }
   page.cases = cases;
@@ -43,19 +49,19 @@ void write_dispersion_report(const std::filesystem::path& path, const ReportFact
   page.nominal_remaining_propellant = study.nominal_flight.remaining_propellant;
   page.nominal_sc_mass = study.nominal_flight.SC_M;
   page.target = study.nominal.vehicle.target;
-  if (!spreads.empty()) page.impacts = dispersion::impact_chart_columns(cases, spreads);
-  report::study_page(facts, page).write(path);
+  if (!spreads.empty()) page.impacts = studies::impact_chart_columns(cases, spreads);
+  studies::study_page(facts, page).write(path);
 }
 
 void write_flight_report(const std::filesystem::path& path, const std::string& title,
                          const ReportFacts& facts, const ReportFacts& results,
                          const FlightRecorder* flight) {
-  report::flight_page(title, facts, results, flight).write(path);
+  studies::flight_page(title, facts, results, flight).write(path);
 }
 
 void write_sensitivities_report(const std::filesystem::path& path, const ReportFacts& facts,
                                 const std::vector<ExchangeRatio>& ratios) {
-  report::sensitivities_page(facts, ratios).write(path);
+  studies::sensitivities_page(facts, ratios).write(path);
 }
 
 }  // namespace ascent::trim

@@ -16,24 +16,24 @@ namespace ascent::trim {
 
 /// What was run: the command line, the vehicle deck, the thrust file and
 /// what the command adds (seed, dispersion set...).
-using ReportFacts = report::Facts;
+using ReportFacts = studies::Facts;
 
 void write_sweep_report(const std::filesystem::path& path, const ReportFacts& facts,
-                        const std::vector<SweepRow>& rows);
+                        const std::vector<studies::SweepRow>& rows);
 
 /// The cases of a dispersion study, with their drawn values.
 void write_dispersion_report(const std::filesystem::path& path, const ReportFacts& facts,
-                             const dispersion::StudySpec& study,
-                             const std::vector<dispersion::CaseResult>& cases,
-                             const std::vector<dispersion::ImpactDispersion>& spreads = {});
+                             const studies::StudySpec& study,
+                             const std::vector<studies::CaseResult>& cases,
+                             const std::vector<studies::ImpactDispersion>& spreads = {});
 
 /// A flight (that of a trim, a guided flight, the plan of an optimisation)
 /// with `results` first; without a flight, the results only.
 void write_flight_report(const std::filesystem::path& path, const std::string& title,
                          const ReportFacts& facts, const ReportFacts& results,
-                         const FlightRecorder* flight);
+                         const studies::FlightRecorder* flight);
 
 void write_sensitivities_report(const std::filesystem::path& path, const ReportFacts& facts,
-                                const std::vector<ExchangeRatio>& ratios);
+                                const std::vector<studies::ExchangeRatio>& ratios);
 
 }  // namespace ascent::trim

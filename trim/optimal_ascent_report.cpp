@@ -6,11 +6,13 @@
 
 namespace ascent::trim {
 
+using studies::typed_number;
+
 namespace {
 
-using optimal::AscentOptimum;
-using optimal::AscentProblem;
-using optimal::ElementMiss;
+using studies::AscentOptimum;
+using studies::AscentProblem;
+using studies::ElementMiss;
 
 constexpr double DEG = 180.0 / std::numbers::pi;
 
@@ -31,11 +33,11 @@ Shown shown(const ElementMiss& e) {
 }
 
 /// A path limit in its report unit: q alpha in Pa*deg as the flight's loads.
-double limit_shown(const optimal::PathPeak& peak, double value) {
+double limit_shown(const studies::PathPeak& peak, double value) {
   return peak.name == "q alpha" ? value * DEG : value;
 }
 
-const char* limit_unit(const optimal::PathPeak& peak) {
+const char* limit_unit(const studies::PathPeak& peak) {
   if (peak.name == "dynamic pressure") return "Pa";
   if (peak.name == "q alpha") return "Pa*deg";
   return "m/s^2";
@@ -46,9 +48,9 @@ const char* limit_unit(const optimal::PathPeak& peak) {
 void write_steering_history(std::ostream& out, const AscentProblem& problem, const AscentOptimum& optimum) {
   out << "time_s,phase,direction_x,direction_y,direction_z,pitch_deg,altitude_m,speed_m_s,mass_kg\n";
   for (std::size_t p = 0; p < optimum.solution.phases.size(); ++p) {
-    const optimal::PhaseSolution& phase = optimum.solution.phases[p];
+    const studies::PhaseSolution& phase = optimum.solution.phases[p];
     for (std::size_t j = 0; j < phase.times.size(); ++j) {
-      const double* x = &phase.states[optimal::ASCENT_STATES * j];
+      const double* x = &phase.states[studies::ASCENT_STATES * j];
       const double* u = &phase.controls[3 * j];
       const Vector3 position(x[0], x[1], x[2]);
       const Vector3 direction = Vector3(u[0], u[1], u[2]).normalized();
@@ -65,12 +67,13 @@ void write_steering_history(std::ostream& out, const AscentProblem& problem, con
 void write_optimal_ascent_report(std::ostream& out, const AscentProblem& problem, const AscentOptimum& optimum,
                                  Format format) {
   if (format == Format::csv) {
-    if (optimum.solution.status == optimal::SolveStatus::solved) write_steering_history(out, problem, optimum);
+    if (optimum.solution.status == studies::SolveStatus::solved)
+      write_steering_history(out, problem, optimum);
     return;
   }
-  if (optimum.solution.status != optimal::SolveStatus::solved) {
-    out << "No steering reaches the orbit (" << optimal::status_name(optimum.solution.status) << ", "
-        << optimum.solution.iterations << " iterations)";
+  if (optimum.solution.status != studies::SolveStatus::solved) {
+    out << "No steering reaches the orbit (" << studies::status_name(optimum.solution.status)
+        << ", " << optimum.solution.iterations << " iterations)";
     if (optimum.unmet) {
       const Shown least = shown(*optimum.unmet);
       out << ": the " << optimum.unmet->name << " is missed by at least " << number(least.miss, least.decimals)
@@ -89,7 +92,7 @@ void write_optimal_ascent_report(std::ostream& out, const AscentProblem& problem
     write_report_line(out, element.name, number(value.value, value.decimals), value.unit);
     write_report_line(out, element.name + " miss", number(value.miss, value.decimals), value.unit);
   }
-  for (const optimal::PathPeak& peak : optimum.limits) {
+  for (const studies::PathPeak& peak : optimum.limits) {
     write_report_line(out, "maximum " + peak.name, number(limit_shown(peak, peak.largest), 2),
                       std::string(limit_unit(peak)) + " at " + number(peak.time, 2) + " s");
     write_report_line(out, peak.name + " limit", number(limit_shown(peak, peak.limit), 2),

@@ -13,11 +13,11 @@ namespace ascent::trim {
 
 /// The readable report or the steering history (CSV). A solve that failed
 /// says so and names the element it misses most (the readable report only).
-void write_optimal_ascent_report(std::ostream& out, const optimal::AscentProblem& problem,
-                                 const optimal::AscentOptimum& optimum, Format format);
+void write_optimal_ascent_report(std::ostream& out, const studies::AscentProblem& problem,
+                                 const studies::AscentOptimum& optimum, Format format);
 
 /// The steering history's CSV header and rows.
-void write_steering_history(std::ostream& out, const optimal::AscentProblem& problem,
-                            const optimal::AscentOptimum& optimum);
+void write_steering_history(std::ostream& out, const studies::AscentProblem& problem,
+                            const studies::AscentOptimum& optimum);
 
 }  // namespace ascent::trim

@@ -6,6 +6,16 @@
 
 namespace ascent::trim {
 
+using studies::Constraint;
+using studies::constraint_name;
+using studies::OptimizeResult;
+using studies::OptimizeSettings;
+using studies::searches_maxa;
+using studies::sweep_row;
+using studies::trim_columns;
+using studies::TrimResult;
+using studies::typed_number;
+
 namespace {
 
 /// "dynamic pressure limit; shortest turn time", or "none" for a free optimum.

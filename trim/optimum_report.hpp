@@ -12,7 +12,7 @@ namespace ascent::trim {
 /// The readable report, or in CSV the trade table's header and row of the
 /// optimum with the active constraints, the trims and the flights. Without a
 /// feasible plan, the line that says so (the table only).
-void write_optimum_report(std::ostream& out, const OptimizeResult& result,
-                          const OptimizeSettings& settings, Format format);
+void write_optimum_report(std::ostream& out, const studies::OptimizeResult& result,
+                          const studies::OptimizeSettings& settings, Format format);
 
 }  // namespace ascent::trim

@@ -10,6 +10,33 @@
 
 namespace ascent::trim {
 
+using studies::CapabilityResult;
+using studies::Column;
+using studies::event_columns;
+using studies::EventRecord;
+using studies::FlightGround;
+using studies::FlightOutcome;
+using studies::GroundPoint;
+using studies::history_columns;
+using studies::impact_columns;
+using studies::ImpactRecord;
+using studies::row_status_name;
+using studies::staged_event_columns;
+using studies::staged_history_columns;
+using studies::StagedHistoryRow;
+using studies::StagedHistoryRows;
+using studies::status_of;
+using studies::StepRecord;
+using studies::sweep_row;
+using studies::SweepRow;
+using studies::target_columns;
+using studies::TargetResult;
+using studies::trim_columns;
+using studies::TrimResult;
+using studies::TrimSettings;
+using studies::typed_number;
+using studies::TypedNumber;
+
 namespace {
 
 /// `value` in fixed point with `decimals` decimals, right-aligned in `width`.

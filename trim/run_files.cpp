@@ -9,6 +9,9 @@
 
 namespace ascent::trim {
 
+using studies::fly;
+using studies::TypedNumber;
+
 namespace {
 
 /// The output file and the plot files of one run, opened once every claim

@@ -19,7 +19,7 @@ namespace ascent::trim {
 /// may reach. Returns 0, or the error number of a failure, whose report goes
 /// to `report`.
 int write_run_files(const Vehicle& vehicle, const std::filesystem::path& thrust_file,
-                    const TypedNumber& turn_time, const TypedNumber& maxa,
+                    const studies::TypedNumber& turn_time, const studies::TypedNumber& maxa,
                     const std::filesystem::path& folder, const std::string& output_name,
                     std::FILE* report, const std::filesystem::path& vehicle_deck = {});
 

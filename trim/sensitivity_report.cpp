@@ -6,6 +6,15 @@
 
 namespace ascent::trim {
 
+using studies::ExchangeRatio;
+using studies::ratio_caveat;
+using studies::sensitivity_columns;
+using studies::SENSITIVITY_STEP;
+using studies::SENSITIVITY_TOLERANCE;
+using studies::TrimSettings;
+using studies::typed_number;
+using studies::TypedNumber;
+
 namespace {
 
 /// Six significant digits: the ratios span kg per newton to kg per kg/N.

@@ -10,8 +10,8 @@
 
 namespace ascent::trim {
 
-void write_sensitivity_report(std::ostream& out, const std::vector<ExchangeRatio>& ratios,
-                              const TrimSettings& settings, const TypedNumber& turn_time,
-                              Format format);
+void write_sensitivity_report(std::ostream& out, const std::vector<studies::ExchangeRatio>& ratios,
+                              const studies::TrimSettings& settings,
+                              const studies::TypedNumber& turn_time, Format format);
 
 }  // namespace ascent::trim

@@ -12,7 +12,29 @@
 #include "studies/sensitivities.hpp"
 #include "trim/reports.hpp"
 
-namespace ascent::dispersion {
+namespace ascent::trim {
+
+using studies::case_columns;
+using studies::CaseResult;
+using studies::cases_for_confidence;
+using studies::Dispersion;
+using studies::DispersionSet;
+using studies::flight_performance_reserve;
+using studies::impact_columns;
+using studies::ImpactDispersion;
+using studies::LoopMode;
+using studies::LOW_QUANTILE;
+using studies::lowest_case_confidence;
+using studies::NO_RESERVE;
+using studies::ON_TARGET;
+using studies::ROW_STATUS_COUNT;
+using studies::row_status_name;
+using studies::RowStatus;
+using studies::rubber_tank_reserve;
+using studies::Statistics;
+using studies::StudySpec;
+using studies::StudySummary;
+using studies::three_sigma_reserve;
 
 namespace {
 
@@ -58,7 +80,7 @@ void write_drivers(std::ostream& out, std::string_view heading,
     const std::string& name = entries[order[k]].name;
     out << "  " << name << std::string(name.size() < 36 ? 36 - name.size() : 1, ' ')
         << fixed(correlation[order[k]], 3, 7);
-    if (const std::string_view caveat = trim::ratio_caveat(name); !caveat.empty()) {
+    if (const std::string_view caveat = studies::ratio_caveat(name); !caveat.empty()) {
       out << "  (*)";
       caveats = caveat;
     }
@@ -71,7 +93,7 @@ void write_drivers(std::ostream& out, std::string_view heading,
 /// short of it would need counts as a deficit, so the distribution of the
 /// remaining propellant is whole over the cases that reach the orbit.
 void write_rubber_tank_reserve(std::ostream& out, const StudySummary& s,
-                               const trim::FlightOutcome& nominal, const DispersionSet& set) {
+                               const studies::FlightOutcome& nominal, const DispersionSet& set) {
   const Statistics& tank = s.rubber_tank;
   out << "\nFlight performance reserve, rubber tank (a case short of propellant counts with its "
          "deficit):\n"
@@ -106,8 +128,8 @@ void write_rubber_tank_reserve(std::ostream& out, const StudySummary& s,
 void write_case_csv_header(std::ostream& out, const DispersionSet& set) {
   // A drawn value's column is its parameter's name, as the set has it.
   out << "case,seed";
-  for (const Dispersion& d : set.entries()) out << ',' << trim::csv_field(d.name);
-  out << ',' << trim::csv_header(case_columns()) << '\n';
+  for (const Dispersion& d : set.entries()) out << ',' << csv_field(d.name);
+  out << ',' << csv_header(case_columns()) << '\n';
 }
 
 void write_case_csv_row(std::ostream& out, const CaseResult& r) {
@@ -122,7 +144,7 @@ void write_case_csv_row(std::ostream& out, const CaseResult& r) {
   } else {
     out << ",,,,,,,,";
   }
-  out << ',' << r.flights << ',' << row_status_name(r.status) << ',' << trim::csv_field(r.message)
+  out << ',' << r.flights << ',' << row_status_name(r.status) << ',' << csv_field(r.message)
       << '\n';
 }
 
@@ -130,9 +152,9 @@ void write_summary_table(std::ostream& out, const StudySummary& s, const StudyDe
   const StudySpec& setup = *study.setup;
   // Trimmed or guided, each case aims at the target: the reserve covers them.
   const bool closed = setup.mode != LoopMode::open;
-  const trim::FlightOutcome& nominal = setup.nominal_flight;
+  const studies::FlightOutcome& nominal = setup.nominal_flight;
   out << "Dispersion study of turn time " << setup.turn_time.text << " s: " << s.cases
-      << " cases, seed " << study.seed << ", " << report::loop_words(setup.mode) << "\n"
+      << " cases, seed " << study.seed << ", " << studies::loop_words(setup.mode) << "\n"
       << "Dispersion set: " << study.set_name << " (" << setup.dispersions.entries().size()
       << " parameters)\n"
       << "Nominal flight: maxa " << setup.nominal_maxa.text
@@ -193,14 +215,14 @@ void write_summary_table(std::ostream& out, const StudySummary& s, const StudyDe
 }
 
 void write_impact_csv_header(std::ostream& out) {
-  out << "case," << trim::csv_header(impact_columns()) << '\n';
+  out << "case," << csv_header(impact_columns()) << '\n';
 }
 
 void write_impact_csv_rows(std::ostream& out, const CaseResult& result) {
-  for (const trim::ImpactRecord& i : result.impacts) {
-    out << result.k << ',' << trim::csv_field(i.element) << ','
-        << (i.reaches_orbit ? "true" : "false") << ',' << exact(i.t) << ',' << exact(i.latitude)
-        << ',' << exact(i.longitude) << ',' << (i.reaches_orbit ? "" : exact(i.downrange)) << ','
+  for (const studies::ImpactRecord& i : result.impacts) {
+    out << result.k << ',' << csv_field(i.element) << ',' << (i.reaches_orbit ? "true" : "false")
+        << ',' << exact(i.t) << ',' << exact(i.latitude) << ',' << exact(i.longitude) << ','
+        << (i.reaches_orbit ? "" : exact(i.downrange)) << ','
         << (i.reaches_orbit ? "" : exact(i.speed)) << '\n';
   }
 }
@@ -233,4 +255,4 @@ void write_impact_summary(std::ostream& out, const std::vector<ImpactDispersion>
   }
 }
 
-}  // namespace ascent::dispersion
+}  // namespace ascent::trim

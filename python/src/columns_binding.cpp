@@ -13,19 +13,21 @@ namespace py = pybind11;
 
 namespace ascent::python {
 
+using studies::Column;
+
 namespace {
 
 using ColumnList = std::span<const Column> (*)();
 
 constexpr std::array<std::pair<const char*, ColumnList>, 8> LISTS{{
-    {"history", &history_columns},
-    {"trim", &trim_columns},
-    {"case", &case_columns},
-    {"event", &event_columns},
-    {"staged_history", &staged_history_columns},
-    {"staged_event", &staged_event_columns},
-    {"sensitivity", &sensitivity_columns},
-    {"impact", &impact_columns},
+    {"history", &studies::history_columns},
+    {"trim", &studies::trim_columns},
+    {"case", &studies::case_columns},
+    {"event", &studies::event_columns},
+    {"staged_history", &studies::staged_history_columns},
+    {"staged_event", &studies::staged_event_columns},
+    {"sensitivity", &studies::sensitivity_columns},
+    {"impact", &studies::impact_columns},
 }};
 
 /// Every column's unit by its name.

@@ -30,18 +30,26 @@ namespace py = pybind11;
 
 namespace ascent::python {
 
+using studies::case_columns;
+using studies::Column;
+using studies::ROW_STATUS_COUNT;
+using studies::row_status_name;
+using studies::row_status_named;
+using studies::RowStatus;
+using studies::run_in_order;
+
 namespace {
 
-using dispersion::CaseResult;
-using dispersion::DispersionSet;
-using dispersion::Distribution;
-using dispersion::StudySpec;
+using studies::CaseResult;
+using studies::DispersionSet;
+using studies::Distribution;
+using studies::StudySpec;
 
 constexpr double NOT_A_NUMBER = std::numeric_limits<double>::quiet_NaN();
 
 py::list set_state(const DispersionSet& set) {
   py::list entries;
-  for (const dispersion::Dispersion& d : set.entries()) {
+  for (const studies::Dispersion& d : set.entries()) {
     const Distribution& x = d.distribution;
     entries.append(py::make_tuple(d.name,
                                   x.shape == Distribution::Shape::normal ? "normal" : "uniform",
@@ -80,22 +88,22 @@ std::string distribution_text(const Distribution& x) {
 /// copy in another process prepares the same one.
 struct Study {
   StudySpec setup;
-  bool closed_loop() const { return setup.mode == dispersion::LoopMode::closed; }
-  bool guided() const { return setup.mode == dispersion::LoopMode::guided; }
+  bool closed_loop() const { return setup.mode == studies::LoopMode::closed; }
+  bool guided() const { return setup.mode == studies::LoopMode::guided; }
 };
 
 Study prepare(const Vehicle& vehicle, const ThrustHistory& thrust, double turn_time,
               const DispersionSet& set, bool closed_loop, double tolerance, bool guided,
               std::optional<double> maxa) {
-  trim::TrimSettings settings{vehicle, thrust};
+  studies::TrimSettings settings{vehicle, thrust};
   settings.tolerance = tolerance;
-  const dispersion::LoopMode mode = guided        ? dispersion::LoopMode::guided
-                                    : closed_loop ? dispersion::LoopMode::closed
-                                                  : dispersion::LoopMode::open;
-  std::optional<trim::TypedNumber> angle;
-  if (maxa) angle = trim::TypedNumber{shortest(*maxa), *maxa};
+  const studies::LoopMode mode = guided        ? studies::LoopMode::guided
+                                 : closed_loop ? studies::LoopMode::closed
+                                               : studies::LoopMode::open;
+  std::optional<studies::TypedNumber> angle;
+  if (maxa) angle = studies::TypedNumber{shortest(*maxa), *maxa};
   const py::gil_scoped_release trimming;
-  return {dispersion::prepare_study(settings, turn_time_of(turn_time), set, mode, angle)};
+  return {studies::prepare_study(settings, turn_time_of(turn_time), set, mode, angle)};
 }
 
 /// What the study was prepared from: the angle given is kept, a trimmed one
@@ -128,13 +136,13 @@ py::dict fly_cases(const Study& study, std::uint64_t seed, const std::vector<std
     run_in_order<CaseResult>(
         ks.size(), threads,
         [&](std::size_t i, const std::stop_token&) {
-          return dispersion::fly_case(study.setup, seed, ks[i]);
+          return studies::fly_case(study.setup, seed, ks[i]);
         },
         [&](CaseResult& c) { cases.push_back(std::move(c)); }, signals.stop());
   }
   signals.rethrow();
   const auto count = static_cast<py::ssize_t>(cases.size());
-  const std::vector<dispersion::Dispersion>& entries = study.setup.dispersions.entries();
+  const std::vector<studies::Dispersion>& entries = study.setup.dispersions.entries();
   py::array_t<std::uint64_t> k(count), seeds(count);
   py::array_t<std::int64_t> flights(count);
   py::array_t<double> values({count, static_cast<py::ssize_t>(entries.size())});
@@ -183,7 +191,7 @@ RowStatus status_named(const std::string& name) {
   throw py::value_error("no case status \"" + name + "\"");
 }
 
-py::dict statistics(const dispersion::Statistics& s) {
+py::dict statistics(const studies::Statistics& s) {
   py::dict d;
   d["count"] = s.count;
   d["mean"] = s.mean;
@@ -233,9 +241,9 @@ py::dict summarize(const std::vector<std::string>& status, const std::vector<dou
                    const std::vector<double>& max_q_alpha, const std::vector<double>& max_a,
                    const std::map<std::string, std::vector<double>>& drawn,
                    double nominal_remaining_propellant) {
-  const dispersion::StudySummary s = dispersion::summarize(cases_of(
-      {status, maxa, perigee, apogee, average, remaining, sc_mass, max_q, max_q_alpha, max_a,
-       drawn}));
+  const studies::StudySummary s =
+      studies::summarize(cases_of({status, maxa, perigee, apogee, average, remaining, sc_mass,
+                                   max_q, max_q_alpha, max_a, drawn}));
   py::dict by_status;
   for (std::size_t i = 0; i < ROW_STATUS_COUNT; ++i) {
     by_status[py::str(std::string(row_status_name(static_cast<RowStatus>(i))))] =
@@ -265,14 +273,13 @@ py::dict summarize(const std::vector<std::string>& status, const std::vector<dou
   }
   d["sc_mass_rank_correlation"] = correlation;
   // The reserve of a rubber tank: a deficit counts, over the cases reaching the orbit.
-  const dispersion::Statistics& tank = s.rubber_tank;
+  const studies::Statistics& tank = s.rubber_tank;
   py::dict rubber_tank = statistics(tank);
   rubber_tank["orbit_probability"] = s.orbit_probability_with_any_propellant;
-  rubber_tank["reserve"] = dispersion::rubber_tank_reserve(s, nominal_remaining_propellant);
-  rubber_tank["reserve_3_sigma"] =
-      dispersion::three_sigma_reserve(s, nominal_remaining_propellant);
-  rubber_tank["lowest_case_confidence"] = dispersion::lowest_case_confidence(tank.count);
-  rubber_tank["cases_for_95_percent"] = dispersion::cases_for_confidence(0.95);
+  rubber_tank["reserve"] = studies::rubber_tank_reserve(s, nominal_remaining_propellant);
+  rubber_tank["reserve_3_sigma"] = studies::three_sigma_reserve(s, nominal_remaining_propellant);
+  rubber_tank["lowest_case_confidence"] = studies::lowest_case_confidence(tank.count);
+  rubber_tank["cases_for_95_percent"] = studies::cases_for_confidence(0.95);
   py::dict drivers;
   j = 0;
   for (const auto& entry : drawn) {
@@ -283,17 +290,17 @@ py::dict summarize(const std::vector<std::string>& status, const std::vector<dou
   rubber_tank["rank_correlation"] = drivers;
   d["rubber_tank"] = rubber_tank;
   // Where no reserve covers 99.865 % of the cases, NaN and the reason next to it.
-  const double reserve = dispersion::flight_performance_reserve(s, nominal_remaining_propellant);
+  const double reserve = studies::flight_performance_reserve(s, nominal_remaining_propellant);
   const bool met = !std::isinf(reserve);
   d["remaining_propellant_met"] = met ? s.remaining_propellant_met : NOT_A_NUMBER;
   d["sc_mass_met"] = met ? s.SC_M_met : NOT_A_NUMBER;
   d["flight_performance_reserve"] = met ? reserve : NOT_A_NUMBER;
-  d["not_met_reason"] = met ? std::string() : std::string(dispersion::NO_RESERVE);
+  d["not_met_reason"] = met ? std::string() : std::string(studies::NO_RESERVE);
   return d;
 }
 
 /// The page of a study, as ascent-trim dispersions --report writes it.
-HtmlReport study_page(const report::Facts& run, const std::string& mode, double nominal_maxa,
+HtmlReport study_page(const studies::Facts& run, const std::string& mode, double nominal_maxa,
                       double nominal_remaining_propellant, double nominal_sc_mass,
                       double target_perigee, double target_apogee,
                       const std::vector<std::string>& status, const std::vector<double>& maxa,
@@ -302,10 +309,10 @@ HtmlReport study_page(const report::Facts& run, const std::string& mode, double 
                       const std::vector<double>& sc_mass, const std::vector<double>& max_q,
                       const std::vector<double>& max_q_alpha, const std::vector<double>& max_a,
                       const std::map<std::string, std::vector<double>>& drawn) {
-  report::StudyPage page;
-  page.mode = mode == "guided" ? dispersion::LoopMode::guided
-              : mode == "open" ? dispersion::LoopMode::open
-                               : dispersion::LoopMode::closed;
+  studies::StudyPage page;
+  page.mode = mode == "guided" ? studies::LoopMode::guided
+              : mode == "open" ? studies::LoopMode::open
+                               : studies::LoopMode::closed;
   for (const auto& entry : drawn) page.parameter_names.push_back(entry.first);
   page.cases = cases_of({status, maxa, perigee, apogee, average, remaining, sc_mass, max_q,
                          max_q_alpha, max_a, drawn});
@@ -314,7 +321,7 @@ HtmlReport study_page(const report::Facts& run, const std::string& mode, double 
   page.nominal_sc_mass = nominal_sc_mass;
   page.target.perigee = target_perigee;
   page.target.apogee = target_apogee;
-  return report::study_page(run, page);
+  return studies::study_page(run, page);
 }
 
 }  // namespace
@@ -322,24 +329,24 @@ HtmlReport study_page(const report::Facts& run, const std::string& mode, double 
 void bind_dispersion(py::module_& m) {
   py::class_<DispersionSet>(m, "Dispersions",
                             "The uncertain parameters of a study, each with its distribution")
-      .def_static("read", &dispersion::read_dispersion_file, py::arg("path"),
+      .def_static("read", &studies::read_dispersion_file, py::arg("path"),
                   "Reads a dispersion set in TOML (ValueError with file, line and column)")
-      .def_static("parse", &dispersion::parse_dispersion_set, py::arg("text"),
+      .def_static("parse", &studies::parse_dispersion_set, py::arg("text"),
                   py::arg("source") = "<string>", "A dispersion set from TOML text")
-      .def_static("default", &dispersion::default_dispersion_set,
+      .def_static("default", &studies::default_dispersion_set,
                   "The built-in set, data/dispersions.toml")
       .def_property_readonly(
           "names",
           [](const DispersionSet& set) {
             std::vector<std::string> names;
-            for (const dispersion::Dispersion& d : set.entries()) names.push_back(d.name);
+            for (const studies::Dispersion& d : set.entries()) names.push_back(d.name);
             return names;
           },
           "the parameters by name, in the set's order")
       .def_property_readonly("units",
                              [](const DispersionSet& set) {
                                py::dict units;
-                               for (const dispersion::Dispersion& d : set.entries())
+                               for (const studies::Dispersion& d : set.entries())
                                  units[py::str(d.name)] = std::string(d.unit());
                                return units;
                              })
@@ -347,7 +354,7 @@ void bind_dispersion(py::module_& m) {
       .def("__repr__",
            [](const DispersionSet& set) {
              std::string text = "Dispersions(";
-             for (const dispersion::Dispersion& d : set.entries()) {
+             for (const studies::Dispersion& d : set.entries()) {
                text += "\n  " + d.name + ": " + distribution_text(d.distribution) + ",";
              }
              return text + (set.empty() ? ")" : "\n)");
@@ -386,7 +393,7 @@ void bind_dispersion(py::module_& m) {
   m.def(
       "read_plan",
       [](const std::filesystem::path& path) {
-        const trim::Plan plan = trim::read_plan_file(path);
+        const studies::Plan plan = studies::read_plan_file(path);
         return py::make_tuple(plan.turn_time.value, plan.maxa.value,
                               plan.guidance == UpperStageGuidance::orbit_insertion,
                               plan.target_perigee, plan.target_apogee);

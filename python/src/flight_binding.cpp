@@ -31,10 +31,15 @@ namespace py = pybind11;
 
 namespace ascent::python {
 
+using studies::Column;
+using studies::event_columns;
+using studies::history_columns;
+using studies::impact_columns;
+
 namespace {
 
-using trim::EventRecord;
-using trim::StepRecord;
+using studies::EventRecord;
+using studies::StepRecord;
 
 /// The members of a step, in the order of the history's columns.
 constexpr std::array STEP_MEMBERS{
@@ -69,14 +74,14 @@ std::string reason_of(const FlightResult& result, const Vehicle& vehicle) {
 class Flight {
  public:
   Flight(const Vehicle& vehicle, const ThrustHistory& thrust, const FlightPlan& plan,
-         bool keep_steps, const trim::GroundSettings& ground)
+         bool keep_steps, const studies::GroundSettings& ground)
       : recorder_(keep_steps), kept_steps_(keep_steps), ground_(vehicle, ground) {
     result_ = fly(vehicle, thrust, plan, &recorder_);
     reason_ = reason_of(result_, vehicle);
   }
 
   [[nodiscard]] const FlightResult& result() const { return result_; }
-  [[nodiscard]] const trim::FlightRecorder& recorder() const { return recorder_; }
+  [[nodiscard]] const studies::FlightRecorder& recorder() const { return recorder_; }
   [[nodiscard]] const std::string& reason() const { return reason_; }
 
   /// One row per step, a column per quantity; `self` owns the steps the columns view.
@@ -99,7 +104,7 @@ class Flight {
     columns["search_step"] = search_step;
     py::array_t<double> latitude(rows), longitude(rows), altitude(rows);
     for (py::ssize_t i = 0; i < rows; ++i) {
-      const trim::GroundPoint where = flight.ground_.point(steps[static_cast<std::size_t>(i)]);
+      const studies::GroundPoint where = flight.ground_.point(steps[static_cast<std::size_t>(i)]);
       latitude.mutable_at(i) = where.latitude;
       longitude.mutable_at(i) = where.longitude;
       altitude.mutable_at(i) = where.altitude;
@@ -113,13 +118,13 @@ class Flight {
 
   /// Where the elements it dropped come down, one row per element.
   [[nodiscard]] py::object impacts() const {
-    const std::vector<trim::ImpactRecord> impacts = ground_.impacts(recorder_.events());
+    const std::vector<studies::ImpactRecord> impacts = ground_.impacts(recorder_.events());
     py::list element;
     py::list reaches_orbit;
     const auto count = static_cast<py::ssize_t>(impacts.size());
     py::array_t<double> t(count), latitude(count), longitude(count), downrange(count), speed(count);
     for (py::ssize_t i = 0; i < count; ++i) {
-      const trim::ImpactRecord& impact = impacts[static_cast<std::size_t>(i)];
+      const studies::ImpactRecord& impact = impacts[static_cast<std::size_t>(i)];
       element.append(impact.element);
       reaches_orbit.append(impact.reaches_orbit);
       t.mutable_at(i) = impact.t;
@@ -169,7 +174,7 @@ class Flight {
       for (std::size_t j = 0; j < MEMBERS.size(); ++j) {
         values[j].mutable_at(i) = record.*MEMBERS[j];
       }
-      const trim::GroundPoint where = ground_.point(record);
+      const studies::GroundPoint where = ground_.point(record);
       values[MEMBERS.size()].mutable_at(i) = where.latitude;
       values[MEMBERS.size() + 1].mutable_at(i) = where.longitude;
     }
@@ -192,9 +197,9 @@ class Flight {
 
   FlightResult result_;
   std::string reason_;
-  trim::FlightRecorder recorder_;
+  studies::FlightRecorder recorder_;
   bool kept_steps_;
-  trim::FlightGround ground_;
+  studies::FlightGround ground_;
 };
 
 py::dict budget_of(const MassBudget& b) {
@@ -316,22 +321,22 @@ void bind_flight(py::module_& m) {
 
   m.def(
       "flight_page",
-      [](const std::string& title, const report::Facts& run, const report::Facts& results,
+      [](const std::string& title, const studies::Facts& run, const studies::Facts& results,
          const Flight* flight) {
-        return report::flight_page(title, run, results, flight ? &flight->recorder() : nullptr);
+        return studies::flight_page(title, run, results, flight ? &flight->recorder() : nullptr);
       },
       py::arg("title"), py::arg("run"), py::arg("results"), py::arg("flight"),
       "The HTML page of a flight, as ascent-trim --report writes it");
   m.def(
       "fly",
-      [](Vehicle vehicle, const ThrustHistory& thrust, double turn_time, double maxa,
-         bool history, double launch_longitude, bool wgs84) {
+      [](Vehicle vehicle, const ThrustHistory& thrust, double turn_time, double maxa, bool history,
+         double launch_longitude, bool wgs84) {
         const py::gil_scoped_release flying;
         return std::make_unique<Flight>(vehicle, thrust, FlightPlan{turn_time, maxa, {}}, history,
-                                        trim::GroundSettings{launch_longitude, wgs84});
+                                        studies::GroundSettings{launch_longitude, wgs84});
       },
       py::arg("vehicle"), py::arg("thrust"), py::arg("turn_time"), py::arg("maxa"),
-      py::arg("history"), py::arg("launch_longitude") = trim::DEFAULT_LAUNCH_LONGITUDE,
+      py::arg("history"), py::arg("launch_longitude") = studies::DEFAULT_LAUNCH_LONGITUDE,
       py::arg("wgs84") = false,
       "One flight of the library, its steps recorded when `history`; the ground under it from "
       "the pad's longitude [deg], on WGS84 or the flight's sphere");

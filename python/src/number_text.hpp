@@ -15,7 +15,7 @@ inline std::string shortest(double value) {
 }
 
 /// A turn time given by a script: its shortest text for messages, its value exactly.
-inline trim::TypedNumber turn_time_of(double value) {
+inline studies::TypedNumber turn_time_of(double value) {
   return {shortest(value), value};
 }
 

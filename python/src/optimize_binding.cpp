@@ -17,52 +17,52 @@ namespace py = pybind11;
 namespace ascent::python {
 
 void bind_optimize(py::module_& m) {
-  py::class_<trim::OptimizeResult>(m, "OptimizeResult", "The search for the largest payload")
-      .def_readonly("best", &trim::OptimizeResult::best,
+  py::class_<studies::OptimizeResult>(m, "OptimizeResult", "The search for the largest payload")
+      .def_readonly("best", &studies::OptimizeResult::best,
                     "the best feasible trim (a TrimResult), or None when no plan is feasible")
       .def_property_readonly(
           "active",
-          [](const trim::OptimizeResult& r) {
+          [](const studies::OptimizeResult& r) {
             std::vector<std::string> names;
-            for (const trim::Constraint c : r.active) names.emplace_back(constraint_name(c));
+            for (const studies::Constraint c : r.active) names.emplace_back(constraint_name(c));
             return names;
           },
           "the constraints that bind at the optimum")
-      .def_property_readonly(
-          "trim_count", [](const trim::OptimizeResult& r) { return r.trims.size(); })
-      .def_readonly("flight_count", &trim::OptimizeResult::flights, "flown in all the trims");
+      .def_property_readonly("trim_count",
+                             [](const studies::OptimizeResult& r) { return r.trims.size(); })
+      .def_readonly("flight_count", &studies::OptimizeResult::flights, "flown in all the trims");
 
   m.def(
       "optimize",
       [](const Vehicle& vehicle, const ThrustHistory& thrust, double from, double to,
          double tolerance, const LoadLimits& limits) {
-        trim::OptimizeSettings settings;
-        settings.trim = trim::TrimSettings{vehicle, thrust};
+        studies::OptimizeSettings settings;
+        settings.trim = studies::TrimSettings{vehicle, thrust};
         settings.trim.tolerance = tolerance;
         settings.from = from;
         settings.to = to;
         settings.limits = limits;
         PythonSignals signals;
         settings.trim.interruption = signals.interruption();
-        return signals.released([&] { return trim::optimize_payload(settings); });
+        return signals.released([&] { return studies::optimize_payload(settings); });
       },
-      py::arg("vehicle"), py::arg("thrust"), py::arg("from_"), py::arg("to"),
-      py::arg("tolerance"), py::arg("limits"),
+      py::arg("vehicle"), py::arg("thrust"), py::arg("from_"), py::arg("to"), py::arg("tolerance"),
+      py::arg("limits"),
       "The turn time of the largest payload from `from_` to `to` within the limits");
 
   m.def(
       "sensitivities",
       [](const Vehicle& vehicle, const ThrustHistory& thrust, double turn_time) {
-        trim::TrimSettings settings{vehicle, thrust};
+        studies::TrimSettings settings{vehicle, thrust};
         PythonSignals signals;
         settings.interruption = signals.interruption();
-        const std::vector<trim::ExchangeRatio> ratios = signals.released(
-            [&] { return trim::exchange_ratios(settings, turn_time_of(turn_time)); });
+        const std::vector<studies::ExchangeRatio> ratios = signals.released(
+            [&] { return studies::exchange_ratios(settings, turn_time_of(turn_time)); });
         py::list rows;
-        for (const trim::ExchangeRatio& r : ratios) {
+        for (const studies::ExchangeRatio& r : ratios) {
           rows.append(py::make_tuple(r.field->name(), std::string(r.field->unit), r.value, r.step,
                                      r.central, r.ratio, r.per_percent(), r.message,
-                                     std::string(trim::ratio_caveat(r.field->name()))));
+                                     std::string(studies::ratio_caveat(r.field->name()))));
         }
         return rows;
       },

@@ -21,14 +21,14 @@ namespace {
 /// A row of ascent.sensitivities: field, value, step, central, ratio, message.
 using RatioRow = std::tuple<std::string, double, double, bool, double, std::string>;
 
-HtmlReport sensitivities_page(const report::Facts& run, const std::vector<RatioRow>& rows) {
-  std::vector<trim::ExchangeRatio> ratios;
+HtmlReport sensitivities_page(const studies::Facts& run, const std::vector<RatioRow>& rows) {
+  std::vector<studies::ExchangeRatio> ratios;
   for (const auto& [name, value, step, central, ratio, message] : rows) {
     const VehicleField* field = find_vehicle_field(name);
     if (field == nullptr) throw py::value_error("no vehicle field \"" + name + "\"");
     ratios.push_back({field, value, step, central, ratio, message});
   }
-  return report::sensitivities_page(run, ratios);
+  return studies::sensitivities_page(run, ratios);
 }
 
 }  // namespace
@@ -39,27 +39,27 @@ void bind_report(py::module_& m) {
       .def("page", &HtmlReport::page, "the page's HTML")
       .def("write", &HtmlReport::write, py::arg("path"));
 
-  m.def("trim_facts", &report::trim_facts, py::arg("trim"));
-  m.def("target_facts", &report::target_facts, py::arg("target"));
-  m.def("optimum_facts", &report::optimum_facts, py::arg("optimum"));
-  m.def("sweep_page", &report::sweep_page, py::arg("run"), py::arg("columns"));
+  m.def("trim_facts", &studies::trim_facts, py::arg("trim"));
+  m.def("target_facts", &studies::target_facts, py::arg("target"));
+  m.def("optimum_facts", &studies::optimum_facts, py::arg("optimum"));
+  m.def("sweep_page", &studies::sweep_page, py::arg("run"), py::arg("columns"));
   m.def("sensitivities_page", &sensitivities_page, py::arg("run"), py::arg("rows"));
 
-  py::class_<report::SweepColumns>(m, "SweepColumns")
+  py::class_<studies::SweepColumns>(m, "SweepColumns")
       .def(py::init<>())
-      .def_readwrite("turn_time", &report::SweepColumns::turn_time)
-      .def_readwrite("maxa", &report::SweepColumns::maxa)
-      .def_readwrite("perigee", &report::SweepColumns::perigee)
-      .def_readwrite("apogee", &report::SweepColumns::apogee)
-      .def_readwrite("average_altitude", &report::SweepColumns::average_altitude)
-      .def_readwrite("remaining_propellant", &report::SweepColumns::remaining_propellant)
-      .def_readwrite("sc_mass", &report::SweepColumns::sc_mass)
-      .def_readwrite("max_dynamic_pressure", &report::SweepColumns::max_dynamic_pressure)
-      .def_readwrite("max_q_alpha", &report::SweepColumns::max_q_alpha)
-      .def_readwrite("max_acceleration", &report::SweepColumns::max_acceleration)
-      .def_readwrite("flights", &report::SweepColumns::flights)
-      .def_readwrite("status", &report::SweepColumns::status)
-      .def_readwrite("message", &report::SweepColumns::message);
+      .def_readwrite("turn_time", &studies::SweepColumns::turn_time)
+      .def_readwrite("maxa", &studies::SweepColumns::maxa)
+      .def_readwrite("perigee", &studies::SweepColumns::perigee)
+      .def_readwrite("apogee", &studies::SweepColumns::apogee)
+      .def_readwrite("average_altitude", &studies::SweepColumns::average_altitude)
+      .def_readwrite("remaining_propellant", &studies::SweepColumns::remaining_propellant)
+      .def_readwrite("sc_mass", &studies::SweepColumns::sc_mass)
+      .def_readwrite("max_dynamic_pressure", &studies::SweepColumns::max_dynamic_pressure)
+      .def_readwrite("max_q_alpha", &studies::SweepColumns::max_q_alpha)
+      .def_readwrite("max_acceleration", &studies::SweepColumns::max_acceleration)
+      .def_readwrite("flights", &studies::SweepColumns::flights)
+      .def_readwrite("status", &studies::SweepColumns::status)
+      .def_readwrite("message", &studies::SweepColumns::message);
 }
 
 }  // namespace ascent::python

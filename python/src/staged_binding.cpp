@@ -26,6 +26,14 @@ namespace py = pybind11;
 
 namespace ascent::python {
 
+using studies::CapabilityResult;
+using studies::Column;
+using studies::staged_capability;
+using studies::staged_event_columns;
+using studies::staged_history_columns;
+using studies::StagedHistoryRow;
+using studies::StagedHistoryRows;
+
 namespace {
 
 constexpr double DEGREES = 180.0 / std::numbers::pi;

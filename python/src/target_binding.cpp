@@ -14,9 +14,11 @@ namespace py = pybind11;
 
 namespace ascent::python {
 
+using studies::row_status_name;
+
 namespace {
 
-using trim::TargetResult;
+using studies::TargetResult;
 
 /// An orbit quantity of a flight that reached the target's orbit, else None.
 template <typename Get>
@@ -74,18 +76,18 @@ void bind_target(py::module_& m) {
       [](const Vehicle& vehicle, const ThrustHistory& thrust, double turn_time,
          std::optional<double> maxa, std::optional<double> perigee, std::optional<double> apogee,
          double tolerance) {
-        trim::TargetRequest request{{vehicle, thrust}, turn_time_of(turn_time), std::nullopt,
-                                    perigee, apogee};
+        studies::TargetRequest request{
+            {vehicle, thrust}, turn_time_of(turn_time), std::nullopt, perigee, apogee};
         request.settings.tolerance = tolerance;
-        if (maxa) request.maxa = trim::TypedNumber{shortest(*maxa), *maxa};
+        if (maxa) request.maxa = studies::TypedNumber{shortest(*maxa), *maxa};
         PythonSignals signals;
         request.settings.interruption = signals.interruption();
-        return signals.released([&] { return trim::fly_to_target(request); });
+        return signals.released([&] { return studies::fly_to_target(request); });
       },
       py::arg("vehicle"), py::arg("thrust"), py::arg("turn_time"), py::arg("maxa"),
       py::arg("perigee"), py::arg("apogee"), py::arg("tolerance"),
       "Flies the guided upper stage to the target orbit");
-  m.def("guided_vehicle", &trim::guided_vehicle, py::arg("vehicle"), py::arg("perigee"),
+  m.def("guided_vehicle", &studies::guided_vehicle, py::arg("vehicle"), py::arg("perigee"),
         py::arg("apogee"), "The vehicle with its upper stage guided to the target orbit");
 }
 

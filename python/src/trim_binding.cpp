@@ -17,9 +17,11 @@ namespace py = pybind11;
 
 namespace ascent::python {
 
+using studies::row_status_name;
+
 namespace {
 
-using trim::TrimResult;
+using studies::TrimResult;
 
 /// The properties a trim and a sweep's row share: the turn time, how the
 /// search ended, and the flight at its angle.
@@ -72,9 +74,9 @@ py::class_<Row>& bind_trim_outcome(py::class_<Row>& c) {
           "[s]");
 }
 
-trim::TrimSettings settings_of(const Vehicle& vehicle, const ThrustHistory& thrust,
-                               double tolerance) {
-  trim::TrimSettings settings{vehicle, thrust};
+studies::TrimSettings settings_of(const Vehicle& vehicle, const ThrustHistory& thrust,
+                                  double tolerance) {
+  studies::TrimSettings settings{vehicle, thrust};
   settings.tolerance = tolerance;
   return settings;
 }
@@ -86,7 +88,7 @@ py::object flight_columns(const TrimResult& result) {
       sc_mass(count);
   py::array_t<bool> in_orbit(count);
   for (py::ssize_t i = 0; i < count; ++i) {
-    const trim::TrimFlight& flight = result.flights[static_cast<std::size_t>(i)];
+    const studies::TrimFlight& flight = result.flights[static_cast<std::size_t>(i)];
     maxa.mutable_at(i) = flight.maxa.value;
     in_orbit.mutable_at(i) = flight.outcome.in_orbit();
     perigee.mutable_at(i) = flight.outcome.perigee;
@@ -109,9 +111,8 @@ py::object flight_columns(const TrimResult& result) {
 }  // namespace
 
 void bind_trim(py::module_& m) {
-  py::class_<trim::SweepRow> row(m, "SweepRow", "One turn time of a sweep, trimmed");
-  bind_trim_outcome(row)
-      .def_readonly("flight_count", &trim::SweepRow::flights);
+  py::class_<studies::SweepRow> row(m, "SweepRow", "One turn time of a sweep, trimmed");
+  bind_trim_outcome(row).def_readonly("flight_count", &studies::SweepRow::flights);
 
   py::class_<TrimResult> result(m, "TrimResult", "The search for one turn time's angle");
   bind_trim_outcome(result)
@@ -121,11 +122,11 @@ void bind_trim(py::module_& m) {
   m.def(
       "trim",
       [](const Vehicle& vehicle, const ThrustHistory& thrust, double turn_time, double tolerance) {
-        trim::TrimSettings settings = settings_of(vehicle, thrust, tolerance);
+        studies::TrimSettings settings = settings_of(vehicle, thrust, tolerance);
         PythonSignals signals;
         settings.interruption = signals.interruption();
         return signals.released(
-            [&] { return trim::trim_turn_time(settings, turn_time_of(turn_time)); });
+            [&] { return studies::trim_turn_time(settings, turn_time_of(turn_time)); });
       },
       py::arg("vehicle"), py::arg("thrust"), py::arg("turn_time"), py::arg("tolerance"),
       "Searches the angle that brings the turn time's average altitude to the vehicle's target");
@@ -134,18 +135,18 @@ void bind_trim(py::module_& m) {
       "sweep",
       [](const Vehicle& vehicle, const ThrustHistory& thrust, const std::vector<double>& turn_times,
          double tolerance, unsigned threads) {
-        const trim::TrimSettings settings = settings_of(vehicle, thrust, tolerance);
-        std::vector<trim::TypedNumber> typed;
+        const studies::TrimSettings settings = settings_of(vehicle, thrust, tolerance);
+        std::vector<studies::TypedNumber> typed;
         typed.reserve(turn_times.size());
         for (const double t : turn_times) typed.push_back(turn_time_of(t));
-        std::vector<trim::SweepRow> rows;
+        std::vector<studies::SweepRow> rows;
         rows.reserve(typed.size());
         PythonSignals signals;
         {
           const py::gil_scoped_release flying;
-          trim::sweep(settings, trim::TurnTimes::listed(std::move(typed)),
-                      [&rows](const trim::SweepRow& r) { rows.push_back(r); }, threads,
-                      signals.stop());
+          studies::sweep(
+              settings, studies::TurnTimes::listed(std::move(typed)),
+              [&rows](const studies::SweepRow& r) { rows.push_back(r); }, threads, signals.stop());
         }
         signals.rethrow();
         return rows;

@@ -15,6 +15,15 @@
 #include "studies/report_pages.hpp"
 
 namespace ascent::testing {
+
+using studies::dispersion_ellipse;
+using studies::DispersionEllipse;
+using studies::ELLIPSE_PROBABILITY;
+using studies::ellipse_scale;
+using studies::ground_outline;
+using studies::PlaneSpread;
+using studies::THREE_SIGMA;
+
 namespace {
 
 constexpr double PI = std::numbers::pi;
@@ -122,7 +131,7 @@ namespace ascent::testing {
 namespace {
 
 TEST(ImpactDispersion, OfImpactsDrawnAboutAPointGivesItTheLawsEllipseAndTheOutlier) {
-  const trim::FlightGround ground(Vehicle{}, {});
+  const studies::FlightGround ground(Vehicle{}, {});
   const GroundFrame& frame = ground.world().ground;
   // Impacts of the core stage scattered 40 km by 6 km along azimuth 100 deg
   // about a point 3600 km downrange; one case far off; boosters always in one place.
@@ -130,7 +139,7 @@ TEST(ImpactDispersion, OfImpactsDrawnAboutAPointGivesItTheLawsEllipseAndTheOutli
   const TangentPlane plane(frame, center);
   const auto points =
       normal_sample(20000, Eigen::Vector2d::Zero(), 40.0e3, 6.0e3, 100.0 * PI / 180.0, 5);
-  dispersion::ImpactDispersionBuilder builder(ground);
+  studies::ImpactDispersionBuilder builder(ground);
   for (std::size_t k = 0; k < points.size(); ++k) {
     const Eigen::Vector2d at = k == 777 ? Eigen::Vector2d(400.0e3, 0.0) : points[k];
     const Geodetic g = plane.to_ground(at);
@@ -139,14 +148,14 @@ TEST(ImpactDispersion, OfImpactsDrawnAboutAPointGivesItTheLawsEllipseAndTheOutli
                      0.0, 190.0},
                     {"upper stage", true, 936.0, 21.7, -41.8, 0.0, 0.0}});
   }
-  const std::vector<dispersion::ImpactDispersion> spreads = builder.finish();
+  const std::vector<studies::ImpactDispersion> spreads = builder.finish();
   ASSERT_EQ(spreads.size(), 3u);
   EXPECT_EQ(spreads[0].element, "boosters");
   EXPECT_EQ(spreads[0].ellipse_99.semi_major, 0.0);
   EXPECT_EQ(spreads[2].impacts, 0u);
   EXPECT_EQ(spreads[2].in_orbit, points.size());
 
-  const dispersion::ImpactDispersion& core = spreads[1];
+  const studies::ImpactDispersion& core = spreads[1];
   EXPECT_EQ(core.impacts, points.size());
   EXPECT_LT(frame.surface_distance(core.mean, center), 1.0e3);  // the outlier moves it 20 m
   const double k99 = ellipse_scale(ELLIPSE_PROBABILITY);
@@ -160,10 +169,9 @@ TEST(ImpactDispersion, OfImpactsDrawnAboutAPointGivesItTheLawsEllipseAndTheOutli
   ASSERT_EQ(core.outline_99.size(), 73u);
 
   // Its map: every impact, each element's mean, and two rings per element that scatters.
-  const dispersion::CaseImpacts cases{
-      {0, {{"core stage", false, 1000.0, 23.0, -45.0, 3.6e6, 190.0}}},
-      {1, {{"upper stage", true, 936.0, 21.7, -41.8, 0.0, 0.0}}}};
-  const KmlDocument map = dispersion::impact_map(ground, {}, cases, spreads);
+  const studies::CaseImpacts cases{{0, {{"core stage", false, 1000.0, 23.0, -45.0, 3.6e6, 190.0}}},
+                                   {1, {{"upper stage", true, 936.0, 21.7, -41.8, 0.0, 0.0}}}};
+  const KmlDocument map = studies::impact_map(ground, {}, cases, spreads);
   EXPECT_EQ(map.places.size(), 1u + 2u);  // one impact, the means of the boosters and core
   ASSERT_EQ(map.areas.size(), 2u);
   EXPECT_EQ(map.areas[0].name, "core stage 99 %");
@@ -177,9 +185,9 @@ namespace ascent::testing {
 namespace {
 
 TEST(ImpactChart, DrawsEachElementsImpactsAndEllipseOnTheStudysPage) {
-  const trim::FlightGround ground(Vehicle{}, {});
-  dispersion::ImpactDispersionBuilder builder(ground);
-  std::vector<dispersion::CaseResult> cases(3);
+  const studies::FlightGround ground(Vehicle{}, {});
+  studies::ImpactDispersionBuilder builder(ground);
+  std::vector<studies::CaseResult> cases(3);
   for (std::size_t k = 0; k < cases.size(); ++k) {
     cases[k].k = k;
     const double d = static_cast<double>(k);
@@ -188,25 +196,25 @@ TEST(ImpactChart, DrawsEachElementsImpactsAndEllipseOnTheStudysPage) {
         {"upper stage", true, 936.0, 21.7, -41.8, 0.0, 0.0}};
     builder.add(k, cases[k].impacts);
   }
-  const report::GroundTrackColumns columns =
-      dispersion::impact_chart_columns(cases, builder.finish());
+  const studies::GroundTrackColumns columns =
+      studies::impact_chart_columns(cases, builder.finish());
   ASSERT_EQ(columns.elements.size(), 1u);  // the upper stage never came down
   EXPECT_EQ(columns.elements[0].latitude, (std::vector<double>{22.0, 22.1, 22.2}));
   EXPECT_EQ(columns.elements[0].ellipse_latitude.size(), 73u);
 
-  report::StudyPage study;
+  studies::StudyPage study;
   study.cases = cases;
   study.impacts = columns;
-  const std::string page = report::study_page({}, study).page();
+  const std::string page = studies::study_page({}, study).page();
   EXPECT_NE(page.find("Ground track and impact points"), std::string::npos);
   EXPECT_NE(page.find(">core stage 99 %<"), std::string::npos);
   EXPECT_EQ(page.find(">track<"), std::string::npos) << "no track, no series for it";
 }
 
 TEST(GroundTrackChart, RunsOnAcrossTheAntimeridian) {
-  const report::GroundTrackColumns across{
+  const studies::GroundTrackColumns across{
       {10.0, 10.5, 11.0}, {179.5, 179.9, -179.7}, {{"core", {9.0}, {-179.0}, {}, {}}}};
-  const Chart chart = report::ground_track_chart(across);
+  const Chart chart = studies::ground_track_chart(across);
   ASSERT_EQ(chart.series.size(), 2u);
   EXPECT_EQ(chart.series[0].x, (std::vector<double>{179.5, 179.9, 180.3}));
   EXPECT_DOUBLE_EQ(chart.series[1].x[0], 181.0);

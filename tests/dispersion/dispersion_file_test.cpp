@@ -8,7 +8,7 @@
 #include "deck/vehicle_deck.hpp"
 #include "support/session.hpp"
 
-namespace ascent::dispersion {
+namespace ascent::studies {
 namespace {
 
 /// The message of the error reading `text`, or "" when it reads.
@@ -141,4 +141,4 @@ TEST(DispersionFile, AFileThatCannotBeOpenedIsTheLibrarysError) {
 }
 
 }  // namespace
-}  // namespace ascent::dispersion
+}  // namespace ascent::studies

@@ -9,7 +9,7 @@
 #include <cmath>
 #include <stdexcept>
 
-namespace ascent::dispersion {
+namespace ascent::studies {
 namespace {
 
 Distribution normal(double sigma, bool relative) {
@@ -170,4 +170,4 @@ TEST(DispersionSet, RefusesWhatCannotBeDispersed) {
 }
 
 }  // namespace
-}  // namespace ascent::dispersion
+}  // namespace ascent::studies

@@ -7,7 +7,7 @@
 #include <cmath>
 #include <vector>
 
-namespace ascent::dispersion {
+namespace ascent::studies {
 namespace {
 
 TEST(RandomDraws, Mix64IsTheSplitMix64Finalizer) {
@@ -103,4 +103,4 @@ TEST(RandomDraws, ManyDrawsHaveTheRequestedMomentsAndTails) {
 }
 
 }  // namespace
-}  // namespace ascent::dispersion
+}  // namespace ascent::studies

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <numeric>
 
-namespace ascent::dispersion {
+namespace ascent::studies {
 namespace {
 
 TEST(StudySummary, QuantilesInterpolateBetweenOrderStatistics) {
@@ -232,4 +232,4 @@ TEST(StudySummary, RankCorrelationsSayWhatDrivesThePayload) {
 }
 
 }  // namespace
-}  // namespace ascent::dispersion
+}  // namespace ascent::studies

@@ -14,23 +14,23 @@
 #include "trim/study_reports.hpp"
 #include "studies/study_summary.hpp"
 
-namespace ascent::dispersion {
+namespace ascent::studies {
 namespace {
 
-trim::TrimSettings sample_settings() {
-  trim::TrimSettings settings;
+studies::TrimSettings sample_settings() {
+  studies::TrimSettings settings;
   settings.thrust = ThrustHistory::read(ASCENT_SAMPLE_THRUST);
   return settings;
 }
 
-const trim::TypedNumber& turn_time_20() {
-  static const trim::TypedNumber t = *trim::typed_number("20");
+const studies::TypedNumber& turn_time_20() {
+  static const studies::TypedNumber t = *studies::typed_number("20");
   return t;
 }
 
 std::string csv_row(const CaseResult& result) {
   std::ostringstream out;
-  write_case_csv_row(out, result);
+  trim::write_case_csv_row(out, result);
   return out.str();
 }
 
@@ -54,7 +54,7 @@ density = { uniform = [0, 0] }
               (std::vector<double>{v.core.thrust, v.upper_stage.dry_mass, 1.0, 1.0, 1.0}));
     ASSERT_TRUE(c.in_orbit()) << c.message;
     EXPECT_EQ(c.flights, 1);  // closed loop: the nominal angle is trimmed already
-    const trim::FlightOutcome& nominal = setup.nominal_flight;
+    const studies::FlightOutcome& nominal = setup.nominal_flight;
     EXPECT_EQ(c.maxa, setup.nominal_maxa.value);
     EXPECT_EQ(c.perigee, nominal.perigee);
     EXPECT_EQ(c.apogee, nominal.apogee);
@@ -139,7 +139,7 @@ drag = { sigma = 0.05 }
 density = { sigma = 0.03 }
 )",
                                                  "small");
-  const trim::TrimSettings settings = sample_settings();
+  const studies::TrimSettings settings = sample_settings();
   const StudySpec setup = prepare_study(settings, turn_time_20(), set, LoopMode::closed);
   std::vector<CaseResult> cases;
   run_study(setup, 1, 20, 0, [&](const CaseResult& c) { cases.push_back(c); });
@@ -180,9 +180,9 @@ density = { sigma = 0.03 }
 }
 
 }  // namespace
-}  // namespace ascent::dispersion
+}  // namespace ascent::studies
 
-namespace ascent::dispersion {
+namespace ascent::studies {
 namespace {
 
 TEST(Study, GuidedCasesFlyTheNominalAngleToTheTargetOrbit) {
@@ -207,4 +207,4 @@ TEST(Study, GuidedCasesFlyTheNominalAngleToTheTargetOrbit) {
 }
 
 }  // namespace
-}  // namespace ascent::dispersion
+}  // namespace ascent::studies

@@ -196,18 +196,18 @@ TEST(GuidedStudy, ACaseOnAnEllipticTargetCountsAsNearIt) {
   TargetOrbit target;
   target.perigee = 185000.0;
   target.apogee = 400000.0;
-  dispersion::CaseResult on;
+  studies::CaseResult on;
   on.flown = true;
   on.perigee = 185500.0;
   on.apogee = 399000.0;
-  EXPECT_TRUE(dispersion::near_target(on, target, 2000.0));
-  dispersion::CaseResult swapped = on;
+  EXPECT_TRUE(studies::near_target(on, target, 2000.0));
+  studies::CaseResult swapped = on;
   swapped.perigee = 399000.0;
   swapped.apogee = 185500.0;
-  EXPECT_FALSE(dispersion::near_target(swapped, target, 2000.0));
-  dispersion::CaseResult high = on;
+  EXPECT_FALSE(studies::near_target(swapped, target, 2000.0));
+  studies::CaseResult high = on;
   high.apogee = 410000.0;
-  EXPECT_FALSE(dispersion::near_target(high, target, 2000.0));
+  EXPECT_FALSE(studies::near_target(high, target, 2000.0));
 }
 
 // A circular orbit given by its apsides is a target like any other.

@@ -79,9 +79,9 @@ TEST(PerigeeBelowTheSurface, TheSummarySaysSoRightAfterTheOrbit) {
 TEST(PerigeeBelowTheSurface, IsNoOrbitForTheFlightInterface) {
   const Vehicle vehicle;
   const ThrustHistory thrust = ThrustHistory::read(std::string(ASCENT_DATA_DIR) + "/s1.dat");
-  trim::FlightRequest request{&vehicle, &thrust, *trim::typed_number("20"),
-                              *trim::typed_number("15"), nullptr};
-  const trim::FlightOutcome outcome = trim::fly(request);
+  studies::FlightRequest request{&vehicle, &thrust, *studies::typed_number("20"),
+                                 *studies::typed_number("15"), nullptr};
+  const studies::FlightOutcome outcome = studies::fly(request);
   EXPECT_TRUE(outcome.separated);
   EXPECT_FALSE(outcome.in_orbit());
   EXPECT_EQ(outcome.outcome, Outcome::perigee_below_minimum);
@@ -176,7 +176,7 @@ TEST(SweepRun, AMillionTurnTimesStreamInLittleMemoryAndAnInterruptKeepsTheRows) 
   std::size_t rows = 0;
   while (std::getline(lines, line)) {
     EXPECT_TRUE(line.starts_with(
-        trim::typed_number(10.0 + 0.001 * static_cast<double>(rows), 6).text + ","))
+        studies::typed_number(10.0 + 0.001 * static_cast<double>(rows), 6).text + ","))
         << line;
     ++rows;
   }

@@ -9,7 +9,7 @@
 #include "deck/staged_deck.hpp"
 #include "studies/staged_ascent_problem.hpp"
 
-namespace ascent::optimal {
+namespace ascent::studies {
 
 inline constexpr double DEG = std::numbers::pi / 180.0;
 inline constexpr double BETTS_FINAL_MASS = 7529.712;  // [kg]
@@ -25,4 +25,4 @@ inline AscentProblem delta3(int segments = 15) {
   return ascent_problem(delta3_vehicle(), {350.0 / segments, segments});
 }
 
-}  // namespace ascent::optimal
+}  // namespace ascent::studies

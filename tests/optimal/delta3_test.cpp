@@ -14,7 +14,7 @@
 #include "studies/optimal_flight.hpp"
 #include "optimal/delta3_deck.hpp"
 
-namespace ascent::optimal {
+namespace ascent::studies {
 namespace {
 
 TEST(DeltaIII, FinalMassIsThePublishedOptimumAndItsFlightReachesTheOrbit) {
@@ -103,4 +103,4 @@ TEST(DeltaIII, AnOrbitBeyondTheVehicleNamesTheElementItCannotReach) {
 }
 
 }  // namespace
-}  // namespace ascent::optimal
+}  // namespace ascent::studies

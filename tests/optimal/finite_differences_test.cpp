@@ -6,7 +6,7 @@
 
 #include "studies/finite_differences.hpp"
 
-namespace ascent::optimal {
+namespace ascent::studies {
 namespace {
 
 // f(z) = (z0^2 z1, sin z0 + exp(z1 z2), z2^3 / z0) at a point of unequal sizes.
@@ -66,4 +66,4 @@ TEST(FiniteDifferences, StepsFollowEachArgumentsScale) {
 }
 
 }  // namespace
-}  // namespace ascent::optimal
+}  // namespace ascent::studies

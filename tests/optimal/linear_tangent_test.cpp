@@ -14,7 +14,7 @@
 #include "base/interruption.hpp"
 #include "studies/optimal_control.hpp"
 
-namespace ascent::optimal {
+namespace ascent::studies {
 namespace {
 
 constexpr double GRAVITY = 9.80665;     // [m/s^2]
@@ -257,4 +257,4 @@ TEST(LinearTangent, TheCallersStopEndsTheSolveAfterThatIteration) {
 }
 
 }  // namespace
-}  // namespace ascent::optimal
+}  // namespace ascent::studies

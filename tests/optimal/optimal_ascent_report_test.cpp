@@ -36,9 +36,9 @@ std::vector<double> fields(const std::string& line) {
 }
 
 TEST(OptimalAscentReport, SteeringHistoryHasEveryPointInOrderWithUnitDirections) {
-  const optimal::AscentProblem problem = optimal::delta3(6);
-  const optimal::AscentOptimum optimum = optimal::optimize_ascent(problem);
-  ASSERT_EQ(optimum.solution.status, optimal::SolveStatus::solved);
+  const studies::AscentProblem problem = studies::delta3(6);
+  const studies::AscentOptimum optimum = studies::optimize_ascent(problem);
+  ASSERT_EQ(optimum.solution.status, studies::SolveStatus::solved);
   std::ostringstream csv;
   write_optimal_ascent_report(csv, problem, optimum, Format::csv);
   std::istringstream in(csv.str());
@@ -57,7 +57,7 @@ TEST(OptimalAscentReport, SteeringHistoryHasEveryPointInOrderWithUnitDirections)
     ++rows;
   }
   std::size_t points = 0;
-  for (const optimal::PhaseSolution& phase : optimum.solution.phases) points += phase.times.size();
+  for (const studies::PhaseSolution& phase : optimum.solution.phases) points += phase.times.size();
   EXPECT_EQ(rows, points);
   EXPECT_NEAR(last[0], optimum.final_time, 1e-3);
   EXPECT_NEAR(last[8], optimum.final_mass, 1e-3);
@@ -70,16 +70,16 @@ TEST(OptimalAscentReport, SteeringHistoryHasEveryPointInOrderWithUnitDirections)
 }
 
 TEST(OptimalAscentReport, AFailedSolveNamesTheElementItMissesAndWritesNoHistory) {
-  optimal::AscentOptimum failed;
-  failed.solution.status = optimal::SolveStatus::infeasible;
-  failed.unmet = optimal::ElementMiss{"semi-major axis", 4.4e6, 24.36114e6, -19.96114e6};
+  studies::AscentOptimum failed;
+  failed.solution.status = studies::SolveStatus::infeasible;
+  failed.unmet = studies::ElementMiss{"semi-major axis", 4.4e6, 24.36114e6, -19.96114e6};
   std::ostringstream table;
-  write_optimal_ascent_report(table, optimal::delta3(4), failed, Format::table);
+  write_optimal_ascent_report(table, studies::delta3(4), failed, Format::table);
   EXPECT_NE(table.str().find("No steering reaches the orbit"), std::string::npos);
   EXPECT_NE(table.str().find("semi-major axis is missed by at least -19961.14 km"), std::string::npos)
       << table.str();
   std::ostringstream csv;
-  write_optimal_ascent_report(csv, optimal::delta3(4), failed, Format::csv);
+  write_optimal_ascent_report(csv, studies::delta3(4), failed, Format::csv);
   EXPECT_TRUE(csv.str().empty());
 }
 

@@ -10,7 +10,7 @@
 #include "optimal/delta3_deck.hpp"
 #include "studies/optimal_flight.hpp"
 
-namespace ascent::optimal {
+namespace ascent::studies {
 namespace {
 
 /// [kg] the mass at the start (after the drop) and the end of each phase,
@@ -145,4 +145,4 @@ TEST(StagedAscentProblem, ACircularTargetIsMetAsTheEngineFliesIt) {
 }
 
 }  // namespace
-}  // namespace ascent::optimal
+}  // namespace ascent::studies

@@ -12,24 +12,28 @@
 #include "studies/trim_testing.hpp"
 
 namespace ascent::testing {
+
+using studies::Column;
+using studies::history_columns;
+
 namespace {
 
 /// The trimmed flight at 20 s: ascent's output file and the tool's record.
 class TrimmedFlight : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    const trim::TrimResult& r = trimmed_at_20s();
+    const studies::TrimResult& r = trimmed_at_20s();
     ASSERT_TRUE(r.trimmed());
     TempDir dir;
     install_sample_thrust_file(dir);
     ASSERT_EQ(run_program(dir, "run.txt\n20\n" + r.maxa.text + "\n-1\n").status, 0);
     lines_ = new std::vector<OutputLine>(output_lines(dir.read("run.txt")));
 
-    recorder_ = new trim::FlightRecorder(true);
+    recorder_ = new studies::FlightRecorder(true);
     static const Vehicle vehicle;
     static const ThrustHistory thrust = ThrustHistory::read(sample_thrust_path());
-    trim::FlightRequest request{&vehicle, &thrust, r.turn_time, r.maxa, recorder_};
-    ASSERT_TRUE(trim::fly(request).in_orbit());
+    studies::FlightRequest request{&vehicle, &thrust, r.turn_time, r.maxa, recorder_};
+    ASSERT_TRUE(studies::fly(request).in_orbit());
   }
   static void TearDownTestSuite() {
     delete lines_;
@@ -45,13 +49,13 @@ class TrimmedFlight : public ::testing::Test {
   }
 
   static std::vector<OutputLine>* lines_;
-  static trim::FlightRecorder* recorder_;
+  static studies::FlightRecorder* recorder_;
 };
 
 std::vector<OutputLine>* TrimmedFlight::lines_ = nullptr;
-trim::FlightRecorder* TrimmedFlight::recorder_ = nullptr;
+studies::FlightRecorder* TrimmedFlight::recorder_ = nullptr;
 
-void expect_same_state(const trim::EventRecord& e, const TableRow& row) {
+void expect_same_state(const studies::EventRecord& e, const TableRow& row) {
   EXPECT_NEAR(e.t, row.t, 0.005);
   EXPECT_NEAR(e.h0, row.h0, 0.5);
   EXPECT_NEAR(e.vi, row.vi, 0.5);
@@ -62,9 +66,9 @@ void expect_same_state(const trim::EventRecord& e, const TableRow& row) {
 }
 
 TEST_F(TrimmedFlight, EventsCarryTheStateOfTheRowBeforeTheirLine) {
-  const std::vector<trim::EventRecord> events = recorder_->events();
-  std::vector<trim::EventRecord> from_lines;
-  for (const trim::EventRecord& e : events) {
+  const std::vector<studies::EventRecord> events = recorder_->events();
+  std::vector<studies::EventRecord> from_lines;
+  for (const studies::EventRecord& e : events) {
     if (!e.line.empty()) from_lines.push_back(e);
   }
   // Walk ascent's output: each event line follows the row of its state.
@@ -83,7 +87,7 @@ TEST_F(TrimmedFlight, EventsCarryTheStateOfTheRowBeforeTheirLine) {
   EXPECT_EQ(next, from_lines.size());
 
   std::vector<std::string> names;
-  for (const trim::EventRecord& e : events) names.push_back(e.name);
+  for (const studies::EventRecord& e : events) names.push_back(e.name);
   EXPECT_EQ(names, (std::vector<std::string>{"liftoff", "pitch-over", "end of turn",
                                              "maximum dynamic pressure", "booster separation",
                                              "fairing jettison", "core cutoff", "core separation",
@@ -93,7 +97,7 @@ TEST_F(TrimmedFlight, EventsCarryTheStateOfTheRowBeforeTheirLine) {
 
 TEST_F(TrimmedFlight, LiftoffAndMaximumDynamicPressureMatchTheTable) {
   const std::vector<TableRow> table = rows();
-  const std::vector<trim::EventRecord> events = recorder_->events();
+  const std::vector<studies::EventRecord> events = recorder_->events();
   // The second row of the table is the liftoff row, written before any step.
   SCOPED_TRACE("liftoff");
   expect_same_state(events.front(), table[1]);
@@ -110,7 +114,7 @@ TEST_F(TrimmedFlight, LiftoffAndMaximumDynamicPressureMatchTheTable) {
 
 TEST_F(TrimmedFlight, HistoryHasOneCsvRowPerStepOfTheTable) {
   std::ostringstream csv;
-  const trim::FlightGround ground(Vehicle{}, {});
+  const studies::FlightGround ground(Vehicle{}, {});
   trim::write_history_csv(csv, recorder_->steps(), ground);
   std::istringstream in(csv.str());
   std::string header;
@@ -162,7 +166,7 @@ TEST_F(TrimmedFlight, HistoryHasOneCsvRowPerStepOfTheTable) {
   ASSERT_EQ(recorder_->step_count(), steps);
   for (std::size_t i = 0; i < steps; ++i) {
     const TableRow& row = table[i + 2];
-    const trim::StepRecord& step = recorder_->steps()[i];
+    const studies::StepRecord& step = recorder_->steps()[i];
     ASSERT_NEAR(values[i][0], row.t, 0.005) << "step " << i;
     ASSERT_NEAR(values[i][6], row.h0, 0.5) << "step " << i;
     ASSERT_NEAR(values[i][11], row.Pq, 0.05) << "step " << i;
@@ -171,7 +175,7 @@ TEST_F(TrimmedFlight, HistoryHasOneCsvRowPerStepOfTheTable) {
     ASSERT_EQ(values[i][0], step.t);
     ASSERT_EQ(values[i][19], step.apogee);
     ASSERT_EQ(search_steps[i], step.search_step ? "true" : "false") << "step " << i;
-    const trim::GroundPoint where = ground.point(step);
+    const studies::GroundPoint where = ground.point(step);
     ASSERT_EQ(places[i][0], where.latitude);
     ASSERT_EQ(places[i][1], where.longitude);
     ASSERT_NEAR(places[i][2], step.h0, 1e-6) << "on the sphere, the altitude";
@@ -181,7 +185,7 @@ TEST_F(TrimmedFlight, HistoryHasOneCsvRowPerStepOfTheTable) {
 TEST_F(TrimmedFlight, WithoutItsSearchStepsTheHistoryMovesForwardInTime) {
   double last_kept = -1.0;
   std::vector<double> marked;
-  for (const trim::StepRecord& step : recorder_->steps()) {
+  for (const studies::StepRecord& step : recorder_->steps()) {
     if (step.search_step) {
       marked.push_back(step.t);
     } else {

@@ -24,17 +24,17 @@ namespace {
 constexpr double DEGREE = std::numbers::pi / 180.0;
 
 /// The trimmed flight at 20 s, every step kept.
-const trim::FlightRecorder& recorded_flight() {
-  static const trim::FlightRecorder recorder = [] {
-    const trim::TrimSettings settings = sample_settings();
-    trim::FlightRecorder flight(true);
-    trim::FlightRequest request;
+const studies::FlightRecorder& recorded_flight() {
+  static const studies::FlightRecorder recorder = [] {
+    const studies::TrimSettings settings = sample_settings();
+    studies::FlightRecorder flight(true);
+    studies::FlightRequest request;
     request.vehicle = &settings.vehicle;
     request.thrust = &settings.thrust;
     request.turn_time = trimmed_at_20s().turn_time;
     request.maxa = trimmed_at_20s().maxa;
     request.observer = &flight;
-    (void)trim::fly(request);
+    (void)studies::fly(request);
     return flight;
   }();
   return recorder;
@@ -66,30 +66,31 @@ TEST(PlanarEmbedding, StartsOnThePadAtRestOverTheGroundInADueEastPlane) {
 }
 
 TEST(FlightGround, TheTrackStartsAtThePadWithTheFlightsAltitudes) {
-  const trim::FlightGround ground(sample_settings().vehicle, {});
+  const studies::FlightGround ground(sample_settings().vehicle, {});
   const auto& steps = recorded_flight().steps();
   ASSERT_GT(steps.size(), 100u);
-  const trim::GroundPoint first = ground.point(steps.front());
+  const studies::GroundPoint first = ground.point(steps.front());
   EXPECT_NEAR(first.latitude, 28.45, 1e-4);
-  EXPECT_NEAR(first.longitude, trim::DEFAULT_LAUNCH_LONGITUDE, 1e-3);
-  for (const trim::StepRecord& step : steps) {
+  EXPECT_NEAR(first.longitude, studies::DEFAULT_LAUNCH_LONGITUDE, 1e-3);
+  for (const studies::StepRecord& step : steps) {
     EXPECT_NEAR(ground.point(step).altitude, step.h0, 1e-6) << step.t;  // on the sphere
   }
   // Due east: the track runs east, its latitude falling from the pad's
   // towards the equator as a great circle does.
-  const trim::GroundPoint last = ground.point(steps.back());
+  const studies::GroundPoint last = ground.point(steps.back());
   EXPECT_GT(last.longitude, first.longitude + 10.0);
   EXPECT_LT(last.latitude, first.latitude);
   // On WGS84 the same path stands higher at this latitude, where the
   // ellipsoid lies inside the flight's sphere.
-  const trim::FlightGround wgs84(sample_settings().vehicle, {trim::DEFAULT_LAUNCH_LONGITUDE, true});
+  const studies::FlightGround wgs84(sample_settings().vehicle,
+                                    {studies::DEFAULT_LAUNCH_LONGITUDE, true});
   EXPECT_GT(wgs84.point(steps.back()).altitude, steps.back().h0);
 }
 
 TEST(FlightGround, DroppedElementsFallInOrderAndTheUpperStageKeepsTheFlightsOrbit) {
-  const trim::FlightGround ground(sample_settings().vehicle, {});
-  const std::vector<trim::EventRecord> events = recorded_flight().events();
-  const std::vector<trim::ImpactRecord> impacts = ground.impacts(events);
+  const studies::FlightGround ground(sample_settings().vehicle, {});
+  const std::vector<studies::EventRecord> events = recorded_flight().events();
+  const std::vector<studies::ImpactRecord> impacts = ground.impacts(events);
   ASSERT_EQ(impacts.size(), 4u);
   EXPECT_EQ(impacts[0].element, "boosters");
   EXPECT_EQ(impacts[1].element, "fairing");
@@ -114,7 +115,7 @@ TEST(FlightGround, DroppedElementsFallInOrderAndTheUpperStageKeepsTheFlightsOrbi
 }
 
 TEST(FlightGround, TheEphemerisTurnsThePathIntoTemeAtTheLaunchEpoch) {
-  const trim::FlightGround ground(sample_settings().vehicle, {});
+  const studies::FlightGround ground(sample_settings().vehicle, {});
   const UtcTime launch = UtcTime::parse("2026-12-08T14:30:00Z");
   const auto& steps = recorded_flight().steps();
   const OrbitEphemeris ephemeris = ground.ephemeris(steps, launch);
@@ -126,7 +127,7 @@ TEST(FlightGround, TheEphemerisTurnsThePathIntoTemeAtTheLaunchEpoch) {
   // longitude east of the equinox, turned on with the Earth since launch.
   const Vector3& pad = ephemeris.states.front().position;
   const double right_ascension = greenwich_mean_sidereal_time(launch) +
-                                 trim::DEFAULT_LAUNCH_LONGITUDE * DEGREE +
+                                 studies::DEFAULT_LAUNCH_LONGITUDE * DEGREE +
                                  ground.world().earth.rotation_rate * steps.front().t;
   EXPECT_NEAR(
       std::remainder(std::atan2(pad.y(), pad.x()) - right_ascension, 2.0 * std::numbers::pi), 0.0,
@@ -144,14 +145,14 @@ namespace {
 TEST(StagedImpacts, TheBuiltInStagedDeckDropsItsElementsWhereTheClassicFlightDoes) {
   const StagedVehicle staged = read_staged_deck(ASCENT_DATA_DIR "/vehicles/builtin.toml");
   const StagedResult flown = fly_staged(staged);
-  const std::vector<trim::ImpactRecord> impacts = trim::staged_impacts(staged, flown, false);
+  const std::vector<studies::ImpactRecord> impacts = studies::staged_impacts(staged, flown, false);
   // The classic flight at the same plan, its pad where the staged deck's is.
-  const trim::FlightGround classic_ground(
+  const studies::FlightGround classic_ground(
       sample_settings().vehicle, {staged.site.longitude * 180.0 / std::numbers::pi, false});
-  const std::vector<trim::ImpactRecord> classic =
+  const std::vector<studies::ImpactRecord> classic =
       classic_ground.impacts(recorded_flight().events());
   const GroundFrame& frame = classic_ground.world().ground;
-  const auto at = [](const trim::ImpactRecord& i) {
+  const auto at = [](const studies::ImpactRecord& i) {
     return Geodetic{i.latitude * DEGREE, i.longitude * DEGREE, 0.0};
   };
   // Pairs of the same element; the core falls far and fast, so its point moves most
@@ -179,11 +180,11 @@ TEST(StagedImpacts, TheBuiltInStagedDeckDropsItsElementsWhereTheClassicFlightDoe
   }
 
   // Its map holds the history's track and every impact; its ephemeris every step.
-  const KmlDocument map = trim::staged_map(staged, flown, impacts, false);
+  const KmlDocument map = studies::staged_map(staged, flown, impacts, false);
   EXPECT_EQ(map.tracks.front().points.size(), flown.history.size());
   EXPECT_EQ(map.places.size(), impacts.size());
   const OrbitEphemeris ephemeris =
-      trim::staged_ephemeris(flown, UtcTime::parse("2026-12-08T14:30:00Z"));
+      studies::staged_ephemeris(flown, UtcTime::parse("2026-12-08T14:30:00Z"));
   ASSERT_FALSE(ephemeris.states.empty());
   EXPECT_NEAR(ephemeris.states.back().position.norm(), flown.history.back().state.position.norm(),
               1e-6);

@@ -14,9 +14,9 @@
 namespace ascent::testing {
 namespace {
 
-using trim::Constraint;
-using trim::OptimizeResult;
-using trim::OptimizeSettings;
+using studies::Constraint;
+using studies::OptimizeResult;
+using studies::OptimizeSettings;
 
 OptimizeSettings settings_from(double from, double to, LoadLimits limits = {}) {
   OptimizeSettings settings;
@@ -30,12 +30,13 @@ OptimizeSettings settings_from(double from, double to, LoadLimits limits = {}) {
 /// The largest unrounded SC_M of the feasible rows of a sweep every
 /// `step` seconds, the vehicle carrying `limits`.
 double grid_best(double from, double to, double step, const LoadLimits& limits) {
-  trim::TrimSettings settings = sample_settings();
+  studies::TrimSettings settings = sample_settings();
   settings.vehicle.limits = limits;
   double best = 0.0;
-  trim::sweep(settings, trim::TurnTimes::between(from, to, step), [&](const trim::SweepRow& row) {
-    if (row.feasible()) best = std::max(best, row.flight.SC_M_unrounded);
-  });
+  studies::sweep(settings, studies::TurnTimes::between(from, to, step),
+                 [&](const studies::SweepRow& row) {
+                   if (row.feasible()) best = std::max(best, row.flight.SC_M_unrounded);
+                 });
   return best;
 }
 
@@ -46,7 +47,7 @@ bool has(const OptimizeResult& r, Constraint c) {
 TEST(Optimizer, FindsTheGridsBestWithFewerTrimsAndNamesTheBindingConstraint) {
   // From 20 to 40 s the payload grows with the turn time: the longest turn
   // time holds the free optimum.
-  const OptimizeResult free = trim::optimize_payload(settings_from(20.0, 40.0));
+  const OptimizeResult free = studies::optimize_payload(settings_from(20.0, 40.0));
   ASSERT_TRUE(free.best);
   EXPECT_GE(free.best->flight.SC_M_unrounded, grid_best(20.0, 40.0, 0.5, {}) - 0.5);
   EXPECT_EQ(free.active, std::vector<Constraint>{Constraint::longest_turn_time});
@@ -55,7 +56,7 @@ TEST(Optimizer, FindsTheGridsBestWithFewerTrimsAndNamesTheBindingConstraint) {
   // q*alpha grows with the turn time too: a limit of 11000 Pa*deg holds the
   // optimum near 28 s, where the flight keeps to it with little to spare.
   const LoadLimits q_alpha{0.0, 11000.0, 0.0};
-  const OptimizeResult held = trim::optimize_payload(settings_from(20.0, 40.0, q_alpha));
+  const OptimizeResult held = studies::optimize_payload(settings_from(20.0, 40.0, q_alpha));
   ASSERT_TRUE(held.best);
   EXPECT_TRUE(held.best->feasible());
   EXPECT_LE(held.best->flight.loads.q_alpha, 11000.0);
@@ -66,7 +67,7 @@ TEST(Optimizer, FindsTheGridsBestWithFewerTrimsAndNamesTheBindingConstraint) {
 
   // A limit above every flight's load does not bind.
   const OptimizeResult loose =
-      trim::optimize_payload(settings_from(20.0, 40.0, LoadLimits{0.0, 20000.0, 0.0}));
+      studies::optimize_payload(settings_from(20.0, 40.0, LoadLimits{0.0, 20000.0, 0.0}));
   ASSERT_TRUE(loose.best);
   EXPECT_FALSE(has(loose, Constraint::q_alpha));
   EXPECT_TRUE(has(loose, Constraint::longest_turn_time));
@@ -76,22 +77,23 @@ TEST(Optimizer, NeverOffersAnInfeasiblePlan) {
   // No turn time keeps the dynamic pressure below 10 kPa.
   OptimizeSettings settings = settings_from(20.0, 115.0);
   settings.trim.vehicle.limits.max_dynamic_pressure = 10000.0;
-  const OptimizeResult none = trim::optimize_payload(settings);
+  const OptimizeResult none = studies::optimize_payload(settings);
   EXPECT_FALSE(none.best);
   EXPECT_TRUE(none.active.empty());
   EXPECT_GE(none.trims.size(), 5u);
-  for (const trim::TrimResult& r : none.trims) EXPECT_FALSE(r.feasible()) << r.turn_time.text;
+  for (const studies::TrimResult& r : none.trims) EXPECT_FALSE(r.feasible()) << r.turn_time.text;
 }
 
 /// The largest unrounded SC_M of the guided flights in orbit every 5 s and
 /// every 0.5 deg from 14 to 30 deg (below, no flight is in orbit; above
 /// 25 deg the steering no longer reaches the angle); 0 when none is.
-double guided_grid_best(const trim::TrimSettings& settings) {
+double guided_grid_best(const studies::TrimSettings& settings) {
   double best = 0.0;
   for (double t = 20.0; t <= 115.0; t += 5.0) {
     for (double a = 14.0; a <= 30.0; a += 0.5) {
-      const trim::FlightOutcome f = trim::fly(
-          {&settings.vehicle, &settings.thrust, trim::typed_number(t, 3), trim::typed_number(a, 6)});
+      const studies::FlightOutcome f =
+          studies::fly({&settings.vehicle, &settings.thrust, studies::typed_number(t, 3),
+                        studies::typed_number(a, 6)});
       if (f.in_orbit()) best = std::max(best, f.SC_M_unrounded);
     }
   }
@@ -106,7 +108,7 @@ TEST(Optimizer, SearchesTheAngleOfAGuidedUpperStageToo) {
     OptimizeSettings settings = settings_from(20.0, 115.0);
     settings.trim.vehicle.upper_stage.guidance = UpperStageGuidance::orbit_insertion;
     settings.trim.vehicle.limits = limits;
-    const OptimizeResult r = trim::optimize_payload(settings);
+    const OptimizeResult r = studies::optimize_payload(settings);
     const double grid = guided_grid_best(settings.trim);
     SCOPED_TRACE(grid);
     if (grid == 0.0 && !r.best) continue;   // honestly infeasible
@@ -117,16 +119,16 @@ TEST(Optimizer, SearchesTheAngleOfAGuidedUpperStageToo) {
     EXPECT_LE(r.best->flight.loads.q_alpha, limits.max_q_alpha > 0.0 ? limits.max_q_alpha : 1e9);
     // The plan's angle is searched, not the trimmed one of its turn time.
     EXPECT_NE(r.best->maxa.value,
-              trim::trim_turn_time(sample_settings(), r.best->turn_time).maxa.value);
+              studies::trim_turn_time(sample_settings(), r.best->turn_time).maxa.value);
   }
 }
 
 TEST(Optimizer, AnExceptionFromTheProgressEndsTheSearch) {
   int trims = 0;
-  const auto stop_at_the_third = [&](const trim::TrimResult&) {
+  const auto stop_at_the_third = [&](const studies::TrimResult&) {
     if (++trims == 3) throw std::runtime_error("interrupted");
   };
-  EXPECT_THROW((void)trim::optimize_payload(settings_from(20.0, 40.0), stop_at_the_third),
+  EXPECT_THROW((void)studies::optimize_payload(settings_from(20.0, 40.0), stop_at_the_third),
                std::runtime_error);
   EXPECT_EQ(trims, 3);
 }

@@ -11,6 +11,10 @@
 #include <vector>
 
 namespace ascent::testing {
+
+using studies::OrderedPool;
+using studies::run_in_order;
+
 namespace {
 
 using namespace std::chrono_literals;

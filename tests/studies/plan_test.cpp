@@ -19,8 +19,8 @@
 namespace ascent::testing {
 namespace {
 
-trim::TrimSettings guided_settings(double perigee, double apogee) {
-  trim::TrimSettings settings = sample_settings();
+studies::TrimSettings guided_settings(double perigee, double apogee) {
+  studies::TrimSettings settings = sample_settings();
   settings.vehicle.upper_stage.guidance = UpperStageGuidance::orbit_insertion;
   settings.vehicle.target.perigee = perigee;
   settings.vehicle.target.apogee = apogee;
@@ -28,16 +28,16 @@ trim::TrimSettings guided_settings(double perigee, double apogee) {
   return settings;
 }
 
-trim::OptimizeResult optimum(const trim::TrimSettings& settings) {
-  trim::OptimizeSettings search;
+studies::OptimizeResult optimum(const studies::TrimSettings& settings) {
+  studies::OptimizeSettings search;
   search.trim = settings;
-  return trim::optimize_payload(search);
+  return studies::optimize_payload(search);
 }
 
 /// The message of the InputError `parse_plan` throws for `text`.
 std::string refusal(const std::string& text) {
   try {
-    (void)trim::parse_plan(text, "plan.csv");
+    (void)studies::parse_plan(text, "plan.csv");
   } catch (const InputError& error) {
     return error.what();
   }
@@ -45,19 +45,19 @@ std::string refusal(const std::string& text) {
 }
 
 TEST(Plan, TheOptimumsCsvRowIsThePlanAStudyFlies) {
-  const trim::TrimSettings settings = guided_settings(185e3, 400e3);
-  const trim::OptimizeResult found = optimum(settings);
+  const studies::TrimSettings settings = guided_settings(185e3, 400e3);
+  const studies::OptimizeResult found = optimum(settings);
   // An elliptic target: the search's angles are centred on the default law's
   // trim to the insertion altitude, so they find a plan in orbit.
   ASSERT_TRUE(found.best);
   EXPECT_NEAR(found.best->flight.perigee, 185e3, 1000.0);
   EXPECT_NEAR(found.best->flight.apogee, 400e3, 1000.0);
 
-  trim::OptimizeSettings shown;
+  studies::OptimizeSettings shown;
   shown.trim = settings;
   std::ostringstream csv;
   trim::write_optimum_report(csv, found, shown, trim::Format::csv);
-  const trim::Plan plan = trim::parse_plan(csv.str(), "plan.csv");
+  const studies::Plan plan = studies::parse_plan(csv.str(), "plan.csv");
   EXPECT_EQ(plan.turn_time.text, found.best->turn_time.text);
   EXPECT_EQ(plan.maxa.text, found.best->maxa.text);
   EXPECT_EQ(plan.guidance, UpperStageGuidance::orbit_insertion);
@@ -66,16 +66,16 @@ TEST(Plan, TheOptimumsCsvRowIsThePlanAStudyFlies) {
 
   // The plan says it is guided and where to: a study of the default law's
   // vehicle flies it guided to 185 x 400 km, as it was found.
-  trim::TrimSettings planned = sample_settings();
-  planned.vehicle = trim::vehicle_of_plan(planned.vehicle, plan);
+  studies::TrimSettings planned = sample_settings();
+  planned.vehicle = studies::vehicle_of_plan(planned.vehicle, plan);
   EXPECT_EQ(planned.vehicle, settings.vehicle);
 
   // Whatever loop is asked for, a guided stage's study flies the plan's angle
   // and its nominal flight is the optimum's.
-  const dispersion::StudySpec study = dispersion::prepare_study(
-      planned, plan.turn_time, dispersion::default_dispersion_set(),
-      dispersion::LoopMode::closed, plan.maxa);
-  EXPECT_EQ(study.mode, dispersion::LoopMode::guided);
+  const studies::StudySpec study =
+      studies::prepare_study(planned, plan.turn_time, studies::default_dispersion_set(),
+                             studies::LoopMode::closed, plan.maxa);
+  EXPECT_EQ(study.mode, studies::LoopMode::guided);
   EXPECT_FALSE(study.maxa_trimmed);
   EXPECT_EQ(study.nominal_maxa.value, found.best->maxa.value);
   EXPECT_EQ(study.nominal_flight.remaining_propellant, found.best->flight.remaining_propellant);
@@ -101,35 +101,35 @@ TEST(Plan, ARefusedPlanFileSaysWhereAndWhy) {
             "plan.csv:2: target_perigee_m is above target_apogee_m");
   // A file of before the guidance column: the default law's plan, its
   // vehicle the one given.
-  const trim::Plan older = trim::parse_plan("turn_time_s,maxa_deg\n20,18\n", "plan.csv");
+  const studies::Plan older = studies::parse_plan("turn_time_s,maxa_deg\n20,18\n", "plan.csv");
   EXPECT_EQ(older.guidance, UpperStageGuidance::vertical_acceleration);
-  EXPECT_EQ(trim::vehicle_of_plan(Vehicle{}, older), Vehicle{});
+  EXPECT_EQ(studies::vehicle_of_plan(Vehicle{}, older), Vehicle{});
   // A quoted field with commas does not shift the columns after it.
-  const trim::Plan plan = trim::parse_plan(
+  const studies::Plan plan = studies::parse_plan(
       "message,turn_time_s,maxa_deg\r\n\"short, by \"\"1\"\" kg\",102.265,21.190517\r\n", "p");
   EXPECT_EQ(plan.turn_time.text, "102.265");
   EXPECT_EQ(plan.maxa.value, 21.190517);
 }
 
 TEST(Plan, AGuidedStageIsNeverTrimmed) {
-  const trim::TrimSettings settings = guided_settings(200e3, 200e3);
-  EXPECT_THROW((void)trim::trim_turn_time(settings, *trim::typed_number("20")), InputError);
-  EXPECT_THROW((void)trim::sweep(settings, trim::TurnTimes::between(20, 22, 1),
-                                 [](const trim::SweepRow&) {}),
+  const studies::TrimSettings settings = guided_settings(200e3, 200e3);
+  EXPECT_THROW((void)studies::trim_turn_time(settings, *studies::typed_number("20")), InputError);
+  EXPECT_THROW((void)studies::sweep(settings, studies::TurnTimes::between(20, 22, 1),
+                                    [](const studies::SweepRow&) {}),
                InputError);
 }
 
 TEST(Plan, AnEllipticTargetsStudyStartsFromTheDefaultLawsTrimToItsPerigee) {
   // The nominal angle when the plan gives none: the default law trimmed to
   // the insertion altitude, computed here on an unguided vehicle aiming there.
-  trim::TrimSettings aimed = sample_settings();
+  studies::TrimSettings aimed = sample_settings();
   aimed.vehicle.target.altitude = 185e3;
-  const trim::TrimResult expected = trim::trim_turn_time(aimed, *trim::typed_number("20"));
+  const studies::TrimResult expected = studies::trim_turn_time(aimed, *studies::typed_number("20"));
   ASSERT_TRUE(expected.trimmed());
-  const trim::TrimSettings settings = guided_settings(185e3, 400e3);
-  const dispersion::StudySpec study =
-      dispersion::prepare_study(settings, *trim::typed_number("20"),
-                                dispersion::default_dispersion_set(), dispersion::LoopMode::guided);
+  const studies::TrimSettings settings = guided_settings(185e3, 400e3);
+  const studies::StudySpec study =
+      studies::prepare_study(settings, *studies::typed_number("20"),
+                             studies::default_dispersion_set(), studies::LoopMode::guided);
   EXPECT_TRUE(study.maxa_trimmed);
   EXPECT_EQ(study.nominal_maxa.value, expected.maxa.value);
   ASSERT_TRUE(study.nominal_flight.separated);
@@ -137,11 +137,10 @@ TEST(Plan, AnEllipticTargetsStudyStartsFromTheDefaultLawsTrimToItsPerigee) {
   EXPECT_NEAR(study.nominal_flight.apogee, 400e3, 1000.0);
   // The deck's target.altitude plays no part: a contradicting one (which the
   // deck reader refuses) gives the same study.
-  trim::TrimSettings contradicting = settings;
+  studies::TrimSettings contradicting = settings;
   contradicting.vehicle.target.altitude = 200e3;
-  EXPECT_EQ(dispersion::prepare_study(contradicting, *trim::typed_number("20"),
-                                      dispersion::default_dispersion_set(),
-                                      dispersion::LoopMode::guided)
+  EXPECT_EQ(studies::prepare_study(contradicting, *studies::typed_number("20"),
+                                   studies::default_dispersion_set(), studies::LoopMode::guided)
                 .nominal_maxa.value,
             expected.maxa.value);
 }

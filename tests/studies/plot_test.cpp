@@ -44,8 +44,8 @@ TEST(Plots, RunFilesBecomeOnePng) {
   skip_without_gnuplot();
   if (::testing::Test::IsSkipped()) return;
   TempDir dir;
-  ASSERT_EQ(trim::write_run_files(Vehicle{}, sample_thrust_path(), *trim::typed_number("20"),
-                                  *trim::typed_number("17.5"), dir.path(), "run.txt", stderr),
+  ASSERT_EQ(trim::write_run_files(Vehicle{}, sample_thrust_path(), *studies::typed_number("20"),
+                                  *studies::typed_number("17.5"), dir.path(), "run.txt", stderr),
             0);
   const std::filesystem::path png = dir.path() / "run.png";
   ASSERT_EQ(gnuplot("plot_run.gp", "dir='" + dir.path().string() + "'; out='" + png.string() + "'"),
@@ -77,14 +77,14 @@ TEST(Plots, EachRunOfASessionIsItsOwnCurveNamedByItsTurnTime) {
 
 /// The trade table of `turn_times` as a CSV file in `dir`, and gnuplot's
 /// sweep plot of it; what the script prints (its titles).
-std::string plot_sweep(const TempDir& dir, const trim::TrimSettings& settings,
+std::string plot_sweep(const TempDir& dir, const studies::TrimSettings& settings,
                        std::initializer_list<const char*> turn_times) {
-  std::vector<trim::TypedNumber> times;
-  for (const char* t : turn_times) times.push_back(*trim::typed_number(t));
+  std::vector<studies::TypedNumber> times;
+  for (const char* t : turn_times) times.push_back(*studies::typed_number(t));
   {
     std::ofstream csv(dir.path() / "sweep.csv");
     trim::write_trade_header(csv, settings, trim::Format::csv);
-    trim::sweep(settings, trim::TurnTimes::listed(times), [&](const trim::SweepRow& row) {
+    studies::sweep(settings, studies::TurnTimes::listed(times), [&](const studies::SweepRow& row) {
       trim::write_trade_row(csv, row, trim::Format::csv);
     });
   }
@@ -104,7 +104,7 @@ TEST(Plots, SweepCsvBecomesOnePngThatMarksOnlyARowInOrbit) {
   if (::testing::Test::IsSkipped()) return;
   TempDir dir;
   // 10 s is trimmed but short of propellant, 121 s refused (empty fields).
-  trim::TrimSettings settings = sample_settings();
+  studies::TrimSettings settings = sample_settings();
   const std::string titles = plot_sweep(dir, settings, {"10", "20", "121"});
   EXPECT_NE(titles.find("Turn times trimmed to a 200 km orbit\n"), std::string::npos) << titles;
   EXPECT_NE(titles.find("(largest in orbit: 97332 kg at 20 s)\n"), std::string::npos) << titles;

@@ -12,6 +12,9 @@
 #include "mission/vehicle_fields.hpp"
 
 namespace ascent::testing {
+
+using studies::RowStatus;
+
 namespace {
 
 constexpr double GAP = NAN;
@@ -22,8 +25,8 @@ std::size_t count(const std::string& text, const std::string& what) {
   return n;
 }
 
-report::SweepColumns three_turn_times() {
-  report::SweepColumns s;
+studies::SweepColumns three_turn_times() {
+  studies::SweepColumns s;
   s.turn_time = {10, 20, 30};
   s.maxa = {16, 17, 18};
   s.perigee = {150e3, 160e3, 170e3};
@@ -42,9 +45,9 @@ report::SweepColumns three_turn_times() {
 }
 
 TEST(ReportPages, ASweepDrawsRowsNotInOrbitApartAndMarksTheBestInOrbit) {
-  const report::SweepColumns s = three_turn_times();
+  const studies::SweepColumns s = three_turn_times();
   ASSERT_EQ(s.best(), 2u);
-  const std::vector<Chart> charts = report::sweep_charts(s);
+  const std::vector<Chart> charts = studies::sweep_charts(s);
   ASSERT_FALSE(charts.empty());
   const Chart& payload = charts.front();
   ASSERT_EQ(payload.series.size(), 2u);
@@ -55,7 +58,7 @@ TEST(ReportPages, ASweepDrawsRowsNotInOrbitApartAndMarksTheBestInOrbit) {
   ASSERT_EQ(payload.marks.size(), 1u);
   EXPECT_EQ(payload.marks[0].x, 30);
 
-  const std::string html = report::sweep_page({{"command", "sweep"}}, s).page();
+  const std::string html = studies::sweep_page({{"command", "sweep"}}, s).page();
   EXPECT_NE(html.find("Largest payload in orbit: SC_M 97500 kg at turn time 30 s"),
             std::string::npos);
   EXPECT_NE(html.find("short_of_propellant: the upper stage needs 300 kg more"), std::string::npos);
@@ -63,8 +66,8 @@ TEST(ReportPages, ASweepDrawsRowsNotInOrbitApartAndMarksTheBestInOrbit) {
   EXPECT_EQ(html.find("<pre>"), std::string::npos) << "a table, not text a scroll bar hides";
 }
 
-dispersion::CaseResult a_case(RowStatus status, double x) {
-  dispersion::CaseResult c;
+studies::CaseResult a_case(RowStatus status, double x) {
+  studies::CaseResult c;
   c.status = status;
   c.flown = status != RowStatus::out_of_reach;
   c.maxa = 18.0;
@@ -83,8 +86,8 @@ dispersion::CaseResult a_case(RowStatus status, double x) {
 }
 
 TEST(ReportPages, AGuidedStudySaysSoWithItsUnitsQuantilesAndOneRankingOfItsDrivers) {
-  report::StudyPage study;
-  study.mode = dispersion::LoopMode::guided;
+  studies::StudyPage study;
+  study.mode = studies::LoopMode::guided;
   study.parameter_names = {"core.dry_mass", "scales.drag"};
   for (int k = 0; k < 40; ++k) study.cases.push_back(a_case(RowStatus::in_orbit, k));
   study.cases.push_back(a_case(RowStatus::out_of_reach, 0));
@@ -92,7 +95,7 @@ TEST(ReportPages, AGuidedStudySaysSoWithItsUnitsQuantilesAndOneRankingOfItsDrive
   study.nominal_sc_mass = 96960.0;
   study.target.perigee = 185e3;
   study.target.apogee = 400e3;
-  const std::string html = report::study_page({{"command", "dispersions"}}, study).page();
+  const std::string html = studies::study_page({{"command", "dispersions"}}, study).page();
   EXPECT_NE(html.find("guided: every case flies the nominal angle"), std::string::npos);
   for (const char* header : {"<th>unit</th>", "<th>0.135 % quantile</th>",
                              "<th>99.865 % quantile</th>"}) {
@@ -114,10 +117,10 @@ TEST(ReportPages, AGuidedStudySaysSoWithItsUnitsQuantilesAndOneRankingOfItsDrive
 }
 
 TEST(ReportPages, ExchangeRatiosKeepTheirRankingAndSayWhyTheBoostersReadBackwards) {
-  std::vector<trim::ExchangeRatio> ratios{
+  std::vector<studies::ExchangeRatio> ratios{
       {find_vehicle_field("core.exhaust_velocity"), 4420.8, 4.4208, true, 48.9, ""},
       {find_vehicle_field("boosters.propellant"), 632489.0, 632.489, true, -0.155, ""}};
-  const std::string html = report::sensitivities_page({}, ratios).page();
+  const std::string html = studies::sensitivities_page({}, ratios).page();
   const std::size_t core = html.find("<td>core.exhaust_velocity</td>");
   const std::size_t booster = html.find("<td>boosters.propellant</td>");
   ASSERT_NE(core, std::string::npos);

@@ -10,22 +10,22 @@
 namespace ascent::testing {
 namespace {
 
-using trim::ExchangeRatio;
+using studies::ExchangeRatio;
 
-const trim::TypedNumber TURN_TIME = *trim::typed_number("80");
+const studies::TypedNumber TURN_TIME = *studies::typed_number("80");
 
 /// The unrounded SC_M of the flight re-trimmed with `field` at `value`.
 double retrimmed(const char* field, double value) {
-  trim::TrimSettings settings = sample_settings();
-  settings.tolerance = trim::SENSITIVITY_TOLERANCE;
+  studies::TrimSettings settings = sample_settings();
+  settings.tolerance = studies::SENSITIVITY_TOLERANCE;
   find_vehicle_field(field)->set(settings.vehicle, value);
-  const trim::TrimResult r = trim::trim_turn_time(settings, TURN_TIME);
+  const studies::TrimResult r = studies::trim_turn_time(settings, TURN_TIME);
   EXPECT_TRUE(r.trimmed()) << field << " = " << value << ": " << r.message;
   return r.flight.SC_M_unrounded;
 }
 
 ExchangeRatio ratio_of(const char* field) {
-  return trim::exchange_ratio(sample_settings(), TURN_TIME, *find_vehicle_field(field));
+  return studies::exchange_ratio(sample_settings(), TURN_TIME, *find_vehicle_field(field));
 }
 
 TEST(ExchangeRatios, AgreeWithFlightsReTrimmedByHand) {
@@ -51,12 +51,12 @@ TEST(ExchangeRatios, AgreeWithFlightsReTrimmedByHand) {
 }
 
 TEST(ExchangeRatios, AtTheEndOfItsRangeAFieldIsDifferencedOneWay) {
-  trim::TrimSettings settings = sample_settings();
+  studies::TrimSettings settings = sample_settings();
   settings.vehicle.boosters.hidden_area = 0.0;  // its smallest value
-  const ExchangeRatio r = trim::exchange_ratio(settings, TURN_TIME,
-                                               *find_vehicle_field("boosters.hidden_area"));
+  const ExchangeRatio r =
+      studies::exchange_ratio(settings, TURN_TIME, *find_vehicle_field("boosters.hidden_area"));
   EXPECT_FALSE(r.central);
-  EXPECT_EQ(r.step, trim::SENSITIVITY_STEP);
+  EXPECT_EQ(r.step, studies::SENSITIVITY_STEP);
   EXPECT_TRUE(std::isfinite(r.ratio));
   EXPECT_GT(r.ratio, 0.0);  // less drag area behind the core: more payload
 }

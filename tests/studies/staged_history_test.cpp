@@ -12,6 +12,12 @@
 #include <string_view>
 
 namespace ascent::testing {
+
+using studies::Column;
+using studies::staged_history_columns;
+using studies::StagedHistoryRow;
+using studies::StagedHistoryRows;
+
 namespace {
 
 constexpr double PI = std::numbers::pi;

@@ -34,33 +34,34 @@ struct CountingCheck {
 };
 
 TEST(StopRequest, EndsEveryWorkBuiltOnTrimsAtItsNextFlight) {
-  const trim::TypedNumber turn_time = trim::typed_number(20.0, 3);
-  const std::vector<std::pair<const char*, std::function<void(trim::TrimSettings&)>>> works = {
-      {"trim", [&](trim::TrimSettings& s) { (void)trim::trim_turn_time(s, turn_time); }},
+  const studies::TypedNumber turn_time = studies::typed_number(20.0, 3);
+  const std::vector<std::pair<const char*, std::function<void(studies::TrimSettings&)>>> works = {
+      {"trim", [&](studies::TrimSettings& s) { (void)studies::trim_turn_time(s, turn_time); }},
       {"target",
-       [&](trim::TrimSettings& s) {
-         (void)trim::fly_to_target({s, turn_time, std::nullopt, std::nullopt, std::nullopt});
+       [&](studies::TrimSettings& s) {
+         (void)studies::fly_to_target({s, turn_time, std::nullopt, std::nullopt, std::nullopt});
        }},
       {"optimize",
-       [&](trim::TrimSettings& s) {
-         trim::OptimizeSettings settings;
+       [&](studies::TrimSettings& s) {
+         studies::OptimizeSettings settings;
          settings.trim = s;
-         (void)trim::optimize_payload(settings);
+         (void)studies::optimize_payload(settings);
        }},
       {"guided optimize",
-       [&](trim::TrimSettings& s) {
-         trim::OptimizeSettings settings;
+       [&](studies::TrimSettings& s) {
+         studies::OptimizeSettings settings;
          settings.trim = s;
          settings.trim.vehicle.upper_stage.guidance = UpperStageGuidance::orbit_insertion;
-         (void)trim::optimize_payload(settings);
+         (void)studies::optimize_payload(settings);
        }},
-      {"sensitivities", [&](trim::TrimSettings& s) { (void)trim::exchange_ratios(s, turn_time); }},
+      {"sensitivities",
+       [&](studies::TrimSettings& s) { (void)studies::exchange_ratios(s, turn_time); }},
   };
   for (const auto& [name, work] : works) {
     for (const int last : {1, 2}) {
       SCOPED_TRACE(std::string(name) + ", stopped before flight " + std::to_string(last));
       CountingCheck counting{last};
-      trim::TrimSettings settings = sample_settings();
+      studies::TrimSettings settings = sample_settings();
       settings.interruption = counting.check();
       EXPECT_THROW(work(settings), Stopped);
       EXPECT_EQ(counting.calls, last) << "flights went on after the stop";
@@ -68,17 +69,17 @@ TEST(StopRequest, EndsEveryWorkBuiltOnTrimsAtItsNextFlight) {
   }
   // At an angle given, the target's one flight is checked too.
   CountingCheck counting{1};
-  trim::TrimSettings settings = sample_settings();
+  studies::TrimSettings settings = sample_settings();
   settings.interruption = counting.check();
-  EXPECT_THROW((void)trim::fly_to_target({settings, turn_time, trim::typed_number(18.0, 3),
-                                          std::nullopt, std::nullopt}),
+  EXPECT_THROW((void)studies::fly_to_target({settings, turn_time, studies::typed_number(18.0, 3),
+                                             std::nullopt, std::nullopt}),
                Stopped);
 }
 
 // The stop is asked between rows on the calling thread: the trim a worker is
 // in when it comes must end there, not run to its last flight.
 TEST(StopRequest, AStoppedSweepEndsTheTrimUnderWay) {
-  trim::TrimSettings settings = sample_settings();
+  studies::TrimSettings settings = sample_settings();
   // A trim that cannot end before the bracket is one quantum wide: dozens of flights.
   settings.tolerance = 1e-9;
   settings.max_flights = 10000;
@@ -99,8 +100,9 @@ TEST(StopRequest, AStoppedSweepEndsTheTrimUnderWay) {
     }
     std::this_thread::sleep_for(SLOW_FLIGHT);
   };
-  const std::size_t rows = trim::sweep(
-      settings, trim::TurnTimes::between(20.0, 23.0, 1.0), [](const trim::SweepRow&) {}, 1, [&] {
+  const std::size_t rows = studies::sweep(
+      settings, studies::TurnTimes::between(20.0, 23.0, 1.0), [](const studies::SweepRow&) {}, 1,
+      [&] {
         if (flights < STOP_AT) return false;
         const std::lock_guard lock(mutex);
         stopping = true;
@@ -111,13 +113,13 @@ TEST(StopRequest, AStoppedSweepEndsTheTrimUnderWay) {
   // The flight under way when the stop came, and perhaps the next one before
   // the worker is told; never the rest of the trim.
   EXPECT_LE(flights.load(), STOP_AT + 2);
-  const trim::TrimResult whole = trim::trim_turn_time(
+  const studies::TrimResult whole = studies::trim_turn_time(
       [&] {
-        trim::TrimSettings unstopped = settings;
+        studies::TrimSettings unstopped = settings;
         unstopped.interruption = {};
         return unstopped;
       }(),
-      trim::typed_number(20.0, 3));
+      studies::typed_number(20.0, 3));
   EXPECT_GT(whole.flights.size(), static_cast<std::size_t>(STOP_AT + 10))
       << "the row is not slow enough to show a trim that runs on";
 }

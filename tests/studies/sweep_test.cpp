@@ -13,21 +13,21 @@
 namespace ascent::testing {
 namespace {
 
-using trim::SweepRow;
-using trim::TurnTimes;
-using trim::TypedNumber;
+using studies::SweepRow;
+using studies::TurnTimes;
+using studies::TypedNumber;
 
 TurnTimes texts(std::initializer_list<const char*> list) {
   std::vector<TypedNumber> out;
-  for (const char* text : list) out.push_back(*trim::typed_number(text));
+  for (const char* text : list) out.push_back(*studies::typed_number(text));
   return TurnTimes::listed(out);
 }
 
 /// Every row of a sweep, in the order handed on.
-std::vector<SweepRow> rows_of(const trim::TrimSettings& settings, const TurnTimes& times,
+std::vector<SweepRow> rows_of(const studies::TrimSettings& settings, const TurnTimes& times,
                               unsigned threads) {
   std::vector<SweepRow> rows;
-  const std::size_t handed = trim::sweep(
+  const std::size_t handed = studies::sweep(
       settings, times, [&](const SweepRow& row) { rows.push_back(row); }, threads);
   EXPECT_EQ(handed, rows.size());
   return rows;
@@ -70,7 +70,7 @@ TEST(Sweep, OneThreadAndAllCoresGiveIdenticalRowsInOrder) {
     EXPECT_EQ(all[i].flight.SC_M, single[i].flight.SC_M);
     EXPECT_EQ(all[i].flight.remaining_propellant, single[i].flight.remaining_propellant);
   }
-  EXPECT_EQ(single[1].status, trim::TrimStatus::turn_time_rejected);
+  EXPECT_EQ(single[1].status, studies::TrimStatus::turn_time_rejected);
   for (const std::size_t i : {0u, 2u, 3u}) EXPECT_TRUE(single[i].trimmed()) << single[i].message;
   // A sweep row is the trim of that turn time alone.
   EXPECT_EQ(single[2].maxa.text, trimmed_at_20s().maxa.text);
@@ -78,12 +78,12 @@ TEST(Sweep, OneThreadAndAllCoresGiveIdenticalRowsInOrder) {
 }
 
 TEST(Sweep, LargestPayloadIsTheBestFeasibleRow) {
-  trim::LargestPayload largest;
+  studies::LargestPayload largest;
   const double payloads[] = {97000.0, 99000.0, 98000.0, 98500.0, 98500.0};
   std::vector<SweepRow> rows(5);
   for (std::size_t i = 0; i < rows.size(); ++i) {
     rows[i].index = i;
-    rows[i].status = trim::TrimStatus::trimmed;
+    rows[i].status = studies::TrimStatus::trimmed;
     rows[i].flight.SC_M = payloads[i];
     rows[i].flight.outcome = Outcome::in_orbit;
   }
@@ -91,8 +91,8 @@ TEST(Sweep, LargestPayloadIsTheBestFeasibleRow) {
   for (const SweepRow& row : rows) largest.offer(row);
   ASSERT_TRUE(largest.best());
   EXPECT_EQ(largest.best()->index, 3u);  // the first of equals
-  trim::LargestPayload none;
-  rows[0].status = trim::TrimStatus::not_converged;
+  studies::LargestPayload none;
+  rows[0].status = studies::TrimStatus::not_converged;
   none.offer(rows[0]);
   none.offer(rows[1]);
   EXPECT_FALSE(none.best());
@@ -101,13 +101,13 @@ TEST(Sweep, LargestPayloadIsTheBestFeasibleRow) {
 TEST(Sweep, ATurnTimeThatCannotBeFlownEndsOnlyItsRow) {
   // The history ends before booster separation: every flight fails, and
   // each row says why, on one thread and on several.
-  trim::TrimSettings settings = sample_settings();
+  studies::TrimSettings settings = sample_settings();
   settings.thrust = cut_thrust_history(50);
   for (const unsigned threads : {1u, 2u}) {
     const std::vector<SweepRow> rows = rows_of(settings, texts({"10", "20", "30"}), threads);
     ASSERT_EQ(rows.size(), 3u);
     for (const SweepRow& row : rows) {
-      EXPECT_EQ(row.status, trim::TrimStatus::cannot_be_flown);
+      EXPECT_EQ(row.status, studies::TrimStatus::cannot_be_flown);
       EXPECT_NE(row.message.find("ends after record 50"), std::string::npos) << row.message;
     }
   }
@@ -117,7 +117,7 @@ TEST(Sweep, AStopEndsItAndRowsComeAsTheyAreDone) {
   const TurnTimes times = TurnTimes::between(10.0, 40.0, 1.0);
   for (const unsigned threads : {1u, 3u}) {
     std::vector<std::size_t> seen;
-    const std::size_t handed = trim::sweep(
+    const std::size_t handed = studies::sweep(
         sample_settings(), times, [&](const SweepRow& row) { seen.push_back(row.index); }, threads,
         [&] { return seen.size() >= 4; });
     EXPECT_EQ(handed, 4u);

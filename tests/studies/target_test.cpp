@@ -15,19 +15,24 @@
 #include "studies/trim_testing.hpp"
 
 namespace ascent::testing {
+
+using studies::row_status_name;
+using studies::RowStatus;
+
 namespace {
 
-trim::TargetRequest request_at_20(std::optional<double> perigee, std::optional<double> apogee) {
-  return {sample_settings(), *trim::typed_number("20"), std::nullopt, perigee, apogee};
+studies::TargetRequest request_at_20(std::optional<double> perigee, std::optional<double> apogee) {
+  return {sample_settings(), *studies::typed_number("20"), std::nullopt, perigee, apogee};
 }
 
 TEST(Target, TheCoreFliesTheTrimmedAngleAndTheStageReachesTheTarget) {
   for (const auto& [perigee, apogee] : {std::pair{200e3, 200e3}, {185e3, 400e3}}) {
     // The core flies as the default law trims it to the insertion altitude.
-    trim::TrimSettings aimed = sample_settings();
+    studies::TrimSettings aimed = sample_settings();
     aimed.vehicle.target.altitude = perigee;
-    const trim::TrimResult trimmed = trim::trim_turn_time(aimed, *trim::typed_number("20"));
-    const trim::TargetResult r = trim::fly_to_target(request_at_20(perigee, apogee));
+    const studies::TrimResult trimmed =
+        studies::trim_turn_time(aimed, *studies::typed_number("20"));
+    const studies::TargetResult r = studies::fly_to_target(request_at_20(perigee, apogee));
     EXPECT_TRUE(r.maxa_trimmed);
     EXPECT_EQ(r.maxa.value, trimmed.maxa.value);
     EXPECT_EQ(r.flights, static_cast<int>(trimmed.flights.size()) + 1);
@@ -40,13 +45,12 @@ TEST(Target, TheCoreFliesTheTrimmedAngleAndTheStageReachesTheTarget) {
 }
 
 TEST(Target, AnImpossibleTargetIsRefusedAndOneOutOfReachSaysWhy) {
-  EXPECT_THROW((void)trim::fly_to_target(request_at_20(300e3, 200e3)), InputError);
-  EXPECT_THROW((void)trim::fly_to_target(request_at_20(90e3, 200e3)), InputError);
-  EXPECT_THROW((void)trim::fly_to_target(request_at_20(200e3, std::nullopt)),
-               InputError);
-  trim::TargetRequest far = request_at_20(900e3, 1000e3);
-  far.maxa = *trim::typed_number("18");
-  const trim::TargetResult r = trim::fly_to_target(far);
+  EXPECT_THROW((void)studies::fly_to_target(request_at_20(300e3, 200e3)), InputError);
+  EXPECT_THROW((void)studies::fly_to_target(request_at_20(90e3, 200e3)), InputError);
+  EXPECT_THROW((void)studies::fly_to_target(request_at_20(200e3, std::nullopt)), InputError);
+  studies::TargetRequest far = request_at_20(900e3, 1000e3);
+  far.maxa = *studies::typed_number("18");
+  const studies::TargetResult r = studies::fly_to_target(far);
   EXPECT_EQ(r.status, RowStatus::cannot_reach_orbit);
   EXPECT_FALSE(r.reason.empty());
   EXPECT_EQ(r.flights, 1);
@@ -60,9 +64,9 @@ TEST(Target, TheCommandLineGivesTheLibrarysOrbit) {
                               " > out.txt";
   // The orbit is reached with more propellant than the stage holds: not feasible, status 1.
   ASSERT_EQ(WEXITSTATUS(std::system(command.c_str())), 1);
-  trim::TargetRequest request = request_at_20(185e3, 400e3);
-  request.maxa = *trim::typed_number("18");
-  const trim::TargetResult r = trim::fly_to_target(request);
+  studies::TargetRequest request = request_at_20(185e3, 400e3);
+  request.maxa = *studies::typed_number("18");
+  const studies::TargetResult r = studies::fly_to_target(request);
   char expected[160];
   std::snprintf(expected, sizeof expected, "20,18,no,185000.000,400000.000,%.3f,%.3f,%.1f,%.0f,%d,%s,",
                 r.flight.orbit.perigee, r.flight.orbit.apogee, r.flight.remaining_propellant,
@@ -73,10 +77,10 @@ TEST(Target, TheCommandLineGivesTheLibrarysOrbit) {
 TEST(Target, AStageSkimmingTheAtmosphereAfterCoreSeparationReachesNoOrbit) {
   // At 102.265 s a core angle of 14 deg cuts the core off so low that the
   // guided stage flies through the air before it climbs; 15 deg does not.
-  trim::TrimSettings settings = sample_settings();
+  studies::TrimSettings settings = sample_settings();
   settings.vehicle.upper_stage.guidance = UpperStageGuidance::orbit_insertion;
   for (const double maxa : {14.0, 15.0}) {
-    trim::FlightRecorder recorder(true);
+    studies::FlightRecorder recorder(true);
     const FlightResult r = fly(settings.vehicle, settings.thrust, {102.265, maxa, {}, {}}, &recorder);
     ASSERT_TRUE(r.separated());
     // The recorded steps after core separation, against what the flight booked.
@@ -85,7 +89,7 @@ TEST(Target, AStageSkimmingTheAtmosphereAfterCoreSeparationReachesNoOrbit) {
       if (e.event.kind == FlightEventKind::core_separation) core_separation = e.state.t.value();
     }
     double largest = 0.0;
-    for (const trim::StepRecord& step : recorder.steps()) {
+    for (const studies::StepRecord& step : recorder.steps()) {
       if (step.t > core_separation) largest = std::max(largest, step.Pq);
     }
     EXPECT_NEAR(r.upper_stage_max_dynamic_pressure, largest, 1e-6 * largest + 1e-9) << maxa;

@@ -16,8 +16,8 @@
 namespace ascent::testing {
 namespace {
 
-using trim::TrimStatus;
-using trim::typed_number;
+using studies::TrimStatus;
+using studies::typed_number;
 
 /// Keeps the state after the last step of a session.
 struct LastStep : FlightObserver {
@@ -26,7 +26,7 @@ struct LastStep : FlightObserver {
 };
 
 TEST(Trim, ItsAngleTypedIntoAscentGivesTheTargetOrbit) {
-  const trim::TrimResult& r = trimmed_at_20s();
+  const studies::TrimResult& r = trimmed_at_20s();
   ASSERT_TRUE(r.trimmed()) << r.message;
   EXPECT_EQ(r.turn_time.text, "20");
 
@@ -48,7 +48,7 @@ TEST(Trim, ItsAngleTypedIntoAscentGivesTheTargetOrbit) {
 }
 
 TEST(Trim, RunFilesAreThoseOfTheBuiltProgram) {
-  const trim::TrimResult& r = trimmed_at_20s();
+  const studies::TrimResult& r = trimmed_at_20s();
   ASSERT_TRUE(r.trimmed());
   TempDir by_ascent;
   install_sample_thrust_file(by_ascent);
@@ -68,26 +68,26 @@ TEST(Trim, RunFilesAreThoseOfTheBuiltProgram) {
 }
 
 TEST(Trim, StartsWithTheProgramsRecommendedAngle) {
-  const trim::TrimResult& r = trimmed_at_20s();
+  const studies::TrimResult& r = trimmed_at_20s();
   ASSERT_GE(r.flights.size(), 2u);
-  const trim::FlightOutcome& first = r.flights[0].outcome;
+  const studies::FlightOutcome& first = r.flights[0].outcome;
   ASSERT_TRUE(first.above_surface);
   EXPECT_EQ(r.flights[0].maxa.value, 20.0);
   EXPECT_NEAR(r.flights[1].maxa.value, first.recommended_maxa, 0.5e-6);
   // The answer is the last flight, and only it is within the tolerance.
   EXPECT_EQ(r.maxa.text, r.flights.back().maxa.text);
   for (std::size_t i = 0; i + 1 < r.flights.size(); ++i) {
-    const trim::FlightOutcome& f = r.flights[i].outcome;
+    const studies::FlightOutcome& f = r.flights[i].outcome;
     EXPECT_FALSE(f.above_surface && std::abs(f.average_altitude - 200000.0) <= 10.0) << i;
   }
 }
 
 TEST(TrimSafeguards, ConvergeFromAnAngleWithNoOrbitAndFromThePlateau) {
-  const trim::TrimResult& reference = trimmed_at_20s();
+  const studies::TrimResult& reference = trimmed_at_20s();
   for (const double start : {1.0, 90.0}) {
-    trim::TrimSettings settings = sample_settings();
+    studies::TrimSettings settings = sample_settings();
     settings.start_maxa = start;
-    const trim::TrimResult r = trim::trim_turn_time(settings, *typed_number("20"));
+    const studies::TrimResult r = studies::trim_turn_time(settings, *typed_number("20"));
     ASSERT_TRUE(r.trimmed()) << start << ": " << r.message;
     EXPECT_NEAR(r.flight.average_altitude, 200000.0, 10.0) << start;
     EXPECT_NEAR(r.maxa.value, reference.maxa.value, 0.01) << start;
@@ -96,25 +96,25 @@ TEST(TrimSafeguards, ConvergeFromAnAngleWithNoOrbitAndFromThePlateau) {
 
 TEST(TrimSafeguards, ReportWhatNoAngleCanDo) {
   TempDir dir;
-  trim::TrimSettings weak = sample_settings();
+  studies::TrimSettings weak = sample_settings();
   weak.thrust = ThrustHistory::read(scaled_thrust_file(dir, 0.9));
-  const trim::TrimResult low = trim::trim_turn_time(weak, *typed_number("20"));
+  const studies::TrimResult low = studies::trim_turn_time(weak, *typed_number("20"));
   EXPECT_EQ(low.status, TrimStatus::out_of_reach);
   EXPECT_NE(low.message.find("no orbit"), std::string::npos) << low.message;
   EXPECT_EQ(low.flights.back().maxa.value, 90.0);
 
-  trim::TrimSettings strong = sample_settings();
+  studies::TrimSettings strong = sample_settings();
   strong.thrust = ThrustHistory::read(scaled_thrust_file(dir, 1.1));
-  const trim::TrimResult high = trim::trim_turn_time(strong, *typed_number("1"));
+  const studies::TrimResult high = studies::trim_turn_time(strong, *typed_number("1"));
   EXPECT_EQ(high.status, TrimStatus::out_of_reach);
   EXPECT_NE(high.message.find("exceeds"), std::string::npos) << high.message;
   EXPECT_GT(high.flight.average_altitude, 200000.0);
 }
 
 TEST(TrimSafeguards, AToleranceFinerThanTheAngleStepEndsAtTheJump) {
-  trim::TrimSettings settings = sample_settings();
+  studies::TrimSettings settings = sample_settings();
   settings.tolerance = 1e-4;
-  const trim::TrimResult r = trim::trim_turn_time(settings, *typed_number("20"));
+  const studies::TrimResult r = studies::trim_turn_time(settings, *typed_number("20"));
   ASSERT_EQ(r.status, TrimStatus::not_converged);
   EXPECT_NE(r.message.find("jumps across"), std::string::npos) << r.message;
   // The closest flight is reported, within a millionth of a degree of the jump.
@@ -124,26 +124,28 @@ TEST(TrimSafeguards, AToleranceFinerThanTheAngleStepEndsAtTheJump) {
 }
 
 TEST(TrimSafeguards, TurnTimesTheProgramRefusesAndTheFlightLimit) {
-  const trim::TrimResult too_long = trim::trim_turn_time(sample_settings(), *typed_number("121"));
+  const studies::TrimResult too_long =
+      studies::trim_turn_time(sample_settings(), *typed_number("121"));
   EXPECT_EQ(too_long.status, TrimStatus::turn_time_rejected);
   EXPECT_EQ(too_long.flights.size(), 1u);
   EXPECT_TRUE(too_long.message.starts_with("Turn time too long")) << too_long.message;
 
-  const trim::TrimResult too_short = trim::trim_turn_time(sample_settings(), *typed_number("0.5"));
+  const studies::TrimResult too_short =
+      studies::trim_turn_time(sample_settings(), *typed_number("0.5"));
   EXPECT_EQ(too_short.status, TrimStatus::turn_time_rejected);
   EXPECT_TRUE(too_short.flights.empty());
 
-  trim::TrimSettings settings = sample_settings();
+  studies::TrimSettings settings = sample_settings();
   settings.max_flights = 2;
-  const trim::TrimResult stopped = trim::trim_turn_time(settings, *typed_number("20"));
+  const studies::TrimResult stopped = studies::trim_turn_time(settings, *typed_number("20"));
   EXPECT_EQ(stopped.status, TrimStatus::not_converged);
   EXPECT_EQ(stopped.flights.size(), 2u);
 }
 
 TEST(TrimSafeguards, AThrustFileThatCannotBeFlownIsThrown) {
-  trim::TrimSettings settings = sample_settings();
+  studies::TrimSettings settings = sample_settings();
   settings.thrust = cut_thrust_history(50);
-  EXPECT_THROW(trim::trim_turn_time(settings, *typed_number("20")), RuntimeError);
+  EXPECT_THROW(studies::trim_turn_time(settings, *typed_number("20")), RuntimeError);
 }
 
 TEST(TypedNumber, TextAndValueAgreeWithTheProgramsGrammar) {

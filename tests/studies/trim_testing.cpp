@@ -6,8 +6,8 @@
 
 namespace ascent::testing {
 
-trim::TrimSettings sample_settings() {
-  trim::TrimSettings settings;
+studies::TrimSettings sample_settings() {
+  studies::TrimSettings settings;
   settings.thrust = ThrustHistory::read(sample_thrust_path());
   return settings;
 }
@@ -45,9 +45,9 @@ std::vector<OutputLine> output_lines(const std::string& bytes) {
   return lines;
 }
 
-const trim::TrimResult& trimmed_at_20s() {
-  static const trim::TrimResult result =
-      trim::trim_turn_time(sample_settings(), *trim::typed_number("20"));
+const studies::TrimResult& trimmed_at_20s() {
+  static const studies::TrimResult result =
+      studies::trim_turn_time(sample_settings(), *studies::typed_number("20"));
   return result;
 }
 

@@ -16,7 +16,7 @@ inline std::filesystem::path sample_thrust_path() {
 }
 
 /// Trim settings on the sample thrust file.
-trim::TrimSettings sample_settings();
+studies::TrimSettings sample_settings();
 
 /// The sample's thrust history cut after its first `records` records: it
 /// ends before booster separation.
@@ -45,6 +45,6 @@ struct OutputLine {
 std::vector<OutputLine> output_lines(const std::string& bytes);
 
 /// The trimmed result for the sample thrust file at 20 s, computed once.
-const trim::TrimResult& trimmed_at_20s();
+const studies::TrimResult& trimmed_at_20s();
 
 }  // namespace ascent::testing
