@@ -1,7 +1,7 @@
 // The built-in vehicle flown both ways at the plan of the trim at a turn time
 // of 20 s: the classic planar flight (extended precision) beside the
 // three-dimensional flight of its staged deck, events and end only, and with
-// a sample of every step kept.
+// a sample of every step kept; and the deck with its upper stage guided.
 #include <benchmark/benchmark.h>
 
 #include <numbers>
@@ -33,5 +33,14 @@ void StagedFlight3D(benchmark::State& state) {
   for (auto _ : state) benchmark::DoNotOptimize(ascent::fly_staged(builtin_deck(), plan));
 }
 BENCHMARK(StagedFlight3D)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+void GuidedFlight3D(benchmark::State& state) {
+  static const ascent::StagedVehicle deck =
+      ascent::read_staged_deck(ASCENT_DATA_DIR "/vehicles/builtin_guided.toml");
+  ascent::StagedPlan plan;
+  plan.keep_history = false;
+  for (auto _ : state) benchmark::DoNotOptimize(ascent::fly_staged(deck, plan));
+}
+BENCHMARK(GuidedFlight3D)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -27,7 +27,7 @@ constexpr int FIRST_ITERATIONS = 40;
 constexpr double COSTATE_SCALE = 1000.0;
 
 double dot(const PlaneVector& a, const PlaneVector& b) { return a[0] * b[0] + a[1] * b[1]; }
-double norm(const PlaneVector& a) { return std::hypot(a[0], a[1]); }
+double norm(const PlaneVector& a) { return std::sqrt(a[0] * a[0] + a[1] * a[1]); }
 /// `a` turned a quarter turn forward.
 PlaneVector turned(const PlaneVector& a) { return {-a[1], a[0]}; }
 

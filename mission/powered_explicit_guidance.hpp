@@ -31,8 +31,10 @@ struct InsertionTarget {
 
 /// How often the guidance re-solves, and when it stops.
 struct GuidanceTiming {
-  double cycle = 2.0;  ///< [s] between solutions
-  double hold = 10.0;  ///< [s] of time to go below which the last solution is held
+  double cycle = 1.0;  ///< [s] between solutions
+  /// [s] of time to go below which the last solution is held: near the cutoff
+  /// the turning rate that meets the position grows without bound.
+  double hold = 40.0;
   bool operator==(const GuidanceTiming&) const = default;
 };
 

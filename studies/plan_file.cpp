@@ -7,6 +7,8 @@
 
 #include "base/read_file.hpp"
 #include "base/runtime_error.hpp"
+#include "deck/guidance_names.hpp"
+#include "studies/target.hpp"
 
 namespace ascent::studies {
 
@@ -59,6 +61,11 @@ Plan parse_plan(std::string_view text, std::string_view source) {
     }
     return static_cast<std::size_t>(at - header.begin());
   };
+  const auto optional_column = [&](std::string_view name) -> std::optional<std::size_t> {
+    const auto at = std::find(header.begin(), header.end(), name);
+    if (at == header.end()) return std::nullopt;
+    return static_cast<std::size_t>(at - header.begin());
+  };
   const std::size_t turn_time_column = column("turn_time_s");
   const std::size_t maxa_column = column("maxa_deg");
   if (lines.size() < 2 || lines[1].empty()) {
@@ -75,8 +82,36 @@ Plan parse_plan(std::string_view text, std::string_view source) {
     }
     return *number;
   };
-  return {value(turn_time_column, "turn_time_s", 1.0, 1e6),
-          value(maxa_column, "maxa_deg", 0.0, LARGEST_MAXA)};
+  Plan plan{value(turn_time_column, "turn_time_s", 1.0, 1e6),
+            value(maxa_column, "maxa_deg", 0.0, LARGEST_MAXA)};
+  if (const std::optional<std::size_t> at = optional_column("guidance")) {
+    const std::optional<UpperStageGuidance> guidance =
+        *at < row.size() ? guidance_named(row[*at]) : std::nullopt;
+    if (!guidance) {
+      throw fail(2, "guidance \"" + (*at < row.size() ? row[*at] : "") + "\" is not " +
+                        guidance_names_text());
+    }
+    plan.guidance = *guidance;
+  }
+  const auto apsis = [&](std::string_view name) -> std::optional<double> {
+    const std::optional<std::size_t> at = optional_column(name);
+    if (!at || plan.guidance != UpperStageGuidance::orbit_insertion) return std::nullopt;
+    return value(*at, name, MINIMUM_TARGET_PERIGEE, MAXIMUM_TARGET_APOGEE).value;
+  };
+  plan.target_perigee = apsis("target_perigee_m");
+  plan.target_apogee = apsis("target_apogee_m");
+  if (plan.target_perigee.has_value() != plan.target_apogee.has_value()) {
+    throw fail(1, "target_perigee_m and target_apogee_m come together");
+  }
+  if (plan.target_perigee && *plan.target_perigee > *plan.target_apogee) {
+    throw fail(2, "target_perigee_m is above target_apogee_m");
+  }
+  return plan;
+}
+
+Vehicle vehicle_of_plan(const Vehicle& vehicle, const Plan& plan) {
+  if (plan.guidance != UpperStageGuidance::orbit_insertion) return vehicle;
+  return guided_vehicle(vehicle, plan.target_perigee, plan.target_apogee);
 }
 
 Plan read_plan_file(const std::filesystem::path& path) {

@@ -71,6 +71,8 @@ class Timeline {
       m.ignition = m.burnout = NEVER;
     } else {
       if (!e.thrust_table.empty()) refuse("element \"" + e.name + "\" has a thrust table; constant thrust only");
+      if (!e.relights.empty()) refuse("element \"" + e.name + "\" is lit more than once; one burn only");
+      if (e.max_throttle != 1.0) refuse("element \"" + e.name + "\" runs below full thrust; full thrust only");
       if (!m.ignition) m.ignition = time_of(e.ignition, e.name + "'s ignition");
       if (m.ignition && !m.burnout) m.burnout = burnout(e, *m.ignition, m.to_cutoff);
     }
@@ -156,6 +158,11 @@ std::string seconds(double t) {
 
 AscentProblem ascent_problem(const StagedVehicle& v, const AscentMesh& mesh) {
   if (!(mesh.segment_length > 0.0) || mesh.min_segments < 1) refuse("the mesh needs segments");
+  for (const ascent::Phase& p : v.phases) {
+    if (!p.throttle.settings.empty() || p.throttle.dynamic_pressure_limit > 0.0) {
+      refuse("phase \"" + p.name + "\" throttles the engines; full thrust only");
+    }
+  }
   const Timeline timeline(v);
   std::vector<double> aero_from;
   for (std::size_t c = 0; c < v.aerodynamics.size(); ++c)

@@ -123,11 +123,15 @@ int run_dispersions_command(const DispersionsOptions& options,
     guard.add_read_file(options.plan_file, "the plan");
     plan = studies::read_plan_file(options.plan_file);
   }
-  const LoopMode mode = options.guided      ? LoopMode::guided
+  // A guided plan is flown guided, to the orbit it was found for.
+  studies::TrimSettings planned = settings;
+  planned.vehicle = studies::vehicle_of_plan(settings.vehicle, plan);
+  const LoopMode mode = options.guided || plan.guidance == UpperStageGuidance::orbit_insertion
+                            ? LoopMode::guided
                         : options.open_loop ? LoopMode::open
                                             : LoopMode::closed;
   const bool angle_given = options.maxa_given || !options.plan_file.empty();
-  StudySpec setup = prepare_study(settings, plan.turn_time, std::move(set), mode,
+  StudySpec setup = prepare_study(planned, plan.turn_time, std::move(set), mode,
                                   angle_given ? std::optional(plan.maxa) : std::nullopt);
   if (impacts_asked) setup.ground = options.ground;
   description.setup = &setup;

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "deck/guidance_names.hpp"
+
 namespace ascent::trim {
 
 using studies::Constraint;
@@ -43,15 +45,24 @@ void write_optimum_report(std::ostream& out, const OptimizeResult& result,
                           const OptimizeSettings& settings, Format format) {
   const std::string trims = std::to_string(result.trims.size());
   const std::string flights = std::to_string(result.flights);
+  const bool guided = searches_maxa(settings);
   if (format == Format::csv) {
-    out << csv_header(trim_columns()) << ",sc_mass_unrounded_kg,active,trims,total_flights\n";
+    // The guidance and the orbit aimed at make the row a plan that
+    // `dispersions --plan` flies as it was found.
+    out << csv_header(trim_columns())
+        << ",sc_mass_unrounded_kg,active,trims,total_flights,guidance,target_perigee_m,"
+           "target_apogee_m\n";
     if (!result.best) return;
+    const TargetOrbit& target = settings.trim.vehicle.target;
     out << trade_csv_row(sweep_row(*result.best)) << ','
         << typed_number(result.best->flight.SC_M_unrounded, 3).text << ','
-        << csv_field(active_text(result, "; ")) << ',' << trims << ',' << flights << '\n';
+        << csv_field(active_text(result, "; ")) << ',' << trims << ',' << flights << ','
+        << guidance_name(guided ? UpperStageGuidance::orbit_insertion
+                                : UpperStageGuidance::vertical_acceleration)
+        << ',' << typed_number(target.perigee_altitude(), 3).text << ','
+        << typed_number(target.apogee_altitude(), 3).text << '\n';
     return;
   }
-  const bool guided = searches_maxa(settings);
   if (!result.best && guided) {
     out << "No plan for " << guided_range_text(settings)
         << " gives a guided flight in orbit within the limits (" << flights << " flights).\n";

@@ -33,6 +33,17 @@ class Optimum:
             raise ValueError("no plan is feasible: no turn time keeps to the limits")
         return getattr(self._best, name)
 
+    guided = property(lambda self: self._vehicle["upper_stage.guidance"] == "orbit_insertion",
+                      doc="the plan was found for the upper stage guided to the target orbit")
+
+    @property
+    def target(self):
+        """The perigee and apogee altitudes [m] of the orbit aimed at."""
+        perigee, apogee = self._vehicle["target.perigee"], self._vehicle["target.apogee"]
+        if not perigee and not apogee:
+            perigee = apogee = self._vehicle["target.altitude"]
+        return float(perigee), float(apogee)
+
     turn_time = property(lambda self: self._plan("turn_time"), doc="[s]")
     maxa = property(lambda self: self._plan("maxa"), doc="[deg]")
     sc_mass = property(lambda self: self._plan("sc_mass"), doc="[kg]")

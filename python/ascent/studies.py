@@ -141,10 +141,11 @@ def case_rows(ks, study, seed, threads=1):
 
 
 def plan_of(plan):
-    """The plan (turn time [s], maxa [deg]) of an Optimum, or of the CSV
-    file that `ascent-trim optimize --csv` writes (a path)."""
+    """The plan (turn time [s], maxa [deg], guided, the perigee and apogee
+    [m] a guided plan aims at or None) of an Optimum, or of the CSV file
+    that `ascent-trim optimize --csv` writes (a path)."""
     if hasattr(plan, "turn_time") and hasattr(plan, "maxa"):
-        return float(plan.turn_time), float(plan.maxa)
+        return (float(plan.turn_time), float(plan.maxa), plan.guided) + plan.target
     if not isinstance(plan, (str, os.PathLike)):
         raise TypeError("plan must be an Optimum or the path of `optimize --csv`'s file, "
                         f"not {type(plan).__name__}")
@@ -164,7 +165,8 @@ def monte_carlo(n, seed=1, dispersions=None, turn_time=None, thrust=None, vehicl
     vehicle's target orbit (no trim per case). The nominal angle is `maxa`
     [deg] when given (closed loop: where its trim starts), else the trimmed
     one; `plan` (an Optimum, or the path of `ascent-trim optimize --csv`'s
-    file) gives the turn time and the angle, as `ascent-trim dispersions
+    file) gives the turn time and the angle, and a guided plan makes the
+    study guided to the orbit it was found for, as `ascent-trim dispersions
     --plan` takes them.
 
     A DataFrame, one row per case, with the columns of ascent-trim's case
@@ -177,10 +179,15 @@ def monte_carlo(n, seed=1, dispersions=None, turn_time=None, thrust=None, vehicl
     message (why the case is not in orbit). Its attrs hold the units of the
     columns ("units") and the nominal flight's maxa and remaining
     propellant, for summarize()."""
+    vehicle = aiming_at(vehicle_or_default(vehicle), target_altitude)
     if plan is not None:
         if turn_time is not None or maxa is not None:
             raise TypeError("monte_carlo() takes a plan or a turn_time and maxa, not both")
-        turn_time, maxa = plan_of(plan)
+        turn_time, maxa, planned_guided, perigee, apogee = plan_of(plan)
+        # A guided plan is flown guided, to the orbit it was found for.
+        if planned_guided:
+            guided = True
+            vehicle = _ascent.guided_vehicle(vehicle, perigee, apogee)
     if turn_time is None or thrust is None:
         raise TypeError("monte_carlo() needs a turn_time (or a plan) and a thrust history "
                         "(thrust=)")
@@ -191,7 +198,6 @@ def monte_carlo(n, seed=1, dispersions=None, turn_time=None, thrust=None, vehicl
     n = whole_number("n", n, 1)
     seed = whole_number("seed", seed, 0, 2**64 - 1)
     tolerance = positive_number("tolerance", tolerance)
-    vehicle = aiming_at(vehicle_or_default(vehicle), target_altitude)
     study = _ascent.prepare_study(vehicle, thrust_history(thrust), turn_time_of(turn_time),
                                   dispersion_set(dispersions), bool(closed_loop), tolerance,
                                   bool(guided), maxa)

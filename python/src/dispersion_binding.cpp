@@ -394,10 +394,13 @@ void bind_dispersion(py::module_& m) {
       "read_plan",
       [](const std::filesystem::path& path) {
         const studies::Plan plan = studies::read_plan_file(path);
-        return py::make_tuple(plan.turn_time.value, plan.maxa.value);
+        return py::make_tuple(plan.turn_time.value, plan.maxa.value,
+                              plan.guidance == UpperStageGuidance::orbit_insertion,
+                              plan.target_perigee, plan.target_apogee);
       },
       py::arg("path"),
-      "The plan (turn time [s], maxa [deg]) in a CSV file written by `ascent-trim optimize --csv`");
+      "The plan (turn time [s], maxa [deg], guided, the perigee and apogee [m] it aims at or "
+      "None) in a CSV file written by `ascent-trim optimize --csv`");
   m.def("summarize", &summarize, py::arg("status"), py::arg("maxa"), py::arg("perigee"),
         py::arg("apogee"), py::arg("average_altitude"), py::arg("remaining_propellant"),
         py::arg("sc_mass"), py::arg("max_dynamic_pressure"), py::arg("max_q_alpha"),

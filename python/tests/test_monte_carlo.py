@@ -154,3 +154,25 @@ def test_a_guided_study_flies_the_optimums_plan_as_the_trim_tool_does(sample_pat
         ascent.monte_carlo(12, thrust=sample_path, plan=plan, turn_time=20)
     with pytest.raises(ValueError, match="no angle to trim"):
         ascent.trim(20, thrust=sample_path, vehicle=vehicle)
+
+
+def test_a_guided_plan_is_flown_guided_to_its_orbit_from_a_default_deck(sample_path, trim_tool,
+                                                                         tmp_path):
+    # The plan of a search guided to 185 x 400 km on the default law's
+    # vehicle: its file and its Optimum say so, and a study flies it there.
+    plan = tmp_path / "plan.csv"
+    plan.write_text(trim_tool("optimize", "--perigee", "185000", "--apogee", "400000", "--csv"))
+    optimum = ascent.optimize(sample_path, perigee=185e3, apogee=400e3)
+    assert optimum.guided and optimum.target == (185e3, 400e3)
+    cases = tmp_path / "cases.csv"
+    summary = trim_tool("dispersions", "--plan", str(plan), "-n", "6", "-o", str(cases),
+                        status=None)
+    assert "guided" in summary.splitlines()[0]
+    assert "Within 2 km of both target apsides (185.000 x 400.000 km)" in summary
+    tool = pd.read_csv(cases, float_precision="round_trip", keep_default_na=False,
+                       na_values={c: [""] for c in FLIGHT_COLUMNS})
+    for given in (dict(plan=plan), dict(plan=optimum)):
+        study = ascent.monte_carlo(6, thrust=sample_path, **given)
+        assert study.attrs["guided"]
+        assert (study.attrs["target_perigee"], study.attrs["target_apogee"]) == (185e3, 400e3)
+        pd.testing.assert_frame_equal(study, tool, check_exact=True, check_dtype=False)

@@ -119,6 +119,16 @@ TEST(StagedAscentProblem, DecksTheOptimiserCannotPoseAreRefused) {
   v.elements[0].thrust_table = LinearTable({{0.0, 628500.0}, {75.2, 600000.0}});
   EXPECT_THROW((void)ascent_problem(v), std::invalid_argument);
   EXPECT_THROW((void)ascent_problem(delta3_vehicle(), {0.0, 15}), std::invalid_argument);
+  // Throttles and relights the collocation does not model.
+  v = delta3_vehicle();
+  v.elements[0].max_throttle = 0.9;
+  EXPECT_THROW((void)ascent_problem(v), std::invalid_argument);
+  v = delta3_vehicle();
+  v.phases[0].throttle.dynamic_pressure_limit = 30000.0;
+  EXPECT_THROW((void)ascent_problem(v), std::invalid_argument);
+  v = delta3_vehicle();
+  v.elements[*v.element_named("stage2")].relights.push_back({Trigger{Trigger::Kind::apogee}, {}});
+  EXPECT_THROW((void)ascent_problem(v), std::invalid_argument);
 }
 
 TEST(StagedAscentProblem, ACircularTargetIsMetAsTheEngineFliesIt) {

@@ -67,7 +67,10 @@ TEST(CommandLine, OptimizeReportsThePlanItsLoadsAndFailsWhenNothingIsFeasible) {
   }
   const ProgramRun csv = trim_program("optimize --from 20 --to 40 --csv");
   EXPECT_EQ(csv.status, 0) << csv.err;
-  EXPECT_NE(csv.out.find(",active,trims,total_flights\n40,"), std::string::npos) << csv.out;
+  EXPECT_NE(csv.out.find(",active,trims,total_flights,guidance,target_perigee_m,"
+                         "target_apogee_m\n40,"),
+            std::string::npos)
+      << csv.out;
   EXPECT_NE(csv.out.find(",longest turn time,"), std::string::npos) << csv.out;
 
   const ProgramRun none = trim_program("optimize --max-dynamic-pressure 10000");

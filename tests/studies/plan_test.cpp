@@ -7,6 +7,7 @@
 
 #include <sstream>
 
+#include "deck/guidance_names.hpp"
 #include "studies/dispersion_file.hpp"
 #include "studies/optimizer.hpp"
 #include "studies/study.hpp"
@@ -59,11 +60,20 @@ TEST(Plan, TheOptimumsCsvRowIsThePlanAStudyFlies) {
   const studies::Plan plan = studies::parse_plan(csv.str(), "plan.csv");
   EXPECT_EQ(plan.turn_time.text, found.best->turn_time.text);
   EXPECT_EQ(plan.maxa.text, found.best->maxa.text);
+  EXPECT_EQ(plan.guidance, UpperStageGuidance::orbit_insertion);
+  EXPECT_EQ(plan.target_perigee, 185e3);
+  EXPECT_EQ(plan.target_apogee, 400e3);
+
+  // The plan says it is guided and where to: a study of the default law's
+  // vehicle flies it guided to 185 x 400 km, as it was found.
+  studies::TrimSettings planned = sample_settings();
+  planned.vehicle = studies::vehicle_of_plan(planned.vehicle, plan);
+  EXPECT_EQ(planned.vehicle, settings.vehicle);
 
   // Whatever loop is asked for, a guided stage's study flies the plan's angle
   // and its nominal flight is the optimum's.
   const studies::StudySpec study =
-      studies::prepare_study(settings, plan.turn_time, studies::default_dispersion_set(),
+      studies::prepare_study(planned, plan.turn_time, studies::default_dispersion_set(),
                              studies::LoopMode::closed, plan.maxa);
   EXPECT_EQ(study.mode, studies::LoopMode::guided);
   EXPECT_FALSE(study.maxa_trimmed);
@@ -81,6 +91,19 @@ TEST(Plan, ARefusedPlanFileSaysWhereAndWhy) {
             "plan.csv:2: maxa_deg \"nan\" is not a number from 0 to 90");
   EXPECT_EQ(refusal("turn_time_s,maxa_deg\n0.5,18\n"),
             "plan.csv:2: turn_time_s \"0.5\" is not a number from 1 to 1000000");
+  EXPECT_EQ(refusal("turn_time_s,maxa_deg,guidance\n20,18,explicit\n"),
+            "plan.csv:2: guidance \"explicit\" is not " + guidance_names_text());
+  EXPECT_EQ(refusal("turn_time_s,maxa_deg,guidance,target_perigee_m\n20,18,orbit_insertion,"
+                    "185000\n"),
+            "plan.csv:1: target_perigee_m and target_apogee_m come together");
+  EXPECT_EQ(refusal("turn_time_s,maxa_deg,guidance,target_perigee_m,target_apogee_m\n20,18,"
+                    "orbit_insertion,400000,185000\n"),
+            "plan.csv:2: target_perigee_m is above target_apogee_m");
+  // A file of before the guidance column: the default law's plan, its
+  // vehicle the one given.
+  const studies::Plan older = studies::parse_plan("turn_time_s,maxa_deg\n20,18\n", "plan.csv");
+  EXPECT_EQ(older.guidance, UpperStageGuidance::vertical_acceleration);
+  EXPECT_EQ(studies::vehicle_of_plan(Vehicle{}, older), Vehicle{});
   // A quoted field with commas does not shift the columns after it.
   const studies::Plan plan = studies::parse_plan(
       "message,turn_time_s,maxa_deg\r\n\"short, by \"\"1\"\" kg\",102.265,21.190517\r\n", "p");
