@@ -29,6 +29,7 @@ bool within(double value, double minimum, double maximum) {
 
 void check_settings(const ascent::trim::CommandLine& line) {
   using namespace ascent::trim;
+  using namespace ascent::studies;
   const TrimSettings& settings = line.settings;
   check(within(settings.tolerance, 0.001, 100000.0));
   check(within(settings.start_maxa, 0.001, settings.largest_maxa));

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 
 #include "base/earth.hpp"
 
@@ -37,7 +38,7 @@ BurnArc rates(const BurnArc& s, double acceleration) {
   const double lv = norm(s.lv);
   const double along = dot(s.r, s.lv) / (r * r);
   BurnArc d{};
-  for (int i = 0; i < 2; ++i) {
+  for (std::size_t i = 0; i < 2; ++i) {
     d.r[i] = s.v[i];
     d.v[i] = -k * s.r[i] + acceleration * s.lv[i] / lv;
     // lr' = -G lv with the gravity gradient G = mu / r^3 (3 r r^T / r^2 - I); lv' = -lr.
@@ -49,7 +50,7 @@ BurnArc rates(const BurnArc& s, double acceleration) {
 
 BurnArc plus(const BurnArc& s, const BurnArc& d, double h) {
   BurnArc out = s;
-  for (int i = 0; i < 2; ++i) {
+  for (std::size_t i = 0; i < 2; ++i) {
     out.r[i] += h * d.r[i];
     out.v[i] += h * d.v[i];
     out.lr[i] += h * d.lr[i];
